@@ -1,0 +1,74 @@
+#include "core/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace kelno {
+namespace {
+
+std::string ErrnoText(const char* step) { return std::string(step) + ": " + std::strerror(errno); }
+
+bool WriteAll(int fd, std::string_view content) {
+    size_t written = 0;
+    while (written < content.size()) {
+        const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
+        written += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+WriteOutcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content) {
+    const std::filesystem::path folder =
+        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    std::string pattern = (folder / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return {false, ErrnoText("create temporary file")};
+
+    WriteOutcome outcome{true, {}};
+    if (!WriteAll(fd, content)) {
+        outcome = {false, ErrnoText("write")};
+    } else if (::fsync(fd) != 0) {
+        outcome = {false, ErrnoText("fsync")};
+    }
+    // mkstemp makes the file 0600; keep the mode of the file we replace, or
+    // give a new one the usual 0644.
+    if (outcome.ok) {
+        struct stat existing {};
+        ::fchmod(fd, ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
+    }
+    if (::close(fd) != 0 && outcome.ok) outcome = {false, ErrnoText("close")};
+    if (outcome.ok && ::rename(name.data(), target.c_str()) != 0) {
+        outcome = {false, ErrnoText("rename")};
+    }
+    if (!outcome.ok) {
+        ::unlink(name.data());
+        return outcome;
+    }
+    // Make the rename itself durable.
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return outcome;
+}
+
+}  // namespace kelno

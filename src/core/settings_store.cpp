@@ -1,0 +1,38 @@
+#include "core/settings_store.h"
+
+#include "core/json_access.h"
+#include "core/json_file.h"
+#include "core/paths.h"
+
+namespace kelno {
+
+SettingsStore::SettingsStore(std::filesystem::path file) : file_(std::move(file)) {}
+
+SettingsStore SettingsStore::ForConfigFolder(const std::filesystem::path& configFolder) {
+    return SettingsStore(configFolder / "settings.json");
+}
+
+std::optional<int> SettingsStore::ReadInt(std::string_view name) const {
+    return json::AsInt(json::Member(ReadJsonFile(file_), name));
+}
+
+std::optional<std::string> SettingsStore::ReadString(std::string_view name) const {
+    return json::AsString(json::Member(ReadJsonFile(file_), name));
+}
+
+template <typename T>
+bool SettingsStore::Write(std::string_view name, const T& value) {
+    if (!EnsureFolder(file_.parent_path())) return false;
+    Json::Value root = ReadJsonFile(file_);
+    if (!root.isObject()) root = Json::Value(Json::objectValue);
+    root[std::string(name)] = value;
+    return WriteJsonFile(file_, root) == 0;
+}
+
+bool SettingsStore::WriteInt(std::string_view name, int value) { return Write(name, value); }
+
+bool SettingsStore::WriteString(std::string_view name, std::string_view value) {
+    return Write(name, std::string(value));
+}
+
+}  // namespace kelno

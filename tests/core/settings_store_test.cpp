@@ -1,0 +1,39 @@
+#include "core/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_folder.h"
+
+namespace kelno {
+namespace {
+
+TEST(SettingsStore, MissingStoreHasNoValuesAndIsCreatedOnFirstWrite) {
+    test::TempFolder folder;
+    SettingsStore store = SettingsStore::ForConfigFolder(folder / "config/KELNO Driver");
+    EXPECT_EQ(store.ReadInt("LANGUAGE"), std::nullopt);
+    EXPECT_FALSE(std::filesystem::exists(store.File()));
+
+    ASSERT_TRUE(store.WriteInt("LANGUAGE", 1));
+    ASSERT_TRUE(store.WriteString("skin", "dark"));
+    EXPECT_EQ(store.ReadInt("LANGUAGE"), 1);
+    EXPECT_EQ(store.ReadString("skin"), "dark");
+    EXPECT_EQ(store.ReadString("LANGUAGE"), std::nullopt) << "wrong type reads as missing";
+}
+
+TEST(SettingsStore, DamagedFileReadsAsEmptyAndIsReplacedOnWrite) {
+    test::TempFolder folder;
+    SettingsStore store(folder.WriteFile("settings.json", "[1, 2"));
+    EXPECT_EQ(store.ReadInt("LANGUAGE"), std::nullopt);
+    ASSERT_TRUE(store.WriteInt("LANGUAGE", 0));
+    EXPECT_EQ(store.ReadInt("LANGUAGE"), 0);
+}
+
+TEST(SettingsStore, UnwritableLocationIsReported) {
+    test::TempFolder folder;
+    folder.WriteFile("blocker", "x");
+    SettingsStore store(folder / "blocker" / "settings.json");
+    EXPECT_FALSE(store.WriteInt("LANGUAGE", 1));
+}
+
+}  // namespace
+}  // namespace kelno
