@@ -1,0 +1,31 @@
+#include "devices/hid/hid_path.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace kelno {
+
+uint16_t ParsePathHexToken(std::string_view path, std::string_view token) {
+    if (token.empty() || token.size() > path.size()) return 0;
+    const auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+    const auto found = std::search(path.begin(), path.end(), token.begin(), token.end(),
+                                   [&](char a, char b) { return lower(a) == lower(b); });
+    if (found == path.end()) return 0;
+    uint32_t value = 0;
+    for (auto it = found + static_cast<std::ptrdiff_t>(token.size()); it != path.end(); ++it) {
+        const char c = lower(*it);
+        int digit;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (c >= 'a' && c <= 'f') {
+            digit = c - 'a' + 10;
+        } else {
+            break;
+        }
+        // Keep only what the low 16 bits need; more digits cannot overflow.
+        value = ((value << 4) | static_cast<uint32_t>(digit)) & 0xFFFFu;
+    }
+    return static_cast<uint16_t>(value);
+}
+
+}  // namespace kelno

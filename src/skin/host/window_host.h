@@ -1,0 +1,103 @@
+#pragma once
+// The boundary between a skinned window (paint manager + window class, which
+// know controls) and the native window that shows it (GTK 3 on Linux, or the
+// headless host that renders into an image). The host knows nothing of
+// controls; the window knows nothing of GTK.
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "skin/core/geometry.h"
+
+namespace kelno::skin {
+
+enum class MouseButton : uint8_t { None, Left, Middle, Right };
+
+enum Modifier : uint32_t {
+    kModShift = 1u << 0,
+    kModControl = 1u << 1,
+    kModAlt = 1u << 2,
+    kModSuper = 1u << 3,
+};
+
+struct InputEvent {
+    enum class Type : uint8_t {
+        MouseMove,
+        MouseDown,
+        MouseUp,
+        DoubleClick,
+        MouseWheel,
+        MouseLeave,  // the pointer left the window
+        KeyDown,
+        KeyUp,
+        Char,        // text typed (UTF-8 in `text`)
+        WindowFocusIn,
+        WindowFocusOut,
+    };
+    Type type = Type::MouseMove;
+    Point point;                        // window coordinates (device pixels)
+    MouseButton button = MouseButton::None;
+    uint32_t modifiers = 0;             // Modifier bits
+    int wheelDelta = 0;                 // +1 up, -1 down (one notch)
+    uint32_t keyCode = 0;               // X11/GDK keysym for key events
+    std::string text;                   // for Char
+};
+
+enum class CursorShape : uint8_t { Arrow, Hand, IBeam, SizeWE, SizeNS, Wait };
+
+// What the native window offers the skinned window. Called on the UI thread
+// only, except PostTask, which any thread may call.
+class IWindowHost {
+public:
+    virtual ~IWindowHost() = default;
+
+    virtual Size ClientSize() const = 0;
+    virtual double DpiScale() const = 0;  // 1.0 at 96 dpi
+
+    // Asks for a repaint of part of the window (coalesced; painted later).
+    virtual void Invalidate(const Rect& area) = 0;
+
+    // Host timers: after `intervalMs`, and again every interval until
+    // killed, the client's OnHostTimer(id) runs. Ids are the client's.
+    virtual void SetTimer(uint32_t id, uint32_t intervalMs) = 0;
+    virtual void KillTimer(uint32_t id) = 0;
+
+    virtual void SetCapture() = 0;
+    virtual void ReleaseCapture() = 0;
+    virtual void SetCursor(CursorShape shape) = 0;
+
+    // Runs `task` on the UI thread soon, in posting order. Safe from any
+    // thread; false when the window is gone or closing.
+    virtual bool PostTask(std::function<void()> task) = 0;
+
+    virtual void Show(bool visible) = 0;
+    virtual bool IsVisible() const = 0;
+    virtual void SetTitle(const std::string& title) = 0;
+    virtual void Move(const Rect& windowRect) = 0;
+    virtual Rect WindowRect() const = 0;
+    virtual void Minimize() = 0;
+    virtual void Restore() = 0;
+    virtual void BringToFront() = 0;
+    virtual void Destroy() = 0;
+};
+
+// What the host calls on the skinned window.
+class IHostClient {
+public:
+    virtual ~IHostClient() = default;
+    // Paint `dirty` (window coordinates) on `cr`, already clipped to it.
+    virtual void OnHostPaint(cairo_t* cr, const Rect& dirty) = 0;
+    virtual void OnHostInput(const InputEvent& event) = 0;
+    virtual void OnHostResize(Size size) = 0;
+    virtual void OnHostTimer(uint32_t id) = 0;
+    // The user asked to close the window (title bar, window manager).
+    virtual void OnHostCloseRequest() = 0;
+    // The native window is gone; no more calls follow.
+    virtual void OnHostDestroyed() = 0;
+};
+
+}  // namespace kelno::skin
