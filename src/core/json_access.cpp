@@ -90,4 +90,14 @@ int ReadArraySize(const Json::Value& object, std::string_view key, int limit) {
     return static_cast<int>(std::min<Json::ArrayIndex>(value.size(), static_cast<Json::ArrayIndex>(std::max(limit, 0))));
 }
 
+Json::Value& MutableMember(Json::Value& object, std::string_view key) {
+    if (!object.isObject()) object = Json::Value(Json::objectValue);
+    return object[std::string(key)];
+}
+
+Json::Value& MutableElement(Json::Value& array, Json::ArrayIndex index) {
+    if (!array.isArray()) array = Json::Value(Json::arrayValue);
+    return array[index];
+}
+
 }  // namespace kelno::json

@@ -50,4 +50,11 @@ std::optional<int> ReadIndex(const Json::Value& object, std::string_view key, in
 // `limit`, so a hostile file cannot make callers grow without bound.
 int ReadArraySize(const Json::Value& object, std::string_view key, int limit);
 
+// Writable access for code that builds or patches trees. A value of the
+// wrong kind (e.g. a number where an object belongs) is replaced, since its
+// content could not be used anyway; jsoncpp itself would throw there.
+Json::Value& MutableMember(Json::Value& object, std::string_view key);
+// `index` must already be bounded by the caller; the array grows to hold it.
+Json::Value& MutableElement(Json::Value& array, Json::ArrayIndex index);
+
 }  // namespace kelno::json

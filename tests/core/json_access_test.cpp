@@ -101,3 +101,20 @@ TEST(JsonAccess, ClampedReadsAndArraySizes) {
 
 }  // namespace
 }  // namespace kelno::json
+
+namespace kelno::json {
+namespace {
+
+TEST(JsonAccess, MutableAccessReplacesValuesOfTheWrongKind) {
+    Json::Value root = ParseJsonText(R"({"Device": 5, "keep": 1})");
+    MutableMember(MutableElement(MutableMember(root, "Device"), 0), "LightInfo") = 3;
+    EXPECT_EQ(root["Device"][0]["LightInfo"].asInt(), 3);
+    EXPECT_EQ(root["keep"].asInt(), 1);
+
+    Json::Value notObject("text");
+    EXPECT_NO_THROW(MutableMember(notObject, "a") = 1);
+    EXPECT_EQ(notObject["a"].asInt(), 1);
+}
+
+}  // namespace
+}  // namespace kelno::json

@@ -1,0 +1,198 @@
+#include "profiles/basic_profile_data.h"
+
+#include <algorithm>
+
+#include "core/debug_output.h"
+#include "core/json_access.h"
+#include "core/json_file.h"
+#include "core/names.h"
+
+namespace kelno {
+namespace {
+
+namespace fs = std::filesystem;
+
+uint8_t ByteOf(const Json::Value& object, const char* key) {
+    return static_cast<uint8_t>(json::ReadInt64(object, key));
+}
+
+// Devices index only a handful of nodes; anything else in a file is bogus.
+constexpr int kMaxDeviceIndex = 15;
+
+// A file that exists but is not a profile tree is kept as "<name>.bak" before it is
+// replaced, so what the user had can still be recovered.
+void KeepDamagedFile(const fs::path& path, const Json::Value& parsed) {
+    std::error_code error;
+    if (parsed.isObject() || !fs::exists(path, error) || fs::file_size(path, error) == 0) return;
+    fs::path backup = path;
+    backup += ".bak";
+    fs::copy_file(path, backup, fs::copy_options::overwrite_existing, error);
+    DebugOutputF("damaged profile kept as %s", backup.c_str());
+}
+
+}  // namespace
+
+const Json::Value& ProfileDeviceNode(const Json::Value& root, int index) {
+    return json::Element(json::Member(root, "Device"), index);
+}
+
+void CBasicProfiledata::SetProfilePath(const fs::path& path) {
+    if (!path.empty()) profilePath_ = path;
+}
+
+void CBasicProfiledata::SetDefaultPath(const fs::path& path) {
+    if (!path.empty()) defaultPath_ = path;
+}
+
+void CBasicProfiledata::SetDeviceIndex(int index) {
+    deviceIndex_ = std::clamp(index, 0, kMaxDeviceIndex);
+}
+
+Json::Value& CBasicProfiledata::MutableNode() {
+    if (!deviceNode_.isObject()) deviceNode_ = Json::Value(Json::objectValue);
+    return deviceNode_;
+}
+
+Json::Value CBasicProfiledata::Load(const fs::path& path) {
+    Json::Value root = ReadJsonFile(path);
+    deviceNode_ = ProfileDeviceNode(root, deviceIndex_);
+    if (!deviceNode_.isNull()) return deviceNode_;
+
+    deviceNode_ = ProfileDeviceNode(ReadJsonFile(defaultPath_), deviceIndex_);
+    KeepDamagedFile(path, root);
+    if (!root.isObject()) root = Json::Value(Json::objectValue);
+    json::MutableElement(json::MutableMember(root, "Device"), deviceIndex_) = deviceNode_;
+    WriteRoot(root, path);
+    return deviceNode_;
+}
+
+Json::Value CBasicProfiledata::LoadLightConfig(const fs::path& path) {
+    lightConfig_ = ReadJsonFile(path);
+    return lightConfig_;
+}
+
+LightSetting CBasicProfiledata::GetLightSetting() {
+    const Json::Value& info = json::Member(deviceNode_, "LightInfo");
+    LightSetting setting;
+    if (!info.isNull()) {
+        setting[LightSetting::kMode] = ByteOf(info, "SelectItem");
+        setting[LightSetting::kBrightness] = ByteOf(info, "Light");
+        setting[LightSetting::kSpeed] = ByteOf(info, "Speed");
+        setting[LightSetting::kDirection] = ByteOf(info, "Fx");
+        setting[LightSetting::kMultiColor] = json::ReadBool(info, "MultiColor") ? 1 : 0;
+        // The stored colour is the user's; a missing component reads as 255.
+        setting[LightSetting::kRed] = static_cast<uint8_t>(json::ReadInt64(info, "Red", 255));
+        setting[LightSetting::kGreen] = static_cast<uint8_t>(json::ReadInt64(info, "Green", 255));
+        setting[LightSetting::kBlue] = static_cast<uint8_t>(json::ReadInt64(info, "Blue", 255));
+        setting[LightSetting::kLedState] = ByteOf(info, "LedStaus");
+    }
+    currentLightSetting_ = setting;
+    return setting;
+}
+
+void CBasicProfiledata::SetLightSetting(uint32_t word0, uint32_t word1, uint32_t word2) {
+    const LightSetting s = LightSetting::FromWords(word0, word1, word2);
+    currentLightSetting_ = s;
+    Json::Value info(Json::objectValue);
+    info["SelectItem"] = s[LightSetting::kMode];
+    info["Light"] = s[LightSetting::kBrightness];
+    info["Speed"] = s[LightSetting::kSpeed];
+    info["MultiColor"] = s[LightSetting::kMultiColor];
+    info["Red"] = s[LightSetting::kRed];
+    info["Green"] = s[LightSetting::kGreen];
+    info["Blue"] = s[LightSetting::kBlue];
+    info["Fx"] = s[LightSetting::kDirection];
+    info["LedStaus"] = s[LightSetting::kLedState];
+    MutableNode()["LightInfo"] = info;
+}
+
+std::vector<LightListEntry> CBasicProfiledata::GetLightList() {
+    const Json::Value& list = json::Member(deviceNode_, "LightList");
+    lightList_.clear();
+    const int count = json::ReadArraySize(deviceNode_, "LightList", kMaxListEntries);
+    for (int i = 0; i < count; ++i) {
+        const Json::Value& element = json::Element(list, i);
+        LightListEntry entry;
+        if (!element.isNull()) {
+            entry.mode = ByteOf(element, "LEDREGMode");
+            entry.brightness = ByteOf(element, "LEDBrightness");
+            entry.speed = ByteOf(element, "LEDSpeed");
+            entry.direction = json::ReadBool(element, "LEDDirection") ? 1 : 0;
+            entry.multiColor = json::ReadBool(element, "LEDMultiColor") ? 1 : 0;
+            entry.red = ByteOf(element, "red");
+            entry.green = ByteOf(element, "green");
+            entry.blue = ByteOf(element, "blue");
+            entry.valid = 1;
+        }
+        lightList_.push_back(entry);
+    }
+    return lightList_;
+}
+
+std::vector<LightEffectStep> CBasicProfiledata::GetCustomEffect() {
+    customEffect_.clear();
+    const Json::Value& effects =
+        json::Element(json::Member(lightConfig_, "LightInfo"), deviceIndex_);
+    const std::string guid = json::ReadString(
+        json::Element(effects, currentLightSetting_[LightSetting::kMode]), "Guid");
+    if (!IsBareName(guid)) return customEffect_;
+
+    // A bare name is looked for beside the light configuration first, then
+    // in the working folder where older versions kept effect files.
+    const std::string fileName = guid + ".light";
+    Json::Value effect = ReadJsonFile(lightConfigPath_.parent_path() / fileName);
+    if (effect.isNull()) effect = ReadJsonFile(fileName);
+    const int count = json::ReadArraySize(effect, "LEDEffectList", kMaxListEntries);
+    const Json::Value& steps = json::Member(effect, "LEDEffectList");
+    for (int i = 0; i < count; ++i) {
+        const Json::Value& step = json::Element(steps, i);
+        customEffect_.push_back({ByteOf(step, "LEDREGMode"), ByteOf(step, "LEDBrightness"),
+                                 ByteOf(step, "LEDSpeed"), ByteOf(step, "LEDDirection"),
+                                 ByteOf(step, "LEDMultiColor"), ByteOf(step, "red"),
+                                 ByteOf(step, "green"), ByteOf(step, "blue"),
+                                 json::ReadInt(step, "Time"), json::ReadInt(step, "Cyle")});
+    }
+    return customEffect_;
+}
+
+std::vector<KeyAssignmentPair> CBasicProfiledata::GetKeyList() {
+    keyList_.clear();
+    const Json::Value& list = json::Member(deviceNode_, "KeyList");
+    const int count = json::ReadArraySize(deviceNode_, "KeyList", kMaxListEntries);
+    for (int i = 0; i < count; ++i) {
+        const Json::Value& key = json::Element(list, i);
+        const auto index = static_cast<uint16_t>(i);
+        keyList_.push_back(
+            {KeyAssignment::FromPacked(index, static_cast<uint32_t>(json::ReadInt64(key, "Assignment"))),
+             KeyAssignment::FromPacked(index,
+                                       static_cast<uint32_t>(json::ReadInt64(key, "DefaultAssignment")))});
+    }
+    return keyList_;
+}
+
+void CBasicProfiledata::SetKeyList(const std::vector<KeyAssignmentPair>& list) {
+    keyList_ = list;
+    Json::Value& keys = json::MutableMember(MutableNode(), "KeyList");
+    const size_t count = std::min<size_t>(list.size(), kMaxListEntries);
+    for (size_t i = 0; i < count; ++i) {
+        json::MutableMember(json::MutableElement(keys, static_cast<Json::ArrayIndex>(i)), "Assignment") =
+            list[i].current.Packed();
+    }
+}
+
+bool CBasicProfiledata::Save() { return SaveNode(deviceNode_, profilePath_); }
+
+bool CBasicProfiledata::SaveNode(const Json::Value& node, const fs::path& path) {
+    if (path.empty()) return false;
+    Json::Value root = ReadJsonFile(path);
+    KeepDamagedFile(path, root);
+    if (!root.isObject()) root = Json::Value(Json::objectValue);
+    json::MutableElement(json::MutableMember(root, "Device"), deviceIndex_) = node;
+    return WriteRoot(root, path);
+}
+
+bool CBasicProfiledata::WriteRoot(const Json::Value& root, const fs::path& path) {
+    return WriteJsonFile(path, root) == 0;
+}
+
+}  // namespace kelno
