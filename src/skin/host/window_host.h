@@ -15,6 +15,8 @@
 
 namespace kelno::skin {
 
+class IHostClient;
+
 enum class MouseButton : uint8_t { None, Left, Middle, Right };
 
 enum Modifier : uint32_t {
@@ -83,6 +85,19 @@ public:
     virtual void Restore() = 0;
     virtual void BringToFront() = 0;
     virtual void Destroy() = 0;
+
+    // Optional abilities; a host without them keeps these defaults.
+    virtual void Maximize() {}
+    virtual bool IsMaximized() const { return false; }
+    // Lets the window manager move the window with the pointer, as a drag of
+    // a native title bar does; `point` is where the left button went down.
+    virtual void BeginMoveDrag(Point point) {}
+    // An owned borderless pop-up (combo list, menu) at `screenRect`, shown
+    // above this window and closed through `client`'s OnHostCloseRequest when
+    // the user clicks outside it. Null when the host cannot make one.
+    virtual std::unique_ptr<IWindowHost> CreatePopup(IHostClient& client, const Rect& screenRect) {
+        return nullptr;
+    }
 };
 
 // What the host calls on the skinned window.
