@@ -92,9 +92,10 @@ public:
     // Lets the window manager move the window with the pointer, as a drag of
     // a native title bar does; `point` is where the left button went down.
     virtual void BeginMoveDrag(Point point) {}
-    // An owned borderless pop-up (combo list, menu) at `screenRect`, shown
-    // above this window and closed through `client`'s OnHostCloseRequest when
-    // the user clicks outside it. Null when the host cannot make one.
+    // A borderless pop-up (combo list, menu) owned by the caller, placed at
+    // `screenRect` above this window; the caller shows it. A click outside it
+    // reaches `client` as OnHostCloseRequest. Null when the host cannot make
+    // one.
     virtual std::unique_ptr<IWindowHost> CreatePopup(IHostClient& client, const Rect& screenRect) {
         return nullptr;
     }
