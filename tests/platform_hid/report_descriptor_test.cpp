@@ -98,8 +98,15 @@ const SampleCollection kSampleCollections[] = {
     {"logitech-gpro-wireless", 5, 1, 0x0001, 0x02, {2}, {{2, 9}}, {}, {}},
     {"logitech-gpro-wireless", 5, 2, 0xFF00, 0x01, {16}, {{16, 7}}, {{16, 7}}, {}},
     {"logitech-gpro-wireless", 5, 3, 0xFF00, 0x02, {17}, {{17, 20}}, {{17, 20}}, {}},
-    {"logitech-gpro-wireless", 5, 4, 0xFF00, 0x04, {32, 33}, {{32, 15}, {33, 32}},
-     {{32, 15}, {33, 32}}, {}},
+    {"logitech-gpro-wireless",
+     5,
+     4,
+     0xFF00,
+     0x04,
+     {32, 33},
+     {{32, 15}, {33, 32}},
+     {{32, 15}, {33, 32}},
+     {}},
     {"cmedia-hs100b-headset-kernelfixed", 1, 0, 0x000C, 0x01, {0}, {{0, 4}}, {{0, 4}}, {}},
 };
 
@@ -186,10 +193,10 @@ TEST(ReportDescriptor, FieldsCarryOffsetsUsagesAndLogicalRange) {
     // Report 1: 3 buttons (range), 5 bits padding, X/Y as signed bytes.
     // Report 2 in the same collection: a key array whose usage range comes
     // before its Usage Page, as some keyboards write it.
-    const ParsedDescriptor parsed = ParseReportDescriptor(Bytes(
-        "05 01 09 02 a1 01 85 01 05 09 19 01 29 03 15 00 25 01 75 01 95 03 81 02"
-        " 95 05 81 01 05 01 09 30 09 31 15 81 25 7f 75 08 95 02 81 06"
-        " 85 02 19 00 29 ff 05 07 15 00 25 ff 95 06 81 00 c0"));
+    const ParsedDescriptor parsed = ParseReportDescriptor(
+        Bytes("05 01 09 02 a1 01 85 01 05 09 19 01 29 03 15 00 25 01 75 01 95 03 81 02"
+              " 95 05 81 01 05 01 09 30 09 31 15 81 25 7f 75 08 95 02 81 06"
+              " 85 02 19 00 29 ff 05 07 15 00 25 ff 95 06 81 00 c0"));
     ASSERT_TRUE(parsed.ok) << parsed.error;
     ASSERT_EQ(parsed.collections.size(), 1u);
     const auto& fields = parsed.collections[0].fields;
@@ -239,9 +246,9 @@ TEST(ReportDescriptor, ExtendedUsagesCarryTheirOwnPage) {
 TEST(ReportDescriptor, PopRestoresSizeCountAndReportId) {
     // Push with report 1 / 8x8 bits, change everything for report 2, pop and
     // add to report 1 again.
-    const ParsedDescriptor parsed = ParseReportDescriptor(
-        Bytes("06 00 ff 09 01 a1 01 85 01 75 08 95 08 09 01 81 02 a4"
-              " 85 02 75 01 95 03 09 02 81 02 b4 09 03 81 02 c0"));
+    const ParsedDescriptor parsed =
+        ParseReportDescriptor(Bytes("06 00 ff 09 01 a1 01 85 01 75 08 95 08 09 01 81 02 a4"
+                                    " 85 02 75 01 95 03 09 02 81 02 b4 09 03 81 02 c0"));
     ASSERT_TRUE(parsed.ok) << parsed.error;
     const ReportCollection& info = parsed.collections.at(0).info;
     EXPECT_EQ(info.reportIds, (std::vector<uint8_t>{1, 2}));
@@ -252,9 +259,9 @@ TEST(ReportDescriptor, PopRestoresSizeCountAndReportId) {
 TEST(ReportDescriptor, LongItemsAreSkippedAndDelimitersKeepTheFirstUsage) {
     // A long item between the usage and the collection; a delimiter set
     // offering usage 0x30 or 0x31 for one field.
-    const ParsedDescriptor parsed = ParseReportDescriptor(
-        Bytes("05 01 09 02 fe 02 10 aa bb a1 01 a9 01 09 30 09 31 a9 00"
-              " 75 08 95 01 81 02 c0"));
+    const ParsedDescriptor parsed =
+        ParseReportDescriptor(Bytes("05 01 09 02 fe 02 10 aa bb a1 01 a9 01 09 30 09 31 a9 00"
+                                    " 75 08 95 01 81 02 c0"));
     ASSERT_TRUE(parsed.ok) << parsed.error;
     ASSERT_EQ(parsed.collections.size(), 1u);
     EXPECT_EQ(parsed.collections[0].info.usage, 0x02);
@@ -265,11 +272,11 @@ TEST(ReportDescriptor, OnlyApplicationCollectionsAtTheTopAreTopLevel) {
     // Application, a Physical collection at the top (its report belongs to
     // no top-level collection), and an Application nested in an
     // Application (part of the outer one).
-    const ParsedDescriptor parsed = ParseReportDescriptor(
-        Bytes("05 0d 09 02 a1 01 85 01 75 08 95 01 09 30 81 02"
-              "   09 20 a1 01 85 02 09 42 81 02 c0 c0"
-              " 05 01 09 01 a1 00 85 03 09 30 81 02 c0"
-              " 05 0c 09 01 a1 01 85 04 09 e9 81 02 c0"));
+    const ParsedDescriptor parsed =
+        ParseReportDescriptor(Bytes("05 0d 09 02 a1 01 85 01 75 08 95 01 09 30 81 02"
+                                    "   09 20 a1 01 85 02 09 42 81 02 c0 c0"
+                                    " 05 01 09 01 a1 00 85 03 09 30 81 02 c0"
+                                    " 05 0c 09 01 a1 01 85 04 09 e9 81 02 c0"));
     ASSERT_TRUE(parsed.ok) << parsed.error;
     ASSERT_EQ(parsed.collections.size(), 2u);
     EXPECT_EQ(parsed.collections[0].info.usagePage, 0x0D);
@@ -284,8 +291,8 @@ TEST(ReportDescriptor, OnlyApplicationCollectionsAtTheTopAreTopLevel) {
 }
 
 TEST(ReportDescriptor, WithoutReportIdsEveryCollectionOwnsReportZero) {
-    const ParsedDescriptor parsed = ParseReportDescriptor(
-        Bytes("06 1c ff 09 92 a1 01 75 08 95 40 09 01 81 02 09 01 91 02 c0"));
+    const ParsedDescriptor parsed =
+        ParseReportDescriptor(Bytes("06 1c ff 09 92 a1 01 75 08 95 40 09 01 81 02 09 01 91 02 c0"));
     ASSERT_TRUE(parsed.ok) << parsed.error;
     EXPECT_FALSE(parsed.usesReportIds);
     const ReportCollection& info = parsed.collections.at(0).info;

@@ -77,18 +77,22 @@ struct LocalState {
 
 int32_t SignExtend(uint32_t value, size_t bytes) {
     switch (bytes) {
-        case 1: return static_cast<int8_t>(value);
-        case 2: return static_cast<int16_t>(value);
-        default: return static_cast<int32_t>(value);
+        case 1:
+            return static_cast<int8_t>(value);
+        case 2:
+            return static_cast<int16_t>(value);
+        default:
+            return static_cast<int32_t>(value);
     }
 }
 
 class Parser {
-public:
+  public:
     explicit Parser(std::span<const uint8_t> bytes) : bytes_(bytes) {}
 
     ParsedDescriptor Run() {
-        if (bytes_.size() > kMaxDescriptorBytes) return Fail(0, "descriptor longer than 65535 bytes");
+        if (bytes_.size() > kMaxDescriptorBytes)
+            return Fail(0, "descriptor longer than 65535 bytes");
         size_t pos = 0;
         while (pos < bytes_.size()) {
             const uint8_t prefix = bytes_[pos];
@@ -109,10 +113,17 @@ public:
             const uint8_t tag = prefix & 0xFC;
             std::string error;
             switch (tag & 0x0C) {
-                case 0x00: error = MainItem(tag, data); break;
-                case 0x04: error = GlobalItem(tag, data, dataSize); break;
-                case 0x08: LocalItem(tag, data, dataSize); break;
-                default: break;  // reserved item type: ignored
+                case 0x00:
+                    error = MainItem(tag, data);
+                    break;
+                case 0x04:
+                    error = GlobalItem(tag, data, dataSize);
+                    break;
+                case 0x08:
+                    LocalItem(tag, data, dataSize);
+                    break;
+                default:
+                    break;  // reserved item type: ignored
             }
             if (!error.empty()) return Fail(pos, error);
             pos += 1 + dataSize;
@@ -121,7 +132,7 @@ public:
         return Finish();
     }
 
-private:
+  private:
     ParsedDescriptor Fail(size_t pos, const std::string& what) {
         ParsedDescriptor result;
         result.error = what + " at byte " + std::to_string(pos);
@@ -131,15 +142,26 @@ private:
     std::string MainItem(uint8_t tag, uint32_t data) {
         std::string error;
         switch (tag) {
-            case kInput: error = AddField(ReportType::Input, data); break;
-            case kOutput: error = AddField(ReportType::Output, data); break;
-            case kFeature: error = AddField(ReportType::Feature, data); break;
-            case kCollection: error = OpenCollection(static_cast<uint8_t>(data)); break;
-            case kEndCollection:
-                if (collectionStack_.empty()) error = "End Collection without a Collection";
-                else collectionStack_.pop_back();
+            case kInput:
+                error = AddField(ReportType::Input, data);
                 break;
-            default: break;  // reserved main item: ignored
+            case kOutput:
+                error = AddField(ReportType::Output, data);
+                break;
+            case kFeature:
+                error = AddField(ReportType::Feature, data);
+                break;
+            case kCollection:
+                error = OpenCollection(static_cast<uint8_t>(data));
+                break;
+            case kEndCollection:
+                if (collectionStack_.empty())
+                    error = "End Collection without a Collection";
+                else
+                    collectionStack_.pop_back();
+                break;
+            default:
+                break;  // reserved main item: ignored
         }
         local_ = {};
         return error;
@@ -147,14 +169,22 @@ private:
 
     std::string GlobalItem(uint8_t tag, uint32_t data, size_t dataSize) {
         switch (tag) {
-            case kUsagePage: global_.usagePage = static_cast<uint16_t>(data); break;
-            case kLogicalMinimum: global_.logicalMinimum = SignExtend(data, dataSize); break;
+            case kUsagePage:
+                global_.usagePage = static_cast<uint16_t>(data);
+                break;
+            case kLogicalMinimum:
+                global_.logicalMinimum = SignExtend(data, dataSize);
+                break;
             case kLogicalMaximum:
                 global_.logicalMaximumRaw = data;
                 global_.logicalMaximumBytes = static_cast<uint8_t>(dataSize);
                 break;
-            case kReportSize: global_.reportSize = data; break;
-            case kReportCount: global_.reportCount = data; break;
+            case kReportSize:
+                global_.reportSize = data;
+                break;
+            case kReportCount:
+                global_.reportCount = data;
+                break;
             case kReportId:
                 if (data == 0 || data > 0xFF) return "invalid Report ID";
                 global_.reportId = static_cast<uint8_t>(data);
@@ -169,7 +199,8 @@ private:
                 global_ = globalStack_.back();
                 globalStack_.pop_back();
                 break;
-            default: break;  // units, exponents, physical range: not needed
+            default:
+                break;  // units, exponents, physical range: not needed
         }
         return {};
     }
@@ -199,7 +230,8 @@ private:
                     --local_.delimiterDepth;
                 }
                 break;
-            default: break;  // designators, strings: not needed
+            default:
+                break;  // designators, strings: not needed
         }
     }
 
@@ -249,9 +281,10 @@ private:
         field.logicalMinimum = global_.logicalMinimum;
         // A maximum is read as signed only when the minimum is negative:
         // "Logical Maximum (255)" written in one byte is common and means 255.
-        field.logicalMaximum = global_.logicalMinimum < 0
-                                   ? SignExtend(global_.logicalMaximumRaw, global_.logicalMaximumBytes)
-                                   : static_cast<int32_t>(global_.logicalMaximumRaw);
+        field.logicalMaximum =
+            global_.logicalMinimum < 0
+                ? SignExtend(global_.logicalMaximumRaw, global_.logicalMaximumBytes)
+                : static_cast<int32_t>(global_.logicalMaximumRaw);
         offset += static_cast<uint32_t>(bits);
 
         if (!collectionStack_.empty() && collectionStack_.front() >= 0) {

@@ -1,0 +1,97 @@
+// Runs the kelno-hidinfo binary on sample descriptors and compares its
+// lines with collections worked out by reading the descriptors.
+#include <gtest/gtest.h>
+#include <json/value.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "core/json_file.h"
+#include "support/temp_folder.h"
+
+namespace kelno {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+    int status = -1;
+    std::string output;
+};
+
+ToolRun RunTool(const std::string& arguments) {
+    ToolRun run;
+    const std::string command =
+        std::string(KELNO_HIDINFO_BINARY) + " " + arguments + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, got);
+    run.status = pclose(pipe);
+    return run;
+}
+
+struct ToolCase {
+    const char* sample;
+    const char* expected;  // the tool's whole output
+};
+
+const ToolCase kCases[] = {
+    {"steelseries-rival310-if1",
+     "{\"usage_page\":1,\"usage\":6,\"report_ids\":[1],\"input_len\":{\"1\":9},"
+     "\"output_len\":{},\"feature_len\":{}}\n"
+     "{\"usage_page\":12,\"usage\":1,\"report_ids\":[2],\"input_len\":{\"2\":5},"
+     "\"output_len\":{},\"feature_len\":{}}\n"},
+    {"ms-comfort-sculpt-keyboard",
+     "{\"usage_page\":1,\"usage\":6,\"report_ids\":[0],\"input_len\":{\"0\":8},"
+     "\"output_len\":{\"0\":1},\"feature_len\":{\"0\":6}}\n"},
+    {"mi-dongle-wireless-mouse",
+     "{\"usage_page\":1,\"usage\":2,\"report_ids\":[1,2],\"input_len\":{\"1\":4,\"2\":4},"
+     "\"output_len\":{},\"feature_len\":{}}\n"
+     "{\"usage_page\":12,\"usage\":1,\"report_ids\":[3],\"input_len\":{\"3\":2},"
+     "\"output_len\":{},\"feature_len\":{}}\n"},
+};
+
+TEST(HidinfoTool, PrintsOneJsonLinePerTopLevelCollection) {
+    for (const ToolCase& test : kCases) {
+        const fs::path file =
+            fs::path(KELNO_HID_DESCRIPTOR_DIR) / (std::string(test.sample) + ".rdesc");
+        if (!fs::exists(file)) GTEST_SKIP() << "missing sample " << file;
+        const ToolRun run = RunTool(file.string());
+        EXPECT_EQ(run.status, 0) << test.sample;
+        EXPECT_EQ(run.output, test.expected) << test.sample;
+    }
+}
+
+TEST(HidinfoTool, EveryLineIsJson) {
+    const fs::path file = fs::path(KELNO_HID_DESCRIPTOR_DIR) / "logitech-gpro-wireless.rdesc";
+    if (!fs::exists(file)) GTEST_SKIP() << "missing sample " << file;
+    const ToolRun run = RunTool(file.string());
+    ASSERT_EQ(run.status, 0);
+    size_t lines = 0;
+    size_t start = 0;
+    for (size_t end; (end = run.output.find('\n', start)) != std::string::npos; start = end + 1) {
+        const Json::Value line = ParseJsonText(run.output.substr(start, end - start));
+        ASSERT_TRUE(line.isObject()) << run.output.substr(start, end - start);
+        EXPECT_TRUE(line["input_len"].isObject());
+        ++lines;
+    }
+    EXPECT_EQ(lines, 5u);
+}
+
+TEST(HidinfoTool, BadInputFailsWithoutOutput) {
+    test::TempFolder folder;
+    const auto notHex = folder.WriteFile("text.rdesc", "hello world\n");
+    const auto malformed = folder.WriteFile("bad.rdesc", "05 01 09 02 a1 01 c0 c0\n");
+    for (const std::string& arguments : {notHex.string(), malformed.string(),
+                                         (folder / "missing.rdesc").string(), std::string()}) {
+        const ToolRun run = RunTool(arguments);
+        EXPECT_NE(run.status, 0) << arguments;
+        EXPECT_EQ(run.output, "") << arguments;
+    }
+}
+
+}  // namespace
+}  // namespace kelno
