@@ -19,6 +19,8 @@ struct PathCase {
     uint16_t kind, variant;
 };
 
+void PrintTo(const PathCase& c, std::ostream* os) { *os << c.path; }
+
 class CatalogueEdgeCases : public testing::TestWithParam<PathCase> {};
 
 TEST_P(CatalogueEdgeCases, ParsesTestsAndMatches) {
