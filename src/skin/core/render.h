@@ -1,0 +1,53 @@
+#pragma once
+// Drawing primitives of the skin library over cairo and pango: colours,
+// borders, pictures with the image attribute language, and text.
+
+#include <cairo.h>
+#include <pango/pango.h>
+
+#include <cstdint>
+#include <string>
+
+#include "skin/core/font_table.h"
+#include "skin/core/geometry.h"
+#include "skin/core/image_attribute.h"
+
+namespace kelno::skin {
+
+struct ImageData;
+
+void SetSourceArgb(cairo_t* cr, uint32_t argb);
+void FillRect(cairo_t* cr, const Rect& rc, uint32_t argb);
+// A border of `width` pixels inside `rc`.
+void DrawBorder(cairo_t* cr, const Rect& rc, uint32_t argb, int width);
+
+// Draws `image` per `attr` inside `rcItem`; `scale` turns the attribute's
+// dest rectangle into device pixels. False when there is nothing to draw.
+bool DrawImageData(cairo_t* cr, const ImageData& image, const Rect& rcItem,
+                   const ImageAttribute& attr, double scale);
+
+// One laid-out text. Byte indexes are into the UTF-8 text.
+class TextLayout {
+public:
+    // `width` < 0: no width limit. `style` is TextStyle bits.
+    TextLayout(const std::string& text, const FontInfo& font, double scale, int width,
+               uint32_t style);
+    ~TextLayout();
+    TextLayout(const TextLayout&) = delete;
+    TextLayout& operator=(const TextLayout&) = delete;
+
+    Size PixelSize() const;
+    // x of the caret before byte `index`, relative to the layout.
+    int IndexToX(int index) const;
+    // The byte index whose caret is nearest to x.
+    int XToIndex(int x) const;
+    // Draws inside `rc` aligned by the style, in `argb`.
+    void Draw(cairo_t* cr, const Rect& rc, uint32_t argb) const;
+
+private:
+    PangoLayout* layout_ = nullptr;
+    uint32_t style_ = 0;
+    int textLength_ = 0;
+};
+
+}  // namespace kelno::skin

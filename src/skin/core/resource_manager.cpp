@@ -1,0 +1,113 @@
+#include "skin/core/resource_manager.h"
+
+#include "core/debug_output.h"
+#include "skin/core/attribute_values.h"
+#include "skin/core/paint_manager.h"
+#include "skin/core/xml_document.h"
+
+namespace kelno::skin {
+FontInfo FontFromElement(const XmlNode& node) {
+    FontInfo font;
+    if (const auto* v = node.Attribute("name")) font.face = *v;
+    if (const auto* v = node.Attribute("size")) {
+        if (auto n = ParseInt(*v); n && *n > 0) font.size = *n;
+    }
+    auto flag = [&](const char* name) {
+        const auto* v = node.Attribute(name);
+        return v && ParseBool(*v).value_or(false);
+    };
+    font.bold = flag("bold");
+    font.underline = flag("underline");
+    font.italic = flag("italic");
+    return font;
+}
+
+CResourceManager& CResourceManager::GetInstance() {
+    static CResourceManager instance;
+    return instance;
+}
+
+void CResourceManager::Release() {
+    CResourceManager& rm = GetInstance();
+    rm.ResetResourceMap();
+    rm.texts_.clear();
+    rm.language_.clear();
+    rm.query_ = nullptr;
+    rm.lastError_.clear();
+}
+
+std::string CResourceManager::ResolvePath(const std::string& file) {
+    if (file.empty() || file[0] == '/') return file;
+    return CPaintManagerUI::GetResourcePath() + file;
+}
+
+bool CResourceManager::LoadResource(const std::string& file) {
+    XmlParseResult parsed = ParseXmlFile(ResolvePath(file));
+    if (!parsed.root) {
+        lastError_ = parsed.error;
+        DebugOutput("skin: " + lastError_);
+        return false;
+    }
+    std::map<std::string, std::string> images, xmls;
+    std::map<int, FontInfo> fonts;
+    for (const XmlNode& group : parsed.root->children) {
+        for (const XmlNode& item : group.children) {
+            const std::string* id = item.Attribute("id");
+            if (!id || id->empty()) continue;
+            const std::string* path = item.Attribute("path");
+            if (EqualsNoCase(group.name, "Image") && path) {
+                images[*id] = *path;
+            } else if (EqualsNoCase(group.name, "Xml") && path) {
+                xmls[*id] = *path;
+            } else if (EqualsNoCase(group.name, "Font")) {
+                if (auto n = ParseInt(*id)) fonts[*n] = FontFromElement(item);
+            }
+        }
+    }
+    images_ = std::move(images);
+    xmls_ = std::move(xmls);
+    fonts_ = std::move(fonts);
+    lastError_.clear();
+    return true;
+}
+
+bool CResourceManager::LoadResourceText(std::string_view xml) { return false; }
+
+void CResourceManager::ResetResourceMap() {
+    images_.clear();
+    xmls_.clear();
+    fonts_.clear();
+}
+
+std::string CResourceManager::GetImagePath(const std::string& id) const {
+    auto it = images_.find(id);
+    return it == images_.end() ? std::string() : it->second;
+}
+
+std::string CResourceManager::GetXmlPath(const std::string& id) const {
+    auto it = xmls_.find(id);
+    return it == xmls_.end() ? std::string() : it->second;
+}
+
+bool CResourceManager::LoadLanguage(const std::string& file) { return false; }
+
+bool CResourceManager::LoadLanguageText(std::string_view xml) { return false; }
+
+std::string CResourceManager::GetText(const std::string& id, const std::string& type) const {
+    auto it = texts_.find(id);
+    if (it != texts_.end()) return it->second;
+    if (query_) {
+        std::string answer = query_->QueryControlText(id, type);
+        if (!answer.empty()) return answer;
+    }
+    return id;
+}
+
+void CResourceManager::ReloadText() {
+    for (CPaintManagerUI* pm : CPaintManagerUI::GetPaintManagers()) {
+        pm->NeedUpdate();
+        pm->Invalidate();
+    }
+}
+
+}  // namespace kelno::skin
