@@ -16,6 +16,9 @@ void ForgetOpenInformation(HidDeviceRecord& record) {
     record.attributes = {};
     record.caps = {};
     record.fields.clear();
+    record.inputData.clear();
+    record.outputData.clear();
+    record.featureData.clear();
     record.interfaceNumber = 0;
     record.collectionNumber = 0;
 }
@@ -25,7 +28,9 @@ void ForgetOpenInformation(HidDeviceRecord& record) {
 HidDeviceRecord::HidDeviceRecord(std::shared_ptr<hid::HidBackend> backendIn)
     : backend(std::move(backendIn)) {}
 
-HidDeviceRecord::~HidDeviceRecord() { HidDestroyRecord(*this); }
+HidDeviceRecord::~HidDeviceRecord() {
+    HidDestroyRecord(*this);
+}
 
 std::shared_ptr<hid::HidConnection> HidDeviceRecord::Connection() const {
     std::lock_guard lock(connectionMutex_);
@@ -84,6 +89,9 @@ bool HidOpen(HidDeviceRecord& record, const std::string& path, bool read, bool w
     record.attributes = result.connection->Attributes();
     record.caps = result.connection->Capabilities();
     record.fields = result.connection->Fields();
+    record.inputData = HidBuildDataEntries(record.fields, hid::ReportType::Input);
+    record.outputData = HidBuildDataEntries(record.fields, hid::ReportType::Output);
+    record.featureData = HidBuildDataEntries(record.fields, hid::ReportType::Feature);
     record.interfaceNumber = ParsePathInterfaceNumber(path);
     record.collectionNumber = ParsePathCollectionNumber(path);
     std::lock_guard lock(record.connectionMutex_);

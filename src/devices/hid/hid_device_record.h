@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "devices/hid/hid_unpack.h"
 #include "platform/hid/hid_backend.h"
 
 namespace kelno {
@@ -42,6 +43,11 @@ struct HidDeviceRecord {
     hid::DeviceAttributes attributes;
     hid::ReportCollection caps;
     std::vector<hid::ReportField> fields;
+    // One entry per button control, then one per value usage, for each
+    // report type (HidUnpackReport fills them).
+    std::vector<HidDataEntry> inputData;
+    std::vector<HidDataEntry> outputData;
+    std::vector<HidDataEntry> featureData;
     int interfaceNumber = 0;
     int collectionNumber = 0;
     // Why the last open failed (Ok after a successful one), so the user can

@@ -28,6 +28,10 @@ struct ReportCollection {
     // Report ids owned by the collection in first-seen order; {0} when the
     // descriptor uses no report ids.
     std::vector<uint8_t> reportIds;
+    // Whether the descriptor numbers its reports: then byte 0 of every
+    // report is its id; otherwise reports carry data only (a write still
+    // starts with a 0 byte, as hidraw and the OS's HID stack expect).
+    bool usesReportIds = false;
     // Report id -> report length in bytes, including the report-id byte when
     // the descriptor uses ids. Ids without a report of that type are absent.
     std::map<uint8_t, uint16_t> inputLengths;

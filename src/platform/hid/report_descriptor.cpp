@@ -87,7 +87,7 @@ int32_t SignExtend(uint32_t value, size_t bytes) {
 }
 
 class Parser {
-  public:
+public:
     explicit Parser(std::span<const uint8_t> bytes) : bytes_(bytes) {}
 
     ParsedDescriptor Run() {
@@ -132,7 +132,7 @@ class Parser {
         return Finish();
     }
 
-  private:
+private:
     ParsedDescriptor Fail(size_t pos, const std::string& what) {
         ParsedDescriptor result;
         result.error = what + " at byte " + std::to_string(pos);
@@ -314,6 +314,7 @@ class Parser {
                 lengths[field.reportId] = bytes;
             }
             if (!usesReportIds_) info.reportIds = {0};
+            info.usesReportIds = usesReportIds_;
         }
         result.collections = std::move(collections_);
         return result;
