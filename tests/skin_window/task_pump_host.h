@@ -13,7 +13,7 @@ namespace kelno::skin::test {
 
 class TaskPumpHost : public IWindowHost {
 public:
-    Size ClientSize() const override { return {}; }
+    Size ClientSize() const override { return size_; }
     double DpiScale() const override { return 1.0; }
     void Invalidate(const Rect&) override {}
     void SetTimer(uint32_t, uint32_t) override {}
@@ -28,8 +28,8 @@ public:
         arrived_.notify_all();
         return true;
     }
-    void Show(bool) override {}
-    bool IsVisible() const override { return false; }
+    void Show(bool visible) override { visible_ = visible; }
+    bool IsVisible() const override { return visible_; }
     void SetTitle(const std::string&) override {}
     void Move(const Rect&) override {}
     Rect WindowRect() const override { return {}; }
@@ -42,13 +42,14 @@ public:
         std::lock_guard lock(mutex_);
         refuse_ = true;
     }
-    // Waits (hang guard: 10 s) for at least one task, then runs all queued.
-    // Returns how many ran.
-    int Pump() {
+    void SetClientSize(Size size) { size_ = size; }
+    // Waits (up to `limit`, a hang guard) for at least one task, then runs
+    // all queued. Returns how many ran.
+    int Pump(std::chrono::milliseconds limit = std::chrono::seconds(10)) {
         std::deque<std::function<void()>> ready;
         {
             std::unique_lock lock(mutex_);
-            arrived_.wait_for(lock, std::chrono::seconds(10), [this] { return !tasks_.empty(); });
+            arrived_.wait_for(lock, limit, [this] { return !tasks_.empty(); });
             ready.swap(tasks_);
         }
         for (auto& task : ready) task();
@@ -64,6 +65,8 @@ private:
     std::condition_variable arrived_;
     std::deque<std::function<void()>> tasks_;
     bool refuse_ = false;
+    bool visible_ = false;
+    Size size_;
 };
 
 }  // namespace kelno::skin::test

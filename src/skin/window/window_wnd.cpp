@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/debug_output.h"
+#include "skin/automation/automation_server.h"
 #include "skin/window/window_system.h"
 
 namespace kelno::skin {
@@ -28,6 +29,7 @@ CWindowWnd::CWindowWnd()
       }) {}
 
 CWindowWnd::~CWindowWnd() {
+    AutomationServer::UnregisterWindow(&pm_);
     queue_.Close();
     if (modal_ && modal_->loop) modal_->loop->Quit();
     if (host_ != nullptr && !destroyed_) {
@@ -58,6 +60,7 @@ bool CWindowWnd::Create(CWindowWnd* owner, const std::string& title, const Rect&
     closing_ = false;
     pm_.Init(host_.get(), title);
     queue_.AttachHost(host_.get());
+    AutomationServer::RegisterWindow(&pm_, this);
     return true;
 }
 
@@ -182,6 +185,7 @@ void CWindowWnd::OnHostCloseRequest() {
 void CWindowWnd::OnHostDestroyed() {
     destroyed_ = true;
     closing_ = true;
+    AutomationServer::UnregisterWindow(&pm_);
     queue_.Close();
     pm_.OnHostDestroyed();
     if (modal_ && modal_->loop) modal_->loop->Quit();

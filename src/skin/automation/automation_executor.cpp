@@ -1,0 +1,122 @@
+#include "skin/automation/automation_executor.h"
+
+#include <cairo.h>
+
+#include "skin/automation/control_probe.h"
+#include "skin/core/attribute_values.h"
+#include "skin/core/control.h"
+#include "skin/core/paint_manager.h"
+
+namespace kelno::skin {
+namespace {
+
+struct NameSearch {
+    const std::string* name;
+    size_t remaining;  // matches still to skip
+};
+
+CControlUI* MatchName(CControlUI* control, void* data) {
+    auto* search = static_cast<NameSearch*>(data);
+    if (!EqualsNoCase(control->GetName(), *search->name)) return nullptr;
+    if (search->remaining == 0) return control;
+    --search->remaining;
+    return nullptr;
+}
+
+std::string NotFound(const ControlRef& ref) {
+    return FormatError("no control " + ref.name + "#" + std::to_string(ref.occurrence));
+}
+
+}  // namespace
+
+CControlUI* AutomationExecutor::Find(const ControlRef& ref, AutomationTarget* owner) const {
+    if (ref.name.empty()) return nullptr;
+    NameSearch search{&ref.name, ref.occurrence};
+    for (const AutomationTarget& target : targets_) {
+        CControlUI* root = target.manager ? target.manager->GetRoot() : nullptr;
+        if (root == nullptr) continue;
+        if (CControlUI* found = root->FindControl(&MatchName, &search, UIFIND_ME_FIRST)) {
+            if (owner != nullptr) *owner = target;
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+std::string AutomationExecutor::Execute(const AutomationCommand& command) {
+    switch (command.verb) {
+        case AutomationVerb::Find: {
+            CControlUI* control = Find(command.target);
+            return control ? FormatFindReply(SnapshotOf(control)) : NotFound(command.target);
+        }
+        case AutomationVerb::Click: return Click(command.target, false);
+        case AutomationVerb::DoubleClick: return Click(command.target, true);
+        case AutomationVerb::Select: return Select(command.target, command.number);
+        case AutomationVerb::SetValue: return SetValue(command.target, command.number);
+        case AutomationVerb::Type: return Type(command.target, command.text);
+        case AutomationVerb::Screenshot: return Screenshot(command.text);
+        case AutomationVerb::WaitVisible: break;
+    }
+    return FormatError("command not run here");
+}
+
+std::string AutomationExecutor::Click(const ControlRef& ref, bool twice) {
+    AutomationTarget target;
+    CControlUI* control = Find(ref, &target);
+    if (control == nullptr) return NotFound(ref);
+    if (!IsShownWithParents(control)) return FormatError("not visible: " + ref.name);
+    target.manager->UpdateLayout();
+    Point centre = control->GetPos().Center();
+    SendClick(target, centre.x, centre.y, twice);
+    return FormatOk();
+}
+
+std::string AutomationExecutor::Select(const ControlRef& ref, int64_t index) {
+    AutomationTarget target;
+    CControlUI* control = Find(ref, &target);
+    if (control == nullptr) return NotFound(ref);
+    if (!IsShownWithParents(control)) return FormatError("not visible: " + ref.name);
+    std::string error = PickItem(target, control, index);
+    return error.empty() ? FormatOk() : FormatError(error);
+}
+
+std::string AutomationExecutor::SetValue(const ControlRef& ref, int64_t value) {
+    AutomationTarget target;
+    CControlUI* control = Find(ref, &target);
+    if (control == nullptr) return NotFound(ref);
+    if (!IsShownWithParents(control)) return FormatError("not visible: " + ref.name);
+    std::string error = DragSliderTo(target, control, value);
+    return error.empty() ? FormatOk() : FormatError(error);
+}
+
+std::string AutomationExecutor::Type(const ControlRef& ref, const std::string& text) {
+    AutomationTarget target;
+    CControlUI* control = Find(ref, &target);
+    if (control == nullptr) return NotFound(ref);
+    if (!IsShownWithParents(control)) return FormatError("not visible: " + ref.name);
+    std::string error = TypeInto(target, control, text);
+    return error.empty() ? FormatOk() : FormatError(error);
+}
+
+std::string AutomationExecutor::Screenshot(const std::string& path) {
+    // The first window that is on screen (the main window comes first).
+    for (const AutomationTarget& target : targets_) {
+        CPaintManagerUI* pm = target.manager;
+        IWindowHost* host = pm ? pm->GetHost() : nullptr;
+        if (host == nullptr || !host->IsVisible()) continue;
+        Size size = pm->GetClientSize();
+        if (size.cx <= 0 || size.cy <= 0) continue;
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size.cx, size.cy);
+        cairo_t* cr = cairo_create(surface);
+        pm->OnHostPaint(cr, Rect{0, 0, size.cx, size.cy});
+        cairo_destroy(cr);
+        cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
+        cairo_surface_destroy(surface);
+        if (status != CAIRO_STATUS_SUCCESS)
+            return FormatError(std::string("cannot write png: ") + cairo_status_to_string(status));
+        return FormatOk();
+    }
+    return FormatError("no visible window");
+}
+
+}  // namespace kelno::skin
