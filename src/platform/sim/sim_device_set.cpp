@@ -1,0 +1,134 @@
+#include "platform/sim/sim_device_set.h"
+
+#include <algorithm>
+#include <charconv>
+#include <sstream>
+#include <vector>
+
+#include "platform/hid/hex_bytes.h"
+
+namespace kelno::sim {
+namespace {
+
+std::vector<std::string_view> Words(std::string_view line) {
+    std::vector<std::string_view> words;
+    size_t at = 0;
+    while (at < line.size()) {
+        const size_t start = line.find_first_not_of(" \t\r", at);
+        if (start == std::string_view::npos) break;
+        const size_t end = std::min(line.find_first_of(" \t\r", start), line.size());
+        words.push_back(line.substr(start, end - start));
+        at = end;
+    }
+    return words;
+}
+
+// A number in decimal, or hexadecimal after "0x".
+std::optional<size_t> ParseNumber(std::string_view text, int base = 10) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    size_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        return std::nullopt;
+    return value;
+}
+
+std::string OkBytes(const std::vector<uint8_t>& bytes) {
+    return bytes.empty() ? "ok" : "ok " + hid::FormatHexBytes(bytes);
+}
+
+}  // namespace
+
+SimDeviceSet::SimDeviceSet(std::shared_ptr<SimHidBackend> backend)
+    : backend_(backend ? std::move(backend) : std::make_shared<SimHidBackend>()) {}
+
+std::shared_ptr<SimCommandDevice> SimDeviceSet::Plug(SimKind kind) {
+    std::lock_guard lock(mutex_);
+    auto& device = devices_[kind];
+    if (!device) {
+        device = MakeSimDevice(kind);
+        if (!backend_->AddNode(std::string(SimKindName(kind)), device)) {
+            device.reset();
+            return nullptr;
+        }
+    }
+    device->SetPlugged(true);
+    return device;
+}
+
+bool SimDeviceSet::Unplug(SimKind kind) {
+    const auto device = Device(kind);
+    if (!device || !device->IsPlugged()) return false;
+    device->SetPlugged(false);
+    return true;
+}
+
+bool SimDeviceSet::IsPlugged(SimKind kind) const {
+    const auto device = Device(kind);
+    return device && device->IsPlugged();
+}
+
+std::shared_ptr<SimCommandDevice> SimDeviceSet::Device(SimKind kind) const {
+    std::lock_guard lock(mutex_);
+    const auto it = devices_.find(kind);
+    return it == devices_.end() ? nullptr : it->second;
+}
+
+std::string SimDeviceSet::HandleCommand(std::string_view line) {
+    const auto words = Words(line);
+    if (words.empty()) return "err empty command";
+    const std::string_view command = words[0];
+    if (command == "list") {
+        if (words.size() != 1) return "err usage: list";
+        std::string reply = "ok";
+        for (SimKind kind : kAllSimKinds)
+            if (IsPlugged(kind)) reply += " " + std::string(SimKindName(kind));
+        return reply;
+    }
+
+    struct Usage {
+        std::string_view name;
+        size_t words;
+        const char* text;
+    };
+    static constexpr Usage kUsages[] = {
+        {"plug", 2, "err usage: plug <kind>"},
+        {"unplug", 2, "err usage: unplug <kind>"},
+        {"notify", 3, "err usage: notify <kind> <usage in hex>"},
+        {"mem", 4, "err usage: mem <kind> <offset> <length>"},
+        {"keymap", 2, "err usage: keymap <kind>"},
+    };
+    const auto usage = std::find_if(std::begin(kUsages), std::end(kUsages),
+                                    [&](const Usage& u) { return u.name == command; });
+    if (usage == std::end(kUsages)) return "err unknown command";
+    if (words.size() != usage->words) return usage->text;
+    const auto kind = SimKindFromName(words[1]);
+    if (!kind) return "err unknown kind";
+
+    if (command == "plug") return Plug(*kind) ? "ok" : "err cannot plug";
+    if (command == "unplug") return Unplug(*kind) ? "ok" : "err not plugged";
+
+    const auto device = Device(*kind);
+    if (command == "notify") {
+        const auto value = ParseNumber(words[2], 16);
+        if (!value || *value > 0xFFFF) return "err bad usage";
+        if (!device || !device->IsPlugged()) return "err not plugged";
+        device->Notify(static_cast<uint16_t>(*value));
+        return "ok";
+    }
+    if (!device) return "err never plugged";
+    if (command == "keymap") return OkBytes(device->KeyMap());
+
+    const auto offset = ParseNumber(words[2]);
+    const auto length = ParseNumber(words[3]);
+    if (!offset || !length) return "err bad number";
+    const std::vector<uint8_t> memory = device->Memory();
+    if (*offset > memory.size() || *length > memory.size() - *offset) return "err out of range";
+    return OkBytes({memory.begin() + static_cast<std::ptrdiff_t>(*offset),
+                    memory.begin() + static_cast<std::ptrdiff_t>(*offset + *length)});
+}
+
+}  // namespace kelno::sim

@@ -1,0 +1,47 @@
+#pragma once
+// One emulated device of each kind on a SimHidBackend, plugged and
+// unplugged by kind, and the line protocol that drives it from outside the
+// process (sim_control_server.h):
+//   list                         -> "ok" and the plugged kinds
+//   plug <kind> / unplug <kind>  -> "ok"
+//   notify <kind> <usage hex>    -> "ok"
+//   mem <kind> <offset> <length> -> "ok" and the settings memory bytes in hex
+//   keymap <kind>                -> "ok" and the key map in hex
+// Every other line, or a command that cannot be done, gets "err <reason>".
+// Kinds: keyboard, mouse, mousepad, headset.
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "platform/sim/sim_backend.h"
+#include "platform/sim/sim_devices.h"
+
+namespace kelno::sim {
+
+class SimDeviceSet {
+public:
+    explicit SimDeviceSet(std::shared_ptr<SimHidBackend> backend = nullptr);
+
+    const std::shared_ptr<SimHidBackend>& Backend() const { return backend_; }
+
+    // Plugs the kind's device (made on first use; it keeps its memory
+    // across unplugging). Null only when the backend refused it.
+    std::shared_ptr<SimCommandDevice> Plug(SimKind kind);
+    bool Unplug(SimKind kind);
+    bool IsPlugged(SimKind kind) const;
+    // The kind's device, plugged or not; null before its first Plug.
+    std::shared_ptr<SimCommandDevice> Device(SimKind kind) const;
+
+    // One protocol line in (without its line feed), one reply line out.
+    std::string HandleCommand(std::string_view line);
+
+private:
+    std::shared_ptr<SimHidBackend> backend_;
+    mutable std::mutex mutex_;
+    std::map<SimKind, std::shared_ptr<SimCommandDevice>> devices_;
+};
+
+}  // namespace kelno::sim
