@@ -42,7 +42,12 @@ std::string CResourceManager::ResolvePath(const std::string& file) {
 }
 
 bool CResourceManager::LoadResource(const std::string& file) {
-    XmlParseResult parsed = ParseXmlFile(ResolvePath(file));
+    return ApplyResource(ParseXmlFile(ResolvePath(file)));
+}
+
+bool CResourceManager::LoadResourceText(std::string_view xml) { return ApplyResource(ParseXml(xml)); }
+
+bool CResourceManager::ApplyResource(const XmlParseResult& parsed) {
     if (!parsed.root) {
         lastError_ = parsed.error;
         DebugOutput("skin: " + lastError_);
@@ -71,8 +76,6 @@ bool CResourceManager::LoadResource(const std::string& file) {
     return true;
 }
 
-bool CResourceManager::LoadResourceText(std::string_view xml) { return false; }
-
 void CResourceManager::ResetResourceMap() {
     images_.clear();
     xmls_.clear();
@@ -89,9 +92,29 @@ std::string CResourceManager::GetXmlPath(const std::string& id) const {
     return it == xmls_.end() ? std::string() : it->second;
 }
 
-bool CResourceManager::LoadLanguage(const std::string& file) { return false; }
+bool CResourceManager::LoadLanguage(const std::string& file) {
+    return ApplyLanguage(ParseXmlFile(ResolvePath(file)));
+}
 
-bool CResourceManager::LoadLanguageText(std::string_view xml) { return false; }
+bool CResourceManager::LoadLanguageText(std::string_view xml) { return ApplyLanguage(ParseXml(xml)); }
+
+bool CResourceManager::ApplyLanguage(const XmlParseResult& parsed) {
+    if (!parsed.root) {
+        lastError_ = parsed.error;
+        DebugOutput("skin: " + lastError_);
+        return false;
+    }
+    std::map<std::string, std::string> texts;
+    for (const XmlNode& item : parsed.root->children) {
+        const std::string* id = item.Attribute("id");
+        if (!EqualsNoCase(item.name, "Text") || !id || id->empty()) continue;
+        const std::string* value = item.Attribute("value");
+        texts[*id] = value ? *value : item.text;
+    }
+    texts_ = std::move(texts);
+    lastError_.clear();
+    return true;
+}
 
 std::string CResourceManager::GetText(const std::string& id, const std::string& type) const {
     auto it = texts_.find(id);

@@ -14,6 +14,7 @@
 namespace kelno::skin {
 
 struct XmlNode;
+struct XmlParseResult;
 
 // A font from a <Font> element of a layout or an <Item> of res.xml's <Font>
 // group: name, size, bold, underline, italic.
@@ -66,6 +67,8 @@ public:
 
 private:
     CResourceManager() = default;
+    bool ApplyResource(const XmlParseResult& parsed);
+    bool ApplyLanguage(const XmlParseResult& parsed);
 
     std::map<std::string, std::string> images_;
     std::map<std::string, std::string> xmls_;

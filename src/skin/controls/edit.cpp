@@ -1,0 +1,290 @@
+#include "skin/controls/edit.h"
+
+#include <algorithm>
+
+#include "skin/core/attribute_values.h"
+#include "skin/core/paint_manager.h"
+#include "skin/core/render.h"
+
+namespace kelno::skin {
+namespace {
+
+bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+constexpr const char* kPasswordChar = "*";
+
+}  // namespace
+
+int PrevCharOffset(std::string_view text, int pos) {
+    pos = std::clamp(pos, 0, static_cast<int>(text.size()));
+    if (pos == 0) return 0;
+    --pos;
+    while (pos > 0 && IsContinuation(text[static_cast<size_t>(pos)])) --pos;
+    return pos;
+}
+
+int NextCharOffset(std::string_view text, int pos) {
+    int size = static_cast<int>(text.size());
+    pos = std::clamp(pos, 0, size);
+    if (pos == size) return size;
+    ++pos;
+    while (pos < size && IsContinuation(text[static_cast<size_t>(pos)])) ++pos;
+    return pos;
+}
+
+int CountChars(std::string_view text) {
+    return static_cast<int>(std::count_if(text.begin(), text.end(),
+                                          [](char c) { return !IsContinuation(c); }));
+}
+
+CEditUI::CEditUI() {
+    SetTextStyle(DT_VCENTER | DT_SINGLELINE);
+    SetCursor(CursorShape::IBeam);
+    SetTextPadding({2, 0, 2, 0});
+}
+
+std::string CEditUI::GetClass() const { return "EditUI"; }
+
+void* CEditUI::GetInterface(std::string_view name) {
+    if (EqualsNoCase(name, "Edit")) return this;
+    return CLabelUI::GetInterface(name);
+}
+
+void CEditUI::SetText(const std::string& text, bool notify) {
+    std::string cut;
+    int chars = 0;
+    for (size_t i = 0; i < text.size();) {
+        size_t next = static_cast<size_t>(NextCharOffset(text, static_cast<int>(i)));
+        if (++chars > maxChar_) break;
+        cut.append(text, i, next - i);
+        i = next;
+    }
+    bool changed = cut != GetRawText();
+    CLabelUI::SetText(cut);
+    caret_ = static_cast<int>(cut.size());
+    if (changed && notify && GetManager()) GetManager()->SendNotify(this, notify::kTextChanged);
+}
+
+void CEditUI::SetReadOnly(bool on) {
+    readOnly_ = on;
+    Invalidate();
+}
+
+void CEditUI::SetPasswordMode(bool on) {
+    password_ = on;
+    Invalidate();
+}
+
+void CEditUI::SetMaxChar(int count) {
+    maxChar_ = std::max(count, 0);
+    if (CountChars(GetRawText()) > maxChar_) SetText(GetRawText());
+}
+
+void CEditUI::SetMultiLine(bool on) {
+    multiLine_ = on;
+    uint32_t style = GetTextStyle() & ~(DT_SINGLELINE | DT_WORDBREAK | DT_VCENTER);
+    SetTextStyle(on ? (style | DT_WORDBREAK) : (style | DT_SINGLELINE | DT_VCENTER));
+}
+
+void CEditUI::SetCaret(int byteOffset) {
+    const std::string& text = GetRawText();
+    byteOffset = std::clamp(byteOffset, 0, static_cast<int>(text.size()));
+    while (byteOffset > 0 && byteOffset < static_cast<int>(text.size()) &&
+           IsContinuation(text[static_cast<size_t>(byteOffset)]))
+        --byteOffset;
+    caret_ = byteOffset;
+    Invalidate();
+}
+
+void CEditUI::SetAttribute(std::string_view name, std::string_view value) {
+    auto flag = [&](auto apply) {
+        if (auto b = ParseBool(value)) apply(*b);
+    };
+    if (name == "readonly") flag([&](bool b) { SetReadOnly(b); });
+    else if (name == "password") flag([&](bool b) { SetPasswordMode(b); });
+    else if (name == "numberonly") flag([&](bool b) { SetNumberOnly(b); });
+    else if (name == "multiline") flag([&](bool b) { SetMultiLine(b); });
+    else if (name == "maxchar") {
+        if (auto v = ParseInt(value)) SetMaxChar(*v);
+    } else if (name == "normalimage") normalImage_ = std::string(value);
+    else if (name == "hotimage") hotImage_ = std::string(value);
+    else if (name == "focusedimage") focusedImage_ = std::string(value);
+    else if (name == "disabledimage") disabledImage_ = std::string(value);
+    else CLabelUI::SetAttribute(name, value);
+}
+
+bool CEditUI::InsertText(std::string_view typed) {
+    std::string accepted;
+    int room = maxChar_ - CountChars(GetRawText());
+    for (size_t i = 0; i < typed.size() && room > 0;) {
+        size_t next = static_cast<size_t>(NextCharOffset(typed, static_cast<int>(i)));
+        std::string_view ch = typed.substr(i, next - i);
+        i = next;
+        unsigned char first = static_cast<unsigned char>(ch[0]);
+        if (ch == "\n" || ch == "\r") {
+            if (!multiLine_) continue;
+        } else if (first < 0x20 || first == 0x7F) {
+            continue;  // control characters are never text
+        }
+        if (numberOnly_ && !(ch.size() == 1 && ch[0] >= '0' && ch[0] <= '9')) continue;
+        accepted.append(ch);
+        --room;
+    }
+    if (accepted.empty()) return false;
+    std::string text = GetRawText();
+    text.insert(static_cast<size_t>(caret_), accepted);
+    int caret = caret_ + static_cast<int>(accepted.size());
+    CLabelUI::SetText(text);
+    caret_ = caret;
+    return true;
+}
+
+bool CEditUI::DeleteBackward() {
+    if (caret_ == 0) return false;
+    std::string text = GetRawText();
+    int from = PrevCharOffset(text, caret_);
+    text.erase(static_cast<size_t>(from), static_cast<size_t>(caret_ - from));
+    CLabelUI::SetText(text);
+    caret_ = from;
+    return true;
+}
+
+bool CEditUI::DeleteForward() {
+    std::string text = GetRawText();
+    if (caret_ >= static_cast<int>(text.size())) return false;
+    int to = NextCharOffset(text, caret_);
+    text.erase(static_cast<size_t>(caret_), static_cast<size_t>(to - caret_));
+    int caret = caret_;
+    CLabelUI::SetText(text);
+    caret_ = caret;
+    return true;
+}
+
+void CEditUI::TextChangedByUser() {
+    Invalidate();
+    if (GetManager()) GetManager()->SendNotify(this, notify::kTextChanged);
+}
+
+std::string CEditUI::DisplayText() const {
+    if (!password_) return GetRawText();
+    std::string masked;
+    for (int i = CountChars(GetRawText()); i > 0; --i) masked += kPasswordChar;
+    return masked;
+}
+
+int CEditUI::DisplayCaret() const {
+    if (!password_) return caret_;
+    return CountChars(std::string_view(GetRawText()).substr(0, static_cast<size_t>(caret_)));
+}
+
+void CEditUI::DoEvent(TEventUI& event) {
+    switch (event.Type) {
+        case UiEvent::ButtonDown:
+        case UiEvent::DblClick:
+            if (IsEnabled() && GetManager()) {
+                Rect rc = GetTextRect();
+                TextLayout layout(DisplayText(), GetManager()->GetFont(GetFont()),
+                                  GetManager()->GetDPIScale(), -1, DT_SINGLELINE);
+                int index = layout.XToIndex(event.ptMouse.x - rc.left + scrollX_);
+                if (password_) {
+                    // One '*' per character: map back to the real text.
+                    int offset = 0;
+                    for (int i = 0; i < index; ++i) offset = NextCharOffset(GetRawText(), offset);
+                    index = offset;
+                }
+                SetCaret(index);
+            }
+            return;
+        case UiEvent::MouseEnter:
+            hot_ = true;
+            Invalidate();
+            return;
+        case UiEvent::MouseLeave:
+            hot_ = false;
+            Invalidate();
+            return;
+        case UiEvent::Char:
+            if (IsEnabled() && !readOnly_ && InsertText(event.text)) TextChangedByUser();
+            return;
+        case UiEvent::KeyDown: {
+            if (!IsEnabled()) return;
+            const std::string& text = GetRawText();
+            switch (event.chKey) {
+                case keys::kLeft: SetCaret(PrevCharOffset(text, caret_)); return;
+                case keys::kRight: SetCaret(NextCharOffset(text, caret_)); return;
+                case keys::kHome: SetCaret(0); return;
+                case keys::kEnd: SetCaret(static_cast<int>(text.size())); return;
+                case keys::kBackSpace:
+                    if (!readOnly_ && DeleteBackward()) TextChangedByUser();
+                    return;
+                case keys::kDelete:
+                    if (!readOnly_ && DeleteForward()) TextChangedByUser();
+                    return;
+                case keys::kReturn:
+                case keys::kKpEnter:
+                    if (multiLine_) {
+                        if (!readOnly_ && InsertText("\n")) TextChangedByUser();
+                    } else if (GetManager()) {
+                        GetManager()->SendNotify(this, notify::kReturn);
+                    }
+                    return;
+                default:
+                    break;
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    CLabelUI::DoEvent(event);
+}
+
+void CEditUI::PaintStatusImage(cairo_t* cr) {
+    const std::string* image = &normalImage_;
+    if (!IsEnabled() && !disabledImage_.empty()) image = &disabledImage_;
+    else if (IsFocused() && !focusedImage_.empty()) image = &focusedImage_;
+    else if (hot_ && !hotImage_.empty()) image = &hotImage_;
+    if (!image->empty()) DrawImage(cr, *image);
+}
+
+void CEditUI::PaintText(cairo_t* cr) {
+    if (!GetManager()) return;
+    Rect rc = GetTextRect();
+    if (rc.IsEmpty()) return;
+    std::string shown = DisplayText();
+    uint32_t color = CurrentTextColor();
+    if (multiLine_) {
+        DrawTextIn(cr, shown, rc, color, GetTextStyle());
+        return;
+    }
+    TextLayout layout(shown, GetManager()->GetFont(GetFont()), GetManager()->GetDPIScale(), -1,
+                      DT_SINGLELINE | DT_VCENTER);
+    int caretX = layout.IndexToX(DisplayCaret());
+    // Keep the caret inside the box by scrolling the text sideways.
+    if (caretX - scrollX_ > rc.Width() - 1) scrollX_ = caretX - rc.Width() + 1;
+    if (caretX < scrollX_) scrollX_ = caretX;
+    scrollX_ = std::max(scrollX_, 0);
+    Rect shifted{rc.left - scrollX_, rc.top, rc.right, rc.bottom};
+    cairo_save(cr);
+    cairo_rectangle(cr, rc.left, rc.top, rc.Width(), rc.Height());
+    cairo_clip(cr);
+    layout.Draw(cr, shifted, color);
+    if (IsFocused() && !readOnly_) {
+        Size size = layout.PixelSize();
+        int height = std::max(size.cy, Scale(12));
+        int top = rc.top + (rc.Height() - height) / 2;
+        FillRect(cr, {shifted.left + caretX, top, shifted.left + caretX + 1, top + height}, color);
+    }
+    cairo_restore(cr);
+}
+
+CRichEditUI::CRichEditUI() { SetMultiLine(true); }
+
+std::string CRichEditUI::GetClass() const { return "RichEditUI"; }
+
+void* CRichEditUI::GetInterface(std::string_view name) {
+    if (EqualsNoCase(name, "RichEdit")) return this;
+    return CEditUI::GetInterface(name);
+}
+
+}  // namespace kelno::skin
