@@ -65,9 +65,7 @@ std::string AutomationExecutor::Click(const ControlRef& ref, bool twice) {
     CControlUI* control = Find(ref, &target);
     if (control == nullptr) return NotFound(ref);
     if (!IsShownWithParents(control)) return FormatError("not visible: " + ref.name);
-    target.manager->UpdateLayout();
-    Point centre = control->GetPos().Center();
-    SendClick(target, centre.x, centre.y, twice);
+    ClickCentre(target, control, twice);
     return FormatOk();
 }
 

@@ -47,6 +47,7 @@ struct ReplySlot {
 struct ReplyGuard {
     std::shared_ptr<ReplySlot> slot;
     ~ReplyGuard() {
+        if (!slot) return;
         std::lock_guard lock(slot->mutex);
         if (!slot->reply) slot->abandoned = true;
         slot->changed.notify_all();
@@ -63,7 +64,8 @@ std::optional<std::string> RunOnUi(std::function<std::string()> work, std::stop_
         for (const AutomationTarget& target : registry.windows) {
             IWindowHost* host = target.manager ? target.manager->GetHost() : nullptr;
             if (host == nullptr) continue;
-            auto guard = std::make_shared<ReplyGuard>(ReplyGuard{slot});
+            auto guard = std::make_shared<ReplyGuard>();
+            guard->slot = slot;
             posted = host->PostTask([guard, work] {
                 std::string reply = work();
                 std::lock_guard lock(guard->slot->mutex);

@@ -18,9 +18,9 @@ ControlSnapshot SnapshotOf(CControlUI* control);
 // True when the control and every parent are visible.
 bool IsShownWithParents(const CControlUI* control);
 
-// Sends a press and release of the left button at `point` (window pixels),
-// preceded by a move there; with `twice`, the double-click sequence.
-void SendClick(const AutomationTarget& target, int x, int y, bool twice);
+// Moves the pointer to the control's centre and presses and releases the
+// left button there; with `twice`, the double-click sequence follows.
+void ClickCentre(const AutomationTarget& target, CControlUI* control, bool twice);
 
 // Picks item `index` of a combo or list as a user does. Empty on success,
 // else the error message.

@@ -43,6 +43,7 @@ std::unique_ptr<IWindowHost> GtkWindowSystem::CreateHost(IHostClient& client,
     gtkOptions.rect = options.rect;
     gtkOptions.transientFor = NativeOf(options.owner);
     gtkOptions.skipTaskbar = options.toolWindow;
+    gtkOptions.popup = options.popup;
     return std::make_unique<GtkWindowHost>(client, gtkOptions);
 }
 

@@ -51,6 +51,7 @@ WindowMessageQueue::~WindowMessageQueue() { Close(); }
 void WindowMessageQueue::AttachHost(IWindowHost* host) {
     std::lock_guard lock(state_->mutex);
     state_->host = host;
+    state_->closed = host == nullptr;
 }
 
 bool WindowMessageQueue::OnUiThread() const {

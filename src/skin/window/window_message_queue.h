@@ -30,7 +30,8 @@ public:
     WindowMessageQueue& operator=(const WindowMessageQueue&) = delete;
 
     // The host whose PostTask carries messages to the UI thread. Until one is
-    // attached (and after Close) nothing is delivered. UI thread only.
+    // attached (and after Close) nothing is delivered; attaching a new host
+    // (a window made again) opens the queue again. UI thread only.
     void AttachHost(IWindowHost* host);
 
     // Any thread. False when the message cannot be delivered (no host, or

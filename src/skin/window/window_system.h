@@ -19,6 +19,8 @@ struct HostOptions {
     Rect rect;                      // screen pixels; empty: a default size, centred
     IWindowHost* owner = nullptr;   // kept above it (modal windows, tool windows)
     bool toolWindow = false;        // no taskbar entry
+    bool popup = false;             // borderless, above everything, takes input until closed;
+                                    // a click outside it is a close request
 };
 
 // A message loop on the UI thread. Run returns after Quit; a Quit that comes

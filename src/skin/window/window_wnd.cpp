@@ -29,19 +29,31 @@ CWindowWnd::CWindowWnd()
       }) {}
 
 CWindowWnd::~CWindowWnd() {
+    if (modal_ && modal_->loop) modal_->loop->Quit();
+    DiscardWindow();
+}
+
+void CWindowWnd::DiscardWindow() {
     AutomationServer::UnregisterWindow(&pm_);
     queue_.Close();
-    if (modal_ && modal_->loop) modal_->loop->Quit();
+    closing_ = true;
     if (host_ != nullptr && !destroyed_) {
         // The paint manager lets go of the host before the host goes.
         pm_.OnHostDestroyed();
+        destroyed_ = true;
     }
-    host_.reset();
+    host_.reset();  // destroys the native window without calling us
 }
 
 bool CWindowWnd::Create(CWindowWnd* owner, const std::string& title, const Rect& rect,
                         bool toolWindow) {
-    if (host_ != nullptr) return false;
+    return CreateHost(owner, title, rect, toolWindow ? HostKind::Tool : HostKind::Normal);
+}
+
+bool CWindowWnd::CreateHost(CWindowWnd* owner, const std::string& title, const Rect& rect,
+                            HostKind kind) {
+    if (IsWindow()) return false;
+    host_.reset();  // an earlier, destroyed window
     IWindowSystem* system = CurrentWindowSystem();
     if (system == nullptr) {
         DebugOutput("CWindowWnd::Create: no window system installed");
@@ -51,7 +63,8 @@ bool CWindowWnd::Create(CWindowWnd* owner, const std::string& title, const Rect&
     options.title = title;
     options.rect = rect;
     options.owner = owner ? owner->GetHost() : nullptr;
-    options.toolWindow = toolWindow;
+    options.toolWindow = kind != HostKind::Normal;
+    options.popup = kind == HostKind::Popup;
     host_ = system->CreateHost(*this, options);
     if (host_ == nullptr) return false;
     owner_ = owner;

@@ -75,6 +75,11 @@ protected:
     virtual void OnCloseRequest();
     // Input before the paint manager sees it; true consumes the event.
     virtual bool PreviewInput(const InputEvent& event);
+    enum class HostKind { Normal, Tool, Popup };
+    bool CreateHost(CWindowWnd* owner, const std::string& title, const Rect& rect, HostKind kind);
+    // Destroys the native window quietly (no OnFinalMessage): for a window
+    // whose creation failed half-way.
+    void DiscardWindow();
     // The native window is gone; nothing of the window is used afterwards,
     // so a window made with new may delete itself here.
     virtual void OnFinalMessage() {}
