@@ -1,0 +1,12 @@
+#pragma once
+// The shipped catalogue with the emulator's vendor and product ids in the
+// mouse, mouse-pad and headset rows (the shipped tables leave them 0, so
+// only the keyboard is ever matched): for tests and the demo mode.
+
+#include "devices/detect/catalogue.h"
+
+namespace kelno {
+
+Catalogue EmulatorCatalogue();
+
+}  // namespace kelno

@@ -1,0 +1,269 @@
+// Detection on the emulator: slots claimed and freed as devices come and go.
+#include "devices/detect/device_detector.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <functional>
+
+#include "devices/detect/emulator_catalogue.h"
+#include "platform/sim/sim_backend.h"
+#include "platform/sim/sim_devices.h"
+
+namespace kelno {
+namespace {
+
+using namespace std::chrono_literals;
+using sim::SimKind;
+
+// Records what detection delivers; can refuse arrivals and block like a UI
+// that is shutting down.
+class RecordingObserver final : public IDeviceListObserver {
+public:
+    ArrivalResult OnDeviceArrival(size_t slot, const std::stop_token& stop) override {
+        std::unique_lock lock(mutex_);
+        events_.push_back("arrival " + std::to_string(slot));
+        changed_.notify_all();
+        if (blockArrivals_) {
+            // A UI that no longer answers: only shutdown releases the call.
+            std::condition_variable_any released;
+            released.wait(lock, stop, [] { return false; });
+        }
+        return refuseSlot_ == static_cast<int>(slot) ? ArrivalResult::OpenFailed
+                                                     : ArrivalResult::Handled;
+    }
+    void OnDeviceRemoval(size_t slot, const std::stop_token&) override {
+        std::lock_guard lock(mutex_);
+        events_.push_back("removal " + std::to_string(slot));
+        changed_.notify_all();
+    }
+    void OnFirstPassDone() override {
+        std::lock_guard lock(mutex_);
+        events_.push_back("first pass");
+        changed_.notify_all();
+    }
+
+    std::vector<std::string> Events() const {
+        std::lock_guard lock(mutex_);
+        return events_;
+    }
+    size_t Count(const std::string& event) const {
+        const auto events = Events();
+        return static_cast<size_t>(std::count(events.begin(), events.end(), event));
+    }
+    // Waits (hang guard only) until `done` holds for the events.
+    bool WaitUntil(const std::function<bool(const std::vector<std::string>&)>& done) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, 60s, [&] { return done(events_); });
+    }
+    bool WaitFor(const std::string& event, size_t times = 1) {
+        return WaitUntil([&](const std::vector<std::string>& events) {
+            return static_cast<size_t>(std::count(events.begin(), events.end(), event)) >= times;
+        });
+    }
+    void Clear() {
+        std::lock_guard lock(mutex_);
+        events_.clear();
+    }
+    void RefuseSlot(int slot) {
+        std::lock_guard lock(mutex_);
+        refuseSlot_ = slot;
+    }
+    void BlockArrivals() {
+        std::lock_guard lock(mutex_);
+        blockArrivals_ = true;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable_any changed_;
+    std::vector<std::string> events_;
+    int refuseSlot_ = -1;
+    bool blockArrivals_ = false;
+};
+
+class Detection : public testing::Test {
+protected:
+    explicit Detection(Catalogue catalogue = Catalogue::Shipped())
+        : backend(std::make_shared<sim::SimHidBackend>()),
+          detector(backend, std::move(catalogue), observer) {}
+
+    std::shared_ptr<sim::SimCommandDevice> Plug(SimKind kind, const std::string& node) {
+        auto device = sim::MakeSimDevice(kind);
+        EXPECT_TRUE(backend->AddNode(node, device));
+        return device;
+    }
+    std::vector<std::string> ClaimedPaths() const {
+        std::vector<std::string> paths;
+        for (const auto& [slot, path] : detector.List().Claimed()) paths.push_back(path);
+        return paths;
+    }
+
+    std::shared_ptr<sim::SimHidBackend> backend;
+    RecordingObserver observer;
+    DeviceDetector detector;
+};
+
+TEST_F(Detection, KeyboardPlugAndUnplugOnTheThread) {
+    ASSERT_TRUE(detector.Start());
+    ASSERT_TRUE(observer.WaitFor("first pass"));
+    auto keyboard = Plug(SimKind::Keyboard, "keyboard");
+    ASSERT_TRUE(observer.WaitFor("arrival 0") && observer.WaitFor("arrival 1"));
+    const auto paths = backend->Paths("keyboard");
+    EXPECT_EQ(detector.List().Slot(0)->path, paths[3]);
+    EXPECT_EQ(detector.List().Slot(1)->path, paths[2]);
+    EXPECT_EQ(detector.List().Slot(0)->connected, 1);
+    EXPECT_EQ(detector.List().Slot(0)->kind, 1);
+    EXPECT_EQ(detector.List().Slot(1)->variant, 0xFF);
+
+    keyboard->SetPlugged(false);
+    ASSERT_TRUE(observer.WaitFor("removal 0") && observer.WaitFor("removal 1"));
+    EXPECT_TRUE(detector.List().Claimed().empty());
+    EXPECT_TRUE(DeviceList::IsFree(*detector.List().Slot(0)));
+
+    keyboard->SetPlugged(true);
+    ASSERT_TRUE(observer.WaitFor("arrival 0", 2) && observer.WaitFor("arrival 1", 2));
+    EXPECT_TRUE(detector.Stop(60s));
+    EXPECT_EQ(observer.Count("first pass"), 1u);
+    EXPECT_EQ(observer.Count("arrival 0"), 2u);
+}
+
+TEST_F(Detection, ASecondIdenticalKeyboardIsIgnoredUntilTheFirstGoes) {
+    auto first = Plug(SimKind::Keyboard, "keyboard");
+    detector.RunPass();
+    auto second = Plug(SimKind::Keyboard, "keyboard-2");
+    detector.RunPass();
+    detector.RunPass();
+    EXPECT_EQ(observer.Events(),
+              (std::vector<std::string>{"arrival 1", "arrival 0", "first pass"}));
+    EXPECT_EQ(ClaimedPaths(), (std::vector<std::string>{backend->Paths("keyboard")[3],
+                                                          backend->Paths("keyboard")[2]}));
+
+    first->SetPlugged(false);
+    observer.Clear();
+    detector.RunPass();  // removal check
+    detector.RunPass();  // the second keyboard takes the free slots
+    EXPECT_EQ(observer.Events(), (std::vector<std::string>{"removal 0", "removal 1", "arrival 1",
+                                                           "arrival 0"}));
+    EXPECT_EQ(ClaimedPaths(), (std::vector<std::string>{backend->Paths("keyboard-2")[3],
+                                                          backend->Paths("keyboard-2")[2]}));
+}
+
+TEST_F(Detection, AnInterfaceRefusedAtOpenIsRetriedEachPass) {
+    Plug(SimKind::Keyboard, "keyboard");
+    const std::string vendorPath = backend->Paths("keyboard")[3];
+    backend->RefuseOpen(vendorPath, hid::OpenStatus::PermissionDenied);
+    for (int pass = 0; pass < 3; ++pass) detector.RunPass();
+    const auto attempts = backend->OpenAttempts();
+    EXPECT_EQ(std::count(attempts.begin(), attempts.end(), vendorPath), 3);
+    EXPECT_EQ(observer.Count("arrival 0"), 0u);
+    EXPECT_EQ(observer.Count("arrival 1"), 1u);
+
+    backend->RefuseOpen(vendorPath, hid::OpenStatus::Ok);
+    detector.RunPass();
+    EXPECT_EQ(observer.Count("arrival 0"), 1u);
+    // Once every slot of the product is claimed its interfaces are not
+    // opened again; only the other kinds' rows stay free.
+    const size_t before = backend->OpenAttempts().size();
+    detector.RunPass();
+    EXPECT_EQ(backend->OpenAttempts().size(), before);
+}
+
+TEST_F(Detection, ADeviceObjectThatCannotOpenFreesItsSlotForTheNextPass) {
+    Plug(SimKind::Keyboard, "keyboard");
+    observer.RefuseSlot(0);
+    detector.RunPass();
+    EXPECT_FALSE(detector.List().Slot(0)->connected);
+    EXPECT_TRUE(detector.List().Slot(1)->connected);
+    detector.RunPass();
+    EXPECT_EQ(observer.Count("arrival 0"), 2u);
+    EXPECT_EQ(observer.Count("removal 0"), 0u) << "a slot never handled is not removed";
+    observer.RefuseSlot(-1);
+    detector.RunPass();
+    EXPECT_TRUE(detector.List().Slot(0)->connected);
+    EXPECT_EQ(observer.Count("arrival 0"), 3u);
+}
+
+TEST_F(Detection, FirstPassSignalComesExactlyOnce) {
+    struct Case {
+        const char* name;
+        bool keyboard;
+        bool enumerationFails;
+    };
+    for (const Case& c : {Case{"no device", false, false}, Case{"keyboard", true, false},
+                          Case{"listing fails", true, true}}) {
+        SCOPED_TRACE(c.name);
+        auto caseBackend = std::make_shared<sim::SimHidBackend>();
+        if (c.keyboard) {
+            ASSERT_TRUE(caseBackend->AddNode("keyboard", sim::MakeSimDevice(SimKind::Keyboard)));
+        }
+        caseBackend->SetEnumerationFails(c.enumerationFails);
+        RecordingObserver caseObserver;
+        DeviceDetector caseDetector(caseBackend, Catalogue::Shipped(), caseObserver);
+        for (int pass = 0; pass < 4; ++pass) caseDetector.RunPass();
+        EXPECT_EQ(caseObserver.Count("first pass"), 1u);
+        const auto events = caseObserver.Events();
+        if (c.keyboard && !c.enumerationFails) {
+            EXPECT_EQ(events.front(), "arrival 1") << "arrivals of the first pass come first";
+        }
+        // A failed listing does not end detection: it is retried.
+        caseBackend->SetEnumerationFails(false);
+        caseDetector.RunPass();
+        EXPECT_EQ(caseObserver.Count("arrival 0"), c.keyboard ? 1u : 0u);
+        EXPECT_EQ(caseObserver.Count("first pass"), 1u);
+    }
+}
+
+TEST_F(Detection, EnumerationFailureDoesNotEndTheThread) {
+    backend->SetEnumerationFails(true);
+    Plug(SimKind::Keyboard, "keyboard");
+    ASSERT_TRUE(detector.Start());
+    ASSERT_TRUE(observer.WaitFor("first pass"));
+    backend->SetEnumerationFails(false);
+    EXPECT_TRUE(observer.WaitFor("arrival 0"));
+    EXPECT_TRUE(detector.Stop(60s));
+}
+
+TEST_F(Detection, ShutdownReleasesAnArrivalWaitingForTheUi) {
+    observer.BlockArrivals();
+    Plug(SimKind::Keyboard, "keyboard");
+    ASSERT_TRUE(detector.Start());
+    ASSERT_TRUE(observer.WaitFor("arrival 1"));
+    EXPECT_TRUE(detector.Stop(60s)) << "the blocked send must return on stop";
+    EXPECT_EQ(observer.Count("arrival 0"), 0u) << "no more deliveries after stop";
+}
+
+TEST_F(Detection, ShippedCatalogueMatchesOnlyTheKeyboard) {
+    for (SimKind kind : sim::kAllSimKinds) Plug(kind, std::string(sim::SimKindName(kind)));
+    detector.RunPass();
+    EXPECT_EQ(detector.List().Claimed().size(), 2u);
+}
+
+class EmulatorDetection : public Detection {
+protected:
+    EmulatorDetection() : Detection(EmulatorCatalogue()) {}
+};
+
+TEST_F(EmulatorDetection, EveryKindClaimsItsRows) {
+    for (SimKind kind : sim::kAllSimKinds) Plug(kind, std::string(sim::SimKindName(kind)));
+    detector.RunPass();
+    const auto slots = detector.List().Snapshot();
+    ASSERT_EQ(slots.size(), 7u);
+    const std::string expected[7] = {
+        backend->Paths("keyboard")[3], backend->Paths("keyboard")[2],
+        backend->Paths("mouse")[3],    backend->Paths("mouse")[2],
+        backend->Paths("mousepad")[3], backend->Paths("mousepad")[2],
+        backend->Paths("headset")[0],
+    };
+    for (size_t i = 0; i < 7; ++i) EXPECT_EQ(slots[i].path, expected[i]) << i;
+    // All claimed: a pass only checks presence, no listing, no opens.
+    const size_t opens = backend->OpenAttempts().size();
+    detector.RunPass();
+    EXPECT_EQ(backend->OpenAttempts().size(), opens);
+    EXPECT_EQ(EmulatorCatalogue().findKindRow(sim::kSimHeadsetIds.vendorId,
+                                              sim::kSimHeadsetIds.productId, 7, 0),
+              3);
+}
+
+}  // namespace
+}  // namespace kelno
