@@ -1,0 +1,99 @@
+#pragma once
+// The list of a device's profiles ("ProfileList.ini", JSON despite its
+// name) and the operations on it: add, copy, delete, rename, reset, import,
+// export and selection. Every operation reads the list file afresh, changes
+// it and writes it back at once; the profile files beside it are created,
+// copied and removed here. The profile control on the device page shows
+// what this class reports.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <json/value.h>
+
+#include "core/clock.h"
+
+namespace kelno {
+
+struct ProfileEntry {
+    std::string name;  // display name, UTF-8
+    std::string uuid;  // base name of the profile file; always a bare name
+    bool operator==(const ProfileEntry&) const = default;
+};
+
+struct ProfileListState {
+    std::vector<ProfileEntry> entries;
+    int selected = 0;  // always a valid index of entries
+};
+
+class ProfileListStore {
+public:
+    static constexpr const char* kListFileName = "ProfileList.ini";
+    // "Add" stops here; copies and imports may go beyond.
+    static constexpr int kMaxAddedProfiles = 50;
+
+    ProfileListStore(std::filesystem::path userDataFolder, std::filesystem::path defaultProfilePath,
+                     const WallClock& clock = DefaultWallClock());
+
+    std::filesystem::path ListPath() const { return folder_ / kListFileName; }
+    std::filesystem::path ProfilePath(const std::string& uuid) const;
+
+    // Reads the list. A missing one is created with "profile1" made from the
+    // default profile. A damaged one is kept as "ProfileList.ini.bak" and
+    // rebuilt from the profile files found in the folder (a fresh list only
+    // when there are none). A selection outside the list is clamped and
+    // written back. Entries whose identifier is not a bare name are dropped.
+    ProfileListState Load();
+
+    // Records `index` as the selected profile (clamped into the list).
+    ProfileListState Select(int index);
+
+    // Adds "profileN" (the first free N, names compared without regard to
+    // case) made from the default profile, at the end of the list, and
+    // records it as selected. Nothing when 50 or more profiles exist.
+    std::optional<int> Add();
+    // Adds "<name> copy" (" copy" repeated until free) with the settings of
+    // profile `index`. Nothing for an invalid index.
+    std::optional<int> Copy(int index);
+    // Removes profile `index` (never the last one): the list is written
+    // first, then the profile's file is removed. Returns the new selection.
+    std::optional<int> Delete(int index);
+
+    enum class RenameResult { Renamed, NameTaken, Invalid };
+    RenameResult Rename(int index, const std::string& name);
+
+    // Replaces the profile's settings with the default profile's, keeping
+    // its name and identifier; on the headset (kind 7) the user's custom
+    // equaliser curves survive.
+    bool Reset(int index, int deviceKind);
+
+    enum class ImportResult { Imported, NotAProfile, WriteFailed };
+    // Adds the profile in `source` under a new identifier (never over an
+    // existing profile), named after its "profilename" with "(n)" appended
+    // while taken. `source` must hold "profilename", "profileUUID" and a
+    // "Device" array.
+    ImportResult Import(const std::filesystem::path& source, int* newIndex = nullptr);
+
+    enum class ExportResult { Exported, Unreadable, WriteFailed, Invalid };
+    // Writes profile `index` whole to `target`; refused when the profile
+    // file cannot be read, so no empty file replaces the target.
+    ExportResult Export(int index, const std::filesystem::path& target);
+
+private:
+    ProfileListState ReadState();
+    bool WriteState(const ProfileListState& state);
+    std::string NewUuid(const std::vector<ProfileEntry>& entries) const;
+    bool WriteProfileFrom(Json::Value content, const ProfileEntry& entry);
+    std::optional<int> Append(ProfileListState& state, ProfileEntry entry, bool select);
+
+    std::filesystem::path folder_;
+    std::filesystem::path defaultProfilePath_;
+    const WallClock& clock_;
+};
+
+// True when the names are equal without regard to ASCII letter case.
+bool SameProfileName(const std::string& a, const std::string& b);
+
+}  // namespace kelno

@@ -1,0 +1,195 @@
+#include "profiles/profile_list.h"
+
+#include <gtest/gtest.h>
+
+#include "core/json_file.h"
+#include "support/temp_folder.h"
+
+namespace kelno {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ProfileListFixture : public ::testing::Test {
+protected:
+    ProfileListFixture()
+        : clock_({2024, 5, 1, 12, 0, 0, 0}),
+          defaultPath_(folder_.WriteFile("DefaultData/HD.Json",
+                                         R"({"Device": [{"LightInfo": {"Light": 4},
+                                              "CustomEQNameInfo": [{"Name": "factory"}]}]})")),
+          store_(folder_ / "user", defaultPath_, clock_) {}
+
+    std::vector<std::string> Names() {
+        std::vector<std::string> names;
+        for (const auto& entry : store_.Load().entries) names.push_back(entry.name);
+        return names;
+    }
+    Json::Value List() { return ReadJsonFile(store_.ListPath()); }
+    Json::Value Profile(int index) {
+        return ReadJsonFile(store_.ProfilePath(store_.Load().entries.at(static_cast<size_t>(index)).uuid));
+    }
+
+    test::TempFolder folder_;
+    test::FixedWallClock clock_;
+    fs::path defaultPath_;
+    ProfileListStore store_;
+};
+
+TEST_F(ProfileListFixture, FirstStartCreatesProfile1FromTheDefault) {
+    const ProfileListState state = store_.Load();
+    ASSERT_EQ(state.entries.size(), 1u);
+    EXPECT_EQ(state.entries[0], (ProfileEntry{"profile1", "2024_05_01_12_00_00_000"}));
+    EXPECT_EQ(state.selected, 0);
+    EXPECT_EQ(List()["profileselect"].asInt(), 0);
+    EXPECT_EQ(List()["profilelist"][0]["profileislink"].asInt(), 0);
+    const Json::Value profile = Profile(0);
+    EXPECT_EQ(profile["profilename"].asString(), "profile1");
+    EXPECT_EQ(profile["profileUUID"].asString(), "2024_05_01_12_00_00_000");
+    EXPECT_EQ(profile["Device"][0]["LightInfo"]["Light"].asInt(), 4);
+}
+
+TEST_F(ProfileListFixture, AddPicksTheFirstFreeNameAndDistinctFiles) {
+    store_.Load();
+    ASSERT_EQ(store_.Rename(0, "Profile2"), ProfileListStore::RenameResult::Renamed);
+    EXPECT_EQ(store_.Add(), 1);
+    EXPECT_EQ(store_.Add(), 2);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Profile2", "profile1", "profile3"}));
+    EXPECT_EQ(List()["profileselect"].asInt(), 2) << "the next start opens the new profile";
+    const auto entries = store_.Load().entries;
+    EXPECT_NE(entries[1].uuid, entries[2].uuid) << "same millisecond, still two files";
+    EXPECT_TRUE(fs::exists(store_.ProfilePath(entries[2].uuid)));
+}
+
+TEST_F(ProfileListFixture, AddStopsAtFiftyButCopyAndImportGoOn) {
+    store_.Load();
+    for (int i = 1; i < 50; ++i) ASSERT_TRUE(store_.Add().has_value()) << i;
+    EXPECT_FALSE(store_.Add().has_value());
+    EXPECT_EQ(store_.Copy(0), 50);
+    const fs::path exported = folder_ / "out.json";
+    ASSERT_EQ(store_.Export(0, exported), ProfileListStore::ExportResult::Exported);
+    int index = -1;
+    EXPECT_EQ(store_.Import(exported, &index), ProfileListStore::ImportResult::Imported);
+    EXPECT_EQ(index, 51);
+}
+
+TEST_F(ProfileListFixture, CopyAndImportNamesAvoidTakenOnes) {
+    store_.Load();
+    store_.Rename(0, "A");
+    store_.Copy(0);
+    store_.Copy(0);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"A", "A copy", "A copy copy"}));
+    EXPECT_EQ(Profile(2)["profilename"].asString(), "A copy copy");
+
+    const fs::path game = folder_.WriteFile("game.json", R"({"profilename": "Game",
+        "profileUUID": "2024_05_01_12_00_00_000", "Device": [{"LightInfo": {"Light": 9}}]})");
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(store_.Import(game), ProfileListStore::ImportResult::Imported);
+    const auto names = Names();
+    EXPECT_EQ(std::vector<std::string>(names.end() - 3, names.end()),
+              (std::vector<std::string>{"Game", "Game(1)", "Game(1)(2)"}));
+    EXPECT_EQ(Profile(0)["profilename"].asString(), "A") << "an import never overwrites a profile";
+    EXPECT_EQ(Profile(5)["Device"][0]["LightInfo"]["Light"].asInt(), 9);
+}
+
+TEST_F(ProfileListFixture, ImportRefusesFilesThatAreNotProfiles) {
+    store_.Load();
+    const std::pair<const char*, const char*> files[] = {
+        {"garbage.json", "not json"},
+        {"noname.json", R"({"profileUUID": "x", "Device": []})"},
+        {"nouuid.json", R"({"profilename": "x", "Device": []})"},
+        {"nodevice.json", R"({"profilename": "x", "profileUUID": "x"})"},
+        {"wrongtypes.json", R"({"profilename": 3, "profileUUID": "x", "Device": []})"},
+    };
+    for (const auto& [name, content] : files)
+        EXPECT_EQ(store_.Import(folder_.WriteFile(name, content)), ProfileListStore::ImportResult::NotAProfile)
+            << name;
+    EXPECT_EQ(Names().size(), 1u);
+}
+
+TEST_F(ProfileListFixture, DeleteKeepsTheLastProfileAndMovesTheSelection) {
+    store_.Load();
+    store_.Add();
+    store_.Add();
+    const std::string firstUuid = store_.Load().entries[0].uuid;
+    EXPECT_EQ(store_.Delete(0), 0);
+    EXPECT_FALSE(fs::exists(store_.ProfilePath(firstUuid)));
+    EXPECT_EQ(List()["profileselect"].asInt(), 0);
+    EXPECT_EQ(store_.Delete(1), 0);
+    EXPECT_FALSE(store_.Delete(0).has_value()) << "the last profile stays";
+    EXPECT_FALSE(store_.Delete(-1).has_value());
+    EXPECT_FALSE(store_.Delete(5).has_value());
+    EXPECT_EQ(Names().size(), 1u);
+}
+
+TEST_F(ProfileListFixture, RenameRules) {
+    store_.Load();
+    store_.Add();
+    EXPECT_EQ(store_.Rename(1, "PROFILE1"), ProfileListStore::RenameResult::NameTaken);
+    EXPECT_EQ(store_.Rename(1, "Profile2"), ProfileListStore::RenameResult::Renamed) << "own name";
+    EXPECT_EQ(store_.Rename(1, ""), ProfileListStore::RenameResult::Invalid);
+    EXPECT_EQ(store_.Rename(7, "x"), ProfileListStore::RenameResult::Invalid);
+    EXPECT_EQ(store_.Rename(0, "Raid 中"), ProfileListStore::RenameResult::Renamed);
+    EXPECT_EQ(Profile(0)["profilename"].asString(), "Raid 中");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Raid 中", "Profile2"}));
+}
+
+TEST_F(ProfileListFixture, ResetKeepsTheHeadsetsCustomCurves) {
+    store_.Load();
+    const fs::path path = store_.ProfilePath(store_.Load().entries[0].uuid);
+    Json::Value edited = ReadJsonFile(path);
+    edited["Device"][0]["LightInfo"]["Light"] = 1;
+    edited["Device"][0]["CustomEQNameInfo"][0]["Name"] = "mine";
+    edited["Device"][0]["CustomEQHzValueInfo"][0][0]["value"] = 5;
+    WriteJsonFile(path, edited);
+
+    ASSERT_TRUE(store_.Reset(0, 7));
+    Json::Value reset = ReadJsonFile(path);
+    EXPECT_EQ(reset["Device"][0]["LightInfo"]["Light"].asInt(), 4);
+    EXPECT_EQ(reset["Device"][0]["CustomEQNameInfo"][0]["Name"].asString(), "mine");
+    EXPECT_EQ(reset["Device"][0]["CustomEQHzValueInfo"][0][0]["value"].asInt(), 5);
+    EXPECT_EQ(reset["profilename"].asString(), "profile1");
+
+    WriteJsonFile(path, edited);
+    ASSERT_TRUE(store_.Reset(0, 1));
+    EXPECT_EQ(ReadJsonFile(path)["Device"][0]["CustomEQNameInfo"][0]["Name"].asString(), "factory");
+}
+
+TEST_F(ProfileListFixture, ExportOfAnUnreadableProfileLeavesTheTargetAlone) {
+    store_.Load();
+    const fs::path target = folder_.WriteFile("keep.json", "precious");
+    fs::remove(store_.ProfilePath(store_.Load().entries[0].uuid));
+    EXPECT_EQ(store_.Export(0, target), ProfileListStore::ExportResult::Unreadable);
+    EXPECT_EQ(folder_.ReadFile("keep.json"), "precious");
+    EXPECT_EQ(store_.Export(3, target), ProfileListStore::ExportResult::Invalid);
+}
+
+TEST_F(ProfileListFixture, DamagedListIsKeptAndRebuiltFromTheProfileFiles) {
+    store_.Load();
+    store_.Add();
+    store_.Rename(1, "Second");
+    const auto before = store_.Load().entries;
+    folder_.WriteFile("user/ProfileList.ini", "{ \"profilelist\": [ broken");
+    folder_.WriteFile("user/stray.Json", R"({"profilename": "x", "profileUUID": "other"})");
+
+    const ProfileListState rebuilt = store_.Load();
+    EXPECT_EQ(rebuilt.entries, before);
+    EXPECT_EQ(rebuilt.selected, 0);
+    EXPECT_EQ(folder_.ReadFile("user/ProfileList.ini.bak"), "{ \"profilelist\": [ broken");
+    EXPECT_TRUE(List().isObject()) << "the rebuilt list is written";
+}
+
+TEST_F(ProfileListFixture, HandEditedListsAreMadeSafe) {
+    folder_.WriteFile("user/ProfileList.ini", R"({"profileselect": 9, "profilelist": [
+        {"profilename": "ok", "profileUUID": "2024_01_01_00_00_00_000"},
+        {"profilename": "evil", "profileUUID": "../../etc/passwd"},
+        {"profilename": "none"}]})");
+    const ProfileListState state = store_.Load();
+    ASSERT_EQ(state.entries.size(), 1u);
+    EXPECT_EQ(state.entries[0].name, "ok");
+    EXPECT_EQ(state.selected, 0);
+    EXPECT_EQ(List()["profileselect"].asInt(), 0) << "the clamped selection is written back";
+    EXPECT_EQ(List()["profilelist"].size(), 1u);
+    EXPECT_EQ(store_.Select(-4).selected, 0);
+}
+
+}  // namespace
+}  // namespace kelno
