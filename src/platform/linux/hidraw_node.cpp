@@ -29,9 +29,10 @@ int PollTimeout(std::optional<Clock::time_point> deadline) {
     return static_cast<int>(std::clamp<int64_t>(left.count(), 0, INT_MAX));
 }
 
+// Errors of a write or request that mean the device is gone (a plain EIO
+// or a stall can be one failed transfer of a device that is still there).
 bool MeansGone(int error) {
-    return error == ENODEV || error == EIO || error == ENXIO || error == ESHUTDOWN ||
-           error == ENOENT || error == EPIPE;
+    return error == ENODEV || error == ENXIO || error == ESHUTDOWN || error == ENOENT;
 }
 
 }  // namespace
