@@ -77,6 +77,18 @@ bool SameAddress(const SupportedDeviceEntry& a, const SupportedDeviceEntry& b) {
            a.collectionNumber == b.collectionNumber && a.interfaceNumber == b.interfaceNumber;
 }
 
+// Index of the first row keyed by (vendor, product, kind, variant), or -1.
+template <typename Row>
+int FindByKey(const std::vector<Row>& rows, int vendorId, int productId, int kind, int variant) {
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        if (row.vendorId == vendorId && row.productId == productId && row.kind == kind &&
+            row.variant == variant)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
 }  // namespace
 
 SupportedDeviceEntry ParseInterfacePath(std::string_view path) {
@@ -128,23 +140,11 @@ int Catalogue::matchRow(SupportedDeviceEntry& candidate) const {
 }
 
 int Catalogue::findSupportedRow(int vendorId, int productId, int kind, int variant) const {
-    for (size_t i = 0; i < supported_.size(); ++i) {
-        const auto& row = supported_[i];
-        if (row.vendorId == vendorId && row.productId == productId && row.kind == kind &&
-            row.variant == variant)
-            return static_cast<int>(i);
-    }
-    return -1;
+    return FindByKey(supported_, vendorId, productId, kind, variant);
 }
 
 int Catalogue::findKindRow(int vendorId, int productId, int kind, int variant) const {
-    for (size_t i = 0; i < kinds_.size(); ++i) {
-        const auto& row = kinds_[i];
-        if (row.vendorId == vendorId && row.productId == productId && row.kind == kind &&
-            row.variant == variant)
-            return static_cast<int>(i);
-    }
-    return -1;
+    return FindByKey(kinds_, vendorId, productId, kind, variant);
 }
 
 std::vector<FirmwareEntry> Catalogue::firmwareList(std::span<const int32_t> tabItemVersions,
