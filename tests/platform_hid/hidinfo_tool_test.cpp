@@ -8,6 +8,8 @@
 #include <string>
 
 #include "core/json_file.h"
+#include "platform/hid/hex_bytes.h"
+#include "platform_linux/fake_sysfs.h"
 #include "support/temp_folder.h"
 
 namespace kelno {
@@ -91,6 +93,39 @@ TEST(HidinfoTool, BadInputFailsWithoutOutput) {
         EXPECT_NE(run.status, 0) << arguments;
         EXPECT_EQ(run.output, "") << arguments;
     }
+}
+
+TEST(HidinfoTool, ListsEveryCollectionOfTheHidrawNodes) {
+    test::TempFolder folder;
+    test::FakeSysfs sysfs(folder / "sys");
+    sysfs.Add({.number = 2,
+               .vendorId = 0x0C45,
+               .productId = 0x7650,
+               .interfaceNumber = 1,
+               .bcdDevice = 0x0105,
+               .descriptor = hid::ParseHexBytes("05 0c 09 01 a1 01 85 03 09 e9 75 08 95 01 81 02 c0"
+                                                " 06 1c ff 09 92 a1 01 85 04 09 01 95 3f 91 02 c0")
+                                 .value()});
+    folder.WriteFile("dev/hidraw2", "");
+    const std::string dev = (folder / "dev").string();
+
+    const ToolRun run = RunTool("--list --sysfs " + (folder / "sys").string() + " --dev " + dev);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output,
+              "{\"path\":\"" + dev +
+                  "/hidraw2#vid_0c45&pid_7650&mi_01&col01\",\"vendor_id\":3141,"
+                  "\"product_id\":30288,\"version\":261,\"interface\":1,\"collection\":1,"
+                  "\"usage_page\":12,\"usage\":1,\"report_ids\":[3],\"input_len\":{\"3\":2},"
+                  "\"output_len\":{},\"feature_len\":{},\"accessible\":true}\n"
+                  "{\"path\":\"" +
+                  dev +
+                  "/hidraw2#vid_0c45&pid_7650&mi_01&col02\",\"vendor_id\":3141,"
+                  "\"product_id\":30288,\"version\":261,\"interface\":1,\"collection\":2,"
+                  "\"usage_page\":65308,\"usage\":146,\"report_ids\":[4],\"input_len\":{},"
+                  "\"output_len\":{\"4\":64},\"feature_len\":{},\"accessible\":true}\n");
+
+    EXPECT_NE(RunTool("--list --sysfs").status, 0);
+    EXPECT_NE(RunTool("--list --bogus x").status, 0);
 }
 
 }  // namespace
