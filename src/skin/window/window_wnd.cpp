@@ -124,7 +124,10 @@ int CWindowWnd::ShowModal() {
     CWindowWnd* owner = owner_;
     if (owner != nullptr && !ownerAlive.expired()) ++owner->modalChildren_;
     ShowWindow(true, true);
-    if (closing_ || destroyed_) state->loop->Quit();
+    if (closing_ || destroyed_) {
+        state->code = closeCode_;
+        state->loop->Quit();
+    }
     state->loop->Run();
     // The window may have deleted itself in OnFinalMessage.
     if (owner != nullptr && !ownerAlive.expired()) --owner->modalChildren_;
@@ -133,8 +136,9 @@ int CWindowWnd::ShowModal() {
 }
 
 void CWindowWnd::Close(int code) {
-    if (modal_) modal_->code = code;
     if (closing_ || !IsWindow()) return;
+    closeCode_ = code;
+    if (modal_) modal_->code = code;
     closing_ = true;
     queue_.Close();
     // Destroying now would pull the tree from under the event being handled.

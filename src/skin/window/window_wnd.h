@@ -102,6 +102,7 @@ private:
     std::weak_ptr<int> ownerLifetime_;
     bool destroyed_ = false;
     bool closing_ = false;
+    int closeCode_ = -1;
     int modalChildren_ = 0;  // input is refused while a modal window is open
     std::shared_ptr<ModalState> modal_;
     // Expires with the window, for code that runs after it may be deleted.
