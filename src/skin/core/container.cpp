@@ -132,7 +132,6 @@ void CContainerUI::SetScrollPos(int pos) {
     if (verticalScrollBar_) verticalScrollBar_->SetScrollPos(pos);
     ShiftChildren(dy);
     Invalidate();
-    if (GetManager()) GetManager()->SendNotify(this, notify::kScroll, static_cast<uintptr_t>(pos));
 }
 
 void CContainerUI::LineUp() { SetScrollPos(scrollPos_ - Scale(kLineStep)); }

@@ -658,6 +658,8 @@ void CPaintManagerUI::ReapObjects(CControlUI* control) {
     if (hover_ && IsInSubtree(hover_, control)) {
         hover_ = nullptr;
         tooltipText_.clear();
+        if (hoverTimerRunning_ && host_) host_->KillTimer(kHoverTimerId);
+        hoverTimerRunning_ = false;
     }
     if (click_ && IsInSubtree(click_, control)) ReleaseCaptureIfHeld();
     if (popup_ && IsInSubtree(popup_, control)) {

@@ -56,7 +56,6 @@ inline constexpr const char* kMouseEnter = "mouseenter";
 inline constexpr const char* kMouseLeave = "mouseleave";
 inline constexpr const char* kMenu = "menu";
 inline constexpr const char* kDropDown = "dropdown";
-inline constexpr const char* kScroll = "scroll";
 inline constexpr const char* kTabSelect = "tabselect";
 inline constexpr const char* kWindowInit = "windowinit";
 }  // namespace notify

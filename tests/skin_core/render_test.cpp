@@ -1,0 +1,162 @@
+// Headless rendering: colours where the layout puts them, state changes,
+// pictures drawn with the image attribute language, text, partial repaint
+// and the PNG written to disk.
+
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+
+#include <filesystem>
+
+#include "skin/core/image_cache.h"
+#include "skin/core/resource_manager.h"
+#include "skin_fixture.h"
+#include "support/temp_folder.h"
+
+namespace kelno::skin::test {
+namespace {
+
+constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF,
+                   kYellow = 0xFFFFFF00, kWhite = 0xFFFFFFFF;
+
+// A 20x20 picture: left half red, right half green.
+void WriteTwoColourPng(const std::filesystem::path& path) {
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 20, 20);
+    cairo_t* cr = cairo_create(s);
+    cairo_set_source_rgb(cr, 1, 0, 0);
+    cairo_rectangle(cr, 0, 0, 10, 20);
+    cairo_fill(cr);
+    cairo_set_source_rgb(cr, 0, 1, 0);
+    cairo_rectangle(cr, 10, 0, 10, 20);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    cairo_surface_write_to_png(s, path.c_str());
+    cairo_surface_destroy(s);
+}
+
+class Render : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CPaintManagerUI::SetResourcePath(folder.Path().string());
+        CPaintManagerUI::RemoveAllImages();
+        std::filesystem::create_directories(folder / "img");
+        WriteTwoColourPng(folder / "img" / "two.png");
+    }
+    void TearDown() override {
+        CPaintManagerUI::RemoveAllImages();
+        CResourceManager::Release();
+        CPaintManagerUI::SetResourcePath("");
+    }
+    kelno::test::TempFolder folder;
+};
+
+TEST_F(Render, ColoursLandWhereTheLayoutPutsThem) {
+    SkinWindow w({200, 100});
+    w.Load("<VerticalLayout bkcolor='#FF0000FF'><Control name='top' height='50' bkcolor='#FFFF0000'/>"
+           "<Button name='btn' height='40' bkcolor='#FF00FF00' hotbkcolor='#FFFFFF00' "
+           "bordercolor='#FF000000' bordersize='1'/></VerticalLayout>");
+    w.host.PaintAll();
+    EXPECT_EQ(w.host.PixelAt({10, 10}), kRed);
+    EXPECT_EQ(w.host.PixelAt({10, 70}), kGreen);
+    EXPECT_EQ(w.host.PixelAt({10, 95}), kBlue);
+    EXPECT_EQ(w.host.PixelAt({0, 50}), 0xFF000000u);  // the button's border
+
+    // Hovering repaints the button in its hot colour.
+    w.host.MouseMove({10, 70});
+    w.host.PaintPending();
+    EXPECT_EQ(w.host.PixelAt({10, 70}), kYellow);
+    w.host.MouseMove({10, 10});
+    w.host.PaintPending();
+    EXPECT_EQ(w.host.PixelAt({10, 70}), kGreen);
+}
+
+TEST_F(Render, OnlyTheDirtyRectangleIsRepainted) {
+    SkinWindow w({200, 100});
+    w.Load("<VerticalLayout bkcolor='#FF0000FF'><Control name='top' height='50' bkcolor='#FFFF0000'/>"
+           "<Control name='rest'/></VerticalLayout>");
+    w.host.PaintAll();
+    // Mark a pixel outside the control that is about to change.
+    cairo_t* cr = cairo_create(w.host.RenderToSurface());
+    cairo_set_source_rgb(cr, 1, 1, 0);
+    cairo_rectangle(cr, 100, 80, 1, 1);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+
+    w.pm.FindControl("top")->SetBkColor(kGreen);
+    EXPECT_EQ(w.host.DirtyRect(), (Rect{0, 0, 200, 50}));
+    EXPECT_EQ(w.host.PaintPending(), (Rect{0, 0, 200, 50}));
+    EXPECT_EQ(w.host.PixelAt({10, 10}), kGreen);
+    EXPECT_EQ(w.host.PixelAt({100, 80}), kYellow);  // untouched outside
+    EXPECT_TRUE(w.host.DirtyRect().IsEmpty());
+}
+
+TEST_F(Render, PicturesFollowTheImageAttributes) {
+    struct Case {
+        const char* what;
+        const char* image;
+        uint32_t atLeft;   // pixel (5, 5) of a 40x40 control
+        uint32_t atRight;  // pixel (35, 35)
+    };
+    const Case cases[] = {
+        {"whole picture stretched", "img/two.png", kRed, kGreen},
+        {"source part", "file='img/two.png' source='10,0,20,20'", kGreen, kGreen},
+        {"dest part", "file='img/two.png' dest='0,0,20,20'", kRed, kWhite},
+        {"res id from res.xml", "file='TWO'", kRed, kGreen},
+        {"fully faded", "file='img/two.png' fade='0'", kWhite, kWhite},
+        {"masked colour", "file='img/two.png' mask='#FF0000'", kWhite, kGreen},
+        {"nine-slice keeps corners", "file='img/two.png' corner='10,10,10,10'", kRed, kGreen},
+        {"missing picture draws nothing", "file='img/none.png'", kWhite, kWhite},
+        {"source outside the picture draws nothing", "file='img/two.png' source='50,50,60,60'",
+         kWhite, kWhite},
+        {"garbage draws nothing", "file='img/two.png", kWhite, kWhite},
+    };
+    folder.WriteFile("res.xml", "<Res><Image><Item id='TWO' path='img/two.png'/></Image></Res>");
+    ASSERT_TRUE(CResourceManager::GetInstance().LoadResource("res.xml"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SkinWindow w({40, 40});
+        CControlUI* root = w.Load("<Control/>");
+        root->SetBkImage(c.image);
+        w.host.PaintAll();
+        EXPECT_EQ(w.host.PixelAt({5, 5}), c.atLeft);
+        EXPECT_EQ(w.host.PixelAt({35, 35}), c.atRight);
+    }
+}
+
+TEST_F(Render, StateImagesFollowTheButtonState) {
+    SkinWindow w({40, 40});
+    w.Load("<Button name='b' normalimage=\"file='img/two.png' source='0,0,10,20'\" "
+           "hotimage=\"file='img/two.png' source='10,0,20,20'\" disabledimage='img/none.png'/>");
+    w.host.PaintAll();
+    EXPECT_EQ(w.host.PixelAt({20, 20}), kRed);
+    w.host.MouseMove({20, 20});
+    w.host.PaintPending();
+    EXPECT_EQ(w.host.PixelAt({20, 20}), kGreen);
+}
+
+TEST_F(Render, TextIsDrawnAndThePngIsWritten) {
+    SkinWindow w({200, 40});
+    w.Load("<Label name='l' text='Kelno \xE4\xB8\xAD\xE6\x96\x87' textcolor='#FF000000' "
+           "bkcolor='#FFFFFFFF' align='center'/>");
+    w.host.PaintAll();
+    int dark = 0;
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            if ((w.host.PixelAt({x, y}) & 0xFF) < 0x80) ++dark;
+        }
+    }
+    EXPECT_GT(dark, 20);
+    // Centred: nothing at the far edges.
+    for (int y = 0; y < 40; ++y) EXPECT_EQ(w.host.PixelAt({1, y}), kWhite);
+
+    auto png = folder / "shot.png";
+    ASSERT_TRUE(w.host.RenderToPng(png.string()));
+    auto image = LoadPngImage(png.string());
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->width, 200);
+    EXPECT_EQ(image->height, 40);
+    EXPECT_FALSE(w.host.RenderToPng((folder / "no_folder" / "x.png").string()));
+}
+
+}  // namespace
+}  // namespace kelno::skin::test
