@@ -402,7 +402,8 @@ TEST_F(ChannelTest, ProbeLinkNeedsFFInTheFirstPayloadByte) {
     const std::pair<uint8_t, uint8_t> cases[] = {{0xFF, 0}, {0x00, 0}, {0xFF, 0xFE}};
     const bool expected[] = {true, false, false};
     for (size_t i = 0; i < std::size(cases); ++i) {
-        const auto [payload, status] = cases[i];
+        const uint8_t payload = cases[i].first;
+        const uint8_t status = cases[i].second;
         device->SetResponder([payload, status](const CommandReport& request) {
             CommandReport a = FakeCommandDevice::EchoAnswer(request, status);
             a[8] = payload;
