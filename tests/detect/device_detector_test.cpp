@@ -158,10 +158,12 @@ TEST_F(Detection, AnInterfaceRefusedAtOpenIsRetriedEachPass) {
     EXPECT_EQ(std::count(attempts.begin(), attempts.end(), vendorPath), 3);
     EXPECT_EQ(observer.Count("arrival 0"), 0u);
     EXPECT_EQ(observer.Count("arrival 1"), 1u);
+    EXPECT_EQ(detector.PermissionDeniedPaths(), std::vector<std::string>{vendorPath});
 
     backend->RefuseOpen(vendorPath, hid::OpenStatus::Ok);
     detector.RunPass();
     EXPECT_EQ(observer.Count("arrival 0"), 1u);
+    EXPECT_TRUE(detector.PermissionDeniedPaths().empty());
     // Once every slot of the product is claimed its interfaces are not
     // opened again; only the other kinds' rows stay free.
     const size_t before = backend->OpenAttempts().size();

@@ -55,6 +55,7 @@ void DeviceDetector::ClaimNewInterfaces(const std::stop_token& stop) {
         DebugOutput("HID enumeration failed; retrying on the next pass");
         return;
     }
+    std::vector<std::string> denied;
     while (const std::string* listed = HidNextPath(record_)) {
         if (stop.stop_requested()) break;
         SupportedDeviceEntry candidate = ParseInterfacePath(*listed);
@@ -65,7 +66,11 @@ void DeviceDetector::ClaimNewInterfaces(const std::stop_token& stop) {
             continue;
         // Opened for the attributes and capabilities only; the device object
         // opens its own handle on arrival.
-        if (!HidOpen(record_, candidate.path, true, false, true, false)) continue;
+        if (!HidOpen(record_, candidate.path, true, false, true, false)) {
+            if (record_.lastOpenStatus == hid::OpenStatus::PermissionDenied)
+                denied.push_back(candidate.path);
+            continue;
+        }
         candidate.vendorId = record_.attributes.vendorId;
         candidate.productId = record_.attributes.productId;
         candidate.usagePage = record_.caps.usagePage;
@@ -85,6 +90,13 @@ void DeviceDetector::ClaimNewInterfaces(const std::stop_token& stop) {
             list_.Release(*slot);
     }
     HidFreePaths(record_);
+    std::lock_guard lock(deniedMutex_);
+    denied_ = std::move(denied);
+}
+
+std::vector<std::string> DeviceDetector::PermissionDeniedPaths() const {
+    std::lock_guard lock(deniedMutex_);
+    return denied_;
 }
 
 void DeviceDetector::ReleaseVanishedInterfaces(const std::stop_token& stop) {

@@ -7,6 +7,9 @@
 
 #include <chrono>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
 #include <stop_token>
 
 #include "core/worker_thread.h"
@@ -55,6 +58,10 @@ public:
     // Asks the thread to stop and waits up to `bound`; true when it ended.
     bool Stop(std::chrono::milliseconds bound = std::chrono::milliseconds(1000));
 
+    // Supported interfaces that the last listing found but this user may not
+    // open (so the user can be told why a device does not appear).
+    std::vector<std::string> PermissionDeniedPaths() const;
+
     // One pass (claiming, then the removal check) on the calling thread.
     // The thread runs exactly this between its waits.
     void RunPass(const std::stop_token& stop = {});
@@ -69,6 +76,8 @@ private:
     DeviceList list_;
     HidDeviceRecord record_;  // used by the detection passes only
     bool firstPassSignalled_ = false;
+    mutable std::mutex deniedMutex_;
+    std::vector<std::string> denied_;
     WorkerThread worker_{"device-detection"};
 };
 
