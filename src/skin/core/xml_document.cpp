@@ -1,5 +1,6 @@
 #include "skin/core/xml_document.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -229,6 +230,12 @@ const std::string* XmlNode::Attribute(std::string_view attributeName) const {
 XmlParseResult ParseXml(std::string_view text) { return Parser(text).Run(); }
 
 XmlParseResult ParseXmlFile(const std::string& path) {
+    // Only regular files of sane size: a layout naming a device or a huge
+    // file must not hang or exhaust the program.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return {std::nullopt, path + ": cannot be read"};
+    auto size = std::filesystem::file_size(path, ec);
+    if (ec || size > kMaxXmlFileBytes) return {std::nullopt, path + ": too large or unreadable"};
     std::ifstream in(path, std::ios::binary);
     if (!in) return {std::nullopt, path + ": cannot be read"};
     std::stringstream buffer;

@@ -5,6 +5,7 @@
 // (skipped). Input is untrusted: the reader stays in bounds, limits the
 // nesting depth and reports the first error with its line.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,7 @@ struct XmlParseResult {
 };
 
 inline constexpr int kMaxXmlDepth = 200;
+inline constexpr std::uintmax_t kMaxXmlFileBytes = 16u << 20;
 
 XmlParseResult ParseXml(std::string_view text);
 // Reads a file (UTF-8, or the legacy code page when not valid UTF-8) and
