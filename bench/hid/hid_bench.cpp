@@ -35,8 +35,8 @@ bool ConnectSequence(CHidCommandChannel& channel) {
               channel.ReadKeyMap(keyMap) == kChannelOk &&
               channel.ReadKeyLeds(keyLeds) == kChannelOk && channel.SendFinish() == kChannelOk;
     ok = ok && channel.WriteKeyLights(bitmap, 0) == kChannelOk;
-    ok = ok && channel.SendStart() == kChannelOk && channel.WriteMemory(settings, 0) == kChannelOk &&
-         channel.SendFinish() == kChannelOk;
+    ok = ok && channel.SendStart() == kChannelOk &&
+         channel.WriteMemory(settings, 0) == kChannelOk && channel.SendFinish() == kChannelOk;
     return ok;
 }
 
@@ -70,8 +70,8 @@ int BenchConnect() {
         wallMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
         const auto requests = keyboard->CommandRequests();
         reports = requests.size();
-        finishes = static_cast<int>(std::count_if(requests.begin(), requests.end(),
-                                                  [](const auto& r) { return r[3] == CMD_FINISH; }));
+        finishes = static_cast<int>(std::count_if(
+            requests.begin(), requests.end(), [](const auto& r) { return r[3] == CMD_FINISH; }));
     }
     std::sort(wallMs.begin(), wallMs.end());
     const double median = wallMs[wallMs.size() / 2];
@@ -87,7 +87,7 @@ int BenchConnect() {
 }
 
 class SilentObserver final : public IDeviceListObserver {
-public:
+  public:
     ArrivalResult OnDeviceArrival(size_t, const std::stop_token&) override {
         return ArrivalResult::Handled;
     }

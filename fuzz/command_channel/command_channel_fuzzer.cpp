@@ -19,7 +19,7 @@ using namespace kelno;
 // (bit 0: the write fails, bits 1-2: how many answers follow), then per
 // answer a length byte and that many bytes.
 class ScriptedConnection final : public hid::HidConnection {
-public:
+  public:
     ScriptedConnection(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
     const hid::DeviceAttributes& Attributes() const override { return attributes_; }
@@ -55,7 +55,7 @@ public:
     bool Exhausted() const { return at_ >= size_; }
     uint8_t Next() { return at_ < size_ ? data_[at_++] : 0; }
 
-private:
+  private:
     const uint8_t* data_;
     size_t size_;
     size_t at_ = 0;
@@ -66,13 +66,13 @@ private:
 };
 
 class OneConnectionBackend final : public hid::HidBackend {
-public:
+  public:
     explicit OneConnectionBackend(std::shared_ptr<ScriptedConnection> c) : c_(std::move(c)) {}
     std::optional<std::vector<hid::InterfaceInfo>> Enumerate() override { return std::nullopt; }
     hid::OpenResult Open(const std::string&) override { return {c_, hid::OpenStatus::Ok}; }
     bool IsPresent(const std::string&) override { return true; }
 
-private:
+  private:
     std::shared_ptr<ScriptedConnection> c_;
 };
 
@@ -88,21 +88,43 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The device decides the key count, as a real one does.
     for (int step = 0; step < 64 && !connection->Exhausted(); ++step) {
         switch (connection->Next() % 12) {
-            case 0: channel.SendStart(); break;
+            case 0:
+                channel.SendStart();
+                break;
             case 1:
                 if (channel.ReadInfo(info) == kChannelOk)
                     channel.SetDataSize(static_cast<uint16_t>(3 * info[5]));
                 break;
-            case 2: channel.ReadMemory(std::span(buffer).first(connection->Next()), 0); break;
-            case 3: channel.WriteMemory(std::span(buffer).first(connection->Next()), 0xFFC0); break;
-            case 4: channel.ReadKeyMap(buffer); break;
-            case 5: channel.WriteKeyMap(buffer, 0); break;
-            case 6: channel.ReadKeyLeds(buffer); break;
-            case 7: channel.WriteKeyLights(std::span(buffer).first(connection->Next() % 64), 3); break;
-            case 8: channel.ReadStatus(std::span(buffer).first(connection->Next() % 64), 0); break;
-            case 9: channel.SendLightFrame(std::span(buffer).first(connection->Next())); break;
-            case 10: channel.ProbeLink(); break;
-            case 11: channel.Transact(std::span(buffer).first(connection->Next()), answer); break;
+            case 2:
+                channel.ReadMemory(std::span(buffer).first(connection->Next()), 0);
+                break;
+            case 3:
+                channel.WriteMemory(std::span(buffer).first(connection->Next()), 0xFFC0);
+                break;
+            case 4:
+                channel.ReadKeyMap(buffer);
+                break;
+            case 5:
+                channel.WriteKeyMap(buffer, 0);
+                break;
+            case 6:
+                channel.ReadKeyLeds(buffer);
+                break;
+            case 7:
+                channel.WriteKeyLights(std::span(buffer).first(connection->Next() % 64), 3);
+                break;
+            case 8:
+                channel.ReadStatus(std::span(buffer).first(connection->Next() % 64), 0);
+                break;
+            case 9:
+                channel.SendLightFrame(std::span(buffer).first(connection->Next()));
+                break;
+            case 10:
+                channel.ProbeLink();
+                break;
+            case 11:
+                channel.Transact(std::span(buffer).first(connection->Next()), answer);
+                break;
         }
     }
     return 0;

@@ -20,10 +20,12 @@ std::vector<uint8_t> Sequence(size_t count, uint8_t first = 1) {
     return bytes;
 }
 
-uint16_t OffsetField(const CommandReport& r) { return static_cast<uint16_t>(r[5] | r[6] << 8); }
+uint16_t OffsetField(const CommandReport& r) {
+    return static_cast<uint16_t>(r[5] | r[6] << 8);
+}
 
 class ChannelTest : public testing::Test {
-protected:
+  protected:
     ChannelTest() : device(std::make_shared<FakeCommandDevice>()), channel(device->Backend()) {
         EXPECT_TRUE(channel.OpenInterface("/fake#vid_0c45&pid_7650&mi_01&col04"));
     }
@@ -50,8 +52,10 @@ TEST(CommandReport, ChecksumCoversBytes3To63Only) {
 }
 
 TEST(CommandReport, StatusResults) {
-    const std::pair<uint8_t, int> cases[] = {{0x00, 1}, {0x01, 1}, {0xFD, 1}, {0xFE, -103}, {0xFF, -102}};
-    for (const auto& [status, result] : cases) EXPECT_EQ(StatusResult(status), result) << int(status);
+    const std::pair<uint8_t, int> cases[] = {
+        {0x00, 1}, {0x01, 1}, {0xFD, 1}, {0xFE, -103}, {0xFF, -102}};
+    for (const auto& [status, result] : cases)
+        EXPECT_EQ(StatusResult(status), result) << int(status);
 }
 
 TEST(CommandReport, HexLinesUseTheDiagnosticLayout) {
@@ -75,7 +79,9 @@ struct FramingCase {
     std::vector<uint8_t> written;                       // payload bytes sent, in order
 };
 
-void PrintTo(const FramingCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FramingCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const std::vector<uint8_t> kData57 = Sequence(57);
 const std::vector<uint8_t> kData512 = Sequence(512);
@@ -115,23 +121,40 @@ INSTANTIATE_TEST_SUITE_P(
                         std::array<uint8_t, kDeviceInfoSize> info{};
                         return ch.ReadInfo(info);
                     },
-                    CMD_READ_INFO, {{34, 0}}, {}},
+                    CMD_READ_INFO,
+                    {{34, 0}},
+                    {}},
         FramingCase{"WriteMemoryExactly56IsOneReport",
                     [](auto& ch) { return ch.WriteMemory(std::span(kData57).first(56), 0); },
-                    CMD_WRITE_MEMORY, {{56, 0}}, Sequence(56)},
+                    CMD_WRITE_MEMORY,
+                    {{56, 0}},
+                    Sequence(56)},
         FramingCase{"WriteMemory57IsTwoReports",
-                    [](auto& ch) { return ch.WriteMemory(kData57, 0); }, CMD_WRITE_MEMORY,
-                    {{56, 0}, {1, 56}}, kData57},
+                    [](auto& ch) { return ch.WriteMemory(kData57, 0); },
+                    CMD_WRITE_MEMORY,
+                    {{56, 0}, {1, 56}},
+                    kData57},
         FramingCase{"ReadMemoryAddsTheStartToTheOffset",
                     [](auto& ch) {
                         std::vector<uint8_t> out(57);
                         return ch.ReadMemory(out, 300);
                     },
-                    CMD_READ_MEMORY, {{56, 300}, {1, 356}}, {}},
+                    CMD_READ_MEMORY,
+                    {{56, 300}, {1, 356}},
+                    {}},
         FramingCase{"WriteKeyMapOfDataSize512",
-                    [](auto& ch) { return ch.WriteKeyMap(kData512, 0); }, CMD_WRITE_KEYMAP,
-                    {{56, 0}, {56, 56}, {56, 112}, {56, 168}, {56, 224}, {56, 280}, {56, 336},
-                     {56, 392}, {56, 448}, {8, 504}},
+                    [](auto& ch) { return ch.WriteKeyMap(kData512, 0); },
+                    CMD_WRITE_KEYMAP,
+                    {{56, 0},
+                     {56, 56},
+                     {56, 112},
+                     {56, 168},
+                     {56, 224},
+                     {56, 280},
+                     {56, 336},
+                     {56, 392},
+                     {56, 448},
+                     {8, 504}},
                     kData512},
         FramingCase{"ReadKeyMapFollowsDataSize",
                     [](auto& ch) {
@@ -147,23 +170,37 @@ INSTANTIATE_TEST_SUITE_P(
                         std::vector<uint8_t> out(512);
                         return ch.ReadKeyLeds(out);
                     },
-                    CMD_READ_KEY_LEDS, {{56, 0}, {56, 56}, {56, 112}, {2, 168}}, {}},
+                    CMD_READ_KEY_LEDS,
+                    {{56, 0}, {56, 56}, {56, 112}, {2, 168}},
+                    {}},
         FramingCase{"WriteKeyLightsIsOneReportAtItsPosition",
-                    [](auto& ch) { return ch.WriteKeyLights(kData21, 5); }, CMD_WRITE_KEY_LIGHTS,
-                    {{21, 5}}, kData21},
+                    [](auto& ch) { return ch.WriteKeyLights(kData21, 5); },
+                    CMD_WRITE_KEY_LIGHTS,
+                    {{21, 5}},
+                    kData21},
         FramingCase{"ReadStatus",
                     [](auto& ch) {
                         std::array<uint8_t, 6> out{};
                         return ch.ReadStatus(out, 0x0102);
                     },
-                    CMD_READ_STATUS, {{6, 0x0102}}, {}},
-        FramingCase{"WriteMacros", [](auto& ch) { return ch.WriteMacros(kData57); },
-                    CMD_WRITE_MACROS, {{56, 0}, {1, 56}}, kData57},
-        FramingCase{"LightFrame", [](auto& ch) { return ch.SendLightFrame(kData57); },
-                    CMD_LIGHT_FRAME, {{56, 0}, {1, 56}}, kData57},
+                    CMD_READ_STATUS,
+                    {{6, 0x0102}},
+                    {}},
+        FramingCase{"WriteMacros",
+                    [](auto& ch) { return ch.WriteMacros(kData57); },
+                    CMD_WRITE_MACROS,
+                    {{56, 0}, {1, 56}},
+                    kData57},
+        FramingCase{"LightFrame",
+                    [](auto& ch) { return ch.SendLightFrame(kData57); },
+                    CMD_LIGHT_FRAME,
+                    {{56, 0}, {1, 56}},
+                    kData57},
         FramingCase{"EmptyTransferSendsNothing",
                     [](auto& ch) { return ch.WriteMemory(std::span<const uint8_t>(), 7); },
-                    CMD_WRITE_MEMORY, {}, {}}),
+                    CMD_WRITE_MEMORY,
+                    {},
+                    {}}),
     [](const testing::TestParamInfo<FramingCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ChannelTest, ReadsCopyEachChunkToItsPosition) {
@@ -184,8 +221,8 @@ TEST_F(ChannelTest, StatusOnTheKthChunkEndsTheTransfer) {
         size_t failingChunk;
         int result;
     };
-    for (const Case& c : {Case{0xFF, 2, -102}, Case{0xFE, 1, -103}, Case{0xFF, 10, -102},
-                          Case{0x80, 3, 1}}) {
+    for (const Case& c :
+         {Case{0xFF, 2, -102}, Case{0xFE, 1, -103}, Case{0xFF, 10, -102}, Case{0x80, 3, 1}}) {
         SCOPED_TRACE(c.failingChunk);
         auto fresh = std::make_shared<FakeCommandDevice>();
         CHidCommandChannel ch(fresh->Backend());
@@ -193,8 +230,8 @@ TEST_F(ChannelTest, StatusOnTheKthChunkEndsTheTransfer) {
         size_t seen = 0;
         fresh->SetResponder([&](const CommandReport& request) {
             ++seen;
-            return std::vector<CommandReport>{FakeCommandDevice::EchoAnswer(
-                request, seen == c.failingChunk ? c.status : 0)};
+            return std::vector<CommandReport>{
+                FakeCommandDevice::EchoAnswer(request, seen == c.failingChunk ? c.status : 0)};
         });
         EXPECT_EQ(ch.WriteKeyMap(kData512, 0), c.result);
         EXPECT_EQ(fresh->Written().size(), c.result == 1 ? 10u : c.failingChunk);
@@ -237,7 +274,8 @@ TEST_F(ChannelTest, TwoMismatchedAnswers) {
     };
     foreign(0x00);
     std::vector<uint8_t> out(4, 0x11);
-    EXPECT_EQ(channel.ReadMemory(out, 0), kChannelNoAnswer) << "a read never takes a foreign payload";
+    EXPECT_EQ(channel.ReadMemory(out, 0), kChannelNoAnswer)
+        << "a read never takes a foreign payload";
     EXPECT_EQ(out, std::vector<uint8_t>(4, 0x11));
     std::array<uint8_t, 6> status{};
     EXPECT_EQ(channel.ReadStatus(status, 0), kChannelNoAnswer);
@@ -369,7 +407,8 @@ TEST_F(ChannelTest, LightFrameDuringAFullTransactionIsDroppedAsSent) {
         if (request[3] != CMD_READ_MEMORY) return;
         // Runs while the command holds the interface: the frame must give
         // up its chunks instead of waiting or taking the answer.
-        auto frame = std::async(std::launch::async, [&] { return channel.SendLightFrame(kData21); });
+        auto frame =
+            std::async(std::launch::async, [&] { return channel.SendLightFrame(kData21); });
         lightResult.set_value(frame.get());
     });
     std::vector<uint8_t> out(8);

@@ -5,7 +5,7 @@
 namespace kelno::test {
 
 class FakeBackend final : public hid::HidBackend {
-public:
+  public:
     explicit FakeBackend(std::shared_ptr<FakeCommandDevice> device) : device_(std::move(device)) {}
     std::optional<std::vector<hid::InterfaceInfo>> Enumerate() override {
         return std::vector<hid::InterfaceInfo>{};
@@ -17,7 +17,7 @@ public:
     }
     bool IsPresent(const std::string&) override { return true; }
 
-private:
+  private:
     std::shared_ptr<FakeCommandDevice> device_;
 };
 

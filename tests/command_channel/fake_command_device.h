@@ -16,7 +16,7 @@ namespace kelno::test {
 
 class FakeCommandDevice final : public hid::HidConnection,
                                 public std::enable_shared_from_this<FakeCommandDevice> {
-public:
+  public:
     using Responder = std::function<std::vector<CommandReport>(const CommandReport& request)>;
 
     // Default device: echoes the request with status 0 and payload bytes
@@ -52,7 +52,7 @@ public:
     // A backend that opens this connection on any path.
     std::shared_ptr<hid::HidBackend> Backend();
 
-private:
+  private:
     friend class FakeBackend;
     mutable std::mutex mutex_;
     hid::DeviceAttributes attributes_{0x0C45, 0x7650, 0x0105};

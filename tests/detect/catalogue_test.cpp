@@ -5,7 +5,9 @@
 namespace kelno {
 namespace {
 
-const Catalogue& Shipped() { return Catalogue::Shipped(); }
+const Catalogue& Shipped() {
+    return Catalogue::Shipped();
+}
 
 // One path through the catalogue: parse, the pre-open test, then the match
 // on the opened interface's capabilities.
@@ -19,7 +21,9 @@ struct PathCase {
     uint16_t kind, variant;
 };
 
-void PrintTo(const PathCase& c, std::ostream* os) { *os << c.path; }
+void PrintTo(const PathCase& c, std::ostream* os) {
+    *os << c.path;
+}
 
 class CatalogueEdgeCases : public testing::TestWithParam<PathCase> {};
 
@@ -48,22 +52,22 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"ConsumerUsageOnCollection4MatchesNothing",
                  "/dev/hidraw3#vid_0c45&pid_7650&mi_01&col04", 0x0C45, 0x7650, 1, 4, true, 0x000C,
                  0x01, -1, 0, 0},
-        PathCase{"KeyboardConsumerCollection", "/dev/hidraw3#vid_0c45&pid_7650&mi_01&col03",
-                 0x0C45, 0x7650, 1, 3, true, 0x000C, 0x01, 1, 1, 0xFF},
-        PathCase{"UpperCaseTokens", "\\\\?\\HID#VID_0C45&PID_7650&MI_01&COL04#7&1d", 0x0C45,
-                 0x7650, 1, 4, true, 0xFF1C, 0x92, 0, 1, 0},
+        PathCase{"KeyboardConsumerCollection", "/dev/hidraw3#vid_0c45&pid_7650&mi_01&col03", 0x0C45,
+                 0x7650, 1, 3, true, 0x000C, 0x01, 1, 1, 0xFF},
+        PathCase{"UpperCaseTokens", "\\\\?\\HID#VID_0C45&PID_7650&MI_01&COL04#7&1d", 0x0C45, 0x7650,
+                 1, 4, true, 0xFF1C, 0x92, 0, 1, 0},
         PathCase{"NoCollectionTokenOnlyTheHeadsetRow", "/dev/hidraw1#vid_0c45&pid_7650&mi_03",
                  0x0C45, 0x7650, 3, 0, false, 0x000C, 0x01, -1, 0, 0},
         PathCase{"NoTokensAtAllFitsTheHeadsetTemplate", "/dev/hidraw9&mi_03", 0, 0, 3, 0, true,
                  0x000C, 0x01, 6, 7, 0},
         PathCase{"ZeroIdsReachTheMouseRowFirst", "x#vid_0000&pid_0000&mi_01&col04", 0, 0, 1, 4,
                  true, 0xFF1C, 0x92, 2, 2, 0},
-        PathCase{"OtherProductIsNoCandidate", "/dev/hidraw2#vid_046d&pid_c52b&mi_01&col04",
-                 0x046D, 0xC52B, 1, 4, false, 0xFF1C, 0x92, -1, 0, 0},
+        PathCase{"OtherProductIsNoCandidate", "/dev/hidraw2#vid_046d&pid_c52b&mi_01&col04", 0x046D,
+                 0xC52B, 1, 4, false, 0xFF1C, 0x92, -1, 0, 0},
         PathCase{"DigitsStopAtTheFirstOtherCharacter", "#vid_0c45x&pid_7650&mi_1g&col4z", 0x0C45,
                  0x7650, 1, 4, true, 0xFF1C, 0x92, 0, 1, 0},
-        PathCase{"LongNumbersKeepTheLow16Bits", "#vid_10c45&pid_f7650&mi_01&col04", 0x0C45,
-                 0x7650, 1, 4, true, 0xFF1C, 0x92, 0, 1, 0},
+        PathCase{"LongNumbersKeepTheLow16Bits", "#vid_10c45&pid_f7650&mi_01&col04", 0x0C45, 0x7650,
+                 1, 4, true, 0xFF1C, 0x92, 0, 1, 0},
         PathCase{"TokenWithoutDigitsIsZero", "#vid_&pid_zz&mi_01&col04", 0, 0, 1, 4, true, 0xFF1C,
                  0x92, 2, 2, 0}),
     [](const testing::TestParamInfo<PathCase>& info) { return std::string(info.param.name); });
@@ -96,9 +100,9 @@ TEST(Catalogue, KindAndPageTablesAreParallel) {
     ASSERT_EQ(kinds.size(), 4u);
     ASSERT_EQ(pages.size(), 4u);
     const char* names[] = {"mouse", "keyboard", "MousePad", "HD"};
-    const char* pageFiles[] = {"XML\\DeviceXml\\mousedevice.xml", "XML\\DeviceXml\\keyboarddevice.xml",
-                               "XML\\DeviceXml\\mousepaddevice.xml",
-                               "XML\\DeviceXml\\hs6533device.xml"};
+    const char* pageFiles[] = {
+        "XML\\DeviceXml\\mousedevice.xml", "XML\\DeviceXml\\keyboarddevice.xml",
+        "XML\\DeviceXml\\mousepaddevice.xml", "XML\\DeviceXml\\hs6533device.xml"};
     const int32_t counts[4][2] = {{6, 7}, {126, 126}, {15, 0}, {13, 0}};
     const int32_t lightIndex[] = {1, 0, 2, 3};
     for (size_t i = 0; i < 4; ++i) {
@@ -165,10 +169,15 @@ TEST(Catalogue, FirmwareListFillsVersionsAndDropsZeros) {
     };
     const Case cases[] = {
         {"nothing connected, no app version", {0, 0, 0, 0}, 0, {}},
-        {"keyboard tab connected", {0, 0x0105, 0, 0}, 0x1000, {{"QB42M16D", 0x0105}, {"ALL", 0x1000}}},
+        {"keyboard tab connected",
+         {0, 0x0105, 0, 0},
+         0x1000,
+         {{"QB42M16D", 0x0105}, {"ALL", 0x1000}}},
         {"last tab's version is replaced by the app's", {7, 0, 0, 9}, 0, {{"QB42M17D", 7}}},
         {"fewer tab items than rows", {3}, 2, {{"QB42M17D", 3}, {"ALL", 2}}},
-        {"more tab items than rows", {1, 1, 1, 1, 1, 1}, 5,
+        {"more tab items than rows",
+         {1, 1, 1, 1, 1, 1},
+         5,
          {{"QB42M17D", 1}, {"QB42M16D", 1}, {"QB42M09D_1", 1}, {"ALL", 5}}},
     };
     for (const Case& c : cases) {

@@ -19,7 +19,7 @@ using sim::SimKind;
 // Records what detection delivers; can refuse arrivals and block like a UI
 // that is shutting down.
 class RecordingObserver final : public IDeviceListObserver {
-public:
+  public:
     ArrivalResult OnDeviceArrival(size_t slot, const std::stop_token& stop) override {
         std::unique_lock lock(mutex_);
         events_.push_back("arrival " + std::to_string(slot));
@@ -74,7 +74,7 @@ public:
         blockArrivals_ = true;
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::condition_variable_any changed_;
     std::vector<std::string> events_;
@@ -83,7 +83,7 @@ private:
 };
 
 class Detection : public testing::Test {
-protected:
+  protected:
     explicit Detection(Catalogue catalogue = Catalogue::Shipped())
         : backend(std::make_shared<sim::SimHidBackend>()),
           detector(backend, std::move(catalogue), observer) {}
@@ -137,16 +137,16 @@ TEST_F(Detection, ASecondIdenticalKeyboardIsIgnoredUntilTheFirstGoes) {
     EXPECT_EQ(observer.Events(),
               (std::vector<std::string>{"arrival 1", "arrival 0", "first pass"}));
     EXPECT_EQ(ClaimedPaths(), (std::vector<std::string>{backend->Paths("keyboard")[3],
-                                                          backend->Paths("keyboard")[2]}));
+                                                        backend->Paths("keyboard")[2]}));
 
     first->SetPlugged(false);
     observer.Clear();
     detector.RunPass();  // removal check
     detector.RunPass();  // the second keyboard takes the free slots
-    EXPECT_EQ(observer.Events(), (std::vector<std::string>{"removal 0", "removal 1", "arrival 1",
-                                                           "arrival 0"}));
+    EXPECT_EQ(observer.Events(),
+              (std::vector<std::string>{"removal 0", "removal 1", "arrival 1", "arrival 0"}));
     EXPECT_EQ(ClaimedPaths(), (std::vector<std::string>{backend->Paths("keyboard-2")[3],
-                                                          backend->Paths("keyboard-2")[2]}));
+                                                        backend->Paths("keyboard-2")[2]}));
 }
 
 TEST_F(Detection, AnInterfaceRefusedAtOpenIsRetriedEachPass) {
@@ -242,7 +242,7 @@ TEST_F(Detection, ShippedCatalogueMatchesOnlyTheKeyboard) {
 }
 
 class EmulatorDetection : public Detection {
-protected:
+  protected:
     EmulatorDetection() : Detection(EmulatorCatalogue()) {}
 };
 
@@ -252,9 +252,8 @@ TEST_F(EmulatorDetection, EveryKindClaimsItsRows) {
     const auto slots = detector.List().Snapshot();
     ASSERT_EQ(slots.size(), 7u);
     const std::string expected[7] = {
-        backend->Paths("keyboard")[3], backend->Paths("keyboard")[2],
-        backend->Paths("mouse")[3],    backend->Paths("mouse")[2],
-        backend->Paths("mousepad")[3], backend->Paths("mousepad")[2],
+        backend->Paths("keyboard")[3], backend->Paths("keyboard")[2], backend->Paths("mouse")[3],
+        backend->Paths("mouse")[2],    backend->Paths("mousepad")[3], backend->Paths("mousepad")[2],
         backend->Paths("headset")[0],
     };
     for (size_t i = 0; i < 7; ++i) EXPECT_EQ(slots[i].path, expected[i]) << i;

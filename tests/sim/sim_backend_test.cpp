@@ -20,7 +20,9 @@ struct NodeCase {
     size_t notifyCollection;
 };
 
-void PrintTo(const NodeCase& c, std::ostream* os) { *os << SimKindName(c.kind); }
+void PrintTo(const NodeCase& c, std::ostream* os) {
+    *os << SimKindName(c.kind);
+}
 
 class SimNodes : public testing::TestWithParam<NodeCase> {};
 
@@ -55,24 +57,27 @@ INSTANTIATE_TEST_SUITE_P(
                               "/sim/keyboard#vid_0c45&pid_7650&mi_01&col02",
                               "/sim/keyboard#vid_0c45&pid_7650&mi_01&col03",
                               "/sim/keyboard#vid_0c45&pid_7650&mi_01&col04"},
-                             3, 2},
+                             3,
+                             2},
                     NodeCase{SimKind::Mouse,
                              {"/sim/mouse#vid_0c45&pid_7652&mi_01&col01",
                               "/sim/mouse#vid_0c45&pid_7652&mi_01&col02",
                               "/sim/mouse#vid_0c45&pid_7652&mi_01&col03",
                               "/sim/mouse#vid_0c45&pid_7652&mi_01&col04"},
-                             3, 2},
+                             3,
+                             2},
                     NodeCase{SimKind::MousePad,
                              {"/sim/mousepad#vid_0c45&pid_7653&mi_01&col01",
                               "/sim/mousepad#vid_0c45&pid_7653&mi_01&col02",
                               "/sim/mousepad#vid_0c45&pid_7653&mi_01&col03",
                               "/sim/mousepad#vid_0c45&pid_7653&mi_01&col04"},
-                             3, 2},
+                             3,
+                             2},
                     NodeCase{SimKind::Headset, {"/sim/headset#vid_0c45&pid_7654&mi_03"}, 0, 0}));
 
 // A model whose descriptor is garbage is refused, never half-added.
 class BrokenModel final : public hid::HidDeviceModel {
-public:
+  public:
     hid::DeviceAttributes Attributes() const override { return {}; }
     int InterfaceNumber() const override { return 0; }
     std::vector<uint8_t> ReportDescriptor() const override { return {0xA1, 0x01, 0xA1}; }
@@ -98,7 +103,7 @@ TEST(SimHidBackend, RefusesBadNodes) {
 }
 
 class SimKeyboardNode : public testing::Test {
-protected:
+  protected:
     SimKeyboardNode() : device(MakeSimDevice(SimKind::Keyboard)) {
         EXPECT_TRUE(backend.AddNode("keyboard", device));
         const auto paths = backend.Paths("keyboard");
@@ -209,7 +214,8 @@ TEST_F(SimKeyboardNode, ACancelWithNoReadWaitingEndsTheNextRead) {
     connection->CancelPendingRead();
     std::vector<uint8_t> buffer(8);
     size_t received = 0;
-    EXPECT_EQ(connection->ReadReport(buffer, received, std::nullopt), hid::TransferStatus::Cancelled);
+    EXPECT_EQ(connection->ReadReport(buffer, received, std::nullopt),
+              hid::TransferStatus::Cancelled);
     EXPECT_EQ(connection->ReadReport(buffer, received, 0ms), hid::TransferStatus::TimedOut);
 }
 

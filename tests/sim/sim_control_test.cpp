@@ -47,7 +47,8 @@ TEST(SimDeviceSet, LineProtocol) {
         {"list", "ok headset"},
         {"mem keyboard 0 1", "ok 00"},
     };
-    for (const Step& step : steps) EXPECT_EQ(devices.HandleCommand(step.line), step.reply) << step.line;
+    for (const Step& step : steps)
+        EXPECT_EQ(devices.HandleCommand(step.line), step.reply) << step.line;
 
     const std::string keymap = devices.HandleCommand("keymap keyboard");
     EXPECT_EQ(keymap.size(), 3 + 378 * 3 - 1);
@@ -68,7 +69,7 @@ TEST(SimDeviceSet, ReplugKeepsMemoryAndTheSameNode) {
 }
 
 class Client {
-public:
+  public:
     explicit Client(const std::filesystem::path& socketPath) {
         fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_un address{};
@@ -94,7 +95,7 @@ public:
         return "<closed>";
     }
 
-private:
+  private:
     int fd_ = -1;
     bool connected_ = false;
 };

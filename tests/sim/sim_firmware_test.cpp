@@ -39,7 +39,7 @@ std::vector<uint8_t> MacroImage(const std::vector<uint16_t>& eventCounts) {
 }
 
 class SimFirmware : public testing::Test {
-protected:
+  protected:
     explicit SimFirmware(SimKind kind = SimKind::Keyboard)
         : backend(std::make_shared<SimHidBackend>()),
           device(MakeSimDevice(kind)),
@@ -143,7 +143,11 @@ TEST_F(SimFirmware, MacroArea) {
         bool valid;
     };
     const Case cases[] = {
-        {"three macros of 10, 0 and 5 events", [] { return MacroImage({10, 0, 5}); }, 1, true},
+        {"three macros of 10, 0 and 5 events",
+         [] {
+             return MacroImage({10, 0, 5});
+         },
+         1, true},
         {"just under the capacity",
          [] { return MacroImage({static_cast<uint16_t>((2048 - 16 - 2 - 4) / 4)}); }, 1, true},
         {"bad magic",
@@ -168,11 +172,13 @@ TEST_F(SimFirmware, MacroArea) {
              return image;
          },
          -102, false},
-        {"total shorter than the header", [] {
+        {"total shorter than the header",
+         [] {
              auto image = MacroImage({});
              image[2] = 8;
              return image;
-         }, -102, false},
+         },
+         -102, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -235,7 +241,9 @@ struct FaultCase {
     size_t requests;
 };
 
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FaultCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SimFaults : public SimFirmware, public testing::WithParamInterface<FaultCase> {};
 

@@ -18,13 +18,15 @@ enum class DeviceKind : uint16_t {
     Keyboard = 1,
     Mouse = 2,
     MousePad = 3,
-    HeadsetIcons = 4,    // icon set only, no catalogue row
-    Hub = 5,             // icon set only, no catalogue row
-    WirelessMouse = 6,   // handled as a mouse wherever kinds are dispatched
+    HeadsetIcons = 4,   // icon set only, no catalogue row
+    Hub = 5,            // icon set only, no catalogue row
+    WirelessMouse = 6,  // handled as a mouse wherever kinds are dispatched
     Headset = 7,
 };
 
-constexpr uint16_t KindCode(DeviceKind kind) { return static_cast<uint16_t>(kind); }
+constexpr uint16_t KindCode(DeviceKind kind) {
+    return static_cast<uint16_t>(kind);
+}
 
 // `variant` of the primary (vendor-defined, commanded) interface of a product
 // and of its secondary (consumer-control) interface.
@@ -93,7 +95,7 @@ SupportedDeviceEntry ParseInterfacePath(std::string_view path);
 bool sameInterface(const SupportedDeviceEntry& a, const SupportedDeviceEntry& b);
 
 class Catalogue {
-public:
+  public:
     Catalogue(std::vector<SupportedDeviceEntry> supportedDevices,
               std::vector<DeviceKindEntry> deviceKinds, std::vector<DevicePageEntry> devicePages,
               std::vector<FirmwareEntry> firmware);
@@ -124,7 +126,7 @@ public:
     std::vector<FirmwareEntry> firmwareList(std::span<const int32_t> tabItemVersions,
                                             int32_t applicationVersion) const;
 
-private:
+  private:
     std::vector<SupportedDeviceEntry> supported_;
     std::vector<DeviceKindEntry> kinds_;
     std::vector<DevicePageEntry> pages_;

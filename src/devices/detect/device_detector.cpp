@@ -20,7 +20,9 @@ DeviceDetector::DeviceDetector(std::shared_ptr<hid::HidBackend> backend, Catalog
       list_(catalogue_.SupportedDeviceTable()),
       record_(std::move(backend)) {}
 
-DeviceDetector::~DeviceDetector() { Stop(); }
+DeviceDetector::~DeviceDetector() {
+    Stop();
+}
 
 bool DeviceDetector::Start() {
     return worker_.Start([this](std::stop_token token) {
@@ -60,9 +62,8 @@ void DeviceDetector::ClaimNewInterfaces(const std::stop_token& stop) {
         if (stop.stop_requested()) break;
         SupportedDeviceEntry candidate = ParseInterfacePath(*listed);
         if (!catalogue_.isCandidate(candidate) ||
-            !list_.AnyFree([&](const SupportedDeviceEntry& slot) {
-                return SameAddress(slot, candidate);
-            }))
+            !list_.AnyFree(
+                [&](const SupportedDeviceEntry& slot) { return SameAddress(slot, candidate); }))
             continue;
         // Opened for the attributes and capabilities only; the device object
         // opens its own handle on arrival.

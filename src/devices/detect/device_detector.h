@@ -8,9 +8,9 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 #include <string>
 #include <vector>
-#include <stop_token>
 
 #include "core/worker_thread.h"
 #include "devices/detect/catalogue.h"
@@ -24,7 +24,7 @@ namespace kelno {
 // them; `stop` is requested at shutdown, and a call waiting for a UI that is
 // going away must then return at once.
 class IDeviceListObserver {
-public:
+  public:
     enum class ArrivalResult {
         Handled,
         // The device object could not open the interface: the slot is freed
@@ -40,7 +40,7 @@ public:
 };
 
 class DeviceDetector {
-public:
+  public:
     static constexpr std::chrono::milliseconds kPassInterval{100};
 
     DeviceDetector(std::shared_ptr<hid::HidBackend> backend, Catalogue catalogue,
@@ -62,11 +62,12 @@ public:
     // open (so the user can be told why a device does not appear).
     std::vector<std::string> PermissionDeniedPaths() const;
 
-    // One pass (claiming, then the removal check) on the calling thread.
+    // One pass (claiming, then the removal check) on the calling thread;
+    // not while the detection thread runs.
     // The thread runs exactly this between its waits.
     void RunPass(const std::stop_token& stop = {});
 
-private:
+  private:
     void ClaimNewInterfaces(const std::stop_token& stop);
     void ReleaseVanishedInterfaces(const std::stop_token& stop);
 

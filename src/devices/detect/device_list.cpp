@@ -34,8 +34,9 @@ bool DeviceList::AnyFree() const {
 
 bool DeviceList::AnyFree(const std::function<bool(const SupportedDeviceEntry&)>& match) const {
     std::lock_guard lock(mutex_);
-    return std::any_of(slots_.begin(), slots_.end(),
-                       [&](const SupportedDeviceEntry& slot) { return IsFree(slot) && match(slot); });
+    return std::any_of(slots_.begin(), slots_.end(), [&](const SupportedDeviceEntry& slot) {
+        return IsFree(slot) && match(slot);
+    });
 }
 
 std::optional<size_t> DeviceList::ClaimFirstFree(

@@ -14,7 +14,7 @@
 namespace kelno {
 
 class DeviceList {
-public:
+  public:
     explicit DeviceList(std::vector<SupportedDeviceEntry> rows);
 
     size_t Size() const;
@@ -37,7 +37,7 @@ public:
         return slot.connected == 0 && slot.path.empty();
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<SupportedDeviceEntry> slots_;
 };

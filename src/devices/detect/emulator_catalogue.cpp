@@ -10,11 +10,16 @@ Catalogue EmulatorCatalogue() {
     auto kinds = shipped.DeviceKindTable();
     const auto idsOf = [](uint16_t kind) -> hid::DeviceAttributes {
         switch (static_cast<DeviceKind>(kind)) {
-            case DeviceKind::Keyboard: return sim::kSimKeyboardIds;
-            case DeviceKind::Mouse: return sim::kSimMouseIds;
-            case DeviceKind::MousePad: return sim::kSimMousePadIds;
-            case DeviceKind::Headset: return sim::kSimHeadsetIds;
-            default: return {};
+            case DeviceKind::Keyboard:
+                return sim::kSimKeyboardIds;
+            case DeviceKind::Mouse:
+                return sim::kSimMouseIds;
+            case DeviceKind::MousePad:
+                return sim::kSimMousePadIds;
+            case DeviceKind::Headset:
+                return sim::kSimHeadsetIds;
+            default:
+                return {};
         }
     };
     for (auto& row : supported) {

@@ -42,7 +42,9 @@ bool FitsAddressSpace(uint32_t start, size_t length) {
 CHidCommandChannel::CHidCommandChannel(std::shared_ptr<hid::HidBackend> backend)
     : record_(std::move(backend)) {}
 
-CHidCommandChannel::~CHidCommandChannel() { CloseInterface(); }
+CHidCommandChannel::~CHidCommandChannel() {
+    CloseInterface();
+}
 
 bool CHidCommandChannel::OpenInterface(const std::string& path, bool wireless) {
     std::lock_guard lock(transferLock_);
@@ -184,7 +186,9 @@ int CHidCommandChannel::SingleReport(uint8_t code, uint8_t length, uint16_t offs
     return result;
 }
 
-int CHidCommandChannel::SendStart() { return SingleReport(CMD_START, 0, 0, false); }
+int CHidCommandChannel::SendStart() {
+    return SingleReport(CMD_START, 0, 0, false);
+}
 
 int CHidCommandChannel::SendFinish() {
     if (!open_) return kChannelNoAnswer;
@@ -195,7 +199,8 @@ int CHidCommandChannel::SendFinish() {
 
 int CHidCommandChannel::ReadInfo(std::span<uint8_t, kDeviceInfoSize> record) {
     std::array<uint8_t, kDeviceInfoSize> scratch{};
-    const int result = ChunkedTransfer(CMD_READ_INFO, scratch.size(), 0, {}, scratch, Lane::Command);
+    const int result =
+        ChunkedTransfer(CMD_READ_INFO, scratch.size(), 0, {}, scratch, Lane::Command);
     if (result == kChannelOk) std::copy(scratch.begin(), scratch.end(), record.begin());
     return result;
 }
@@ -226,9 +231,9 @@ int CHidCommandChannel::WriteKeyMap(std::span<const uint8_t> data, int page) {
 int CHidCommandChannel::WriteKeyLights(std::span<const uint8_t> bytes, uint16_t position) {
     if (bytes.size() > kCommandPayloadSize || !open_) return kChannelNoAnswer;
     CommandReport answer{};
-    return RunCommand(
-        BuildCommandReport(CMD_WRITE_KEY_LIGHTS, static_cast<uint8_t>(bytes.size()), position, bytes),
-        answer, false);
+    return RunCommand(BuildCommandReport(CMD_WRITE_KEY_LIGHTS, static_cast<uint8_t>(bytes.size()),
+                                         position, bytes),
+                      answer, false);
 }
 
 int CHidCommandChannel::SendLightFrame(std::span<const uint8_t> frame) {

@@ -28,7 +28,7 @@ inline constexpr size_t kDeviceInfoSize = 34;
 inline constexpr uint16_t kMaxDataSize = 512;
 
 class CHidCommandChannel {
-public:
+  public:
     explicit CHidCommandChannel(std::shared_ptr<hid::HidBackend> backend = nullptr);
     ~CHidCommandChannel();
     CHidCommandChannel(const CHidCommandChannel&) = delete;
@@ -91,7 +91,7 @@ public:
     int ReadKeyLeds(std::span<uint8_t> out);
     bool ProbeLink();
 
-private:
+  private:
     static constexpr uint8_t kChunkSize = kCommandPayloadSize;
 
     enum class Lane { Command, Light };
@@ -109,8 +109,7 @@ private:
     // The chunk loop. `base` is added to each chunk's position in the
     // offset field. Reads copy into `readInto`, writes send from `writeFrom`.
     int ChunkedTransfer(uint8_t code, size_t total, uint32_t base,
-                        std::span<const uint8_t> writeFrom, std::span<uint8_t> readInto,
-                        Lane lane);
+                        std::span<const uint8_t> writeFrom, std::span<uint8_t> readInto, Lane lane);
     int SingleReport(uint8_t code, uint8_t length, uint16_t offset, bool isRead,
                      CommandReport* answerOut = nullptr);
     uint32_t TimeoutMs(Lane lane) const;

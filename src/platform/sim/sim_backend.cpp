@@ -57,7 +57,7 @@ struct SimNode {
 };
 
 class SimConnection final : public hid::HidConnection {
-public:
+  public:
     SimConnection(std::shared_ptr<SimNode> node, size_t collection)
         : node_(std::move(node)),
           collection_(collection),
@@ -119,7 +119,8 @@ public:
                 node.pulling = true;
                 node.puller = this;
                 std::optional<std::chrono::milliseconds> remaining;
-                if (bounded) remaining = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
+                if (bounded)
+                    remaining = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
                 lock.unlock();
                 const auto report = node.model->NextInputReport(remaining);
                 lock.lock();
@@ -163,7 +164,7 @@ public:
                    : hid::TransferStatus::Failed;
     }
 
-private:
+  private:
     const std::shared_ptr<SimNode> node_;
     const size_t collection_;
     const hid::DeviceAttributes attributes_;
@@ -281,8 +282,8 @@ std::optional<std::vector<hid::InterfaceInfo>> SimHidBackend::Enumerate() {
             info.collectionNumber = count > 1 ? static_cast<int>(i + 1) : 0;
             info.collection = node->descriptor.collections[i].info;
             const auto refusal = refusals_.find(info.path);
-            info.accessible = refusal == refusals_.end() ||
-                              refusal->second != hid::OpenStatus::PermissionDenied;
+            info.accessible =
+                refusal == refusals_.end() || refusal->second != hid::OpenStatus::PermissionDenied;
             interfaces.push_back(std::move(info));
         }
     }

@@ -23,7 +23,7 @@ namespace kelno::sim {
 struct SimNode;
 
 class SimHidBackend final : public hid::HidBackend {
-public:
+  public:
     SimHidBackend();
     ~SimHidBackend() override;
 
@@ -48,7 +48,7 @@ public:
     hid::OpenResult Open(const std::string& path) override;
     bool IsPresent(const std::string& path) override;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::map<std::string, std::shared_ptr<SimNode>> nodes_;
     std::map<std::string, hid::OpenStatus> refusals_;

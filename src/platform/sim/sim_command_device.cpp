@@ -83,10 +83,18 @@ SimCommandDevice::SimCommandDevice(SimDeviceConfig config)
 
 SimCommandDevice::~SimCommandDevice() = default;
 
-hid::DeviceAttributes SimCommandDevice::Attributes() const { return config_.attributes; }
-int SimCommandDevice::InterfaceNumber() const { return config_.interfaceNumber; }
-std::vector<uint8_t> SimCommandDevice::ReportDescriptor() const { return config_.reportDescriptor; }
-std::string SimCommandDevice::Name() const { return config_.name; }
+hid::DeviceAttributes SimCommandDevice::Attributes() const {
+    return config_.attributes;
+}
+int SimCommandDevice::InterfaceNumber() const {
+    return config_.interfaceNumber;
+}
+std::vector<uint8_t> SimCommandDevice::ReportDescriptor() const {
+    return config_.reportDescriptor;
+}
+std::string SimCommandDevice::Name() const {
+    return config_.name;
+}
 
 bool SimCommandDevice::IsPlugged() const {
     std::lock_guard lock(mutex_);
@@ -213,7 +221,8 @@ bool SimCommandDevice::HandleWrite(std::span<const uint8_t> report) {
         return answer;
     };
     if (firedFault(SimFault::StaleExtraAnswer))
-        QueueInputLocked(makeAnswer(foreignCode, kStatusOk, std::vector<uint8_t>(kPayloadSize, 0xEE)));
+        QueueInputLocked(
+            makeAnswer(foreignCode, kStatusOk, std::vector<uint8_t>(kPayloadSize, 0xEE)));
     QueueInputLocked(
         makeAnswer(firedFault(SimFault::WrongEcho) ? foreignCode : code, status, payload));
     return true;
@@ -338,7 +347,8 @@ std::optional<std::vector<uint8_t>> SimCommandDevice::NextInputReport(
         }
         if (bounded && now >= deadline) return std::nullopt;
         // Sleep until the next report is due, the deadline, or a wake-up.
-        const Clock::time_point until = input_.empty() ? deadline : std::min(deadline, input_.front().due);
+        const Clock::time_point until =
+            input_.empty() ? deadline : std::min(deadline, input_.front().due);
         if (until == Clock::time_point::max())
             inputReady_.wait(lock);
         else

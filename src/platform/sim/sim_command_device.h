@@ -27,13 +27,13 @@ struct SimDeviceConfig {
     int interfaceNumber = 1;
     std::vector<uint8_t> reportDescriptor;
     uint8_t notifyReportId = 3;
-    std::vector<uint8_t> info;           // 34-byte information record
-    std::vector<uint8_t> memory;         // settings memory (byte 0: active profile)
-    std::vector<uint8_t> keyMap;         // 3 bytes per device key
-    std::vector<uint8_t> keyLeds;        // LED index per device key
-    size_t keyLightBitmapSize = 0;       // per-key light bitmap (21 on the keyboard)
-    size_t lightFrameSize = 0;           // 3 bytes per LED
-    std::vector<uint8_t> powerStatus;    // answered by READ_STATUS
+    std::vector<uint8_t> info;             // 34-byte information record
+    std::vector<uint8_t> memory;           // settings memory (byte 0: active profile)
+    std::vector<uint8_t> keyMap;           // 3 bytes per device key
+    std::vector<uint8_t> keyLeds;          // LED index per device key
+    size_t keyLightBitmapSize = 0;         // per-key light bitmap (21 on the keyboard)
+    size_t lightFrameSize = 0;             // 3 bytes per LED
+    std::vector<uint8_t> powerStatus;      // answered by READ_STATUS
     bool acceptsLedOutputReports = false;  // the headset's 17-byte reports
 };
 
@@ -55,7 +55,7 @@ struct SimExchange {
 };
 
 class SimCommandDevice : public hid::HidDeviceModel {
-public:
+  public:
     static constexpr uint8_t kAnyCommand = 0;
 
     explicit SimCommandDevice(SimDeviceConfig config);
@@ -111,7 +111,7 @@ public:
     std::vector<std::vector<uint8_t>> CommandRequests() const;
     void ClearExchanges();
 
-private:
+  private:
     struct PendingFault {
         SimFault fault;
         unsigned remaining;

@@ -39,7 +39,9 @@ bool SendAll(int fd, const std::string& text) {
 SimControlServer::SimControlServer(std::shared_ptr<SimDeviceSet> devices)
     : devices_(std::move(devices)) {}
 
-SimControlServer::~SimControlServer() { Stop(); }
+SimControlServer::~SimControlServer() {
+    Stop();
+}
 
 bool SimControlServer::Start(const std::filesystem::path& socketPath) {
     if (listenFd_ >= 0) return false;
@@ -52,7 +54,8 @@ bool SimControlServer::Start(const std::filesystem::path& socketPath) {
     const int listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listenFd < 0) return false;
     std::error_code ignored;
-    if (std::filesystem::is_socket(socketPath, ignored)) std::filesystem::remove(socketPath, ignored);
+    if (std::filesystem::is_socket(socketPath, ignored))
+        std::filesystem::remove(socketPath, ignored);
     if (::bind(listenFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(listenFd, 8) != 0) {
         ::close(listenFd);

@@ -13,7 +13,7 @@
 namespace kelno::sim {
 
 class SimControlServer {
-public:
+  public:
     explicit SimControlServer(std::shared_ptr<SimDeviceSet> devices);
     ~SimControlServer();
     SimControlServer(const SimControlServer&) = delete;
@@ -25,7 +25,7 @@ public:
     // Stops the thread, closes every connection and removes the socket file.
     void Stop();
 
-private:
+  private:
     void Serve(std::stop_token token);
 
     std::shared_ptr<SimDeviceSet> devices_;

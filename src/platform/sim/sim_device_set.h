@@ -22,7 +22,7 @@
 namespace kelno::sim {
 
 class SimDeviceSet {
-public:
+  public:
     explicit SimDeviceSet(std::shared_ptr<SimHidBackend> backend = nullptr);
 
     const std::shared_ptr<SimHidBackend>& Backend() const { return backend_; }
@@ -38,7 +38,7 @@ public:
     // One protocol line in (without its line feed), one reply line out.
     std::string HandleCommand(std::string_view line);
 
-private:
+  private:
     std::shared_ptr<SimHidBackend> backend_;
     mutable std::mutex mutex_;
     std::map<SimKind, std::shared_ptr<SimCommandDevice>> devices_;

@@ -108,10 +108,14 @@ SimDeviceConfig BaseConfig(std::string name, hid::DeviceAttributes ids, size_t l
 
 std::string_view SimKindName(SimKind kind) {
     switch (kind) {
-        case SimKind::Keyboard: return "keyboard";
-        case SimKind::Mouse: return "mouse";
-        case SimKind::MousePad: return "mousepad";
-        case SimKind::Headset: return "headset";
+        case SimKind::Keyboard:
+            return "keyboard";
+        case SimKind::Mouse:
+            return "mouse";
+        case SimKind::MousePad:
+            return "mousepad";
+        case SimKind::Headset:
+            return "headset";
     }
     return "";
 }
@@ -124,10 +128,14 @@ std::optional<SimKind> SimKindFromName(std::string_view name) {
 
 hid::DeviceAttributes SimKindIds(SimKind kind) {
     switch (kind) {
-        case SimKind::Keyboard: return kSimKeyboardIds;
-        case SimKind::Mouse: return kSimMouseIds;
-        case SimKind::MousePad: return kSimMousePadIds;
-        case SimKind::Headset: return kSimHeadsetIds;
+        case SimKind::Keyboard:
+            return kSimKeyboardIds;
+        case SimKind::Mouse:
+            return kSimMouseIds;
+        case SimKind::MousePad:
+            return kSimMousePadIds;
+        case SimKind::Headset:
+            return kSimHeadsetIds;
     }
     return {};
 }
@@ -146,8 +154,8 @@ const std::vector<int>& SimKeyboardDeviceOrder() {
 std::shared_ptr<SimCommandDevice> MakeSimDevice(SimKind kind) {
     switch (kind) {
         case SimKind::Keyboard: {
-            SimDeviceConfig config = BaseConfig("KELNO emulated keyboard", kSimKeyboardIds,
-                                                kSimKeyboardKeys);
+            SimDeviceConfig config =
+                BaseConfig("KELNO emulated keyboard", kSimKeyboardIds, kSimKeyboardKeys);
             config.reportDescriptor = KeyboardInterfaceDescriptor();
             config.info = InfoRecord(kSimKeyboardKeys, 16);
             config.keyMap = KeyMapInOrder(kKeyboardCodes, SimKeyboardDeviceOrder());
@@ -161,7 +169,7 @@ std::shared_ptr<SimCommandDevice> MakeSimDevice(SimKind kind) {
         case SimKind::Mouse: {
             SimDeviceConfig config = BaseConfig("KELNO emulated mouse", kSimMouseIds, 6);
             config.info = InfoRecord(kSimMouseKeys, 8);
-            config.info[11] = 50;  // DPI step
+            config.info[11] = 50;    // DPI step
             config.info[12] = 0x90;  // 400 steps, little-endian
             config.info[13] = 0x01;
             config.keyMap = KeyMapInOrder(kMouseCodes, Shuffled(kSimMouseKeys, kKeyOrderSeed));

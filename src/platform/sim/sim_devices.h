@@ -17,7 +17,7 @@ namespace kelno::sim {
 enum class SimKind { Keyboard, Mouse, MousePad, Headset };
 
 inline constexpr std::array<SimKind, 4> kAllSimKinds = {SimKind::Keyboard, SimKind::Mouse,
-                                                       SimKind::MousePad, SimKind::Headset};
+                                                        SimKind::MousePad, SimKind::Headset};
 
 inline constexpr hid::DeviceAttributes kSimKeyboardIds{0x0C45, 0x7650, 0x0105};
 inline constexpr hid::DeviceAttributes kSimMouseIds{0x0C45, 0x7652, 0x0102};

@@ -5,7 +5,9 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void Append(Bytes& out, const Bytes& part) { out.insert(out.end(), part.begin(), part.end()); }
+void Append(Bytes& out, const Bytes& part) {
+    out.insert(out.end(), part.begin(), part.end());
+}
 
 // Generic desktop keyboard, report id 1: modifier bits and a 120-key bitmap.
 const Bytes kKeyboardCollection = {
@@ -37,7 +39,7 @@ const Bytes kSystemCollection = {
 // firmware's notification usages 0x401, 0x404, 0x500+n, 0x600+n).
 Bytes ConsumerArray(uint8_t reportId) {
     return {0x85, reportId, 0x19, 0x00, 0x2A, 0xFF, 0x07, 0x15, 0x00,
-            0x26, 0xFF, 0x07, 0x75, 0x10, 0x95, 0x01, 0x81, 0x00};
+            0x26, 0xFF,     0x07, 0x75, 0x10, 0x95, 0x01, 0x81, 0x00};
 }
 
 // Vendor page items of report id 4: 63 bytes in, 63 bytes out.
@@ -60,16 +62,20 @@ Bytes FourCollections(const Bytes& first) {
 
 }  // namespace
 
-std::vector<uint8_t> KeyboardInterfaceDescriptor() { return FourCollections(kKeyboardCollection); }
+std::vector<uint8_t> KeyboardInterfaceDescriptor() {
+    return FourCollections(kKeyboardCollection);
+}
 
-std::vector<uint8_t> MouseInterfaceDescriptor() { return FourCollections(kMouseCollection); }
+std::vector<uint8_t> MouseInterfaceDescriptor() {
+    return FourCollections(kMouseCollection);
+}
 
 std::vector<uint8_t> HeadsetInterfaceDescriptor() {
     Bytes out = {0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01};
     Append(out, ConsumerArray(kHeadsetNotifyReportId));
     // Volume up, volume down, mute as bits, report id 2.
-    Append(out, {0x85, 0x02, 0x15, 0x00, 0x25, 0x01, 0x09, 0xE9, 0x09, 0xEA, 0x09, 0xE2,
-                 0x75, 0x01, 0x95, 0x03, 0x81, 0x02, 0x95, 0x05, 0x81, 0x01});
+    Append(out, {0x85, 0x02, 0x15, 0x00, 0x25, 0x01, 0x09, 0xE9, 0x09, 0xEA, 0x09,
+                 0xE2, 0x75, 0x01, 0x95, 0x03, 0x81, 0x02, 0x95, 0x05, 0x81, 0x01});
     Append(out, kCommandItems);
     // LED output report: id 0xFF and 16 bytes.
     Append(out, {0x85, kHeadsetLedReportId, 0x09, 0x03, 0x75, 0x08, 0x95, 0x10, 0x91, 0x02});
