@@ -340,6 +340,21 @@ bool GtkWindowHost::IsMaximized() const {
     return window_ != nullptr && gtk_window_is_maximized(window_);
 }
 
+Rect GtkWindowHost::WorkArea() const {
+    GdkDisplay* display = gdk_display_get_default();
+    if (display == nullptr) return {};
+    GdkWindow* gdkWindow = window_ ? gtk_widget_get_window(GTK_WIDGET(window_)) : nullptr;
+    GdkMonitor* monitor = gdkWindow ? gdk_display_get_monitor_at_window(display, gdkWindow)
+                                    : gdk_display_get_primary_monitor(display);
+    if (monitor == nullptr && gdk_display_get_n_monitors(display) > 0)
+        monitor = gdk_display_get_monitor(display, 0);
+    if (monitor == nullptr) return {};
+    GdkRectangle area{};
+    gdk_monitor_get_workarea(monitor, &area);
+    return {area.x * scale_, area.y * scale_, (area.x + area.width) * scale_,
+            (area.y + area.height) * scale_};
+}
+
 void GtkWindowHost::BringToFront() {
     if (window_ == nullptr) return;
     gtk_widget_show(GTK_WIDGET(window_));

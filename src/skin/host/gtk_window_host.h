@@ -49,6 +49,7 @@ public:
     void Destroy() override;
     void Maximize() override;
     bool IsMaximized() const override;
+    Rect WorkArea() const override;
     void BeginMoveDrag(Point point) override;
     std::unique_ptr<IWindowHost> CreatePopup(IHostClient& client, const Rect& screenRect) override;
 

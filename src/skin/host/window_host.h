@@ -88,6 +88,9 @@ public:
 
     // Optional abilities; a host without them keeps these defaults.
     virtual void Maximize() {}
+    // The usable screen area around the window (screen pixels); empty when
+    // the host does not know it.
+    virtual Rect WorkArea() const { return {}; }
     virtual bool IsMaximized() const { return false; }
     // Lets the window manager move the window with the pointer, as a drag of
     // a native title bar does; `point` is where the left button went down.

@@ -93,10 +93,12 @@ void CWindowWnd::CenterWindow() {
     IWindowHost* host = GetHost();
     if (host == nullptr) return;
     Rect mine = host->WindowRect();
+    // Over the owner, or in the middle of the screen.
     Rect around;
     if (IWindowHost* ownerHost = owner_ && !ownerLifetime_.expired() ? owner_->GetHost() : nullptr)
         around = ownerHost->WindowRect();
-    if (around.IsEmpty()) return;  // no reference: the window system placed it
+    if (around.IsEmpty()) around = host->WorkArea();
+    if (around.IsEmpty()) return;
     Point c = around.Center();
     int left = c.x - mine.Width() / 2, top = c.y - mine.Height() / 2;
     host->Move({left, top, left + mine.Width(), top + mine.Height()});
