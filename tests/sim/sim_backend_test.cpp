@@ -152,6 +152,13 @@ TEST_F(SimKeyboardNode, InputReportsGoToTheCollectionThatOwnsTheirId) {
     EXPECT_EQ(Read(*notify, 0ms), std::nullopt);
 }
 
+TEST_F(SimKeyboardNode, AZeroTimeOutPollsTheDevice) {
+    auto notify = OpenOk(notifyPath);
+    EXPECT_EQ(Read(*notify, 0ms), std::nullopt);
+    device->Notify(0x404);
+    EXPECT_EQ(Read(*notify, 0ms), (std::vector<uint8_t>{3, 0x04, 0x04}));
+}
+
 TEST_F(SimKeyboardNode, ABlockedNotificationReaderPassesAnswersOn) {
     auto notify = OpenOk(notifyPath);
     auto command = OpenOk(commandPath);

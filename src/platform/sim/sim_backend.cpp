@@ -98,6 +98,7 @@ class SimConnection final : public hid::HidConnection {
         const bool bounded = timeout.has_value();
         const Clock::time_point deadline = bounded ? Clock::now() + *timeout : Clock::time_point();
         SimNode& node = *node_;
+        bool triedPull = false;
         std::unique_lock lock(node.mutex);
         while (true) {
             if (closed_) return hid::TransferStatus::Cancelled;
@@ -114,13 +115,19 @@ class SimConnection final : public hid::HidConnection {
             }
             if (!node.PresentLocked()) return hid::TransferStatus::Disconnected;
             const auto now = Clock::now();
-            if (bounded && now >= deadline) return hid::TransferStatus::TimedOut;
+            // Even a read that has run out of time looks at the device once,
+            // so a zero time-out polls instead of never seeing a report.
+            const bool expired = bounded && now >= deadline;
+            if (expired && triedPull) return hid::TransferStatus::TimedOut;
             if (!node.pulling) {
+                triedPull = true;
                 node.pulling = true;
                 node.puller = this;
                 std::optional<std::chrono::milliseconds> remaining;
                 if (bounded)
-                    remaining = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
+                    remaining = expired
+                                    ? std::chrono::milliseconds(0)
+                                    : std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
                 lock.unlock();
                 const auto report = node.model->NextInputReport(remaining);
                 lock.lock();
@@ -128,6 +135,8 @@ class SimConnection final : public hid::HidConnection {
                 node.puller = nullptr;
                 if (report) node.RouteLocked(*report);
                 node.changed.notify_all();
+            } else if (expired) {
+                return hid::TransferStatus::TimedOut;
             } else if (bounded) {
                 node.changed.wait_until(lock, deadline);
             } else {
