@@ -15,7 +15,7 @@
 namespace kelno::skin::test {
 namespace {
 
-TEST(Button, ClickNeedsPressAndReleaseInside) {
+TEST(SkinButton, ClickNeedsPressAndReleaseInside) {
     SkinWindow w;
     w.Load("<HorizontalLayout><Button name='b' width='100'/><Control name='rest'/>"
            "</HorizontalLayout>");
@@ -35,7 +35,7 @@ TEST(Button, ClickNeedsPressAndReleaseInside) {
     EXPECT_TRUE(w.recorder.OfType("click").empty());
 }
 
-TEST(Option, GroupKeepsOneSelectedAndOnlyUsersNotify) {
+TEST(SkinOption, GroupKeepsOneSelectedAndOnlyUsersNotify) {
     SkinWindow w;
     w.Load("<HorizontalLayout><Option name='o1' group='g' selected='true'/>"
            "<Option name='o2' group='g'/><Option name='o3' group='g'/>"
@@ -84,7 +84,7 @@ TEST(Option, GroupKeepsOneSelectedAndOnlyUsersNotify) {
     EXPECT_EQ(w.recorder.OfType("selectchanged").size(), 2u);
 }
 
-TEST(Slider, DragNotifiesWhileMovingAndOnceAtTheEnd) {
+TEST(SkinSlider, DragNotifiesWhileMovingAndOnceAtTheEnd) {
     SkinWindow w({200, 100});
     w.Load("<HorizontalLayout inset='10,0,0,0'><Slider name='s' width='110' height='20' "
            "thumbsize='10,10'/><Control/></HorizontalLayout>");
@@ -130,7 +130,7 @@ TEST(Slider, DragNotifiesWhileMovingAndOnceAtTheEnd) {
     EXPECT_EQ(w.recorder.OfType("valuechanged")[0].wParam, 30u);
 }
 
-TEST(Combo, PickingFromTheDropDownSelectsAndNotifies) {
+TEST(SkinCombo, PickingFromTheDropDownSelectsAndNotifies) {
     SkinWindow w({200, 200});
     w.Load("<VerticalLayout><Combo name='c' height='24' width='100'>"
            "<ListLabelElement name='ia' text='A'/><ListLabelElement name='ib' text='B'/>"
@@ -173,13 +173,20 @@ TEST(Combo, PickingFromTheDropDownSelectsAndNotifies) {
     EXPECT_EQ(combo->GetCurSel(), 1);
     EXPECT_EQ(w.recorder.OfType("itemselect").size(), 2u);
 
+    // Hiding the box closes an open list.
+    w.Click("c");
+    ASSERT_TRUE(combo->IsDropOpen());
+    combo->SetVisible(false);
+    EXPECT_FALSE(combo->IsDropOpen());
+    combo->SetVisible(true);
+
     // Removing the selected item clears the selection.
     combo->RemoveAt(1);
     EXPECT_EQ(combo->GetCurSel(), -1);
     EXPECT_EQ(combo->GetCount(), 2);
 }
 
-TEST(List, SelectionActivationKeysAndScrolling) {
+TEST(SkinList, SelectionActivationKeysAndScrolling) {
     SkinWindow w({200, 100});
     w.Load("<VerticalLayout><List name='l'><ListHeader><ListHeaderItem text='Name' width='80'/>"
            "<ListHeaderItem text='Size'/></ListHeader></List></VerticalLayout>");
@@ -228,7 +235,7 @@ TEST(List, SelectionActivationKeysAndScrolling) {
     EXPECT_EQ(list->GetCount(), 0);
 }
 
-TEST(Edit, TypingEditingAndLimits) {
+TEST(SkinEdit, TypingEditingAndLimits) {
     SkinWindow w({300, 100});
     w.Load("<VerticalLayout><Edit name='e' height='24'/><Edit name='digits' height='24' "
            "numberonly='true' maxchar='3'/><Control/></VerticalLayout>");
@@ -269,7 +276,7 @@ TEST(Edit, TypingEditingAndLimits) {
     EXPECT_EQ(e->GetText(), "asked");
 }
 
-TEST(Focus, MovesWithClicksAndNotifiesBothSides) {
+TEST(SkinFocus, MovesWithClicksAndNotifiesBothSides) {
     SkinWindow w;
     w.Load("<VerticalLayout><Edit name='e1' height='24'/><Edit name='e2' height='24'/>"
            "<Control/></VerticalLayout>");
@@ -296,7 +303,7 @@ TEST(Focus, MovesWithClicksAndNotifiesBothSides) {
     EXPECT_EQ(w.pm.GetFocus(), nullptr);
 }
 
-TEST(ColorPalette, PickingNotifiesAtTheEndCodeDoesNot) {
+TEST(SkinColorPalette, PickingNotifiesAtTheEndCodeDoesNot) {
     SkinWindow w({200, 120});
     w.Load("<VerticalLayout><ColorPalette name='p' height='110' barheight='10'/></VerticalLayout>");
     auto* palette = w.Find<CColorPaletteUI>("p");
@@ -316,7 +323,7 @@ TEST(ColorPalette, PickingNotifiesAtTheEndCodeDoesNot) {
     EXPECT_EQ(w.recorder.OfType("colorchanged").size(), 2u);
 }
 
-TEST(ColorConversions, RoundTrip) {
+TEST(SkinColorConversions, RoundTrip) {
     for (uint32_t rgb : {0xFF000000u, 0xFFFFFFFFu, 0xFF123456u, 0xFFFF8000u, 0xFF00FF7Fu}) {
         int h, s, v;
         RgbToHsv(rgb, h, s, v);

@@ -22,7 +22,7 @@ struct LayoutCase {
     std::vector<std::pair<const char*, Rect>> expected;
 };
 
-TEST(Layout, Arithmetic) {
+TEST(SkinLayout, Arithmetic) {
     const LayoutCase cases[] = {
         {"fixed and stretch in a row", {300, 100}, 1.0,
          "<HorizontalLayout><Control name='a' width='50'/><Control name='b'/>"
@@ -90,7 +90,7 @@ TEST(Layout, Arithmetic) {
     }
 }
 
-TEST(Layout, ColumnScrollsWhenTheContentIsTaller) {
+TEST(SkinLayout, ColumnScrollsWhenTheContentIsTaller) {
     SkinWindow w({300, 100});
     w.Load("<VerticalLayout name='col' vscrollbar='true'><Control name='a' height='80'/>"
            "<Control name='b' height='80'/><Control name='s'/></VerticalLayout>");
@@ -120,7 +120,7 @@ TEST(Layout, ColumnScrollsWhenTheContentIsTaller) {
     EXPECT_EQ(w.PosOf("a"), (Rect{0, 0, 300, 80}));
 }
 
-TEST(Layout, TabLayoutShowsOnlyTheSelectedPage) {
+TEST(SkinLayout, TabLayoutShowsOnlyTheSelectedPage) {
     SkinWindow w({200, 100});
     w.Load("<TabLayout name='tabs' selectedid='1'><Control name='p0'/>"
            "<VerticalLayout name='p1'><Edit name='e'/></VerticalLayout><Control name='p2'/>"

@@ -19,7 +19,7 @@ constexpr const char* kTree =
     "    <Button name='only_right' tooltip='tip'/></HorizontalLayout>"
     "</VerticalLayout>";
 
-TEST(PaintManager, FindsControlsByNameWithoutRegardToCase) {
+TEST(SkinPaintManager, FindsControlsByNameWithoutRegardToCase) {
     SkinWindow w;
     w.Load(kTree);
     CControlUI* one = w.pm.FindControl("button_one");
@@ -43,7 +43,7 @@ TEST(PaintManager, FindsControlsByNameWithoutRegardToCase) {
     EXPECT_EQ(w.pm.FindControl(Point{-5, 10}), nullptr);
 }
 
-TEST(PaintManager, TimersReachTheControlUntilKilled) {
+TEST(SkinPaintManager, TimersReachTheControlUntilKilled) {
     SkinWindow w;
     w.Load(kTree);
     CControlUI* label = w.pm.FindControl("dup");
@@ -98,7 +98,7 @@ private:
     CPaintManagerUI& pm_;
 };
 
-TEST(PaintManager, AControlMayBeRemovedByItsOwnNotification) {
+TEST(SkinPaintManager, AControlMayBeRemovedByItsOwnNotification) {
     SkinWindow w;
     w.Load(kTree);
     RemoveOnClick remover(w.pm);
@@ -116,22 +116,30 @@ TEST(PaintManager, AControlMayBeRemovedByItsOwnNotification) {
     w.pm.RemoveNotifier(&remover);
 }
 
-TEST(PaintManager, HoverShowsTheTooltipAfterTheRestTime) {
+TEST(SkinPaintManager, HoverShowsTheTooltipAfterTheRestTime) {
     SkinWindow w;
     w.Load(kTree);
+    std::vector<std::pair<std::string, Rect>> shown;
+    w.pm.SetToolTipHandler([&](const std::string& text, const Rect& at) { shown.emplace_back(text, at); });
     Point centre;
     ASSERT_TRUE(ControlCentre(w.pm, "only_right", centre));
     w.host.MouseMove(centre);
     EXPECT_EQ(w.pm.GetHot(), w.pm.FindControl("only_right"));
     EXPECT_EQ(w.pm.GetToolTipText(), "");
-    w.host.AdvanceTime(w.pm.GetHoverTimeMs());
+    w.host.AdvanceTime(w.pm.GetHoverTimeMs() - 1);
+    EXPECT_TRUE(shown.empty());
+    w.host.AdvanceTime(1);
     EXPECT_EQ(w.pm.GetToolTipText(), "tip");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].second, w.pm.FindControl("only_right")->GetPos());
     // Leaving the window clears the hot control and the tooltip.
     InputEvent leave;
     leave.type = InputEvent::Type::MouseLeave;
     w.host.Send(leave);
     EXPECT_EQ(w.pm.GetHot(), nullptr);
     EXPECT_EQ(w.pm.GetToolTipText(), "");
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].first, "");
 }
 
 class SwallowClicks : public IMessageFilterUI {
@@ -143,7 +151,7 @@ public:
     int seen = 0;
 };
 
-TEST(PaintManager, MessageFiltersSeeInputFirst) {
+TEST(SkinPaintManager, MessageFiltersSeeInputFirst) {
     SkinWindow w;
     w.Load(kTree);
     SwallowClicks filter;
@@ -157,7 +165,7 @@ TEST(PaintManager, MessageFiltersSeeInputFirst) {
     EXPECT_EQ(w.recorder.OfType("click").size(), 1u);
 }
 
-TEST(PaintManager, ReplacingTheRootForgetsTheOldTree) {
+TEST(SkinPaintManager, ReplacingTheRootForgetsTheOldTree) {
     SkinWindow w;
     w.Load(kTree);
     w.Click("button_one");

@@ -12,7 +12,7 @@
 namespace kelno::skin {
 namespace {
 
-TEST(AttributeValues, ColoursIntsAndRects) {
+TEST(SkinAttributeValues, ColoursIntsAndRects) {
     EXPECT_EQ(ParseColor("#FF112233"), 0xFF112233u);
     EXPECT_EQ(ParseColor("112233"), 0xFF112233u);  // no alpha: opaque
     EXPECT_EQ(ParseColor("0x80112233"), 0x80112233u);
@@ -47,7 +47,7 @@ ImageAttribute Attr(std::string file) {
     return a;
 }
 
-TEST(ImageAttributeParser, Table) {
+TEST(SkinImageAttributeParser, Table) {
     ImageAttribute full = Attr("a.png");
     full.resType = "png";
     full.dest = Rect{1, 2, 3, 4};
@@ -103,7 +103,7 @@ TEST(ImageAttributeParser, Table) {
     }
 }
 
-TEST(ImageAttributeParser, ArbitraryBytesStayInBounds) {
+TEST(SkinImageAttributeParser, ArbitraryBytesStayInBounds) {
     std::string noise;
     for (int i = 0; i < 4096; ++i) noise += static_cast<char>((i * 131 + 7) % 256);
     ImageAttribute a = ParseImageAttribute(noise, noise);
@@ -113,7 +113,7 @@ TEST(ImageAttributeParser, ArbitraryBytesStayInBounds) {
     EXPECT_EQ(ParseImageAttribute(withNul).fade, 3);
 }
 
-TEST(XmlReader, ReadsWhatLayoutFilesUse) {
+TEST(SkinXmlReader, ReadsWhatLayoutFilesUse) {
     const char* text =
         "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
         "<!DOCTYPE window>\n"
@@ -133,7 +133,7 @@ TEST(XmlReader, ReadsWhatLayoutFilesUse) {
     EXPECT_EQ(r.root->children[1].text, "<raw> & more");
 }
 
-TEST(XmlReader, MalformedInputGivesALineAndAReason) {
+TEST(SkinXmlReader, MalformedInputGivesALineAndAReason) {
     struct Case {
         std::string text;
         const char* reason;
@@ -167,7 +167,7 @@ TEST(XmlReader, MalformedInputGivesALineAndAReason) {
     EXPECT_EQ(r.error.rfind("line 3:", 0), 0u) << r.error;
 }
 
-TEST(XmlReader, DeepNestingIsRefusedNotOverflowed) {
+TEST(SkinXmlReader, DeepNestingIsRefusedNotOverflowed) {
     std::string deep;
     for (int i = 0; i < 5000; ++i) deep += "<a>";
     XmlParseResult r = ParseXml(deep);
@@ -175,7 +175,7 @@ TEST(XmlReader, DeepNestingIsRefusedNotOverflowed) {
     EXPECT_NE(r.error.find("nested too deeply"), std::string::npos);
 }
 
-TEST(XmlReader, AttributeLists) {
+TEST(SkinXmlReader, AttributeLists) {
     auto pairs = ParseAttributeList("width=\"20\" text='a &amp; b'");
     ASSERT_EQ(pairs.size(), 2u);
     EXPECT_EQ(pairs[0], (std::pair<std::string, std::string>{"width", "20"}));

@@ -34,7 +34,7 @@ void WriteTwoColourPng(const std::filesystem::path& path) {
     cairo_surface_destroy(s);
 }
 
-class Render : public ::testing::Test {
+class SkinRender : public ::testing::Test {
 protected:
     void SetUp() override {
         CPaintManagerUI::SetResourcePath(folder.Path().string());
@@ -50,7 +50,7 @@ protected:
     kelno::test::TempFolder folder;
 };
 
-TEST_F(Render, ColoursLandWhereTheLayoutPutsThem) {
+TEST_F(SkinRender, ColoursLandWhereTheLayoutPutsThem) {
     SkinWindow w({200, 100});
     w.Load("<VerticalLayout bkcolor='#FF0000FF'><Control name='top' height='50' bkcolor='#FFFF0000'/>"
            "<Button name='btn' height='40' bkcolor='#FF00FF00' hotbkcolor='#FFFFFF00' "
@@ -70,7 +70,7 @@ TEST_F(Render, ColoursLandWhereTheLayoutPutsThem) {
     EXPECT_EQ(w.host.PixelAt({10, 70}), kGreen);
 }
 
-TEST_F(Render, OnlyTheDirtyRectangleIsRepainted) {
+TEST_F(SkinRender, OnlyTheDirtyRectangleIsRepainted) {
     SkinWindow w({200, 100});
     w.Load("<VerticalLayout bkcolor='#FF0000FF'><Control name='top' height='50' bkcolor='#FFFF0000'/>"
            "<Control name='rest'/></VerticalLayout>");
@@ -90,7 +90,7 @@ TEST_F(Render, OnlyTheDirtyRectangleIsRepainted) {
     EXPECT_TRUE(w.host.DirtyRect().IsEmpty());
 }
 
-TEST_F(Render, PicturesFollowTheImageAttributes) {
+TEST_F(SkinRender, PicturesFollowTheImageAttributes) {
     struct Case {
         const char* what;
         const char* image;
@@ -123,7 +123,7 @@ TEST_F(Render, PicturesFollowTheImageAttributes) {
     }
 }
 
-TEST_F(Render, StateImagesFollowTheButtonState) {
+TEST_F(SkinRender, StateImagesFollowTheButtonState) {
     SkinWindow w({40, 40});
     w.Load("<Button name='b' normalimage=\"file='img/two.png' source='0,0,10,20'\" "
            "hotimage=\"file='img/two.png' source='10,0,20,20'\" disabledimage='img/none.png'/>");
@@ -134,7 +134,21 @@ TEST_F(Render, StateImagesFollowTheButtonState) {
     EXPECT_EQ(w.host.PixelAt({20, 20}), kGreen);
 }
 
-TEST_F(Render, TextIsDrawnAndThePngIsWritten) {
+TEST_F(SkinRender, ProgressFillsItsValueAndForeImagesDrawOverTheBackground) {
+    SkinWindow w({100, 40});
+    w.Load("<VerticalLayout><Progress name='p' height='20' min='0' max='200' value='100' "
+           "bkcolor='#FFFFFFFF' forecolor='#FF0000FF'/>"
+           "<Control height='20' bkcolor='#FFFF0000' foreimage=\"file='img/two.png' "
+           "source='10,0,20,20' dest='50,0,100,20'\"/></VerticalLayout>");
+    w.host.PaintAll();
+    EXPECT_EQ(w.host.PixelAt({10, 10}), kBlue);
+    EXPECT_EQ(w.host.PixelAt({49, 10}), kBlue);
+    EXPECT_EQ(w.host.PixelAt({51, 10}), kWhite);
+    EXPECT_EQ(w.host.PixelAt({10, 30}), kRed);
+    EXPECT_EQ(w.host.PixelAt({90, 30}), kGreen);
+}
+
+TEST_F(SkinRender, TextIsDrawnAndThePngIsWritten) {
     SkinWindow w({200, 40});
     w.Load("<Label name='l' text='Kelno \xE4\xB8\xAD\xE6\x96\x87' textcolor='#FF000000' "
            "bkcolor='#FFFFFFFF' align='center'/>");

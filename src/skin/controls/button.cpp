@@ -129,6 +129,9 @@ void CButtonUI::PaintBkColor(cairo_t* cr) {
 void CButtonUI::PaintStatusImage(cairo_t* cr) {
     const std::string& image = StateImage();
     if (!image.empty()) DrawImage(cr, image);
+}
+
+void CButtonUI::PaintForeImage(cairo_t* cr) {
     const std::string* fore = &GetForeImage();
     if ((state_ & UISTATE_PUSHED) && !pushedForeImage_.empty()) fore = &pushedForeImage_;
     else if ((state_ & UISTATE_HOT) && !hotForeImage_.empty()) fore = &hotForeImage_;

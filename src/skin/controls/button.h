@@ -19,6 +19,7 @@ public:
     void DoEvent(TEventUI& event) override;
     void PaintBkColor(cairo_t* cr) override;
     void PaintStatusImage(cairo_t* cr) override;
+    void PaintForeImage(cairo_t* cr) override;
 
 protected:
     uint32_t CurrentTextColor() const override;

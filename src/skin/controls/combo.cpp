@@ -76,6 +76,7 @@ CComboUI::CComboUI() {
 
 CComboUI::~CComboUI() {
     CloseDrop();
+    drop_->SetManager(nullptr, nullptr, false);
     // Items go first: the drop refers to them only while open.
     RemoveAll();
 }
@@ -171,6 +172,21 @@ void CComboUI::OpenDrop() {
 
 void CComboUI::CloseDrop() {
     if (IsDropOpen()) GetManager()->ClosePopup();
+}
+
+void CComboUI::SetVisible(bool visible) {
+    CContainerUI::SetVisible(visible);
+    if (!IsVisible()) CloseDrop();
+}
+
+void CComboUI::SetInternVisible(bool visible) {
+    CContainerUI::SetInternVisible(visible);
+    if (!IsVisible()) CloseDrop();
+}
+
+void CComboUI::SetEnabled(bool enabled) {
+    CContainerUI::SetEnabled(enabled);
+    if (!enabled) CloseDrop();
 }
 
 void CComboUI::SetAttribute(std::string_view name, std::string_view value) {

@@ -36,6 +36,10 @@ public:
     void CloseDrop();
     Size GetDropBoxSize() const { return dropBoxSize_; }
 
+    // Hiding or disabling the box closes its list.
+    void SetVisible(bool visible) override;
+    void SetInternVisible(bool visible) override;
+    void SetEnabled(bool enabled) override;
     void SetAttribute(std::string_view name, std::string_view value) override;
     void SetPos(Rect rc, bool needInvalidate = true) override;
     void DoEvent(TEventUI& event) override;

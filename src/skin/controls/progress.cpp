@@ -74,7 +74,7 @@ void CProgressUI::SetAttribute(std::string_view name, std::string_view value) {
     }
 }
 
-void CProgressUI::PaintStatusImage(cairo_t* cr) {
+void CProgressUI::PaintForeImage(cairo_t* cr) {
     Rect filled = FilledRect();
     if (filled.IsEmpty()) return;
     const Rect& rc = GetPos();
@@ -214,8 +214,8 @@ void CSliderUI::DoEvent(TEventUI& event) {
     CProgressUI::DoEvent(event);
 }
 
-void CSliderUI::PaintStatusImage(cairo_t* cr) {
-    CProgressUI::PaintStatusImage(cr);
+void CSliderUI::PaintForeImage(cairo_t* cr) {
+    CProgressUI::PaintForeImage(cr);
     Rect thumb = GetThumbRect();
     const std::string* image = &thumbImage_;
     if (dragging_ && !thumbPushedImage_.empty()) image = &thumbPushedImage_;

@@ -23,7 +23,8 @@ public:
     void SetHorizontal(bool on);
 
     void SetAttribute(std::string_view name, std::string_view value) override;
-    void PaintStatusImage(cairo_t* cr) override;
+    // The fore image (or colour) covers the filled part only.
+    void PaintForeImage(cairo_t* cr) override;
 
 protected:
     // The filled part of the control for the current value.
@@ -52,7 +53,8 @@ public:
 
     void SetAttribute(std::string_view name, std::string_view value) override;
     void DoEvent(TEventUI& event) override;
-    void PaintStatusImage(cairo_t* cr) override;
+    // The thumb, drawn over the filled part.
+    void PaintForeImage(cairo_t* cr) override;
 
 private:
     int ValueAt(Point pt) const;

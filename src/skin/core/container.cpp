@@ -107,7 +107,7 @@ void CContainerUI::EnableScrollBar(bool vertical) {
     if (vertical) {
         verticalScrollBar_ = new CScrollBarUI;
         verticalScrollBar_->SetOwner(this);
-        verticalScrollBar_->SetManager(GetManager(), nullptr, false);
+        verticalScrollBar_->SetManager(GetManager(), this, false);
         verticalScrollBar_->SetVisible(false);
     } else {
         if (GetManager()) GetManager()->ReapObjects(verticalScrollBar_);
@@ -202,7 +202,7 @@ void CContainerUI::SetFloatPos(CControlUI* child, const Rect& rc) {
 
 void CContainerUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init) {
     for (CControlUI* child : items_) child->SetManager(manager, this, init);
-    if (verticalScrollBar_) verticalScrollBar_->SetManager(manager, nullptr, false);
+    if (verticalScrollBar_) verticalScrollBar_->SetManager(manager, this, false);
     CControlUI::SetManager(manager, parent, init);
 }
 

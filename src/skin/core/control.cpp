@@ -354,6 +354,7 @@ void CControlUI::DoPaint(cairo_t* cr, const Rect& dirty) {
     PaintBkColor(cr);
     PaintBkImage(cr);
     PaintStatusImage(cr);
+    PaintForeImage(cr);
     PaintText(cr);
     PaintBorder(cr);
 }
@@ -362,6 +363,10 @@ void CControlUI::PaintBkColor(cairo_t* cr) { FillRect(cr, rcItem_, bkColor_); }
 
 void CControlUI::PaintBkImage(cairo_t* cr) {
     if (!bkImage_.empty()) DrawImage(cr, bkImage_);
+}
+
+void CControlUI::PaintForeImage(cairo_t* cr) {
+    if (!foreImage_.empty()) DrawImage(cr, foreImage_);
 }
 
 void CControlUI::PaintBorder(cairo_t* cr) {

@@ -153,6 +153,7 @@ public:
     virtual void PaintBkColor(cairo_t* cr);
     virtual void PaintBkImage(cairo_t* cr);
     virtual void PaintStatusImage(cairo_t* cr) {}
+    virtual void PaintForeImage(cairo_t* cr);
     virtual void PaintText(cairo_t* cr) {}
     virtual void PaintBorder(cairo_t* cr);
     // Draws an image attribute text (see docs/skin-format.md) inside the

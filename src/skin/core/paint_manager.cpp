@@ -588,7 +588,7 @@ void CPaintManagerUI::SetHot(CControlUI* control, const InputEvent& source) {
     }
     CControlUI* old = hover_;
     hover_ = control;
-    tooltipText_.clear();
+    ChangeToolTip({}, {});
     if (old) SendEvent(old, UiEvent::MouseLeave, source);
     if (hover_ && hover_ == control) {
         SendEvent(control, UiEvent::MouseEnter, source);
@@ -620,7 +620,7 @@ void CPaintManagerUI::OnHostTimer(uint32_t id) {
         if (host_) host_->KillTimer(kHoverTimerId);
         hoverTimerRunning_ = false;
         if (hover_) {
-            tooltipText_ = hover_->GetToolTip();
+            ChangeToolTip(hover_->GetToolTip(), hover_->GetPos());
             InputEvent at;
             at.point = lastMouse_;
             SendEvent(hover_, UiEvent::MouseHover, at);
@@ -650,6 +650,12 @@ void CPaintManagerUI::OnHostDestroyed() {
     host_ = nullptr;
 }
 
+void CPaintManagerUI::ChangeToolTip(const std::string& text, const Rect& anchor) {
+    if (text == tooltipText_) return;
+    tooltipText_ = text;
+    if (tooltipHandler_) tooltipHandler_(tooltipText_, anchor);
+}
+
 // --- bookkeeping -----------------------------------------------------------------------------------------------
 
 void CPaintManagerUI::ReapObjects(CControlUI* control) {
@@ -657,7 +663,7 @@ void CPaintManagerUI::ReapObjects(CControlUI* control) {
     if (focus_ && IsInSubtree(focus_, control)) focus_ = nullptr;
     if (hover_ && IsInSubtree(hover_, control)) {
         hover_ = nullptr;
-        tooltipText_.clear();
+        ChangeToolTip({}, {});
         if (hoverTimerRunning_ && host_) host_->KillTimer(kHoverTimerId);
         hoverTimerRunning_ = false;
     }

@@ -92,6 +92,11 @@ public:
     void SetHoverTimeMs(uint32_t ms) { hoverTimeMs_ = ms; }
     // The tooltip text of the control the pointer rests on ("" when none).
     const std::string& GetToolTipText() const { return tooltipText_; }
+    // Told when a tooltip should show (text, the control's rectangle) and
+    // when it should go ("" and an empty rectangle); the window shows it.
+    void SetToolTipHandler(std::function<void(const std::string&, const Rect&)> handler) {
+        tooltipHandler_ = std::move(handler);
+    }
 
     // --- popups drawn over the tree (combo lists) ------------------------
     // Shows `popup` (owned by the caller) over everything at its current
@@ -186,6 +191,7 @@ private:
     bool IsInSubtreeOfCleanup(const CControlUI* control) const;
     void ReleaseCaptureIfHeld();
     void RefreshDpi();
+    void ChangeToolTip(const std::string& text, const Rect& anchor);
     uint32_t NextHostTimerId();
 
     IWindowHost* host_ = nullptr;
@@ -203,6 +209,7 @@ private:
     uint32_t hoverTimeMs_ = 400;
     bool hoverTimerRunning_ = false;
     std::string tooltipText_;
+    std::function<void(const std::string&, const Rect&)> tooltipHandler_;
     Point lastMouse_;
 
     CControlUI* popup_ = nullptr;
