@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "devices/detect/emulator_catalogue.h"
+#include "devices/hid/command_channel.h"
 #include "platform/sim/sim_backend.h"
 #include "platform/sim/sim_devices.h"
 
@@ -239,6 +240,63 @@ TEST_F(Detection, ShippedCatalogueMatchesOnlyTheKeyboard) {
     for (SimKind kind : sim::kAllSimKinds) Plug(kind, std::string(sim::SimKindName(kind)));
     detector.RunPass();
     EXPECT_EQ(detector.List().Claimed().size(), 2u);
+}
+
+// The UI side as the main window will be: on arrival of the primary
+// interface the keyboard's channel opens on the slot's path; on removal it
+// closes.
+class ChannelOpeningObserver final : public IDeviceListObserver {
+  public:
+    explicit ChannelOpeningObserver(CHidCommandChannel& channel) : channel_(channel) {}
+    void Watch(const DeviceList& list) { list_ = &list; }
+
+    ArrivalResult OnDeviceArrival(size_t slot, const std::stop_token&) override {
+        const auto entry = list_->Slot(slot);
+        if (!entry || entry->variant != kPrimaryVariant) return ArrivalResult::Handled;
+        return channel_.OpenInterface(entry->path) ? ArrivalResult::Handled
+                                                   : ArrivalResult::OpenFailed;
+    }
+    void OnDeviceRemoval(size_t slot, const std::stop_token&) override {
+        const auto entry = list_->Slot(slot);
+        if (entry && entry->variant == kPrimaryVariant) channel_.CloseInterface();
+    }
+    void OnFirstPassDone() override {}
+
+  private:
+    CHidCommandChannel& channel_;
+    const DeviceList* list_ = nullptr;
+};
+
+TEST(DetectionWithChannel, UnplugInTheMiddleOfATransferEndsInAResultCode) {
+    auto backend = std::make_shared<sim::SimHidBackend>();
+    auto keyboard = sim::MakeSimDevice(SimKind::Keyboard);
+    ASSERT_TRUE(backend->AddNode("keyboard", keyboard));
+    CHidCommandChannel channel(backend);
+    ChannelOpeningObserver observer(channel);
+    DeviceDetector detector(backend, Catalogue::Shipped(), observer);
+    observer.Watch(detector.List());
+
+    detector.RunPass();
+    ASSERT_TRUE(channel.IsOpen());
+    std::vector<uint8_t> block(25, 0x11);
+    EXPECT_EQ(channel.WriteMemory(block, 0), kChannelOk);
+
+    // The keyboard vanishes after taking the second chunk of a transfer.
+    keyboard->InjectFault(sim::SimFault::UnplugBeforeAnswer, 2, CMD_WRITE_MEMORY);
+    std::vector<uint8_t> big(120, 0x22);
+    EXPECT_EQ(channel.WriteMemory(big, 0), kChannelNoAnswer);
+    EXPECT_EQ(keyboard->Memory()[56], 0x00) << "the lost chunk was never applied";
+    detector.RunPass();
+    EXPECT_FALSE(channel.IsOpen());
+    EXPECT_TRUE(detector.List().Claimed().empty());
+    EXPECT_EQ(channel.SendStart(), kChannelNoAnswer);
+
+    // Plugged again, it is found and commanded again.
+    keyboard->SetPlugged(true);
+    detector.RunPass();
+    ASSERT_TRUE(channel.IsOpen());
+    EXPECT_EQ(channel.WriteMemory(big, 0), kChannelOk);
+    EXPECT_EQ(keyboard->Memory()[119], 0x22);
 }
 
 class EmulatorDetection : public Detection {

@@ -96,6 +96,19 @@ TEST_F(SimFirmware, KeyboardConnectSequence) {
     EXPECT_EQ(sortedLeds, all);
 }
 
+TEST_F(SimFirmware, AnAbsurdKeyCountIsRefusedByTheChannel) {
+    std::vector<uint8_t> info = device->Info();
+    info[5] = 171;  // 513 bytes of key map
+    info[6] = 0;    // and no macro memory
+    device->SetInfoRecord(info);
+    std::array<uint8_t, kDeviceInfoSize> read{};
+    ASSERT_EQ(channel.ReadInfo(read), kChannelOk);
+    EXPECT_EQ(read[5], 171);
+    EXPECT_FALSE(channel.SetDataSize(static_cast<uint16_t>(3 * read[5])));
+    EXPECT_EQ(channel.DataSize(), 512);
+    EXPECT_EQ(channel.WriteMacros(MacroImage({1})), kChannelStatusError);
+}
+
 TEST_F(SimFirmware, SettingsMemoryRoundTrip) {
     std::vector<uint8_t> block(25);
     std::iota(block.begin(), block.end(), uint8_t{0x30});

@@ -37,6 +37,9 @@ enum Command : uint8_t {
     kLinkProbe = 0xAA,
 };
 
+constexpr size_t kInfoSize = 34;
+// The information record's byte 6 is the macro capacity in these units.
+constexpr size_t kMacroUnit = 128;
 constexpr uint16_t kMacroMagic = 0x55AA;
 constexpr size_t kMacroHeaderSize = 16;
 
@@ -76,9 +79,8 @@ SimCommandDevice::SimCommandDevice(SimDeviceConfig config)
       keyLightBitmap_(config_.keyLightBitmapSize, 0),
       lightFrame_(config_.lightFrameSize, 0),
       powerStatus_(config_.powerStatus) {
-    info_.resize(34, 0);
-    // The information record's byte 6 is the macro capacity in 128-byte units.
-    macroArea_.assign(static_cast<size_t>(info_[6]) * 128, 0);
+    info_.resize(kInfoSize, 0);
+    macroArea_.assign(static_cast<size_t>(info_[6]) * kMacroUnit, 0);
 }
 
 SimCommandDevice::~SimCommandDevice() = default;
@@ -128,6 +130,15 @@ void SimCommandDevice::ClearFaults() {
 void SimCommandDevice::SetLinkUp(bool up) {
     std::lock_guard lock(mutex_);
     linkUp_ = up;
+}
+
+void SimCommandDevice::SetInfoRecord(std::vector<uint8_t> info) {
+    std::lock_guard lock(mutex_);
+    info_ = std::move(info);
+    info_.resize(kInfoSize, 0);
+    macroArea_.assign(static_cast<size_t>(info_[6]) * kMacroUnit, 0);
+    macroReceived_ = 0;
+    macroValid_ = false;
 }
 
 void SimCommandDevice::SetPowerStatus(std::vector<uint8_t> status) {

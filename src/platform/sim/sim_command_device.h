@@ -86,6 +86,9 @@ class SimCommandDevice : public hid::HidDeviceModel {
     void PressKey(uint8_t deviceKey) { Notify(static_cast<uint16_t>(0x500 + deviceKey)); }
     void ReleaseKey(uint8_t deviceKey) { Notify(static_cast<uint16_t>(0x600 + deviceKey)); }
     void SetLinkUp(bool up);
+    // Replaces the information record (cut or zero-filled to 34 bytes), e.g.
+    // to report an absurd key count; the macro capacity follows byte 6.
+    void SetInfoRecord(std::vector<uint8_t> info);
     void SetPowerStatus(std::vector<uint8_t> status);
 
     // --- Fault injection ---
