@@ -388,53 +388,9 @@ void SimCommandDevice::ChangeMemoryOnDevice(size_t offset, std::span<const uint8
     Notify(0x401);
 }
 
-std::vector<uint8_t> SimCommandDevice::Memory() const {
-    std::lock_guard lock(mutex_);
-    return memory_;
-}
-std::vector<uint8_t> SimCommandDevice::KeyMap() const {
-    std::lock_guard lock(mutex_);
-    return keyMap_;
-}
-std::vector<uint8_t> SimCommandDevice::KeyLeds() const {
-    std::lock_guard lock(mutex_);
-    return keyLeds_;
-}
-std::vector<uint8_t> SimCommandDevice::Info() const {
-    std::lock_guard lock(mutex_);
-    return info_;
-}
 std::vector<uint8_t> SimCommandDevice::MacroArea() const {
     std::lock_guard lock(mutex_);
     return {macroArea_.begin(), macroArea_.begin() + static_cast<std::ptrdiff_t>(macroReceived_)};
-}
-bool SimCommandDevice::MacroImageValid() const {
-    std::lock_guard lock(mutex_);
-    return macroValid_;
-}
-std::vector<uint8_t> SimCommandDevice::KeyLightBitmap() const {
-    std::lock_guard lock(mutex_);
-    return keyLightBitmap_;
-}
-std::vector<uint8_t> SimCommandDevice::LightFrame() const {
-    std::lock_guard lock(mutex_);
-    return lightFrame_;
-}
-std::vector<std::vector<uint8_t>> SimCommandDevice::LedReports() const {
-    std::lock_guard lock(mutex_);
-    return ledReports_;
-}
-int SimCommandDevice::GroupDepth() const {
-    std::lock_guard lock(mutex_);
-    return groupDepth_;
-}
-int SimCommandDevice::Commits() const {
-    std::lock_guard lock(mutex_);
-    return commits_;
-}
-std::vector<SimExchange> SimCommandDevice::Exchanges() const {
-    std::lock_guard lock(mutex_);
-    return exchanges_;
 }
 std::vector<std::vector<uint8_t>> SimCommandDevice::CommandRequests() const {
     std::lock_guard lock(mutex_);

@@ -97,19 +97,19 @@ class SimCommandDevice : public hid::HidDeviceModel {
     void ClearFaults();
 
     // --- Inspection ---
-    std::vector<uint8_t> Memory() const;
-    std::vector<uint8_t> KeyMap() const;
-    std::vector<uint8_t> KeyLeds() const;
-    std::vector<uint8_t> Info() const;
+    std::vector<uint8_t> Memory() const { return Locked(memory_); }
+    std::vector<uint8_t> KeyMap() const { return Locked(keyMap_); }
+    std::vector<uint8_t> KeyLeds() const { return Locked(keyLeds_); }
+    std::vector<uint8_t> Info() const { return Locked(info_); }
     std::vector<uint8_t> MacroArea() const;  // the bytes received so far
-    bool MacroImageValid() const;
-    std::vector<uint8_t> KeyLightBitmap() const;
-    std::vector<uint8_t> LightFrame() const;
+    bool MacroImageValid() const { return Locked(macroValid_); }
+    std::vector<uint8_t> KeyLightBitmap() const { return Locked(keyLightBitmap_); }
+    std::vector<uint8_t> LightFrame() const { return Locked(lightFrame_); }
     // The LED output reports received, 17 bytes each.
-    std::vector<std::vector<uint8_t>> LedReports() const;
-    int GroupDepth() const;  // START nesting
-    int Commits() const;     // outermost FINISHes
-    std::vector<SimExchange> Exchanges() const;
+    std::vector<std::vector<uint8_t>> LedReports() const { return Locked(ledReports_); }
+    int GroupDepth() const { return Locked(groupDepth_); }  // START nesting
+    int Commits() const { return Locked(commits_); }        // outermost FINISHes
+    std::vector<SimExchange> Exchanges() const { return Locked(exchanges_); }
     // The command reports the host wrote, in order.
     std::vector<std::vector<uint8_t>> CommandRequests() const;
     void ClearExchanges();
@@ -124,6 +124,13 @@ class SimCommandDevice : public hid::HidDeviceModel {
         std::chrono::steady_clock::time_point due;
         std::vector<uint8_t> bytes;
     };
+
+    // A copy of a member, taken under the lock.
+    template <typename T>
+    T Locked(const T& member) const {
+        std::lock_guard lock(mutex_);
+        return member;
+    }
 
     // Runs one command; returns the status byte and fills the answer payload.
     uint8_t Execute(const std::vector<uint8_t>& request, std::vector<uint8_t>& answer);
