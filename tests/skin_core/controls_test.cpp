@@ -207,6 +207,8 @@ TEST(SkinList, SelectionActivationKeysAndScrolling) {
     EXPECT_EQ(list->GetCurSel(), 1);
     ASSERT_EQ(w.recorder.OfType("itemselect").size(), 1u);
     EXPECT_EQ(w.recorder.OfType("itemselect")[0].wParam, 1u);
+    ASSERT_EQ(w.recorder.OfType("itemclick").size(), 1u);
+    EXPECT_EQ(w.recorder.OfType("itemclick")[0].sender, "item1");
 
     w.recorder.notices.clear();
     ASSERT_TRUE(DoubleClickControl(w.host, w.pm, "item2"));

@@ -45,6 +45,10 @@ bool IListItemUI::HandleItemEvent(CControlUI& self, TEventUI& event) {
         case UiEvent::ButtonDown:
             if (self.IsEnabled() && owner_) owner_->SelectItem(index_, true);
             return true;
+        case UiEvent::ButtonUp:
+            if (self.IsEnabled() && self.GetPos().Contains(event.ptMouse) && self.GetManager())
+                self.GetManager()->SendNotify(&self, notify::kItemClick);
+            return true;
         case UiEvent::DblClick:
             if (self.IsEnabled()) self.Activate();
             return true;

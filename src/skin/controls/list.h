@@ -57,9 +57,9 @@ public:
     bool IsHot() const { return hot_; }
 
 protected:
-    // Shared event handling: press selects (as the user), double click
-    // raises "itemactivate", enter/leave track the hot state. True when
-    // the event was handled.
+    // Shared event handling: press selects (as the user), release inside
+    // raises "itemclick", double click raises "itemactivate", enter/leave
+    // track the hot state. True when the event was handled.
     bool HandleItemEvent(CControlUI& self, TEventUI& event);
     // Background of an item for its state.
     void PaintItemBk(CControlUI& self, cairo_t* cr);
