@@ -388,6 +388,24 @@ TEST_P(SimOtherKinds, AnswerEveryCommand) {
     }
 }
 
+TEST(SimHeadsetChannel, LedOutputReportsGoThroughTheChannel) {
+    auto backend = std::make_shared<SimHidBackend>();
+    auto headset = MakeSimDevice(SimKind::Headset);
+    ASSERT_TRUE(backend->AddNode("headset", headset));
+    CHidCommandChannel channel(backend);
+    std::vector<uint8_t> report(17, 0);
+    report[0] = 0xFF;
+    report[1] = 0x44;
+    report[2] = 0xAF;
+    report[8] = 247;
+    EXPECT_EQ(channel.SendOutputReport(report), kChannelNoAnswer) << "closed";
+    ASSERT_TRUE(channel.OpenInterface(backend->Paths("headset").at(0)));
+    EXPECT_EQ(channel.SendOutputReport(report), kChannelOk);
+    EXPECT_EQ(channel.SendOutputReport(std::span(report).first(16)), kChannelWriteFailed);
+    ASSERT_EQ(headset->LedReports().size(), 1u);
+    EXPECT_EQ(headset->LedReports()[0], report);
+}
+
 INSTANTIATE_TEST_SUITE_P(Kinds, SimOtherKinds,
                          testing::Values(SimKind::Mouse, SimKind::MousePad, SimKind::Headset),
                          [](const testing::TestParamInfo<SimKind>& info) {

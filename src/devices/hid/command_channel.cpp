@@ -268,4 +268,13 @@ bool CHidCommandChannel::ProbeLink() {
            answer[kCommandPayloadOffset] == 0xFF;
 }
 
+int CHidCommandChannel::SendOutputReport(std::span<const uint8_t> report) {
+    // The connection is taken as a copy: a close on another thread ends it
+    // without freeing it under this call.
+    const auto connection = open_ ? record_.Connection() : nullptr;
+    if (!connection) return kChannelNoAnswer;
+    return connection->SetOutputReport(report) == hid::TransferStatus::Ok ? kChannelOk
+                                                                          : kChannelWriteFailed;
+}
+
 }  // namespace kelno

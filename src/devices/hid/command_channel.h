@@ -91,6 +91,12 @@ class CHidCommandChannel {
     int ReadKeyLeds(std::span<uint8_t> out);
     bool ProbeLink();
 
+    // An output report on the control pipe (the headset's 17-byte LED
+    // reports). It does not wait for a running transaction: the control pipe
+    // does not carry command answers. 1 when sent, 0 when not open, -1 when
+    // the device refused it.
+    int SendOutputReport(std::span<const uint8_t> report);
+
   private:
     static constexpr uint8_t kChunkSize = kCommandPayloadSize;
 
