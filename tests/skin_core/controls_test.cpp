@@ -72,6 +72,16 @@ TEST(SkinOption, GroupKeepsOneSelectedAndOnlyUsersNotify) {
     o1->Selected(true, true);
     EXPECT_EQ(w.recorder.OfType("selectchanged").size(), 2u);
 
+    // An option selected before it joins the tree takes the group's
+    // selection when it is added.
+    auto* late = new COptionUI;
+    late->SetName("late");
+    late->SetGroup("g");
+    late->Selected(true);
+    static_cast<CContainerUI*>(w.pm.GetRoot())->Add(late);
+    EXPECT_TRUE(late->IsSelected());
+    EXPECT_FALSE(o1->IsSelected());
+
     // A check box toggles on every click.
     auto* cb = w.Find<CCheckBoxUI>("cb");
     w.recorder.notices.clear();
@@ -168,7 +178,9 @@ TEST(SkinCombo, PickingFromTheDropDownSelectsAndNotifies) {
     EXPECT_FALSE(combo->SelectItem(7));
     EXPECT_EQ(w.recorder.OfType("itemselect").size(), 1u);
 
-    // Keys on the focused box move the selection as the user.
+    // Keys on the focused box move the selection as the user; picking from
+    // the list left the focus on the box.
+    EXPECT_EQ(w.pm.GetFocus(), combo);
     w.host.PressKey(keys::kUp);
     EXPECT_EQ(combo->GetCurSel(), 1);
     EXPECT_EQ(w.recorder.OfType("itemselect").size(), 2u);
@@ -271,11 +283,33 @@ TEST(SkinEdit, TypingEditingAndLimits) {
     w.Find<CEditUI>("digits")->SetText("98765");
     EXPECT_EQ(w.Find<CEditUI>("digits")->GetText(), "987");
 
+    // A press places the caret: at the far right after the text, at the
+    // left edge before it.
+    Rect box = w.PosOf("e");
+    w.host.Click({box.right - 2, box.Center().y});
+    EXPECT_EQ(e->GetCaret(), 5);
+    w.host.Click({box.left, box.Center().y});
+    EXPECT_EQ(e->GetCaret(), 0);
+    w.host.TypeText(">");
+    EXPECT_EQ(e->GetText(), ">asked");
+
     e->SetReadOnly(true);
     w.Click("e");
     w.host.TypeText("z");
     w.host.PressKey(keys::kBackSpace);
-    EXPECT_EQ(e->GetText(), "asked");
+    EXPECT_EQ(e->GetText(), ">asked");
+}
+
+TEST(SkinEdit, RichEditTakesLineBreaks) {
+    SkinWindow w({300, 100});
+    w.Load("<VerticalLayout><RichEdit name='r' height='60'/><Control/></VerticalLayout>");
+    ASSERT_TRUE(TypeIntoControl(w.host, w.pm, "r", "a"));
+    w.host.PressKey(keys::kReturn);
+    w.host.TypeText("b");
+    EXPECT_EQ(w.pm.FindControl("r")->GetText(), "a\nb");
+    EXPECT_TRUE(w.recorder.OfType("return").empty());
+    EXPECT_EQ(w.recorder.OfType("textchanged").size(), 3u);
+    w.host.PaintAll();  // draws the caret on the second line
 }
 
 TEST(SkinFocus, MovesWithClicksAndNotifiesBothSides) {

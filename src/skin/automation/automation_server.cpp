@@ -136,8 +136,9 @@ struct AutomationServer::Impl {
         while (true) {
             int n = poll(fds, 2, -1);
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0 || (fds[1].revents & POLLIN)) return false;
-            if (fds[0].revents) return true;
+            if (n < 0 || fds[1].revents != 0) return false;
+            if (fds[0].revents & POLLNVAL) return false;
+            if (fds[0].revents != 0) return true;
         }
     }
 
@@ -149,7 +150,11 @@ struct AutomationServer::Impl {
         while (!stop.stop_requested()) {
             if (!WaitReadable(listenFd)) break;
             int client = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-            if (client < 0) continue;
+            if (client < 0) {
+                if (errno == EINTR || errno == ECONNABORTED || errno == EAGAIN) continue;
+                DebugOutputF("automation: accept failed: %s", std::strerror(errno));
+                break;
+            }
             // A client that stops reading must not hold the worker forever.
             timeval sendLimit{2, 0};
             setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
@@ -192,13 +197,16 @@ AutomationServer::AutomationServer() : impl_(std::make_unique<Impl>()) {}
 AutomationServer::~AutomationServer() { Stop(); }
 
 bool AutomationServer::Start(const std::string& socketPath, std::string* error) {
+    if (IsRunning()) {
+        if (error != nullptr) *error = "already running";
+        return false;
+    }
     auto fail = [&](std::string why) {
         if (error != nullptr) *error = why;
         DebugOutputF("automation: %s", why.c_str());
         impl_->CloseFds();
         return false;
     };
-    if (IsRunning()) return fail("already running");
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path)

@@ -157,6 +157,9 @@ void COptionUI::SetGroup(const std::string& group) {
 void COptionUI::Selected(bool selected, bool notify) {
     if (selected_ == selected) return;
     selected_ = selected;
+    // Without a manager the group's other options cannot be found yet:
+    // the rule is applied when the option is attached.
+    pendingSelect_ = selected && !GetManager();
     if (selected) state_ |= UISTATE_SELECTED;
     else state_ &= ~UISTATE_SELECTED;
     Invalidate();
@@ -188,11 +191,7 @@ void COptionUI::SetAttribute(std::string_view name, std::string_view value) {
     if (name == "group") {
         SetGroup(std::string(value));
     } else if (name == "selected") {
-        if (auto b = ParseBool(value)) {
-            // Siblings of the group may not exist yet: settled on attach.
-            if (!GetManager()) pendingSelect_ = *b;
-            Selected(*b);
-        }
+        if (auto b = ParseBool(value)) Selected(*b);
     } else if (name == "selectedimage") {
         selectedImage_ = std::string(value);
         Invalidate();

@@ -93,6 +93,8 @@ bool CComboUI::Add(CControlUI* control) { return AddAt(control, GetCount()); }
 
 bool CComboUI::AddAt(CControlUI* control, int index) {
     if (!CContainerUI::AddAt(control, index)) return false;
+    // The box keeps the focus while its list is open: keys move the choice.
+    control->SetKeyboardEnabled(false);
     if (IListItemUI* item = AsListItem(control)) item->SetOwner(this);
     if (curSel_ >= GetItemIndex(control)) ++curSel_;
     Reindex();

@@ -184,8 +184,10 @@ void CEditUI::DoEvent(TEventUI& event) {
             if (IsEnabled() && GetManager()) {
                 Rect rc = GetTextRect();
                 TextLayout layout(DisplayText(), GetManager()->GetFont(GetFont()),
-                                  GetManager()->GetDPIScale(), -1, DT_SINGLELINE);
-                int index = layout.XToIndex(event.ptMouse.x - rc.left + scrollX_);
+                                  GetManager()->GetDPIScale(), multiLine_ ? rc.Width() : -1,
+                                  GetTextStyle());
+                int index = layout.XYToIndex({event.ptMouse.x - rc.left + scrollX_,
+                                              event.ptMouse.y - rc.top - layout.TopOffset(rc)});
                 if (password_) {
                     // One '*' per character: map back to the real text.
                     int offset = 0;
@@ -251,29 +253,27 @@ void CEditUI::PaintText(cairo_t* cr) {
     if (!GetManager()) return;
     Rect rc = GetTextRect();
     if (rc.IsEmpty()) return;
-    std::string shown = DisplayText();
     uint32_t color = CurrentTextColor();
-    if (multiLine_) {
-        DrawTextIn(cr, shown, rc, color, GetTextStyle());
-        return;
+    // A single line is not wrapped: it scrolls sideways to keep the caret
+    // in the box. Several lines wrap at the box's width.
+    TextLayout layout(DisplayText(), GetManager()->GetFont(GetFont()), GetManager()->GetDPIScale(),
+                      multiLine_ ? rc.Width() : -1, GetTextStyle());
+    Rect caret = layout.CaretRect(DisplayCaret());
+    if (!multiLine_) {
+        if (caret.left - scrollX_ > rc.Width() - 1) scrollX_ = caret.left - rc.Width() + 1;
+        if (caret.left < scrollX_) scrollX_ = caret.left;
+        scrollX_ = std::max(scrollX_, 0);
     }
-    TextLayout layout(shown, GetManager()->GetFont(GetFont()), GetManager()->GetDPIScale(), -1,
-                      DT_SINGLELINE | DT_VCENTER);
-    int caretX = layout.IndexToX(DisplayCaret());
-    // Keep the caret inside the box by scrolling the text sideways.
-    if (caretX - scrollX_ > rc.Width() - 1) scrollX_ = caretX - rc.Width() + 1;
-    if (caretX < scrollX_) scrollX_ = caretX;
-    scrollX_ = std::max(scrollX_, 0);
     Rect shifted{rc.left - scrollX_, rc.top, rc.right, rc.bottom};
     cairo_save(cr);
     cairo_rectangle(cr, rc.left, rc.top, rc.Width(), rc.Height());
     cairo_clip(cr);
     layout.Draw(cr, shifted, color);
     if (IsFocused() && !readOnly_) {
-        Size size = layout.PixelSize();
-        int height = std::max(size.cy, Scale(12));
-        int top = rc.top + (rc.Height() - height) / 2;
-        FillRect(cr, {shifted.left + caretX, top, shifted.left + caretX + 1, top + height}, color);
+        int top = rc.top + layout.TopOffset(rc) + caret.top;
+        int height = std::max(caret.Height(), Scale(12));
+        int x = shifted.left + caret.left;
+        FillRect(cr, {x, top, x + 1, top + height}, color);
     }
     cairo_restore(cr);
 }

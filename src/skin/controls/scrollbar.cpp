@@ -9,6 +9,8 @@
 
 namespace kelno::skin {
 
+CScrollBarUI::CScrollBarUI() { SetKeyboardEnabled(false); }
+
 std::string CScrollBarUI::GetClass() const { return "ScrollBarUI"; }
 
 void* CScrollBarUI::GetInterface(std::string_view name) {

@@ -10,6 +10,7 @@ class CContainerUI;
 
 class CScrollBarUI : public CControlUI {
 public:
+    CScrollBarUI();  // never takes the keyboard focus
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
 

@@ -357,6 +357,7 @@ void CPaintManagerUI::RefreshDpi() {
     if (scale != dpiScale_) {
         dpiScale_ = scale;
         NeedUpdate();
+        Invalidate();
     }
 }
 
@@ -523,7 +524,7 @@ void CPaintManagerUI::DispatchMouse(const InputEvent& event) {
                 break;
             }
             if (event.button != MouseButton::Left) break;
-            if (control->IsEnabled()) SetFocus(control);
+            if (control->IsEnabled() && control->IsKeyboardEnabled()) SetFocus(control);
             // Focus handlers may have removed the control.
             if (control->GetManager() != this || IsInSubtreeOfCleanup(control)) break;
             click_ = control;

@@ -159,15 +159,23 @@ Size TextLayout::PixelSize() const {
     return {w, h};
 }
 
-int TextLayout::IndexToX(int index) const {
+Rect TextLayout::CaretRect(int index) const {
     PangoRectangle pos;
     pango_layout_index_to_pos(layout_, std::clamp(index, 0, textLength_), &pos);
-    return PANGO_PIXELS(pos.x);
+    int x = PANGO_PIXELS(pos.x), y = PANGO_PIXELS(pos.y);
+    return {x, y, x, y + PANGO_PIXELS(pos.height)};
 }
 
-int TextLayout::XToIndex(int x) const {
+int TextLayout::TopOffset(const Rect& rc) const {
+    Size size = PixelSize();
+    if (style_ & DT_VCENTER) return (rc.Height() - size.cy) / 2;
+    if (style_ & DT_BOTTOM) return rc.Height() - size.cy;
+    return 0;
+}
+
+int TextLayout::XYToIndex(Point pt) const {
     int index = 0, trailing = 0;
-    pango_layout_xy_to_index(layout_, x * PANGO_SCALE, 0, &index, &trailing);
+    pango_layout_xy_to_index(layout_, pt.x * PANGO_SCALE, pt.y * PANGO_SCALE, &index, &trailing);
     const char* text = pango_layout_get_text(layout_);
     while (trailing-- > 0 && index < textLength_) {
         index = static_cast<int>(g_utf8_next_char(text + index) - text);
@@ -177,10 +185,7 @@ int TextLayout::XToIndex(int x) const {
 
 void TextLayout::Draw(cairo_t* cr, const Rect& rc, uint32_t argb) const {
     if (rc.IsEmpty()) return;
-    Size size = PixelSize();
-    int y = rc.top;
-    if (style_ & DT_VCENTER) y = rc.top + (rc.Height() - size.cy) / 2;
-    else if (style_ & DT_BOTTOM) y = rc.bottom - size.cy;
+    int y = rc.top + TopOffset(rc);
     cairo_save(cr);
     cairo_rectangle(cr, rc.left, rc.top, rc.Width(), rc.Height());
     cairo_clip(cr);

@@ -37,10 +37,12 @@ public:
     TextLayout& operator=(const TextLayout&) = delete;
 
     Size PixelSize() const;
-    // x of the caret before byte `index`, relative to the layout.
-    int IndexToX(int index) const;
-    // The byte index whose caret is nearest to x.
-    int XToIndex(int x) const;
+    // The caret before byte `index` (zero width), relative to the layout.
+    Rect CaretRect(int index) const;
+    // The byte index whose caret is nearest to a point of the layout.
+    int XYToIndex(Point pt) const;
+    // Where the first line starts below rc.top for the vertical alignment.
+    int TopOffset(const Rect& rc) const;
     // Draws inside `rc` aligned by the style, in `argb`.
     void Draw(cairo_t* cr, const Rect& rc, uint32_t argb) const;
 

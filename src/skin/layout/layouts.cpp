@@ -42,9 +42,8 @@ bool CTabLayoutUI::AddAt(CControlUI* control, int index) {
     return true;
 }
 
-bool CTabLayoutUI::Remove(CControlUI* control, bool doNotDestroy) {
-    int index = GetItemIndex(control);
-    if (!CContainerUI::Remove(control, doNotDestroy)) return false;
+bool CTabLayoutUI::RemoveAt(int index, bool doNotDestroy) {
+    if (!CContainerUI::RemoveAt(index, doNotDestroy)) return false;
     if (index < curSel_ || curSel_ >= GetCount()) --curSel_;
     if (curSel_ < 0 && GetCount() > 0) curSel_ = 0;
     ShowOnly(curSel_);

@@ -27,7 +27,7 @@ public:
 
     bool Add(CControlUI* control) override;
     bool AddAt(CControlUI* control, int index) override;
-    bool Remove(CControlUI* control, bool doNotDestroy = false) override;
+    bool RemoveAt(int index, bool doNotDestroy = false) override;
     void RemoveAll() override;
     int GetCurSel() const { return curSel_; }
     // Shows child `index`; false when out of range. Raises "tabselect" only
