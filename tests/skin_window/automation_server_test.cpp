@@ -9,160 +9,14 @@
 
 #include <future>
 
-#include "skin/controls/button.h"
-#include "skin/controls/edit.h"
-#include "skin/core/container.h"
-#include "skin/core/paint_manager.h"
 #include "support/temp_folder.h"
-#include "task_pump_host.h"
+#include "automation_fixture.h"
 
 namespace kelno::skin {
 namespace {
 
-// Records the injected input, then hands it on like a window does.
-class InputRecorder : public IHostClient {
-public:
-    explicit InputRecorder(CPaintManagerUI& pm) : pm_(pm) {}
-    void OnHostPaint(cairo_t* cr, const Rect& dirty) override { pm_.OnHostPaint(cr, dirty); }
-    void OnHostInput(const InputEvent& e) override {
-        events.push_back(e);
-        pm_.OnHostInput(e);
-    }
-    void OnHostResize(Size s) override { pm_.OnHostResize(s); }
-    void OnHostTimer(uint32_t id) override { pm_.OnHostTimer(id); }
-    void OnHostCloseRequest() override {}
-    void OnHostDestroyed() override { pm_.OnHostDestroyed(); }
-    std::vector<InputEvent> events;
+using AutomationServerTest = test::AutomationFixture;
 
-private:
-    CPaintManagerUI& pm_;
-};
-
-class NotifyLog : public INotifyUI {
-public:
-    void Notify(TNotifyUI& msg) override {
-        lines.push_back(msg.sType + " " + (msg.pSender ? msg.pSender->GetName() : ""));
-    }
-    bool Saw(const std::string& line) const {
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
-    std::vector<std::string> lines;
-};
-
-template <typename T>
-T* Named(const char* name, int width, int height) {
-    T* c = new T;
-    c->SetName(name);
-    c->SetFixedWidth(width);
-    c->SetFixedHeight(height);
-    return c;
-}
-
-// A small window: two buttons named "btn" (the second inside a hidden
-// panel), an option, an edit.
-class AutomationServerTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        host_.SetClientSize({400, 300});
-        pm_.Init(&host_, "test");
-        auto* root = new CContainerUI;
-        root->SetName("root");
-        first_ = Place(Named<CButtonUI>("btn", 100, 30), {10, 10, 110, 40});
-        first_->SetText("First");
-        root->Add(first_);
-        hiddenPanel_ = new CContainerUI;
-        hiddenPanel_->SetName("panel");
-        hiddenPanel_->SetVisible(false);
-        root->Add(Place(hiddenPanel_, {0, 50, 400, 100}));
-        second_ = Named<CButtonUI>("btn", 100, 30);
-        hiddenPanel_->Add(second_);
-        option_ = Place(Named<COptionUI>("opt", 100, 30), {10, 110, 110, 140});
-        root->Add(option_);
-        edit_ = Place(Named<CEditUI>("name_edit", 200, 30), {10, 150, 210, 180});
-        edit_->SetText("line\none");
-        root->Add(edit_);
-        pm_.SetRoot(root);
-        pm_.OnHostResize({400, 300});
-        pm_.AddNotifier(&log_);
-        AutomationServer::RegisterWindow(&pm_, &input_);
-    }
-    void TearDown() override { AutomationServer::UnregisterWindow(&pm_); }
-
-    template <typename T>
-    T* Place(T* control, Rect r) {
-        control->SetFloat(true);
-        control->SetFixedXY({r.left, r.top});
-        control->SetFixedWidth(r.Width());
-        control->SetFixedHeight(r.Height());
-        return control;
-    }
-
-    // Sends one line from a worker while this thread plays the UI thread.
-    std::string Ask(const std::string& line) {
-        auto reply = std::async(std::launch::async, [line] { return AutomationServer::HandleLine(line); });
-        while (reply.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
-            host_.Pump(std::chrono::milliseconds(20));
-        return reply.get();
-    }
-
-    test::TaskPumpHost host_;
-    CPaintManagerUI pm_;
-    InputRecorder input_{pm_};
-    NotifyLog log_;
-    CButtonUI* first_ = nullptr;
-    CButtonUI* second_ = nullptr;
-    CContainerUI* hiddenPanel_ = nullptr;
-    COptionUI* option_ = nullptr;
-    CEditUI* edit_ = nullptr;
-};
-
-TEST_F(AutomationServerTest, FindReportsTheKthControlOfAName) {
-    EXPECT_EQ(Ask("find btn"),
-              "ok class=ButtonUI visible=1 enabled=1 selected=0 value=0 items=0 cursel=-1 "
-              "text=First");
-    EXPECT_EQ(Ask("find BTN#1").substr(0, 27), "ok class=ButtonUI visible=0")
-        << "a control in a hidden panel is not visible";
-    EXPECT_EQ(Ask("find btn#2").substr(0, 4), "err ");
-    EXPECT_EQ(Ask("find nothing").substr(0, 4), "err ");
-    EXPECT_EQ(Ask("find name_edit").substr(0, 17), "ok class=EditUI v");
-    EXPECT_NE(Ask("find name_edit").find("text=line\\none"), std::string::npos);
-    EXPECT_EQ(Ask("bogus"), "err unknown command: bogus");
-}
-
-TEST_F(AutomationServerTest, ClickIsARealPointerSequenceAtTheCentre) {
-    EXPECT_EQ(Ask("click btn"), "ok");
-    ASSERT_EQ(input_.events.size(), 3u);
-    EXPECT_EQ(input_.events[0].type, InputEvent::Type::MouseMove);
-    EXPECT_EQ(input_.events[1].type, InputEvent::Type::MouseDown);
-    EXPECT_EQ(input_.events[2].type, InputEvent::Type::MouseUp);
-    EXPECT_EQ(input_.events[1].point, first_->GetPos().Center());
-    EXPECT_TRUE(log_.Saw("click btn"));
-
-    EXPECT_EQ(Ask("click opt"), "ok");
-    EXPECT_TRUE(option_->IsSelected());
-    EXPECT_TRUE(log_.Saw("selectchanged opt"));
-    EXPECT_EQ(Ask("find opt").substr(0, 48), "ok class=OptionUI visible=1 enabled=1 selected=1");
-
-    input_.events.clear();
-    EXPECT_EQ(Ask("dblclick btn"), "ok");
-    ASSERT_EQ(input_.events.size(), 5u);
-    EXPECT_EQ(input_.events[3].type, InputEvent::Type::DoubleClick);
-}
-
-TEST_F(AutomationServerTest, HiddenControlsAreNotClicked) {
-    EXPECT_EQ(Ask("click btn#1"), "err not visible: btn");
-    EXPECT_TRUE(input_.events.empty());
-}
-
-TEST_F(AutomationServerTest, TypeFocusesTypesAndLeaves) {
-    edit_->SetText("");
-    EXPECT_EQ(Ask("type name_edit Grüße 1"), "ok");
-    EXPECT_EQ(edit_->GetText(), "Grüße 1");
-    EXPECT_TRUE(log_.Saw("setfocus name_edit"));
-    EXPECT_TRUE(log_.Saw("textchanged name_edit"));
-    EXPECT_TRUE(log_.Saw("killfocus name_edit"));
-    EXPECT_EQ(pm_.GetFocus(), nullptr);
-}
 
 TEST_F(AutomationServerTest, WaitVisibleWaitsForAChangeOrTimesOut) {
     EXPECT_EQ(Ask("wait-visible btn#1 0"), "err timeout waiting for btn");
@@ -173,20 +27,6 @@ TEST_F(AutomationServerTest, WaitVisibleWaitsForAChangeOrTimesOut) {
     while (reply.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
         host_.Pump(std::chrono::milliseconds(20));
     EXPECT_EQ(reply.get(), "ok");
-}
-
-TEST_F(AutomationServerTest, ScreenshotWritesThePngOfAVisibleWindow) {
-    kelno::test::TempFolder folder;
-    std::string path = (folder / "shot.png").string();
-    EXPECT_EQ(Ask("screenshot " + path), "err no visible window");
-    host_.Show(true);
-    EXPECT_EQ(Ask("screenshot " + path), "ok");
-    cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
-    ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
-    EXPECT_EQ(cairo_image_surface_get_width(png), 400);
-    EXPECT_EQ(cairo_image_surface_get_height(png), 300);
-    cairo_surface_destroy(png);
-    EXPECT_EQ(Ask("screenshot " + (folder / "missing" / "x.png").string()).substr(0, 4), "err ");
 }
 
 TEST(AutomationServerNoWindowTest, CommandsWithoutAWindowFailAtOnce) {
