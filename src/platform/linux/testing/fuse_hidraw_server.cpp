@@ -3,12 +3,16 @@
 
 #include <errno.h>
 #include <fuse3/fuse.h>
+#include <fuse3/fuse_lowlevel.h>
 #include <linux/hidraw.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -65,12 +69,33 @@ struct FuseHidrawServer::State {
     fuse* session = nullptr;
     bool mounted = false;
     std::thread loop;
+    int stopFd = -1;
 
     std::mutex mutex;
     std::map<int, std::shared_ptr<ServedNode>> nodes;    // present nodes
     std::vector<std::shared_ptr<ServedNode>> everyNode;  // for joining the pumps
     std::map<uint64_t, OpenFile> files;
     uint64_t nextFile = 1;
+
+    // One thread serves every request: no handler blocks, and a loop of our
+    // own can be stopped without waiting for a request to come.
+    void Serve() {
+        fuse_session* fuseSession = fuse_get_session(session);
+        fuse_buf buffer{};
+        for (;;) {
+            pollfd fds[2] = {{fuse_session_fd(fuseSession), POLLIN, 0}, {stopFd, POLLIN, 0}};
+            if (::poll(fds, 2, -1) < 0) {
+                if (errno == EINTR) continue;
+                break;
+            }
+            if (fds[1].revents != 0 || (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))) break;
+            const int received = fuse_session_receive_buf(fuseSession, &buffer);
+            if (received == -EINTR || received == -EAGAIN) continue;
+            if (received <= 0) break;
+            fuse_session_process_buf(fuseSession, &buffer);
+        }
+        std::free(buffer.mem);
+    }
 
     static State& Current() { return *static_cast<State*>(fuse_get_context()->private_data); }
 
@@ -346,13 +371,16 @@ FuseHidrawServer::FuseHidrawServer(fs::path mountFolder) : state_(std::make_uniq
         state_->session = nullptr;
         return;
     }
+    state_->stopFd = eventfd(0, EFD_CLOEXEC);
+    if (state_->stopFd < 0) {
+        state_->error = "eventfd failed";
+        fuse_unmount(state_->session);
+        fuse_destroy(state_->session);
+        state_->session = nullptr;
+        return;
+    }
     state_->mounted = true;
-    state_->loop = std::thread([session = state_->session] {
-        fuse_loop_config* config = fuse_loop_cfg_create();
-        fuse_loop_cfg_set_max_threads(config, 8);
-        fuse_loop_mt(session, config);
-        fuse_loop_cfg_destroy(config);
-    });
+    state_->loop = std::thread([state = state_.get()] { state->Serve(); });
 }
 
 FuseHidrawServer::~FuseHidrawServer() {
@@ -363,9 +391,12 @@ FuseHidrawServer::~FuseHidrawServer() {
     }
     for (const auto& node : nodes) state_->StopPump(node);
     if (state_->session) {
-        fuse_exit(state_->session);
-        fuse_unmount(state_->session);
+        // The loop ends before the unmount closes the device it reads.
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(state_->stopFd, &one, sizeof one);
         if (state_->loop.joinable()) state_->loop.join();
+        ::close(state_->stopFd);
+        fuse_unmount(state_->session);
         for (auto& [id, file] : state_->files) {
             if (file.pollHandle) fuse_pollhandle_destroy(file.pollHandle);
         }
