@@ -15,6 +15,14 @@ void* CButtonUI::GetInterface(std::string_view name) {
     return CLabelUI::GetInterface(name);
 }
 
+uint32_t CButtonUI::GetButtonState() const {
+    uint32_t state = state_;
+    if (IsHot()) state |= UISTATE_HOT;
+    if (IsFocused()) state |= UISTATE_FOCUSED;
+    if (!IsEnabled()) state |= UISTATE_DISABLED;
+    return state;
+}
+
 bool CButtonUI::Activate() {
     if (!CLabelUI::Activate()) return false;
     if (GetManager()) GetManager()->SendNotify(this, notify::kClick);
@@ -78,16 +86,6 @@ void CButtonUI::DoEvent(TEventUI& event) {
                 if (inside) Activate();
             }
             return;
-        case UiEvent::MouseEnter:
-            if (IsEnabled()) {
-                state_ |= UISTATE_HOT;
-                Invalidate();
-            }
-            return;
-        case UiEvent::MouseLeave:
-            state_ &= ~UISTATE_HOT;
-            Invalidate();
-            return;
         case UiEvent::KeyDown:
             if (IsKeyboardEnabled() && (event.chKey == ' ' || event.chKey == keys::kReturn)) {
                 Activate();
@@ -103,7 +101,7 @@ void CButtonUI::DoEvent(TEventUI& event) {
 uint32_t CButtonUI::CurrentTextColor() const {
     if (!IsEnabled()) return GetDisabledTextColor();
     if ((state_ & UISTATE_PUSHED) && pushedTextColor_) return pushedTextColor_;
-    if ((state_ & UISTATE_HOT) && hotTextColor_) return hotTextColor_;
+    if (IsHot() && hotTextColor_) return hotTextColor_;
     if (IsFocused() && focusedTextColor_) return focusedTextColor_;
     return GetTextColor();
 }
@@ -114,7 +112,7 @@ const std::string& CButtonUI::StateImage() const {
     };
     if (!IsEnabled()) return pick(disabledImage_);
     if (state_ & UISTATE_PUSHED) return pick(pushedImage_);
-    if (state_ & UISTATE_HOT) return pick(hotImage_);
+    if (IsHot()) return pick(hotImage_);
     if (IsFocused()) return pick(focusedImage_);
     return normalImage_;
 }
@@ -122,7 +120,7 @@ const std::string& CButtonUI::StateImage() const {
 void CButtonUI::PaintBkColor(cairo_t* cr) {
     uint32_t color = GetBkColor();
     if (IsEnabled() && (state_ & UISTATE_PUSHED) && pushedBkColor_) color = pushedBkColor_;
-    else if (IsEnabled() && (state_ & UISTATE_HOT) && hotBkColor_) color = hotBkColor_;
+    else if (IsEnabled() && IsHot() && hotBkColor_) color = hotBkColor_;
     FillRect(cr, GetPos(), color);
 }
 
@@ -134,7 +132,7 @@ void CButtonUI::PaintStatusImage(cairo_t* cr) {
 void CButtonUI::PaintForeImage(cairo_t* cr) {
     const std::string* fore = &GetForeImage();
     if ((state_ & UISTATE_PUSHED) && !pushedForeImage_.empty()) fore = &pushedForeImage_;
-    else if ((state_ & UISTATE_HOT) && !hotForeImage_.empty()) fore = &hotForeImage_;
+    else if (IsHot() && !hotForeImage_.empty()) fore = &hotForeImage_;
     if (!fore->empty()) DrawImage(cr, *fore);
 }
 
@@ -224,7 +222,7 @@ uint32_t COptionUI::CurrentTextColor() const {
 
 const std::string& COptionUI::StateImage() const {
     if (selected_ && IsEnabled()) {
-        if ((state_ & UISTATE_HOT) && !selectedHotImage_.empty()) return selectedHotImage_;
+        if (IsHot() && !selectedHotImage_.empty()) return selectedHotImage_;
         if (!selectedImage_.empty()) return selectedImage_;
     }
     return CButtonUI::StateImage();

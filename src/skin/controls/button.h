@@ -11,7 +11,8 @@ public:
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
 
-    uint32_t GetButtonState() const { return state_; }
+    // ControlState bits of the button as it is drawn now.
+    uint32_t GetButtonState() const;
     // Raises "click"; false when disabled or hidden.
     bool Activate() override;
 

@@ -229,14 +229,6 @@ void CComboUI::DoEvent(TEventUI& event) {
                 else OpenDrop();
             }
             return;
-        case UiEvent::MouseEnter:
-            hot_ = true;
-            Invalidate();
-            return;
-        case UiEvent::MouseLeave:
-            hot_ = false;
-            Invalidate();
-            return;
         case UiEvent::KeyDown:
             if (!IsEnabled()) return;
             if (event.chKey == keys::kUp && curSel_ > 0) SelectItem(curSel_ - 1, true);
@@ -257,7 +249,7 @@ void CComboUI::PaintStatusImage(cairo_t* cr) {
     const std::string* image = &normalImage_;
     if (!IsEnabled() && !disabledImage_.empty()) image = &disabledImage_;
     else if (IsDropOpen() && !pushedImage_.empty()) image = &pushedImage_;
-    else if (hot_ && !hotImage_.empty()) image = &hotImage_;
+    else if (IsHot() && !hotImage_.empty()) image = &hotImage_;
     if (!image->empty()) DrawImage(cr, *image);
 }
 

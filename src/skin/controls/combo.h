@@ -57,7 +57,6 @@ private:
     uint32_t textColor_ = 0xFF000000;
     int font_ = -1;
     std::string normalImage_, hotImage_, pushedImage_, disabledImage_;
-    bool hot_ = false;
     std::unique_ptr<CComboDropUI> drop_;
 };
 

@@ -197,14 +197,6 @@ void CEditUI::DoEvent(TEventUI& event) {
                 SetCaret(index);
             }
             return;
-        case UiEvent::MouseEnter:
-            hot_ = true;
-            Invalidate();
-            return;
-        case UiEvent::MouseLeave:
-            hot_ = false;
-            Invalidate();
-            return;
         case UiEvent::Char:
             if (IsEnabled() && !readOnly_ && InsertText(event.text)) TextChangedByUser();
             return;
@@ -245,7 +237,7 @@ void CEditUI::PaintStatusImage(cairo_t* cr) {
     const std::string* image = &normalImage_;
     if (!IsEnabled() && !disabledImage_.empty()) image = &disabledImage_;
     else if (IsFocused() && !focusedImage_.empty()) image = &focusedImage_;
-    else if (hot_ && !hotImage_.empty()) image = &hotImage_;
+    else if (IsHot() && !hotImage_.empty()) image = &hotImage_;
     if (!image->empty()) DrawImage(cr, *image);
 }
 

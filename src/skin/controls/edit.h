@@ -56,7 +56,6 @@ private:
     bool multiLine_ = false;
     int scrollX_ = 0;
     std::string normalImage_, hotImage_, focusedImage_, disabledImage_;
-    bool hot_ = false;
 };
 
 class CRichEditUI : public CEditUI {

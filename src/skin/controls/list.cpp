@@ -35,11 +35,6 @@ IListItemUI* AsListItem(CControlUI* control) { return dynamic_cast<IListItemUI*>
 
 // --- IListItemUI ----------------------------------------------------------
 
-bool IListItemUI::Select(bool selected) {
-    selected_ = selected;
-    return true;
-}
-
 bool IListItemUI::HandleItemEvent(CControlUI& self, TEventUI& event) {
     switch (event.Type) {
         case UiEvent::ButtonDown:
@@ -53,11 +48,7 @@ bool IListItemUI::HandleItemEvent(CControlUI& self, TEventUI& event) {
             if (self.IsEnabled()) self.Activate();
             return true;
         case UiEvent::MouseEnter:
-            hot_ = true;
-            self.Invalidate();
-            return true;
         case UiEvent::MouseLeave:
-            hot_ = false;
             self.Invalidate();
             return true;
         case UiEvent::KeyDown:
@@ -66,6 +57,19 @@ bool IListItemUI::HandleItemEvent(CControlUI& self, TEventUI& event) {
         default:
             return false;
     }
+}
+
+bool IListItemUI::NotifyActivated(CControlUI& self, bool activated) {
+    if (activated && self.GetManager()) self.GetManager()->SendNotify(&self, notify::kItemActivate);
+    return activated;
+}
+
+bool IListItemUI::IsItemHot(const CControlUI& self) {
+    CPaintManagerUI* pm = self.GetManager();
+    for (const CControlUI* c = pm ? pm->GetHot() : nullptr; c; c = c->GetParent()) {
+        if (c == &self) return true;
+    }
+    return false;
 }
 
 void IListItemUI::PaintItemBk(CControlUI& self, cairo_t* cr) {
@@ -79,7 +83,7 @@ void IListItemUI::PaintItemBk(CControlUI& self, cairo_t* cr) {
     if (selected_) {
         color = info->selectedBkColor;
         if (!info->selectedImage.empty()) image = &info->selectedImage;
-    } else if (hot_ && self.IsEnabled()) {
+    } else if (IsItemHot(self) && self.IsEnabled()) {
         color = info->hotBkColor;
         if (!info->hotImage.empty()) image = &info->hotImage;
     }
@@ -87,12 +91,10 @@ void IListItemUI::PaintItemBk(CControlUI& self, cairo_t* cr) {
     if (image) self.DrawImage(cr, *image);
 }
 
-// Text colour of an item for its state.
-static uint32_t ItemTextColor(const IListItemUI& item, const CControlUI& self,
-                              const TListInfoUI& info) {
+uint32_t IListItemUI::ItemTextColor(const CControlUI& self, const TListInfoUI& info) const {
     if (!self.IsEnabled()) return info.disabledTextColor;
-    if (item.IsSelected()) return info.selectedTextColor;
-    if (item.IsHot() && info.hotTextColor) return info.hotTextColor;
+    if (selected_) return info.selectedTextColor;
+    if (IsItemHot(self) && info.hotTextColor) return info.hotTextColor;
     return info.textColor;
 }
 
@@ -107,24 +109,6 @@ void* CListLabelElementUI::GetInterface(std::string_view name) {
     return CLabelUI::GetInterface(name);
 }
 
-bool CListLabelElementUI::Select(bool selected) {
-    IListItemUI::Select(selected);
-    Invalidate();
-    return true;
-}
-
-bool CListLabelElementUI::Activate() {
-    if (!CLabelUI::Activate()) return false;
-    if (GetManager()) GetManager()->SendNotify(this, notify::kItemActivate);
-    return true;
-}
-
-void CListLabelElementUI::DoEvent(TEventUI& event) {
-    if (!HandleItemEvent(*this, event)) CLabelUI::DoEvent(event);
-}
-
-void CListLabelElementUI::PaintBkColor(cairo_t* cr) { PaintItemBk(*this, cr); }
-
 void CListLabelElementUI::PaintText(cairo_t* cr) {
     TListInfoUI* info = owner_ ? owner_->GetListInfo() : nullptr;
     if (!info) return CLabelUI::PaintText(cr);
@@ -134,7 +118,7 @@ void CListLabelElementUI::PaintText(cairo_t* cr) {
     if (!GetManager()) return;
     TextLayout layout(GetText(), GetManager()->GetFont(info->font), GetManager()->GetDPIScale(),
                       text.Width(), info->textStyle);
-    layout.Draw(cr, text, ItemTextColor(*this, *this, *info));
+    layout.Draw(cr, text, ItemTextColor(*this, *info));
 }
 
 // --- CListTextElementUI ---------------------------------------------------------
@@ -169,7 +153,7 @@ void CListTextElementUI::PaintText(cairo_t* cr) {
         if (cell.IsEmpty()) continue;
         TextLayout layout(texts_[i], GetManager()->GetFont(info->font),
                           GetManager()->GetDPIScale(), cell.Width(), info->textStyle);
-        layout.Draw(cr, cell, ItemTextColor(*this, *this, *info));
+        layout.Draw(cr, cell, ItemTextColor(*this, *info));
     }
 }
 
@@ -181,24 +165,6 @@ void* CListContainerElementUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "ListContainerElement") || EqualsNoCase(name, "ListItem")) return this;
     return CHorizontalLayoutUI::GetInterface(name);
 }
-
-bool CListContainerElementUI::Select(bool selected) {
-    IListItemUI::Select(selected);
-    Invalidate();
-    return true;
-}
-
-bool CListContainerElementUI::Activate() {
-    if (!CHorizontalLayoutUI::Activate()) return false;
-    if (GetManager()) GetManager()->SendNotify(this, notify::kItemActivate);
-    return true;
-}
-
-void CListContainerElementUI::DoEvent(TEventUI& event) {
-    if (!HandleItemEvent(*this, event)) CHorizontalLayoutUI::DoEvent(event);
-}
-
-void CListContainerElementUI::PaintBkColor(cairo_t* cr) { PaintItemBk(*this, cr); }
 
 // --- header --------------------------------------------------------------------------
 

@@ -53,32 +53,49 @@ public:
     void SetOwner(IListOwnerUI* owner) { owner_ = owner; }
     bool IsSelected() const { return selected_; }
     // Marks the item; the owner keeps the selection consistent.
-    virtual bool Select(bool selected = true);
-    bool IsHot() const { return hot_; }
+    virtual bool Select(bool selected = true) = 0;
 
 protected:
     // Shared event handling: press selects (as the user), release inside
-    // raises "itemclick", double click raises "itemactivate", enter/leave
-    // track the hot state. True when the event was handled.
+    // raises "itemclick", double click raises "itemactivate"; the pointer
+    // entering or leaving the item or a control inside it repaints the
+    // row. True when the event was handled.
     bool HandleItemEvent(CControlUI& self, TEventUI& event);
+    // "itemactivate" after the control's own activation succeeded.
+    bool NotifyActivated(CControlUI& self, bool activated);
     // Background of an item for its state.
     void PaintItemBk(CControlUI& self, cairo_t* cr);
+    // The row is hot while the pointer is over it or a control inside it.
+    static bool IsItemHot(const CControlUI& self);
+    // Text colour for the item's state.
+    uint32_t ItemTextColor(const CControlUI& self, const TListInfoUI& info) const;
 
     IListOwnerUI* owner_ = nullptr;
     int index_ = -1;
     bool selected_ = false;
-    bool hot_ = false;
 };
 
-class CListLabelElementUI : public CLabelUI, public IListItemUI {
+// A list item made of any control class.
+template <typename Base>
+class CListElementT : public Base, public IListItemUI {
+public:
+    bool Select(bool selected = true) override {
+        selected_ = selected;
+        this->Invalidate();
+        return true;
+    }
+    bool Activate() override { return NotifyActivated(*this, Base::Activate()); }
+    void DoEvent(TEventUI& event) override {
+        if (!HandleItemEvent(*this, event)) Base::DoEvent(event);
+    }
+    void PaintBkColor(cairo_t* cr) override { PaintItemBk(*this, cr); }
+};
+
+class CListLabelElementUI : public CListElementT<CLabelUI> {
 public:
     CListLabelElementUI();
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
-    bool Select(bool selected = true) override;
-    bool Activate() override;
-    void DoEvent(TEventUI& event) override;
-    void PaintBkColor(cairo_t* cr) override;
     void PaintText(cairo_t* cr) override;
 };
 
@@ -97,14 +114,10 @@ private:
     std::vector<std::string> texts_;
 };
 
-class CListContainerElementUI : public CHorizontalLayoutUI, public IListItemUI {
+class CListContainerElementUI : public CListElementT<CHorizontalLayoutUI> {
 public:
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
-    bool Select(bool selected = true) override;
-    bool Activate() override;
-    void DoEvent(TEventUI& event) override;
-    void PaintBkColor(cairo_t* cr) override;
 };
 
 class CListHeaderItemUI : public CLabelUI {

@@ -200,14 +200,6 @@ void CSliderUI::DoEvent(TEventUI& event) {
                 return;
             }
             break;
-        case UiEvent::MouseEnter:
-            hot_ = true;
-            Invalidate();
-            return;
-        case UiEvent::MouseLeave:
-            hot_ = false;
-            Invalidate();
-            return;
         default:
             break;
     }
@@ -219,7 +211,7 @@ void CSliderUI::PaintForeImage(cairo_t* cr) {
     Rect thumb = GetThumbRect();
     const std::string* image = &thumbImage_;
     if (dragging_ && !thumbPushedImage_.empty()) image = &thumbPushedImage_;
-    else if (hot_ && !thumbHotImage_.empty()) image = &thumbHotImage_;
+    else if (IsHot() && !thumbHotImage_.empty()) image = &thumbHotImage_;
     if (!image->empty() && GetManager()) {
         ImageAttribute attr = ParseImageAttribute(*image);
         if (auto data = GetManager()->GetImage(attr.file, attr.mask)) {

@@ -62,7 +62,6 @@ private:
     int step_ = 1;
     Size thumbSize_{10, 10};
     bool dragging_ = false;
-    bool hot_ = false;
     int dragStartValue_ = 0;
     std::string thumbImage_, thumbHotImage_, thumbPushedImage_;
     uint32_t thumbColor_ = 0xFF606060;

@@ -319,7 +319,16 @@ CControlUI* CControlUI::FindControl(FindControlProc proc, void* data, uint32_t f
     return proc(this, data);
 }
 
-void CControlUI::Event(TEventUI& event) { DoEvent(event); }
+void CControlUI::Event(TEventUI& event) {
+    if (event.Type == UiEvent::MouseEnter || event.Type == UiEvent::MouseLeave) {
+        bool hot = event.Type == UiEvent::MouseEnter;
+        if (hot != hot_) {
+            hot_ = hot;
+            Invalidate();
+        }
+    }
+    DoEvent(event);
+}
 
 void CControlUI::DoEvent(TEventUI& event) {
     switch (event.Type) {

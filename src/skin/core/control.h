@@ -107,6 +107,8 @@ public:
     bool IsKeyboardEnabled() const { return keyboardEnabled_; }
     void SetKeyboardEnabled(bool on) { keyboardEnabled_ = on; }
     bool IsFocused() const { return focused_; }
+    // The pointer is over the control (between MouseEnter and MouseLeave).
+    bool IsHot() const { return hot_; }
     void SetFocus();
     bool IsContextMenuUsed() const { return contextMenu_; }
     CursorShape GetCursor() const { return cursor_; }
@@ -145,7 +147,8 @@ public:
 
     // --- tree walk, events, painting ------------------------------------
     virtual CControlUI* FindControl(FindControlProc proc, void* data, uint32_t flags);
-    // Entry point of events from the manager; forwards to DoEvent.
+    // Entry point of events from the manager: keeps the hot state, then
+    // DoEvent.
     void Event(TEventUI& event);
     virtual void DoEvent(TEventUI& event);
     // Paints the part of the control inside `dirty` (device pixels).
@@ -186,6 +189,7 @@ private:
     bool mouseEnabled_ = true;
     bool keyboardEnabled_ = true;
     bool focused_ = false;
+    bool hot_ = false;
     bool contextMenu_ = false;
     bool updateNeeded_ = true;
     CursorShape cursor_ = CursorShape::Arrow;

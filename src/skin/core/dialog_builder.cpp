@@ -76,19 +76,17 @@ CControlUI* CControlFactory::CreateControl(std::string_view name) const {
 
 CControlUI* CDialogBuilder::Create(const std::string& xml, IDialogBuilderCallback* callback,
                                    CPaintManagerUI* manager, CControlUI* parent) {
-    XmlParseResult parsed = ParseXmlFile(LayoutPath(xml));
-    if (!parsed.root) {
-        lastError_ = parsed.error;
-        DebugOutput("skin: " + lastError_);
-        return nullptr;
-    }
-    lastError_.clear();
-    return Build(*parsed.root, callback, manager, parent, 0);
+    return BuildParsed(ParseXmlFile(LayoutPath(xml)), callback, manager, parent);
 }
 
 CControlUI* CDialogBuilder::CreateFromText(std::string_view text, IDialogBuilderCallback* callback,
                                            CPaintManagerUI* manager, CControlUI* parent) {
-    XmlParseResult parsed = ParseXml(text);
+    return BuildParsed(ParseXml(text), callback, manager, parent);
+}
+
+CControlUI* CDialogBuilder::BuildParsed(const XmlParseResult& parsed,
+                                        IDialogBuilderCallback* callback, CPaintManagerUI* manager,
+                                        CControlUI* parent) {
     if (!parsed.root) {
         lastError_ = parsed.error;
         DebugOutput("skin: " + lastError_);

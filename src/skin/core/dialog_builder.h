@@ -16,6 +16,7 @@ namespace kelno::skin {
 class CControlUI;
 class CPaintManagerUI;
 struct XmlNode;
+struct XmlParseResult;
 
 class IDialogBuilderCallback {
 public:
@@ -52,6 +53,8 @@ public:
     const std::string& GetLastError() const { return lastError_; }
 
 private:
+    CControlUI* BuildParsed(const XmlParseResult& parsed, IDialogBuilderCallback* callback,
+                            CPaintManagerUI* manager, CControlUI* parent);
     CControlUI* Build(const XmlNode& root, IDialogBuilderCallback* callback,
                       CPaintManagerUI* manager, CControlUI* parent, int includeDepth);
     CControlUI* Parse(const XmlNode& node, IDialogBuilderCallback* callback,

@@ -47,12 +47,18 @@ bool CResourceManager::LoadResource(const std::string& file) {
 
 bool CResourceManager::LoadResourceText(std::string_view xml) { return ApplyResource(ParseXml(xml)); }
 
-bool CResourceManager::ApplyResource(const XmlParseResult& parsed) {
-    if (!parsed.root) {
-        lastError_ = parsed.error;
-        DebugOutput("skin: " + lastError_);
+bool CResourceManager::Refused(const XmlParseResult& parsed) {
+    if (parsed.root) {
+        lastError_.clear();
         return false;
     }
+    lastError_ = parsed.error;
+    DebugOutput("skin: " + lastError_);
+    return true;
+}
+
+bool CResourceManager::ApplyResource(const XmlParseResult& parsed) {
+    if (Refused(parsed)) return false;
     std::map<std::string, std::string> images, xmls;
     std::map<int, FontInfo> fonts;
     for (const XmlNode& group : parsed.root->children) {
@@ -72,7 +78,6 @@ bool CResourceManager::ApplyResource(const XmlParseResult& parsed) {
     images_ = std::move(images);
     xmls_ = std::move(xmls);
     fonts_ = std::move(fonts);
-    lastError_.clear();
     return true;
 }
 
@@ -99,11 +104,7 @@ bool CResourceManager::LoadLanguage(const std::string& file) {
 bool CResourceManager::LoadLanguageText(std::string_view xml) { return ApplyLanguage(ParseXml(xml)); }
 
 bool CResourceManager::ApplyLanguage(const XmlParseResult& parsed) {
-    if (!parsed.root) {
-        lastError_ = parsed.error;
-        DebugOutput("skin: " + lastError_);
-        return false;
-    }
+    if (Refused(parsed)) return false;
     std::map<std::string, std::string> texts;
     for (const XmlNode& item : parsed.root->children) {
         const std::string* id = item.Attribute("id");
@@ -112,7 +113,6 @@ bool CResourceManager::ApplyLanguage(const XmlParseResult& parsed) {
         texts[*id] = value ? *value : item.text;
     }
     texts_ = std::move(texts);
-    lastError_.clear();
     return true;
 }
 

@@ -67,6 +67,8 @@ public:
 
 private:
     CResourceManager() = default;
+    // False (and the error kept) when the file parsed; true when refused.
+    bool Refused(const XmlParseResult& parsed);
     bool ApplyResource(const XmlParseResult& parsed);
     bool ApplyLanguage(const XmlParseResult& parsed);
 

@@ -143,8 +143,7 @@ enum ControlState : uint32_t {
     UISTATE_DISABLED = 1u << 2,
     UISTATE_HOT = 1u << 3,
     UISTATE_PUSHED = 1u << 4,
-    UISTATE_READONLY = 1u << 5,
-    UISTATE_CAPTURED = 1u << 6,
+    UISTATE_CAPTURED = 1u << 5,
 };
 
 }  // namespace kelno::skin

@@ -99,30 +99,30 @@ void HeadlessHost::Send(const InputEvent& event) {
     if (client_) client_->OnHostInput(event);
 }
 
-void HeadlessHost::MouseMove(Point pt, uint32_t modifiers) {
+namespace {
+
+InputEvent MakeEvent(InputEvent::Type type, Point pt = {}, MouseButton button = MouseButton::None,
+                     uint32_t modifiers = 0) {
     InputEvent e;
-    e.type = InputEvent::Type::MouseMove;
+    e.type = type;
     e.point = pt;
+    e.button = button;
     e.modifiers = modifiers;
-    Send(e);
+    return e;
+}
+
+}  // namespace
+
+void HeadlessHost::MouseMove(Point pt, uint32_t modifiers) {
+    Send(MakeEvent(InputEvent::Type::MouseMove, pt, MouseButton::None, modifiers));
 }
 
 void HeadlessHost::MouseDown(Point pt, MouseButton button, uint32_t modifiers) {
-    InputEvent e;
-    e.type = InputEvent::Type::MouseDown;
-    e.point = pt;
-    e.button = button;
-    e.modifiers = modifiers;
-    Send(e);
+    Send(MakeEvent(InputEvent::Type::MouseDown, pt, button, modifiers));
 }
 
 void HeadlessHost::MouseUp(Point pt, MouseButton button, uint32_t modifiers) {
-    InputEvent e;
-    e.type = InputEvent::Type::MouseUp;
-    e.point = pt;
-    e.button = button;
-    e.modifiers = modifiers;
-    Send(e);
+    Send(MakeEvent(InputEvent::Type::MouseUp, pt, button, modifiers));
 }
 
 void HeadlessHost::Click(Point pt, MouseButton button) {
@@ -134,11 +134,7 @@ void HeadlessHost::Click(Point pt, MouseButton button) {
 void HeadlessHost::DoubleClick(Point pt) {
     Click(pt);
     MouseDown(pt);
-    InputEvent e;
-    e.type = InputEvent::Type::DoubleClick;
-    e.point = pt;
-    e.button = MouseButton::Left;
-    Send(e);
+    Send(MakeEvent(InputEvent::Type::DoubleClick, pt, MouseButton::Left));
     MouseUp(pt);
 }
 
@@ -153,26 +149,20 @@ void HeadlessHost::Drag(Point from, Point to, int steps) {
 }
 
 void HeadlessHost::Wheel(Point pt, int delta) {
-    InputEvent e;
-    e.type = InputEvent::Type::MouseWheel;
-    e.point = pt;
+    InputEvent e = MakeEvent(InputEvent::Type::MouseWheel, pt);
     e.wheelDelta = delta;
     Send(e);
 }
 
 void HeadlessHost::KeyDown(uint32_t keysym, uint32_t modifiers) {
-    InputEvent e;
-    e.type = InputEvent::Type::KeyDown;
+    InputEvent e = MakeEvent(InputEvent::Type::KeyDown, {}, MouseButton::None, modifiers);
     e.keyCode = keysym;
-    e.modifiers = modifiers;
     Send(e);
 }
 
 void HeadlessHost::KeyUp(uint32_t keysym, uint32_t modifiers) {
-    InputEvent e;
-    e.type = InputEvent::Type::KeyUp;
+    InputEvent e = MakeEvent(InputEvent::Type::KeyUp, {}, MouseButton::None, modifiers);
     e.keyCode = keysym;
-    e.modifiers = modifiers;
     Send(e);
 }
 
@@ -185,8 +175,7 @@ void HeadlessHost::TypeText(const std::string& text) {
     for (size_t i = 0; i < text.size();) {
         size_t next = i + 1;
         while (next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80) ++next;
-        InputEvent e;
-        e.type = InputEvent::Type::Char;
+        InputEvent e = MakeEvent(InputEvent::Type::Char);
         e.text = text.substr(i, next - i);
         Send(e);
         i = next;
