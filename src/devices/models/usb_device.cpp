@@ -1,0 +1,500 @@
+#include "devices/models/usb_device.h"
+
+#include <algorithm>
+
+#include "core/debug_output.h"
+#include "core/names.h"
+#include "core/paths.h"
+#include "devices/hid/hid_device_record.h"
+#include "devices/models/light_button.h"
+#include "devices/models/page_lookup.h"
+#include "skin/core/attribute_values.h"
+#include "skin/core/paint_manager.h"
+
+namespace kelno {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr size_t kPowerStatusSize = 6;
+constexpr size_t kNotifyReportMax = 64;
+// The system tick moves about every 2 ms at the resolution the effects
+// were tuned for; a preview step runs every (6 - speed) of those.
+constexpr std::chrono::milliseconds kStepUnit{2};
+constexpr auto kClosedChannelWait = 100ms;
+constexpr auto kFailedReadPause = 50ms;
+
+ILightButton* AsLightButton(skin::CControlUI* control) {
+    return control ? static_cast<ILightButton*>(control->GetInterface(kLightButtonInterface))
+                   : nullptr;
+}
+
+// The first usage of the first data entry of a notification report.
+uint16_t FirstUsage(const std::vector<HidDataEntry>& entries) {
+    if (entries.empty()) return 0;
+    const HidDataEntry& entry = entries.front();
+    if (entry.isButtonData) return entry.usages.empty() ? 0 : entry.usages.front();
+    return static_cast<uint16_t>(entry.value);
+}
+
+}  // namespace
+
+uint32_t PackLedEntry(const LedColour& colour) {
+    return uint32_t{colour.red} | uint32_t{colour.green} << 8 | uint32_t{colour.blue} << 16 |
+           uint32_t{colour.level} << 24;
+}
+
+LedColour UnpackLedEntry(uint32_t packed) {
+    return LedColour{static_cast<uint8_t>(packed), static_cast<uint8_t>(packed >> 8),
+                     static_cast<uint8_t>(packed >> 16), static_cast<uint8_t>(packed >> 24)};
+}
+
+uint32_t ButtonColour(uint8_t red, uint8_t green, uint8_t blue) {
+    return uint32_t{red} | uint32_t{blue} << 8 | uint32_t{green} << 16;
+}
+
+CZembravaUSBDevice::CZembravaUSBDevice(std::shared_ptr<hid::HidBackend> backend)
+    : commandChannel_(std::make_unique<CHidCommandChannel>(backend)),
+      notifyChannel_(std::make_unique<CHidCommandChannel>(backend)),
+      alive_(std::make_shared<CZembravaUSBDevice*>(this)) {}
+
+CZembravaUSBDevice::~CZembravaUSBDevice() {
+    alive_.reset();
+    StopThreads();
+    notifyChannel_->CloseInterface();
+    commandChannel_->CloseInterface();
+}
+
+std::string CZembravaUSBDevice::GetClass() const { return "ZembravaUSBDevice"; }
+
+void* CZembravaUSBDevice::GetInterface(std::string_view name) {
+    if (skin::EqualsNoCase(name, "ZembravaUSBDevice")) return this;
+    return skin::CHorizontalLayoutUI::GetInterface(name);
+}
+
+void CZembravaUSBDevice::DoEvent(skin::TEventUI& event) {
+    if (event.Type == skin::UiEvent::Timer && event.wParam == kTimerSyncRequest) {
+        if (GetManager()) GetManager()->KillTimer(this, kTimerSyncRequest);
+        OnSyncRequest();
+        return;
+    }
+    skin::CHorizontalLayoutUI::DoEvent(event);
+}
+
+// --- set-up ---------------------------------------------------------------
+
+void CZembravaUSBDevice::SetKeyCount(int count) {
+    keyCount_ = std::max(count, 0);
+    keyButtons_.assign(static_cast<size_t>(keyCount_), nullptr);
+}
+
+void CZembravaUSBDevice::SetLedCount(int count) {
+    ledCount_ = std::max(count, 0);
+    lightButtons_.assign(static_cast<size_t>(ledCount_), nullptr);
+    lighting_.SetLedCount(ledCount_);
+}
+
+void CZembravaUSBDevice::SetPowerPolling(bool polling) {
+    powerPolling_ = polling;
+    if (powerDisplay_) powerDisplay_->SetPowerPolling(polling);
+}
+
+void CZembravaUSBDevice::SetPowerDisplay(IPowerStatusView* display) {
+    powerDisplay_ = display;
+    if (powerDisplay_) powerDisplay_->SetPowerPolling(powerPolling_);
+}
+
+void CZembravaUSBDevice::AttachCatalogueEntry(const SupportedDeviceEntry& entry) {
+    catalogueEntry_ = entry;
+    deviceKind_ = entry.kind == KindCode(DeviceKind::WirelessMouse) ? KindCode(DeviceKind::Mouse)
+                                                                    : entry.kind;
+    interfaceRole_ = entry.variant;
+}
+
+void CZembravaUSBDevice::SetUiTaskPoster(UiTaskPoster poster) { uiPoster_ = std::move(poster); }
+
+void CZembravaUSBDevice::SetDataFolders(std::filesystem::path userDataRoot,
+                                        std::filesystem::path defaultData) {
+    userDataRoot_ = std::move(userDataRoot);
+    defaultDataFolder_ = std::move(defaultData);
+    foldersSet_ = true;
+}
+
+std::filesystem::path CZembravaUSBDevice::UserFolder() const {
+    std::filesystem::path root = userDataRoot_;
+    if (!foldersSet_) root = ResolveAppFolders(ProcessEnvironment(), CurrentExecutablePath()).userData;
+    std::filesystem::path folder = root / kindName_;
+    if (!EnsureFolder(folder)) DebugOutputF("cannot create %s", folder.c_str());
+    return folder;
+}
+
+std::filesystem::path CZembravaUSBDevice::DefaultDataFolder() const {
+    if (foldersSet_) return defaultDataFolder_;
+    return ResolveAppFolders(ProcessEnvironment(), CurrentExecutablePath()).programData /
+           "DefaultData";
+}
+
+std::filesystem::path CZembravaUSBDevice::DefaultProfilePath() const {
+    return DefaultDataFolder() / (kindName_ + ".Json");
+}
+
+// --- channels -------------------------------------------------------------
+
+bool CZembravaUSBDevice::OpenCommandChannel(const std::string& path, bool wireless) {
+    return commandChannel_->OpenInterface(path, wireless);
+}
+
+void CZembravaUSBDevice::CloseCommandChannel() { commandChannel_->CloseInterface(); }
+
+bool CZembravaUSBDevice::AttachNotifyPath(const std::string& path) {
+    DetachNotifyPath();
+    if (!notifyChannel_->OpenInterface(path)) return false;
+    notifyAttached_ = true;
+    if (!uiPoster_ && GetManager() && GetManager()->GetHost()) {
+        skin::IWindowHost* host = GetManager()->GetHost();
+        uiPoster_ = [host](std::function<void()> task) { return host->PostTask(std::move(task)); };
+    }
+    notifyThread_.Start([this](std::stop_token token) { NotificationLoop(token); });
+    return true;
+}
+
+void CZembravaUSBDevice::DetachNotifyPath() {
+    notifyThread_.RequestStop();
+    HidCancelRead(notifyChannel_->Record());
+    if (!notifyThread_.StopAndJoin(kStopBound)) {
+        DebugOutput("notification thread did not end in time");
+    }
+    notifyChannel_->CloseInterface();
+    notifyAttached_ = false;
+}
+
+bool CZembravaUSBDevice::StopThreads() {
+    const bool lightingEnded = StopLightingThread();
+    notifyThread_.RequestStop();
+    HidCancelRead(notifyChannel_->Record());
+    const bool notifyEnded = notifyThread_.StopAndJoin(kStopBound);
+    return lightingEnded && notifyEnded;
+}
+
+// --- layout binding ---------------------------------------------------------
+
+void CZembravaUSBDevice::UnbindAll() {
+    keyCount_ = 0;
+    ledCount_ = 0;
+    keyButtons_.clear();
+    lightButtons_.clear();
+    lighting_.SetLedCount(0);
+    keyPanel_ = nullptr;
+}
+
+void CZembravaUSBDevice::InitLayout() {
+    if (layoutFile_.empty()) {
+        UnbindAll();
+        return;
+    }
+    keyPanel_ = FindDescendantByInterface(this, "SelectPanel");
+    BindKeyButtons(keyPanel_, false);
+}
+
+void CZembravaUSBDevice::BindKeyButtons(skin::CContainerUI* panel, bool lightByName) {
+    if (!panel) return;
+    std::string prefix;
+    int number = -1;
+    for (int i = 0; i < panel->GetCount(); ++i) {
+        skin::CControlUI* child = panel->GetItemAt(i);
+        if (!child || !child->GetInterface(kDeviceKeyButtonClass)) continue;
+        if (SplitIndexedName(child->GetName(), prefix, number)) {
+            if (skin::EqualsNoCase(prefix, "key_") && number < keyCount_) {
+                keyButtons_[static_cast<size_t>(number)] = child;
+            } else if (lightByName && skin::EqualsNoCase(prefix, "light_") && number < ledCount_) {
+                lightButtons_[static_cast<size_t>(number)] = child;
+                SetLightButton(number, 0xFFFFFF, 255);
+            }
+        }
+        if (SplitIndexedName(child->GetUserData(), prefix, number) &&
+            skin::EqualsNoCase(prefix, "light_") && number < ledCount_) {
+            lightButtons_[static_cast<size_t>(number)] = child;
+            SetLightButton(number, 0xFFFFFF, 255);
+        }
+    }
+}
+
+skin::CControlUI* CZembravaUSBDevice::KeyButton(int index) const {
+    if (index < 0 || index >= static_cast<int>(keyButtons_.size())) return nullptr;
+    return keyButtons_[static_cast<size_t>(index)];
+}
+
+skin::CControlUI* CZembravaUSBDevice::LightButton(int index) const {
+    if (index < 0 || index >= static_cast<int>(lightButtons_.size())) return nullptr;
+    return lightButtons_[static_cast<size_t>(index)];
+}
+
+void CZembravaUSBDevice::SetLightButton(int led, uint32_t packedColour, uint8_t level) {
+    if (ILightButton* button = AsLightButton(LightButton(led))) {
+        button->SetLight(packedColour, level, true);
+    }
+}
+
+// --- light settings and effects -------------------------------------------
+
+LightSetting CZembravaUSBDevice::GetLightSettings() const {
+    std::lock_guard lock(settingsMutex_);
+    return lightSettings_;
+}
+
+void CZembravaUSBDevice::StoreLightSettings(const LightSetting& setting) {
+    {
+        std::lock_guard lock(settingsMutex_);
+        lightSettings_ = setting;
+    }
+    ApplyLightSettingsToEffects(setting);
+    WakeLightingThread();
+}
+
+void CZembravaUSBDevice::ApplyLightSettingsToEffects(const LightSetting& setting) {
+    EffectParameters parameters;
+    parameters.brightness = std::min<int>(setting[LightSetting::kBrightness], kMaxBrightnessLevel);
+    parameters.speed = std::min<int>(setting[LightSetting::kSpeed], kMaxSpeed);
+    parameters.forward = setting[LightSetting::kDirection] != 0;
+    parameters.multiColour = setting[LightSetting::kMultiColor] != 0;
+    parameters.colour = Rgb{setting[LightSetting::kRed], setting[LightSetting::kGreen],
+                            setting[LightSetting::kBlue]};
+    lighting_.SetParameters(parameters);
+}
+
+void CZembravaUSBDevice::SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2) {
+    StoreLightSettings(LightSetting::FromWords(word0, word1, word2));
+}
+
+void CZembravaUSBDevice::LightBreathe() { lighting_.Breathe(); }
+void CZembravaUSBDevice::LightBreatheFourColours() { lighting_.BreatheFourColours(); }
+void CZembravaUSBDevice::LightStatic() { lighting_.Static(); }
+void CZembravaUSBDevice::LightColourCycle() { lighting_.ColourCycle(); }
+void CZembravaUSBDevice::LightBlink() { lighting_.Blink(SoftwareLighting::Clock::now()); }
+void CZembravaUSBDevice::LightBlinkFourColours() {
+    lighting_.BlinkFourColours(SoftwareLighting::Clock::now());
+}
+void CZembravaUSBDevice::LightOff() { lighting_.Off(); }
+
+void CZembravaUSBDevice::SetLedColour(int index, uint32_t packed) {
+    lighting_.SetLedColour(index, UnpackLedEntry(packed));
+}
+
+uint32_t CZembravaUSBDevice::GetLedColour(int index) const {
+    if (index < 0 || index >= lighting_.LedCount()) return 0;
+    return PackLedEntry(lighting_.GetLedColour(index));
+}
+
+void CZembravaUSBDevice::MirrorLedsToButtons() {
+    const std::vector<LedColour> leds = lighting_.LedColours();
+    for (size_t i = 0; i < leds.size() && i < lightButtons_.size(); ++i) {
+        skin::CControlUI* button = lightButtons_[i];
+        if (!button || !button->IsVisible()) continue;
+        SetLightButton(static_cast<int>(i), ButtonColour(leds[i].red, leds[i].green, leds[i].blue),
+                       leds[i].level);
+    }
+}
+
+void CZembravaUSBDevice::LightTick() {
+    if (!lightingEnabled_) return;
+    MirrorLedsToButtons();
+    if (!commandChannel_->IsWireless()) {
+        frameWanted_ = true;
+        WakeLightingThread();
+    }
+}
+
+bool CZembravaUSBDevice::OnLightTickTimer() {
+    LightTick();
+    return previewEnabled_;
+}
+
+// --- reactive key levels, ring, zones ----------------------------------------
+
+void CZembravaUSBDevice::SetLedZoneMap(const std::map<int, int>& zones) { ledZoneMap_ = zones; }
+void CZembravaUSBDevice::RaiseKeyLevel(int index, bool fine) { lighting_.RaiseKeyLevel(index, fine); }
+void CZembravaUSBDevice::LowerKeyLevel(int index, bool fine) { lighting_.LowerKeyLevel(index, fine); }
+void CZembravaUSBDevice::MarkRingKeys() { lighting_.MarkRingKeys(); }
+void CZembravaUSBDevice::RotateRing(bool forward) { lighting_.RotateRing(forward); }
+void CZembravaUSBDevice::ClearKeyLevels() { lighting_.ClearKeyLevels(); }
+
+// --- function pages ---------------------------------------------------------------
+
+void CZembravaUSBDevice::SetFunctionPage(int page) {
+    functionPage_ = page;
+    if (!functionSwitch_) functionSwitch_ = FindDescendantByName(this, "device_function_switch");
+    if (!keyFunctionSwitch_) {
+        keyFunctionSwitch_ = FindDescendantByName(this, "device_key_function_switch");
+    }
+    int functionTab = 0;
+    int keyTab = 0;
+    switch (page) {
+        case 2: case 6: keyTab = 1; break;
+        case 4: keyTab = 2; break;
+        case 3: case 7: functionTab = 1; keyTab = -1; break;
+        case 5: functionTab = 2; keyTab = -1; break;
+        default: break;
+    }
+    SelectTab(functionSwitch_, functionTab);
+    if (keyTab >= 0) SelectTab(keyFunctionSwitch_, keyTab);
+}
+
+// --- power -----------------------------------------------------------------------------
+
+int CZembravaUSBDevice::PollPowerStatus() {
+    if (!commandChannel_->IsOpen()) return 0;
+    std::array<uint8_t, kPowerStatusSize> status{};
+    const int result = commandChannel_->ReadStatus(status, 0);
+    if (result != kChannelOk) return result;
+    status[3] = commandChannel_->IsWireless() ? 1 : 0;
+    if (powerDisplay_) powerDisplay_->ShowPowerStatus(status);
+    if (mainWindow_) mainWindow_(UWM_DEVICE_POWER_MSG, status[4], 0);
+    return kChannelOk;
+}
+
+// --- key maps -------------------------------------------------------------------------
+
+void CZembravaUSBDevice::SetKeyMaps(std::map<int, int> keyToDevice, std::map<int, int> keyToLed) {
+    std::lock_guard lock(mapMutex_);
+    keyToDeviceIndex_ = std::move(keyToDevice);
+    keyToLed_ = std::move(keyToLed);
+}
+
+std::map<int, int> CZembravaUSBDevice::KeyToDeviceIndex() const {
+    std::lock_guard lock(mapMutex_);
+    return keyToDeviceIndex_;
+}
+
+std::map<int, int> CZembravaUSBDevice::KeyToLed() const {
+    std::lock_guard lock(mapMutex_);
+    return keyToLed_;
+}
+
+int CZembravaUSBDevice::PageKeyOfDeviceKey(int deviceKey) const {
+    std::lock_guard lock(mapMutex_);
+    for (const auto& [pageKey, device] : keyToDeviceIndex_) {
+        if (device == deviceKey && device != kNoIndex) return pageKey;
+    }
+    return -1;
+}
+
+int CZembravaUSBDevice::LedOfPageKey(int pageKey) const {
+    std::lock_guard lock(mapMutex_);
+    const auto found = keyToLed_.find(pageKey);
+    return found == keyToLed_.end() ? kNoIndex : found->second;
+}
+
+// --- posting to the UI thread ---------------------------------------------------------------
+
+bool CZembravaUSBDevice::PostToUi(std::function<void()> task) {
+    if (!uiPoster_) return false;
+    std::weak_ptr<CZembravaUSBDevice*> alive = alive_;
+    return uiPoster_([alive, task = std::move(task)] {
+        if (alive.lock()) task();
+    });
+}
+
+void CZembravaUSBDevice::ArmTimer(uint32_t id, uint32_t elapseMs) {
+    skin::CControlUI* target = optionItem_ ? optionItem_ : this;
+    if (GetManager()) GetManager()->SetTimer(target, id, elapseMs);
+}
+
+// --- the notification thread -------------------------------------------------------------
+
+void CZembravaUSBDevice::HandleNotification(uint16_t usage) {
+    if (usage == kNotifySyncRequest) {
+        const uint32_t delay = SyncRequestDelayMs();
+        PostToUi([this, delay] { ArmTimer(kTimerSyncRequest, delay); });
+    } else if (usage == kNotifyCounter) {
+        notifyCounter_ = (notifyCounter_ + 1) % 4;
+    }
+}
+
+void CZembravaUSBDevice::NotificationLoop(const std::stop_token& token) {
+    HidDeviceRecord& record = notifyChannel_->Record();
+    std::array<uint8_t, kNotifyReportMax> report{};
+    while (!token.stop_requested()) {
+        if (!notifyChannel_->IsOpen()) {
+            WaitFor(token, kClosedChannelWait);
+            continue;
+        }
+        size_t length = 0;
+        const size_t want = std::min<size_t>(
+            std::max<size_t>(record.caps.MaxLength(hid::ReportType::Input), 1), report.size());
+        if (!HidReadReport(record, want, report.data(), kHidWaitForever, &length)) {
+            // Cancelled, closed or unplugged: stop or try again a little later.
+            WaitFor(token, kFailedReadPause);
+            continue;
+        }
+        if (token.stop_requested()) break;
+        if (!HidUnpackReport(std::span(report.data(), length), hid::ReportType::Input,
+                             record.inputData, record.fields, record.caps.usesReportIds)) {
+            continue;
+        }
+        HandleNotification(FirstUsage(record.inputData));
+    }
+    DebugOutput("notification thread ends");
+}
+
+// --- the lighting thread -----------------------------------------------------------------
+
+std::chrono::milliseconds CZembravaUSBDevice::StepInterval() const {
+    const int speed = std::min<int>(GetLightSettings()[LightSetting::kSpeed], kMaxSpeed);
+    return kStepUnit * (6 - speed);
+}
+
+void CZembravaUSBDevice::WakeLightingThread() {
+    {
+        std::lock_guard lock(wakeMutex_);
+        wakeRequested_ = true;
+    }
+    wake_.notify_all();
+}
+
+void CZembravaUSBDevice::StartLightingThread() {
+    StopLightingThread();
+    lightingThread_.Start([this](std::stop_token token) { LightingLoop(token); });
+}
+
+bool CZembravaUSBDevice::StopLightingThread() {
+    lightingThread_.RequestStop();
+    wake_.notify_all();
+    return lightingThread_.StopAndJoin(kStopBound);
+}
+
+void CZembravaUSBDevice::SendFrameIfWanted(const std::stop_token& token) {
+    if (!SendsLightFrames() || !frameWanted_.exchange(false)) return;
+    if (commandChannel_->IsWireless()) return;
+    const std::vector<uint8_t> frame = lighting_.Frame();
+    const int result = commandChannel_->SendLightFrame(frame);
+    ++framesSent_;
+    if (result != kChannelOk) WaitFor(token, kFailedFramePause);
+}
+
+void CZembravaUSBDevice::LightingLoop(const std::stop_token& token) {
+    auto nextStep = std::chrono::steady_clock::now();
+    while (!token.stop_requested()) {
+        {
+            std::unique_lock lock(wakeMutex_);
+            wake_.wait_until(lock, token, nextStep, [this] { return wakeRequested_; });
+            wakeRequested_ = false;
+        }
+        if (token.stop_requested()) break;
+        const auto now = std::chrono::steady_clock::now();
+        if (!commandChannel_->IsOpen()) {
+            nextStep = now + kClosedChannelWait;
+            continue;
+        }
+        if (commandChannel_->LightingHold()) {
+            nextStep = now + StepInterval();
+            continue;
+        }
+        if (now >= nextStep) {
+            PreviewStep();
+            nextStep = now + StepInterval();
+        }
+        SendFrameIfWanted(token);
+    }
+}
+
+}  // namespace kelno

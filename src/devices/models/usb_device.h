@@ -1,0 +1,365 @@
+#pragma once
+// CZembravaUSBDevice: the common base of the device pages. A device object is
+// at once the device's settings page (a horizontal layout built by the skin
+// builder from the device layout file) and the owner of the device's two HID
+// interfaces: the vendor interface (commandChannel, every command) and the
+// consumer-control interface (notifyChannel, read by the notification
+// thread). It binds the page's key and light buttons to key and LED indexes,
+// runs the software lighting effects over its LED colours and mirrors them
+// onto the light buttons.
+//
+// Threads: the UI thread owns the controls and calls every virtual. The
+// notification thread blocks in a read of notifyChannel and never touches a
+// control: it posts to the UI thread (UiTaskPoster). The lighting thread
+// steps the effects and sends the light frames, so a slow or failing frame
+// never stalls the UI thread. LED colours and key levels live in a
+// SoftwareLighting object, which is locked; the light setting bytes are
+// guarded by their own lock.
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/worker_thread.h"
+#include "devices/detect/catalogue.h"
+#include "devices/hid/command_channel.h"
+#include "devices/models/software_lighting.h"
+#include "profiles/profile_records.h"
+#include "skin/layout/layouts.h"
+
+namespace kelno {
+
+// Window messages a device sends its owner.
+inline constexpr uint32_t UWM_DEVICE_POWER_MSG = 0x0D01;
+
+// The tab item's timers that drive a device page.
+inline constexpr uint32_t kTimerLightTick = 1000;    // every 20 ms: LightTick
+inline constexpr uint32_t kTimerInitialSync = 1001;  // once, 500 ms after arrival
+inline constexpr uint32_t kTimerSyncRequest = 1002;  // set by the notification thread
+inline constexpr uint32_t kTimer1003 = 1003;
+inline constexpr uint32_t kTimer1004 = 1004;
+inline constexpr uint32_t kTimerPowerPoll = 1005;  // every 5000 ms when powerPolling
+
+// Notification usages of the consumer-control interface.
+inline constexpr uint16_t kNotifySyncRequest = 0x401;
+inline constexpr uint16_t kNotifyCounter = 0x404;
+
+// The owner window's message entry (the main window binds its PostMessage).
+// Called on the UI thread only.
+using DeviceMessageSink = std::function<void(uint32_t message, uintptr_t wParam, intptr_t lParam)>;
+
+// Runs a task on the UI thread later; false when it could not be queued
+// (the window is going away). Any thread may call it.
+using UiTaskPoster = std::function<bool(std::function<void()>)>;
+
+// What the wireless power indicator offers its device.
+class IPowerStatusView {
+public:
+    virtual ~IPowerStatusView() = default;
+    virtual void SetPowerPolling(bool polling) = 0;
+    // The 6-byte power status (byte 3: 1 when wireless, byte 4: the level).
+    virtual void ShowPowerStatus(std::span<const uint8_t> status) = 0;
+};
+
+// What a configuration panel embedded in a device page offers the device
+// (panels implement it and answer GetInterface(kDevicePanelInterface)).
+inline constexpr const char* kDevicePanelInterface = "DevicePanel";
+class CZembravaUSBDevice;
+class IDevicePanel {
+public:
+    virtual ~IDevicePanel() = default;
+    // The page the panel belongs to; called when the device binds its page.
+    virtual void BindDevice(CZembravaUSBDevice* device) = 0;
+    // The device state changed (profile loaded, settings read back): the
+    // panel shows it again.
+    virtual void RefreshFromDevice() = 0;
+};
+
+// An LED colour packed into 32 bits: red, green, blue, level from the low
+// byte up.
+uint32_t PackLedEntry(const LedColour& colour);
+LedColour UnpackLedEntry(uint32_t packed);
+// The packed colour a light button takes: red | blue << 8 | green << 16.
+uint32_t ButtonColour(uint8_t red, uint8_t green, uint8_t blue);
+
+class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
+public:
+    static constexpr uint8_t kNoIndex = 255;
+    static constexpr std::chrono::milliseconds kStopBound{1000};
+    static constexpr std::chrono::milliseconds kFailedFramePause{200};
+
+    // `backend` is the HID backend both channels open on (null: none; the
+    // channels then fail to open).
+    explicit CZembravaUSBDevice(std::shared_ptr<hid::HidBackend> backend = nullptr);
+    ~CZembravaUSBDevice() override;
+
+    std::string GetClass() const override;  // "ZembravaUSBDevice"
+    void* GetInterface(std::string_view name) override;
+    // Delivers timer 1002 when the page has no tab item (tests, tools).
+    void DoEvent(skin::TEventUI& event) override;
+
+    // --- Set-up, in the order the owner calls them ---------------------------
+    void SetLayoutFile(std::string file) { layoutFile_ = std::move(file); }
+    const std::string& GetLayoutFile() const { return layoutFile_; }
+    void SetMainWindow(DeviceMessageSink sink) { mainWindow_ = std::move(sink); }
+    // Resizes keyButtons.
+    void SetKeyCount(int count);
+    int GetKeyCount() const { return keyCount_; }
+    // Resizes lightButtons and the LED colours, zeroing every entry.
+    void SetLedCount(int count);
+    int GetLedCount() const { return ledCount_; }
+    void SetPowerPolling(bool polling);
+    bool GetPowerPolling() const { return powerPolling_; }
+    void SetProfileName(std::string name) { profileName_ = std::move(name); }
+    void SetKindName(std::string name) { kindName_ = std::move(name); }
+    const std::string& GetKindName() const { return kindName_; }
+    // Also passes powerPolling to it. May be null.
+    void SetPowerDisplay(IPowerStatusView* display);
+    // Copies the entry; deviceKind from its kind (6 counts as 2),
+    // interfaceRole from its variant.
+    void AttachCatalogueEntry(const SupportedDeviceEntry& entry);
+    const SupportedDeviceEntry& GetCatalogueEntry() const { return catalogueEntry_; }
+    void SetLightConfigName(std::string name) { lightConfigName_ = std::move(name); }
+    const std::string& GetLightConfigName() const { return lightConfigName_; }
+    // The tab item that receives the sync timers.
+    void SetOptionItem(skin::CControlUI* item) { optionItem_ = item; }
+    skin::CControlUI* GetOptionItem() const { return optionItem_; }
+    // Where tasks for the UI thread go; by default the page's window host.
+    void SetUiTaskPoster(UiTaskPoster poster);
+
+    // Data folders: the per-user root (the kind's folder is root / kindName)
+    // and the default data folder. By default from the platform's folders
+    // (AppFolders.userData, programData / "DefaultData"); tests inject theirs.
+    void SetDataFolders(std::filesystem::path userDataRoot, std::filesystem::path defaultData);
+    std::filesystem::path UserFolder() const;  // created when missing
+    std::filesystem::path DefaultDataFolder() const;
+    std::filesystem::path DefaultProfilePath() const;  // + kindName + ".Json"
+
+    int GetDeviceKind() const { return deviceKind_; }
+    int GetInterfaceRole() const { return interfaceRole_; }
+
+    // --- Run time: the channels --------------------------------------------
+    CHidCommandChannel& CommandChannel() { return *commandChannel_; }
+    CHidCommandChannel& NotifyChannel() { return *notifyChannel_; }
+    // Open / close the vendor interface (under its transfer lock).
+    bool OpenCommandChannel(const std::string& path, bool wireless = false);
+    void CloseCommandChannel();
+    // The consumer-control interface appeared: open notifyChannel on it and
+    // start the notification thread. False when it cannot be opened.
+    virtual bool AttachNotifyPath(const std::string& path);
+    // It disappeared: stop the thread (cancel its read, bounded join) and
+    // close the record.
+    virtual void DetachNotifyPath();
+    bool HasNotifyPath() const { return notifyAttached_; }
+    bool IsNotifyThreadRunning() const { return notifyThread_.IsRunning(); }
+    bool IsLightingThreadRunning() const { return lightingThread_.IsRunning(); }
+    // Stops both threads (bounded joins). True when both ended.
+    bool StopThreads();
+
+    // --- Virtual operations, in slot order ------------------------------------
+    virtual void InitLayout();                            // 1
+    virtual int RefreshUi() { return 0; }                 // 2
+    virtual void LightBreathe();                          // 3
+    virtual void LightBreatheFourColours();               // 4
+    virtual void LightStatic();                           // 5
+    virtual void LightColourCycle();                      // 6
+    virtual void LightBlink();                            // 7
+    virtual void LightBlinkFourColours();                 // 8
+    virtual void LightOff();                              // 9
+    // Mirrors the LED colours onto the light buttons (UI thread) and asks
+    // the lighting thread for a frame; the frame is sent there.
+    virtual void LightTick();                             // 10
+    virtual void SetLedColour(int index, uint32_t packed);  // 11: ignored out of range
+    virtual uint32_t GetLedColour(int index) const;       // 12: 0 out of range
+    virtual int InitialSync() { return 0; }               // 13
+    virtual int OnSyncRequest() { return 0; }             // 14
+    virtual int OnTimer1003() { return 0; }               // 15
+    virtual int OnTimer1004() { return 0; }               // 16
+    // When open: ReadStatus 6 bytes at 0, byte 3 := wireless, to the power
+    // display and UWM_DEVICE_POWER_MSG(byte 4, 0) to the main window.
+    virtual int PollPowerStatus();                        // 17
+    virtual int LoadProfile() { return 0; }               // 18
+    virtual int RefreshPanels() { return 0; }             // 19
+    virtual int ApplyKeyPanel() { return 0; }             // 20
+    virtual int RestoreDefaults() { return 0; }           // 21
+    virtual int WriteKeyMap(int /*profileIndex*/,
+                            const std::vector<KeyAssignmentPair>& /*assignments*/) {
+        return 0;
+    }                                                     // 22
+    virtual int WriteStoredKeyMap(int /*profileIndex*/) { return 0; }  // 23
+    virtual int WriteMacros() { return 0; }               // 24
+    virtual int WriteSettings(int /*profileIndex*/, int /*activeProfile*/, int /*flag*/,
+                              int /*screenWidth*/, int /*screenHeight*/) {
+        return 0;
+    }                                                     // 25
+    virtual int FillPanelLists() { return 0; }            // 26
+    virtual void SetLedZoneMap(const std::map<int, int>& zones);  // 27
+    virtual void RaiseKeyLevel(int index, bool fine);     // 28
+    virtual void LowerKeyLevel(int index, bool fine);     // 29
+    virtual void MarkRingKeys();                          // 30
+    virtual void RotateRing(bool forward);                // 31
+    virtual void ClearKeyLevels();                        // 32
+    virtual void SetFunctionPage(int page);               // 33
+    virtual int GetFunctionPage() const { return functionPage_; }  // 34
+    virtual void BindProfilePaths() {}                    // 35
+    virtual std::string GetProfileName() const { return {}; }  // 36
+    virtual int SaveProfile() { return 0; }               // 37
+    virtual void SetLightListIndex(int index) { lightListIndex_ = index; }  // 38
+    virtual int GetLightListIndex() const { return lightListIndex_; }       // 39
+    virtual void SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2);  // 40
+    virtual void SelectKey(int index) { selectedKey_ = index; }  // 41
+
+    // --- Timer entry points for the tab item --------------------------------
+    // Timer 1001: InitialSync. The tab item then arms 1000 (and 1005 when
+    // GetPowerPolling()).
+    void OnInitialSyncTimer() { InitialSync(); }
+    // Timer 1000: LightTick; true when the preview should be repainted.
+    bool OnLightTickTimer();
+    void OnSyncRequestTimer() { OnSyncRequest(); }
+    void OnPowerPollTimer() { PollPowerStatus(); }
+
+    // --- State for panels and tests -------------------------------------------
+    LightSetting GetLightSettings() const;
+    const std::array<uint8_t, kDeviceInfoSize>& GetDeviceInfo() const { return deviceInfo_; }
+    SoftwareLighting& Lighting() { return lighting_; }
+    const SoftwareLighting& Lighting() const { return lighting_; }
+    int GetSelectedKey() const { return selectedKey_; }
+    bool IsLightingEnabled() const { return lightingEnabled_; }
+    void SetLightingEnabled(bool on) { lightingEnabled_ = on; }
+    bool IsPreviewEnabled() const { return previewEnabled_; }
+    void SetPreviewEnabled(bool on) { previewEnabled_ = on; }
+    skin::CControlUI* KeyButton(int index) const;    // null out of range or unbound
+    skin::CControlUI* LightButton(int index) const;  // null out of range or unbound
+    skin::CContainerUI* GetKeyPanel() const { return keyPanel_; }
+    const std::map<int, int>& GetLedZoneMap() const { return ledZoneMap_; }
+    // Page key -> device key and page key -> LED (255: none). Copies, taken
+    // under the map lock.
+    std::map<int, int> KeyToDeviceIndex() const;
+    std::map<int, int> KeyToLed() const;
+    // Number of light frames the lighting thread sent (failed ones included).
+    uint64_t LightFramesSent() const { return framesSent_; }
+
+protected:
+    // Binds key_N names and light_M user data among the children of
+    // `panel` whose class is "DeviceKeyButton" (numbers outside the vectors
+    // are ignored). With `lightByName`, "light_N" names bind light buttons
+    // too.
+    void BindKeyButtons(skin::CContainerUI* panel, bool lightByName);
+    // Empties keyButtons, lightButtons and the LED list (a page without a
+    // layout file).
+    void UnbindAll();
+    // The effect parameters from the light setting bytes (clamped).
+    void ApplyLightSettingsToEffects(const LightSetting& setting);
+    void StoreLightSettings(const LightSetting& setting);
+
+    // Paints the light buttons from the LED colours; `colourFor` picks
+    // each button's packed colour and level. By default the LED's colour.
+    virtual void MirrorLedsToButtons();
+    void SetLightButton(int led, uint32_t packedColour, uint8_t level);
+
+    // --- the lighting thread ----------------------------------------------------
+    // (Re)starts it. Every step it runs PreviewStep(); when the device sends
+    // frames (SendsLightFrames) and LightTick asked for one, it sends the
+    // frame, pausing 200 ms (woken by stop) after a failed one.
+    void StartLightingThread();
+    bool StopLightingThread();
+    // Time between two steps at the current speed.
+    virtual std::chrono::milliseconds StepInterval() const;
+    // One step of the current effect, on the lighting thread.
+    virtual void PreviewStep() {}
+    // False on devices that render their own lighting.
+    virtual bool SendsLightFrames() const { return true; }
+    // Wakes the lighting thread early (a setting changed).
+    void WakeLightingThread();
+
+    // --- the notification thread ---------------------------------------------
+    // One notification usage, on the notification thread. The base handles
+    // 0x401 (posts the sync request timer) and 0x404.
+    virtual void HandleNotification(uint16_t usage);
+    // Delay of the sync request timer after 0x401 (500 ms; 100 on the keyboard).
+    virtual uint32_t SyncRequestDelayMs() const { return 500; }
+    // Runs `task` on the UI thread while this page lives.
+    bool PostToUi(std::function<void()> task);
+    // Sets timer `id` on the tab item (on the page itself without one).
+    void ArmTimer(uint32_t id, uint32_t elapseMs);
+
+    // The map lock guards keyToDeviceIndex and keyToLed, which the
+    // notification thread reads.
+    void SetKeyMaps(std::map<int, int> keyToDevice, std::map<int, int> keyToLed);
+    int PageKeyOfDeviceKey(int deviceKey) const;  // -1 when none
+    int LedOfPageKey(int pageKey) const;          // kNoIndex when none
+
+    std::unique_ptr<CHidCommandChannel> commandChannel_;
+    std::unique_ptr<CHidCommandChannel> notifyChannel_;
+    std::array<uint8_t, kDeviceInfoSize> deviceInfo_{};
+    skin::CControlUI* lightPanel_ = nullptr;
+    skin::CControlUI* profilePanel_ = nullptr;
+    skin::CContainerUI* keyPanel_ = nullptr;
+    skin::CControlUI* optionItem_ = nullptr;
+    IPowerStatusView* powerDisplay_ = nullptr;
+    skin::CControlUI* functionSwitch_ = nullptr;
+    skin::CControlUI* keyFunctionSwitch_ = nullptr;
+    std::string layoutFile_;
+    DeviceMessageSink mainWindow_;
+    std::string profileName_;
+    std::string lightConfigName_ = "tovra_light";
+    std::string kindName_;
+    int deviceKind_ = 0;
+    int interfaceRole_ = 0;
+    int keyCount_ = 0;
+    int ledCount_ = 0;
+    int selectedKey_ = -1;
+    int functionPage_ = 1;
+    std::vector<skin::CControlUI*> keyButtons_;
+    std::vector<skin::CControlUI*> lightButtons_;
+    std::map<int, int> ledZoneMap_;
+    SoftwareLighting lighting_;
+    std::atomic<bool> lightingEnabled_{true};
+    std::atomic<bool> previewEnabled_{true};
+    SupportedDeviceEntry catalogueEntry_;
+    bool powerPolling_ = false;
+    int lightListIndex_ = 0;
+    std::mutex customEffectLock_;
+    std::mutex lightListLock_;
+
+private:
+    void NotificationLoop(const std::stop_token& token);
+    void LightingLoop(const std::stop_token& token);
+    void SendFrameIfWanted(const std::stop_token& token);
+
+    mutable std::mutex settingsMutex_;
+    LightSetting lightSettings_;
+    mutable std::mutex mapMutex_;
+    std::map<int, int> keyToDeviceIndex_;
+    std::map<int, int> keyToLed_;
+
+    std::filesystem::path userDataRoot_;
+    std::filesystem::path defaultDataFolder_;
+    bool foldersSet_ = false;
+
+    UiTaskPoster uiPoster_;
+    // Posted tasks hold a weak reference and do nothing once the page is gone.
+    std::shared_ptr<CZembravaUSBDevice*> alive_;
+    bool notifyAttached_ = false;
+    std::atomic<uint32_t> notifyCounter_{0};
+    WorkerThread notifyThread_{"device-notify"};
+
+    std::mutex wakeMutex_;
+    std::condition_variable_any wake_;
+    bool wakeRequested_ = false;
+    std::atomic<bool> frameWanted_{false};
+    std::atomic<uint64_t> framesSent_{0};
+    WorkerThread lightingThread_{"device-lighting"};
+};
+
+}  // namespace kelno
