@@ -123,6 +123,27 @@ TEST_F(SkinRender, PicturesFollowTheImageAttributes) {
     }
 }
 
+TEST_F(SkinRender, AnotherSkinFolderDoesNotReuseCachedPictures) {
+    kelno::test::TempFolder other;
+    std::filesystem::create_directories(other / "img");
+    // Same name, other picture: all green.
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 4, 4);
+    cairo_t* cr = cairo_create(s);
+    cairo_set_source_rgb(cr, 0, 1, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_write_to_png(s, (other / "img" / "two.png").c_str());
+    cairo_surface_destroy(s);
+
+    SkinWindow w({40, 40});
+    w.Load("<Control bkimage='img/two.png'/>");
+    w.host.PaintAll();
+    EXPECT_EQ(w.host.PixelAt({5, 5}), kRed);
+    CPaintManagerUI::SetResourcePath(other.Path().string());
+    w.host.PaintAll();
+    EXPECT_EQ(w.host.PixelAt({5, 5}), kGreen);
+}
+
 TEST_F(SkinRender, StateImagesFollowTheButtonState) {
     SkinWindow w({40, 40});
     w.Load("<Button name='b' normalimage=\"file='img/two.png' source='0,0,10,20'\" "

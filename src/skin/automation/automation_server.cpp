@@ -44,6 +44,21 @@ struct ReplySlot {
     bool abandoned = false;
 };
 
+// Completes a reply unless it already has one; false when it had.
+bool SetReply(ReplySlot& slot, std::string reply) {
+    std::lock_guard lock(slot.mutex);
+    if (slot.reply) return false;
+    slot.reply = std::move(reply);
+    slot.changed.notify_all();
+    return true;
+}
+
+// The reply of the command running on the UI thread now (UI thread only).
+std::shared_ptr<ReplySlot>& RunningCommand() {
+    static std::shared_ptr<ReplySlot> running;
+    return running;
+}
+
 struct ReplyGuard {
     std::shared_ptr<ReplySlot> slot;
     ~ReplyGuard() {
@@ -67,9 +82,12 @@ std::optional<std::string> RunOnUi(std::function<std::string()> work, std::stop_
             auto guard = std::make_shared<ReplyGuard>();
             guard->slot = slot;
             posted = host->PostTask([guard, work] {
+                std::shared_ptr<ReplySlot> outer = RunningCommand();
+                RunningCommand() = guard->slot;
                 std::string reply = work();
-                std::lock_guard lock(guard->slot->mutex);
-                guard->slot->reply = std::move(reply);
+                RunningCommand() = outer;
+                // Already answered when the command opened a modal loop.
+                SetReply(*guard->slot, std::move(reply));
             });
             if (posted) break;
         }
@@ -265,6 +283,11 @@ std::vector<AutomationTarget> AutomationServer::RegisteredWindows() {
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.mutex);
     return registry.windows;
+}
+
+void AutomationServer::NoteNestedLoop() {
+    if (std::shared_ptr<ReplySlot> running = RunningCommand()) SetReply(*running, FormatOk());
+    RunningCommand().reset();
 }
 
 std::string AutomationServer::HandleLine(std::string_view line, std::stop_token stop) {

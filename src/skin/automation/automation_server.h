@@ -39,6 +39,11 @@ public:
     static void UnregisterWindow(CPaintManagerUI* manager);
     static std::vector<AutomationTarget> RegisteredWindows();
 
+    // A modal loop is about to run on the UI thread. The command that opened
+    // it (a click on a button that shows a dialog) is answered "ok" now, so
+    // the client can go on and drive the dialog.
+    static void NoteNestedLoop();
+
     // Answers one command line; called on the worker (any thread but the UI
     // thread). Public so tests can drive it without a socket.
     static std::string HandleLine(std::string_view line, std::stop_token stop = {});

@@ -119,8 +119,12 @@ void CPaintManagerUI::Init(IWindowHost* host, const std::string& name) {
 // --- program-wide settings ---------------------------------------------------
 
 void CPaintManagerUI::SetResourcePath(const std::string& path) {
-    ResourcePath() = path;
-    if (!path.empty() && path.back() != '/') ResourcePath() += '/';
+    std::string folder = path;
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    if (folder == ResourcePath()) return;
+    ResourcePath() = folder;
+    // Cached pictures are named relative to the old folder (another skin).
+    ImageCache::Instance().Clear();
 }
 
 const std::string& CPaintManagerUI::GetResourcePath() { return ResourcePath(); }

@@ -39,7 +39,8 @@ public:
     const std::string& GetName() const { return name_; }
 
     // --- program-wide settings -----------------------------------------
-    // The folder skin files are resolved against (ends with '/').
+    // The folder skin files are resolved against (ends with '/'). Changing
+    // it (another skin) empties the picture cache.
     static void SetResourcePath(const std::string& path);
     static const std::string& GetResourcePath();
     // The running program's folder, ending with '/'.

@@ -1,5 +1,7 @@
 #include "skin/window/window_system.h"
 
+#include "skin/automation/automation_server.h"
+
 #include <atomic>
 #include <filesystem>
 
@@ -22,6 +24,7 @@ std::optional<std::string> ShowOpenFileDialog(IWindowHost* owner, const std::str
     request.mode = FileDialogRequest::Mode::Open;
     request.title = title;
     request.filters = filters;
+    AutomationServer::NoteNestedLoop();  // a file dialog runs its own loop
     return system->ChooseFile(request, owner);
 }
 
@@ -37,6 +40,7 @@ std::optional<std::string> ShowSaveFileDialog(IWindowHost* owner, const std::str
     request.filters = filters;
     request.defaultExtension = defaultExtension;
     request.initialName = initialName;
+    AutomationServer::NoteNestedLoop();
     std::optional<std::string> chosen = system->ChooseFile(request, owner);
     if (!chosen) return chosen;
     return WithDefaultExtension(*chosen, defaultExtension);

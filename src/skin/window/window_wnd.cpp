@@ -130,6 +130,7 @@ int CWindowWnd::ShowModal() {
         state->code = closeCode_;
         state->loop->Quit();
     }
+    AutomationServer::NoteNestedLoop();
     state->loop->Run();
     // The window may have deleted itself in OnFinalMessage.
     if (owner != nullptr && !ownerAlive.expired()) --owner->modalChildren_;
