@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <future>
 
 #include "support/temp_folder.h"
@@ -27,6 +28,40 @@ TEST_F(AutomationServerTest, WaitVisibleWaitsForAChangeOrTimesOut) {
     while (reply.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
         host_.Pump(std::chrono::milliseconds(20));
     EXPECT_EQ(reply.get(), "ok");
+}
+
+// A click whose handler runs a modal loop: the client gets its "ok" as the
+// loop starts and drives the window from inside that loop.
+class ModalOnClick : public INotifyUI {
+public:
+    explicit ModalOnClick(test::TaskPumpHost& host) : host_(host) {}
+    void Notify(TNotifyUI& msg) override {
+        if (msg.sType != "click" || running) return;
+        running = true;
+        AutomationServer::NoteNestedLoop();
+        while (!done) host_.Pump(std::chrono::milliseconds(20));  // the nested loop
+        running = false;
+    }
+    std::atomic<bool> done{false};
+    bool running = false;
+
+private:
+    test::TaskPumpHost& host_;
+};
+
+TEST_F(AutomationServerTest, ACommandThatOpensAModalLoopIsAnsweredAtOnce) {
+    ModalOnClick modal(host_);
+    pm_.AddNotifier(&modal);
+    auto client = std::async(std::launch::async, [&] {
+        std::string first = AutomationServer::HandleLine("click btn");
+        std::string second = AutomationServer::HandleLine("find opt");
+        modal.done = true;
+        return first + "|" + second.substr(0, 17);
+    });
+    while (client.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+        host_.Pump(std::chrono::milliseconds(20));
+    EXPECT_EQ(client.get(), "ok|ok class=OptionUI");
+    pm_.RemoveNotifier(&modal);
 }
 
 TEST(AutomationServerNoWindowTest, CommandsWithoutAWindowFailAtOnce) {

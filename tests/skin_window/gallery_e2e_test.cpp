@@ -147,6 +147,15 @@ TEST_F(GalleryEndToEndTest, DrivesTheRealProgramThroughItsAutomationSocket) {
     EXPECT_EQ(gallery.Ask("wait-visible page_scrolling 5000"), "ok");
     EXPECT_EQ(gallery.Ask("find no_such_control").substr(0, 4), "err ");
 
+    // A pop-up menu and a modal dialog are windows of their own.
+    EXPECT_EQ(gallery.Ask("click menu_button"), "ok");
+    EXPECT_EQ(gallery.Ask("wait-visible menu_about 5000"), "ok");
+    EXPECT_EQ(gallery.Ask("click menu_about"), "ok");
+    EXPECT_EQ(gallery.Ask("click modal_button"), "ok") << "answered as the modal loop starts";
+    EXPECT_EQ(gallery.Ask("wait-visible dialog_ok 5000"), "ok");
+    EXPECT_EQ(gallery.Ask("click plain_button"), "ok");  // the main window is blocked
+    EXPECT_EQ(gallery.Ask("click dialog_ok"), "ok");
+
     fs::path shot = artefacts_ / "skin-gallery-e2e.png";
     fs::remove(shot);
     EXPECT_EQ(gallery.Ask("screenshot " + shot.string()), "ok");
@@ -168,11 +177,17 @@ TEST_F(GalleryEndToEndTest, DrivesTheRealProgramThroughItsAutomationSocket) {
           "notify itemselect mode_combo", "notify movevaluechanged level_slider",
           "notify valuechanged level_slider", "notify setfocus name_edit",
           "notify textchanged name_edit", "notify killfocus name_edit",
-          "notify selectchanged tab_option_1", "notify click closebtn", "closed"}) {
+          "notify selectchanged tab_option_1", "menu menu_about", "modal 1",
+          "notify click closebtn", "closed"}) {
         EXPECT_NE(printed.find(std::string(line) + "\n"), std::string::npos) << line;
     }
     EXPECT_EQ(printed.find("notify click disabled_button"), std::string::npos)
         << "a disabled button does not click";
+    size_t clicks = 0;
+    for (size_t at = printed.find("notify click plain_button\n"); at != std::string::npos;
+         at = printed.find("notify click plain_button\n", at + 1))
+        ++clicks;
+    EXPECT_EQ(clicks, 1u) << "no click reaches the main window under a modal dialog";
 }
 
 }  // namespace
