@@ -42,8 +42,9 @@ void WriteKeyImage(const std::string& path) {
 }
 
 std::string PageXml() {
-    std::string xml = "<Window size='1080,420'><Font id='0' name='Sans' size='12' default='true'/>"
-                      "<VerticalLayout bkcolor='#FF202020' inset='10,10,10,10' childpadding='4'>";
+    std::string xml =
+        "<Window size='1080,420'><Font id='0' name='Sans' size='12' default='true'/>"
+        "<VerticalLayout bkcolor='#FF202020' inset='10,10,10,10' childpadding='4'>";
     for (int row = 0; row * kColumns < kKeys; ++row) {
         xml += "<HorizontalLayout height='50' childpadding='4'>";
         for (int col = 0; col < kColumns && row * kColumns + col < kKeys; ++col) {
@@ -102,7 +103,8 @@ int main() {
 
     CDialogBuilder builder;
     pm.SetRoot(builder.CreateFromText(xml, nullptr, &pm));
-    std::printf("  (%zu buttons built)\n", pm.FindSubControlsByClass(pm.GetRoot(), "Button").size());
+    std::printf("  (%zu buttons built)\n",
+                pm.FindSubControlsByClass(pm.GetRoot(), "Button").size());
     Report("lay out", Measure([&] {
                pm.NeedUpdate();
                pm.UpdateLayout();

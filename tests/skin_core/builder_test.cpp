@@ -19,7 +19,7 @@ namespace {
 // Points the library at a temporary skin folder and resets the program-wide
 // resources afterwards.
 class SkinFolder : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { CPaintManagerUI::SetResourcePath(folder.Path().string()); }
     void TearDown() override {
         CResourceManager::Release();
@@ -30,7 +30,7 @@ protected:
 
 // Knows one extra element, built from its own layout file.
 class KeyPadFactory : public IDialogBuilderCallback {
-public:
+  public:
     CControlUI* CreateControl(const std::string& className) override {
         asked.push_back(className);
         if (!EqualsNoCase(className, "KeyPad")) return nullptr;
@@ -74,7 +74,8 @@ TEST_F(SkinFolder, FactoryBuildsUnknownElementsFromAnotherLayoutFile) {
     EXPECT_EQ(w.pm.FindControl("skipped"), nullptr);
     EXPECT_EQ(w.pm.FindControl("lost"), nullptr);
     bool reported = false;
-    for (const std::string& line : capture.Lines()) reported |= line.find("Bogus") != std::string::npos;
+    for (const std::string& line : capture.Lines())
+        reported |= line.find("Bogus") != std::string::npos;
     EXPECT_TRUE(reported);
 
     // <Default> applies first, the element's own attributes win.
@@ -159,7 +160,7 @@ TEST_F(SkinFolder, MalformedLayoutsBuildNothingAndSayWhere) {
 }
 
 class QueryAnswers : public IQueryControlText {
-public:
+  public:
     std::string QueryControlText(const std::string& id, const std::string&) override {
         return id == "from_query" ? "answered" : "";
     }
@@ -179,9 +180,10 @@ TEST_F(SkinFolder, LanguageSwitchAndReloadText) {
     EXPECT_EQ(rm.GetLanguage(), "English");
 
     SkinWindow w;
-    w.Load("<VerticalLayout><Label name='by_id' textid='hello' height='20'/>"
-           "<Label name='text_test' resourcetext='true' tooltip='tip'/>"
-           "<Label name='plain' text='hello'/></VerticalLayout>");
+    w.Load(
+        "<VerticalLayout><Label name='by_id' textid='hello' height='20'/>"
+        "<Label name='text_test' resourcetext='true' tooltip='tip'/>"
+        "<Label name='plain' text='hello'/></VerticalLayout>");
     auto* byId = w.pm.FindControl("by_id");
     auto* probe = w.pm.FindControl("text_test");
     EXPECT_EQ(byId->GetText(), "Hello");
@@ -204,7 +206,7 @@ TEST_F(SkinFolder, LanguageSwitchAndReloadText) {
     rm.ReloadText();
     EXPECT_EQ(byId->GetText(), "Hallo");
     EXPECT_EQ(w.host.DirtyRect(), (Rect{0, 0, 400, 300}));  // repainted with the new texts
-    EXPECT_EQ(probe->GetToolTip(), "tip");  // not in the new file: the id shows
+    EXPECT_EQ(probe->GetToolTip(), "tip");                  // not in the new file: the id shows
 
     // A broken language file keeps the texts loaded before.
     EXPECT_FALSE(rm.LoadLanguage("lan_bad.xml"));

@@ -17,8 +17,9 @@ namespace {
 
 TEST(SkinButton, ClickNeedsPressAndReleaseInside) {
     SkinWindow w;
-    w.Load("<HorizontalLayout><Button name='b' width='100'/><Control name='rest'/>"
-           "</HorizontalLayout>");
+    w.Load(
+        "<HorizontalLayout><Button name='b' width='100'/><Control name='rest'/>"
+        "</HorizontalLayout>");
     w.Click("b");
     ASSERT_EQ(w.recorder.OfType("click").size(), 1u);
     EXPECT_EQ(w.recorder.OfType("click")[0].sender, "b");
@@ -37,10 +38,11 @@ TEST(SkinButton, ClickNeedsPressAndReleaseInside) {
 
 TEST(SkinOption, GroupKeepsOneSelectedAndOnlyUsersNotify) {
     SkinWindow w;
-    w.Load("<HorizontalLayout><Option name='o1' group='g' selected='true'/>"
-           "<Option name='o2' group='g'/><Option name='o3' group='g'/>"
-           "<Option name='other' group='h' selected='true'/><CheckBox name='cb'/>"
-           "</HorizontalLayout>");
+    w.Load(
+        "<HorizontalLayout><Option name='o1' group='g' selected='true'/>"
+        "<Option name='o2' group='g'/><Option name='o3' group='g'/>"
+        "<Option name='other' group='h' selected='true'/><CheckBox name='cb'/>"
+        "</HorizontalLayout>");
     auto* o1 = w.Find<COptionUI>("o1");
     auto* o2 = w.Find<COptionUI>("o2");
     auto* o3 = w.Find<COptionUI>("o3");
@@ -96,8 +98,9 @@ TEST(SkinOption, GroupKeepsOneSelectedAndOnlyUsersNotify) {
 
 TEST(SkinSlider, DragNotifiesWhileMovingAndOnceAtTheEnd) {
     SkinWindow w({200, 100});
-    w.Load("<HorizontalLayout inset='10,0,0,0'><Slider name='s' width='110' height='20' "
-           "thumbsize='10,10'/><Control/></HorizontalLayout>");
+    w.Load(
+        "<HorizontalLayout inset='10,0,0,0'><Slider name='s' width='110' height='20' "
+        "thumbsize='10,10'/><Control/></HorizontalLayout>");
     auto* s = w.Find<CSliderUI>("s");
     Rect rc = w.PosOf("s");  // 110 wide: 100 pixels of travel for 0..100
     int y = rc.Center().y;
@@ -142,9 +145,10 @@ TEST(SkinSlider, DragNotifiesWhileMovingAndOnceAtTheEnd) {
 
 TEST(SkinCombo, PickingFromTheDropDownSelectsAndNotifies) {
     SkinWindow w({200, 200});
-    w.Load("<VerticalLayout><Combo name='c' height='24' width='100'>"
-           "<ListLabelElement name='ia' text='A'/><ListLabelElement name='ib' text='B'/>"
-           "<ListLabelElement name='ic' text='C'/></Combo><Control/></VerticalLayout>");
+    w.Load(
+        "<VerticalLayout><Combo name='c' height='24' width='100'>"
+        "<ListLabelElement name='ia' text='A'/><ListLabelElement name='ib' text='B'/>"
+        "<ListLabelElement name='ic' text='C'/></Combo><Control/></VerticalLayout>");
     auto* combo = w.Find<CComboUI>("c");
     EXPECT_EQ(combo->GetCurSel(), -1);
     EXPECT_EQ(combo->GetText(), "");
@@ -200,8 +204,9 @@ TEST(SkinCombo, PickingFromTheDropDownSelectsAndNotifies) {
 
 TEST(SkinList, SelectionActivationKeysAndScrolling) {
     SkinWindow w({200, 100});
-    w.Load("<VerticalLayout><List name='l'><ListHeader><ListHeaderItem text='Name' width='80'/>"
-           "<ListHeaderItem text='Size'/></ListHeader></List></VerticalLayout>");
+    w.Load(
+        "<VerticalLayout><List name='l'><ListHeader><ListHeaderItem text='Name' width='80'/>"
+        "<ListHeaderItem text='Size'/></ListHeader></List></VerticalLayout>");
     auto* list = w.Find<CListUI>("l");
     for (int i = 0; i < 10; ++i) {
         auto* item = new CListTextElementUI;
@@ -251,8 +256,9 @@ TEST(SkinList, SelectionActivationKeysAndScrolling) {
 
 TEST(SkinEdit, TypingEditingAndLimits) {
     SkinWindow w({300, 100});
-    w.Load("<VerticalLayout><Edit name='e' height='24'/><Edit name='digits' height='24' "
-           "numberonly='true' maxchar='3'/><Control/></VerticalLayout>");
+    w.Load(
+        "<VerticalLayout><Edit name='e' height='24'/><Edit name='digits' height='24' "
+        "numberonly='true' maxchar='3'/><Control/></VerticalLayout>");
     auto* e = w.Find<CEditUI>("e");
     ASSERT_TRUE(TypeIntoControl(w.host, w.pm, "e", "ab\xE2\x82\xAC"));  // "ab€"
     EXPECT_EQ(e->GetText(), "ab\xE2\x82\xAC");
@@ -314,8 +320,9 @@ TEST(SkinEdit, RichEditTakesLineBreaks) {
 
 TEST(SkinFocus, MovesWithClicksAndNotifiesBothSides) {
     SkinWindow w;
-    w.Load("<VerticalLayout><Edit name='e1' height='24'/><Edit name='e2' height='24'/>"
-           "<Control/></VerticalLayout>");
+    w.Load(
+        "<VerticalLayout><Edit name='e1' height='24'/><Edit name='e2' height='24'/>"
+        "<Control/></VerticalLayout>");
     w.Click("e1");
     w.Click("e2");
     std::vector<std::string> focus;

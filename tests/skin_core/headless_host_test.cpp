@@ -13,7 +13,7 @@ namespace {
 
 // Records what the host calls; a timer handler can act on the host.
 class RecordingClient : public IHostClient {
-public:
+  public:
     void OnHostPaint(cairo_t*, const Rect&) override {}
     void OnHostInput(const InputEvent&) override {}
     void OnHostResize(Size) override {}

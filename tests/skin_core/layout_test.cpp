@@ -24,59 +24,90 @@ struct LayoutCase {
 
 TEST(SkinLayout, Arithmetic) {
     const LayoutCase cases[] = {
-        {"fixed and stretch in a row", {300, 100}, 1.0,
+        {"fixed and stretch in a row",
+         {300, 100},
+         1.0,
          "<HorizontalLayout><Control name='a' width='50'/><Control name='b'/>"
          "<Control name='c' width='30'/></HorizontalLayout>",
          {{"a", {0, 0, 50, 100}}, {"b", {50, 0, 270, 100}}, {"c", {270, 0, 300, 100}}}},
-        {"inset and child padding", {300, 100}, 1.0,
+        {"inset and child padding",
+         {300, 100},
+         1.0,
          "<HorizontalLayout inset='5,5,5,5' childpadding='10'><Control name='a' width='50'/>"
          "<Control name='b'/><Control name='c' width='30'/></HorizontalLayout>",
          {{"a", {5, 5, 55, 95}}, {"b", {65, 5, 255, 95}}, {"c", {265, 5, 295, 95}}}},
-        {"padding of a child", {300, 100}, 1.0,
+        {"padding of a child",
+         {300, 100},
+         1.0,
          "<HorizontalLayout><Control name='a' width='50' padding='10,20,5,0'/>"
          "<Control name='b'/></HorizontalLayout>",
          {{"a", {10, 20, 60, 100}}, {"b", {65, 0, 300, 100}}}},
-        {"a stretching child held by its maximum", {300, 100}, 1.0,
-         "<HorizontalLayout><Control name='a' maxwidth='40'/><Control name='b'/></HorizontalLayout>",
+        {"a stretching child held by its maximum",
+         {300, 100},
+         1.0,
+         "<HorizontalLayout><Control name='a' maxwidth='40'/><Control "
+         "name='b'/></HorizontalLayout>",
          {{"a", {0, 0, 40, 100}}, {"b", {40, 0, 300, 100}}}},
-        {"a stretching child held by its minimum", {300, 100}, 1.0,
+        {"a stretching child held by its minimum",
+         {300, 100},
+         1.0,
          "<HorizontalLayout><Control name='a' minwidth='200'/><Control name='b'/>"
          "<Control name='c'/></HorizontalLayout>",
          {{"a", {0, 0, 200, 100}}, {"b", {200, 0, 250, 100}}, {"c", {250, 0, 300, 100}}}},
-        {"the rounding remainder goes to the last sharer", {100, 10}, 1.0,
+        {"the rounding remainder goes to the last sharer",
+         {100, 10},
+         1.0,
          "<HorizontalLayout><Control name='a'/><Control name='b'/><Control name='c'/>"
          "</HorizontalLayout>",
          {{"a", {0, 0, 33, 10}}, {"b", {33, 0, 66, 10}}, {"c", {66, 0, 100, 10}}}},
-        {"fixed size clamped by min and max", {300, 100}, 1.0,
+        {"fixed size clamped by min and max",
+         {300, 100},
+         1.0,
          "<HorizontalLayout><Control name='a' width='500' maxwidth='80' height='5' "
          "minheight='20'/></HorizontalLayout>",
          {{"a", {0, 0, 80, 20}}}},
-        {"fixed widths larger than the row leave stretchers empty", {100, 10}, 1.0,
+        {"fixed widths larger than the row leave stretchers empty",
+         {100, 10},
+         1.0,
          "<HorizontalLayout><Control name='a' width='80'/><Control name='b'/>"
          "<Control name='c' width='80'/></HorizontalLayout>",
          {{"a", {0, 0, 80, 10}}, {"b", {80, 0, 80, 10}}, {"c", {80, 0, 160, 10}}}},
-        {"float child placed by pos, ignoring inset and siblings", {300, 100}, 1.0,
+        {"float child placed by pos, ignoring inset and siblings",
+         {300, 100},
+         1.0,
          "<HorizontalLayout inset='7,7,7,7'><Control name='a' width='50'/>"
          "<Control name='f' float='true' pos='10,20,60,45'/></HorizontalLayout>",
          {{"a", {7, 7, 57, 93}}, {"f", {10, 20, 60, 45}}}},
-        {"hidden children take no room", {300, 100}, 1.0,
+        {"hidden children take no room",
+         {300, 100},
+         1.0,
          "<HorizontalLayout childpadding='4'><Control name='a' width='50' visible='false'/>"
          "<Control name='b'/></HorizontalLayout>",
          {{"b", {0, 0, 300, 100}}}},
-        {"a column", {300, 100}, 1.0,
+        {"a column",
+         {300, 100},
+         1.0,
          "<VerticalLayout childpadding='2'><Control name='a' height='20'/><Control name='b'/>"
          "<Control name='c' height='10' width='40' padding='3,0,0,0'/></VerticalLayout>",
          {{"a", {0, 0, 300, 20}}, {"b", {0, 22, 300, 88}}, {"c", {3, 90, 43, 100}}}},
-        {"nested layouts", {200, 100}, 1.0,
+        {"nested layouts",
+         {200, 100},
+         1.0,
          "<VerticalLayout><HorizontalLayout name='row' height='40'><Control name='a'/>"
          "<Control name='b' width='20'/></HorizontalLayout><Control name='c'/></VerticalLayout>",
-         {{"row", {0, 0, 200, 40}}, {"a", {0, 0, 180, 40}}, {"b", {180, 0, 200, 40}},
+         {{"row", {0, 0, 200, 40}},
+          {"a", {0, 0, 180, 40}},
+          {"b", {180, 0, 200, 40}},
           {"c", {0, 40, 200, 100}}}},
-        {"plain container gives each child the inner rectangle", {200, 100}, 1.0,
+        {"plain container gives each child the inner rectangle",
+         {200, 100},
+         1.0,
          "<Container inset='10,10,10,10'><Control name='a'/><Control name='b' width='30' "
          "height='20'/></Container>",
          {{"a", {10, 10, 190, 90}}, {"b", {10, 10, 40, 30}}}},
-        {"DPI scale 2 doubles logical sizes", {600, 200}, 2.0,
+        {"DPI scale 2 doubles logical sizes",
+         {600, 200},
+         2.0,
          "<HorizontalLayout childpadding='5' inset='1,1,1,1'><Control name='a' width='50'/>"
          "<Control name='b'/><Control name='f' float='true' pos='10,10,20,20'/>"
          "</HorizontalLayout>",
@@ -92,8 +123,9 @@ TEST(SkinLayout, Arithmetic) {
 
 TEST(SkinLayout, ColumnScrollsWhenTheContentIsTaller) {
     SkinWindow w({300, 100});
-    w.Load("<VerticalLayout name='col' vscrollbar='true'><Control name='a' height='80'/>"
-           "<Control name='b' height='80'/><Control name='s'/></VerticalLayout>");
+    w.Load(
+        "<VerticalLayout name='col' vscrollbar='true'><Control name='a' height='80'/>"
+        "<Control name='b' height='80'/><Control name='s'/></VerticalLayout>");
     auto* col = w.Find<CContainerUI>("col");
     ASSERT_NE(col->GetVerticalScrollBar(), nullptr);
     EXPECT_TRUE(col->GetVerticalScrollBar()->IsVisible());
@@ -122,9 +154,10 @@ TEST(SkinLayout, ColumnScrollsWhenTheContentIsTaller) {
 
 TEST(SkinLayout, TabLayoutShowsOnlyTheSelectedPage) {
     SkinWindow w({200, 100});
-    w.Load("<TabLayout name='tabs' selectedid='1'><Control name='p0'/>"
-           "<VerticalLayout name='p1'><Edit name='e'/></VerticalLayout><Control name='p2'/>"
-           "</TabLayout>");
+    w.Load(
+        "<TabLayout name='tabs' selectedid='1'><Control name='p0'/>"
+        "<VerticalLayout name='p1'><Edit name='e'/></VerticalLayout><Control name='p2'/>"
+        "</TabLayout>");
     auto* tabs = w.Find<CTabLayoutUI>("tabs");
     EXPECT_EQ(tabs->GetCurSel(), 1);
     EXPECT_FALSE(w.pm.FindControl("p0")->IsVisible());

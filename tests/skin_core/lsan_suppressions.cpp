@@ -3,4 +3,6 @@
 // in every test that measures or draws text. Only fontconfig's own
 // allocations are excused.
 
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}

@@ -83,7 +83,7 @@ TEST(SkinPaintManager, TimersReachTheControlUntilKilled) {
 
 // Removes the clicked control from its parent inside its own "click".
 class RemoveOnClick : public INotifyUI {
-public:
+  public:
     explicit RemoveOnClick(CPaintManagerUI& pm) : pm_(pm) {}
     void Notify(TNotifyUI& msg) override {
         if (msg.sType != "click") return;
@@ -94,7 +94,7 @@ public:
     bool removed = false;
     bool stillFound = true;
 
-private:
+  private:
     CPaintManagerUI& pm_;
 };
 
@@ -120,7 +120,8 @@ TEST(SkinPaintManager, HoverShowsTheTooltipAfterTheRestTime) {
     SkinWindow w;
     w.Load(kTree);
     std::vector<std::pair<std::string, Rect>> shown;
-    w.pm.SetToolTipHandler([&](const std::string& text, const Rect& at) { shown.emplace_back(text, at); });
+    w.pm.SetToolTipHandler(
+        [&](const std::string& text, const Rect& at) { shown.emplace_back(text, at); });
     Point centre;
     ASSERT_TRUE(ControlCentre(w.pm, "only_right", centre));
     w.host.MouseMove(centre);
@@ -143,7 +144,7 @@ TEST(SkinPaintManager, HoverShowsTheTooltipAfterTheRestTime) {
 }
 
 class SwallowClicks : public IMessageFilterUI {
-public:
+  public:
     bool FilterInput(const InputEvent& event) override {
         seen++;
         return event.type == InputEvent::Type::MouseDown;

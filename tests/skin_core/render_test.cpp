@@ -16,8 +16,8 @@
 namespace kelno::skin::test {
 namespace {
 
-constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF,
-                   kYellow = 0xFFFFFF00, kWhite = 0xFFFFFFFF;
+constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kYellow = 0xFFFFFF00,
+                   kWhite = 0xFFFFFFFF;
 
 // A 20x20 picture: left half red, right half green.
 void WriteTwoColourPng(const std::filesystem::path& path) {
@@ -35,7 +35,7 @@ void WriteTwoColourPng(const std::filesystem::path& path) {
 }
 
 class SkinRender : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         CPaintManagerUI::SetResourcePath(folder.Path().string());
         CPaintManagerUI::RemoveAllImages();
@@ -52,9 +52,10 @@ protected:
 
 TEST_F(SkinRender, ColoursLandWhereTheLayoutPutsThem) {
     SkinWindow w({200, 100});
-    w.Load("<VerticalLayout bkcolor='#FF0000FF'><Control name='top' height='50' bkcolor='#FFFF0000'/>"
-           "<Button name='btn' height='40' bkcolor='#FF00FF00' hotbkcolor='#FFFFFF00' "
-           "bordercolor='#FF000000' bordersize='1'/></VerticalLayout>");
+    w.Load(
+        "<VerticalLayout bkcolor='#FF0000FF'><Control name='top' height='50' bkcolor='#FFFF0000'/>"
+        "<Button name='btn' height='40' bkcolor='#FF00FF00' hotbkcolor='#FFFFFF00' "
+        "bordercolor='#FF000000' bordersize='1'/></VerticalLayout>");
     w.host.PaintAll();
     EXPECT_EQ(w.host.PixelAt({10, 10}), kRed);
     EXPECT_EQ(w.host.PixelAt({10, 70}), kGreen);
@@ -72,8 +73,9 @@ TEST_F(SkinRender, ColoursLandWhereTheLayoutPutsThem) {
 
 TEST_F(SkinRender, OnlyTheDirtyRectangleIsRepainted) {
     SkinWindow w({200, 100});
-    w.Load("<VerticalLayout bkcolor='#FF0000FF'><Control name='top' height='50' bkcolor='#FFFF0000'/>"
-           "<Control name='rest'/></VerticalLayout>");
+    w.Load(
+        "<VerticalLayout bkcolor='#FF0000FF'><Control name='top' height='50' bkcolor='#FFFF0000'/>"
+        "<Control name='rest'/></VerticalLayout>");
     w.host.PaintAll();
     // Mark a pixel outside the control that is about to change.
     cairo_t* cr = cairo_create(w.host.RenderToSurface());
@@ -146,8 +148,9 @@ TEST_F(SkinRender, AnotherSkinFolderDoesNotReuseCachedPictures) {
 
 TEST_F(SkinRender, StateImagesFollowTheButtonState) {
     SkinWindow w({40, 40});
-    w.Load("<Button name='b' normalimage=\"file='img/two.png' source='0,0,10,20'\" "
-           "hotimage=\"file='img/two.png' source='10,0,20,20'\" disabledimage='img/none.png'/>");
+    w.Load(
+        "<Button name='b' normalimage=\"file='img/two.png' source='0,0,10,20'\" "
+        "hotimage=\"file='img/two.png' source='10,0,20,20'\" disabledimage='img/none.png'/>");
     w.host.PaintAll();
     EXPECT_EQ(w.host.PixelAt({20, 20}), kRed);
     w.host.MouseMove({20, 20});
@@ -157,10 +160,11 @@ TEST_F(SkinRender, StateImagesFollowTheButtonState) {
 
 TEST_F(SkinRender, ProgressFillsItsValueAndForeImagesDrawOverTheBackground) {
     SkinWindow w({100, 40});
-    w.Load("<VerticalLayout><Progress name='p' height='20' min='0' max='200' value='100' "
-           "bkcolor='#FFFFFFFF' forecolor='#FF0000FF'/>"
-           "<Control height='20' bkcolor='#FFFF0000' foreimage=\"file='img/two.png' "
-           "source='10,0,20,20' dest='50,0,100,20'\"/></VerticalLayout>");
+    w.Load(
+        "<VerticalLayout><Progress name='p' height='20' min='0' max='200' value='100' "
+        "bkcolor='#FFFFFFFF' forecolor='#FF0000FF'/>"
+        "<Control height='20' bkcolor='#FFFF0000' foreimage=\"file='img/two.png' "
+        "source='10,0,20,20' dest='50,0,100,20'\"/></VerticalLayout>");
     w.host.PaintAll();
     EXPECT_EQ(w.host.PixelAt({10, 10}), kBlue);
     EXPECT_EQ(w.host.PixelAt({49, 10}), kBlue);
@@ -171,8 +175,9 @@ TEST_F(SkinRender, ProgressFillsItsValueAndForeImagesDrawOverTheBackground) {
 
 TEST_F(SkinRender, TextIsDrawnAndThePngIsWritten) {
     SkinWindow w({200, 40});
-    w.Load("<Label name='l' text='Kelno \xE4\xB8\xAD\xE6\x96\x87' textcolor='#FF000000' "
-           "bkcolor='#FFFFFFFF' align='center'/>");
+    w.Load(
+        "<Label name='l' text='Kelno \xE4\xB8\xAD\xE6\x96\x87' textcolor='#FF000000' "
+        "bkcolor='#FFFFFFFF' align='center'/>");
     w.host.PaintAll();
     int dark = 0;
     for (int y = 0; y < 40; ++y) {

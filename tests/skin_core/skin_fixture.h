@@ -23,7 +23,7 @@ struct Notice {
 };
 
 class NotifyRecorder : public INotifyUI {
-public:
+  public:
     void Notify(TNotifyUI& msg) override {
         notices.push_back({msg.sType, msg.pSender ? msg.pSender->GetName() : std::string(),
                            msg.wParam, msg.lParam});
@@ -45,7 +45,7 @@ public:
 };
 
 class SkinWindow {
-public:
+  public:
     explicit SkinWindow(Size size = {400, 300}, double dpi = 1.0) : host(size, dpi) {
         host.SetClient(&pm);
         pm.Init(&host, "test");

@@ -8,7 +8,9 @@ namespace kelno::skin {
 
 // --- CButtonUI ---------------------------------------------------------
 
-std::string CButtonUI::GetClass() const { return "ButtonUI"; }
+std::string CButtonUI::GetClass() const {
+    return "ButtonUI";
+}
 
 void* CButtonUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "Button")) return this;
@@ -40,19 +42,32 @@ void CButtonUI::SetAttribute(std::string_view name, std::string_view value) {
         target = std::string(value);
         Invalidate();
     };
-    if (name == "normalimage") image(normalImage_);
-    else if (name == "hotimage") image(hotImage_);
-    else if (name == "pushedimage") image(pushedImage_);
-    else if (name == "focusedimage") image(focusedImage_);
-    else if (name == "disabledimage") image(disabledImage_);
-    else if (name == "hotforeimage") image(hotForeImage_);
-    else if (name == "pushedforeimage") image(pushedForeImage_);
-    else if (name == "hottextcolor") color(hotTextColor_);
-    else if (name == "pushedtextcolor") color(pushedTextColor_);
-    else if (name == "focusedtextcolor") color(focusedTextColor_);
-    else if (name == "hotbkcolor") color(hotBkColor_);
-    else if (name == "pushedbkcolor") color(pushedBkColor_);
-    else CLabelUI::SetAttribute(name, value);
+    if (name == "normalimage")
+        image(normalImage_);
+    else if (name == "hotimage")
+        image(hotImage_);
+    else if (name == "pushedimage")
+        image(pushedImage_);
+    else if (name == "focusedimage")
+        image(focusedImage_);
+    else if (name == "disabledimage")
+        image(disabledImage_);
+    else if (name == "hotforeimage")
+        image(hotForeImage_);
+    else if (name == "pushedforeimage")
+        image(pushedForeImage_);
+    else if (name == "hottextcolor")
+        color(hotTextColor_);
+    else if (name == "pushedtextcolor")
+        color(pushedTextColor_);
+    else if (name == "focusedtextcolor")
+        color(focusedTextColor_);
+    else if (name == "hotbkcolor")
+        color(hotBkColor_);
+    else if (name == "pushedbkcolor")
+        color(pushedBkColor_);
+    else
+        CLabelUI::SetAttribute(name, value);
 }
 
 void CButtonUI::DoEvent(TEventUI& event) {
@@ -119,8 +134,10 @@ const std::string& CButtonUI::StateImage() const {
 
 void CButtonUI::PaintBkColor(cairo_t* cr) {
     uint32_t color = GetBkColor();
-    if (IsEnabled() && (state_ & UISTATE_PUSHED) && pushedBkColor_) color = pushedBkColor_;
-    else if (IsEnabled() && IsHot() && hotBkColor_) color = hotBkColor_;
+    if (IsEnabled() && (state_ & UISTATE_PUSHED) && pushedBkColor_)
+        color = pushedBkColor_;
+    else if (IsEnabled() && IsHot() && hotBkColor_)
+        color = hotBkColor_;
     FillRect(cr, GetPos(), color);
 }
 
@@ -131,8 +148,10 @@ void CButtonUI::PaintStatusImage(cairo_t* cr) {
 
 void CButtonUI::PaintForeImage(cairo_t* cr) {
     const std::string* fore = &GetForeImage();
-    if ((state_ & UISTATE_PUSHED) && !pushedForeImage_.empty()) fore = &pushedForeImage_;
-    else if (IsHot() && !hotForeImage_.empty()) fore = &hotForeImage_;
+    if ((state_ & UISTATE_PUSHED) && !pushedForeImage_.empty())
+        fore = &pushedForeImage_;
+    else if (IsHot() && !hotForeImage_.empty())
+        fore = &hotForeImage_;
     if (!fore->empty()) DrawImage(cr, *fore);
 }
 
@@ -140,7 +159,9 @@ void CButtonUI::PaintForeImage(cairo_t* cr) {
 
 COptionUI::~COptionUI() = default;
 
-std::string COptionUI::GetClass() const { return "OptionUI"; }
+std::string COptionUI::GetClass() const {
+    return "OptionUI";
+}
 
 void* COptionUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "Option")) return this;
@@ -158,8 +179,10 @@ void COptionUI::Selected(bool selected, bool notify) {
     // Without a manager the group's other options cannot be found yet:
     // the rule is applied when the option is attached.
     pendingSelect_ = selected && !GetManager();
-    if (selected) state_ |= UISTATE_SELECTED;
-    else state_ &= ~UISTATE_SELECTED;
+    if (selected)
+        state_ |= UISTATE_SELECTED;
+    else
+        state_ &= ~UISTATE_SELECTED;
     Invalidate();
     CPaintManagerUI* pm = GetManager();
     if (selected && !group_.empty() && pm && pm->GetRoot()) {
@@ -174,8 +197,10 @@ void COptionUI::Selected(bool selected, bool notify) {
 
 bool COptionUI::Activate() {
     if (!IsVisible() || !IsEnabled()) return false;
-    if (!group_.empty()) Selected(true, true);
-    else Selected(!selected_, true);
+    if (!group_.empty())
+        Selected(true, true);
+    else
+        Selected(!selected_, true);
     return true;
 }
 
@@ -229,13 +254,17 @@ const std::string& COptionUI::StateImage() const {
 }
 
 void COptionUI::PaintBkColor(cairo_t* cr) {
-    if (selected_ && selectedBkColor_) FillRect(cr, GetPos(), selectedBkColor_);
-    else CButtonUI::PaintBkColor(cr);
+    if (selected_ && selectedBkColor_)
+        FillRect(cr, GetPos(), selectedBkColor_);
+    else
+        CButtonUI::PaintBkColor(cr);
 }
 
 // --- CCheckBoxUI -------------------------------------------------------------------
 
-std::string CCheckBoxUI::GetClass() const { return "CheckBoxUI"; }
+std::string CCheckBoxUI::GetClass() const {
+    return "CheckBoxUI";
+}
 
 void* CCheckBoxUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "CheckBox")) return this;

@@ -7,7 +7,7 @@
 namespace kelno::skin {
 
 class CButtonUI : public CLabelUI {
-public:
+  public:
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
 
@@ -22,14 +22,14 @@ public:
     void PaintStatusImage(cairo_t* cr) override;
     void PaintForeImage(cairo_t* cr) override;
 
-protected:
+  protected:
     uint32_t CurrentTextColor() const override;
     // The image for the current state, falling back to the normal one.
     virtual const std::string& StateImage() const;
 
     uint32_t state_ = 0;
 
-private:
+  private:
     std::string normalImage_, hotImage_, pushedImage_, focusedImage_, disabledImage_;
     std::string hotForeImage_, pushedForeImage_;
     uint32_t hotTextColor_ = 0, pushedTextColor_ = 0, focusedTextColor_ = 0;
@@ -37,7 +37,7 @@ private:
 };
 
 class COptionUI : public CButtonUI {
-public:
+  public:
     ~COptionUI() override;
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
@@ -56,11 +56,11 @@ public:
     void SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init = true) override;
     void PaintBkColor(cairo_t* cr) override;
 
-protected:
+  protected:
     uint32_t CurrentTextColor() const override;
     const std::string& StateImage() const override;
 
-private:
+  private:
     std::string group_;
     bool selected_ = false;
     bool pendingSelect_ = false;
@@ -69,7 +69,7 @@ private:
 };
 
 class CCheckBoxUI : public COptionUI {
-public:
+  public:
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
     bool GetCheck() const { return IsSelected(); }

@@ -17,26 +17,50 @@ uint32_t HsvToRgb(int hue, int saturation, int value) {
     double x = c * (1 - std::fabs(std::fmod(h, 2.0) - 1));
     double r = 0, g = 0, b = 0;
     switch (static_cast<int>(h)) {
-        case 0: r = c; g = x; break;
-        case 1: r = x; g = c; break;
-        case 2: g = c; b = x; break;
-        case 3: g = x; b = c; break;
-        case 4: r = x; b = c; break;
-        default: r = c; b = x; break;
+        case 0:
+            r = c;
+            g = x;
+            break;
+        case 1:
+            r = x;
+            g = c;
+            break;
+        case 2:
+            g = c;
+            b = x;
+            break;
+        case 3:
+            g = x;
+            b = c;
+            break;
+        case 4:
+            r = x;
+            b = c;
+            break;
+        default:
+            r = c;
+            b = x;
+            break;
     }
     double m = v - c;
-    auto byte = [](double f) { return static_cast<uint32_t>(std::lround(std::clamp(f, 0.0, 1.0) * 255)); };
+    auto byte = [](double f) {
+        return static_cast<uint32_t>(std::lround(std::clamp(f, 0.0, 1.0) * 255));
+    };
     return 0xFF000000u | byte(r + m) << 16 | byte(g + m) << 8 | byte(b + m);
 }
 
 void RgbToHsv(uint32_t rgb, int& hue, int& saturation, int& value) {
-    double r = ((rgb >> 16) & 0xFF) / 255.0, g = ((rgb >> 8) & 0xFF) / 255.0, b = (rgb & 0xFF) / 255.0;
+    double r = ((rgb >> 16) & 0xFF) / 255.0, g = ((rgb >> 8) & 0xFF) / 255.0,
+           b = (rgb & 0xFF) / 255.0;
     double mx = std::max({r, g, b}), mn = std::min({r, g, b}), d = mx - mn;
     double h = 0;
     if (d > 0) {
-        if (mx == r) h = 60 * std::fmod((g - b) / d, 6.0);
-        else if (mx == g) h = 60 * ((b - r) / d + 2);
-        else h = 60 * ((r - g) / d + 4);
+        if (mx == r)
+            h = 60 * std::fmod((g - b) / d, 6.0);
+        else if (mx == g)
+            h = 60 * ((b - r) / d + 2);
+        else
+            h = 60 * ((r - g) / d + 4);
     }
     if (h < 0) h += 360;
     hue = static_cast<int>(std::lround(h)) % 360;
@@ -48,14 +72,18 @@ CColorPaletteUI::~CColorPaletteUI() {
     if (field_) cairo_surface_destroy(field_);
 }
 
-std::string CColorPaletteUI::GetClass() const { return "ColorPaletteUI"; }
+std::string CColorPaletteUI::GetClass() const {
+    return "ColorPaletteUI";
+}
 
 void* CColorPaletteUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "ColorPalette")) return this;
     return CControlUI::GetInterface(name);
 }
 
-uint32_t CColorPaletteUI::GetSelectColor() const { return HsvToRgb(hue_, saturation_, value_); }
+uint32_t CColorPaletteUI::GetSelectColor() const {
+    return HsvToRgb(hue_, saturation_, value_);
+}
 
 void CColorPaletteUI::SetSelectColor(uint32_t argb, bool notify) {
     uint32_t before = GetSelectColor();
@@ -141,7 +169,8 @@ void CColorPaletteUI::PaintStatusImage(cairo_t* cr) {
             for (int y = 0; y < size.cy; ++y) {
                 auto* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
                 for (int x = 0; x < size.cx; ++x)
-                    row[x] = HsvToRgb(x * 359 / (size.cx - 1), 1000 - y * 1000 / (size.cy - 1), 1000);
+                    row[x] =
+                        HsvToRgb(x * 359 / (size.cx - 1), 1000 - y * 1000 / (size.cy - 1), 1000);
             }
             cairo_surface_mark_dirty(field_);
             fieldSize_ = size;

@@ -8,7 +8,7 @@
 namespace kelno::skin {
 
 class CColorPaletteUI : public CControlUI {
-public:
+  public:
     ~CColorPaletteUI() override;
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
@@ -23,7 +23,7 @@ public:
     void DoEvent(TEventUI& event) override;
     void PaintStatusImage(cairo_t* cr) override;
 
-private:
+  private:
     Rect FieldRect() const;
     Rect BarRect() const;
     void PickAt(Point pt);

@@ -11,7 +11,7 @@ namespace kelno::skin {
 // The open list: lays the combo's items out in a column, paints and hit
 // tests them, and scrolls with the wheel. The items stay the combo's.
 class CComboDropUI : public CControlUI {
-public:
+  public:
     explicit CComboDropUI(CComboUI& owner) : owner_(owner) {}
     std::string GetClass() const override { return "ComboDropUI"; }
 
@@ -63,7 +63,7 @@ public:
         DrawBorder(cr, rc, GetBorderColor() ? GetBorderColor() : 0xFF808080, 1);
     }
 
-private:
+  private:
     CComboUI& owner_;
     int scroll_ = 0;
     int content_ = 0;
@@ -81,7 +81,9 @@ CComboUI::~CComboUI() {
     RemoveAll();
 }
 
-std::string CComboUI::GetClass() const { return "ComboUI"; }
+std::string CComboUI::GetClass() const {
+    return "ComboUI";
+}
 
 void* CComboUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "Combo")) return this;
@@ -89,7 +91,9 @@ void* CComboUI::GetInterface(std::string_view name) {
     return CContainerUI::GetInterface(name);
 }
 
-bool CComboUI::Add(CControlUI* control) { return AddAt(control, GetCount()); }
+bool CComboUI::Add(CControlUI* control) {
+    return AddAt(control, GetCount());
+}
 
 bool CComboUI::AddAt(CControlUI* control, int index) {
     if (!CContainerUI::AddAt(control, index)) return false;
@@ -107,8 +111,10 @@ bool CComboUI::Remove(CControlUI* control, bool doNotDestroy) {
 
 bool CComboUI::RemoveAt(int index, bool doNotDestroy) {
     if (!CContainerUI::RemoveAt(index, doNotDestroy)) return false;
-    if (index == curSel_) curSel_ = -1;
-    else if (index < curSel_) --curSel_;
+    if (index == curSel_)
+        curSel_ = -1;
+    else if (index < curSel_)
+        --curSel_;
     Reindex();
     Invalidate();
     return true;
@@ -150,7 +156,9 @@ std::string CComboUI::GetText() const {
     return item ? item->GetText() : std::string();
 }
 
-bool CComboUI::IsDropOpen() const { return GetManager() && GetManager()->GetPopup() == drop_.get(); }
+bool CComboUI::IsDropOpen() const {
+    return GetManager() && GetManager()->GetPopup() == drop_.get();
+}
 
 void CComboUI::OpenDrop() {
     CPaintManagerUI* pm = GetManager();
@@ -225,15 +233,20 @@ void CComboUI::DoEvent(TEventUI& event) {
         case UiEvent::ButtonDown:
         case UiEvent::DblClick:
             if (IsEnabled()) {
-                if (IsDropOpen()) CloseDrop();
-                else OpenDrop();
+                if (IsDropOpen())
+                    CloseDrop();
+                else
+                    OpenDrop();
             }
             return;
         case UiEvent::KeyDown:
             if (!IsEnabled()) return;
-            if (event.chKey == keys::kUp && curSel_ > 0) SelectItem(curSel_ - 1, true);
-            else if (event.chKey == keys::kDown && curSel_ + 1 < GetCount()) SelectItem(curSel_ + 1, true);
-            else if (event.chKey == keys::kEscape) CloseDrop();
+            if (event.chKey == keys::kUp && curSel_ > 0)
+                SelectItem(curSel_ - 1, true);
+            else if (event.chKey == keys::kDown && curSel_ + 1 < GetCount())
+                SelectItem(curSel_ + 1, true);
+            else if (event.chKey == keys::kEscape)
+                CloseDrop();
             return;
         case UiEvent::ScrollWheel:
             if (IsDropOpen()) drop_->DoEvent(event);
@@ -243,13 +256,18 @@ void CComboUI::DoEvent(TEventUI& event) {
     }
 }
 
-void CComboUI::DoPaint(cairo_t* cr, const Rect& dirty) { CControlUI::DoPaint(cr, dirty); }
+void CComboUI::DoPaint(cairo_t* cr, const Rect& dirty) {
+    CControlUI::DoPaint(cr, dirty);
+}
 
 void CComboUI::PaintStatusImage(cairo_t* cr) {
     const std::string* image = &normalImage_;
-    if (!IsEnabled() && !disabledImage_.empty()) image = &disabledImage_;
-    else if (IsDropOpen() && !pushedImage_.empty()) image = &pushedImage_;
-    else if (IsHot() && !hotImage_.empty()) image = &hotImage_;
+    if (!IsEnabled() && !disabledImage_.empty())
+        image = &disabledImage_;
+    else if (IsDropOpen() && !pushedImage_.empty())
+        image = &pushedImage_;
+    else if (IsHot() && !hotImage_.empty())
+        image = &hotImage_;
     if (!image->empty()) DrawImage(cr, *image);
 }
 

@@ -13,7 +13,7 @@ namespace kelno::skin {
 class CComboDropUI;
 
 class CComboUI : public CContainerUI, public IListOwnerUI {
-public:
+  public:
     CComboUI();
     ~CComboUI() override;
     std::string GetClass() const override;
@@ -47,7 +47,7 @@ public:
     void PaintStatusImage(cairo_t* cr) override;
     void PaintText(cairo_t* cr) override;
 
-private:
+  private:
     void Reindex();
 
     TListInfoUI info_;

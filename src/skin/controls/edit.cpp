@@ -9,7 +9,9 @@
 namespace kelno::skin {
 namespace {
 
-bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool IsContinuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 constexpr const char* kPasswordChar = "*";
 
@@ -33,8 +35,8 @@ int NextCharOffset(std::string_view text, int pos) {
 }
 
 int CountChars(std::string_view text) {
-    return static_cast<int>(std::count_if(text.begin(), text.end(),
-                                          [](char c) { return !IsContinuation(c); }));
+    return static_cast<int>(
+        std::count_if(text.begin(), text.end(), [](char c) { return !IsContinuation(c); }));
 }
 
 CEditUI::CEditUI() {
@@ -43,7 +45,9 @@ CEditUI::CEditUI() {
     SetTextPadding({2, 0, 2, 0});
 }
 
-std::string CEditUI::GetClass() const { return "EditUI"; }
+std::string CEditUI::GetClass() const {
+    return "EditUI";
+}
 
 void* CEditUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "Edit")) return this;
@@ -100,17 +104,26 @@ void CEditUI::SetAttribute(std::string_view name, std::string_view value) {
     auto flag = [&](auto apply) {
         if (auto b = ParseBool(value)) apply(*b);
     };
-    if (name == "readonly") flag([&](bool b) { SetReadOnly(b); });
-    else if (name == "password") flag([&](bool b) { SetPasswordMode(b); });
-    else if (name == "numberonly") flag([&](bool b) { SetNumberOnly(b); });
-    else if (name == "multiline") flag([&](bool b) { SetMultiLine(b); });
+    if (name == "readonly")
+        flag([&](bool b) { SetReadOnly(b); });
+    else if (name == "password")
+        flag([&](bool b) { SetPasswordMode(b); });
+    else if (name == "numberonly")
+        flag([&](bool b) { SetNumberOnly(b); });
+    else if (name == "multiline")
+        flag([&](bool b) { SetMultiLine(b); });
     else if (name == "maxchar") {
         if (auto v = ParseInt(value)) SetMaxChar(*v);
-    } else if (name == "normalimage") normalImage_ = std::string(value);
-    else if (name == "hotimage") hotImage_ = std::string(value);
-    else if (name == "focusedimage") focusedImage_ = std::string(value);
-    else if (name == "disabledimage") disabledImage_ = std::string(value);
-    else CLabelUI::SetAttribute(name, value);
+    } else if (name == "normalimage")
+        normalImage_ = std::string(value);
+    else if (name == "hotimage")
+        hotImage_ = std::string(value);
+    else if (name == "focusedimage")
+        focusedImage_ = std::string(value);
+    else if (name == "disabledimage")
+        disabledImage_ = std::string(value);
+    else
+        CLabelUI::SetAttribute(name, value);
 }
 
 bool CEditUI::InsertText(std::string_view typed) {
@@ -204,10 +217,18 @@ void CEditUI::DoEvent(TEventUI& event) {
             if (!IsEnabled()) return;
             const std::string& text = GetRawText();
             switch (event.chKey) {
-                case keys::kLeft: SetCaret(PrevCharOffset(text, caret_)); return;
-                case keys::kRight: SetCaret(NextCharOffset(text, caret_)); return;
-                case keys::kHome: SetCaret(0); return;
-                case keys::kEnd: SetCaret(static_cast<int>(text.size())); return;
+                case keys::kLeft:
+                    SetCaret(PrevCharOffset(text, caret_));
+                    return;
+                case keys::kRight:
+                    SetCaret(NextCharOffset(text, caret_));
+                    return;
+                case keys::kHome:
+                    SetCaret(0);
+                    return;
+                case keys::kEnd:
+                    SetCaret(static_cast<int>(text.size()));
+                    return;
                 case keys::kBackSpace:
                     if (!readOnly_ && DeleteBackward()) TextChangedByUser();
                     return;
@@ -235,9 +256,12 @@ void CEditUI::DoEvent(TEventUI& event) {
 
 void CEditUI::PaintStatusImage(cairo_t* cr) {
     const std::string* image = &normalImage_;
-    if (!IsEnabled() && !disabledImage_.empty()) image = &disabledImage_;
-    else if (IsFocused() && !focusedImage_.empty()) image = &focusedImage_;
-    else if (IsHot() && !hotImage_.empty()) image = &hotImage_;
+    if (!IsEnabled() && !disabledImage_.empty())
+        image = &disabledImage_;
+    else if (IsFocused() && !focusedImage_.empty())
+        image = &focusedImage_;
+    else if (IsHot() && !hotImage_.empty())
+        image = &hotImage_;
     if (!image->empty()) DrawImage(cr, *image);
 }
 
@@ -270,9 +294,13 @@ void CEditUI::PaintText(cairo_t* cr) {
     cairo_restore(cr);
 }
 
-CRichEditUI::CRichEditUI() { SetMultiLine(true); }
+CRichEditUI::CRichEditUI() {
+    SetMultiLine(true);
+}
 
-std::string CRichEditUI::GetClass() const { return "RichEditUI"; }
+std::string CRichEditUI::GetClass() const {
+    return "RichEditUI";
+}
 
 void* CRichEditUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "RichEdit")) return this;

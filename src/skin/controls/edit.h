@@ -9,7 +9,7 @@
 namespace kelno::skin {
 
 class CEditUI : public CLabelUI {
-public:
+  public:
     CEditUI();
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
@@ -37,7 +37,7 @@ public:
     void PaintStatusImage(cairo_t* cr) override;
     void PaintText(cairo_t* cr) override;
 
-private:
+  private:
     // Inserts typed text at the caret (filtered by number-only, multi-line
     // and the character limit); true when anything changed.
     bool InsertText(std::string_view typed);
@@ -59,7 +59,7 @@ private:
 };
 
 class CRichEditUI : public CEditUI {
-public:
+  public:
     CRichEditUI();
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;

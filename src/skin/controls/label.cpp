@@ -10,12 +10,16 @@ bool ApplyTextStyleAttribute(uint32_t& style, std::string_view name, std::string
     auto setFlag = [&](uint32_t flag, bool on) { style = on ? (style | flag) : (style & ~flag); };
     if (name == "align") {
         style &= ~(DT_CENTER | DT_RIGHT);
-        if (value == "center") style |= DT_CENTER;
-        else if (value == "right") style |= DT_RIGHT;
+        if (value == "center")
+            style |= DT_CENTER;
+        else if (value == "right")
+            style |= DT_RIGHT;
     } else if (name == "valign") {
         style &= ~(DT_VCENTER | DT_BOTTOM);
-        if (value == "vcenter" || value == "center") style |= DT_VCENTER;
-        else if (value == "bottom") style |= DT_BOTTOM;
+        if (value == "vcenter" || value == "center")
+            style |= DT_VCENTER;
+        else if (value == "bottom")
+            style |= DT_BOTTOM;
     } else if (name == "endellipsis") {
         if (auto b = ParseBool(value)) setFlag(DT_END_ELLIPSIS, *b);
     } else if (name == "wordbreak" || name == "multiline") {
@@ -31,7 +35,9 @@ bool ApplyTextStyleAttribute(uint32_t& style, std::string_view name, std::string
     return true;
 }
 
-std::string CLabelUI::GetClass() const { return "LabelUI"; }
+std::string CLabelUI::GetClass() const {
+    return "LabelUI";
+}
 
 void* CLabelUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "Label")) return this;
@@ -108,8 +114,8 @@ uint32_t CLabelUI::CurrentTextColor() const {
 void CLabelUI::DrawTextIn(cairo_t* cr, const std::string& text, const Rect& rc, uint32_t color,
                           uint32_t style) const {
     if (text.empty() || rc.IsEmpty() || !GetManager()) return;
-    TextLayout layout(text, GetManager()->GetFont(font_), GetManager()->GetDPIScale(),
-                      rc.Width(), style);
+    TextLayout layout(text, GetManager()->GetFont(font_), GetManager()->GetDPIScale(), rc.Width(),
+                      style);
     layout.Draw(cr, rc, color);
 }
 
@@ -117,9 +123,13 @@ void CLabelUI::PaintText(cairo_t* cr) {
     DrawTextIn(cr, GetText(), GetTextRect(), CurrentTextColor(), textStyle_);
 }
 
-CTextUI::CTextUI() { SetTextStyle(DT_WORDBREAK); }
+CTextUI::CTextUI() {
+    SetTextStyle(DT_WORDBREAK);
+}
 
-std::string CTextUI::GetClass() const { return "TextUI"; }
+std::string CTextUI::GetClass() const {
+    return "TextUI";
+}
 
 void* CTextUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "Text")) return this;

@@ -7,7 +7,7 @@
 namespace kelno::skin {
 
 class CLabelUI : public CControlUI {
-public:
+  public:
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
 
@@ -29,13 +29,13 @@ public:
     void SetAttribute(std::string_view name, std::string_view value) override;
     void PaintText(cairo_t* cr) override;
 
-protected:
+  protected:
     // The colour the text is drawn in for the current state.
     virtual uint32_t CurrentTextColor() const;
     void DrawTextIn(cairo_t* cr, const std::string& text, const Rect& rc, uint32_t color,
                     uint32_t style) const;
 
-private:
+  private:
     int font_ = -1;
     uint32_t textColor_ = 0xFF000000;
     uint32_t disabledTextColor_ = 0xFFA0A0A0;
@@ -45,7 +45,7 @@ private:
 };
 
 class CTextUI : public CLabelUI {
-public:
+  public:
     CTextUI();
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;

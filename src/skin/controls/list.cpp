@@ -18,20 +18,32 @@ bool SetListInfoAttribute(TListInfoUI& info, std::string_view name, std::string_
         ApplyTextStyleAttribute(info.textStyle, "align", value);
     } else if (key == "textpadding") {
         if (auto rc = ParseRect(value)) info.textPadding = *rc;
-    } else if (key == "textcolor") color(info.textColor);
-    else if (key == "bkcolor") color(info.bkColor);
-    else if (key == "selectedtextcolor") color(info.selectedTextColor);
-    else if (key == "selectedbkcolor") color(info.selectedBkColor);
-    else if (key == "hottextcolor") color(info.hotTextColor);
-    else if (key == "hotbkcolor") color(info.hotBkColor);
-    else if (key == "disabledtextcolor") color(info.disabledTextColor);
-    else if (key == "selectedimage") info.selectedImage = std::string(value);
-    else if (key == "hotimage") info.hotImage = std::string(value);
-    else return false;
+    } else if (key == "textcolor")
+        color(info.textColor);
+    else if (key == "bkcolor")
+        color(info.bkColor);
+    else if (key == "selectedtextcolor")
+        color(info.selectedTextColor);
+    else if (key == "selectedbkcolor")
+        color(info.selectedBkColor);
+    else if (key == "hottextcolor")
+        color(info.hotTextColor);
+    else if (key == "hotbkcolor")
+        color(info.hotBkColor);
+    else if (key == "disabledtextcolor")
+        color(info.disabledTextColor);
+    else if (key == "selectedimage")
+        info.selectedImage = std::string(value);
+    else if (key == "hotimage")
+        info.hotImage = std::string(value);
+    else
+        return false;
     return true;
 }
 
-IListItemUI* AsListItem(CControlUI* control) { return dynamic_cast<IListItemUI*>(control); }
+IListItemUI* AsListItem(CControlUI* control) {
+    return dynamic_cast<IListItemUI*>(control);
+}
 
 // --- IListItemUI ----------------------------------------------------------
 
@@ -100,9 +112,13 @@ uint32_t IListItemUI::ItemTextColor(const CControlUI& self, const TListInfoUI& i
 
 // --- CListLabelElementUI ------------------------------------------------------
 
-CListLabelElementUI::CListLabelElementUI() { SetFixedHeight(24); }
+CListLabelElementUI::CListLabelElementUI() {
+    SetFixedHeight(24);
+}
 
-std::string CListLabelElementUI::GetClass() const { return "ListLabelElementUI"; }
+std::string CListLabelElementUI::GetClass() const {
+    return "ListLabelElementUI";
+}
 
 void* CListLabelElementUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "ListLabelElement") || EqualsNoCase(name, "ListItem")) return this;
@@ -123,7 +139,9 @@ void CListLabelElementUI::PaintText(cairo_t* cr) {
 
 // --- CListTextElementUI ---------------------------------------------------------
 
-std::string CListTextElementUI::GetClass() const { return "ListTextElementUI"; }
+std::string CListTextElementUI::GetClass() const {
+    return "ListTextElementUI";
+}
 
 void* CListTextElementUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "ListTextElement")) return this;
@@ -151,15 +169,17 @@ void CListTextElementUI::PaintText(cairo_t* cr) {
         Rect cell{info->columns[i].first + pad.left, rc.top + pad.top,
                   info->columns[i].second - pad.right, rc.bottom - pad.bottom};
         if (cell.IsEmpty()) continue;
-        TextLayout layout(texts_[i], GetManager()->GetFont(info->font),
-                          GetManager()->GetDPIScale(), cell.Width(), info->textStyle);
+        TextLayout layout(texts_[i], GetManager()->GetFont(info->font), GetManager()->GetDPIScale(),
+                          cell.Width(), info->textStyle);
         layout.Draw(cr, cell, ItemTextColor(*this, *info));
     }
 }
 
 // --- CListContainerElementUI ------------------------------------------------------
 
-std::string CListContainerElementUI::GetClass() const { return "ListContainerElementUI"; }
+std::string CListContainerElementUI::GetClass() const {
+    return "ListContainerElementUI";
+}
 
 void* CListContainerElementUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "ListContainerElement") || EqualsNoCase(name, "ListItem")) return this;
@@ -168,14 +188,18 @@ void* CListContainerElementUI::GetInterface(std::string_view name) {
 
 // --- header --------------------------------------------------------------------------
 
-std::string CListHeaderItemUI::GetClass() const { return "ListHeaderItemUI"; }
+std::string CListHeaderItemUI::GetClass() const {
+    return "ListHeaderItemUI";
+}
 
 void* CListHeaderItemUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "ListHeaderItem")) return this;
     return CLabelUI::GetInterface(name);
 }
 
-std::string CListHeaderUI::GetClass() const { return "ListHeaderUI"; }
+std::string CListHeaderUI::GetClass() const {
+    return "ListHeaderUI";
+}
 
 void* CListHeaderUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "ListHeader")) return this;
@@ -199,7 +223,9 @@ CListUI::CListUI() {
     CContainerUI::AddAt(body_, 1);
 }
 
-std::string CListUI::GetClass() const { return "ListUI"; }
+std::string CListUI::GetClass() const {
+    return "ListUI";
+}
 
 void* CListUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "List")) return this;
@@ -207,9 +233,15 @@ void* CListUI::GetInterface(std::string_view name) {
     return CVerticalLayoutUI::GetInterface(name);
 }
 
-int CListUI::GetCount() const { return body_->GetCount(); }
-CControlUI* CListUI::GetItemAt(int index) const { return body_->GetItemAt(index); }
-int CListUI::GetItemIndex(const CControlUI* control) const { return body_->GetItemIndex(control); }
+int CListUI::GetCount() const {
+    return body_->GetCount();
+}
+CControlUI* CListUI::GetItemAt(int index) const {
+    return body_->GetItemAt(index);
+}
+int CListUI::GetItemIndex(const CControlUI* control) const {
+    return body_->GetItemIndex(control);
+}
 
 bool CListUI::Add(CControlUI* control) {
     if (!control) return false;
@@ -238,8 +270,10 @@ bool CListUI::Remove(CControlUI* control, bool doNotDestroy) {
 
 bool CListUI::RemoveAt(int index, bool doNotDestroy) {
     if (!body_->RemoveAt(index, doNotDestroy)) return false;
-    if (index == curSel_) curSel_ = -1;
-    else if (index < curSel_) --curSel_;
+    if (index == curSel_)
+        curSel_ = -1;
+    else if (index < curSel_)
+        --curSel_;
     Reindex();
     return true;
 }
@@ -255,7 +289,9 @@ void CListUI::Reindex() {
     }
 }
 
-TListInfoUI* CListUI::GetListInfo() { return &info_; }
+TListInfoUI* CListUI::GetListInfo() {
+    return &info_;
+}
 
 bool CListUI::SelectItem(int index, bool notify) {
     if (index == curSel_) return index >= 0;
@@ -273,9 +309,13 @@ bool CListUI::SelectItem(int index, bool notify) {
     return true;
 }
 
-void CListUI::EnsureVisible(int index) { body_->EnsureVisible(GetItemAt(index)); }
+void CListUI::EnsureVisible(int index) {
+    body_->EnsureVisible(GetItemAt(index));
+}
 
-void CListUI::SetScrollPos(int pos) { body_->SetScrollPos(pos); }
+void CListUI::SetScrollPos(int pos) {
+    body_->SetScrollPos(pos);
+}
 
 void CListUI::SetAttribute(std::string_view name, std::string_view value) {
     if (SetListInfoAttribute(info_, name, value)) {
@@ -307,14 +347,23 @@ void CListUI::DoEvent(TEventUI& event) {
         int count = GetCount();
         int next = curSel_;
         switch (event.chKey) {
-            case keys::kUp: next = curSel_ > 0 ? curSel_ - 1 : 0; break;
-            case keys::kDown: next = curSel_ + 1 < count ? curSel_ + 1 : count - 1; break;
-            case keys::kHome: next = 0; break;
-            case keys::kEnd: next = count - 1; break;
+            case keys::kUp:
+                next = curSel_ > 0 ? curSel_ - 1 : 0;
+                break;
+            case keys::kDown:
+                next = curSel_ + 1 < count ? curSel_ + 1 : count - 1;
+                break;
+            case keys::kHome:
+                next = 0;
+                break;
+            case keys::kEnd:
+                next = count - 1;
+                break;
             case keys::kReturn:
                 if (CControlUI* item = GetItemAt(curSel_)) item->Activate();
                 return;
-            default: break;
+            default:
+                break;
         }
         if (next != curSel_ && next >= 0) SelectItem(next, true);
         return;

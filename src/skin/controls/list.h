@@ -33,7 +33,7 @@ struct TListInfoUI {
 bool SetListInfoAttribute(TListInfoUI& info, std::string_view name, std::string_view value);
 
 class IListOwnerUI {
-public:
+  public:
     virtual ~IListOwnerUI() = default;
     virtual TListInfoUI* GetListInfo() = 0;
     virtual int GetCurSel() const = 0;
@@ -45,7 +45,7 @@ public:
 
 // The state and behaviour every list item shares.
 class IListItemUI {
-public:
+  public:
     virtual ~IListItemUI() = default;
     int GetIndex() const { return index_; }
     void SetIndex(int index) { index_ = index; }
@@ -55,7 +55,7 @@ public:
     // Marks the item; the owner keeps the selection consistent.
     virtual bool Select(bool selected = true) = 0;
 
-protected:
+  protected:
     // Shared event handling: press selects (as the user), release inside
     // raises "itemclick", double click raises "itemactivate"; the pointer
     // entering or leaving the item or a control inside it repaints the
@@ -78,7 +78,7 @@ protected:
 // A list item made of any control class.
 template <typename Base>
 class CListElementT : public Base, public IListItemUI {
-public:
+  public:
     bool Select(bool selected = true) override {
         selected_ = selected;
         this->Invalidate();
@@ -92,7 +92,7 @@ public:
 };
 
 class CListLabelElementUI : public CListElementT<CLabelUI> {
-public:
+  public:
     CListLabelElementUI();
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
@@ -100,7 +100,7 @@ public:
 };
 
 class CListTextElementUI : public CListLabelElementUI {
-public:
+  public:
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
     // Column texts; column 0 is also the element's text.
@@ -110,31 +110,31 @@ public:
     void SetText(const std::string& text) override { SetText(0, text); }
     void PaintText(cairo_t* cr) override;
 
-private:
+  private:
     std::vector<std::string> texts_;
 };
 
 class CListContainerElementUI : public CListElementT<CHorizontalLayoutUI> {
-public:
+  public:
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
 };
 
 class CListHeaderItemUI : public CLabelUI {
-public:
+  public:
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
 };
 
 class CListHeaderUI : public CHorizontalLayoutUI {
-public:
+  public:
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
     Size EstimateSize(Size available) override;
 };
 
 class CListUI : public CVerticalLayoutUI, public IListOwnerUI {
-public:
+  public:
     CListUI();
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
@@ -162,7 +162,7 @@ public:
     void SetPos(Rect rc, bool needInvalidate = true) override;
     void DoEvent(TEventUI& event) override;
 
-private:
+  private:
     void Reindex();
 
     CListHeaderUI* header_ = nullptr;

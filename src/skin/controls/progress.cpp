@@ -10,7 +10,9 @@ namespace kelno::skin {
 
 // --- CProgressUI ---------------------------------------------------------
 
-std::string CProgressUI::GetClass() const { return "ProgressUI"; }
+std::string CProgressUI::GetClass() const {
+    return "ProgressUI";
+}
 
 void* CProgressUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "Progress")) return this;
@@ -95,14 +97,18 @@ void CProgressUI::PaintForeImage(cairo_t* cr) {
 
 // --- CSliderUI ------------------------------------------------------------------
 
-std::string CSliderUI::GetClass() const { return "SliderUI"; }
+std::string CSliderUI::GetClass() const {
+    return "SliderUI";
+}
 
 void* CSliderUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "Slider")) return this;
     return CProgressUI::GetInterface(name);
 }
 
-void CSliderUI::SetChangeStep(int step) { step_ = std::max(step, 1); }
+void CSliderUI::SetChangeStep(int step) {
+    step_ = std::max(step, 1);
+}
 
 void CSliderUI::SetValue(int value, bool notify) {
     int before = GetValue();
@@ -210,8 +216,10 @@ void CSliderUI::PaintForeImage(cairo_t* cr) {
     CProgressUI::PaintForeImage(cr);
     Rect thumb = GetThumbRect();
     const std::string* image = &thumbImage_;
-    if (dragging_ && !thumbPushedImage_.empty()) image = &thumbPushedImage_;
-    else if (IsHot() && !thumbHotImage_.empty()) image = &thumbHotImage_;
+    if (dragging_ && !thumbPushedImage_.empty())
+        image = &thumbPushedImage_;
+    else if (IsHot() && !thumbHotImage_.empty())
+        image = &thumbHotImage_;
     if (!image->empty() && GetManager()) {
         ImageAttribute attr = ParseImageAttribute(*image);
         if (auto data = GetManager()->GetImage(attr.file, attr.mask)) {

@@ -8,7 +8,7 @@
 namespace kelno::skin {
 
 class CProgressUI : public CLabelUI {
-public:
+  public:
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
 
@@ -26,11 +26,11 @@ public:
     // The fore image (or colour) covers the filled part only.
     void PaintForeImage(cairo_t* cr) override;
 
-protected:
+  protected:
     // The filled part of the control for the current value.
     Rect FilledRect() const;
 
-private:
+  private:
     int min_ = 0;
     int max_ = 100;
     int value_ = 0;
@@ -39,7 +39,7 @@ private:
 };
 
 class CSliderUI : public CProgressUI {
-public:
+  public:
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
 
@@ -56,7 +56,7 @@ public:
     // The thumb, drawn over the filled part.
     void PaintForeImage(cairo_t* cr) override;
 
-private:
+  private:
     int ValueAt(Point pt) const;
 
     int step_ = 1;

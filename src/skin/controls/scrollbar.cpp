@@ -9,9 +9,13 @@
 
 namespace kelno::skin {
 
-CScrollBarUI::CScrollBarUI() { SetKeyboardEnabled(false); }
+CScrollBarUI::CScrollBarUI() {
+    SetKeyboardEnabled(false);
+}
 
-std::string CScrollBarUI::GetClass() const { return "ScrollBarUI"; }
+std::string CScrollBarUI::GetClass() const {
+    return "ScrollBarUI";
+}
 
 void* CScrollBarUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "ScrollBar")) return this;
@@ -29,7 +33,9 @@ void CScrollBarUI::SetScrollPos(int pos) {
     Invalidate();
 }
 
-void CScrollBarUI::SetPage(int page) { page_ = std::max(page, 0); }
+void CScrollBarUI::SetPage(int page) {
+    page_ = std::max(page, 0);
+}
 
 Rect CScrollBarUI::GetThumbRect() const {
     const Rect& rc = GetPos();
@@ -38,8 +44,8 @@ Rect CScrollBarUI::GetThumbRect() const {
     int total = range_ + std::max(page_, 1);
     int thumb = std::max(track * std::max(page_, 1) / total, std::min(track, Scale(16)));
     int travel = track - thumb;
-    int top = range_ > 0 ? rc.top + static_cast<int>(static_cast<long>(travel) * pos_ / range_)
-                         : rc.top;
+    int top =
+        range_ > 0 ? rc.top + static_cast<int>(static_cast<long>(travel) * pos_ / range_) : rc.top;
     return {rc.left, top, rc.right, top + thumb};
 }
 
@@ -101,8 +107,8 @@ void CScrollBarUI::PaintStatusImage(cairo_t* cr) {
     Rect thumb = GetThumbRect();
     if (!thumbImage_.empty()) {
         ImageAttribute attr = ParseImageAttribute(thumbImage_);
-        Rect rel{thumb.left - GetPos().left, thumb.top - GetPos().top,
-                 thumb.right - GetPos().left, thumb.bottom - GetPos().top};
+        Rect rel{thumb.left - GetPos().left, thumb.top - GetPos().top, thumb.right - GetPos().left,
+                 thumb.bottom - GetPos().top};
         attr.dest = rel;  // device pixels already: drawn with scale 1
         if (auto image = GetManager() ? GetManager()->GetImage(attr.file, attr.mask) : nullptr) {
             DrawImageData(cr, *image, GetPos(), attr, 1.0);

@@ -9,7 +9,7 @@ namespace kelno::skin {
 class CContainerUI;
 
 class CScrollBarUI : public CControlUI {
-public:
+  public:
     CScrollBarUI();  // never takes the keyboard focus
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
@@ -30,7 +30,7 @@ public:
     void PaintBkColor(cairo_t* cr) override;
     void PaintStatusImage(cairo_t* cr) override;
 
-private:
+  private:
     CContainerUI* owner_ = nullptr;
     int range_ = 0;
     int pos_ = 0;

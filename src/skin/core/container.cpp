@@ -21,7 +21,9 @@ CContainerUI::~CContainerUI() {
     delete verticalScrollBar_;
 }
 
-std::string CContainerUI::GetClass() const { return "ContainerUI"; }
+std::string CContainerUI::GetClass() const {
+    return "ContainerUI";
+}
 
 void* CContainerUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "Container")) return this;
@@ -49,7 +51,9 @@ bool CContainerUI::SetItemIndex(CControlUI* control, int index) {
     return true;
 }
 
-bool CContainerUI::Add(CControlUI* control) { return AddAt(control, GetCount()); }
+bool CContainerUI::Add(CControlUI* control) {
+    return AddAt(control, GetCount());
+}
 
 bool CContainerUI::AddAt(CControlUI* control, int index) {
     if (!control) return false;
@@ -118,7 +122,9 @@ void CContainerUI::EnableScrollBar(bool vertical) {
     NeedUpdate();
 }
 
-int CContainerUI::GetScrollPos() const { return scrollPos_; }
+int CContainerUI::GetScrollPos() const {
+    return scrollPos_;
+}
 
 int CContainerUI::GetScrollRange() const {
     return verticalScrollBar_ ? verticalScrollBar_->GetScrollRange() : 0;
@@ -134,18 +140,28 @@ void CContainerUI::SetScrollPos(int pos) {
     Invalidate();
 }
 
-void CContainerUI::LineUp() { SetScrollPos(scrollPos_ - Scale(kLineStep)); }
-void CContainerUI::LineDown() { SetScrollPos(scrollPos_ + Scale(kLineStep)); }
-void CContainerUI::PageUp() { SetScrollPos(scrollPos_ - std::max(InnerRect().Height(), 1)); }
-void CContainerUI::PageDown() { SetScrollPos(scrollPos_ + std::max(InnerRect().Height(), 1)); }
+void CContainerUI::LineUp() {
+    SetScrollPos(scrollPos_ - Scale(kLineStep));
+}
+void CContainerUI::LineDown() {
+    SetScrollPos(scrollPos_ + Scale(kLineStep));
+}
+void CContainerUI::PageUp() {
+    SetScrollPos(scrollPos_ - std::max(InnerRect().Height(), 1));
+}
+void CContainerUI::PageDown() {
+    SetScrollPos(scrollPos_ + std::max(InnerRect().Height(), 1));
+}
 
 void CContainerUI::EnsureVisible(CControlUI* control) {
     if (!control || !verticalScrollBar_) return;
     if (GetManager()) GetManager()->UpdateLayout();
     Rect inner = InnerRect();
     const Rect& rc = control->GetPos();
-    if (rc.top < inner.top) SetScrollPos(scrollPos_ - (inner.top - rc.top));
-    else if (rc.bottom > inner.bottom) SetScrollPos(scrollPos_ + (rc.bottom - inner.bottom));
+    if (rc.top < inner.top)
+        SetScrollPos(scrollPos_ - (inner.top - rc.top));
+    else if (rc.bottom > inner.bottom)
+        SetScrollPos(scrollPos_ + (rc.bottom - inner.bottom));
 }
 
 Rect CContainerUI::InnerRect() const {
@@ -172,13 +188,11 @@ int CContainerUI::ProcessScrollBar(int contentHeight) {
     scrollPos_ = std::clamp(scrollPos_, 0, range);
     verticalScrollBar_->SetScrollPos(scrollPos_);
     verticalScrollBar_->SetVisible(range > 0);
-    int width = verticalScrollBar_->GetFixedWidth() > 0
-                    ? Scale(verticalScrollBar_->GetFixedWidth())
-                    : Scale(kDefaultScrollBarWidth);
-    verticalScrollBar_->SetPos(
-        {rc.right - inset.right - width, rc.top + inset.top, rc.right - inset.right,
-         rc.bottom - inset.bottom},
-        false);
+    int width = verticalScrollBar_->GetFixedWidth() > 0 ? Scale(verticalScrollBar_->GetFixedWidth())
+                                                        : Scale(kDefaultScrollBarWidth);
+    verticalScrollBar_->SetPos({rc.right - inset.right - width, rc.top + inset.top,
+                                rc.right - inset.right, rc.bottom - inset.bottom},
+                               false);
     return scrollPos_;
 }
 
@@ -291,8 +305,10 @@ CControlUI* CContainerUI::FindControl(FindControlProc proc, void* data, uint32_t
 void CContainerUI::DoEvent(TEventUI& event) {
     if (event.Type == UiEvent::ScrollWheel && verticalScrollBar_ &&
         verticalScrollBar_->IsOwnVisible() && IsEnabled()) {
-        if (event.wheelDelta > 0) LineUp();
-        else LineDown();
+        if (event.wheelDelta > 0)
+            LineUp();
+        else
+            LineDown();
         return;
     }
     CControlUI::DoEvent(event);
@@ -317,7 +333,8 @@ void CContainerUI::DoPaint(cairo_t* cr, const Rect& dirty) {
         child->DoPaint(cr, clip);
         cairo_restore(cr);
     }
-    if (verticalScrollBar_ && verticalScrollBar_->IsVisible()) verticalScrollBar_->DoPaint(cr, visible);
+    if (verticalScrollBar_ && verticalScrollBar_->IsVisible())
+        verticalScrollBar_->DoPaint(cr, visible);
     cairo_restore(cr);
 }
 

@@ -13,7 +13,7 @@ namespace kelno::skin {
 class CScrollBarUI;
 
 class CContainerUI : public CControlUI {
-public:
+  public:
     CContainerUI();
     ~CContainerUI() override;
 
@@ -69,7 +69,7 @@ public:
     void DoEvent(TEventUI& event) override;
     void DoPaint(cairo_t* cr, const Rect& dirty) override;
 
-protected:
+  protected:
     // The rectangle children share: the control's rectangle less the inset
     // and the scroll bar.
     Rect InnerRect() const;

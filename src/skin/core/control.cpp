@@ -18,7 +18,9 @@ CControlUI::~CControlUI() {
     if (manager_) manager_->ReapObjects(this);
 }
 
-std::string CControlUI::GetClass() const { return "ControlUI"; }
+std::string CControlUI::GetClass() const {
+    return "ControlUI";
+}
 
 void* CControlUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "Control")) return this;
@@ -126,7 +128,9 @@ void CControlUI::SetFloat(bool on) {
     NeedParentUpdate();
 }
 
-Size CControlUI::EstimateSize(Size) { return {Scale(cxyFixed_.cx), Scale(cxyFixed_.cy)}; }
+Size CControlUI::EstimateSize(Size) {
+    return {Scale(cxyFixed_.cx), Scale(cxyFixed_.cy)};
+}
 
 int CControlUI::Scale(int logical) const {
     return manager_ ? manager_->ScaleValue(logical) : logical;
@@ -164,7 +168,9 @@ void CControlUI::SetFocus() {
     if (manager_) manager_->SetFocus(this);
 }
 
-bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
+bool CControlUI::Activate() {
+    return IsVisible() && IsEnabled();
+}
 
 // --- looks ------------------------------------------------------------------
 
@@ -295,8 +301,8 @@ void CControlUI::SetAttribute(std::string_view name, std::string_view value) {
         static const struct {
             const char* name;
             CursorShape shape;
-        } kCursors[] = {{"arrow", CursorShape::Arrow}, {"hand", CursorShape::Hand},
-                        {"ibeam", CursorShape::IBeam}, {"sizewe", CursorShape::SizeWE},
+        } kCursors[] = {{"arrow", CursorShape::Arrow},   {"hand", CursorShape::Hand},
+                        {"ibeam", CursorShape::IBeam},   {"sizewe", CursorShape::SizeWE},
                         {"sizens", CursorShape::SizeNS}, {"wait", CursorShape::Wait}};
         for (const auto& c : kCursors) {
             if (EqualsNoCase(value, c.name)) SetCursor(c.shape);
@@ -368,7 +374,9 @@ void CControlUI::DoPaint(cairo_t* cr, const Rect& dirty) {
     PaintBorder(cr);
 }
 
-void CControlUI::PaintBkColor(cairo_t* cr) { FillRect(cr, rcItem_, bkColor_); }
+void CControlUI::PaintBkColor(cairo_t* cr) {
+    FillRect(cr, rcItem_, bkColor_);
+}
 
 void CControlUI::PaintBkImage(cairo_t* cr) {
     if (!bkImage_.empty()) DrawImage(cr, bkImage_);

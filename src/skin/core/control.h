@@ -21,7 +21,7 @@ class CPaintManagerUI;
 using FindControlProc = CControlUI* (*)(CControlUI* control, void* data);
 
 class CControlUI {
-public:
+  public:
     CControlUI();
     virtual ~CControlUI();
     CControlUI(const CControlUI&) = delete;
@@ -164,7 +164,7 @@ public:
     // the image cannot be drawn.
     bool DrawImage(cairo_t* cr, std::string_view image, std::string_view modify = {});
 
-private:
+  private:
     CPaintManagerUI* manager_ = nullptr;
     CControlUI* parent_ = nullptr;
     std::string name_;

@@ -123,7 +123,8 @@ CControlUI* CDialogBuilder::Build(const XmlNode& root, IDialogBuilderCallback* c
             if (!manager->HasFont(id)) manager->AddFont(id, font);
         }
     }
-    if (!EqualsNoCase(root.name, "Window")) return Parse(root, callback, manager, parent, includeDepth);
+    if (!EqualsNoCase(root.name, "Window"))
+        return Parse(root, callback, manager, parent, includeDepth);
     if (manager) ApplyWindowElement(root, manager);
     // Resource elements first, so controls find fonts and defaults.
     for (const XmlNode& child : root.children) {

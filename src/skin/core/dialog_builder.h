@@ -19,7 +19,7 @@ struct XmlNode;
 struct XmlParseResult;
 
 class IDialogBuilderCallback {
-public:
+  public:
     virtual ~IDialogBuilderCallback() = default;
     // A new control for `className`, or nullptr when the name is unknown.
     virtual CControlUI* CreateControl(const std::string& className) = 0;
@@ -27,20 +27,20 @@ public:
 
 // Program-wide registry of element names to control constructors.
 class CControlFactory {
-public:
+  public:
     using Creator = std::function<CControlUI*()>;
     static CControlFactory& GetInstance();
     // Replaces an earlier registration of the same name.
     void RegisterControl(const std::string& name, Creator creator);
     CControlUI* CreateControl(std::string_view name) const;
 
-private:
+  private:
     CControlFactory();
     std::map<std::string, Creator> creators_;  // lower-case names
 };
 
 class CDialogBuilder {
-public:
+  public:
     // `xml` is a res.xml id or a file name (resource path) or an absolute
     // path. With a manager, <Window>, <Font> and <Default> apply to it and
     // the tree is ready to be its root. With `parent`, the top controls
@@ -52,7 +52,7 @@ public:
                                CPaintManagerUI* manager = nullptr, CControlUI* parent = nullptr);
     const std::string& GetLastError() const { return lastError_; }
 
-private:
+  private:
     CControlUI* BuildParsed(const XmlParseResult& parsed, IDialogBuilderCallback* callback,
                             CPaintManagerUI* manager, CControlUI* parent);
     CControlUI* Build(const XmlNode& root, IDialogBuilderCallback* callback,

@@ -7,7 +7,9 @@
 namespace kelno::skin {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 void ApplyPair(std::string_view key, std::string_view value, ImageAttribute& out) {
     if (value.empty()) return;
@@ -18,19 +20,26 @@ void ApplyPair(std::string_view key, std::string_view value, ImageAttribute& out
     } else if (key == "dest" || key == "source" || key == "corner") {
         auto rc = ParseRect(value);
         if (!rc) return;
-        if (key == "dest") out.dest = rc;
-        else if (key == "source") out.source = rc;
-        else out.corner = *rc;
+        if (key == "dest")
+            out.dest = rc;
+        else if (key == "source")
+            out.source = rc;
+        else
+            out.corner = *rc;
     } else if (key == "mask") {
         if (auto color = ParseColor(value)) out.mask = *color;
     } else if (key == "fade") {
         if (auto fade = ParseInt(value)) out.fade = std::clamp(*fade, 0, 255);
     } else if (key == "hole" || key == "xtiled" || key == "ytiled" || key == "hsl") {
         bool on = EqualsNoCase(value, "true");
-        if (key == "hole") out.hole = on;
-        else if (key == "xtiled") out.xtiled = on;
-        else if (key == "ytiled") out.ytiled = on;
-        else out.hsl = on;
+        if (key == "hole")
+            out.hole = on;
+        else if (key == "xtiled")
+            out.xtiled = on;
+        else if (key == "ytiled")
+            out.ytiled = on;
+        else
+            out.hsl = on;
     }
 }
 

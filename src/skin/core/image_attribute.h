@@ -15,8 +15,8 @@
 namespace kelno::skin {
 
 struct ImageAttribute {
-    std::string file;     // "file" or "res": resource id or file name
-    std::string resType;  // "restype"
+    std::string file;            // "file" or "res": resource id or file name
+    std::string resType;         // "restype"
     std::optional<Rect> dest;    // relative to the control, logical pixels
     std::optional<Rect> source;  // image pixels
     Rect corner;                 // nine-slice borders (left, top, right, bottom)

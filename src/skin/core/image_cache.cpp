@@ -69,6 +69,8 @@ void ImageCache::Add(const std::string& name, uint32_t mask, std::shared_ptr<Ima
     impl_->images[{name, mask}] = std::move(image);
 }
 
-void ImageCache::Clear() { impl_->images.clear(); }
+void ImageCache::Clear() {
+    impl_->images.clear();
+}
 
 }  // namespace kelno::skin

@@ -26,7 +26,7 @@ std::shared_ptr<ImageData> LoadPngImage(const std::string& path, uint32_t mask =
 
 // The cache key of a picture: its name, and the mask when there is one.
 class ImageCache {
-public:
+  public:
     static ImageCache& Instance();
     // True when the name was tried before (the image may be nullptr: a
     // picture that failed to load is not read again on every paint).
@@ -35,7 +35,7 @@ public:
     void Add(const std::string& name, uint32_t mask, std::shared_ptr<ImageData> image);
     void Clear();
 
-private:
+  private:
     struct Impl;
     ImageCache();
     std::unique_ptr<Impl> impl_;

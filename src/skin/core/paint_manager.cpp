@@ -50,7 +50,9 @@ bool IsInSubtree(const CControlUI* control, const CControlUI* root) {
     return false;
 }
 
-CControlUI* ReturnFirst(CControlUI* control, void*) { return control; }
+CControlUI* ReturnFirst(CControlUI* control, void*) {
+    return control;
+}
 
 struct NameQuery {
     std::string_view name;
@@ -82,17 +84,19 @@ CControlUI* MatchClass(CControlUI* control, void* data) {
 // Counts nested dispatches; deletion of removed controls waits for the
 // outermost one to end, so no control is freed while its code runs.
 class CPaintManagerUI::DispatchScope {
-public:
+  public:
     explicit DispatchScope(CPaintManagerUI& pm) : pm_(pm) { ++pm_.dispatchDepth_; }
     ~DispatchScope() {
         if (--pm_.dispatchDepth_ == 0) pm_.FlushDelayedCleanup();
     }
 
-private:
+  private:
     CPaintManagerUI& pm_;
 };
 
-CPaintManagerUI::CPaintManagerUI() { Managers().push_back(this); }
+CPaintManagerUI::CPaintManagerUI() {
+    Managers().push_back(this);
+}
 
 CPaintManagerUI::~CPaintManagerUI() {
     dispatchDepth_ = 0;
@@ -127,7 +131,9 @@ void CPaintManagerUI::SetResourcePath(const std::string& path) {
     ImageCache::Instance().Clear();
 }
 
-const std::string& CPaintManagerUI::GetResourcePath() { return ResourcePath(); }
+const std::string& CPaintManagerUI::GetResourcePath() {
+    return ResourcePath();
+}
 
 std::string CPaintManagerUI::GetInstancePath() {
     std::string folder = CurrentExecutablePath().parent_path().string();
@@ -135,7 +141,9 @@ std::string CPaintManagerUI::GetInstancePath() {
     return folder;
 }
 
-const std::vector<CPaintManagerUI*>& CPaintManagerUI::GetPaintManagers() { return Managers(); }
+const std::vector<CPaintManagerUI*>& CPaintManagerUI::GetPaintManagers() {
+    return Managers();
+}
 
 // --- the tree -------------------------------------------------------------------
 
@@ -171,7 +179,8 @@ CControlUI* CPaintManagerUI::FindSubControlByName(CControlUI* parent, std::strin
 
 CControlUI* CPaintManagerUI::FindSubControlByPoint(CControlUI* parent, Point pt) const {
     if (!parent) return nullptr;
-    return parent->FindControl(ReturnFirst, &pt, UIFIND_VISIBLE | UIFIND_HITTEST | UIFIND_TOP_FIRST);
+    return parent->FindControl(ReturnFirst, &pt,
+                               UIFIND_VISIBLE | UIFIND_HITTEST | UIFIND_TOP_FIRST);
 }
 
 CControlUI* CPaintManagerUI::FindSubControlByClass(CControlUI* parent, std::string_view cls,
@@ -333,7 +342,9 @@ void CPaintManagerUI::ClosePopup() {
 
 // --- layout, repaint, DPI ---------------------------------------------------------------------
 
-void CPaintManagerUI::Invalidate() { Invalidate(Rect{0, 0, clientSize_.cx, clientSize_.cy}); }
+void CPaintManagerUI::Invalidate() {
+    Invalidate(Rect{0, 0, clientSize_.cx, clientSize_.cy});
+}
 
 void CPaintManagerUI::Invalidate(const Rect& rc) {
     if (!host_) return;
@@ -349,7 +360,9 @@ void CPaintManagerUI::UpdateLayout() {
     Invalidate();
 }
 
-Size CPaintManagerUI::GetClientSize() const { return clientSize_; }
+Size CPaintManagerUI::GetClientSize() const {
+    return clientSize_;
+}
 
 int CPaintManagerUI::ScaleValue(int logical) const {
     return static_cast<int>(std::lround(logical * dpiScale_));
@@ -385,7 +398,8 @@ std::string CPaintManagerUI::GetDefaultAttributeList(std::string_view controlNam
     return it == defaultAttributes_.end() ? std::string() : it->second;
 }
 
-// --- fonts ----------------------------------------------------------------------------------------
+// --- fonts
+// ----------------------------------------------------------------------------------------
 
 void CPaintManagerUI::AddFont(int id, const FontInfo& font, bool shared) {
     (shared ? Shared().fonts : fonts_)[id] = font;
@@ -433,7 +447,8 @@ void CPaintManagerUI::RemoveAllFonts(bool shared) {
     Invalidate();
 }
 
-// --- images -------------------------------------------------------------------------------------------
+// --- images
+// -------------------------------------------------------------------------------------------
 
 std::shared_ptr<ImageData> CPaintManagerUI::GetImage(const std::string& name, uint32_t mask) const {
     if (name.empty()) return nullptr;
@@ -450,9 +465,12 @@ void CPaintManagerUI::AddImage(const std::string& name, std::shared_ptr<ImageDat
     ImageCache::Instance().Add(name, 0, std::move(image));
 }
 
-void CPaintManagerUI::RemoveAllImages() { ImageCache::Instance().Clear(); }
+void CPaintManagerUI::RemoveAllImages() {
+    ImageCache::Instance().Clear();
+}
 
-// --- IHostClient ---------------------------------------------------------------------------------------
+// --- IHostClient
+// ---------------------------------------------------------------------------------------
 
 void CPaintManagerUI::OnHostPaint(cairo_t* cr, const Rect& dirty) {
     DispatchScope scope(*this);
@@ -536,8 +554,9 @@ void CPaintManagerUI::DispatchMouse(const InputEvent& event) {
                 host_->SetCapture();
                 captured_ = true;
             }
-            SendEvent(control, event.type == InputEvent::Type::DoubleClick ? UiEvent::DblClick
-                                                                          : UiEvent::ButtonDown,
+            SendEvent(control,
+                      event.type == InputEvent::Type::DoubleClick ? UiEvent::DblClick
+                                                                  : UiEvent::ButtonDown,
                       event);
             break;
         }
@@ -545,7 +564,8 @@ void CPaintManagerUI::DispatchMouse(const InputEvent& event) {
             if (event.button == MouseButton::Right) {
                 if (CControlUI* control = FindControl(event.point)) {
                     SendEvent(control, UiEvent::RButtonUp, event);
-                    if (control->GetManager() == this) SendEvent(control, UiEvent::ContextMenu, event);
+                    if (control->GetManager() == this)
+                        SendEvent(control, UiEvent::ContextMenu, event);
                 }
                 break;
             }
@@ -661,7 +681,8 @@ void CPaintManagerUI::ChangeToolTip(const std::string& text, const Rect& anchor)
     if (tooltipHandler_) tooltipHandler_(tooltipText_, anchor);
 }
 
-// --- bookkeeping -----------------------------------------------------------------------------------------------
+// --- bookkeeping
+// -----------------------------------------------------------------------------------------------
 
 void CPaintManagerUI::ReapObjects(CControlUI* control) {
     if (!control) return;

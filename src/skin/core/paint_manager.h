@@ -26,7 +26,7 @@ namespace kelno::skin {
 struct ImageData;
 
 class CPaintManagerUI final : public IHostClient {
-public:
+  public:
     CPaintManagerUI();
     ~CPaintManagerUI() override;
     CPaintManagerUI(const CPaintManagerUI&) = delete;
@@ -62,8 +62,7 @@ public:
     // The `index`-th descendant (tree order) whose interface answers `cls`.
     CControlUI* FindSubControlByClass(CControlUI* parent, std::string_view cls,
                                       int index = 0) const;
-    std::vector<CControlUI*> FindSubControlsByClass(CControlUI* parent,
-                                                    std::string_view cls) const;
+    std::vector<CControlUI*> FindSubControlsByClass(CControlUI* parent, std::string_view cls) const;
 
     // --- notifications --------------------------------------------------
     bool AddNotifier(INotifyUI* notifier);
@@ -176,7 +175,7 @@ public:
     // Attaches a newly added subtree (DoInit on each control).
     void InitControls(CControlUI* control, CControlUI* parent);
 
-private:
+  private:
     struct TimerInfo {
         CControlUI* control;
         uint32_t localId;

@@ -12,8 +12,8 @@ namespace kelno::skin {
 namespace {
 
 // Draws the `src` part of the picture into `dst`, stretched or tiled.
-void DrawPart(cairo_t* cr, cairo_surface_t* surface, const Rect& src, const Rect& dst,
-              bool xtiled, bool ytiled, double alpha) {
+void DrawPart(cairo_t* cr, cairo_surface_t* surface, const Rect& src, const Rect& dst, bool xtiled,
+              bool ytiled, double alpha) {
     if (src.IsEmpty() || dst.IsEmpty()) return;
     cairo_save(cr);
     cairo_rectangle(cr, dst.left, dst.top, dst.Width(), dst.Height());
@@ -29,8 +29,10 @@ void DrawPart(cairo_t* cr, cairo_surface_t* surface, const Rect& src, const Rect
     cairo_pattern_set_matrix(pattern, &m);
     cairo_pattern_set_extend(pattern, (xtiled || ytiled) ? CAIRO_EXTEND_REPEAT : CAIRO_EXTEND_PAD);
     cairo_set_source(cr, pattern);
-    if (alpha >= 1.0) cairo_paint(cr);
-    else cairo_paint_with_alpha(cr, alpha);
+    if (alpha >= 1.0)
+        cairo_paint(cr);
+    else
+        cairo_paint_with_alpha(cr, alpha);
     cairo_pattern_destroy(pattern);
     cairo_surface_destroy(part);
     cairo_restore(cr);
@@ -146,12 +148,16 @@ TextLayout::TextLayout(const std::string& text, const FontInfo& font, double sca
         pango_layout_set_ellipsize(layout_, PANGO_ELLIPSIZE_END);
     }
     if (width >= 0) {
-        if (style & DT_CENTER) pango_layout_set_alignment(layout_, PANGO_ALIGN_CENTER);
-        else if (style & DT_RIGHT) pango_layout_set_alignment(layout_, PANGO_ALIGN_RIGHT);
+        if (style & DT_CENTER)
+            pango_layout_set_alignment(layout_, PANGO_ALIGN_CENTER);
+        else if (style & DT_RIGHT)
+            pango_layout_set_alignment(layout_, PANGO_ALIGN_RIGHT);
     }
 }
 
-TextLayout::~TextLayout() { g_object_unref(layout_); }
+TextLayout::~TextLayout() {
+    g_object_unref(layout_);
+}
 
 Size TextLayout::PixelSize() const {
     int w = 0, h = 0;

@@ -28,7 +28,7 @@ bool DrawImageData(cairo_t* cr, const ImageData& image, const Rect& rcItem,
 
 // One laid-out text. Byte indexes are into the UTF-8 text.
 class TextLayout {
-public:
+  public:
     // `width` < 0: no width limit. `style` is TextStyle bits.
     TextLayout(const std::string& text, const FontInfo& font, double scale, int width,
                uint32_t style);
@@ -46,7 +46,7 @@ public:
     // Draws inside `rc` aligned by the style, in `argb`.
     void Draw(cairo_t* cr, const Rect& rc, uint32_t argb) const;
 
-private:
+  private:
     PangoLayout* layout_ = nullptr;
     uint32_t style_ = 0;
     int textLength_ = 0;

@@ -45,7 +45,9 @@ bool CResourceManager::LoadResource(const std::string& file) {
     return ApplyResource(ParseXmlFile(ResolvePath(file)));
 }
 
-bool CResourceManager::LoadResourceText(std::string_view xml) { return ApplyResource(ParseXml(xml)); }
+bool CResourceManager::LoadResourceText(std::string_view xml) {
+    return ApplyResource(ParseXml(xml));
+}
 
 bool CResourceManager::Refused(const XmlParseResult& parsed) {
     if (parsed.root) {
@@ -101,7 +103,9 @@ bool CResourceManager::LoadLanguage(const std::string& file) {
     return ApplyLanguage(ParseXmlFile(ResolvePath(file)));
 }
 
-bool CResourceManager::LoadLanguageText(std::string_view xml) { return ApplyLanguage(ParseXml(xml)); }
+bool CResourceManager::LoadLanguageText(std::string_view xml) {
+    return ApplyLanguage(ParseXml(xml));
+}
 
 bool CResourceManager::ApplyLanguage(const XmlParseResult& parsed) {
     if (Refused(parsed)) return false;

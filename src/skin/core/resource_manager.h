@@ -22,14 +22,14 @@ FontInfo FontFromElement(const XmlNode& node);
 
 // Asked for a text id the language file does not hold.
 class IQueryControlText {
-public:
+  public:
     virtual ~IQueryControlText() = default;
     // Empty when it has no text either.
     virtual std::string QueryControlText(const std::string& id, const std::string& type) = 0;
 };
 
 class CResourceManager {
-public:
+  public:
     static CResourceManager& GetInstance();
     // Forgets every resource, language text and query interface.
     static void Release();
@@ -65,7 +65,7 @@ public:
     // Resolves a file name against the resource path (absolute paths stay).
     static std::string ResolvePath(const std::string& file);
 
-private:
+  private:
     CResourceManager() = default;
     // False (and the error kept) when the file parsed; true when refused.
     bool Refused(const XmlParseResult& parsed);

@@ -24,14 +24,14 @@ struct TNotifyUI {
 };
 
 class INotifyUI {
-public:
+  public:
     virtual ~INotifyUI() = default;
     virtual void Notify(TNotifyUI& msg) = 0;
 };
 
 // Sees every input event before the controls do; returning true consumes it.
 class IMessageFilterUI {
-public:
+  public:
     virtual ~IMessageFilterUI() = default;
     virtual bool FilterInput(const InputEvent& event) = 0;
 };

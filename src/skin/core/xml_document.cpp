@@ -11,11 +11,13 @@ namespace {
 
 bool IsNameChar(char c) {
     unsigned char u = static_cast<unsigned char>(c);
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '_' || c == '-' || c == '.' || c == ':' || u >= 0x80;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.' || c == ':' || u >= 0x80;
 }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 void AppendUtf8(std::string& out, unsigned long cp) {
     if (cp < 0x80) {
@@ -37,11 +39,16 @@ void AppendUtf8(std::string& out, unsigned long cp) {
 
 // Decodes one entity starting after '&' up to ';'. False when malformed.
 bool DecodeEntity(std::string_view body, std::string& out) {
-    if (body == "lt") out += '<';
-    else if (body == "gt") out += '>';
-    else if (body == "amp") out += '&';
-    else if (body == "quot") out += '"';
-    else if (body == "apos") out += '\'';
+    if (body == "lt")
+        out += '<';
+    else if (body == "gt")
+        out += '>';
+    else if (body == "amp")
+        out += '&';
+    else if (body == "quot")
+        out += '"';
+    else if (body == "apos")
+        out += '\'';
     else if (body.size() >= 2 && body[0] == '#') {
         bool hex = body[1] == 'x' || body[1] == 'X';
         std::string_view digits = body.substr(hex ? 2 : 1);
@@ -49,10 +56,14 @@ bool DecodeEntity(std::string_view body, std::string& out) {
         unsigned long cp = 0;
         for (char c : digits) {
             int v;
-            if (c >= '0' && c <= '9') v = c - '0';
-            else if (hex && c >= 'a' && c <= 'f') v = c - 'a' + 10;
-            else if (hex && c >= 'A' && c <= 'F') v = c - 'A' + 10;
-            else return false;
+            if (c >= '0' && c <= '9')
+                v = c - '0';
+            else if (hex && c >= 'a' && c <= 'f')
+                v = c - 'a' + 10;
+            else if (hex && c >= 'A' && c <= 'F')
+                v = c - 'A' + 10;
+            else
+                return false;
             cp = cp * (hex ? 16 : 10) + static_cast<unsigned long>(v);
         }
         // No NUL, no surrogates, nothing beyond Unicode.
@@ -65,13 +76,14 @@ bool DecodeEntity(std::string_view body, std::string& out) {
 }
 
 class Parser {
-public:
+  public:
     explicit Parser(std::string_view text) : s_(text) {}
 
     XmlParseResult Run() {
         XmlParseResult result;
         XmlNode root;
-        if (!SkipProlog() || !ParseElement(root, 0) || !SkipMisc() || !AtEnd("content after the root element")) {
+        if (!SkipProlog() || !ParseElement(root, 0) || !SkipMisc() ||
+            !AtEnd("content after the root element")) {
             result.error = "line " + std::to_string(line_) + ": " + error_;
             return result;
         }
@@ -79,7 +91,7 @@ public:
         return result;
     }
 
-private:
+  private:
     bool Fail(std::string what) {
         if (error_.empty()) error_ = std::move(what);
         return false;
@@ -227,13 +239,16 @@ const std::string* XmlNode::Attribute(std::string_view attributeName) const {
     return nullptr;
 }
 
-XmlParseResult ParseXml(std::string_view text) { return Parser(text).Run(); }
+XmlParseResult ParseXml(std::string_view text) {
+    return Parser(text).Run();
+}
 
 XmlParseResult ParseXmlFile(const std::string& path) {
     // Only regular files of sane size: a layout naming a device or a huge
     // file must not hang or exhaust the program.
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return {std::nullopt, path + ": cannot be read"};
+    if (!std::filesystem::is_regular_file(path, ec))
+        return {std::nullopt, path + ": cannot be read"};
     auto size = std::filesystem::file_size(path, ec);
     if (ec || size > kMaxXmlFileBytes) return {std::nullopt, path + ": too large or unreadable"};
     std::ifstream in(path, std::ios::binary);

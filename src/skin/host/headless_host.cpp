@@ -21,7 +21,9 @@ void HeadlessHost::SetTimer(uint32_t id, uint32_t intervalMs) {
     timers_[id] = Timer{intervalMs, nowMs_ + intervalMs, ++timerOrder_};
 }
 
-void HeadlessHost::KillTimer(uint32_t id) { timers_.erase(id); }
+void HeadlessHost::KillTimer(uint32_t id) {
+    timers_.erase(id);
+}
 
 bool HeadlessHost::PostTask(std::function<void()> task) {
     std::lock_guard<std::mutex> lock(tasksMutex_);
@@ -174,7 +176,8 @@ void HeadlessHost::PressKey(uint32_t keysym, uint32_t modifiers) {
 void HeadlessHost::TypeText(const std::string& text) {
     for (size_t i = 0; i < text.size();) {
         size_t next = i + 1;
-        while (next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80) ++next;
+        while (next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80)
+            ++next;
         InputEvent e = MakeEvent(InputEvent::Type::Char);
         e.text = text.substr(i, next - i);
         Send(e);

@@ -17,7 +17,7 @@
 namespace kelno::skin {
 
 class HeadlessHost final : public IWindowHost {
-public:
+  public:
     explicit HeadlessHost(Size clientSize, double dpiScale = 1.0);
     ~HeadlessHost() override;
     HeadlessHost(const HeadlessHost&) = delete;
@@ -93,7 +93,7 @@ public:
     const std::string& Title() const { return title_; }
     bool IsDestroyed() const { return destroyed_; }
 
-private:
+  private:
     struct Timer {
         uint32_t interval;
         uint64_t due;

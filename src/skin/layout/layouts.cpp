@@ -5,33 +5,43 @@
 
 namespace kelno::skin {
 
-std::string CHorizontalLayoutUI::GetClass() const { return "HorizontalLayoutUI"; }
+std::string CHorizontalLayoutUI::GetClass() const {
+    return "HorizontalLayoutUI";
+}
 
 void* CHorizontalLayoutUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "HorizontalLayout")) return this;
     return CContainerUI::GetInterface(name);
 }
 
-std::string CVerticalLayoutUI::GetClass() const { return "VerticalLayoutUI"; }
+std::string CVerticalLayoutUI::GetClass() const {
+    return "VerticalLayoutUI";
+}
 
 void* CVerticalLayoutUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "VerticalLayout")) return this;
     return CContainerUI::GetInterface(name);
 }
 
-std::string CTabLayoutUI::GetClass() const { return "TabLayoutUI"; }
+std::string CTabLayoutUI::GetClass() const {
+    return "TabLayoutUI";
+}
 
 void* CTabLayoutUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "TabLayout")) return this;
     return CContainerUI::GetInterface(name);
 }
 
-bool CTabLayoutUI::Add(CControlUI* control) { return AddAt(control, GetCount()); }
+bool CTabLayoutUI::Add(CControlUI* control) {
+    return AddAt(control, GetCount());
+}
 
 bool CTabLayoutUI::AddAt(CControlUI* control, int index) {
     if (!CContainerUI::AddAt(control, index)) return false;
-    if (curSel_ < 0) curSel_ = GetItemIndex(control);
-    else if (GetItemIndex(control) <= curSel_) ++curSel_;
+    if (curSel_ < 0)
+        curSel_ = GetItemIndex(control);
+    else if (GetItemIndex(control) <= curSel_)
+        ++curSel_;
     ShowOnly(curSel_);
     // "selectedid" from the layout names a page that may only now exist.
     if (pendingSel_ >= 0 && pendingSel_ < GetCount()) {

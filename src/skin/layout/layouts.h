@@ -6,14 +6,14 @@
 namespace kelno::skin {
 
 class CHorizontalLayoutUI : public CLinearLayoutUI {
-public:
+  public:
     CHorizontalLayoutUI() : CLinearLayoutUI(false) {}
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
 };
 
 class CVerticalLayoutUI : public CLinearLayoutUI {
-public:
+  public:
     CVerticalLayoutUI() : CLinearLayoutUI(true) {}
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
@@ -21,7 +21,7 @@ public:
 
 // Children share the inner rectangle; only the selected one is visible.
 class CTabLayoutUI : public CContainerUI {
-public:
+  public:
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
 
@@ -36,7 +36,7 @@ public:
     bool SelectItem(CControlUI* control, bool notify = false);
     void SetAttribute(std::string_view name, std::string_view value) override;
 
-private:
+  private:
     void ShowOnly(int index);
     int curSel_ = -1;
     int pendingSel_ = -1;

@@ -9,11 +9,11 @@ namespace kelno::skin {
 
 // Base of CHorizontalLayoutUI and CVerticalLayoutUI.
 class CLinearLayoutUI : public CContainerUI {
-public:
+  public:
     explicit CLinearLayoutUI(bool vertical) : vertical_(vertical) {}
     void SetPos(Rect rc, bool needInvalidate = true) override;
 
-private:
+  private:
     bool vertical_;
 };
 
