@@ -40,7 +40,7 @@ std::vector<uint8_t> CommandReport(uint8_t tag) {
 }
 
 class HidrawFuseTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         server = std::make_unique<test::FuseHidrawServer>(folder / "dev");
         if (!server->Mounted()) GTEST_SKIP() << "FUSE not usable here: " << server->Error();
@@ -238,6 +238,13 @@ TEST_F(HidrawFuseTest, OutputReportGoesThroughTheControlRequest) {
     EXPECT_EQ(connection->SetOutputReport(report), TransferStatus::Ok);
     EXPECT_EQ(model->OutputReports(), std::vector<std::vector<uint8_t>>{report});
     EXPECT_TRUE(model->Writes().empty());
+
+    HidDeviceRecord record(backend);
+    ASSERT_TRUE(HidOpen(record, Path(2), true, true, true, false));
+    EXPECT_EQ(HidSetOutputReport(record, report.size(), report.data()), 1);
+    EXPECT_EQ(model->OutputReports().size(), 2u);
+    model->Unplug();
+    EXPECT_EQ(HidSetOutputReport(record, report.size(), report.data()), 0);
 }
 
 TEST_F(HidrawFuseTest, RecordReadWithoutLimitEndsWhenAnotherThreadClosesIt) {

@@ -139,6 +139,13 @@ int HidWriteReport(HidDeviceRecord& record, size_t length, const uint8_t* buffer
     return ok ? 1 : 0;
 }
 
+int HidSetOutputReport(HidDeviceRecord& record, size_t length, const uint8_t* buffer) {
+    const auto connection = record.Connection();
+    if (!connection || buffer == nullptr || length == 0) return 0;
+    const auto status = connection->SetOutputReport(std::span<const uint8_t>(buffer, length));
+    return status == hid::TransferStatus::Ok ? 1 : 0;
+}
+
 void HidCancelRead(HidDeviceRecord& record) {
     if (const auto connection = record.Connection()) connection->CancelPendingRead();
 }

@@ -96,6 +96,10 @@ int HidReadReport(HidDeviceRecord& record, size_t length, uint8_t* buffer, uint3
 int HidWriteReport(HidDeviceRecord& record, size_t length, const uint8_t* buffer,
                    uint32_t timeoutMs, size_t* transferred = nullptr);
 
+// Sends an output report through the control pipe (the headset's LED
+// reports go this way). Nonzero on success.
+int HidSetOutputReport(HidDeviceRecord& record, size_t length, const uint8_t* buffer);
+
 // Wakes a read blocked on the record (it returns 0), as the cancel event
 // does; kept for the next read when none waits.
 void HidCancelRead(HidDeviceRecord& record);
