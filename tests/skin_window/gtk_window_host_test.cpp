@@ -213,5 +213,11 @@ TEST_F(GtkWindowHostTest, PopupReportsAClickOutsideAsCloseRequest) {
     EXPECT_EQ(popup->WindowRect().Width(), 100);
 }
 
+TEST_F(GtkWindowHostTest, ClipboardTextRoundTrips) {
+    auto host = ShowHost();
+    host->SetClipboardText("Grüße 键盘");
+    EXPECT_EQ(host->GetClipboardText(), "Grüße 键盘");
+}
+
 }  // namespace
 }  // namespace kelno::skin

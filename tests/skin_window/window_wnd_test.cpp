@@ -271,6 +271,14 @@ TEST_F(WindowTest, FileDialogsUseTheInstalledSystem) {
     EXPECT_EQ(system_.FileDialogRequests()[0].initialName, "p1");
 }
 
+TEST_F(WindowTest, WindowsShareTheClipboard) {
+    TestDialog a(dialogFile_), b(dialogFile_);
+    ASSERT_TRUE(a.Create(nullptr, "a"));
+    ASSERT_TRUE(b.Create(nullptr, "b"));
+    a.GetHost()->SetClipboardText("copied");
+    EXPECT_EQ(b.GetHost()->GetClipboardText(), "copied");
+}
+
 TEST(WithDefaultExtensionTest, AddsAnExtensionOnlyWhenTheNameHasNone) {
     const std::tuple<const char*, const char*, const char*> cases[] = {
         {"/a/b", "Json", "/a/b.Json"},

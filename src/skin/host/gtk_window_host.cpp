@@ -355,6 +355,27 @@ Rect GtkWindowHost::WorkArea() const {
             (area.y + area.height) * scale_};
 }
 
+void GtkWindowHost::SetClipboardText(const std::string& text) {
+    GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+    gtk_clipboard_set_text(clipboard, text.c_str(), static_cast<gint>(text.size()));
+    gtk_clipboard_store(clipboard);
+}
+
+std::string GtkWindowHost::GetClipboardText() {
+    // Waits for the owning program's answer; GTK keeps the UI running meanwhile.
+    gchar* text = gtk_clipboard_wait_for_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
+    std::string result = text ? text : "";
+    g_free(text);
+    return result;
+}
+
+void GtkWindowHost::SetTextInputArea(const Rect& caret) {
+    GdkRectangle area{static_cast<int>(ToLogical(caret.left)), static_cast<int>(ToLogical(caret.top)),
+                      std::max(1, static_cast<int>(ToLogical(caret.Width()))),
+                      std::max(1, static_cast<int>(ToLogical(caret.Height())))};
+    gtk_im_context_set_cursor_location(im_, &area);
+}
+
 void GtkWindowHost::BringToFront() {
     if (window_ == nullptr) return;
     gtk_widget_show(GTK_WIDGET(window_));

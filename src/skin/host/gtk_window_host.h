@@ -50,6 +50,9 @@ public:
     void Maximize() override;
     bool IsMaximized() const override;
     Rect WorkArea() const override;
+    void SetClipboardText(const std::string& text) override;
+    std::string GetClipboardText() override;
+    void SetTextInputArea(const Rect& caret) override;
     void BeginMoveDrag(Point point) override;
     std::unique_ptr<IWindowHost> CreatePopup(IHostClient& client, const Rect& screenRect) override;
 

@@ -91,6 +91,12 @@ public:
     // The usable screen area around the window (screen pixels); empty when
     // the host does not know it.
     virtual Rect WorkArea() const { return {}; }
+    // The desktop clipboard's text (empty when it holds none).
+    virtual void SetClipboardText(const std::string& text) {}
+    virtual std::string GetClipboardText() { return {}; }
+    // Where text is being typed (a focused edit's caret, window pixels), so
+    // an input method shows its candidates beside it.
+    virtual void SetTextInputArea(const Rect& caret) {}
     virtual bool IsMaximized() const { return false; }
     // Lets the window manager move the window with the pointer, as a drag of
     // a native title bar does; `point` is where the left button went down.

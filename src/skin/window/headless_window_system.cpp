@@ -9,7 +9,8 @@ namespace kelno::skin {
 // one of them deletes the window.
 class HeadlessWindowSystem::Host final : public IWindowHost {
 public:
-    explicit Host(std::shared_ptr<HeadlessHost> inner) : inner_(std::move(inner)) {}
+    Host(std::shared_ptr<HeadlessHost> inner, std::string& clipboard)
+        : inner_(std::move(inner)), clipboard_(clipboard) {}
     ~Host() override { inner_->SetClient(nullptr); }
 
     HeadlessHost* Inner() const { return inner_.get(); }
@@ -37,9 +38,12 @@ public:
     void Destroy() override { inner_->Destroy(); }
     void Maximize() override { maximized_ = true; }
     bool IsMaximized() const override { return maximized_; }
+    void SetClipboardText(const std::string& text) override { clipboard_ = text; }
+    std::string GetClipboardText() override { return clipboard_; }
 
 private:
     std::shared_ptr<HeadlessHost> inner_;
+    std::string& clipboard_;  // the system's, shared by its windows
     bool maximized_ = false;
 };
 
@@ -72,7 +76,7 @@ std::unique_ptr<IWindowHost> HeadlessWindowSystem::CreateHost(IHostClient& clien
     inner->SetClient(&client);
     std::erase_if(hosts_, [](const std::weak_ptr<HeadlessHost>& h) { return h.expired(); });
     hosts_.push_back(inner);
-    return std::make_unique<Host>(std::move(inner));
+    return std::make_unique<Host>(std::move(inner), clipboard_);
 }
 
 std::unique_ptr<IMessageLoop> HeadlessWindowSystem::CreateLoop() {

@@ -1,8 +1,9 @@
 #pragma once
 // The window system of tests and tools without a display: every window gets
 // a HeadlessHost; loops run the windows' posted tasks until quit or idle;
-// file dialogs answer from a script; the tray is absent unless enabled, and
-// then records what the program shows and lets a test choose an item.
+// file dialogs answer from a script; the clipboard is one string shared by
+// its windows; the tray is absent unless enabled, and then records what the
+// program shows and lets a test choose an item.
 
 #include <deque>
 #include <memory>
@@ -58,6 +59,7 @@ private:
     std::vector<FileDialogRequest> fileRequests_;
     bool trayEnabled_ = false;
     HeadlessTray* tray_ = nullptr;
+    std::string clipboard_;
 };
 
 class HeadlessTray final : public ITrayBackend {
