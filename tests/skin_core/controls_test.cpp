@@ -29,6 +29,8 @@ TEST(SkinButton, ClickNeedsPressAndReleaseInside) {
     w.host.Drag({50, 50}, {250, 50});
     EXPECT_TRUE(w.recorder.OfType("click").empty());
     EXPECT_FALSE(w.host.IsCaptured());
+    EXPECT_FALSE(w.pm.FindControl("b")->IsHot());  // hot follows the release point
+    EXPECT_EQ(w.pm.GetHot(), w.pm.FindControl("rest"));
 
     // A disabled button ignores the click.
     w.pm.FindControl("b")->SetEnabled(false);

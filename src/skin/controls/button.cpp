@@ -6,7 +6,7 @@
 
 namespace kelno::skin {
 
-// --- CButtonUI ---------------------------------------------------------
+// --- CButtonUI ---
 
 std::string CButtonUI::GetClass() const {
     return "ButtonUI";
@@ -155,7 +155,7 @@ void CButtonUI::PaintForeImage(cairo_t* cr) {
     if (!fore->empty()) DrawImage(cr, *fore);
 }
 
-// --- COptionUI --------------------------------------------------------------
+// --- COptionUI ---
 
 COptionUI::~COptionUI() = default;
 
@@ -260,7 +260,7 @@ void COptionUI::PaintBkColor(cairo_t* cr) {
         CButtonUI::PaintBkColor(cr);
 }
 
-// --- CCheckBoxUI -------------------------------------------------------------------
+// --- CCheckBoxUI ---
 
 std::string CCheckBoxUI::GetClass() const {
     return "CheckBoxUI";

@@ -45,7 +45,7 @@ IListItemUI* AsListItem(CControlUI* control) {
     return dynamic_cast<IListItemUI*>(control);
 }
 
-// --- IListItemUI ----------------------------------------------------------
+// --- IListItemUI ---
 
 bool IListItemUI::HandleItemEvent(CControlUI& self, TEventUI& event) {
     switch (event.Type) {
@@ -110,7 +110,7 @@ uint32_t IListItemUI::ItemTextColor(const CControlUI& self, const TListInfoUI& i
     return info.textColor;
 }
 
-// --- CListLabelElementUI ------------------------------------------------------
+// --- CListLabelElementUI ---
 
 CListLabelElementUI::CListLabelElementUI() {
     SetFixedHeight(24);
@@ -137,7 +137,7 @@ void CListLabelElementUI::PaintText(cairo_t* cr) {
     layout.Draw(cr, text, ItemTextColor(*this, *info));
 }
 
-// --- CListTextElementUI ---------------------------------------------------------
+// --- CListTextElementUI ---
 
 std::string CListTextElementUI::GetClass() const {
     return "ListTextElementUI";
@@ -175,7 +175,7 @@ void CListTextElementUI::PaintText(cairo_t* cr) {
     }
 }
 
-// --- CListContainerElementUI ------------------------------------------------------
+// --- CListContainerElementUI ---
 
 std::string CListContainerElementUI::GetClass() const {
     return "ListContainerElementUI";
@@ -186,7 +186,7 @@ void* CListContainerElementUI::GetInterface(std::string_view name) {
     return CHorizontalLayoutUI::GetInterface(name);
 }
 
-// --- header --------------------------------------------------------------------------
+// --- header ---
 
 std::string CListHeaderItemUI::GetClass() const {
     return "ListHeaderItemUI";
@@ -212,7 +212,7 @@ Size CListHeaderUI::EstimateSize(Size available) {
     return size;
 }
 
-// --- CListUI ---------------------------------------------------------------------------
+// --- CListUI ---
 
 CListUI::CListUI() {
     header_ = new CListHeaderUI;

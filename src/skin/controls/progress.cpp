@@ -8,7 +8,7 @@
 
 namespace kelno::skin {
 
-// --- CProgressUI ---------------------------------------------------------
+// --- CProgressUI ---
 
 std::string CProgressUI::GetClass() const {
     return "ProgressUI";
@@ -95,7 +95,7 @@ void CProgressUI::PaintForeImage(cairo_t* cr) {
     FillRect(cr, filled, foreColor_);
 }
 
-// --- CSliderUI ------------------------------------------------------------------
+// --- CSliderUI ---
 
 std::string CSliderUI::GetClass() const {
     return "SliderUI";

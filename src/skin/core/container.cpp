@@ -30,7 +30,7 @@ void* CContainerUI::GetInterface(std::string_view name) {
     return CControlUI::GetInterface(name);
 }
 
-// --- children ------------------------------------------------------------
+// --- children ---
 
 CControlUI* CContainerUI::GetItemAt(int index) const {
     if (index < 0 || index >= GetCount()) return nullptr;
@@ -92,7 +92,7 @@ void CContainerUI::RemoveAll() {
     scrollPos_ = 0;
 }
 
-// --- layout parameters -------------------------------------------------------
+// --- layout parameters ---
 
 void CContainerUI::SetInset(Rect rc) {
     rcInset_ = rc;
@@ -104,7 +104,7 @@ void CContainerUI::SetChildPadding(int padding) {
     NeedUpdate();
 }
 
-// --- scrolling ------------------------------------------------------------------
+// --- scrolling ---
 
 void CContainerUI::EnableScrollBar(bool vertical) {
     if (vertical == (verticalScrollBar_ != nullptr)) return;
@@ -212,7 +212,7 @@ void CContainerUI::SetFloatPos(CControlUI* child, const Rect& rc) {
                   false);
 }
 
-// --- CControlUI ---------------------------------------------------------------------
+// --- CControlUI ---
 
 void CContainerUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init) {
     for (CControlUI* child : items_) child->SetManager(manager, this, init);

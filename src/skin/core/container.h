@@ -20,7 +20,7 @@ class CContainerUI : public CControlUI {
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
 
-    // --- children -----------------------------------------------------
+    // --- children ---
     int GetCount() const { return static_cast<int>(items_.size()); }
     // nullptr for an index out of range.
     CControlUI* GetItemAt(int index) const;
@@ -36,7 +36,7 @@ class CContainerUI : public CControlUI {
     virtual bool RemoveAt(int index, bool doNotDestroy = false);
     virtual void RemoveAll();
 
-    // --- layout parameters (logical pixels) ------------------------------
+    // --- layout parameters (logical pixels) ---
     const Rect& GetInset() const { return rcInset_; }
     void SetInset(Rect rc);
     int GetChildPadding() const { return childPadding_; }
@@ -44,7 +44,7 @@ class CContainerUI : public CControlUI {
     bool IsMouseChildEnabled() const { return mouseChildEnabled_; }
     void SetMouseChildEnabled(bool on) { mouseChildEnabled_ = on; }
 
-    // --- scrolling ------------------------------------------------------
+    // --- scrolling ---
     void EnableScrollBar(bool vertical);
     CScrollBarUI* GetVerticalScrollBar() const { return verticalScrollBar_; }
     int GetScrollPos() const;
@@ -58,7 +58,7 @@ class CContainerUI : public CControlUI {
     // Scrolls so that `control` (a descendant) is fully visible.
     void EnsureVisible(CControlUI* control);
 
-    // --- CControlUI -----------------------------------------------------
+    // --- CControlUI ---
     void SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init = true) override;
     void SetVisible(bool visible) override;
     void SetInternVisible(bool visible) override;

@@ -34,7 +34,7 @@ void CControlUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool i
     if (init && attaching) manager_->InitControls(this, parent);
 }
 
-// --- text -------------------------------------------------------------
+// --- text ---
 
 std::string CControlUI::GetText() const {
     if (!textId_.empty()) return CResourceManager::GetInstance().GetText(textId_);
@@ -65,7 +65,7 @@ std::string CControlUI::GetToolTip() const {
     return tooltip_;
 }
 
-// --- geometry -----------------------------------------------------------
+// --- geometry ---
 
 void CControlUI::SetPos(Rect rc, bool needInvalidate) {
     if (rc.right < rc.left) rc.right = rc.left;
@@ -140,7 +140,7 @@ Rect CControlUI::Scale(const Rect& logical) const {
     return {Scale(logical.left), Scale(logical.top), Scale(logical.right), Scale(logical.bottom)};
 }
 
-// --- state ----------------------------------------------------------------
+// --- state ---
 
 void CControlUI::SetVisible(bool visible) {
     if (visible_ == visible) return;
@@ -172,7 +172,7 @@ bool CControlUI::Activate() {
     return IsVisible() && IsEnabled();
 }
 
-// --- looks ------------------------------------------------------------------
+// --- looks ---
 
 void CControlUI::SetBkColor(uint32_t argb) {
     bkColor_ = argb;
@@ -204,7 +204,7 @@ void CControlUI::SetForeImage(const std::string& image) {
     Invalidate();
 }
 
-// --- layout and repaint ---------------------------------------------------------
+// --- layout and repaint ---
 
 void CControlUI::Invalidate() {
     if (manager_ && IsVisible()) manager_->Invalidate(rcItem_);
@@ -227,7 +227,7 @@ void CControlUI::NeedParentUpdate() {
     if (manager_) manager_->NeedUpdate();
 }
 
-// --- attributes ---------------------------------------------------------------
+// --- attributes ---
 
 void CControlUI::SetAttribute(std::string_view name, std::string_view value) {
     auto setColor = [&](void (CControlUI::*setter)(uint32_t)) {
@@ -314,7 +314,7 @@ void CControlUI::ApplyAttributeList(std::string_view list) {
     for (const auto& [name, value] : ParseAttributeList(list)) SetAttribute(name, value);
 }
 
-// --- tree walk, events, painting ------------------------------------------------
+// --- tree walk, events, painting ---
 
 CControlUI* CControlUI::FindControl(FindControlProc proc, void* data, uint32_t flags) {
     if ((flags & UIFIND_VISIBLE) && !IsVisible()) return nullptr;

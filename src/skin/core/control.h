@@ -42,7 +42,7 @@ class CControlUI {
     // Runs once after the control is attached to a manager.
     virtual void DoInit() {}
 
-    // --- text ---------------------------------------------------------
+    // --- text ---
     // The displayed text: the language text of the text id when one is
     // set, the language text of the text itself when "resourcetext" is on,
     // otherwise the text as set.
@@ -61,7 +61,7 @@ class CControlUI {
     uintptr_t GetTag() const { return tag_; }
     void SetTag(uintptr_t tag) { tag_ = tag; }
 
-    // --- geometry (logical pixels in, device pixels out) ----------------
+    // --- geometry (logical pixels in, device pixels out) ---
     const Rect& GetPos() const { return rcItem_; }
     // Places the control (device pixels). Containers lay out children.
     virtual void SetPos(Rect rc, bool needInvalidate = true);
@@ -93,7 +93,7 @@ class CControlUI {
     int Scale(int logical) const;
     Rect Scale(const Rect& logical) const;
 
-    // --- state --------------------------------------------------------
+    // --- state ---
     // Visible means the control's own flag and all its parents' flags.
     bool IsVisible() const { return visible_ && internVisible_; }
     bool IsOwnVisible() const { return visible_; }
@@ -118,7 +118,7 @@ class CControlUI {
     // click). False when disabled or hidden.
     virtual bool Activate();
 
-    // --- looks --------------------------------------------------------
+    // --- looks ---
     uint32_t GetBkColor() const { return bkColor_; }
     void SetBkColor(uint32_t argb);
     uint32_t GetBorderColor() const { return borderColor_; }
@@ -132,20 +132,20 @@ class CControlUI {
     const std::string& GetForeImage() const { return foreImage_; }
     void SetForeImage(const std::string& image);
 
-    // --- layout and repaint -------------------------------------------
+    // --- layout and repaint ---
     void Invalidate();
     bool IsUpdateNeeded() const { return updateNeeded_; }
     void NeedUpdate();
     void NeedParentUpdate();
 
-    // --- attributes ---------------------------------------------------
+    // --- attributes ---
     // One attribute from a layout file. Unknown names are ignored; bad
     // values leave the attribute unchanged.
     virtual void SetAttribute(std::string_view name, std::string_view value);
     // A list such as `width="20" text="a &quot;b&quot;"`, applied in order.
     void ApplyAttributeList(std::string_view list);
 
-    // --- tree walk, events, painting ------------------------------------
+    // --- tree walk, events, painting ---
     virtual CControlUI* FindControl(FindControlProc proc, void* data, uint32_t flags);
     // Entry point of events from the manager: keeps the hot state, then
     // DoEvent.

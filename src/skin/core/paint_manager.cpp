@@ -120,7 +120,7 @@ void CPaintManagerUI::Init(IWindowHost* host, const std::string& name) {
     NeedUpdate();
 }
 
-// --- program-wide settings ---------------------------------------------------
+// --- program-wide settings ---
 
 void CPaintManagerUI::SetResourcePath(const std::string& path) {
     std::string folder = path;
@@ -145,7 +145,7 @@ const std::vector<CPaintManagerUI*>& CPaintManagerUI::GetPaintManagers() {
     return Managers();
 }
 
-// --- the tree -------------------------------------------------------------------
+// --- the tree ---
 
 bool CPaintManagerUI::SetRoot(CControlUI* root) {
     if (root == root_) return root != nullptr;
@@ -199,7 +199,7 @@ std::vector<CControlUI*> CPaintManagerUI::FindSubControlsByClass(CControlUI* par
     return all;
 }
 
-// --- notifications ------------------------------------------------------------------
+// --- notifications ---
 
 bool CPaintManagerUI::AddNotifier(INotifyUI* notifier) {
     if (!notifier || std::count(notifiers_.begin(), notifiers_.end(), notifier)) return false;
@@ -248,7 +248,7 @@ bool CPaintManagerUI::RemoveMessageFilter(IMessageFilterUI* filter) {
     return true;
 }
 
-// --- timers ----------------------------------------------------------------------------
+// --- timers ---
 
 uint32_t CPaintManagerUI::NextHostTimerId() {
     // Host ids are never reused while a timer holds one.
@@ -296,7 +296,7 @@ void CPaintManagerUI::RemoveAllTimers() {
     timers_.clear();
 }
 
-// --- focus -------------------------------------------------------------------------------
+// --- focus ---
 
 void CPaintManagerUI::SetFocus(CControlUI* control) {
     if (control == focus_) return;
@@ -317,7 +317,7 @@ void CPaintManagerUI::SetFocus(CControlUI* control) {
     }
 }
 
-// --- popups ------------------------------------------------------------------------------
+// --- popups ---
 
 void CPaintManagerUI::OpenPopup(CControlUI* popup, std::function<void()> onClose) {
     ClosePopup();
@@ -340,7 +340,7 @@ void CPaintManagerUI::ClosePopup() {
     if (onClose) onClose();
 }
 
-// --- layout, repaint, DPI ---------------------------------------------------------------------
+// --- layout, repaint, DPI ---
 
 void CPaintManagerUI::Invalidate() {
     Invalidate(Rect{0, 0, clientSize_.cx, clientSize_.cy});
@@ -378,7 +378,7 @@ void CPaintManagerUI::RefreshDpi() {
     }
 }
 
-// --- window attributes ---------------------------------------------------------------------------
+// --- window attributes ---
 
 void CPaintManagerUI::SetWindowAttribute(std::string_view name, std::string_view value) {
     windowAttributes_[std::string(name)] = std::string(value);
@@ -398,8 +398,7 @@ std::string CPaintManagerUI::GetDefaultAttributeList(std::string_view controlNam
     return it == defaultAttributes_.end() ? std::string() : it->second;
 }
 
-// --- fonts
-// ----------------------------------------------------------------------------------------
+// --- fonts ---
 
 void CPaintManagerUI::AddFont(int id, const FontInfo& font, bool shared) {
     (shared ? Shared().fonts : fonts_)[id] = font;
@@ -447,8 +446,7 @@ void CPaintManagerUI::RemoveAllFonts(bool shared) {
     Invalidate();
 }
 
-// --- images
-// -------------------------------------------------------------------------------------------
+// --- images ---
 
 std::shared_ptr<ImageData> CPaintManagerUI::GetImage(const std::string& name, uint32_t mask) const {
     if (name.empty()) return nullptr;
@@ -469,8 +467,7 @@ void CPaintManagerUI::RemoveAllImages() {
     ImageCache::Instance().Clear();
 }
 
-// --- IHostClient
-// ---------------------------------------------------------------------------------------
+// --- IHostClient ---
 
 void CPaintManagerUI::OnHostPaint(cairo_t* cr, const Rect& dirty) {
     DispatchScope scope(*this);
@@ -573,6 +570,8 @@ void CPaintManagerUI::DispatchMouse(const InputEvent& event) {
             if (CControlUI* pressed = click_) {
                 ReleaseCaptureIfHeld();
                 SendEvent(pressed, UiEvent::ButtonUp, event);
+                // The hot control did not follow the pointer during the drag.
+                SetHot(FindControl(event.point), event);
             }
             break;
         case InputEvent::Type::MouseWheel:
@@ -681,8 +680,7 @@ void CPaintManagerUI::ChangeToolTip(const std::string& text, const Rect& anchor)
     if (tooltipHandler_) tooltipHandler_(tooltipText_, anchor);
 }
 
-// --- bookkeeping
-// -----------------------------------------------------------------------------------------------
+// --- bookkeeping ---
 
 void CPaintManagerUI::ReapObjects(CControlUI* control) {
     if (!control) return;

@@ -38,7 +38,7 @@ class CPaintManagerUI final : public IHostClient {
     IWindowHost* GetHost() const { return host_; }
     const std::string& GetName() const { return name_; }
 
-    // --- program-wide settings -----------------------------------------
+    // --- program-wide settings ---
     // The folder skin files are resolved against (ends with '/'). Changing
     // it (another skin) empties the picture cache.
     static void SetResourcePath(const std::string& path);
@@ -48,7 +48,7 @@ class CPaintManagerUI final : public IHostClient {
     // Every live manager (for ReloadText and shared resources).
     static const std::vector<CPaintManagerUI*>& GetPaintManagers();
 
-    // --- the tree -------------------------------------------------------
+    // --- the tree ---
     // Takes ownership of `root` (the old root is deleted) and attaches it.
     bool SetRoot(CControlUI* root);
     CControlUI* GetRoot() const { return root_; }
@@ -64,7 +64,7 @@ class CPaintManagerUI final : public IHostClient {
                                       int index = 0) const;
     std::vector<CControlUI*> FindSubControlsByClass(CControlUI* parent, std::string_view cls) const;
 
-    // --- notifications --------------------------------------------------
+    // --- notifications ---
     bool AddNotifier(INotifyUI* notifier);
     bool RemoveNotifier(INotifyUI* notifier);
     void SendNotify(TNotifyUI& msg);
@@ -73,7 +73,7 @@ class CPaintManagerUI final : public IHostClient {
     bool AddMessageFilter(IMessageFilterUI* filter);
     bool RemoveMessageFilter(IMessageFilterUI* filter);
 
-    // --- timers of controls -----------------------------------------------
+    // --- timers of controls ---
     // The control's DoEvent receives UiEvent::Timer with wParam = timerId
     // every `elapseMs` until killed. Setting an existing timer restarts it.
     bool SetTimer(CControlUI* control, uint32_t timerId, uint32_t elapseMs);
@@ -81,7 +81,7 @@ class CPaintManagerUI final : public IHostClient {
     void KillTimer(CControlUI* control);
     void RemoveAllTimers();
 
-    // --- focus, capture, hover ---------------------------------------------
+    // --- focus, capture, hover ---
     CControlUI* GetFocus() const { return focus_; }
     // Moves the keyboard focus ("killfocus" to the old control, "setfocus"
     // to the new one). nullptr clears it.
@@ -98,14 +98,14 @@ class CPaintManagerUI final : public IHostClient {
         tooltipHandler_ = std::move(handler);
     }
 
-    // --- popups drawn over the tree (combo lists) ------------------------
+    // --- popups drawn over the tree (combo lists) ---
     // Shows `popup` (owned by the caller) over everything at its current
     // position. A press outside it closes it and runs `onClose`.
     void OpenPopup(CControlUI* popup, std::function<void()> onClose);
     void ClosePopup();
     CControlUI* GetPopup() const { return popup_; }
 
-    // --- layout, repaint, DPI -----------------------------------------------
+    // --- layout, repaint, DPI ---
     void Invalidate();
     void Invalidate(const Rect& rc);
     void NeedUpdate() { updateNeeded_ = true; }
@@ -116,7 +116,7 @@ class CPaintManagerUI final : public IHostClient {
     double GetDPIScale() const { return dpiScale_; }
     int ScaleValue(int logical) const;
 
-    // --- window attributes from the layout's <Window> element -------------
+    // --- window attributes from the layout's <Window> element ---
     Size GetInitSize() const { return initSize_; }
     void SetInitSize(Size size) { initSize_ = size; }
     const Rect& GetCaptionRect() const { return captionRect_; }
@@ -137,7 +137,7 @@ class CPaintManagerUI final : public IHostClient {
     void AddDefaultAttributeList(std::string_view controlName, std::string_view list);
     std::string GetDefaultAttributeList(std::string_view controlName) const;
 
-    // --- fonts --------------------------------------------------------------
+    // --- fonts ---
     // Shared fonts are seen by every manager; private ones by this one.
     void AddFont(int id, const FontInfo& font, bool shared = false);
     void SetDefaultFont(const FontInfo& font, bool shared = false);
@@ -147,14 +147,14 @@ class CPaintManagerUI final : public IHostClient {
     bool HasFont(int id) const;
     void RemoveAllFonts(bool shared = false);
 
-    // --- images (shared cache) ------------------------------------------------
+    // --- images (shared cache) ---
     // Loads a PNG by resource id (res.xml) or file name (resource path);
     // cached. nullptr when it cannot be loaded.
     std::shared_ptr<ImageData> GetImage(const std::string& name, uint32_t mask = 0) const;
     static void AddImage(const std::string& name, std::shared_ptr<ImageData> image);
     static void RemoveAllImages();
 
-    // --- IHostClient ------------------------------------------------------------
+    // --- IHostClient ---
     void OnHostPaint(cairo_t* cr, const Rect& dirty) override;
     void OnHostInput(const InputEvent& event) override;
     void OnHostResize(Size size) override;
@@ -166,7 +166,7 @@ class CPaintManagerUI final : public IHostClient {
         closeHandler_ = std::move(handler);
     }
 
-    // --- bookkeeping the controls use --------------------------------------------
+    // --- bookkeeping the controls use ---
     // Forgets every reference to a control that is going away.
     void ReapObjects(CControlUI* control);
     // Deletes `control` once the current dispatch ends (at once otherwise).

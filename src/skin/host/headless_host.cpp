@@ -95,7 +95,7 @@ size_t HeadlessHost::RunPendingTasks() {
     }
 }
 
-// --- input ---------------------------------------------------------------------
+// --- input ---
 
 void HeadlessHost::Send(const InputEvent& event) {
     if (client_) client_->OnHostInput(event);
@@ -185,7 +185,7 @@ void HeadlessHost::TypeText(const std::string& text) {
     }
 }
 
-// --- rendering -------------------------------------------------------------------------
+// --- rendering ---
 
 void HeadlessHost::EnsureSurface() {
     if (surface_) return;

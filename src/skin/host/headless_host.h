@@ -25,7 +25,7 @@ class HeadlessHost final : public IWindowHost {
 
     void SetClient(IHostClient* client) { client_ = client; }
 
-    // --- IWindowHost ----------------------------------------------------
+    // --- IWindowHost ---
     Size ClientSize() const override { return size_; }
     double DpiScale() const override { return dpiScale_; }
     void Invalidate(const Rect& area) override;
@@ -45,7 +45,7 @@ class HeadlessHost final : public IWindowHost {
     void BringToFront() override {}
     void Destroy() override;
 
-    // --- test controls ------------------------------------------------------
+    // --- test controls ---
     void Resize(Size size);
     // Moves the manual clock, firing due timers in time order (a timer
     // killed or set by another timer's handler is honoured).
@@ -56,7 +56,7 @@ class HeadlessHost final : public IWindowHost {
     // Runs the posted tasks (and the ones they post); returns how many ran.
     size_t RunPendingTasks();
 
-    // --- input ------------------------------------------------------------------
+    // --- input ---
     void Send(const InputEvent& event);
     void MouseMove(Point pt, uint32_t modifiers = 0);
     void MouseDown(Point pt, MouseButton button = MouseButton::Left, uint32_t modifiers = 0);
@@ -74,7 +74,7 @@ class HeadlessHost final : public IWindowHost {
     // One Char event per UTF-8 character.
     void TypeText(const std::string& text);
 
-    // --- rendering -----------------------------------------------------------------
+    // --- rendering ---
     Rect DirtyRect() const { return dirty_; }
     // Paints what was invalidated (only that) into the kept surface and
     // returns the painted rectangle. Repeats while painting invalidates
