@@ -1,0 +1,690 @@
+#include "devices/models/keyboard_device.h"
+
+#include <algorithm>
+
+#include "core/debug_output.h"
+#include "core/json_access.h"
+#include "core/json_file.h"
+#include "core/names.h"
+#include "devices/models/key_names.h"
+#include "devices/models/light_button.h"
+#include "devices/models/page_lookup.h"
+#include "macros/macro_library.h"
+#include "profiles/profile_list.h"
+#include "skin/controls/button.h"
+#include "skin/controls/edit.h"
+#include "skin/controls/label.h"
+#include "skin/controls/progress.h"
+#include "skin/core/attribute_values.h"
+
+namespace kelno {
+namespace {
+
+constexpr int kPollingRates = 4;
+constexpr int kRepeatDelays = 4;
+constexpr int kRepeatDelayStepMs = 250;
+constexpr uint32_t kPerKeyButtonColour = 0x0000FF;
+constexpr uint8_t kMaxKeyCount = 170;  // 3 bytes each must fit the 512-byte key map
+
+// Reactive preview modes, which key presses drive.
+bool IsReactiveMode(int mode) { return (mode >= 8 && mode <= 13) || mode == 20; }
+
+keyboard::KeyCode CodeOf(const KeyAssignment& assignment) {
+    return {assignment.high, assignment.middle, assignment.low};
+}
+
+uint16_t Flag(uint16_t value) { return value != 0 ? 1 : 0; }
+
+void SelectOption(skin::CControlUI* control, bool selected) {
+    if (!control) return;
+    if (auto* option = static_cast<skin::COptionUI*>(control->GetInterface("Option"))) {
+        option->Selected(selected);
+    }
+}
+
+bool IsOptionSelected(skin::CControlUI* control) {
+    auto* option = control ? static_cast<skin::COptionUI*>(control->GetInterface("Option")) : nullptr;
+    return option && option->IsSelected();
+}
+
+}  // namespace
+
+CZembravaKeyboardDevice::CZembravaKeyboardDevice(std::shared_ptr<hid::HidBackend> backend)
+    : CZembravaUSBDevice(std::move(backend)) {
+    deviceKind_ = KindCode(DeviceKind::Keyboard);
+    SetKindName("keyboard");
+    SetKeyCount(kKeyCount);
+    SetLedCount(kLedCount);
+    keyAssignments_.resize(kKeyCount);
+}
+
+CZembravaKeyboardDevice::~CZembravaKeyboardDevice() { StopThreads(); }
+
+std::string CZembravaKeyboardDevice::GetClass() const { return "ZembravaKeyboardDevice"; }
+
+void* CZembravaKeyboardDevice::GetInterface(std::string_view name) {
+    if (skin::EqualsNoCase(name, "ZembravaKeyboardDevice")) return this;
+    return CZembravaUSBDevice::GetInterface(name);
+}
+
+skin::CControlUI* CZembravaKeyboardDevice::Find(const char* name) {
+    return FindDescendantByName(this, name);
+}
+
+// --- page binding --------------------------------------------------------------
+
+void CZembravaKeyboardDevice::InitLayout() { InitDeviceLayout(); }
+
+void CZembravaKeyboardDevice::InitDeviceLayout() {
+    if (layoutFile_.empty()) {
+        UnbindAll();
+        return;
+    }
+    skin::CControlUI* panel = Find("keyboard_device_key_light");
+    keyPanel_ = panel ? static_cast<skin::CContainerUI*>(panel->GetInterface("Container")) : nullptr;
+    BindKeyButtons(keyPanel_, true);
+    profilePanel_ = Find("DeviceProfileItem");
+    lightPanel_ = Find("LightControlItem");
+    macroPanel_ = Find("MacroControlItem");
+    keySetPanel_ = Find("KeySetControlItem");
+    textTest_ = Find("text_test");
+    if (keySetPanel_) keySetPanel_->SetVisible(false);
+    BindProfilePaths();
+    for (skin::CControlUI* control : {profilePanel_, lightPanel_, macroPanel_, keySetPanel_}) {
+        if (!control) continue;
+        if (auto* panelHook = static_cast<IDevicePanel*>(control->GetInterface(kDevicePanelInterface))) {
+            panelHook->BindDevice(this);
+        }
+    }
+    FillPanelLists();
+}
+
+// --- profile -----------------------------------------------------------------------
+
+void CZembravaKeyboardDevice::BindProfilePaths() {
+    const std::filesystem::path folder = UserFolder();
+    if (profileName_.empty() || !IsBareName(profileName_)) {
+        ProfileListStore store(folder, DefaultProfilePath());
+        const ProfileListState state = store.Load();
+        profileName_ = state.entries.empty()
+                           ? std::string()
+                           : state.entries[static_cast<size_t>(state.selected)].uuid;
+    }
+    profile_.SetDefaultPath(DefaultProfilePath());
+    if (!profileName_.empty()) profile_.SetProfilePath(folder / (profileName_ + ".Json"));
+    profile_.SetLightConfigPath(folder / (lightConfigName_ + ".config"));
+}
+
+std::string CZembravaKeyboardDevice::GetProfileName() const {
+    return profile_.GetProfilePath().string();
+}
+
+int CZembravaKeyboardDevice::SaveProfile() { return profile_.Save() ? 1 : 0; }
+
+void CZembravaKeyboardDevice::SetLightListIndex(int index) {
+    CZembravaUSBDevice::SetLightListIndex(index);
+    profile_.SetDeviceIndex(0);
+}
+
+void CZembravaKeyboardDevice::SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2) {
+    CZembravaUSBDevice::SetLightSettings(word0, word1, word2);
+    profile_.SetLightSetting(word0, word1, word2);
+}
+
+int CZembravaKeyboardDevice::LoadProfile() {
+    BindProfilePaths();
+    if (profile_.GetProfilePath().empty()) return 0;
+    profile_.Load(profile_.GetProfilePath());
+    std::vector<KeyAssignmentPair> keys = profile_.GetKeyList();
+    keys.resize(kKeyCount);
+    keyAssignments_ = std::move(keys);
+    RefreshUi();
+    const KeyboardSystemSettings stages = profile_.GetSystemStages();
+    for (size_t i = 0; i < systemSettings_.size(); ++i) {
+        const uint32_t word = stages.words[i / 2];
+        systemSettings_[i] = static_cast<uint16_t>(i % 2 == 0 ? word & 0xFFFF : word >> 16);
+    }
+    SendKeyBitmap();
+    return 1;
+}
+
+int CZembravaKeyboardDevice::RestoreDefaults() {
+    BindProfilePaths();
+    profile_.Load(DefaultProfilePath());
+    std::vector<KeyAssignmentPair> keys = profile_.GetKeyList();
+    keys.resize(kKeyCount);
+    keyAssignments_ = std::move(keys);
+    RefreshUi();
+    const KeyboardSystemSettings stages = profile_.GetSystemStages();
+    for (size_t i = 0; i < systemSettings_.size(); ++i) {
+        const uint32_t word = stages.words[i / 2];
+        systemSettings_[i] = static_cast<uint16_t>(i % 2 == 0 ? word & 0xFFFF : word >> 16);
+    }
+    const int saved = SaveProfile();
+    RefreshPanels();
+    SendKeyBitmap();
+    // The keyboard follows the file: its settings and key map go back too.
+    WriteSettings(0, 0, 1, 0, 0);
+    WriteStoredKeyMap(0);
+    return saved;
+}
+
+void CZembravaKeyboardDevice::TakeLightSetting(const LightSetting& setting) {
+    const uint8_t previousMode = lightShadow_[LightSetting::kMode];
+    StoreLightSettings(setting);
+    for (int byte : {LightSetting::kMode, LightSetting::kBrightness, LightSetting::kSpeed,
+                     LightSetting::kMultiColor, LightSetting::kRed, LightSetting::kGreen,
+                     LightSetting::kBlue}) {
+        lightShadow_[byte] = setting[byte];
+    }
+    previewMode_ = setting[LightSetting::kMode];
+    if (previousMode != setting[LightSetting::kMode]) ResetPreview();
+}
+
+int CZembravaKeyboardDevice::RefreshUi() {
+    TakeLightSetting(profile_.GetLightSetting());
+    {
+        std::lock_guard lock(lightListLock_);
+        (void)profile_.GetLightList();
+    }
+    {
+        std::lock_guard lock(customEffectLock_);
+        (void)profile_.GetCustomEffect();
+    }
+    lighting_.ClearKeyLevels();
+    return 1;
+}
+
+void CZembravaKeyboardDevice::ResetPreview() {
+    lighting_.ResetAnimation();
+    previewCount_ = 0;
+}
+
+// --- key map -------------------------------------------------------------------------
+
+int CZembravaKeyboardDevice::ReadKeyMapFromDevice() {
+    CHidCommandChannel& channel = *commandChannel_;
+    if (!channel.IsOpen()) return 0;
+    channel.SendStart();
+    std::array<uint8_t, kDeviceInfoSize> info{};
+    int result = channel.ReadInfo(info);
+    if (result == kChannelOk) deviceInfo_ = info;
+    const uint8_t deviceKeys = info[5];
+    if (result != kChannelOk || deviceKeys > kMaxKeyCount ||
+        !channel.SetDataSize(static_cast<uint16_t>(3 * deviceKeys))) {
+        // Close the group opened above; the maps stay as they were.
+        channel.SendFinish();
+        return result == kChannelOk ? 0 : result;
+    }
+    const size_t mapSize = 3u * deviceKeys;
+    std::array<uint8_t, kMaxDataSize> keyMap{};
+    std::array<uint8_t, kMaxDataSize> keyLeds{};
+    result = channel.ReadKeyMap(keyMap);
+    if (result == kChannelOk) result = channel.ReadKeyLeds(keyLeds);
+    channel.SendFinish();
+    if (result != kChannelOk) {
+        DebugOutputF("key map read failed (%d); the maps are kept", result);
+        return result;
+    }
+    keyMapBuffer_ = keyMap;
+    keyLedBuffer_ = keyLeds;
+    keyMapSize_ = mapSize;
+
+    DebugOutput("324234234234234");
+    const auto deviceIndex = keyboard::MatchKeyMap(std::span(keyMapBuffer_.data(), mapSize));
+    const auto leds = keyboard::MapKeyLeds(deviceIndex, std::span(keyLedBuffer_.data(), deviceKeys));
+    std::map<int, int> keyToDevice;
+    std::map<int, int> keyToLed;
+    for (int j = 0; j < kKeyCount; ++j) {
+        keyToDevice[j] = deviceIndex[static_cast<size_t>(j)];
+        keyToLed[j] = leds[static_cast<size_t>(j)];
+        DebugOutputF("%d的时候=%d", j, keyToDevice[j]);
+    }
+    SetKeyMaps(std::move(keyToDevice), std::move(keyToLed));
+    return kChannelOk;
+}
+
+int CZembravaKeyboardDevice::WriteKeyMap(int profileIndex,
+                                         const std::vector<KeyAssignmentPair>& assignments) {
+    CHidCommandChannel& channel = *commandChannel_;
+    // Without a complete read there is nothing safe to start from: writing
+    // would zero the keys the read did not bring.
+    if (keyMapSize_ == 0) return 0;
+    if (channel.IsOpen()) {
+        std::array<uint8_t, kDeviceInfoSize> info{};
+        if (channel.ReadInfo(info) == kChannelOk) deviceInfo_ = info;
+    }
+    std::array<uint8_t, keyboard::kPageKeyCount> deviceIndex;
+    deviceIndex.fill(keyboard::kUnmapped);
+    for (const auto& [page, device] : KeyToDeviceIndex()) {
+        if (page >= 0 && page < kKeyCount) deviceIndex[static_cast<size_t>(page)] = static_cast<uint8_t>(device);
+    }
+    std::vector<keyboard::KeyCode> codes(kKeyCount, keyboard::KeyCode{0x20, 0, 0});
+    std::vector<bool> given(kKeyCount, false);
+    for (size_t j = 0; j < assignments.size() && j < codes.size(); ++j) {
+        codes[j] = CodeOf(assignments[j].current);
+        given[j] = true;
+    }
+    // Keys without an assignment keep what the keyboard has.
+    for (size_t j = 0; j < codes.size(); ++j) {
+        if (!given[j]) deviceIndex[j] = keyboard::kUnmapped;
+    }
+    const std::vector<uint8_t> keyMap = keyboard::BuildKeyMap(
+        std::span(keyMapBuffer_.data(), keyMapSize_), deviceIndex, codes);
+    if (!channel.IsOpen()) return 1;
+    channel.SetDataSize(static_cast<uint16_t>(keyMapSize_));
+    channel.SendStart();
+    const int result = channel.WriteKeyMap(keyMap, profileIndex);
+    channel.SendFinish();
+    if (result == kChannelOk) std::copy(keyMap.begin(), keyMap.end(), keyMapBuffer_.begin());
+    return result;
+}
+
+int CZembravaKeyboardDevice::WriteStoredKeyMap(int profileIndex) {
+    return WriteKeyMap(profileIndex, keyAssignments_);
+}
+
+void CZembravaKeyboardDevice::SetKeyAssignment(int index, const KeyAssignmentPair& record) {
+    if (index < 0 || index >= static_cast<int>(keyAssignments_.size())) return;
+    keyAssignments_[static_cast<size_t>(index)] = record;
+    RefreshKeyCaptions();
+}
+
+// --- settings block ----------------------------------------------------------------------
+
+keyboard::KeyboardSettings CZembravaKeyboardDevice::SettingsFromProfile() {
+    const LightSetting light = profile_.GetLightSetting();
+    keyboard::KeyboardSettings s;
+    s.mode = light[LightSetting::kMode];
+    s.brightness = light[LightSetting::kBrightness];
+    s.speed = light[LightSetting::kSpeed];
+    s.effectOption = light[LightSetting::kDirection];
+    s.multiColour = light[LightSetting::kMultiColor];
+    s.red = light[LightSetting::kRed];
+    s.green = light[LightSetting::kGreen];
+    s.blue = light[LightSetting::kBlue];
+    s.ledStatus = light[LightSetting::kLedState];
+    s.wFlag = static_cast<uint8_t>(systemSettings_[kWFlag]);
+    s.sixKeyFlag = static_cast<uint8_t>(systemSettings_[kSixKeyFlag]);
+    s.winLockFlag = static_cast<uint8_t>(systemSettings_[kWinLockFlag]);
+    s.pollingRateIndex = static_cast<uint8_t>(systemSettings_[kPollingRate]);
+    return s;
+}
+
+int CZembravaKeyboardDevice::WriteSettings(int profileIndex, int activeProfile, int /*flag*/,
+                                           int /*screenWidth*/, int /*screenHeight*/) {
+    if (profileIndex < 0) return 0;
+    const auto block =
+        keyboard::BuildSettingsBlock(static_cast<uint8_t>(activeProfile), SettingsFromProfile());
+    CHidCommandChannel& channel = *commandChannel_;
+    if (!channel.IsOpen()) return 1;
+    channel.SendStart();
+    const int result =
+        channel.WriteMemory(block, static_cast<uint32_t>(profileIndex) * keyboard::kSettingsBlockSize);
+    channel.SendFinish();
+    return result;
+}
+
+int CZembravaKeyboardDevice::OnSyncRequest() {
+    CHidCommandChannel& channel = *commandChannel_;
+    channel.SetLightingHold(false);
+    previousShadow_[0] = activeProfile_;
+    std::copy(lightShadow_.bytes.begin(), lightShadow_.bytes.end(), previousShadow_.begin() + 1);
+    if (!channel.IsOpen()) return 0;
+
+    std::array<uint8_t, 1> active{};
+    std::array<uint8_t, keyboard::kSettingsBlockSize> block{};
+    int result = channel.ReadMemory(active, 0);
+    if (result == kChannelOk) {
+        result = channel.ReadMemory(block, uint32_t{active[0]} * keyboard::kSettingsBlockSize);
+    }
+    if (result != kChannelOk) {
+        // A partial read would put zeros into the profile: keep everything.
+        DebugOutputF("settings read-back failed (%d)", result);
+        return result;
+    }
+    activeProfile_ = active[0];
+    block[16] = 0;
+    settingsBlock_ = block;
+
+    keyboard::KeyboardSettings previous = SettingsFromProfile();
+    const keyboard::KeyboardSettings read = keyboard::ReadSettingsBlock(block, previous);
+    LightSetting light = profile_.GetLightSetting();
+    light[LightSetting::kMode] = read.mode;
+    light[LightSetting::kBrightness] = read.brightness;
+    light[LightSetting::kSpeed] = read.speed;
+    light[LightSetting::kMultiColor] = read.multiColour;
+    light[LightSetting::kRed] = read.red;
+    light[LightSetting::kGreen] = read.green;
+    light[LightSetting::kBlue] = read.blue;
+    TakeLightSetting(light);
+    profile_.SetLightSetting(light.Word(0), light.Word(1), light.Word(2));
+
+    systemSettings_[kWFlag] = Flag(read.wFlag);
+    systemSettings_[kSixKeyFlag] = Flag(read.sixKeyFlag);
+    systemSettings_[kWinLockFlag] = Flag(read.winLockFlag);
+    StoreSystemSettings();
+    SaveProfile();
+    RefreshPanels();
+    return kChannelOk;
+}
+
+void CZembravaKeyboardDevice::StoreSystemSettings() {
+    KeyboardSystemSettings stages;
+    for (size_t i = 0; i < 3; ++i) {
+        stages.words[i] = uint32_t{systemSettings_[2 * i]} | uint32_t{systemSettings_[2 * i + 1]} << 16;
+    }
+    profile_.SetSystemStages(stages);
+}
+
+// --- macros ------------------------------------------------------------------------------
+
+int CZembravaKeyboardDevice::WriteMacros() {
+    CHidCommandChannel& channel = *commandChannel_;
+    if (channel.IsOpen()) {
+        std::array<uint8_t, kDeviceInfoSize> info{};
+        if (channel.ReadInfo(info) == kChannelOk) deviceInfo_ = info;
+    }
+    const MacroLibrary library(UserFolder());
+    const std::vector<MacroIndexEntry> index = library.ReadIndex();
+    if (index.empty()) return 0;
+    std::vector<std::vector<MacroEvent>> macros;
+    macros.reserve(index.size());
+    for (const MacroIndexEntry& entry : index) macros.push_back(library.ReadEvents(entry.guid));
+
+    const size_t capacity = size_t{deviceInfo_[6]} * 128;
+    const keyboard::MacroImage image = keyboard::BuildMacroImage(macros, capacity);
+    if (image.overflow > 0) return image.overflow;
+    if (image.bytes.empty()) return kMacroImageUnallocated;
+    if (!channel.IsOpen()) return 0;
+    channel.SendStart();
+    const int result = channel.WriteMacros(image.bytes);
+    channel.SendFinish();
+    return result == kChannelOk ? 0 : kMacroWriteFailed;
+}
+
+// --- per-key lighting ----------------------------------------------------------------------
+
+std::vector<bool> CZembravaKeyboardDevice::LitLeds() const {
+    const std::vector<LedColour> leds = lighting_.LedColours();
+    std::vector<bool> lit(kKeyCount, false);
+    for (size_t i = 0; i < lit.size() && i < leds.size(); ++i) lit[i] = leds[i].red == 255;
+    return lit;
+}
+
+int CZembravaKeyboardDevice::SendKeyBitmap() {
+    const std::vector<KeyColour> colours =
+        profile_.GetCustomLightColours(profile_.GetCustomLightGroup(), ledCount_);
+    for (size_t i = 0; i < colours.size(); ++i) {
+        lighting_.SetLedColour(static_cast<int>(i), LedColour{colours[i].red, colours[i].green,
+                                                              colours[i].blue, colours[i].alpha});
+    }
+    std::array<uint8_t, keyboard::kPageKeyCount> keyLeds;
+    keyLeds.fill(keyboard::kUnmapped);
+    for (const auto& [page, led] : KeyToLed()) {
+        if (page >= 0 && page < kKeyCount) keyLeds[static_cast<size_t>(page)] = static_cast<uint8_t>(led);
+    }
+    bitmap_ = keyboard::BuildLightBitmap(keyLeds, LitLeds());
+    if (!commandChannel_->IsOpen()) return 0;
+    return commandChannel_->WriteKeyLights(bitmap_, 0);
+}
+
+void CZembravaKeyboardDevice::StoreCustomSet(int customSet) {
+    if (customSet < 0) return;
+    std::vector<KeyColour> colours;
+    for (const LedColour& led : lighting_.LedColours()) {
+        colours.push_back(KeyColour{led.red, led.green, led.blue, led.level});
+    }
+    profile_.SetCustomLightColours(colours, customSet);
+    SaveProfile();
+}
+
+int CZembravaKeyboardDevice::ToggleKeyLight(int key, int customSet) {
+    const LightSetting light = GetLightSettings();
+    if (light[LightSetting::kMode] != kPerKeyMode || key < 0 || key >= ledCount_) return 0;
+    LedColour entry = lighting_.GetLedColour(key);
+    entry.red = entry.red != 0 ? 0 : light[LightSetting::kRed];
+    entry.green = light[LightSetting::kGreen];
+    entry.blue = light[LightSetting::kBlue];
+    entry.level = LevelForBrightness(light[LightSetting::kBrightness]);
+    lighting_.SetLedColour(key, entry);
+    StoreCustomSet(customSet);
+
+    const int led = LedOfPageKey(key);
+    const auto position = keyboard::BitmapPosition(led);
+    if (!position) return 0;  // unmapped keys never reach the bitmap
+    uint8_t& byte = bitmap_[static_cast<size_t>(position->byte)];
+    const auto mask = static_cast<uint8_t>(1u << position->bit);
+    byte = entry.red == 255 ? static_cast<uint8_t>(byte | mask) : static_cast<uint8_t>(byte & ~mask);
+    if (!commandChannel_->IsOpen()) return 0;
+    return commandChannel_->WriteKeyLights(std::span(&byte, 1),
+                                           static_cast<uint16_t>(position->byte));
+}
+
+int CZembravaKeyboardDevice::SetAllKeysLit(bool lit, int customSet) {
+    const LightSetting light = GetLightSettings();
+    const uint8_t level = LevelForBrightness(light[LightSetting::kBrightness]);
+    for (int i = 0; i < ledCount_; ++i) {
+        lighting_.SetLedColour(i, lit ? LedColour{light[LightSetting::kRed], light[LightSetting::kGreen],
+                                                  light[LightSetting::kBlue], level}
+                                      : LedColour{});
+    }
+    bitmap_.fill(lit ? 0xFF : 0x00);
+    StoreCustomSet(customSet);
+    if (!commandChannel_->IsOpen()) return 0;
+    return commandChannel_->WriteKeyLights(bitmap_, 0);
+}
+
+int CZembravaKeyboardDevice::LoadCustomLightSet(int group) {
+    if (group < 0 || group >= CKeyboardProfiledata::kMaxCustomLightGroups) return 0;
+    profile_.SetCustomLightGroup(group);
+    SaveProfile();
+    return SendKeyBitmap();
+}
+
+int CZembravaKeyboardDevice::SetLedStatus(bool on) {
+    LightSetting light = profile_.GetLightSetting();
+    light[LightSetting::kLedState] = on ? 1 : 0;
+    SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
+    SaveProfile();
+    RefreshPanels();
+    if (!commandChannel_->IsOpen()) return 0;
+    const std::array<uint8_t, 1> value{static_cast<uint8_t>(on ? 1 : 0)};
+    commandChannel_->SendStart();
+    const int result = commandChannel_->WriteMemory(value, 15);
+    commandChannel_->SendFinish();
+    return result;
+}
+
+// --- sync, panels, captions -------------------------------------------------------------------
+
+int CZembravaKeyboardDevice::InitialSync() {
+    ReadKeyMapFromDevice();
+    LoadProfile();
+    RefreshPanels();
+    const int result = WriteSettings(0, 0, 1, 0, 0);
+    StartLightingThread();
+    return result;
+}
+
+int CZembravaKeyboardDevice::FillPanelLists() {
+    for (skin::CControlUI* control : {lightPanel_, keySetPanel_, macroPanel_}) {
+        if (!control) continue;
+        if (auto* panel = static_cast<IDevicePanel*>(control->GetInterface(kDevicePanelInterface))) {
+            panel->RefreshFromDevice();
+        }
+    }
+    return 1;
+}
+
+int CZembravaKeyboardDevice::RefreshPanels() {
+    FillPanelLists();
+    RefreshKeyCaptions();
+    RefreshSystemControls();
+    return 1;
+}
+
+std::string CZembravaKeyboardDevice::ResolveText(const std::string& textId) {
+    if (!textTest_) textTest_ = Find("text_test");
+    if (!textTest_) return textId;
+    textTest_->SetTextId(textId);
+    return textTest_->GetText();
+}
+
+std::string CZembravaKeyboardDevice::KeyCaption(const KeyAssignment& assignment) {
+    if (assignment.high == 0x20 && assignment.middle == 0 && assignment.low == 0) {
+        return ResolveText("close_text");
+    }
+    std::string caption;
+    for (const std::string& id :
+         keyboard::KeyCodeTextIds(assignment.high, assignment.middle, assignment.low)) {
+        if (!caption.empty()) caption += "+";
+        caption += ResolveText(id);
+    }
+    return caption;
+}
+
+void CZembravaKeyboardDevice::RefreshKeyCaptions() {
+    for (size_t i = 0; i < keyAssignments_.size(); ++i) {
+        if (skin::CControlUI* button = KeyButton(static_cast<int>(i))) {
+            button->SetText(KeyCaption(keyAssignments_[i].current));
+        }
+    }
+}
+
+void CZembravaKeyboardDevice::RefreshSystemControls() {
+    const int polling = systemSettings_[kPollingRate] < kPollingRates ? systemSettings_[kPollingRate] : 0;
+    for (int i = 0; i < kPollingRates; ++i) {
+        SelectOption(Find(("polling_rate_option_" + std::to_string(i)).c_str()), i == polling);
+    }
+    SelectOption(Find("winlockflag_option"), systemSettings_[kWinLockFlag] != 0);
+    SelectOption(Find("wflag_option"), systemSettings_[kWFlag] != 0);
+    SelectOption(Find("6flag_option"), systemSettings_[kSixKeyFlag] != 0);
+    if (auto* slider = FindAs<skin::CSliderUI>("repeat_rate_slider", "Slider")) {
+        slider->SetValue(systemSettings_[kRepeatRate]);
+    }
+    const int delay = systemSettings_[kRepeatDelay] < kRepeatDelays ? systemSettings_[kRepeatDelay] : 0;
+    for (int i = 0; i < kRepeatDelays; ++i) {
+        SelectOption(Find(("repeat_delay_check_" + std::to_string(i)).c_str()), i == delay);
+    }
+    if (skin::CControlUI* label = Find("repeat_delay_time_label1")) {
+        label->SetText(ResolveText("Repeat_Delay_Time") +
+                       std::to_string(delay * kRepeatDelayStepMs + kRepeatDelayStepMs) + "ms");
+    }
+    if (skin::CControlUI* edit = Find("repeat_input_richedit")) {
+        edit->SetToolTip(ResolveText("Repeat_input_text"));
+    }
+}
+
+bool CZembravaKeyboardDevice::HandleSystemSettingNotify(const skin::TNotifyUI& msg) {
+    if (!msg.pSender) return false;
+    const std::string& name = msg.pSender->GetName();
+    std::string prefix;
+    int number = -1;
+    const bool numbered = SplitIndexedName(name, prefix, number);
+    if (numbered && skin::EqualsNoCase(prefix, "polling_rate_option_") && number < kPollingRates) {
+        if (!IsOptionSelected(msg.pSender)) return true;
+        systemSettings_[kPollingRate] = static_cast<uint16_t>(number);
+    } else if (numbered && skin::EqualsNoCase(prefix, "repeat_delay_check_") && number < kRepeatDelays) {
+        if (!IsOptionSelected(msg.pSender)) return true;
+        systemSettings_[kRepeatDelay] = static_cast<uint16_t>(number);
+    } else if (skin::EqualsNoCase(name, "winlockflag_option")) {
+        systemSettings_[kWinLockFlag] = IsOptionSelected(msg.pSender) ? 1 : 0;
+    } else if (skin::EqualsNoCase(name, "wflag_option")) {
+        systemSettings_[kWFlag] = IsOptionSelected(msg.pSender) ? 1 : 0;
+    } else if (skin::EqualsNoCase(name, "6flag_option")) {
+        systemSettings_[kSixKeyFlag] = IsOptionSelected(msg.pSender) ? 1 : 0;
+    } else if (skin::EqualsNoCase(name, "repeat_rate_slider")) {
+        auto* slider = static_cast<skin::CSliderUI*>(msg.pSender->GetInterface("Slider"));
+        if (!slider) return false;
+        systemSettings_[kRepeatRate] = static_cast<uint16_t>(std::max(slider->GetValue(), 0));
+    } else {
+        return false;
+    }
+    StoreSystemSettings();
+    SaveProfile();
+    RefreshSystemControls();
+    WriteSettings(0, 0, 1, 0, 0);
+    return true;
+}
+
+void CZembravaKeyboardDevice::SetFunctionPage(int page) {
+    CZembravaUSBDevice::SetFunctionPage(page);
+    if (skin::CControlUI* fn = KeyButton(kFunctionKey)) {
+        if (page == 1) fn->SetEnabled(true);
+        if (page == 2) fn->SetEnabled(false);
+    }
+}
+
+void CZembravaKeyboardDevice::SelectKey(int index) {
+    CZembravaUSBDevice::SelectKey(index);
+    if (!keySetPanel_) return;
+    keySetPanel_->SetVisible(true);
+    if (auto* panel = static_cast<IDevicePanel*>(keySetPanel_->GetInterface(kDevicePanelInterface))) {
+        panel->RefreshFromDevice();
+    }
+}
+
+// --- preview ----------------------------------------------------------------------------------
+
+void CZembravaKeyboardDevice::LightTick() {
+    if (!lightingEnabled_) return;
+    MirrorLedsToButtons();
+}
+
+void CZembravaKeyboardDevice::MirrorLedsToButtons() {
+    const bool perKey = previewMode_ == kPerKeyMode;
+    const std::vector<LedColour> leds = lighting_.LedColours();
+    for (size_t i = 0; i < leds.size() && i < lightButtons_.size(); ++i) {
+        skin::CControlUI* button = lightButtons_[i];
+        if (!button || !button->IsVisible()) continue;
+        SetLightButton(static_cast<int>(i), kPerKeyButtonColour, perKey ? leds[i].level : 0);
+    }
+}
+
+void CZembravaKeyboardDevice::PreviewStep() {
+    const int mode = previewMode_;
+    switch (mode) {
+        case 5: LightStatic(); break;
+        case 6: LightBreathe(); break;
+        case 23: LightOff(); break;
+        case 24: LightBlinkFourColours(); break;
+        case kPerKeyMode: {
+            const uint8_t level = LevelForBrightness(GetLightSettings()[LightSetting::kBrightness]);
+            std::vector<LedColour> leds = lighting_.LedColours();
+            for (LedColour& led : leds) led.level = led.red == 255 ? level : 0;
+            lighting_.SetLedColours(leds);
+            break;
+        }
+        case 0: case 15: break;  // frame sequences of the lighting panel
+        default:
+            if (IsReactiveMode(mode)) {
+                for (int key = 0; key < kKeyCount; ++key) LowerKeyLevel(key, false);
+            } else {
+                LightColourCycle();
+            }
+            break;
+    }
+}
+
+void CZembravaKeyboardDevice::ReactiveKeyEvent(int pageKey, bool press) {
+    if (press) {
+        lighting_.SetKeyLevel(pageKey, 255);
+    } else {
+        LowerKeyLevel(pageKey, false);
+    }
+}
+
+void CZembravaKeyboardDevice::HandleNotification(uint16_t usage) {
+    const bool press = usage >= 0x500 && usage <= 0x5FF;
+    const bool release = usage >= 0x600 && usage <= 0x6FF;
+    if (!press && !release) {
+        CZembravaUSBDevice::HandleNotification(usage);
+        return;
+    }
+    if (!IsReactiveMode(previewMode_)) return;
+    const int pageKey = PageKeyOfDeviceKey(usage & 0xFF);
+    if (pageKey >= 0) ReactiveKeyEvent(pageKey, press);
+}
+
+}  // namespace kelno
