@@ -183,6 +183,13 @@ TEST(ReportDescriptor, DeepNestingAndEndlessPushAreRefused) {
               std::string::npos);
 }
 
+TEST(ReportDescriptor, PushLeftOnTheStackIsHarmless) {
+    const ParsedDescriptor parsed =
+        ParseReportDescriptor(Bytes("05 01 09 02 a1 01 a4 75 08 95 01 09 30 81 02 c0 a4"));
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(parsed.collections.at(0).info.inputLengths, (Lengths{{0, 1}}));
+}
+
 TEST(ReportDescriptor, EmptyDescriptorHasNoCollections) {
     const ParsedDescriptor parsed = ParseReportDescriptor({});
     EXPECT_TRUE(parsed.ok);
