@@ -3,7 +3,9 @@
 #include <gdk/gdkkeysyms.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -211,6 +213,27 @@ TEST_F(GtkWindowHostTest, PopupReportsAClickOutsideAsCloseRequest) {
     ASSERT_NE(inside, nullptr);
     EXPECT_EQ(inside->point, (Point{50, 40}));
     EXPECT_EQ(popup->WindowRect().Width(), 100);
+}
+
+// Run once as is and once with GDK_SCALE=2: host coordinates stay device
+// pixels whatever GTK's scale factor.
+TEST_F(GtkWindowHostTest, DeviceCoordinatesFollowTheScaleFactor) {
+    const char* env = std::getenv("GDK_SCALE");
+    int scale = env ? std::max(1, std::atoi(env)) : 1;
+    auto host = ShowHost({100, 100, 420, 340});
+    EXPECT_EQ(host->ClientSize(), (Size{320, 240}));
+    EXPECT_DOUBLE_EQ(host->DpiScale(), scale);
+    int x = 0, y = 0;
+    test::WindowOrigin(AreaWindow(*host), &x, &y);
+    test::FakePointerMove(x * scale + 40, y * scale + 60);
+    test::FakeButton(1, true);
+    test::FakeButton(1, false);
+    ASSERT_TRUE(PumpUntil([&] { return client_.Find(InputEvent::Type::MouseUp) != nullptr; }));
+    EXPECT_EQ(client_.Find(InputEvent::Type::MouseDown)->point, (Point{40, 60}));
+    client_.paints.clear();
+    host->Invalidate({0, 0, 320, 240});
+    ASSERT_TRUE(PumpUntil([&] { return !client_.paints.empty(); }));
+    EXPECT_EQ(client_.paints.back(), (Rect{0, 0, 320, 240}));
 }
 
 TEST_F(GtkWindowHostTest, ClipboardTextRoundTrips) {
