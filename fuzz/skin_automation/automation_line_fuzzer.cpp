@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view line(reinterpret_cast<const char*>(data), size);
     kelno::skin::AutomationParse parsed = kelno::skin::ParseAutomationCommand(line);
     if (const auto* command = std::get_if<kelno::skin::AutomationCommand>(&parsed)) {
-        if (command->verb != kelno::skin::AutomationVerb::Screenshot && command->target.name.empty())
+        if (command->verb != kelno::skin::AutomationVerb::Screenshot &&
+            command->target.name.empty())
             std::abort();
     }
     std::string text(line);

@@ -78,8 +78,9 @@ TEST_F(AutomationExecutorTest, SelectPicksAComboItemThroughTheDropList) {
     EXPECT_EQ(combo_->GetCurSel(), 6);
     EXPECT_FALSE(combo_->IsDropOpen());
     EXPECT_TRUE(log_.Saw("itemselect combo"));
-    EXPECT_EQ(Run("find combo"),
-              "ok class=ComboUI visible=1 enabled=1 selected=0 value=0 items=8 cursel=6 text=item 6");
+    EXPECT_EQ(
+        Run("find combo"),
+        "ok class=ComboUI visible=1 enabled=1 selected=0 value=0 items=8 cursel=6 text=item 6");
     EXPECT_EQ(Run("select combo 8"), "err no item 8");
     EXPECT_EQ(Run("select btn 0"), "err not a combo or list: btn");
 }

@@ -12,10 +12,10 @@
 
 #include "skin/automation/automation_executor.h"
 #include "skin/automation/automation_server.h"
-#include "skin/controls/combo.h"
-#include "skin/controls/progress.h"
 #include "skin/controls/button.h"
+#include "skin/controls/combo.h"
 #include "skin/controls/edit.h"
+#include "skin/controls/progress.h"
 #include "skin/core/container.h"
 #include "skin/core/paint_manager.h"
 #include "task_pump_host.h"
@@ -24,7 +24,7 @@ namespace kelno::skin::test {
 
 // Records the injected input, then hands it on like a window does.
 class InputRecorder : public IHostClient {
-public:
+  public:
     explicit InputRecorder(CPaintManagerUI& pm) : pm_(pm) {}
     void OnHostPaint(cairo_t* cr, const Rect& dirty) override { pm_.OnHostPaint(cr, dirty); }
     void OnHostInput(const InputEvent& e) override {
@@ -37,12 +37,12 @@ public:
     void OnHostDestroyed() override { pm_.OnHostDestroyed(); }
     std::vector<InputEvent> events;
 
-private:
+  private:
     CPaintManagerUI& pm_;
 };
 
 class NotifyLog : public INotifyUI {
-public:
+  public:
     void Notify(TNotifyUI& msg) override {
         lines.push_back(msg.sType + " " + (msg.pSender ? msg.pSender->GetName() : ""));
     }
@@ -64,7 +64,7 @@ T* Named(const char* name, int width, int height) {
 // A small window: two buttons named "btn" (the second inside a hidden
 // panel), an option, an edit.
 class AutomationFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         host_.SetClientSize({400, 300});
         pm_.Init(&host_, "test");
@@ -123,7 +123,8 @@ protected:
 
     // Sends one line from a worker while this thread plays the UI thread.
     std::string Ask(const std::string& line) {
-        auto reply = std::async(std::launch::async, [line] { return AutomationServer::HandleLine(line); });
+        auto reply =
+            std::async(std::launch::async, [line] { return AutomationServer::HandleLine(line); });
         while (reply.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
             host_.Pump(std::chrono::milliseconds(20));
         return reply.get();

@@ -10,19 +10,19 @@
 #include <atomic>
 #include <future>
 
-#include "support/temp_folder.h"
 #include "automation_fixture.h"
+#include "support/temp_folder.h"
 
 namespace kelno::skin {
 namespace {
 
 using AutomationServerTest = test::AutomationFixture;
 
-
 TEST_F(AutomationServerTest, WaitVisibleWaitsForAChangeOrTimesOut) {
     EXPECT_EQ(Ask("wait-visible btn#1 0"), "err timeout waiting for btn");
-    auto reply = std::async(std::launch::async,
-                            [] { return AutomationServer::HandleLine("wait-visible btn#1 10000"); });
+    auto reply = std::async(std::launch::async, [] {
+        return AutomationServer::HandleLine("wait-visible btn#1 10000");
+    });
     host_.Pump();  // the first look: still hidden
     hiddenPanel_->SetVisible(true);
     while (reply.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
@@ -33,7 +33,7 @@ TEST_F(AutomationServerTest, WaitVisibleWaitsForAChangeOrTimesOut) {
 // A click whose handler runs a modal loop: the client gets its "ok" as the
 // loop starts and drives the window from inside that loop.
 class ModalOnClick : public INotifyUI {
-public:
+  public:
     explicit ModalOnClick(test::TaskPumpHost& host) : host_(host) {}
     void Notify(TNotifyUI& msg) override {
         if (msg.sType != "click" || running) return;
@@ -45,7 +45,7 @@ public:
     std::atomic<bool> done{false};
     bool running = false;
 
-private:
+  private:
     test::TaskPumpHost& host_;
 };
 
@@ -100,7 +100,7 @@ TEST_F(AutomationServerTest, ServesLinesOnAPrivateSocket) {
     AutomationServer server;
     std::string error;
     ASSERT_TRUE(server.Start(path, &error)) << error;
-    struct stat info{};
+    struct stat info {};
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_TRUE(S_ISSOCK(info.st_mode));
     EXPECT_EQ(info.st_mode & 0777, 0600u);
@@ -129,7 +129,8 @@ TEST_F(AutomationServerTest, ServesLinesOnAPrivateSocket) {
     EXPECT_EQ(lines[0].substr(0, 17), "ok class=ButtonUI");
     EXPECT_EQ(lines[1], "err unknown command: bogus");
     EXPECT_EQ(lines[2], "err line too long");
-    EXPECT_EQ(lines[3].substr(0, 17), "ok class=OptionUI") << "the rest of the long line is skipped";
+    EXPECT_EQ(lines[3].substr(0, 17), "ok class=OptionUI")
+        << "the rest of the long line is skipped";
     EXPECT_EQ(edit_->GetText(), "line\none");
 
     server.Stop();

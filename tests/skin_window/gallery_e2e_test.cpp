@@ -28,7 +28,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 class AutomationClient {
-public:
+  public:
     bool Connect(const std::string& path, std::chrono::milliseconds limit) {
         auto deadline = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < deadline) {
@@ -60,7 +60,7 @@ public:
         return reply;
     }
 
-private:
+  private:
     int fd_ = -1;
 };
 
@@ -72,7 +72,7 @@ std::string ReadAll(const fs::path& file) {
 }
 
 class GalleryEndToEndTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!display_.Running()) GTEST_SKIP() << "no Xvfb: " << display_.Reason();
         artefacts_ = KELNO_TEST_ARTEFACTS;

@@ -24,7 +24,7 @@ CControlUI* CollectAll(CControlUI* control, void* data) {
 }
 
 class GalleryRenderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetWindowSystem(&system_);
         CPaintManagerUI::SetResourcePath(KELNO_GALLERY_RESOURCES);
@@ -75,11 +75,26 @@ TEST_F(GalleryRenderTest, ShowsEveryControlClassInsideTheWindow) {
         EXPECT_FALSE(c->GetPos().IsEmpty());
         EXPECT_EQ(c->GetPos().Intersect(client), c->GetPos()) << "outside the window";
     }
-    for (const char* expected :
-         {"ButtonUI", "OptionUI", "CheckBoxUI", "LabelUI", "TextUI", "EditUI", "RichEditUI",
-          "ComboUI", "ListLabelElementUI", "ListUI", "ListHeaderUI", "ListHeaderItemUI",
-          "ListTextElementUI", "ListContainerElementUI", "SliderUI", "ProgressUI",
-          "ColorPaletteUI", "TabLayoutUI", "HorizontalLayoutUI", "VerticalLayoutUI"}) {
+    for (const char* expected : {"ButtonUI",
+                                 "OptionUI",
+                                 "CheckBoxUI",
+                                 "LabelUI",
+                                 "TextUI",
+                                 "EditUI",
+                                 "RichEditUI",
+                                 "ComboUI",
+                                 "ListLabelElementUI",
+                                 "ListUI",
+                                 "ListHeaderUI",
+                                 "ListHeaderItemUI",
+                                 "ListTextElementUI",
+                                 "ListContainerElementUI",
+                                 "SliderUI",
+                                 "ProgressUI",
+                                 "ColorPaletteUI",
+                                 "TabLayoutUI",
+                                 "HorizontalLayoutUI",
+                                 "VerticalLayoutUI"}) {
         EXPECT_TRUE(classes.count(expected)) << expected << " is missing from the gallery";
     }
 }
@@ -104,7 +119,8 @@ TEST_F(GalleryRenderTest, UserActionsRaiseTheirNotifications) {
     host_->Click(CentreOf("tab_option_1"));
     CControlUI* page = window_.GetPaintManager().FindControl("page_scrolling");
     EXPECT_TRUE(page->IsVisible()) << "the tab option turns the page";
-    host_->Drag(CentreOf("level_slider"), {CentreOf("level_slider").x + 60, CentreOf("level_slider").y});
+    host_->Drag(CentreOf("level_slider"),
+                {CentreOf("level_slider").x + 60, CentreOf("level_slider").y});
     EXPECT_TRUE(Printed("notify valuechanged level_slider"));
     auto* progress = window_.GetPaintManager().FindControl("level_progress");
     auto* slider = window_.GetPaintManager().FindControl("level_slider");

@@ -33,7 +33,8 @@ bool EnsureGtkDisplay(std::string* reason) {
 
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
     // A periodic source so the blocking iteration wakes to re-check `done`.
-    guint tick = g_timeout_add(10, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+    guint tick = g_timeout_add(
+        10, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
     auto deadline = std::chrono::steady_clock::now() + limit;
     while (!done() && std::chrono::steady_clock::now() < deadline)
         g_main_context_iteration(nullptr, TRUE);
@@ -48,7 +49,9 @@ void PumpFor(std::chrono::milliseconds span) {
 
 namespace {
 
-Display* XDisplay() { return GDK_DISPLAY_XDISPLAY(gdk_display_get_default()); }
+Display* XDisplay() {
+    return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+}
 
 }  // namespace
 
@@ -68,6 +71,8 @@ void FakeKey(unsigned keysym, bool press) {
     XFlush(XDisplay());
 }
 
-void WindowOrigin(GdkWindow* window, int* x, int* y) { gdk_window_get_origin(window, x, y); }
+void WindowOrigin(GdkWindow* window, int* x, int* y) {
+    gdk_window_get_origin(window, x, y);
+}
 
 }  // namespace kelno::skin::test

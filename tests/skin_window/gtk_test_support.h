@@ -2,8 +2,8 @@
 // GTK under a private Xvfb for tests: one display per test program, and a
 // main-context pump with a hang guard.
 
-#include <gtk/gtk.h>
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 
 #include <chrono>
 #include <functional>
@@ -32,11 +32,11 @@ void FakeKey(unsigned keysym, bool press);
 // The screen position of `window`'s top-left corner.
 void WindowOrigin(GdkWindow* window, int* x, int* y);
 
-#define KELNO_REQUIRE_DISPLAY()                                          \
-    do {                                                                 \
-        std::string whyNot;                                              \
-        if (!::kelno::skin::test::EnsureGtkDisplay(&whyNot))             \
-            GTEST_SKIP() << "no X display for GTK tests: " << whyNot;    \
+#define KELNO_REQUIRE_DISPLAY()                                       \
+    do {                                                              \
+        std::string whyNot;                                           \
+        if (!::kelno::skin::test::EnsureGtkDisplay(&whyNot))          \
+            GTEST_SKIP() << "no X display for GTK tests: " << whyNot; \
     } while (0)
 
 }  // namespace kelno::skin::test

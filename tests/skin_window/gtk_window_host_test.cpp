@@ -18,7 +18,7 @@ using test::PumpFor;
 using test::PumpUntil;
 
 class RecordingClient : public IHostClient {
-public:
+  public:
     void OnHostPaint(cairo_t*, const Rect& dirty) override { paints.push_back(dirty); }
     void OnHostInput(const InputEvent& e) override { inputs.push_back(e); }
     void OnHostResize(Size size) override { sizes.push_back(size); }
@@ -45,7 +45,7 @@ public:
 };
 
 class GtkWindowHostTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { KELNO_REQUIRE_DISPLAY(); }
 
     std::unique_ptr<GtkWindowHost> ShowHost(Rect rect = {100, 100, 420, 340}) {
@@ -102,7 +102,8 @@ TEST_F(GtkWindowHostTest, PointerAndKeysArriveAsInputEvents) {
     auto seen = [&] {
         std::string text;
         for (const InputEvent& e : client_.inputs)
-            text += std::to_string(static_cast<int>(e.type)) + ":" + std::to_string(e.keyCode) + " ";
+            text +=
+                std::to_string(static_cast<int>(e.type)) + ":" + std::to_string(e.keyCode) + " ";
         return text;
     };
     ASSERT_TRUE(PumpUntil([&] {

@@ -12,7 +12,7 @@
 namespace kelno::skin::test {
 
 class TaskPumpHost : public IWindowHost {
-public:
+  public:
     Size ClientSize() const override { return size_; }
     double DpiScale() const override { return 1.0; }
     void Invalidate(const Rect&) override {}
@@ -60,7 +60,7 @@ public:
         return tasks_.size();
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::condition_variable arrived_;
     std::deque<std::function<void()>> tasks_;

@@ -19,7 +19,7 @@ struct Received {
 };
 
 class WindowMessageQueueTest : public ::testing::Test {
-protected:
+  protected:
     WindowMessageQueueTest()
         : queue_([this](uint32_t id, const MessageParam& w, const MessageParam& l) {
               const std::string* text = std::any_cast<std::string>(&l);
@@ -58,9 +58,8 @@ TEST_F(WindowMessageQueueTest, SendOnUiThreadRunsTheHandlerDirectly) {
 }
 
 TEST_F(WindowMessageQueueTest, SendFromWorkerWaitsUntilTheUiThreadHandledIt) {
-    auto result = std::async(std::launch::async, [this] {
-        return queue_.Send(3328, 5, std::string("from worker"));
-    });
+    auto result = std::async(std::launch::async,
+                             [this] { return queue_.Send(3328, 5, std::string("from worker")); });
     host_.Pump();
     EXPECT_EQ(result.get(), 3329);
     ASSERT_EQ(received_.size(), 1u);

@@ -40,7 +40,7 @@ constexpr const char* kMenuLayout = R"(<?xml version="1.0" encoding="utf-8"?>
 </Window>)";
 
 class TestDialog : public WindowImplBase {
-public:
+  public:
     explicit TestDialog(std::string file) : file_(std::move(file)) {}
 
     std::vector<std::string> notifications;
@@ -56,7 +56,7 @@ public:
         WindowImplBase::Notify(msg);
     }
 
-protected:
+  protected:
     std::string GetSkinFile() override { return file_; }
     CControlUI* CreateControl(const std::string& className) override {
         asked.push_back(className);
@@ -65,8 +65,10 @@ protected:
     }
     void InitWindow() override { ++initCalls; }
     void OnClick(TNotifyUI& msg) override {
-        if (msg.pSender->GetName() == "ok") Close(IDOK);
-        else WindowImplBase::OnClick(msg);
+        if (msg.pSender->GetName() == "ok")
+            Close(IDOK);
+        else
+            WindowImplBase::OnClick(msg);
     }
     int64_t HandleMessage(uint32_t id, const MessageParam& w, const MessageParam&) override {
         messages.push_back(id);
@@ -74,12 +76,12 @@ protected:
     }
     void OnFinalMessage() override { ++finalCalls; }
 
-private:
+  private:
     std::string file_;
 };
 
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetWindowSystem(&system_);
         dialogFile_ = folder_.WriteFile("dialog.xml", kDialogLayout).string();
@@ -222,17 +224,20 @@ TEST_F(WindowTest, MenuDeliversTheChosenCommandAfterClosing) {
     EXPECT_EQ(chosen, std::vector<std::string>{"exit"});
 
     // Dismissed: by Escape, or by a click outside (a close request).
-    menu = CMenuWnd::ShowMenu(&owner, menuFile_, {0, 0}, [&](std::string c) { chosen.push_back(c); });
+    menu =
+        CMenuWnd::ShowMenu(&owner, menuFile_, {0, 0}, [&](std::string c) { chosen.push_back(c); });
     ASSERT_NE(menu, nullptr);
     HostOf(*menu).PressKey(keys::kEscape);
     system_.RunPendingTasks();
-    menu = CMenuWnd::ShowMenu(&owner, menuFile_, {0, 0}, [&](std::string c) { chosen.push_back(c); });
+    menu =
+        CMenuWnd::ShowMenu(&owner, menuFile_, {0, 0}, [&](std::string c) { chosen.push_back(c); });
     ASSERT_NE(menu, nullptr);
     menu->Dismiss();
     system_.RunPendingTasks();
     EXPECT_EQ(chosen.size(), 1u);
 
-    EXPECT_EQ(CMenuWnd::ShowMenu(&owner, (folder_ / "none.xml").string(), {0, 0}, nullptr), nullptr);
+    EXPECT_EQ(CMenuWnd::ShowMenu(&owner, (folder_ / "none.xml").string(), {0, 0}, nullptr),
+              nullptr);
 }
 
 TEST_F(WindowTest, TrayIsSilentlyAbsentWithoutATrayHost) {
@@ -265,7 +270,8 @@ TEST_F(WindowTest, FileDialogsUseTheInstalledSystem) {
     std::vector<FileDialogFilter> filters{{"Profiles", {"*.Json"}}};
     EXPECT_EQ(ShowSaveFileDialog(nullptr, "Export", filters, "Json", "p1"), "/home/u/profile.Json");
     EXPECT_EQ(ShowOpenFileDialog(nullptr, "Import", filters), std::nullopt);
-    EXPECT_EQ(ShowOpenFileDialog(nullptr, "Import", filters), std::nullopt) << "no answer: cancelled";
+    EXPECT_EQ(ShowOpenFileDialog(nullptr, "Import", filters), std::nullopt)
+        << "no answer: cancelled";
     ASSERT_EQ(system_.FileDialogRequests().size(), 3u);
     EXPECT_EQ(system_.FileDialogRequests()[0].mode, FileDialogRequest::Mode::Save);
     EXPECT_EQ(system_.FileDialogRequests()[0].initialName, "p1");

@@ -43,8 +43,8 @@ XvfbDisplay::XvfbDisplay() {
         int devnull = open("/dev/null", O_RDWR);
         dup2(devnull, 1);
         dup2(devnull, 2);
-        execl(xvfb.c_str(), "Xvfb", "-displayfd", "3", "-screen", "0", "1280x800x24",
-              "-nolisten", "tcp", static_cast<char*>(nullptr));
+        execl(xvfb.c_str(), "Xvfb", "-displayfd", "3", "-screen", "0", "1280x800x24", "-nolisten",
+              "tcp", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);

@@ -9,7 +9,7 @@
 namespace kelno::skin::test {
 
 class XvfbDisplay {
-public:
+  public:
     XvfbDisplay();
     ~XvfbDisplay();
     XvfbDisplay(const XvfbDisplay&) = delete;
@@ -21,7 +21,7 @@ public:
     bool Running() const { return !name_.empty(); }
     const std::string& Reason() const { return reason_; }
 
-private:
+  private:
     pid_t pid_ = -1;
     std::string name_;
     std::string reason_;

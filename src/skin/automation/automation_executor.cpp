@@ -49,13 +49,20 @@ std::string AutomationExecutor::Execute(const AutomationCommand& command) {
             CControlUI* control = Find(command.target);
             return control ? FormatFindReply(SnapshotOf(control)) : NotFound(command.target);
         }
-        case AutomationVerb::Click: return Click(command.target, false);
-        case AutomationVerb::DoubleClick: return Click(command.target, true);
-        case AutomationVerb::Select: return Select(command.target, command.number);
-        case AutomationVerb::SetValue: return SetValue(command.target, command.number);
-        case AutomationVerb::Type: return Type(command.target, command.text);
-        case AutomationVerb::Screenshot: return Screenshot(command.text);
-        case AutomationVerb::WaitVisible: break;
+        case AutomationVerb::Click:
+            return Click(command.target, false);
+        case AutomationVerb::DoubleClick:
+            return Click(command.target, true);
+        case AutomationVerb::Select:
+            return Select(command.target, command.number);
+        case AutomationVerb::SetValue:
+            return SetValue(command.target, command.number);
+        case AutomationVerb::Type:
+            return Type(command.target, command.text);
+        case AutomationVerb::Screenshot:
+            return Screenshot(command.text);
+        case AutomationVerb::WaitVisible:
+            break;
     }
     return FormatError("command not run here");
 }
@@ -104,7 +111,8 @@ std::string AutomationExecutor::Screenshot(const std::string& path) {
         if (host == nullptr || !host->IsVisible()) continue;
         Size size = pm->GetClientSize();
         if (size.cx <= 0 || size.cy <= 0) continue;
-        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size.cx, size.cy);
+        cairo_surface_t* surface =
+            cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size.cx, size.cy);
         cairo_t* cr = cairo_create(surface);
         pm->OnHostPaint(cr, Rect{0, 0, size.cx, size.cy});
         cairo_destroy(cr);

@@ -20,7 +20,7 @@ struct AutomationTarget {
 };
 
 class AutomationExecutor {
-public:
+  public:
     explicit AutomationExecutor(std::vector<AutomationTarget> targets)
         : targets_(std::move(targets)) {}
 
@@ -32,7 +32,7 @@ public:
     // tree order over the targets in order; null when none.
     CControlUI* Find(const ControlRef& ref, AutomationTarget* owner = nullptr) const;
 
-private:
+  private:
     std::string Click(const ControlRef& ref, bool twice);
     std::string Select(const ControlRef& ref, int64_t index);
     std::string SetValue(const ControlRef& ref, int64_t value);

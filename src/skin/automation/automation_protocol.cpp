@@ -24,7 +24,9 @@ constexpr std::array kVerbs{
     VerbName{"screenshot", AutomationVerb::Screenshot},
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view TrimLineEnd(std::string_view s) {
     while (!s.empty() && (s.back() == '\r' || s.back() == '\n')) s.remove_suffix(1);
@@ -55,7 +57,9 @@ std::optional<int64_t> ParseInteger(std::string_view s) {
     return value;
 }
 
-AutomationError Error(std::string message) { return AutomationError{std::move(message)}; }
+AutomationError Error(std::string message) {
+    return AutomationError{std::move(message)};
+}
 
 }  // namespace
 
@@ -131,10 +135,17 @@ std::string EscapeLineText(std::string_view text) {
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\\': out += "\\\\"; break;
-            default: out += c;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -171,7 +182,9 @@ std::string FormatFindReply(const ControlSnapshot& s) {
     return out;
 }
 
-std::string FormatOk() { return "ok"; }
+std::string FormatOk() {
+    return "ok";
+}
 
 std::string FormatError(std::string_view message) {
     return "err " + EscapeLineText(message);

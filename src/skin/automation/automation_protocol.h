@@ -37,9 +37,9 @@ struct ControlRef {
 
 struct AutomationCommand {
     AutomationVerb verb = AutomationVerb::Find;
-    ControlRef target;     // every verb but Screenshot
-    int64_t number = 0;    // Select index, SetValue value, WaitVisible milliseconds
-    std::string text;      // Type text (unescaped), Screenshot path
+    ControlRef target;   // every verb but Screenshot
+    int64_t number = 0;  // Select index, SetValue value, WaitVisible milliseconds
+    std::string text;    // Type text (unescaped), Screenshot path
 };
 
 struct AutomationError {

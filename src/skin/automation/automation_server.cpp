@@ -212,7 +212,9 @@ struct AutomationServer::Impl {
 
 AutomationServer::AutomationServer() : impl_(std::make_unique<Impl>()) {}
 
-AutomationServer::~AutomationServer() { Stop(); }
+AutomationServer::~AutomationServer() {
+    Stop();
+}
 
 bool AutomationServer::Start(const std::string& socketPath, std::string* error) {
     if (IsRunning()) {
@@ -231,7 +233,7 @@ bool AutomationServer::Start(const std::string& socketPath, std::string* error) 
         return fail("socket path empty or too long");
     std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
 
-    struct stat existing{};
+    struct stat existing {};
     if (lstat(socketPath.c_str(), &existing) == 0) {
         if (!S_ISSOCK(existing.st_mode)) return fail("not a socket: " + socketPath);
         unlink(socketPath.c_str());  // left by an earlier run
@@ -262,7 +264,9 @@ void AutomationServer::Stop() {
     if (!impl_->worker.IsRunning()) impl_->CloseFds();
 }
 
-bool AutomationServer::IsRunning() const { return !impl_->path.empty(); }
+bool AutomationServer::IsRunning() const {
+    return !impl_->path.empty();
+}
 
 void AutomationServer::RegisterWindow(CPaintManagerUI* manager, IHostClient* input) {
     if (manager == nullptr) return;
@@ -276,7 +280,8 @@ void AutomationServer::RegisterWindow(CPaintManagerUI* manager, IHostClient* inp
 void AutomationServer::UnregisterWindow(CPaintManagerUI* manager) {
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.mutex);
-    std::erase_if(registry.windows, [&](const AutomationTarget& t) { return t.manager == manager; });
+    std::erase_if(registry.windows,
+                  [&](const AutomationTarget& t) { return t.manager == manager; });
 }
 
 std::vector<AutomationTarget> AutomationServer::RegisteredWindows() {

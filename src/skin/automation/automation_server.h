@@ -17,7 +17,7 @@
 namespace kelno::skin {
 
 class AutomationServer {
-public:
+  public:
     AutomationServer();
     // Stops the server.
     ~AutomationServer();
@@ -48,7 +48,7 @@ public:
     // thread). Public so tests can drive it without a socket.
     static std::string HandleLine(std::string_view line, std::stop_token stop = {});
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

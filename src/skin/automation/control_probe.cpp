@@ -13,7 +13,9 @@
 namespace kelno::skin {
 namespace {
 
-void Send(const AutomationTarget& target, InputEvent event) { target.input->OnHostInput(event); }
+void Send(const AutomationTarget& target, InputEvent event) {
+    target.input->OnHostInput(event);
+}
 
 InputEvent Pointer(InputEvent::Type type, int x, int y) {
     InputEvent e;
@@ -153,7 +155,10 @@ std::string DragSliderTo(const AutomationTarget& target, CControlUI* control, in
     for (int i = 0; i < limit && slider->GetValue() != value; ++i) {
         bool up = slider->GetValue() < value;
         int before = slider->GetValue();
-        if (horizontal) at.x += up ? 1 : -1; else at.y += up ? -1 : 1;
+        if (horizontal)
+            at.x += up ? 1 : -1;
+        else
+            at.y += up ? -1 : 1;
         Send(target, Pointer(InputEvent::Type::MouseMove, at.x, at.y));
         bool passed = up ? slider->GetValue() > value : slider->GetValue() < value;
         if (passed || (slider->GetValue() == before && !track.Contains(at))) break;
@@ -169,7 +174,6 @@ bool IsShownWithParents(const CControlUI* control) {
         if (!c->IsVisible()) return false;
     return control != nullptr;
 }
-
 
 std::string TypeInto(const AutomationTarget& target, CControlUI* control, const std::string& text) {
     if (!control->IsEnabled()) return "not enabled: " + control->GetName();

@@ -35,7 +35,7 @@ bool StatusNotifierHostPresent() {
 }
 
 class AppIndicatorTray final : public ITrayBackend {
-public:
+  public:
     explicit AppIndicatorTray(const std::string& id)
         : indicator_(app_indicator_new(id.c_str(), "", APP_INDICATOR_CATEGORY_APPLICATION_STATUS)) {
         SetMenu({}, {});
@@ -72,10 +72,11 @@ public:
         onCommand_ = std::move(onCommand);
     }
 
-private:
+  private:
     static void OnItem(GtkMenuItem* item, gpointer self) {
         auto* tray = static_cast<AppIndicatorTray*>(self);
-        const char* command = static_cast<const char*>(g_object_get_data(G_OBJECT(item), "kelno-command"));
+        const char* command =
+            static_cast<const char*>(g_object_get_data(G_OBJECT(item), "kelno-command"));
         if (tray->onCommand_ && command != nullptr) tray->onCommand_(command);
     }
 

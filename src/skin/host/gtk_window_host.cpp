@@ -67,21 +67,31 @@ uint32_t ModifiersFrom(guint state) {
 
 MouseButton ButtonFrom(guint button) {
     switch (button) {
-        case 1: return MouseButton::Left;
-        case 2: return MouseButton::Middle;
-        case 3: return MouseButton::Right;
-        default: return MouseButton::None;
+        case 1:
+            return MouseButton::Left;
+        case 2:
+            return MouseButton::Middle;
+        case 3:
+            return MouseButton::Right;
+        default:
+            return MouseButton::None;
     }
 }
 
 const char* CursorName(CursorShape shape) {
     switch (shape) {
-        case CursorShape::Hand: return "pointer";
-        case CursorShape::IBeam: return "text";
-        case CursorShape::SizeWE: return "ew-resize";
-        case CursorShape::SizeNS: return "ns-resize";
-        case CursorShape::Wait: return "wait";
-        case CursorShape::Arrow: break;
+        case CursorShape::Hand:
+            return "pointer";
+        case CursorShape::IBeam:
+            return "text";
+        case CursorShape::SizeWE:
+            return "ew-resize";
+        case CursorShape::SizeNS:
+            return "ns-resize";
+        case CursorShape::Wait:
+            return "wait";
+        case CursorShape::Arrow:
+            break;
     }
     return "default";
 }
@@ -112,19 +122,19 @@ GtkWindowHost::GtkWindowHost(IHostClient& client, const GtkHostOptions& options)
 
     area_ = gtk_drawing_area_new();
     gtk_widget_set_can_focus(area_, TRUE);
-    gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
-                                     GDK_POINTER_MOTION_MASK | GDK_SCROLL_MASK |
-                                     GDK_LEAVE_NOTIFY_MASK | GDK_ENTER_NOTIFY_MASK |
-                                     GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK |
-                                     GDK_FOCUS_CHANGE_MASK);
+    gtk_widget_add_events(
+        area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
+                   GDK_SCROLL_MASK | GDK_LEAVE_NOTIFY_MASK | GDK_ENTER_NOTIFY_MASK |
+                   GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK);
     gtk_container_add(GTK_CONTAINER(window_), area_);
 
     im_ = gtk_im_multicontext_new();
     ConnectSignals();
 
     if (!options.rect.IsEmpty()) {
-        gtk_window_set_default_size(window_, std::max(1, static_cast<int>(ToLogical(options.rect.Width()))),
-                                    std::max(1, static_cast<int>(ToLogical(options.rect.Height()))));
+        gtk_window_set_default_size(
+            window_, std::max(1, static_cast<int>(ToLogical(options.rect.Width()))),
+            std::max(1, static_cast<int>(ToLogical(options.rect.Height()))));
         gtk_window_move(window_, static_cast<int>(ToLogical(options.rect.left)),
                         static_cast<int>(ToLogical(options.rect.top)));
     } else {
@@ -186,11 +196,17 @@ int GtkWindowHost::ToDevice(double logical) const {
     return static_cast<int>(std::lround(logical * scale_));
 }
 
-double GtkWindowHost::ToLogical(int device) const { return static_cast<double>(device) / scale_; }
+double GtkWindowHost::ToLogical(int device) const {
+    return static_cast<double>(device) / scale_;
+}
 
-Point GtkWindowHost::ToDevicePoint(double x, double y) const { return {ToDevice(x), ToDevice(y)}; }
+Point GtkWindowHost::ToDevicePoint(double x, double y) const {
+    return {ToDevice(x), ToDevice(y)};
+}
 
-void GtkWindowHost::EmitInput(InputEvent event) { client_.OnHostInput(event); }
+void GtkWindowHost::EmitInput(InputEvent event) {
+    client_.OnHostInput(event);
+}
 
 Size GtkWindowHost::ClientSize() const {
     if (area_ == nullptr || window_ == nullptr) return {};
@@ -219,9 +235,9 @@ void GtkWindowHost::Invalidate(const Rect& area) {
 void GtkWindowHost::SetTimer(uint32_t id, uint32_t intervalMs) {
     if (window_ == nullptr) return;
     KillTimer(id);
-    timers_[id] = g_timeout_add_full(G_PRIORITY_DEFAULT, std::max<uint32_t>(1, intervalMs),
-                                     &TimerClosure::Fire, new TimerClosure{this, id},
-                                     &TimerClosure::Release);
+    timers_[id] =
+        g_timeout_add_full(G_PRIORITY_DEFAULT, std::max<uint32_t>(1, intervalMs),
+                           &TimerClosure::Fire, new TimerClosure{this, id}, &TimerClosure::Release);
 }
 
 void GtkWindowHost::KillTimer(uint32_t id) {
@@ -261,9 +277,9 @@ void GtkWindowHost::GrabForPopup() {
     GdkWindow* gdkWindow = gtk_widget_get_window(area_);
     GdkDisplay* display = gdk_display_get_default();
     if (gdkWindow == nullptr || display == nullptr) return;
-    captured_ = gdk_seat_grab(gdk_display_get_default_seat(display), gdkWindow,
-                              GDK_SEAT_CAPABILITY_ALL, FALSE, nullptr, nullptr, nullptr,
-                              nullptr) == GDK_GRAB_SUCCESS;
+    captured_ =
+        gdk_seat_grab(gdk_display_get_default_seat(display), gdkWindow, GDK_SEAT_CAPABILITY_ALL,
+                      FALSE, nullptr, nullptr, nullptr, nullptr) == GDK_GRAB_SUCCESS;
 }
 
 void GtkWindowHost::SetCursor(CursorShape shape) {
@@ -308,7 +324,8 @@ void GtkWindowHost::SetTitle(const std::string& title) {
 
 void GtkWindowHost::Move(const Rect& r) {
     if (window_ == nullptr) return;
-    gtk_window_move(window_, static_cast<int>(ToLogical(r.left)), static_cast<int>(ToLogical(r.top)));
+    gtk_window_move(window_, static_cast<int>(ToLogical(r.left)),
+                    static_cast<int>(ToLogical(r.top)));
     if (!r.IsEmpty())
         gtk_window_resize(window_, std::max(1, static_cast<int>(ToLogical(r.Width()))),
                           std::max(1, static_cast<int>(ToLogical(r.Height()))));
@@ -370,7 +387,8 @@ std::string GtkWindowHost::GetClipboardText() {
 }
 
 void GtkWindowHost::SetTextInputArea(const Rect& caret) {
-    GdkRectangle area{static_cast<int>(ToLogical(caret.left)), static_cast<int>(ToLogical(caret.top)),
+    GdkRectangle area{static_cast<int>(ToLogical(caret.left)),
+                      static_cast<int>(ToLogical(caret.top)),
                       std::max(1, static_cast<int>(ToLogical(caret.Width()))),
                       std::max(1, static_cast<int>(ToLogical(caret.Height())))};
     gtk_im_context_set_cursor_location(im_, &area);
@@ -394,7 +412,8 @@ void GtkWindowHost::Destroy() {
     if (window_ != nullptr) gtk_widget_destroy(GTK_WIDGET(window_));  // "destroy" follows
 }
 
-std::unique_ptr<IWindowHost> GtkWindowHost::CreatePopup(IHostClient& client, const Rect& screenRect) {
+std::unique_ptr<IWindowHost> GtkWindowHost::CreatePopup(IHostClient& client,
+                                                        const Rect& screenRect) {
     if (window_ == nullptr) return nullptr;
     GtkHostOptions options;
     options.rect = screenRect;
@@ -604,7 +623,8 @@ void GtkWindowHost::OnDestroy(GtkWidget*, gpointer self) {
 
 void GtkWindowHost::OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer self) {
     auto* host = static_cast<GtkWindowHost*>(self);
-    host->client_.OnHostResize({allocation->width * host->scale_, allocation->height * host->scale_});
+    host->client_.OnHostResize(
+        {allocation->width * host->scale_, allocation->height * host->scale_});
 }
 
 void GtkWindowHost::OnScaleChanged(GObject*, GParamSpec*, gpointer self) {

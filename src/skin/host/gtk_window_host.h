@@ -15,14 +15,14 @@ namespace kelno::skin {
 
 struct GtkHostOptions {
     std::string title;
-    Rect rect;                         // screen pixels; empty: default size, centred
+    Rect rect;  // screen pixels; empty: default size, centred
     GtkWindow* transientFor = nullptr;
-    bool popup = false;                // override-redirect, grabs input while shown
+    bool popup = false;  // override-redirect, grabs input while shown
     bool skipTaskbar = false;
 };
 
 class GtkWindowHost final : public IWindowHost {
-public:
+  public:
     GtkWindowHost(IHostClient& client, const GtkHostOptions& options);
     // Destroys the native window without calling the client.
     ~GtkWindowHost() override;
@@ -58,7 +58,7 @@ public:
 
     GtkWindow* NativeWindow() const { return window_; }
 
-private:
+  private:
     struct TaskGate;
     struct TimerClosure;
 
@@ -92,14 +92,14 @@ private:
 
     IHostClient& client_;
     const bool popup_;
-    GtkWindow* window_ = nullptr;   // null once destroyed
+    GtkWindow* window_ = nullptr;  // null once destroyed
     GtkWidget* area_ = nullptr;
     GtkIMContext* im_ = nullptr;
     std::shared_ptr<TaskGate> gate_;
     std::map<uint32_t, guint> timers_;
     int scale_ = 1;
-    bool captured_ = false;       // a seat grab we took
-    bool buttonDown_ = false;     // GTK's implicit grab is active
+    bool captured_ = false;    // a seat grab we took
+    bool buttonDown_ = false;  // GTK's implicit grab is active
     double lastPressRootX_ = 0, lastPressRootY_ = 0;
     guint32 lastPressTime_ = 0;
     // Text committed by the input method while a key press is filtered.

@@ -7,7 +7,7 @@ namespace kelno::skin {
 namespace {
 
 class GtkMessageLoop final : public IMessageLoop {
-public:
+  public:
     GtkMessageLoop() : loop_(g_main_loop_new(nullptr, FALSE)) {}
     ~GtkMessageLoop() override { g_main_loop_unref(loop_); }
 
@@ -20,7 +20,7 @@ public:
         g_main_loop_quit(loop_);
     }
 
-private:
+  private:
     GMainLoop* loop_;
     bool quitRequested_ = false;
 };
@@ -61,7 +61,8 @@ std::optional<std::string> GtkWindowSystem::ChooseFile(const FileDialogRequest& 
     for (const FileDialogFilter& f : request.filters) {
         GtkFileFilter* filter = gtk_file_filter_new();
         gtk_file_filter_set_name(filter, f.name.c_str());
-        for (const std::string& pattern : f.patterns) gtk_file_filter_add_pattern(filter, pattern.c_str());
+        for (const std::string& pattern : f.patterns)
+            gtk_file_filter_add_pattern(filter, pattern.c_str());
         gtk_file_chooser_add_filter(chooser, filter);  // takes the floating reference
     }
     if (!request.initialFolder.empty())

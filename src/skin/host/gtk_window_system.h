@@ -7,7 +7,7 @@
 namespace kelno::skin {
 
 class GtkWindowSystem final : public IWindowSystem {
-public:
+  public:
     // Opens the display (gtk_init_check); false when there is none.
     static bool InitializeGtk(int* argc, char*** argv);
 

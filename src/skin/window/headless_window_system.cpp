@@ -8,7 +8,7 @@ namespace kelno::skin {
 // is shared so that a pump that is running its tasks keeps it alive even when
 // one of them deletes the window.
 class HeadlessWindowSystem::Host final : public IWindowHost {
-public:
+  public:
     Host(std::shared_ptr<HeadlessHost> inner, std::string& clipboard)
         : inner_(std::move(inner)), clipboard_(clipboard) {}
     ~Host() override { inner_->SetClient(nullptr); }
@@ -41,14 +41,14 @@ public:
     void SetClipboardText(const std::string& text) override { clipboard_ = text; }
     std::string GetClipboardText() override { return clipboard_; }
 
-private:
+  private:
     std::shared_ptr<HeadlessHost> inner_;
     std::string& clipboard_;  // the system's, shared by its windows
     bool maximized_ = false;
 };
 
 class HeadlessWindowSystem::Loop final : public IMessageLoop {
-public:
+  public:
     explicit Loop(HeadlessWindowSystem& system) : system_(system) {}
     void Run() override {
         while (!quit_ && system_.RunPendingTasks() > 0) {
@@ -56,7 +56,7 @@ public:
     }
     void Quit() override { quit_ = true; }
 
-private:
+  private:
     HeadlessWindowSystem& system_;
     bool quit_ = false;
 };

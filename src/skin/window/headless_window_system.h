@@ -19,7 +19,7 @@ namespace kelno::skin {
 class HeadlessTray;
 
 class HeadlessWindowSystem final : public IWindowSystem {
-public:
+  public:
     explicit HeadlessWindowSystem(Size defaultSize = {800, 600}, double dpiScale = 1.0);
     ~HeadlessWindowSystem() override;
 
@@ -47,7 +47,7 @@ public:
     // The tray icon the program made last, while it exists.
     HeadlessTray* Tray() const { return tray_; }
 
-private:
+  private:
     class Host;
     class Loop;
     friend class HeadlessTray;
@@ -63,7 +63,7 @@ private:
 };
 
 class HeadlessTray final : public ITrayBackend {
-public:
+  public:
     explicit HeadlessTray(HeadlessWindowSystem& system) : system_(system) {}
     ~HeadlessTray() override;
     void SetIcon(const std::string& iconPath) override { icon_ = iconPath; }
@@ -85,7 +85,7 @@ public:
     // The user activates the icon.
     bool Activate() { return !activate_.empty() && Choose(activate_); }
 
-private:
+  private:
     HeadlessWindowSystem& system_;
     std::string icon_, tooltip_, activate_;
     std::vector<TrayMenuItem> items_;

@@ -9,7 +9,7 @@ namespace {
 
 // A menu line: a flat button with left-aligned text and a hot colour.
 class CMenuElementUI final : public CButtonUI {
-public:
+  public:
     CMenuElementUI() {
         SetFixedHeight(28);
         ApplyAttributeList(R"(align="left" textpadding="12,0,12,0" hotbkcolor="#FFE5F1FB")");
@@ -56,7 +56,9 @@ void CMenuWnd::OnClick(TNotifyUI& msg) {
     Close(IDOK);
 }
 
-void CMenuWnd::OnCloseRequest() { Dismiss(); }
+void CMenuWnd::OnCloseRequest() {
+    Dismiss();
+}
 
 bool CMenuWnd::PreviewInput(const InputEvent& event) {
     if (event.type == InputEvent::Type::KeyDown && event.keyCode == keys::kEscape) {

@@ -14,7 +14,7 @@
 namespace kelno::skin {
 
 class CMenuWnd final : public WindowImplBase {
-public:
+  public:
     using CommandHandler = std::function<void(std::string command)>;
 
     // Opens a menu at `screenPoint` (its top-left corner). The menu deletes
@@ -26,7 +26,7 @@ public:
     // Closes the menu without a command.
     void Dismiss();
 
-protected:
+  protected:
     std::string GetSkinFile() override { return xmlFile_; }
     CControlUI* CreateControl(const std::string& className) override;
     void OnClick(TNotifyUI& msg) override;
@@ -34,7 +34,7 @@ protected:
     bool PreviewInput(const InputEvent& event) override;
     void OnFinalMessage() override;
 
-private:
+  private:
     CMenuWnd(std::string xmlFile, CommandHandler onCommand);
 
     std::string xmlFile_;

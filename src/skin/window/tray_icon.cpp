@@ -2,7 +2,9 @@
 
 namespace kelno::skin {
 
-CTrayIcon::~CTrayIcon() { DeleteTrayIcon(); }
+CTrayIcon::~CTrayIcon() {
+    DeleteTrayIcon();
+}
 
 bool CTrayIcon::CreateTrayIcon(const std::string& id, const std::string& iconPath,
                                const std::string& tooltip) {
@@ -21,7 +23,9 @@ bool CTrayIcon::CreateTrayIcon(const std::string& id, const std::string& iconPat
     return true;
 }
 
-void CTrayIcon::DeleteTrayIcon() { backend_.reset(); }
+void CTrayIcon::DeleteTrayIcon() {
+    backend_.reset();
+}
 
 void CTrayIcon::SetIcon(const std::string& iconPath) {
     iconPath_ = iconPath;

@@ -13,7 +13,7 @@
 namespace kelno::skin {
 
 class CTrayIcon {
-public:
+  public:
     CTrayIcon() = default;
     ~CTrayIcon();
     CTrayIcon(const CTrayIcon&) = delete;
@@ -33,7 +33,7 @@ public:
     // Receives the command of the chosen item on the UI thread.
     void SetCommandHandler(std::function<void(const std::string&)> handler);
 
-private:
+  private:
     std::unique_ptr<ITrayBackend> backend_;
     std::string iconPath_;
     std::string tooltip_;

@@ -12,7 +12,7 @@ namespace {
 // Controls that take a press themselves; the caption does not move the
 // window through them.
 constexpr std::array<std::string_view, 11> kActiveInterfaces{
-    "Button", "Option", "CheckBox", "Edit", "RichEdit", "Combo",
+    "Button", "Option", "CheckBox",  "Edit",         "RichEdit", "Combo",
     "Slider", "List",   "ScrollBar", "ColorPalette", "ListItem"};
 
 bool TakesClicks(CControlUI* control) {
@@ -27,15 +27,17 @@ bool TakesClicks(CControlUI* control) {
 
 WindowImplBase::WindowImplBase() : m_PaintManager(GetPaintManager()) {}
 
-WindowImplBase::~WindowImplBase() { m_PaintManager.RemoveNotifier(this); }
+WindowImplBase::~WindowImplBase() {
+    m_PaintManager.RemoveNotifier(this);
+}
 
 bool WindowImplBase::Create(CWindowWnd* owner, const std::string& title, const Rect& rect,
                             bool toolWindow) {
     return CreateWithLayout(owner, title, rect, toolWindow ? HostKind::Tool : HostKind::Normal);
 }
 
-bool WindowImplBase::CreateWithLayout(CWindowWnd* owner, const std::string& title,
-                                      const Rect& rect, HostKind kind) {
+bool WindowImplBase::CreateWithLayout(CWindowWnd* owner, const std::string& title, const Rect& rect,
+                                      HostKind kind) {
     buildError_.clear();
     if (!CreateHost(owner, title, rect, kind)) {
         buildError_ = "no native window";
@@ -60,7 +62,9 @@ bool WindowImplBase::CreateWithLayout(CWindowWnd* owner, const std::string& titl
     return true;
 }
 
-CControlUI* WindowImplBase::CreateControl(const std::string&) { return nullptr; }
+CControlUI* WindowImplBase::CreateControl(const std::string&) {
+    return nullptr;
+}
 
 void WindowImplBase::Notify(TNotifyUI& msg) {
     if (msg.sType == notify::kClick) OnClick(msg);
@@ -114,7 +118,10 @@ bool WindowImplBase::PreviewInput(const InputEvent& event) {
         IsCaptionPoint(event.point) && m_PaintManager.FindControl("maxbtn") != nullptr) {
         // A double click on a resizable window's caption toggles maximised.
         bool maximized = host->IsMaximized();
-        if (maximized) host->Restore(); else host->Maximize();
+        if (maximized)
+            host->Restore();
+        else
+            host->Maximize();
         ShowMaximized(!maximized);
         return true;
     }

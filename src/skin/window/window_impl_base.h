@@ -15,7 +15,7 @@
 namespace kelno::skin {
 
 class WindowImplBase : public CWindowWnd, public INotifyUI, public IDialogBuilderCallback {
-public:
+  public:
     WindowImplBase();
     ~WindowImplBase() override;
 
@@ -29,7 +29,7 @@ public:
     void Notify(TNotifyUI& msg) override;
     CControlUI* CreateControl(const std::string& className) override;
 
-protected:
+  protected:
     // The layout file: a res.xml id, a file under the resource path, or an
     // absolute path.
     virtual std::string GetSkinFile() = 0;
@@ -48,7 +48,7 @@ protected:
 
     CPaintManagerUI& m_PaintManager;
 
-private:
+  private:
     void ShowMaximized(bool maximized);
 
     std::string buildError_;

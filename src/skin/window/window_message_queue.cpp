@@ -46,7 +46,9 @@ struct PendingSend {
 WindowMessageQueue::WindowMessageQueue(Handler handler)
     : state_(std::make_shared<State>(std::move(handler))) {}
 
-WindowMessageQueue::~WindowMessageQueue() { Close(); }
+WindowMessageQueue::~WindowMessageQueue() {
+    Close();
+}
 
 void WindowMessageQueue::AttachHost(IWindowHost* host) {
     std::lock_guard lock(state_->mutex);
@@ -58,7 +60,9 @@ bool WindowMessageQueue::OnUiThread() const {
     return std::this_thread::get_id() == state_->uiThread;
 }
 
-bool WindowMessageQueue::IsClosed() const { return state_->IsClosed(); }
+bool WindowMessageQueue::IsClosed() const {
+    return state_->IsClosed();
+}
 
 bool WindowMessageQueue::Post(uint32_t id, MessageParam wParam, MessageParam lParam) {
     // The task keeps the state alive, not the window: a closed queue drops it.

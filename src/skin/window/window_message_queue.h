@@ -18,7 +18,7 @@ namespace kelno::skin {
 class IWindowHost;
 
 class WindowMessageQueue {
-public:
+  public:
     using Handler =
         std::function<int64_t(uint32_t id, const MessageParam& wParam, const MessageParam& lParam)>;
 
@@ -50,7 +50,7 @@ public:
 
     bool OnUiThread() const;
 
-private:
+  private:
     struct State;
     std::shared_ptr<State> state_;
 };

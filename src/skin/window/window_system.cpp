@@ -12,9 +12,13 @@ std::atomic<IWindowSystem*> g_windowSystem{nullptr};
 
 }  // namespace
 
-IWindowSystem* CurrentWindowSystem() { return g_windowSystem.load(); }
+IWindowSystem* CurrentWindowSystem() {
+    return g_windowSystem.load();
+}
 
-void SetWindowSystem(IWindowSystem* system) { g_windowSystem.store(system); }
+void SetWindowSystem(IWindowSystem* system) {
+    g_windowSystem.store(system);
+}
 
 std::optional<std::string> ShowOpenFileDialog(IWindowHost* owner, const std::string& title,
                                               const std::vector<FileDialogFilter>& filters) {

@@ -16,17 +16,17 @@ namespace kelno::skin {
 
 struct HostOptions {
     std::string title;
-    Rect rect;                      // screen pixels; empty: a default size, centred
-    IWindowHost* owner = nullptr;   // kept above it (modal windows, tool windows)
-    bool toolWindow = false;        // no taskbar entry
-    bool popup = false;             // borderless, above everything, takes input until closed;
-                                    // a click outside it is a close request
+    Rect rect;                     // screen pixels; empty: a default size, centred
+    IWindowHost* owner = nullptr;  // kept above it (modal windows, tool windows)
+    bool toolWindow = false;       // no taskbar entry
+    bool popup = false;            // borderless, above everything, takes input until closed;
+                                   // a click outside it is a close request
 };
 
 // A message loop on the UI thread. Run returns after Quit; a Quit that comes
 // before Run makes Run return at once. Loops nest (modal windows).
 class IMessageLoop {
-public:
+  public:
     virtual ~IMessageLoop() = default;
     virtual void Run() = 0;
     virtual void Quit() = 0;
@@ -44,7 +44,7 @@ struct FileDialogRequest {
     std::vector<FileDialogFilter> filters;
     std::string defaultExtension;  // "Json": added to a saved name without one
     std::string initialFolder;
-    std::string initialName;       // Save only
+    std::string initialName;  // Save only
 };
 
 struct TrayMenuItem {
@@ -55,7 +55,7 @@ struct TrayMenuItem {
 // A status-area icon. Absent (null from CreateTray) when the session has no
 // tray host.
 class ITrayBackend {
-public:
+  public:
     virtual ~ITrayBackend() = default;
     virtual void SetIcon(const std::string& iconPath) = 0;
     virtual void SetTooltip(const std::string& text) = 0;
@@ -68,7 +68,7 @@ public:
 };
 
 class IWindowSystem {
-public:
+  public:
     virtual ~IWindowSystem() = default;
     virtual std::unique_ptr<IWindowHost> CreateHost(IHostClient& client,
                                                     const HostOptions& options) = 0;

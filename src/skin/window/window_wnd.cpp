@@ -178,11 +178,17 @@ int64_t CWindowWnd::HandleMessage(uint32_t, const MessageParam&, const MessagePa
     return 0;
 }
 
-void CWindowWnd::OnCloseRequest() { Close(IDCANCEL); }
+void CWindowWnd::OnCloseRequest() {
+    Close(IDCANCEL);
+}
 
-bool CWindowWnd::PreviewInput(const InputEvent&) { return false; }
+bool CWindowWnd::PreviewInput(const InputEvent&) {
+    return false;
+}
 
-void CWindowWnd::OnHostPaint(cairo_t* cr, const Rect& dirty) { pm_.OnHostPaint(cr, dirty); }
+void CWindowWnd::OnHostPaint(cairo_t* cr, const Rect& dirty) {
+    pm_.OnHostPaint(cr, dirty);
+}
 
 void CWindowWnd::OnHostInput(const InputEvent& event) {
     bool userInput = event.type != InputEvent::Type::WindowFocusIn &&
@@ -193,9 +199,13 @@ void CWindowWnd::OnHostInput(const InputEvent& event) {
     pm_.OnHostInput(event);
 }
 
-void CWindowWnd::OnHostResize(Size size) { pm_.OnHostResize(size); }
+void CWindowWnd::OnHostResize(Size size) {
+    pm_.OnHostResize(size);
+}
 
-void CWindowWnd::OnHostTimer(uint32_t id) { pm_.OnHostTimer(id); }
+void CWindowWnd::OnHostTimer(uint32_t id) {
+    pm_.OnHostTimer(id);
+}
 
 void CWindowWnd::OnHostCloseRequest() {
     if (modalChildren_ > 0) return;  // the modal window answers first

@@ -24,7 +24,7 @@ inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
 
 class CWindowWnd : protected IHostClient {
-public:
+  public:
     CWindowWnd();
     // Destroys the native window (without OnFinalMessage) when still open.
     ~CWindowWnd() override;
@@ -67,7 +67,7 @@ public:
     static void MessageLoop();
     static void QuitMessageLoop();
 
-protected:
+  protected:
     // The application's own messages; returns the message's result.
     virtual int64_t HandleMessage(uint32_t id, const MessageParam& wParam,
                                   const MessageParam& lParam);
@@ -92,7 +92,7 @@ protected:
     void OnHostCloseRequest() override;
     void OnHostDestroyed() override;
 
-private:
+  private:
     struct ModalState;
 
     CPaintManagerUI pm_;

@@ -12,19 +12,24 @@ namespace {
 using namespace kelno::skin;
 
 class GalleryDialog final : public WindowImplBase {
-protected:
+  protected:
     std::string GetSkinFile() override { return "dialog.xml"; }
     void OnClick(TNotifyUI& msg) override {
         const std::string& name = msg.pSender->GetName();
-        if (name == "dialog_ok") Close(IDOK);
-        else if (name == "dialog_cancel") Close(IDCANCEL);
-        else WindowImplBase::OnClick(msg);
+        if (name == "dialog_ok")
+            Close(IDOK);
+        else if (name == "dialog_cancel")
+            Close(IDCANCEL);
+        else
+            WindowImplBase::OnClick(msg);
     }
 };
 
 }  // namespace
 
-void GalleryWindow::InitWindow() { SetStatus("Ready"); }
+void GalleryWindow::InitWindow() {
+    SetStatus("Ready");
+}
 
 void GalleryWindow::Notify(TNotifyUI& msg) {
     out_ << "notify " << msg.sType << ' ' << (msg.pSender ? msg.pSender->GetName() : "")
@@ -48,9 +53,12 @@ void GalleryWindow::Notify(TNotifyUI& msg) {
 
 void GalleryWindow::OnClick(TNotifyUI& msg) {
     const std::string& name = msg.pSender->GetName();
-    if (name == "menu_button") ShowGalleryMenu();
-    else if (name == "modal_button") ShowModalDialog();
-    else WindowImplBase::OnClick(msg);
+    if (name == "menu_button")
+        ShowGalleryMenu();
+    else if (name == "modal_button")
+        ShowModalDialog();
+    else
+        WindowImplBase::OnClick(msg);
 }
 
 void GalleryWindow::ShowGalleryMenu() {
@@ -61,8 +69,10 @@ void GalleryWindow::ShowGalleryMenu() {
     Point at{window.left + button->GetPos().left, window.top + button->GetPos().bottom};
     CMenuWnd::ShowMenu(this, "menu.xml", at, [this](std::string command) {
         out_ << "menu " << command << std::endl;
-        if (command == "menu_exit") OnCloseRequest();
-        else SetStatus("Menu: " + command);
+        if (command == "menu_exit")
+            OnCloseRequest();
+        else
+            SetStatus("Menu: " + command);
     });
 }
 
@@ -78,7 +88,9 @@ void GalleryWindow::SetStatus(const std::string& text) {
     if (CControlUI* status = m_PaintManager.FindControl("status")) status->SetText(text);
 }
 
-void GalleryWindow::OnCloseRequest() { Close(IDCANCEL); }
+void GalleryWindow::OnCloseRequest() {
+    Close(IDCANCEL);
+}
 
 void GalleryWindow::OnFinalMessage() {
     out_ << "closed" << std::endl;

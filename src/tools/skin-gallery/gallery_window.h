@@ -12,20 +12,20 @@
 namespace kelno::gallery {
 
 class GalleryWindow final : public skin::WindowImplBase {
-public:
+  public:
     // Lines go to `out` (flushed each time).
     explicit GalleryWindow(std::ostream& out) : out_(out) {}
 
     void Notify(skin::TNotifyUI& msg) override;
 
-protected:
+  protected:
     std::string GetSkinFile() override { return "gallery.xml"; }
     void InitWindow() override;
     void OnClick(skin::TNotifyUI& msg) override;
     void OnCloseRequest() override;
     void OnFinalMessage() override;
 
-private:
+  private:
     void ShowGalleryMenu();
     void ShowModalDialog();
     void SetStatus(const std::string& text);
