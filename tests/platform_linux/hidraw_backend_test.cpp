@@ -31,12 +31,21 @@ const std::vector<uint8_t> kOneCollection =
     Bytes("05 01 09 02 a1 01 05 09 19 01 29 03 75 01 95 03 81 02 95 05 81 01 c0");
 
 class HidrawBackendTest : public testing::Test {
-protected:
+  protected:
     HidrawBackendTest() : sysfs(folder / "sys") { fs::create_directories(folder / "dev"); }
 
     void AddNode(const test::FakeHidrawNode& node) {
         sysfs.Add(node);
         folder.WriteFile("dev/hidraw" + std::to_string(node.number), "");
+    }
+    // hidraw3 with the four collections; returns the command collection's path.
+    std::string AddKeyboardNode() {
+        AddNode({.number = 3,
+                 .vendorId = 0x0C45,
+                 .productId = 0x7650,
+                 .interfaceNumber = 1,
+                 .descriptor = kFourCollections});
+        return Dev() + "/hidraw3#vid_0c45&pid_7650&mi_01&col03";
     }
     HidrawBackend Backend() { return HidrawBackend(folder / "sys", folder / "dev"); }
     std::string Dev() const { return (folder / "dev").string(); }
@@ -113,13 +122,8 @@ TEST_F(HidrawBackendTest, NoHidrawClassIsAnEmptyListAndNoSysfsIsAFailure) {
 }
 
 TEST_F(HidrawBackendTest, OpenTellsMissingFromNotAHidrawNode) {
-    AddNode({.number = 3,
-             .vendorId = 0x0C45,
-             .productId = 0x7650,
-             .interfaceNumber = 1,
-             .descriptor = kFourCollections});
+    const std::string path = AddKeyboardNode();
     HidrawBackend backend = Backend();
-    const std::string path = Dev() + "/hidraw3#vid_0c45&pid_7650&mi_01&col03";
     // The "node" is a plain file: it opens but answers no hidraw request.
     EXPECT_EQ(backend.Open(path).status, OpenStatus::NotSupported);
 
@@ -130,13 +134,8 @@ TEST_F(HidrawBackendTest, OpenTellsMissingFromNotAHidrawNode) {
 }
 
 TEST_F(HidrawBackendTest, PresenceFollowsTheNodeAndItsSysfsEntry) {
-    AddNode({.number = 3,
-             .vendorId = 0x0C45,
-             .productId = 0x7650,
-             .interfaceNumber = 1,
-             .descriptor = kFourCollections});
+    const std::string path = AddKeyboardNode();
     HidrawBackend backend = Backend();
-    const std::string path = Dev() + "/hidraw3#vid_0c45&pid_7650&mi_01&col03";
     EXPECT_TRUE(backend.IsPresent(path));
     EXPECT_FALSE(backend.IsPresent(Dev() + "/hidraw3#vid_0c45&pid_7650&mi_01&col05"));
     EXPECT_FALSE(backend.IsPresent(Dev() + "/hidraw3#vid_0c45&pid_7651&mi_01&col03"));

@@ -241,16 +241,20 @@ int Read(const char*, char* buffer, size_t size, off_t, fuse_file_info* fi) {
     return -EAGAIN;
 }
 
+// The node behind an open file that is still plugged in; else the errno
+// to answer with.
+std::shared_ptr<ServedNode> LiveNodeOf(const fuse_file_info* fi, int& error) {
+    State& state = State::Current();
+    std::lock_guard lock(state.mutex);
+    OpenFile* file = FileOf(state, fi);
+    error = !file ? EBADF : file->node->gone ? ENODEV : 0;
+    return error == 0 ? file->node : nullptr;
+}
+
 int Write(const char*, const char* buffer, size_t size, off_t, fuse_file_info* fi) {
-    std::shared_ptr<ServedNode> node;
-    {
-        State& state = State::Current();
-        std::lock_guard lock(state.mutex);
-        OpenFile* file = FileOf(state, fi);
-        if (!file) return -EBADF;
-        if (file->node->gone) return -ENODEV;
-        node = file->node;
-    }
+    int error = 0;
+    const auto node = LiveNodeOf(fi, error);
+    if (!node) return -error;
     const std::span<const uint8_t> report(reinterpret_cast<const uint8_t*>(buffer), size);
     if (!node->model->HandleWrite(State::ToDevice(*node, report))) {
         return node->model->IsPlugged() ? -EIO : -ENODEV;
@@ -279,15 +283,9 @@ int Poll(const char*, fuse_file_info* fi, fuse_pollhandle* handle, unsigned* eve
 int Ioctl(const char*, unsigned int command, void*, fuse_file_info* fi, unsigned int flags,
           void* data) {
     if (flags & FUSE_IOCTL_COMPAT) return -ENOSYS;
-    std::shared_ptr<ServedNode> node;
-    {
-        State& state = State::Current();
-        std::lock_guard lock(state.mutex);
-        OpenFile* file = FileOf(state, fi);
-        if (!file) return -EBADF;
-        if (file->node->gone) return -ENODEV;
-        node = file->node;
-    }
+    int error = 0;
+    const auto node = LiveNodeOf(fi, error);
+    if (!node) return -error;
     const size_t size = _IOC_SIZE(command);
     const auto bytes = [&] { return std::span<const uint8_t>(static_cast<uint8_t*>(data), size); };
 
