@@ -144,6 +144,20 @@ TEST(SkinLayout, ColumnScrollsWhenTheContentIsTaller) {
     w.host.Wheel({50, 50}, +1);
     EXPECT_EQ(col->GetScrollPos(), 40);
 
+    // Dragging the thumb scrolls in proportion; a press on the track pages.
+    CScrollBarUI* bar = col->GetVerticalScrollBar();
+    col->SetScrollPos(0);
+    Rect thumb = bar->GetThumbRect();
+    int travel = bar->GetPos().Height() - thumb.Height();
+    ASSERT_GT(travel, 0);
+    w.host.Drag(thumb.Center(), {thumb.Center().x, thumb.Center().y + travel});
+    EXPECT_EQ(col->GetScrollPos(), 60);
+    EXPECT_EQ(w.pm.GetFocus(), nullptr);  // the bar never takes the focus
+    w.host.Click({bar->GetPos().Center().x, bar->GetPos().top + 1});
+    EXPECT_EQ(col->GetScrollPos(), 0);
+    w.host.Wheel({50, 50}, -1);
+    EXPECT_EQ(col->GetScrollPos(), 20);
+
     // Content that fits again hides the bar and resets the offset.
     w.pm.FindControl("b")->SetVisible(false);
     w.pm.UpdateLayout();

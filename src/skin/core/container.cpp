@@ -56,7 +56,7 @@ bool CContainerUI::Add(CControlUI* control) {
 }
 
 bool CContainerUI::AddAt(CControlUI* control, int index) {
-    if (!control) return false;
+    if (!control || GetItemIndex(control) >= 0) return false;
     if (index < 0 || index > GetCount()) index = GetCount();
     items_.insert(items_.begin() + index, control);
     control->SetManager(GetManager(), this, GetManager() != nullptr);

@@ -26,7 +26,8 @@ class CContainerUI : public CControlUI {
     CControlUI* GetItemAt(int index) const;
     int GetItemIndex(const CControlUI* control) const;  // -1 when not a child
     bool SetItemIndex(CControlUI* control, int index);
-    // Takes ownership. False (and the control is deleted) for nullptr.
+    // Takes ownership. False for nullptr or a control that is already a
+    // child (it would be freed twice).
     virtual bool Add(CControlUI* control);
     virtual bool AddAt(CControlUI* control, int index);
     // Removes and deletes the child (deletion waits until the current event

@@ -570,7 +570,9 @@ void CPaintManagerUI::DispatchMouse(const InputEvent& event) {
             if (CControlUI* pressed = click_) {
                 ReleaseCaptureIfHeld();
                 SendEvent(pressed, UiEvent::ButtonUp, event);
-                // The hot control did not follow the pointer during the drag.
+                // The hot control did not follow the pointer during the drag
+                // (and the release may have changed the layout).
+                UpdateLayout();
                 SetHot(FindControl(event.point), event);
             }
             break;
