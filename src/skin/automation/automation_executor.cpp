@@ -50,15 +50,25 @@ std::string AutomationExecutor::Execute(const AutomationCommand& command) {
             return control ? FormatFindReply(SnapshotOf(control)) : NotFound(command.target);
         }
         case AutomationVerb::Click:
-            return Click(command.target, false);
-        case AutomationVerb::DoubleClick:
-            return Click(command.target, true);
+        case AutomationVerb::DoubleClick: {
+            bool twice = command.verb == AutomationVerb::DoubleClick;
+            return Act(command.target, [twice](const AutomationTarget& t, CControlUI* c) {
+                ClickCentre(t, c, twice);
+                return std::string();
+            });
+        }
         case AutomationVerb::Select:
-            return Select(command.target, command.number);
+            return Act(command.target, [&](const AutomationTarget& t, CControlUI* c) {
+                return PickItem(t, c, command.number);
+            });
         case AutomationVerb::SetValue:
-            return SetValue(command.target, command.number);
+            return Act(command.target, [&](const AutomationTarget& t, CControlUI* c) {
+                return DragSliderTo(t, c, command.number);
+            });
         case AutomationVerb::Type:
-            return Type(command.target, command.text);
+            return Act(command.target, [&](const AutomationTarget& t, CControlUI* c) {
+                return TypeInto(t, c, command.text);
+            });
         case AutomationVerb::Screenshot:
             return Screenshot(command.text);
         case AutomationVerb::WaitVisible:
@@ -67,39 +77,12 @@ std::string AutomationExecutor::Execute(const AutomationCommand& command) {
     return FormatError("command not run here");
 }
 
-std::string AutomationExecutor::Click(const ControlRef& ref, bool twice) {
+std::string AutomationExecutor::Act(const ControlRef& ref, const Action& action) {
     AutomationTarget target;
     CControlUI* control = Find(ref, &target);
     if (control == nullptr) return NotFound(ref);
     if (!IsShownWithParents(control)) return FormatError("not visible: " + ref.name);
-    ClickCentre(target, control, twice);
-    return FormatOk();
-}
-
-std::string AutomationExecutor::Select(const ControlRef& ref, int64_t index) {
-    AutomationTarget target;
-    CControlUI* control = Find(ref, &target);
-    if (control == nullptr) return NotFound(ref);
-    if (!IsShownWithParents(control)) return FormatError("not visible: " + ref.name);
-    std::string error = PickItem(target, control, index);
-    return error.empty() ? FormatOk() : FormatError(error);
-}
-
-std::string AutomationExecutor::SetValue(const ControlRef& ref, int64_t value) {
-    AutomationTarget target;
-    CControlUI* control = Find(ref, &target);
-    if (control == nullptr) return NotFound(ref);
-    if (!IsShownWithParents(control)) return FormatError("not visible: " + ref.name);
-    std::string error = DragSliderTo(target, control, value);
-    return error.empty() ? FormatOk() : FormatError(error);
-}
-
-std::string AutomationExecutor::Type(const ControlRef& ref, const std::string& text) {
-    AutomationTarget target;
-    CControlUI* control = Find(ref, &target);
-    if (control == nullptr) return NotFound(ref);
-    if (!IsShownWithParents(control)) return FormatError("not visible: " + ref.name);
-    std::string error = TypeInto(target, control, text);
+    std::string error = action(target, control);
     return error.empty() ? FormatOk() : FormatError(error);
 }
 

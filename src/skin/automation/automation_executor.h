@@ -3,6 +3,7 @@
 // automation server knows. Input goes through each window's host-client input
 // path, so a click is the same event sequence a real click produces.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,10 +34,10 @@ class AutomationExecutor {
     CControlUI* Find(const ControlRef& ref, AutomationTarget* owner = nullptr) const;
 
   private:
-    std::string Click(const ControlRef& ref, bool twice);
-    std::string Select(const ControlRef& ref, int64_t index);
-    std::string SetValue(const ControlRef& ref, int64_t value);
-    std::string Type(const ControlRef& ref, const std::string& text);
+    // Runs `action` on the visible control `ref` names; the action returns an
+    // error message or nothing.
+    using Action = std::function<std::string(const AutomationTarget&, CControlUI*)>;
+    std::string Act(const ControlRef& ref, const Action& action);
     std::string Screenshot(const std::string& path);
 
     std::vector<AutomationTarget> targets_;

@@ -20,32 +20,37 @@ void SetWindowSystem(IWindowSystem* system) {
     g_windowSystem.store(system);
 }
 
-std::optional<std::string> ShowOpenFileDialog(IWindowHost* owner, const std::string& title,
-                                              const std::vector<FileDialogFilter>& filters) {
+namespace {
+
+std::optional<std::string> RunFileDialog(IWindowHost* owner, FileDialogRequest request) {
     IWindowSystem* system = CurrentWindowSystem();
     if (system == nullptr) return std::nullopt;
+    AutomationServer::NoteNestedLoop();  // a file dialog runs its own loop
+    return system->ChooseFile(request, owner);
+}
+
+}  // namespace
+
+std::optional<std::string> ShowOpenFileDialog(IWindowHost* owner, const std::string& title,
+                                              const std::vector<FileDialogFilter>& filters) {
     FileDialogRequest request;
     request.mode = FileDialogRequest::Mode::Open;
     request.title = title;
     request.filters = filters;
-    AutomationServer::NoteNestedLoop();  // a file dialog runs its own loop
-    return system->ChooseFile(request, owner);
+    return RunFileDialog(owner, std::move(request));
 }
 
 std::optional<std::string> ShowSaveFileDialog(IWindowHost* owner, const std::string& title,
                                               const std::vector<FileDialogFilter>& filters,
                                               const std::string& defaultExtension,
                                               const std::string& initialName) {
-    IWindowSystem* system = CurrentWindowSystem();
-    if (system == nullptr) return std::nullopt;
     FileDialogRequest request;
     request.mode = FileDialogRequest::Mode::Save;
     request.title = title;
     request.filters = filters;
     request.defaultExtension = defaultExtension;
     request.initialName = initialName;
-    AutomationServer::NoteNestedLoop();
-    std::optional<std::string> chosen = system->ChooseFile(request, owner);
+    std::optional<std::string> chosen = RunFileDialog(owner, std::move(request));
     if (!chosen) return chosen;
     return WithDefaultExtension(*chosen, defaultExtension);
 }
