@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "skin/core/image_cache.h"
+#include "skin/core/render.h"
 #include "skin/core/resource_manager.h"
 #include "skin_fixture.h"
 #include "support/temp_folder.h"
@@ -171,6 +172,16 @@ TEST_F(SkinRender, ProgressFillsItsValueAndForeImagesDrawOverTheBackground) {
     EXPECT_EQ(w.host.PixelAt({51, 10}), kWhite);
     EXPECT_EQ(w.host.PixelAt({10, 30}), kRed);
     EXPECT_EQ(w.host.PixelAt({90, 30}), kGreen);
+}
+
+TEST(SkinText, LatinCjkAndThaiHaveFonts) {
+    // Device pages are translated into Chinese and Thai among others; the
+    // machine must have fonts for them (./dev deps installs the Noto fonts).
+    for (const char* text : {"Grüße, KELNO", "键盘 灯光 设置", "キーボード", "แป้นพิมพ์ ไฟ"}) {
+        TextLayout layout(text, FontInfo{"Noto Sans", 14}, 1.0, -1, DT_SINGLELINE);
+        EXPECT_EQ(layout.MissingGlyphCount(), 0) << text;
+        EXPECT_GT(layout.PixelSize().cx, 0) << text;
+    }
 }
 
 TEST_F(SkinRender, TextIsDrawnAndThePngIsWritten) {

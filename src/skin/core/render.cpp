@@ -165,6 +165,10 @@ Size TextLayout::PixelSize() const {
     return {w, h};
 }
 
+int TextLayout::MissingGlyphCount() const {
+    return pango_layout_get_unknown_glyphs_count(layout_);
+}
+
 Rect TextLayout::CaretRect(int index) const {
     PangoRectangle pos;
     pango_layout_index_to_pos(layout_, std::clamp(index, 0, textLength_), &pos);

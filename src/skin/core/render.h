@@ -37,6 +37,8 @@ class TextLayout {
     TextLayout& operator=(const TextLayout&) = delete;
 
     Size PixelSize() const;
+    // Characters no installed font could draw (shown as boxes).
+    int MissingGlyphCount() const;
     // The caret before byte `index` (zero width), relative to the layout.
     Rect CaretRect(int index) const;
     // The byte index whose caret is nearest to a point of the layout.
