@@ -77,9 +77,11 @@ std::optional<int64_t> WindowMessageQueue::Send(uint32_t id, MessageParam wParam
         if (state_->IsClosed()) return std::nullopt;
         return state_->handler(id, wParam, lParam);
     }
+    // The wait holds its own reference: the window may go away meanwhile.
+    std::shared_ptr<State> state = state_;
     auto pending = std::make_shared<PendingSend>();
-    bool posted = state_->PostToUi(
-        [state = state_, pending, id, w = std::move(wParam), l = std::move(lParam)] {
+    bool posted =
+        state->PostToUi([state, pending, id, w = std::move(wParam), l = std::move(lParam)] {
             if (state->IsClosed()) return;
             int64_t result = state->handler(id, w, l);
             std::lock_guard lock(state->mutex);
@@ -88,8 +90,8 @@ std::optional<int64_t> WindowMessageQueue::Send(uint32_t id, MessageParam wParam
             state->changed.notify_all();
         });
     if (!posted) return std::nullopt;
-    std::unique_lock lock(state_->mutex);
-    state_->changed.wait(lock, stop, [&] { return pending->done || state_->closed; });
+    std::unique_lock lock(state->mutex);
+    state->changed.wait(lock, stop, [&] { return pending->done || state->closed; });
     return pending->done ? pending->result : std::nullopt;
 }
 
