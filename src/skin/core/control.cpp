@@ -263,7 +263,7 @@ void CControlUI::SetAttribute(std::string_view name, std::string_view value) {
         setInt(&CControlUI::SetMinHeight);
     } else if (name == "maxheight") {
         setInt(&CControlUI::SetMaxHeight);
-    } else if (name == "bkcolor" || name == "bkcolor1") {
+    } else if (name == "bkcolor") {
         setColor(&CControlUI::SetBkColor);
     } else if (name == "bordercolor") {
         setColor(&CControlUI::SetBorderColor);
