@@ -121,6 +121,18 @@ TEST(SkinLayout, Arithmetic) {
     }
 }
 
+TEST(SkinLayout, FollowsTheWindowSizeAndScale) {
+    SkinWindow w({300, 100});
+    w.Load("<HorizontalLayout><Control name='a' width='50'/><Control name='b'/></HorizontalLayout>");
+    w.host.PaintAll();
+    w.host.Resize({500, 80});
+    EXPECT_EQ(w.host.DirtyRect(), (Rect{0, 0, 500, 80}));
+    EXPECT_EQ(w.PosOf("b"), (Rect{50, 0, 500, 80}));
+    // A visibility change lays the row out again.
+    w.pm.FindControl("a")->SetVisible(false);
+    EXPECT_EQ(w.PosOf("b"), (Rect{0, 0, 500, 80}));
+}
+
 TEST(SkinLayout, ColumnScrollsWhenTheContentIsTaller) {
     SkinWindow w({300, 100});
     w.Load(
