@@ -127,6 +127,14 @@ TEST_F(GalleryRenderTest, UserActionsRaiseTheirNotifications) {
     EXPECT_EQ(SnapshotOf(progress).value, SnapshotOf(slider).value) << "the progress bar follows";
 }
 
+TEST_F(GalleryRenderTest, RestingOnAControlShowsItsTooltip) {
+    host_->MouseMove(CentreOf("plain_button"));
+    host_->AdvanceTime(window_.GetPaintManager().GetHoverTimeMs() + 50);
+    EXPECT_EQ(HeadlessWindowSystem::ToolTipOf(window_.GetHost()), "A button with state images");
+    host_->MouseMove(CentreOf("status"));
+    EXPECT_EQ(HeadlessWindowSystem::ToolTipOf(window_.GetHost()), "");
+}
+
 TEST_F(GalleryRenderTest, MenuAndModalDialog) {
     host_->Click(CentreOf("menu_button"));
     std::vector<AutomationTarget> windows = AutomationServer::RegisteredWindows();

@@ -394,6 +394,13 @@ void GtkWindowHost::SetTextInputArea(const Rect& caret) {
     gtk_im_context_set_cursor_location(im_, &area);
 }
 
+void GtkWindowHost::ShowToolTip(const std::string& text, const Rect&) {
+    if (area_ == nullptr) return;
+    // GTK places the tooltip beside the pointer, which rests on the control.
+    gtk_widget_set_tooltip_text(area_, text.empty() ? nullptr : text.c_str());
+    if (!text.empty()) gtk_widget_trigger_tooltip_query(area_);
+}
+
 void GtkWindowHost::BringToFront() {
     if (window_ == nullptr) return;
     gtk_widget_show(GTK_WIDGET(window_));

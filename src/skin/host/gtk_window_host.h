@@ -53,6 +53,7 @@ class GtkWindowHost final : public IWindowHost {
     void SetClipboardText(const std::string& text) override;
     std::string GetClipboardText() override;
     void SetTextInputArea(const Rect& caret) override;
+    void ShowToolTip(const std::string& text, const Rect& anchor) override;
     void BeginMoveDrag(Point point) override;
     std::unique_ptr<IWindowHost> CreatePopup(IHostClient& client, const Rect& screenRect) override;
 

@@ -94,6 +94,9 @@ public:
     // The desktop clipboard's text (empty when it holds none).
     virtual void SetClipboardText(const std::string& text) {}
     virtual std::string GetClipboardText() { return {}; }
+    // Shows `text` as the tooltip of the control at `anchor` (window pixels);
+    // empty text hides it.
+    virtual void ShowToolTip(const std::string& text, const Rect& anchor) {}
     // Where text is being typed (a focused edit's caret, window pixels), so
     // an input method shows its candidates beside it.
     virtual void SetTextInputArea(const Rect& caret) {}

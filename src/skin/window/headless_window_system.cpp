@@ -40,10 +40,13 @@ class HeadlessWindowSystem::Host final : public IWindowHost {
     bool IsMaximized() const override { return maximized_; }
     void SetClipboardText(const std::string& text) override { clipboard_ = text; }
     std::string GetClipboardText() override { return clipboard_; }
+    void ShowToolTip(const std::string& text, const Rect&) override { toolTip_ = text; }
+    const std::string& ToolTip() const { return toolTip_; }
 
   private:
     std::shared_ptr<HeadlessHost> inner_;
     std::string& clipboard_;  // the system's, shared by its windows
+    std::string toolTip_;
     bool maximized_ = false;
 };
 
@@ -115,6 +118,11 @@ size_t HeadlessWindowSystem::RunPendingTasks() {
         if (ran == 0) return total;
         total += ran;
     }
+}
+
+std::string HeadlessWindowSystem::ToolTipOf(IWindowHost* host) {
+    auto* ours = dynamic_cast<Host*>(host);
+    return ours ? ours->ToolTip() : std::string();
 }
 
 HeadlessHost* HeadlessWindowSystem::Inner(IWindowHost* host) {

@@ -37,6 +37,8 @@ class HeadlessWindowSystem final : public IWindowSystem {
 
     // The headless host behind a host this system made (null otherwise).
     static HeadlessHost* Inner(IWindowHost* host);
+    // The tooltip the window shows now ("" when none).
+    static std::string ToolTipOf(IWindowHost* host);
 
     // The next file dialog returns `answer` (nothing: cancelled); dialogs
     // without a queued answer are cancelled.

@@ -72,6 +72,9 @@ bool CWindowWnd::CreateHost(CWindowWnd* owner, const std::string& title, const R
     destroyed_ = false;
     closing_ = false;
     pm_.Init(host_.get(), title);
+    pm_.SetToolTipHandler([this](const std::string& text, const Rect& anchor) {
+        if (IWindowHost* host = GetHost()) host->ShowToolTip(text, anchor);
+    });
     queue_.AttachHost(host_.get());
     AutomationServer::RegisterWindow(&pm_, this);
     return true;
