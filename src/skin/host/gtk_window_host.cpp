@@ -129,6 +129,9 @@ GtkWindowHost::GtkWindowHost(IHostClient& client, const GtkHostOptions& options)
     gtk_container_add(GTK_CONTAINER(window_), area_);
 
     im_ = gtk_im_multicontext_new();
+    // Our edits draw committed text only; the input method shows the text
+    // being composed in its own window.
+    gtk_im_context_set_use_preedit(im_, FALSE);
     ConnectSignals();
 
     if (!options.rect.IsEmpty()) {
