@@ -123,7 +123,8 @@ TEST(SkinLayout, Arithmetic) {
 
 TEST(SkinLayout, FollowsTheWindowSizeAndScale) {
     SkinWindow w({300, 100});
-    w.Load("<HorizontalLayout><Control name='a' width='50'/><Control name='b'/></HorizontalLayout>");
+    w.Load(
+        "<HorizontalLayout><Control name='a' width='50'/><Control name='b'/></HorizontalLayout>");
     w.host.PaintAll();
     w.host.Resize({500, 80});
     EXPECT_EQ(w.host.DirtyRect(), (Rect{0, 0, 500, 80}));

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 
+#include "skin/controls/button.h"
 #include "skin/core/image_cache.h"
 #include "skin/core/render.h"
 #include "skin/core/resource_manager.h"
@@ -157,6 +158,15 @@ TEST_F(SkinRender, StateImagesFollowTheButtonState) {
     w.host.MouseMove({20, 20});
     w.host.PaintPending();
     EXPECT_EQ(w.host.PixelAt({20, 20}), kGreen);
+    // Code may swap a state picture; the button repaints with it.
+    w.Find<CButtonUI>("b")->SetHotImage("file='img/two.png' source='0,0,10,20'");
+    w.host.PaintPending();
+    EXPECT_EQ(w.host.PixelAt({20, 20}), kRed);
+    // Disabled: its own picture is missing, so nothing covers the white
+    // background (the normal picture stands in only when none is given).
+    w.pm.FindControl("b")->SetEnabled(false);
+    w.host.PaintPending();
+    EXPECT_EQ(w.host.PixelAt({20, 20}), kWhite);
 }
 
 TEST_F(SkinRender, ProgressFillsItsValueAndForeImagesDrawOverTheBackground) {

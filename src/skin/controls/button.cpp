@@ -17,6 +17,11 @@ void* CButtonUI::GetInterface(std::string_view name) {
     return CLabelUI::GetInterface(name);
 }
 
+void CButtonUI::SetImage(std::string& slot, const std::string& image) {
+    slot = image;
+    Invalidate();
+}
+
 uint32_t CButtonUI::GetButtonState() const {
     uint32_t state = state_;
     if (IsHot()) state |= UISTATE_HOT;
@@ -38,10 +43,7 @@ void CButtonUI::SetAttribute(std::string_view name, std::string_view value) {
             Invalidate();
         }
     };
-    auto image = [&](std::string& target) {
-        target = std::string(value);
-        Invalidate();
-    };
+    auto image = [&](std::string& target) { SetImage(target, std::string(value)); };
     if (name == "normalimage")
         image(normalImage_);
     else if (name == "hotimage")
@@ -216,11 +218,9 @@ void COptionUI::SetAttribute(std::string_view name, std::string_view value) {
     } else if (name == "selected") {
         if (auto b = ParseBool(value)) Selected(*b);
     } else if (name == "selectedimage") {
-        selectedImage_ = std::string(value);
-        Invalidate();
+        SetSelectedImage(std::string(value));
     } else if (name == "selectedhotimage") {
-        selectedHotImage_ = std::string(value);
-        Invalidate();
+        SetImage(selectedHotImage_, std::string(value));
     } else if (name == "selectedtextcolor") {
         color(selectedTextColor_);
     } else if (name == "selectedbkcolor") {

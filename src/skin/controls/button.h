@@ -13,6 +13,18 @@ class CButtonUI : public CLabelUI {
 
     // ControlState bits of the button as it is drawn now.
     uint32_t GetButtonState() const;
+
+    // State pictures (image attribute texts, docs/skin-format.md).
+    const std::string& GetNormalImage() const { return normalImage_; }
+    void SetNormalImage(const std::string& image) { SetImage(normalImage_, image); }
+    const std::string& GetHotImage() const { return hotImage_; }
+    void SetHotImage(const std::string& image) { SetImage(hotImage_, image); }
+    const std::string& GetPushedImage() const { return pushedImage_; }
+    void SetPushedImage(const std::string& image) { SetImage(pushedImage_, image); }
+    const std::string& GetFocusedImage() const { return focusedImage_; }
+    void SetFocusedImage(const std::string& image) { SetImage(focusedImage_, image); }
+    const std::string& GetDisabledImage() const { return disabledImage_; }
+    void SetDisabledImage(const std::string& image) { SetImage(disabledImage_, image); }
     // Raises "click"; false when disabled or hidden.
     bool Activate() override;
 
@@ -26,6 +38,8 @@ class CButtonUI : public CLabelUI {
     uint32_t CurrentTextColor() const override;
     // The image for the current state, falling back to the normal one.
     virtual const std::string& StateImage() const;
+
+    void SetImage(std::string& slot, const std::string& image);
 
     uint32_t state_ = 0;
 
@@ -45,6 +59,8 @@ class COptionUI : public CButtonUI {
     const std::string& GetGroup() const { return group_; }
     void SetGroup(const std::string& group);
     bool IsSelected() const { return selected_; }
+    const std::string& GetSelectedImage() const { return selectedImage_; }
+    void SetSelectedImage(const std::string& image) { SetImage(selectedImage_, image); }
     // Changes the selection; in a group, selecting one option deselects the
     // others. "selectchanged" is raised (for every option that changed)
     // only when `notify` is set.
