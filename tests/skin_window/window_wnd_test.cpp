@@ -75,6 +75,13 @@ class TestDialog : public WindowImplBase {
         return MessageInt(w) * 2;
     }
     void OnFinalMessage() override { ++finalCalls; }
+    void OnTimer(uint32_t id) override {
+        timers.push_back(id);
+        if (timers.size() == 3) KillTimer(id);
+    }
+
+  public:
+    std::vector<uint32_t> timers;
 
   private:
     std::string file_;
@@ -275,6 +282,19 @@ TEST_F(WindowTest, FileDialogsUseTheInstalledSystem) {
     ASSERT_EQ(system_.FileDialogRequests().size(), 3u);
     EXPECT_EQ(system_.FileDialogRequests()[0].mode, FileDialogRequest::Mode::Save);
     EXPECT_EQ(system_.FileDialogRequests()[0].initialName, "p1");
+}
+
+TEST_F(WindowTest, WindowTimersRunBesideControlTimers) {
+    TestDialog dialog(dialogFile_);
+    EXPECT_FALSE(dialog.SetTimer(1032, 10)) << "no window yet";
+    ASSERT_TRUE(dialog.Create(nullptr, "Dialog"));
+    CControlUI* gadget = dialog.GetPaintManager().FindControl("gadget");
+    ASSERT_TRUE(dialog.GetPaintManager().SetTimer(gadget, 1, 10));
+    ASSERT_TRUE(dialog.SetTimer(1032, 10));
+    EXPECT_FALSE(dialog.SetTimer(0x80000001u, 10));
+    HostOf(dialog).AdvanceTime(100);
+    EXPECT_EQ(dialog.timers, (std::vector<uint32_t>{1032, 1032, 1032})) << "killed from OnTimer";
+    EXPECT_TRUE(dialog.GetPaintManager().KillTimer(gadget, 1)) << "the control timer is its own";
 }
 
 TEST_F(WindowTest, WindowsShareTheClipboard) {

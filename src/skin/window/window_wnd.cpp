@@ -1,5 +1,6 @@
 #include "skin/window/window_wnd.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "core/debug_output.h"
@@ -14,6 +15,10 @@ struct CWindowWnd::ModalState {
 };
 
 namespace {
+
+// Host timer ids of window timers carry this bit; the paint manager numbers
+// its control timers upwards from small ids.
+constexpr uint32_t kWindowTimerBit = 0x80000000u;
 
 // The loops MessageLoop runs, innermost last.
 std::vector<IMessageLoop*>& MainLoops() {
@@ -164,6 +169,18 @@ std::optional<int64_t> CWindowWnd::SendMessage(uint32_t id, MessageParam wParam,
     return queue_.Send(id, std::move(wParam), std::move(lParam), std::move(stop));
 }
 
+bool CWindowWnd::SetTimer(uint32_t id, uint32_t elapseMs) {
+    IWindowHost* host = GetHost();
+    if (host == nullptr || (id & kWindowTimerBit) != 0) return false;
+    host->SetTimer(id | kWindowTimerBit, std::max<uint32_t>(elapseMs, 1));
+    return true;
+}
+
+void CWindowWnd::KillTimer(uint32_t id) {
+    if (IWindowHost* host = GetHost(); host != nullptr && (id & kWindowTimerBit) == 0)
+        host->KillTimer(id | kWindowTimerBit);
+}
+
 void CWindowWnd::MessageLoop() {
     IWindowSystem* system = CurrentWindowSystem();
     if (system == nullptr) return;
@@ -207,7 +224,10 @@ void CWindowWnd::OnHostResize(Size size) {
 }
 
 void CWindowWnd::OnHostTimer(uint32_t id) {
-    pm_.OnHostTimer(id);
+    if (id & kWindowTimerBit)
+        OnTimer(id & ~kWindowTimerBit);
+    else
+        pm_.OnHostTimer(id);
 }
 
 void CWindowWnd::OnHostCloseRequest() {

@@ -63,6 +63,12 @@ class CWindowWnd : protected IHostClient {
     std::optional<int64_t> SendMessage(uint32_t id, MessageParam wParam = {},
                                        MessageParam lParam = {}, std::stop_token stop = {});
 
+    // Window timers with the application's own ids (below 0x80000000): every
+    // `elapseMs` OnTimer(id) runs on the UI thread until killed. Setting an
+    // id again restarts it. False without a window or for an id out of range.
+    bool SetTimer(uint32_t id, uint32_t elapseMs);
+    void KillTimer(uint32_t id);
+
     // Runs the outermost message loop until QuitMessageLoop.
     static void MessageLoop();
     static void QuitMessageLoop();
@@ -71,6 +77,7 @@ class CWindowWnd : protected IHostClient {
     // The application's own messages; returns the message's result.
     virtual int64_t HandleMessage(uint32_t id, const MessageParam& wParam,
                                   const MessageParam& lParam);
+    virtual void OnTimer(uint32_t id) {}
     // The user asked to close (window manager); default: Close(IDCANCEL).
     virtual void OnCloseRequest();
     // Input before the paint manager sees it; true consumes the event.
