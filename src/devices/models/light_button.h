@@ -19,6 +19,8 @@ public:
     virtual uint32_t GetLightColour() const = 0;
     virtual uint8_t GetLightLevel() const = 0;
     virtual bool IsLightOn() const = 0;
+    // Picked in a selection panel (rubber band or clicks).
+    virtual bool IsKeySelected() const { return false; }
 };
 
 }  // namespace kelno

@@ -1,0 +1,235 @@
+#include "panels/device_profile.h"
+
+#include <array>
+
+#include "devices/models/page_lookup.h"
+#include "skin/controls/button.h"
+#include "skin/controls/combo.h"
+#include "skin/controls/edit.h"
+#include "skin/core/attribute_values.h"
+
+namespace kelno {
+namespace {
+
+constexpr int kItemHeight = 30;
+
+constexpr std::array<const char*, CDeviceProfileUI::kTabCount> kTabNames = {
+    "deng_Op_tab",   "key_Op_tab",        "macro_Op_tab", "system_Op_tab",
+    "cursor_Op_tab", "6533_voice_Op_tab", "magic_Op_tab"};
+
+struct TabVisibility {
+    std::vector<const char*> hidden;
+    std::vector<const char*> shown;
+};
+
+// The tabs a device kind does not have; tabs not named keep the skin's state.
+TabVisibility TabsForKind(int kind) {
+    switch (kind) {
+        case 1: return {{"cursor_Op_tab", "system_Op_tab"}, {}};
+        case 3:
+        case 5: return {{"cursor_Op_tab", "macro_Op_tab", "system_Op_tab", "key_Op_tab"}, {}};
+        case 4: return {{"cursor_Op_tab", "macro_Op_tab", "key_Op_tab"}, {}};
+        case 7:
+            return {{"cursor_Op_tab", "macro_Op_tab", "system_Op_tab", "key_Op_tab"},
+                    {"6533_voice_Op_tab", "magic_Op_tab"}};
+        default: return {};
+    }
+}
+
+}  // namespace
+
+std::string CDeviceProfileUI::GetClass() const { return "DeviceProfileUI"; }
+
+void* CDeviceProfileUI::GetInterface(std::string_view name) {
+    if (skin::EqualsNoCase(name, kElementName)) return this;
+    if (skin::EqualsNoCase(name, kDevicePanelInterface)) return static_cast<IDevicePanel*>(this);
+    return CHorizontalLayoutUI::GetInterface(name);
+}
+
+CDeviceProfileUI* CDeviceProfileUI::Of(CZembravaUSBDevice& device) {
+    skin::CControlUI* item = FindDescendantByName(&device, kItemName);
+    return item ? static_cast<CDeviceProfileUI*>(item->GetInterface(kElementName)) : nullptr;
+}
+
+void CDeviceProfileUI::BindDevice(CZembravaUSBDevice* device) {
+    device_ = device;
+    if (!device) return;
+    SetDeviceKind(device->GetDeviceKind());
+    SetFolders(device->UserFolder(), device->DefaultProfilePath());
+    LoadProfileList();
+    SelectTab(1);
+}
+
+void CDeviceProfileUI::SetFolders(std::filesystem::path userDataFolder,
+                                  std::filesystem::path defaultProfilePath) {
+    userDataFolder_ = std::move(userDataFolder);
+    defaultProfilePath_ = std::move(defaultProfilePath);
+}
+
+ProfileListStore CDeviceProfileUI::Store() const {
+    return ProfileListStore(userDataFolder_, defaultProfilePath_);
+}
+
+skin::CControlUI* CDeviceProfileUI::Find(const std::string& name) {
+    if (auto found = controls_.find(name); found != controls_.end()) return found->second;
+    skin::CControlUI* control = FindDescendantByName(this, name);
+    if (control) controls_.emplace(name, control);
+    return control;
+}
+
+skin::CComboUI* CDeviceProfileUI::Combo() {
+    skin::CControlUI* control = Find("device_profile_combo");
+    return control ? static_cast<skin::CComboUI*>(control->GetInterface("Combo")) : nullptr;
+}
+
+bool CDeviceProfileUI::Owns(const skin::CControlUI* control) const {
+    for (const skin::CControlUI* up = control; up; up = up->GetParent()) {
+        if (up == this) return true;
+    }
+    return false;
+}
+
+void CDeviceProfileUI::AppendItem(const std::string& name) {
+    auto* item = new skin::CListLabelElementUI();
+    item->SetFixedHeight(kItemHeight);
+    item->SetText(name);
+    item->SetUserData(name);
+    Combo()->Add(item);
+}
+
+void CDeviceProfileUI::ShowState(const ProfileListState& state) {
+    skin::CComboUI* combo = Combo();
+    const int selection = combo->GetCurSel();
+    combo->RemoveAll();
+    for (const ProfileEntry& entry : state.entries) AppendItem(entry.name);
+    combo->SelectItem(selection < combo->GetCount() ? selection : combo->GetCount() - 1, false);
+}
+
+void CDeviceProfileUI::LoadProfileList() {
+    skin::CComboUI* combo = Combo();
+    if (!combo) return;
+    const ProfileListState state = Store().Load();
+    combo->RemoveAll();
+    for (const ProfileEntry& entry : state.entries) AppendItem(entry.name);
+    SelectProfile(state.selected);
+    const TabVisibility tabs = TabsForKind(deviceKind_);
+    for (const char* name : tabs.hidden) {
+        if (skin::CControlUI* tab = Find(name)) tab->SetVisible(false);
+    }
+    for (const char* name : tabs.shown) {
+        if (skin::CControlUI* tab = Find(name)) tab->SetVisible(true);
+    }
+}
+
+void CDeviceProfileUI::SelectProfile(int index) {
+    skin::CComboUI* combo = Combo();
+    if (!combo) return;
+    const ProfileListState state = Store().Select(index);
+    if (state.entries.empty()) return;
+    // The store clamps a selection outside the list; the combo follows it.
+    const ProfileEntry& entry = state.entries[static_cast<size_t>(state.selected)];
+    if (combo->GetCount() != static_cast<int>(state.entries.size())) ShowState(state);
+    combo->SelectItem(state.selected, false);
+    combo->SetFocus();
+    SetNameEditText(entry.name);
+    currentUuid_ = entry.uuid;
+}
+
+int CDeviceProfileUI::GetSelectedIndex() {
+    skin::CComboUI* combo = Combo();
+    return combo ? combo->GetCurSel() : -1;
+}
+
+std::string CDeviceProfileUI::GetNameEditText() {
+    skin::CControlUI* edit = Find("device_profile_name_edit");
+    return edit ? edit->GetText() : std::string();
+}
+
+void CDeviceProfileUI::SetNameEditText(const std::string& text) {
+    if (skin::CControlUI* edit = Find("device_profile_name_edit")) edit->SetText(text);
+}
+
+void CDeviceProfileUI::AddProfile() {
+    if (!Combo()) return;
+    // The list file records the new profile as selected; the combo and the
+    // device stay on the current one until the next start.
+    ProfileListStore store = Store();
+    if (!store.Add()) return;
+    ShowState(store.Load());
+}
+
+void CDeviceProfileUI::CopyProfile() {
+    const int sel = GetSelectedIndex();
+    if (sel < 0) return;
+    ProfileListStore store = Store();
+    if (!store.Copy(sel)) return;
+    ShowState(store.Load());
+}
+
+bool CDeviceProfileUI::DeleteProfile() {
+    skin::CComboUI* combo = Combo();
+    const int sel = GetSelectedIndex();
+    if (sel < 0 || combo->GetCount() < 2) return false;
+    ProfileListStore store = Store();
+    const std::optional<int> next = store.Delete(sel);
+    if (!next) return false;
+    combo->RemoveAll();
+    for (const ProfileEntry& entry : store.Load().entries) AppendItem(entry.name);
+    combo->SelectItem(*next, false);
+    return true;
+}
+
+ProfileListStore::ImportResult CDeviceProfileUI::ImportProfile(const std::filesystem::path& source) {
+    if (GetSelectedIndex() < 0) return ProfileListStore::ImportResult::NotAProfile;
+    ProfileListStore store = Store();
+    const ProfileListStore::ImportResult result = store.Import(source);
+    if (result == ProfileListStore::ImportResult::Imported) ShowState(store.Load());
+    return result;
+}
+
+ProfileListStore::ExportResult CDeviceProfileUI::ExportProfile(const std::filesystem::path& target) {
+    const int sel = GetSelectedIndex();
+    if (sel < 0) return ProfileListStore::ExportResult::Invalid;
+    return Store().Export(sel, target);
+}
+
+bool CDeviceProfileUI::ResetProfile() {
+    const int sel = GetSelectedIndex();
+    if (sel < 0) return false;
+    return Store().Reset(sel, deviceKind_);
+}
+
+int CDeviceProfileUI::RenameProfile(const std::string& name) {
+    skin::CComboUI* combo = Combo();
+    const int sel = GetSelectedIndex();
+    if (sel < 0) return 0;
+    if (Store().Rename(sel, name) != ProfileListStore::RenameResult::Renamed) return 0;
+    if (skin::CControlUI* item = combo->GetItemAt(sel)) {
+        item->SetText(name);
+        item->SetUserData(name);
+    }
+    SetNameEditText(name);
+    combo->Invalidate();
+    return 1;
+}
+
+void CDeviceProfileUI::SelectTab(int n) {
+    std::array<skin::COptionUI*, kTabCount> tabs{};
+    for (size_t i = 0; i < tabs.size(); ++i) {
+        skin::CControlUI* control = Find(kTabNames[i]);
+        tabs[i] = control ? static_cast<skin::COptionUI*>(control->GetInterface("Option")) : nullptr;
+        if (!tabs[i]) return;
+    }
+    for (size_t i = 0; i < tabs.size(); ++i) tabs[i]->Selected(static_cast<int>(i) + 1 == n, false);
+}
+
+bool CDeviceProfileUI::IsMenuShown() {
+    skin::CControlUI* menu = Find("profile_menu_layout");
+    return menu && menu->IsOwnVisible();
+}
+
+void CDeviceProfileUI::ShowMenu(bool show) {
+    if (skin::CControlUI* menu = Find("profile_menu_layout")) menu->SetVisible(show);
+}
+
+}  // namespace kelno

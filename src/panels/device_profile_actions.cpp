@@ -1,0 +1,155 @@
+// The profile control's button and list events, and what the device does
+// after a profile change or a reset.
+
+#include "devices/models/page_lookup.h"
+#include "panels/device_profile.h"
+#include "panels/panel_host.h"
+#include "skin/controls/combo.h"
+#include "skin/core/attribute_values.h"
+
+namespace kelno {
+namespace {
+
+constexpr int kKeyboardKind = 1;
+constexpr int kMouseKind = 2;
+constexpr int kMacroImageUnallocated = -1;
+
+// Language text ids of the messages shown here.
+constexpr const char* kNameTakenText = "message_text_5";
+constexpr const char* kMacroMemoryMissingText = "message_text_7";
+constexpr const char* kMacroTooLargeText = "message_text_16";
+constexpr const char* kResetQuestionText = "message_text_22";
+constexpr const char* kExportFailedText = "message_text_export_failed";
+constexpr const char* kImportFailedText = "message_text_import_failed";
+
+bool Is(const std::string& name, std::string_view expected) {
+    return skin::EqualsNoCase(name, expected);
+}
+
+void HideKeySetPanel(CZembravaUSBDevice& device) {
+    if (skin::CControlUI* panel = FindDescendantByName(&device, "keyset_layout")) {
+        panel->SetVisible(false);
+    }
+}
+
+}  // namespace
+
+bool CDeviceProfileUI::OnRoutedNotify(const app::Route& route, const skin::TNotifyUI& notify,
+                                      CZembravaUSBDevice& device) {
+    if (!notify.pSender || !Owns(notify.pSender) || !Combo()) return false;
+    // The page this control belongs to is the one its buttons act on.
+    CZembravaUSBDevice& target = device_ ? *device_ : device;
+    const std::string& name = notify.pSender->GetName();
+    if (route.handler == app::Handler::ProfileComboSelected) {
+        if (host_) host_->StartProfileSwitchTimer(target);
+        return true;
+    }
+    if (route.handler != app::Handler::ProfileButton) return false;
+    if (Is(name, "device_add_btn")) {
+        AddProfile();
+    } else if (Is(name, "device_sub_btn")) {
+        // The combo now shows a neighbour: the device follows as after a
+        // user's selection.
+        if (DeleteProfile() && host_) host_->StartProfileSwitchTimer(target);
+    } else if (Is(name, "device_copy_btn")) {
+        CopyProfile();
+    } else if (Is(name, "device_import_btn")) {
+        OnImport();
+    } else if (Is(name, "device_export_btn")) {
+        OnExport();
+    } else if (Is(name, "device_reset_btn")) {
+        OnReset(target);
+    } else if (Is(name, "device_profile_edit_save_btn")) {
+        OnRename();
+    } else if (Is(name, "profile_fun_spread_btn")) {
+        ShowMenu(!IsMenuShown());
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void CDeviceProfileUI::OnImport() {
+    if (GetSelectedIndex() < 0 || !host_) return;
+    const std::optional<std::string> path = host_->ChooseProfileToOpen();
+    if (!path || path->empty()) return;
+    // A file that is not a profile is ignored without a message; a profile
+    // that could not be stored is reported.
+    if (ImportProfile(*path) == ProfileListStore::ImportResult::WriteFailed) {
+        host_->ShowMessage(kImportFailedText, IPanelHost::Buttons::Ok);
+    }
+}
+
+void CDeviceProfileUI::OnExport() {
+    const int sel = GetSelectedIndex();
+    if (sel < 0 || !host_) return;
+    const std::optional<std::string> path = host_->ChooseProfileToSave(Combo()->GetText());
+    if (!path || path->empty()) return;
+    const ProfileListStore::ExportResult result = ExportProfile(*path);
+    if (result != ProfileListStore::ExportResult::Exported) {
+        host_->ShowMessage(kExportFailedText, IPanelHost::Buttons::Ok);
+    }
+}
+
+void CDeviceProfileUI::OnRename() {
+    if (GetSelectedIndex() < 0) return;
+    const std::string name = GetNameEditText();
+    if (name.empty()) return;
+    if (RenameProfile(name) == 0 && host_) {
+        host_->ShowMessage(kNameTakenText, IPanelHost::Buttons::Ok);
+    }
+}
+
+void CDeviceProfileUI::OnReset(CZembravaUSBDevice& device) {
+    if (GetSelectedIndex() < 0 || !host_) return;
+    if (host_->ShowMessage(kResetQuestionText, IPanelHost::Buttons::OkCancel) !=
+        IPanelHost::Choice::Ok) {
+        return;
+    }
+    if (!ResetProfile()) return;
+    ApplyToDevice(device, true);
+}
+
+void CDeviceProfileUI::SwitchToSelectedProfile(CZembravaUSBDevice& device) {
+    const int sel = GetSelectedIndex();
+    if (sel < 0) return;
+    SelectProfile(sel);
+    if (currentUuid_.empty()) return;
+    ApplyToDevice(device, false);
+}
+
+void CDeviceProfileUI::ApplyToDevice(CZembravaUSBDevice& device, bool afterReset) {
+    const ScreenSize screen = host_ ? host_->GetScreenSize() : ScreenSize{};
+    if (host_) host_->EnableControls(false);
+    if (!afterReset) {
+        device.SetProfileName(currentUuid_);
+        device.LoadProfile();
+        device.ApplyKeyPanel();
+        device.RefreshPanels();
+        device.WriteSettings(0, 0, 1, screen.width, screen.height);
+        device.WriteMacros();
+        device.WriteStoredKeyMap(0);
+    } else {
+        device.LoadProfile();
+        device.RefreshPanels();
+        device.WriteSettings(0, 0, 1, screen.width, screen.height);
+        const int kind = device.GetDeviceKind();
+        if (kind == kKeyboardKind) {
+            HideKeySetPanel(device);
+            const int macros = device.WriteMacros();
+            if (host_ && macros == kMacroImageUnallocated) {
+                host_->ShowMessage(kMacroMemoryMissingText, IPanelHost::Buttons::Ok);
+            } else if (host_ && macros > 0) {
+                host_->ShowMessage(kMacroTooLargeText, IPanelHost::Buttons::Ok, macros);
+            }
+            device.WriteStoredKeyMap(0);
+        } else if (kind == kMouseKind) {
+            device.WriteMacros();
+            device.WriteStoredKeyMap(0);
+            HideKeySetPanel(device);
+        }
+    }
+    if (host_) host_->EnableControls(true);
+}
+
+}  // namespace kelno

@@ -1,0 +1,26 @@
+#pragma once
+// The element factory entries of the panels: "LightControl" and
+// "DeviceProfile" make the panel controls, "LightSetControlUI" and
+// "DeviceProfileUI" build their inner layouts from the skin's
+// CustomControlXML files. The main window's element factory asks here
+// first; `callback` is that whole factory, so the inner layouts may use
+// every element it knows.
+
+#include <string_view>
+
+namespace kelno {
+
+class IPanelHost;
+namespace skin {
+class CControlUI;
+class IDialogBuilderCallback;
+}  // namespace skin
+
+inline constexpr const char* kLightControlLayout = "XML/CustomControlXML/LightControl.xml";
+inline constexpr const char* kDeviceProfileLayout = "XML/CustomControlXML/DeviceProfile.xml";
+
+// A new control for `elementName`, or nullptr when it is not a panel's.
+skin::CControlUI* CreatePanelControl(std::string_view elementName, IPanelHost* host,
+                                     skin::IDialogBuilderCallback* callback);
+
+}  // namespace kelno
