@@ -150,7 +150,8 @@ TEST(SkinCombo, PickingFromTheDropDownSelectsAndNotifies) {
     w.Load(
         "<VerticalLayout><Combo name='c' height='24' width='100'>"
         "<ListLabelElement name='ia' text='A'/><ListLabelElement name='ib' text='B'/>"
-        "<ListLabelElement name='ic' text='C'/></Combo><Control/></VerticalLayout>");
+        "<ListLabelElement name='ic' text='C'/></Combo><Edit name='after' height='20'/>"
+        "<Control/></VerticalLayout>");
     auto* combo = w.Find<CComboUI>("c");
     EXPECT_EQ(combo->GetCurSel(), -1);
     EXPECT_EQ(combo->GetText(), "");
@@ -190,6 +191,13 @@ TEST(SkinCombo, PickingFromTheDropDownSelectsAndNotifies) {
     w.host.PressKey(keys::kUp);
     EXPECT_EQ(combo->GetCurSel(), 1);
     EXPECT_EQ(w.recorder.OfType("itemselect").size(), 2u);
+
+    // Moving the focus away closes an open list.
+    w.Click("c");
+    ASSERT_TRUE(combo->IsDropOpen());
+    w.host.PressKey(keys::kTab);
+    EXPECT_FALSE(combo->IsDropOpen());
+    EXPECT_EQ(w.pm.GetFocus(), w.pm.FindControl("after"));
 
     // Hiding the box closes an open list.
     w.Click("c");
@@ -339,6 +347,15 @@ TEST(SkinFocus, MovesWithClicksAndNotifiesBothSides) {
     w.host.TypeText("k");
     EXPECT_EQ(w.pm.FindControl("e2")->GetText(), "k");
     EXPECT_EQ(w.pm.FindControl("e1")->GetText(), "");
+
+    // Tab walks the tab stops in tree order and wraps; Shift+Tab goes back.
+    w.host.PressKey(keys::kTab);
+    EXPECT_EQ(w.pm.GetFocus(), w.pm.FindControl("e1"));
+    w.host.PressKey(keys::kTab);
+    EXPECT_EQ(w.pm.GetFocus(), w.pm.FindControl("e2"));
+    w.host.PressKey(keys::kTab, kModShift);
+    EXPECT_EQ(w.pm.GetFocus(), w.pm.FindControl("e1"));
+    w.host.PressKey(keys::kTab);
 
     // A disabled or hidden control cannot take the focus.
     w.pm.FindControl("e1")->SetEnabled(false);

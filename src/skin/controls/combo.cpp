@@ -251,6 +251,10 @@ void CComboUI::DoEvent(TEventUI& event) {
         case UiEvent::ScrollWheel:
             if (IsDropOpen()) drop_->DoEvent(event);
             return;
+        case UiEvent::KillFocus:
+            CloseDrop();  // the focus went elsewhere (Tab, code)
+            CContainerUI::DoEvent(event);
+            return;
         default:
             CControlUI::DoEvent(event);
     }

@@ -14,6 +14,7 @@ class CComboDropUI;
 
 class CComboUI : public CContainerUI, public IListOwnerUI {
   public:
+    bool IsTabStop() const override { return true; }
     CComboUI();
     ~CComboUI() override;
     std::string GetClass() const override;

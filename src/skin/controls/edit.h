@@ -10,6 +10,7 @@ namespace kelno::skin {
 
 class CEditUI : public CLabelUI {
   public:
+    bool IsTabStop() const override { return true; }
     CEditUI();
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;

@@ -135,6 +135,7 @@ class CListHeaderUI : public CHorizontalLayoutUI {
 
 class CListUI : public CVerticalLayoutUI, public IListOwnerUI {
   public:
+    bool IsTabStop() const override { return true; }
     CListUI();
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;

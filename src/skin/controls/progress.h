@@ -40,6 +40,7 @@ class CProgressUI : public CLabelUI {
 
 class CSliderUI : public CProgressUI {
   public:
+    bool IsTabStop() const override { return true; }
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
 

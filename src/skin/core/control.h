@@ -107,6 +107,8 @@ class CControlUI {
     bool IsKeyboardEnabled() const { return keyboardEnabled_; }
     void SetKeyboardEnabled(bool on) { keyboardEnabled_ = on; }
     bool IsFocused() const { return focused_; }
+    // Tab and Shift+Tab move the focus between controls that say yes.
+    virtual bool IsTabStop() const { return false; }
     // The pointer is over the control (between MouseEnter and MouseLeave).
     bool IsHot() const { return hot_; }
     void SetFocus();

@@ -508,6 +508,11 @@ void CPaintManagerUI::OnHostInput(const InputEvent& event) {
 }
 
 void CPaintManagerUI::DispatchKey(const InputEvent& event) {
+    if (event.type == InputEvent::Type::KeyDown && event.keyCode == keys::kTab &&
+        !(event.modifiers & (kModControl | kModAlt))) {
+        MoveFocusByTab(!(event.modifiers & kModShift));
+        return;
+    }
     if (!focus_) return;
     UiEvent type = event.type == InputEvent::Type::KeyDown ? UiEvent::KeyDown
                    : event.type == InputEvent::Type::KeyUp ? UiEvent::KeyUp
@@ -583,6 +588,33 @@ void CPaintManagerUI::DispatchMouse(const InputEvent& event) {
         default:
             break;
     }
+}
+
+namespace {
+
+CControlUI* CollectTabStop(CControlUI* control, void* data) {
+    if (control->IsTabStop() && control->IsVisible() && control->IsEnabled() &&
+        control->IsKeyboardEnabled())
+        static_cast<std::vector<CControlUI*>*>(data)->push_back(control);
+    return nullptr;  // keep walking
+}
+
+}  // namespace
+
+void CPaintManagerUI::MoveFocusByTab(bool forward) {
+    if (!root_) return;
+    std::vector<CControlUI*> stops;
+    root_->FindControl(CollectTabStop, &stops, UIFIND_VISIBLE | UIFIND_ME_FIRST);
+    if (stops.empty()) return;
+    auto it = std::find(stops.begin(), stops.end(), focus_);
+    size_t next;
+    if (it == stops.end()) {
+        next = forward ? 0 : stops.size() - 1;
+    } else {
+        size_t at = static_cast<size_t>(it - stops.begin());
+        next = forward ? (at + 1) % stops.size() : (at + stops.size() - 1) % stops.size();
+    }
+    SetFocus(stops[next]);
 }
 
 bool CPaintManagerUI::IsInSubtreeOfCleanup(const CControlUI* control) const {

@@ -185,6 +185,7 @@ class CPaintManagerUI final : public IHostClient {
 
     void DispatchMouse(const InputEvent& event);
     void DispatchKey(const InputEvent& event);
+    void MoveFocusByTab(bool forward);
     void SendEvent(CControlUI* control, UiEvent type, const InputEvent& source);
     void SetHot(CControlUI* control, const InputEvent& source);
     void FlushDelayedCleanup();
