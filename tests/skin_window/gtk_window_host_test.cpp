@@ -1,5 +1,7 @@
 #include "skin/host/gtk_window_host.h"
 
+#include "skin/host/gtk_window_system.h"
+
 #include <gdk/gdkkeysyms.h>
 #include <gtest/gtest.h>
 
@@ -235,6 +237,16 @@ TEST_F(GtkWindowHostTest, DeviceCoordinatesFollowTheScaleFactor) {
     host->Invalidate({0, 0, 320, 240});
     ASSERT_TRUE(PumpUntil([&] { return !client_.paints.empty(); }));
     EXPECT_EQ(client_.paints.back(), (Rect{0, 0, 320, 240}));
+}
+
+TEST_F(GtkWindowHostTest, PointerPositionIsOnTheScreen) {
+    auto host = ShowHost();
+    test::FakePointerMove(123, 77);
+    GtkWindowSystem system;
+    EXPECT_TRUE(PumpUntil([&] {
+        std::optional<Point> at = system.PointerPosition();
+        return at && *at == Point{123, 77};
+    }));
 }
 
 TEST_F(GtkWindowHostTest, ClipboardTextRoundTrips) {

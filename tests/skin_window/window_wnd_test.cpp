@@ -143,6 +143,10 @@ TEST_F(WindowTest, TitleBarButtonsAndCaption) {
     HeadlessHost& host = HostOf(dialog);
     CPaintManagerUI& pm = dialog.GetPaintManager();
 
+    host.Click(CentreOf(dialog, "minbtn"));
+    EXPECT_TRUE(dialog.GetHost()->IsMinimized());
+    dialog.GetHost()->Restore();
+    EXPECT_FALSE(dialog.GetHost()->IsMinimized());
     host.Click(CentreOf(dialog, "maxbtn"));
     EXPECT_TRUE(dialog.GetHost()->IsMaximized());
     EXPECT_FALSE(pm.FindControl("maxbtn")->IsVisible());

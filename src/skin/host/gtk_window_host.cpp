@@ -185,6 +185,7 @@ void GtkWindowHost::ConnectSignals() {
     g_signal_connect(w, "focus-out-event", G_CALLBACK(OnFocusOut), this);
     g_signal_connect(w, "delete-event", G_CALLBACK(OnDelete), this);
     g_signal_connect(w, "map-event", G_CALLBACK(OnMapped), this);
+    g_signal_connect(w, "window-state-event", G_CALLBACK(OnWindowState), this);
     g_signal_connect(w, "destroy", G_CALLBACK(OnDestroy), this);
     g_signal_connect(w, "notify::scale-factor", G_CALLBACK(OnScaleChanged), this);
     g_signal_connect(im_, "commit", G_CALLBACK(OnImCommit), this);
@@ -624,6 +625,12 @@ gboolean GtkWindowHost::OnDelete(GtkWidget*, GdkEvent*, gpointer self) {
 gboolean GtkWindowHost::OnMapped(GtkWidget*, GdkEvent*, gpointer self) {
     auto* host = static_cast<GtkWindowHost*>(self);
     if (host->popup_) host->GrabForPopup();
+    return FALSE;
+}
+
+gboolean GtkWindowHost::OnWindowState(GtkWidget*, GdkEventWindowState* e, gpointer self) {
+    static_cast<GtkWindowHost*>(self)->minimized_ =
+        (e->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0;
     return FALSE;
 }
 

@@ -49,6 +49,7 @@ class GtkWindowHost final : public IWindowHost {
     void Destroy() override;
     void Maximize() override;
     bool IsMaximized() const override;
+    bool IsMinimized() const override { return minimized_; }
     Rect WorkArea() const override;
     void SetClipboardText(const std::string& text) override;
     std::string GetClipboardText() override;
@@ -89,6 +90,7 @@ class GtkWindowHost final : public IWindowHost {
     static void OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer self);
     static void OnScaleChanged(GObject*, GParamSpec*, gpointer self);
     static void OnRealize(GtkWidget*, gpointer self);
+    static gboolean OnWindowState(GtkWidget*, GdkEventWindowState* e, gpointer self);
     static void OnImCommit(GtkIMContext*, const gchar* text, gpointer self);
 
     IHostClient& client_;
@@ -99,7 +101,8 @@ class GtkWindowHost final : public IWindowHost {
     std::shared_ptr<TaskGate> gate_;
     std::map<uint32_t, guint> timers_;
     int scale_ = 1;
-    bool captured_ = false;    // a seat grab we took
+    bool captured_ = false;  // a seat grab we took
+    bool minimized_ = false;
     bool buttonDown_ = false;  // GTK's implicit grab is active
     double lastPressRootX_ = 0, lastPressRootY_ = 0;
     guint32 lastPressTime_ = 0;

@@ -1,5 +1,7 @@
 #include "skin/host/gtk_window_system.h"
 
+#include <algorithm>
+
 #include "skin/host/gtk_tray.h"
 #include "skin/host/gtk_window_host.h"
 
@@ -81,6 +83,19 @@ std::optional<std::string> GtkWindowSystem::ChooseFile(const FileDialogRequest& 
     }
     g_object_unref(dialog);
     return chosen;
+}
+
+std::optional<Point> GtkWindowSystem::PointerPosition() const {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkSeat* seat = display ? gdk_display_get_default_seat(display) : nullptr;
+    GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr;
+    if (pointer == nullptr) return std::nullopt;
+    GdkScreen* screen = nullptr;
+    int x = 0, y = 0;
+    gdk_device_get_position(pointer, &screen, &x, &y);
+    GdkMonitor* monitor = gdk_display_get_monitor_at_point(display, x, y);
+    int scale = monitor ? std::max(1, gdk_monitor_get_scale_factor(monitor)) : 1;
+    return Point{x * scale, y * scale};
 }
 
 std::unique_ptr<ITrayBackend> GtkWindowSystem::CreateTray(const std::string& id) {

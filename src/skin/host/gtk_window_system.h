@@ -17,6 +17,7 @@ class GtkWindowSystem final : public IWindowSystem {
     std::optional<std::string> ChooseFile(const FileDialogRequest& request,
                                           IWindowHost* owner) override;
     std::unique_ptr<ITrayBackend> CreateTray(const std::string& id) override;
+    std::optional<Point> PointerPosition() const override;
 };
 
 }  // namespace kelno::skin

@@ -88,6 +88,8 @@ public:
 
     // Optional abilities; a host without them keeps these defaults.
     virtual void Maximize() {}
+    virtual bool IsMaximized() const { return false; }
+    virtual bool IsMinimized() const { return false; }
     // The usable screen area around the window (screen pixels); empty when
     // the host does not know it.
     virtual Rect WorkArea() const { return {}; }
@@ -100,7 +102,6 @@ public:
     // Where text is being typed (a focused edit's caret, window pixels), so
     // an input method shows its candidates beside it.
     virtual void SetTextInputArea(const Rect& caret) {}
-    virtual bool IsMaximized() const { return false; }
     // Lets the window manager move the window with the pointer, as a drag of
     // a native title bar does; `point` is where the left button went down.
     virtual void BeginMoveDrag(Point point) {}

@@ -29,11 +29,15 @@ class HeadlessWindowSystem::Host final : public IWindowHost {
     void SetTitle(const std::string& title) override { inner_->SetTitle(title); }
     void Move(const Rect& windowRect) override { inner_->Move(windowRect); }
     Rect WindowRect() const override { return inner_->WindowRect(); }
-    void Minimize() override { inner_->Minimize(); }
+    void Minimize() override {
+        minimized_ = true;
+        inner_->Minimize();
+    }
     void Restore() override {
-        maximized_ = false;
+        maximized_ = minimized_ = false;
         inner_->Restore();
     }
+    bool IsMinimized() const override { return minimized_; }
     void BringToFront() override { inner_->BringToFront(); }
     void Destroy() override { inner_->Destroy(); }
     void Maximize() override { maximized_ = true; }
@@ -48,6 +52,7 @@ class HeadlessWindowSystem::Host final : public IWindowHost {
     std::string& clipboard_;  // the system's, shared by its windows
     std::string toolTip_;
     bool maximized_ = false;
+    bool minimized_ = false;
 };
 
 class HeadlessWindowSystem::Loop final : public IMessageLoop {

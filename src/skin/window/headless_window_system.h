@@ -31,6 +31,8 @@ class HeadlessWindowSystem final : public IWindowSystem {
     std::optional<std::string> ChooseFile(const FileDialogRequest& request,
                                           IWindowHost* owner) override;
     std::unique_ptr<ITrayBackend> CreateTray(const std::string& id) override;
+    std::optional<Point> PointerPosition() const override { return pointer_; }
+    void SetPointerPosition(Point screenPoint) { pointer_ = screenPoint; }
 
     // Runs the posted tasks of every live window until none is left.
     size_t RunPendingTasks();
@@ -62,6 +64,7 @@ class HeadlessWindowSystem final : public IWindowSystem {
     bool trayEnabled_ = false;
     HeadlessTray* tray_ = nullptr;
     std::string clipboard_;
+    Point pointer_;
 };
 
 class HeadlessTray final : public ITrayBackend {

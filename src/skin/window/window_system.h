@@ -78,6 +78,8 @@ class IWindowSystem {
     virtual std::optional<std::string> ChooseFile(const FileDialogRequest& request,
                                                   IWindowHost* owner) = 0;
     virtual std::unique_ptr<ITrayBackend> CreateTray(const std::string& id) = 0;
+    // Where the pointer is on the screen (screen pixels); nothing when unknown.
+    virtual std::optional<Point> PointerPosition() const = 0;
 };
 
 // The installed backend; null until SetWindowSystem. Not owned.
