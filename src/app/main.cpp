@@ -1,24 +1,172 @@
-// Placeholder entry: shows a window saying the application is being built.
+// The program's entry: private fonts, one instance per session, the skin,
+// the session buses, the main window and the GTK main loop; everything is
+// released again in reverse order on every way out.
 
-#include <gtk/gtk.h>
+#include <glib-unix.h>
 
+#include <csignal>
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/app_messages.h"
+#include "app/app_options.h"
+#include "app/main_window.h"
+#include "core/debug_output.h"
 #include "core/paths.h"
+#include "devices/detect/emulator_catalogue.h"
+#include "platform/linux/hidraw_backend.h"
+#include "platform/session/light_control_bus.h"
+#include "platform/session/private_fonts.h"
+#include "platform/session/single_instance.h"
+#include "platform/sim/sim_control_server.h"
+#include "platform/sim/sim_device_set.h"
+#include "skin/automation/automation_server.h"
+#include "skin/core/paint_manager.h"
+#include "skin/core/resource_manager.h"
+#include "skin/host/gtk_window_system.h"
+
+namespace {
+
+using namespace kelno;
+
+// Where requests from other threads and programs go: the main window once it
+// exists. A wake-up that comes before it is remembered.
+class WindowSlot {
+  public:
+    void Set(app::CMainWnd* window) {
+        std::lock_guard lock(mutex_);
+        window_ = window;
+        if (window_ && wakePending_) window_->PostWakeUp();
+        wakePending_ = false;
+    }
+    void WakeUp() {
+        std::lock_guard lock(mutex_);
+        if (window_)
+            window_->PostWakeUp();
+        else
+            wakePending_ = true;
+    }
+    template <typename F>
+    void With(F&& f) {
+        std::lock_guard lock(mutex_);
+        if (window_) f(*window_);
+    }
+
+  private:
+    std::mutex mutex_;
+    app::CMainWnd* window_ = nullptr;
+    bool wakePending_ = false;
+};
+
+gboolean OnTerminate(gpointer data) {
+    static_cast<WindowSlot*>(data)->With([](app::CMainWnd& window) { window.Exit(); });
+    return G_SOURCE_CONTINUE;
+}
+
+int Run(const app::AppOptions& options, AppFolders folders) {
+    if (!options.dataDir.empty()) folders.userData = options.dataDir;
+    const PrivateFonts fonts(folders.programData / "Font", kPrivateFontFiles);
+
+    WindowSlot slot;
+    const auto instance = SingleInstance::Acquire(folders.runtime, app::kInstanceIdentity,
+                                                  [&slot] { slot.WakeUp(); });
+    if (!instance || instance->GetRole() == SingleInstance::Role::Failed) {
+        DebugOutput("single instance: the lock cannot be used; running without it");
+    } else if (instance->GetRole() == SingleInstance::Role::Second) {
+        return 0;  // the first instance shows itself
+    }
+
+    skin::CPaintManagerUI::SetResourcePath((folders.programData / "skin").string() + "/");
+    if (!skin::CResourceManager::GetInstance().LoadResource("res.xml")) {
+        std::cerr << "kelno-driver: no skin at " << (folders.programData / "skin").string() << "\n";
+        return 1;
+    }
+
+    app::MainWindowOptions windowOptions;
+    std::shared_ptr<sim::SimDeviceSet> emulator;
+    std::unique_ptr<sim::SimControlServer> controlServer;
+    if (options.demo) {
+        emulator = std::make_shared<sim::SimDeviceSet>();
+        emulator->Plug(sim::SimKind::Keyboard);
+        windowOptions.backend = emulator->Backend();
+        windowOptions.catalogue = EmulatorCatalogue();
+        if (!options.emulatorSocket.empty()) {
+            controlServer = std::make_unique<sim::SimControlServer>(emulator);
+            if (!controlServer->Start(options.emulatorSocket)) {
+                std::cerr << "kelno-driver: cannot serve the emulator at " << options.emulatorSocket
+                          << "\n";
+                return 1;
+            }
+        }
+    } else {
+        windowOptions.backend = std::make_shared<hid::HidrawBackend>();
+    }
+    windowOptions.userData = folders.userData;
+    windowOptions.defaultData = folders.programData / "DefaultData";
+    windowOptions.trayIconPath =
+        (folders.programData / "skin" / "common" / "title" / "logo.png").string();
+
+    skin::GtkWindowSystem windowSystem;
+    skin::SetWindowSystem(&windowSystem);
+
+    LightControlBus lightBus(
+        DbusSignalConnection::Open(G_BUS_TYPE_SESSION), [&slot](uint32_t wParam, uint32_t lParam) {
+            slot.With([&](app::CMainWnd& w) { w.PostLightControlRequest(wParam, lParam); });
+        });
+    SleepMonitor sleepMonitor(DbusSignalConnection::Open(G_BUS_TYPE_SYSTEM),
+                              [&slot](bool suspending) {
+                                  slot.With([&](app::CMainWnd& w) { w.PostSleep(suspending); });
+                              });
+    windowOptions.announceLightControl = [&lightBus](uint32_t wParam, uint32_t lParam) {
+        lightBus.Announce(wParam, lParam);
+    };
+
+    int result = 0;
+    {
+        app::CMainWnd window(std::move(windowOptions));
+        skin::AutomationServer automation;
+        if (!window.CreateMainWindow()) {
+            std::cerr << "kelno-driver: " << window.GetBuildError() << "\n";
+            result = 1;
+        } else if (std::string error; !options.automationSocket.empty() &&
+                                      !automation.Start(options.automationSocket, &error)) {
+            std::cerr << "kelno-driver: automation: " << error << "\n";
+            window.Exit();
+            result = 1;
+        } else {
+            slot.Set(&window);
+            const guint term = g_unix_signal_add(SIGTERM, OnTerminate, &slot);
+            const guint interrupt = g_unix_signal_add(SIGINT, OnTerminate, &slot);
+            window.CenterWindow();
+            skin::CWindowWnd::MessageLoop();
+            g_source_remove(term);
+            g_source_remove(interrupt);
+            slot.Set(nullptr);
+        }
+        automation.Stop();
+        window.Shutdown();
+    }
+    if (controlServer) controlServer->Stop();
+    skin::SetWindowSystem(nullptr);
+    skin::CResourceManager::Release();
+    return result;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    gtk_init(&argc, &argv);
-    const kelno::AppFolders folders =
-        kelno::ResolveAppFolders(kelno::ProcessEnvironment(), kelno::CurrentExecutablePath());
-
-    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_title(GTK_WINDOW(window), kelno::kApplicationFolderName);
-    gtk_window_set_default_size(GTK_WINDOW(window), 640, 360);
-    const std::string text = std::string("KELNO Driver is being built.\n\nUser data: ") +
-                             folders.userData.string() +
-                             "\nProgram data: " + folders.programData.string();
-    GtkWidget* label = gtk_label_new(text.c_str());
-    gtk_container_add(GTK_CONTAINER(window), label);
-    g_signal_connect(window, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
-    gtk_widget_show_all(window);
-    gtk_main();
-    return 0;
+    const app::ParsedOptions parsed =
+        app::ParseAppOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.options) {
+        std::cerr << "kelno-driver: " << parsed.error << "\n";
+        return 2;
+    }
+    if (!skin::GtkWindowSystem::InitializeGtk(&argc, &argv)) {
+        std::cerr << "kelno-driver: cannot open a display\n";
+        return 1;
+    }
+    return Run(*parsed.options, ResolveAppFolders(ProcessEnvironment(), CurrentExecutablePath()));
 }

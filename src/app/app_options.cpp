@@ -1,0 +1,41 @@
+#include "app/app_options.h"
+
+#include <string_view>
+
+namespace kelno::app {
+
+ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments) {
+    AppOptions options;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        std::string_view argument = arguments[i];
+        std::string_view name = argument;
+        std::optional<std::string> inlineValue;
+        if (const size_t eq = argument.find('=');
+            argument.starts_with("--") && eq != argument.npos) {
+            name = argument.substr(0, eq);
+            inlineValue = std::string(argument.substr(eq + 1));
+        }
+        if (name == "--demo" && !inlineValue) {
+            options.demo = true;
+            continue;
+        }
+        std::string* target = name == "--emulator-socket" ? &options.emulatorSocket
+                              : name == "--automation"    ? &options.automationSocket
+                              : name == "--data-dir"      ? &options.dataDir
+                                                          : nullptr;
+        if (!target) return {std::nullopt, "unknown option " + std::string(argument)};
+        if (inlineValue) {
+            *target = *inlineValue;
+        } else if (i + 1 < arguments.size()) {
+            *target = arguments[++i];
+        } else {
+            return {std::nullopt, std::string(name) + " needs a value"};
+        }
+        if (target->empty()) return {std::nullopt, std::string(name) + " needs a value"};
+    }
+    if (!options.emulatorSocket.empty() && !options.demo)
+        return {std::nullopt, "--emulator-socket needs --demo"};
+    return {options, {}};
+}
+
+}  // namespace kelno::app

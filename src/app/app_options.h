@@ -1,0 +1,30 @@
+#pragma once
+// The program's command line:
+//   --demo                    devices come from the emulator (a keyboard is
+//                             plugged at start)
+//   --emulator-socket <path>  with --demo: the emulator's control socket
+//   --automation <path>       the skin library's automation server
+//   --data-dir <folder>       the per-user data folder (tests)
+// Both "--option value" and "--option=value" are accepted.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelno::app {
+
+struct AppOptions {
+    bool demo = false;
+    std::string emulatorSocket;
+    std::string automationSocket;
+    std::string dataDir;
+};
+
+struct ParsedOptions {
+    std::optional<AppOptions> options;  // nothing when the line is wrong
+    std::string error;                  // why, for stderr
+};
+
+ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments);
+
+}  // namespace kelno::app

@@ -1,0 +1,340 @@
+// The main window's life: creation, its message table, window timers, the
+// tray, size and visibility, light control, suspend and shutdown.
+
+#include "app/main_window.h"
+
+#include <utility>
+
+#include "app/app_messages.h"
+#include "app/device_option.h"
+#include "core/debug_output.h"
+#include "devices/models/usb_device.h"
+#include "skin/core/resource_manager.h"
+#include "skin/window/menu_wnd.h"
+
+namespace kelno::app {
+namespace {
+
+// Window timers run on host timer ids below the paint manager's range for
+// control timers, so the two never meet.
+constexpr uint32_t HostIdOfWindowTimer(uint32_t id) {
+    switch (id) {
+        case kTimerSizeNormalise:
+            return 0x11;
+        case kTimerTrayMenu:
+            return 0x32;
+        case kTimerProfileSwitch:
+            return 0x55;
+        default:
+            return 0;
+    }
+}
+
+constexpr uint32_t kWindowTimers[] = {kTimerSizeNormalise, kTimerTrayMenu, kTimerProfileSwitch};
+
+}  // namespace
+
+CMainWnd::CMainWnd(MainWindowOptions options) : options_(std::move(options)) {}
+
+CMainWnd::~CMainWnd() {
+    Shutdown();
+}
+
+bool CMainWnd::CreateMainWindow() {
+    return Create(nullptr, kApplicationTitle);
+}
+
+void CMainWnd::InitWindow() {
+    DebugOutput("InitWindow");
+    // The stored language replaces this one at window initialisation.
+    skin::CResourceManager::GetInstance().LoadLanguage("lan_cn.xml");
+    setButton_ = m_PaintManager.FindControl("setbtn");
+    tray_.CreateTrayIcon("kelno-driver", options_.trayIconPath, "KELNO 游戏键盘");
+    const auto text = [](const char* id, const char* fallback) {
+        std::string t = skin::CResourceManager::GetInstance().GetText(id);
+        return t.empty() ? std::string(fallback) : t;
+    };
+    tray_.SetMenu({{"show", text("tray_show_text", "KELNO Driver")},
+                   {"exit", text("tray_exit_text", "Exit")}},
+                  "show");
+    tray_.SetCommandHandler([this](const std::string& command) {
+        if (command == "show")
+            TrayClick();
+        else
+            PostMessage(kMsgMenuCommand, command);
+    });
+}
+
+void CMainWnd::OnWindowInit() {
+    if (initialised_) return;
+    if (options_.announceLightControl) options_.announceLightControl(1, 1);
+    BuildDevicePages();
+    // Hidden until the first detection pass is over (identity message).
+    ShowWindow(false);
+    detector_ = std::make_unique<DeviceDetector>(options_.backend, options_.catalogue, *this);
+    if (options_.startDetectionThread) detector_->Start();
+    SetWindowTimer(kTimerSizeNormalise, kSizeNormaliseDelayMs);
+    initialised_ = true;
+}
+
+// --- messages ----------------------------------------------------------------------
+
+void CMainWnd::PostWakeUp() {
+    PostMessage(kMsgIdentity, int64_t{0}, int64_t{1});
+}
+
+void CMainWnd::PostLightControlRequest(uint32_t wParam, uint32_t lParam) {
+    PostMessage(kMsgLightControlRequest, int64_t{wParam}, int64_t{lParam});
+}
+
+void CMainWnd::PostSleep(bool suspending) {
+    PostMessage(kMsgPowerBroadcast, int64_t{suspending ? 1 : 0});
+}
+
+void CMainWnd::OnFirstPassDone() {
+    PostMessage(kMsgIdentity, int64_t{0}, int64_t{0});
+}
+
+int64_t CMainWnd::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
+                                const skin::MessageParam& lParam) {
+    const int64_t w = skin::MessageInt(wParam);
+    const int64_t l = skin::MessageInt(lParam);
+    switch (id) {
+        case kMsgIdentity:
+            DebugOutputF("软件标示 %u，%llx %llx", id, static_cast<unsigned long long>(w),
+                         static_cast<unsigned long long>(l));
+            BringToFront();
+            return 1;
+        case kMsgLightControlRequest:
+            if (w != 1) return 0;
+            if (l == 0 || l == 1) SetLightControl(static_cast<int>(l));
+            TellDevicesLightControl(lightControl_ != 0);
+            return 1;
+        case kMsgPowerBroadcast:
+            OnSleep(w != 0);
+            return 1;
+        // Arrival and removal are handled while suspended too: the
+        // detection thread does not repeat them, so ignoring them would leave
+        // pages bound to interfaces that are gone (or never bound).
+        case kMsgDeviceArrival:
+            return static_cast<int64_t>(HandleArrival(static_cast<size_t>(w)));
+        case kMsgDeviceRemoval:
+            HandleRemoval(static_cast<size_t>(w));
+            return 1;
+        default:
+            break;
+    }
+    if (!powerActive_) return 0;
+    switch (id) {
+        case kMsgInputHook:
+            DebugOutputF("input hook %s: the hook comes with the input capture",
+                         w ? "start" : "stop");
+            return 1;
+        case kMsgMenuCommand:
+            if (const auto* command = std::any_cast<std::string>(&wParam)) OnMenuCommand(*command);
+            return 1;
+        case kMsgApplyLanguage:
+            languageIndex_ = static_cast<int>(w);
+            DebugOutputF("apply language %d: the language switch comes with the language files",
+                         languageIndex_);
+            return 1;
+        case kMsgOpenSettings:
+            DebugOutput("open settings: the settings window comes with the update check");
+            return 1;
+        case kMsgClearUpdateMarker:
+            if (setButton_) setButton_->SetForeImage({});
+            return 1;
+        case kMsgDeviceProfile:
+        case kMsgDevicePower:
+            return 0;
+        default:
+            return skin::WindowImplBase::HandleMessage(id, wParam, lParam);
+    }
+}
+
+bool CMainWnd::PreviewInput(const skin::InputEvent& event) {
+    using Type = skin::InputEvent::Type;
+    if (event.type == Type::WindowFocusIn || event.type == Type::WindowFocusOut) {
+        active_ = hovered_ = event.type == Type::WindowFocusIn;
+        TellDevicesHovered(hovered_);
+    } else if (event.type == Type::MouseLeave && !active_ && hovered_) {
+        DebugOutput("鼠标移出");
+        hovered_ = false;
+        TellDevicesHovered(false);
+    } else if (event.type == Type::MouseMove && !active_ && !hovered_) {
+        DebugOutput("鼠标移入");
+        hovered_ = true;
+        TellDevicesHovered(true);
+    }
+    return WindowImplBase::PreviewInput(event);
+}
+
+void CMainWnd::OnSleep(bool suspending) {
+    powerActive_ = !suspending;
+    TellDevicesLightControl(!suspending && lightControl_ != 0);
+}
+
+// --- window timers -----------------------------------------------------------------
+
+void CMainWnd::SetWindowTimer(uint32_t id, uint32_t elapseMs) {
+    if (skin::IWindowHost* host = GetHost()) host->SetTimer(HostIdOfWindowTimer(id), elapseMs);
+}
+
+void CMainWnd::KillWindowTimer(uint32_t id) {
+    if (skin::IWindowHost* host = GetHost()) host->KillTimer(HostIdOfWindowTimer(id));
+}
+
+void CMainWnd::OnHostTimer(uint32_t hostId) {
+    for (uint32_t id : kWindowTimers) {
+        if (HostIdOfWindowTimer(id) != hostId) continue;
+        // While suspended the timer keeps running and fires again after resume.
+        if (!powerActive_) return;
+        KillWindowTimer(id);
+        OnWindowTimer(id);
+        return;
+    }
+    WindowImplBase::OnHostTimer(hostId);
+}
+
+void CMainWnd::OnWindowTimer(uint32_t id) {
+    switch (id) {
+        case kTimerSizeNormalise:
+            NormaliseSize();
+            m_PaintManager.Invalidate();
+            break;
+        case kTimerTrayMenu:
+            ShowTrayMenu();
+            break;
+        case kTimerProfileSwitch: {
+            const std::optional<DeviceCapture> target = std::exchange(pendingProfileSwitch_, {});
+            if (!target || !StillTheSameDevice(*target)) {
+                DebugOutput("profile switch dropped: its device is gone");
+                break;
+            }
+            SwitchToSelectedProfile(*target->device);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+// --- size and visibility -------------------------------------------------------------
+
+void CMainWnd::NormaliseSize() {
+    skin::IWindowHost* host = GetHost();
+    if (!host) return;
+    const bool visible = IsVisible();
+    const skin::Rect now = host->WindowRect();
+    host->Move({now.left, now.top, now.left + m_PaintManager.ScaleValue(kLogicalWidth),
+                now.top + m_PaintManager.ScaleValue(kLogicalHeight)});
+    CenterWindow();
+    if (visible != IsVisible()) ShowWindow(visible, false);
+}
+
+void CMainWnd::BringToFront() {
+    UpdateNoDeviceNotice();
+    skin::IWindowHost* host = GetHost();
+    if (!host) return;
+    host->Restore();
+    ShowWindow(true);
+}
+
+void CMainWnd::TrayClick() {
+    if (!powerActive_) return;
+    UpdateNoDeviceNotice();
+    const bool visible = IsVisible();
+    if (visible) {
+        ShowWindow(false);
+        return;
+    }
+    NormaliseSize();
+    BringToFront();
+    m_PaintManager.NeedUpdate();
+    m_PaintManager.Invalidate();
+}
+
+void CMainWnd::ShowTrayMenu() {
+    // The menu deletes itself when it closes; its command comes back as a
+    // message so it runs after the menu is gone.
+    skin::Rect mine = GetHost() ? GetHost()->WindowRect() : skin::Rect{};
+    skin::CMenuWnd::ShowMenu(
+        this, "menu.xml", {mine.left, mine.top - 50},
+        [this](std::string command) { PostMessage(kMsgMenuCommand, std::move(command)); });
+}
+
+void CMainWnd::OnMenuCommand(const std::string& command) {
+    if (command == "exit") {
+        Exit();
+        return;
+    }
+    DebugOutputF("menu command %s: the macro action menu comes with the macro editor",
+                 command.c_str());
+}
+
+void CMainWnd::OnCloseRequest() {
+    ShowWindow(false);
+}
+
+// --- light control -------------------------------------------------------------------
+
+void CMainWnd::ToggleLightControl() {
+    const int flag = lightControl_ == 0 ? 1 : 0;
+    if (options_.announceLightControl) options_.announceLightControl(1, flag);
+    SetLightControl(flag);
+    TellDevicesLightControl(flag != 0);
+}
+
+void CMainWnd::SetLightControl(int flag) {
+    lightControl_ = flag;
+    if (skin::CControlUI* status = m_PaintManager.FindControl("control_light_status"))
+        status->SetText(flag ? "控制灯光" : "不控制灯光");
+}
+
+std::vector<CZembravaUSBDevice*> CMainWnd::AllDevices() const {
+    std::vector<CZembravaUSBDevice*> all;
+    for (const auto* list : {&mice_, &mousePads_, &keyboards_, &headsets_})
+        all.insert(all.end(), list->begin(), list->end());
+    return all;
+}
+
+void CMainWnd::TellDevicesLightControl(bool on) {
+    for (CZembravaUSBDevice* device : AllDevices()) device->SetLightingEnabled(on);
+}
+
+void CMainWnd::TellDevicesHovered(bool hovered) {
+    for (CZembravaUSBDevice* device : AllDevices()) device->SetPreviewEnabled(hovered);
+}
+
+// --- shutdown ------------------------------------------------------------------------
+
+void CMainWnd::Exit() {
+    Shutdown();
+    tray_.DeleteTrayIcon();
+    Close(skin::IDOK);
+}
+
+void CMainWnd::Shutdown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    DebugOutput("退出测试");
+    ShowWindow(false);
+    for (uint32_t id : kWindowTimers) KillWindowTimer(id);
+    pendingProfileSwitch_.reset();
+    // The detection thread first: it may be waiting for this thread, and it
+    // is released by the stop request.
+    if (detector_ && !detector_->Stop()) DebugOutput("所有对象处于非激发状态，超时");
+    for (CZembravaUSBDevice* device : AllDevices()) {
+        if (!device->StopThreads()) DebugOutput("所有对象处于非激发状态，超时");
+        device->DetachNotifyPath();
+        device->CloseCommandChannel();
+    }
+    m_PaintManager.RemoveAllTimers();
+}
+
+void CMainWnd::OnFinalMessage() {
+    Shutdown();
+    QuitMessageLoop();
+}
+
+}  // namespace kelno::app

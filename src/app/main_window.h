@@ -1,0 +1,194 @@
+#pragma once
+// CMainWnd: the application's main window. It hosts the device tabs and
+// pages (one hidden page, tab item and power indicator per device kind),
+// runs the detection thread as its IDeviceListObserver, routes every control
+// notification of its skin to the class that owns the control, owns the tray
+// icon and shuts the workers down cooperatively.
+//
+// Threads: everything here runs on the UI thread except the three
+// IDeviceListObserver calls (detection thread), which hand their work to the
+// UI thread as window messages, and the Post* entry points, which any thread
+// may call.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/routing/notify_routes.h"
+#include "devices/detect/catalogue.h"
+#include "devices/detect/device_detector.h"
+#include "skin/window/tray_icon.h"
+#include "skin/window/window_impl_base.h"
+
+namespace kelno {
+class CZembravaUSBDevice;
+namespace hid {
+class HidBackend;
+}
+}  // namespace kelno
+
+namespace kelno::app {
+
+class CDeviceOptionUI;
+
+// The device an action started on, and which of its arrivals it was.
+struct DeviceCapture {
+    CZembravaUSBDevice* device = nullptr;
+    uint64_t generation = 0;
+};
+
+struct MainWindowOptions {
+    std::shared_ptr<hid::HidBackend> backend;  // the devices' HID backend
+    Catalogue catalogue = Catalogue::Shipped();
+    std::filesystem::path userData;     // per-user data root (kind folders below it)
+    std::filesystem::path defaultData;  // "DefaultData" of the program
+    // Tells other programs whether we drive the lighting (may be empty).
+    std::function<void(uint32_t wParam, uint32_t lParam)> announceLightControl;
+    // False: no detection thread; tests run the passes on the UI thread.
+    bool startDetectionThread = true;
+    std::string trayIconPath;
+};
+
+class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver {
+  public:
+    static constexpr int kLogicalWidth = 1099;
+    static constexpr int kLogicalHeight = 741;
+    static constexpr uint32_t kProfileSwitchDelayMs = 400;
+    static constexpr uint32_t kSizeNormaliseDelayMs = 100;
+
+    explicit CMainWnd(MainWindowOptions options);
+    // Shuts down (when Exit did not) before the pages go.
+    ~CMainWnd() override;
+
+    // Builds the window ("XML_MAIN"); hidden until the first detection pass.
+    bool CreateMainWindow();
+
+    void Notify(skin::TNotifyUI& msg) override;
+    skin::CControlUI* CreateControl(const std::string& className) override;
+
+    // --- IDeviceListObserver (detection thread) -------------------------------
+    ArrivalResult OnDeviceArrival(size_t slot, const std::stop_token& stop) override;
+    void OnDeviceRemoval(size_t slot, const std::stop_token& stop) override;
+    void OnFirstPassDone() override;
+
+    // --- From other threads and the session ------------------------------------
+    void PostWakeUp();  // a second start
+    void PostLightControlRequest(uint32_t wParam, uint32_t lParam);
+    void PostSleep(bool suspending);  // logind
+
+    // The tray menu's "exit": stops the workers, removes the tray icon and
+    // closes the window, which ends the message loop.
+    void Exit();
+    // Stops the detection thread and every device's threads (bounded,
+    // cooperative) and closes the channels. Idempotent.
+    void Shutdown();
+
+    // --- State for other parts and tests ----------------------------------------
+    // The page behind the first visible, selected tab item; null when none.
+    CZembravaUSBDevice* ActiveDevice() const;
+    DeviceDetector* Detector() { return detector_.get(); }
+    const std::vector<CDeviceOptionUI*>& TabItems() const { return tabItems_; }
+    const std::vector<CZembravaUSBDevice*>& Keyboards() const { return keyboards_; }
+    const std::vector<skin::CControlUI*>& PowerIndicators() const { return powerIndicators_; }
+    bool IsPowerActive() const { return powerActive_; }
+    int GetLightControlFlag() const { return lightControl_; }
+    bool IsControlEnabled() const { return controlEnabled_; }
+    // The enable operation: with `applyToTabs`, enables or disables the tab
+    // strip and the active device's profile control.
+    void EnableControls(bool applyToTabs, bool enabled);
+    // Shows the "No_device_Link" notice exactly when no tab item is visible.
+    void UpdateNoDeviceNotice();
+    skin::CTrayIcon& Tray() { return tray_; }
+
+  protected:
+    std::string GetSkinFile() override { return "XML_MAIN"; }
+    void InitWindow() override;
+    int64_t HandleMessage(uint32_t id, const skin::MessageParam& wParam,
+                          const skin::MessageParam& lParam) override;
+    // The close button and the window manager hide the window to the tray.
+    void OnCloseRequest() override;
+    bool PreviewInput(const skin::InputEvent& event) override;
+    void OnHostTimer(uint32_t id) override;
+    void OnFinalMessage() override;
+
+    // Entry points that reach windows of other Parts; tests replace them.
+    // The message box: the button chosen (skin::IDOK when confirmed).
+    virtual int AskQuestion(const std::string& textId);
+    // Timer 1055 fired for `device`: the profile panel switches profiles.
+    virtual void SwitchToSelectedProfile(CZembravaUSBDevice& device);
+
+  private:
+    // Window initialisation ("windowinit").
+    void OnWindowInit();
+    void BuildDevicePages();
+    bool BuildKindPage(const DeviceKindEntry& kindRow);
+    skin::CControlUI* BuildLayout(const std::string& file);
+
+    // Arrival and removal on the UI thread.
+    ArrivalResult HandleArrival(size_t slot);
+    void HandleRemoval(size_t slot);
+    std::vector<CZembravaUSBDevice*>* DevicesOfKind(int kind);
+    CDeviceOptionUI* TabItemOf(const CZembravaUSBDevice* device) const;
+    int TabIndexOf(const CDeviceOptionUI* item) const;
+    void ShowTabItem(int index, bool visible, bool select);
+    void HideTabItem(int index);
+    void OnTabSelected();
+    int VisibleTabCount() const;
+    void ShowPowerPage(const CDeviceOptionUI& item);
+
+    // Window behaviour.
+    void NormaliseSize();
+    void BringToFront();
+    void TrayClick();
+    void ShowTrayMenu();
+    void OnMenuCommand(const std::string& command);
+    void ToggleLightControl();
+    void SetLightControl(int flag);
+    void TellDevicesLightControl(bool on);
+    void TellDevicesHovered(bool hovered);
+    void SetWindowTimer(uint32_t id, uint32_t elapseMs);
+    void KillWindowTimer(uint32_t id);
+    void OnWindowTimer(uint32_t id);
+    void OnSleep(bool suspending);
+    std::vector<CZembravaUSBDevice*> AllDevices() const;
+
+    // Routing.
+    void Dispatch(const Route& route, skin::TNotifyUI& msg);
+    void RouteToActiveKeyboard(skin::TNotifyUI& msg);
+    void RouteToLightingPanel(const Route& route, skin::TNotifyUI& msg);
+    void RouteToProfilePanel(const Route& route, skin::TNotifyUI& msg);
+    void StartProfileSwitch();
+    void RestoreDefaultsAfterQuestion();
+    // An action that started on `device` may go on only while the device is
+    // still connected under the same arrival.
+    bool StillTheSameDevice(const DeviceCapture& capture) const;
+    std::optional<DeviceCapture> CaptureActiveDevice() const;
+
+    MainWindowOptions options_;
+    std::unique_ptr<DeviceDetector> detector_;
+    std::vector<CZembravaUSBDevice*> keyboards_, mice_, mousePads_, headsets_;
+    std::vector<skin::CControlUI*> powerIndicators_;
+    std::vector<CDeviceOptionUI*> tabItems_;
+    // Counts every arrival and removal of each page, so an action that
+    // waited can tell that its device went away meanwhile.
+    std::map<const CZembravaUSBDevice*, uint64_t> generations_;
+    std::optional<DeviceCapture> pendingProfileSwitch_;
+    skin::CTrayIcon tray_;
+    skin::CControlUI* setButton_ = nullptr;
+    int languageIndex_ = -1;
+    int lightControl_ = 1;
+    bool initialised_ = false;
+    bool controlEnabled_ = true;
+    bool powerActive_ = true;
+    bool displayChanged_ = false;
+    bool active_ = false;
+    bool hovered_ = false;
+    bool shutDown_ = false;
+};
+
+}  // namespace kelno::app

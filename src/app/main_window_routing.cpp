@@ -1,0 +1,228 @@
+// The main window's element factory and the dispatch of control
+// notifications (the table is app/routing/notify_routes.h) to the classes
+// that own the controls.
+
+#include <functional>
+#include <string_view>
+#include <utility>
+
+#include "app/app_messages.h"
+#include "app/device_option.h"
+#include "app/main_window.h"
+#include "app/skin_paths.h"
+#include "core/debug_output.h"
+#include "devices/models/keyboard_device.h"
+#include "devices/models/usb_device.h"
+#include "panels/widgets/widget_factory.h"
+#include "skin/core/attribute_values.h"
+#include "skin/core/dialog_builder.h"
+
+namespace kelno::app {
+namespace {
+
+struct ElementRow {
+    std::string_view name;
+    // A control made by the window (devices need its HID backend).
+    std::function<skin::CControlUI*(CMainWnd&, const std::shared_ptr<hid::HidBackend>&)> make;
+};
+
+skin::CControlUI* PlainContainer() {
+    return new skin::CHorizontalLayoutUI();
+}
+
+template <typename Device>
+ElementRow DeviceRow(std::string_view name) {
+    return {name, [](CMainWnd&, const std::shared_ptr<hid::HidBackend>& backend) {
+                return static_cast<skin::CControlUI*>(new Device(backend));
+            }};
+}
+
+ElementRow ContainerRow(std::string_view name) {
+    return {name,
+            [](CMainWnd&, const std::shared_ptr<hid::HidBackend>&) { return PlainContainer(); }};
+}
+
+ElementRow LayoutRow(std::string_view name, const char* file) {
+    return {name, [file](CMainWnd& window, const std::shared_ptr<hid::HidBackend>&) {
+                skin::CDialogBuilder builder;
+                skin::CControlUI* root =
+                    builder.Create(SkinFilePath(file), &window, &window.GetPaintManager());
+                if (!root)
+                    DebugOutputF("cannot build %s: %s", file, builder.GetLastError().c_str());
+                return root;
+            }};
+}
+
+// Element names the skin library does not know itself. Widgets come first
+// (from the widget factory); the mouse, mouse-pad and headset pages are
+// plain device pages until their own classes exist, and the panels of later
+// work are plain containers until then.
+const std::vector<ElementRow>& ElementTable() {
+    static const std::vector<ElementRow> rows = {
+        {"DeviceOption",
+         [](CMainWnd&, const std::shared_ptr<hid::HidBackend>&) -> skin::CControlUI* {
+             return new CDeviceOptionUI();
+         }},
+        DeviceRow<CZembravaKeyboardDevice>("ZembravaKeyboardDevice"),
+        DeviceRow<CZembravaUSBDevice>("ZembravaUSBDevice"),
+        DeviceRow<CZembravaUSBDevice>("ZembravaMouseDevice"),
+        DeviceRow<CZembravaUSBDevice>("ZembravaMousePadDevice"),
+        DeviceRow<CZembravaUSBDevice>("ZembravaHS6533Device"),
+        ContainerRow("DeviceProfile"),
+        ContainerRow("LightControl"),
+        ContainerRow("MagicControl"),
+        ContainerRow("Voice6533Control"),
+        ContainerRow("KeySetControl"),
+        ContainerRow("ShootControl"),
+        ContainerRow("MacroControl"),
+        ContainerRow("MpDevicePower"),
+        ContainerRow("ComboEditContainerElement"),
+        LayoutRow("DeviceProfileUI", "XML\\CustomControlXML\\DeviceProfile.xml"),
+        LayoutRow("LightSetControlUI", "XML\\CustomControlXML\\LightControl.xml"),
+        LayoutRow("Voice6533SetControlUI", "XML\\CustomControlXML\\Voice6533Control.xml"),
+        LayoutRow("MagicSetControlUI", "XML\\CustomControlXML\\MagicControl.xml"),
+        LayoutRow("KeySetControlUI", "XML\\CustomControlXML\\KeySetControl.xml"),
+        LayoutRow("MacroSetControlUI", "XML\\CustomControlXML\\MacroControl.xml"),
+        LayoutRow("ShootKeySetControlUI", "XML\\CustomControlXML\\ShootControl.xml"),
+    };
+    return rows;
+}
+
+}  // namespace
+
+skin::CControlUI* CMainWnd::CreateControl(const std::string& className) {
+    if (skin::CControlUI* widget = widgets::CreateWidget(className)) return widget;
+    for (const ElementRow& row : ElementTable())
+        if (skin::EqualsNoCase(row.name, className)) return row.make(*this, options_.backend);
+    return nullptr;
+}
+
+void CMainWnd::Notify(skin::TNotifyUI& msg) {
+    const std::string name = msg.pSender ? msg.pSender->GetName() : std::string();
+    const Routing routing = RouteNotification(msg.sType, name);
+    for (const Route& route : routing.routes) Dispatch(route, msg);
+}
+
+int CMainWnd::AskQuestion(const std::string& textId) {
+    DebugOutputF("question %s: the message box comes with the skin's dialogs", textId.c_str());
+    return skin::IDCANCEL;
+}
+
+void CMainWnd::SwitchToSelectedProfile(CZembravaUSBDevice& /*device*/) {
+    DebugOutput("profile switch: the profile panel comes with the panels");
+}
+
+void CMainWnd::StartProfileSwitch() {
+    pendingProfileSwitch_ = CaptureActiveDevice();
+    if (pendingProfileSwitch_) SetWindowTimer(kTimerProfileSwitch, kProfileSwitchDelayMs);
+}
+
+void CMainWnd::RestoreDefaultsAfterQuestion() {
+    // The question is modal: the device may go away while it is open.
+    const std::optional<DeviceCapture> target = CaptureActiveDevice();
+    if (!target) return;
+    if (AskQuestion("message_text_22") != skin::IDOK) return;
+    if (!StillTheSameDevice(*target)) {
+        DebugOutput("restore defaults dropped: its device is gone");
+        return;
+    }
+    target->device->RestoreDefaults();
+}
+
+void CMainWnd::RouteToActiveKeyboard(skin::TNotifyUI& msg) {
+    if (auto* keyboard = dynamic_cast<CZembravaKeyboardDevice*>(ActiveDevice()))
+        keyboard->HandleSystemSettingNotify(msg);
+}
+
+void CMainWnd::RouteToLightingPanel(const Route& route, skin::TNotifyUI& /*msg*/) {
+    DebugOutputF("%s: the lighting panel comes with the panels", HandlerName(route.handler));
+}
+
+void CMainWnd::RouteToProfilePanel(const Route& route, skin::TNotifyUI& /*msg*/) {
+    DebugOutputF("%s: the profile panel comes with the panels", HandlerName(route.handler));
+}
+
+void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
+    skin::IWindowHost* host = GetHost();
+    switch (route.handler) {
+        case Handler::LogTimer:
+            DebugOutputF("%s %s", msg.sType.c_str(),
+                         msg.pSender ? msg.pSender->GetName().c_str() : "");
+            return;
+        case Handler::WindowInit:
+            OnWindowInit();
+            return;
+        case Handler::WindowSizeChanged:
+            if (std::exchange(displayChanged_, false)) NormaliseSize();
+            return;
+        case Handler::CloseButton:
+        case Handler::NoDeviceOk:
+            OnCloseRequest();
+            return;
+        case Handler::ToggleLightControl:
+            ToggleLightControl();
+            return;
+        case Handler::Minimize:
+            if (host) host->Minimize();
+            return;
+        case Handler::Maximize:
+            if (host) host->Maximize();
+            return;
+        case Handler::Restore:
+            if (host) host->Restore();
+            return;
+        case Handler::RestoreDefaults:
+            RestoreDefaultsAfterQuestion();
+            return;
+        case Handler::ResetKeyRepeat:
+        case Handler::KeyboardFlag:
+        case Handler::KeyboardRepeatDelay:
+        case Handler::SystemSettingSlider:
+            RouteToActiveKeyboard(msg);
+            return;
+        case Handler::KeyButton:
+            if (CZembravaUSBDevice* device = ActiveDevice()) device->SelectKey(route.number);
+            return;
+        case Handler::ShowDeviceSubPage:
+            if (CZembravaUSBDevice* device = ActiveDevice()) device->SetFunctionPage(route.number);
+            return;
+        case Handler::DeviceTabSelected:
+            OnTabSelected();
+            return;
+        case Handler::ProfileComboSelected:
+            StartProfileSwitch();
+            RouteToProfilePanel(route, msg);
+            return;
+        case Handler::ProfileButton:
+            RouteToProfilePanel(route, msg);
+            return;
+        case Handler::LightingPaletteColour:
+        case Handler::ColourSwatch:
+        case Handler::LightingPanelButton:
+        case Handler::LightingOption:
+        case Handler::LightingSlider:
+        case Handler::LightingList:
+        case Handler::LightingColourEdit:
+        case Handler::KeyboardKeysSelected:
+        case Handler::MouseKeysSelected:
+            RouteToLightingPanel(route, msg);
+            return;
+        case Handler::LanguageSelected:
+            languageIndex_ = static_cast<int>(msg.wParam);
+            SendMessage(kMsgApplyLanguage, int64_t{languageIndex_});
+            return;
+        case Handler::StartInputHook:
+            SendMessage(kMsgInputHook, int64_t{1});
+            return;
+        case Handler::StopInputHook:
+            SendMessage(kMsgInputHook, int64_t{0});
+            return;
+        default:
+            // Key assignment, macros, recoil, equaliser, voice changer, OS
+            // settings, skin picker and settings window come with later work.
+            DebugOutputF("%s (%d): not built yet", HandlerName(route.handler), route.number);
+            return;
+    }
+}
+
+}  // namespace kelno::app
