@@ -271,7 +271,7 @@ int CZembravaKeyboardDevice::WriteKeyMap(int profileIndex,
     }
     const std::vector<uint8_t> keyMap = keyboard::BuildKeyMap(
         std::span(keyMapBuffer_.data(), keyMapSize_), deviceIndex, codes);
-    if (!channel.IsOpen()) return 1;
+    if (!channel.IsOpen()) return 0;
     channel.SetDataSize(static_cast<uint16_t>(keyMapSize_));
     channel.SendStart();
     const int result = channel.WriteKeyMap(keyMap, profileIndex);
@@ -317,7 +317,7 @@ int CZembravaKeyboardDevice::WriteSettings(int profileIndex, int activeProfile, 
     const auto block =
         keyboard::BuildSettingsBlock(static_cast<uint8_t>(activeProfile), SettingsFromProfile());
     CHidCommandChannel& channel = *commandChannel_;
-    if (!channel.IsOpen()) return 1;
+    if (!channel.IsOpen()) return 0;
     channel.SendStart();
     const int result =
         channel.WriteMemory(block, static_cast<uint32_t>(profileIndex) * keyboard::kSettingsBlockSize);

@@ -61,12 +61,16 @@ public:
     int LoadProfile() override;
     int RefreshPanels() override;
     int RestoreDefaults() override;
+    // The channel's result (1 when written); 0 when the channel is closed
+    // or no complete key map was read yet (nothing is written then).
     int WriteKeyMap(int profileIndex, const std::vector<KeyAssignmentPair>& assignments) override;
     int WriteStoredKeyMap(int profileIndex) override;
     // 0 when written or when there is nothing to send, kMacroImageUnallocated,
     // kMacroWriteFailed, or a positive count when the image does not fit
     // (by ((size - capacity) / 4) + 1).
     int WriteMacros() override;
+    // The settings block at profileIndex x 25; the channel's result (1 when
+    // written, 0 when the channel is closed).
     int WriteSettings(int profileIndex, int activeProfile, int flag, int screenWidth,
                       int screenHeight) override;
     int FillPanelLists() override;

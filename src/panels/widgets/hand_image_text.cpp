@@ -16,6 +16,7 @@ std::optional<skin::Rect> ParseFour(std::string_view value) {
     std::array<int, 4> numbers{};
     size_t pos = 0;
     for (int& number : numbers) {
+        if (pos > value.size()) return std::nullopt;  // fewer than four numbers
         const size_t start = pos;
         while (pos < value.size() && ((value[pos] >= '0' && value[pos] <= '9') ||
                                       (pos == start && value[pos] == '-'))) {
