@@ -1,7 +1,6 @@
 #include "platform/linux/hidraw_paths.h"
 
-#include <cstdio>
-
+#include "platform/hid/collection_path.h"
 #include "platform/linux/hidraw_sysfs.h"
 
 namespace kelno::hid {
@@ -9,15 +8,8 @@ namespace kelno::hid {
 std::string HidrawCollectionPath(const std::filesystem::path& devRoot, const std::string& nodeName,
                                  const DeviceAttributes& attributes, int interfaceNumber,
                                  int collectionNumber) {
-    char tokens[64];
-    std::snprintf(tokens, sizeof tokens, "#vid_%04x&pid_%04x&mi_%02x", attributes.vendorId,
-                  attributes.productId, static_cast<unsigned>(interfaceNumber & 0xFF));
-    std::string path = (devRoot / nodeName).string() + tokens;
-    if (collectionNumber > 0) {
-        std::snprintf(tokens, sizeof tokens, "&col%02x", static_cast<unsigned>(collectionNumber));
-        path += tokens;
-    }
-    return path;
+    return (devRoot / nodeName).string() +
+           CollectionPathTokens(attributes, interfaceNumber, collectionNumber);
 }
 
 std::optional<std::string> HidrawNodeOfPath(const std::filesystem::path& devRoot,

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <deque>
 
+#include "platform/hid/collection_path.h"
 #include "platform/hid/report_descriptor.h"
 
 namespace kelno::sim {
@@ -16,15 +17,7 @@ constexpr size_t kMaxQueuedPerConnection = 64;
 
 std::string FormatPath(const std::string& node, const hid::DeviceAttributes& ids,
                        int interfaceNumber, int collectionNumber) {
-    char tokens[64];
-    std::snprintf(tokens, sizeof tokens, "#vid_%04x&pid_%04x&mi_%02x", ids.vendorId, ids.productId,
-                  interfaceNumber & 0xFF);
-    std::string path = "/sim/" + node + tokens;
-    if (collectionNumber > 0) {
-        std::snprintf(tokens, sizeof tokens, "&col%02x", collectionNumber & 0xFF);
-        path += tokens;
-    }
-    return path;
+    return "/sim/" + node + hid::CollectionPathTokens(ids, interfaceNumber, collectionNumber);
 }
 
 }  // namespace
