@@ -25,20 +25,26 @@ struct TabVisibility {
 // The tabs a device kind does not have; tabs not named keep the skin's state.
 TabVisibility TabsForKind(int kind) {
     switch (kind) {
-        case 1: return {{"cursor_Op_tab", "system_Op_tab"}, {}};
+        case 1:
+            return {{"cursor_Op_tab", "system_Op_tab"}, {}};
         case 3:
-        case 5: return {{"cursor_Op_tab", "macro_Op_tab", "system_Op_tab", "key_Op_tab"}, {}};
-        case 4: return {{"cursor_Op_tab", "macro_Op_tab", "key_Op_tab"}, {}};
+        case 5:
+            return {{"cursor_Op_tab", "macro_Op_tab", "system_Op_tab", "key_Op_tab"}, {}};
+        case 4:
+            return {{"cursor_Op_tab", "macro_Op_tab", "key_Op_tab"}, {}};
         case 7:
             return {{"cursor_Op_tab", "macro_Op_tab", "system_Op_tab", "key_Op_tab"},
                     {"6533_voice_Op_tab", "magic_Op_tab"}};
-        default: return {};
+        default:
+            return {};
     }
 }
 
 }  // namespace
 
-std::string CDeviceProfileUI::GetClass() const { return "DeviceProfileUI"; }
+std::string CDeviceProfileUI::GetClass() const {
+    return "DeviceProfileUI";
+}
 
 void* CDeviceProfileUI::GetInterface(std::string_view name) {
     if (skin::EqualsNoCase(name, kElementName)) return this;
@@ -179,7 +185,8 @@ bool CDeviceProfileUI::DeleteProfile() {
     return true;
 }
 
-ProfileListStore::ImportResult CDeviceProfileUI::ImportProfile(const std::filesystem::path& source) {
+ProfileListStore::ImportResult CDeviceProfileUI::ImportProfile(
+    const std::filesystem::path& source) {
     if (GetSelectedIndex() < 0) return ProfileListStore::ImportResult::NotAProfile;
     ProfileListStore store = Store();
     const ProfileListStore::ImportResult result = store.Import(source);
@@ -187,7 +194,8 @@ ProfileListStore::ImportResult CDeviceProfileUI::ImportProfile(const std::filesy
     return result;
 }
 
-ProfileListStore::ExportResult CDeviceProfileUI::ExportProfile(const std::filesystem::path& target) {
+ProfileListStore::ExportResult CDeviceProfileUI::ExportProfile(
+    const std::filesystem::path& target) {
     const int sel = GetSelectedIndex();
     if (sel < 0) return ProfileListStore::ExportResult::Invalid;
     return Store().Export(sel, target);
@@ -217,7 +225,8 @@ void CDeviceProfileUI::SelectTab(int n) {
     std::array<skin::COptionUI*, kTabCount> tabs{};
     for (size_t i = 0; i < tabs.size(); ++i) {
         skin::CControlUI* control = Find(kTabNames[i]);
-        tabs[i] = control ? static_cast<skin::COptionUI*>(control->GetInterface("Option")) : nullptr;
+        tabs[i] =
+            control ? static_cast<skin::COptionUI*>(control->GetInterface("Option")) : nullptr;
         if (!tabs[i]) return;
     }
     for (size_t i = 0; i < tabs.size(); ++i) tabs[i]->Selected(static_cast<int>(i) + 1 == n, false);

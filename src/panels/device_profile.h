@@ -30,7 +30,7 @@ class CComboUI;
 }
 
 class CDeviceProfileUI : public skin::CHorizontalLayoutUI, public IDevicePanel {
-public:
+  public:
     static constexpr const char* kElementName = "DeviceProfile";
     static constexpr const char* kItemName = "DeviceProfileItem";
     static constexpr int kTabCount = 7;
@@ -84,7 +84,7 @@ public:
     // captured when the selection started).
     void SwitchToSelectedProfile(CZembravaUSBDevice& device);
 
-private:
+  private:
     skin::CComboUI* Combo();
     skin::CControlUI* Find(const std::string& name);
     // The combo's items as the store's entries, and the selection.

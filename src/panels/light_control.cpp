@@ -23,13 +23,16 @@ void ApplyGroup(skin::CControlUI* control, const GroupChange& change) {
 }
 
 void SelectOption(skin::CControlUI* control, bool selected) {
-    auto* option = control ? static_cast<skin::COptionUI*>(control->GetInterface("Option")) : nullptr;
+    auto* option =
+        control ? static_cast<skin::COptionUI*>(control->GetInterface("Option")) : nullptr;
     if (option) option->Selected(selected, false);
 }
 
 }  // namespace
 
-std::string CLightControlUI::GetClass() const { return "LightControlUI"; }
+std::string CLightControlUI::GetClass() const {
+    return "LightControlUI";
+}
 
 void* CLightControlUI::GetInterface(std::string_view name) {
     if (skin::EqualsNoCase(name, kElementName)) return this;
@@ -159,7 +162,8 @@ int CLightControlUI::GetSelectedCustomMode() {
 
 void CLightControlUI::SetBrightness(int value) {
     UpdateScope scope(*this);
-    if (auto* slider = FindAs<skin::CSliderUI>("deng_light_slider", "Slider")) slider->SetValue(value, false);
+    if (auto* slider = FindAs<skin::CSliderUI>("deng_light_slider", "Slider"))
+        slider->SetValue(value, false);
 }
 
 int CLightControlUI::GetBrightness() {
@@ -169,7 +173,8 @@ int CLightControlUI::GetBrightness() {
 
 void CLightControlUI::SetSpeed(int value) {
     UpdateScope scope(*this);
-    if (auto* slider = FindAs<skin::CSliderUI>("deng_speed_slider", "Slider")) slider->SetValue(value, false);
+    if (auto* slider = FindAs<skin::CSliderUI>("deng_speed_slider", "Slider"))
+        slider->SetValue(value, false);
 }
 
 int CLightControlUI::GetSpeed() {

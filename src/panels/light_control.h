@@ -27,7 +27,7 @@ class IPanelHost;
 class CZembravaKeyboardDevice;
 
 class CLightControlUI : public skin::CHorizontalLayoutUI, public IDevicePanel {
-public:
+  public:
     static constexpr const char* kElementName = "LightControl";
     static constexpr const char* kItemName = "LightControlItem";
 
@@ -86,16 +86,16 @@ public:
     bool OnRoutedNotify(const app::Route& route, const skin::TNotifyUI& notify,
                         CZembravaUSBDevice& device);
 
-private:
+  private:
     // Set while the panel changes its own controls.
     class UpdateScope {
-    public:
+      public:
         explicit UpdateScope(CLightControlUI& panel) : panel_(panel) { ++panel_.updating_; }
         ~UpdateScope() { --panel_.updating_; }
         UpdateScope(const UpdateScope&) = delete;
         UpdateScope& operator=(const UpdateScope&) = delete;
 
-    private:
+      private:
         CLightControlUI& panel_;
     };
 

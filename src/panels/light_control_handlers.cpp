@@ -47,8 +47,10 @@ std::vector<skin::CControlUI*> LightButtonsUnder(skin::CControlUI* root, int cou
                 buttons[static_cast<size_t>(number)] = control;
             }
         }
-        if (auto* container = static_cast<skin::CContainerUI*>(control->GetInterface("Container"))) {
-            for (int i = container->GetCount() - 1; i >= 0; --i) pending.push_back(container->GetItemAt(i));
+        if (auto* container =
+                static_cast<skin::CContainerUI*>(control->GetInterface("Container"))) {
+            for (int i = container->GetCount() - 1; i >= 0; --i)
+                pending.push_back(container->GetItemAt(i));
         }
     }
     return buttons;
@@ -75,7 +77,8 @@ bool CLightControlUI::OnRoutedNotify(const app::Route& route, const skin::TNotif
             if (Is(name, "light_combo_modeSelect")) {
                 OnModeChanged(device);
             } else if (Is(name, "light_combo_custommodeSelect")) {
-                if (CZembravaKeyboardDevice* keyboard = AsKeyboard(device)) OnCustomSetChosen(*keyboard);
+                if (CZembravaKeyboardDevice* keyboard = AsKeyboard(device))
+                    OnCustomSetChosen(*keyboard);
             } else {
                 return false;
             }
@@ -88,20 +91,28 @@ bool CLightControlUI::OnRoutedNotify(const app::Route& route, const skin::TNotif
             OnPaletteColour(device);
             return true;
         case app::Handler::LightingColourEdit:
-            if (Is(name, "deng_edit_R")) OnComponentTyped(LightSetting::kRed, device);
-            else if (Is(name, "deng_edit_G")) OnComponentTyped(LightSetting::kGreen, device);
-            else if (Is(name, "deng_edit_B")) OnComponentTyped(LightSetting::kBlue, device);
-            else return false;
+            if (Is(name, "deng_edit_R"))
+                OnComponentTyped(LightSetting::kRed, device);
+            else if (Is(name, "deng_edit_G"))
+                OnComponentTyped(LightSetting::kGreen, device);
+            else if (Is(name, "deng_edit_B"))
+                OnComponentTyped(LightSetting::kBlue, device);
+            else
+                return false;
             return true;
         case app::Handler::ColourSwatch:
             if (route.number < 0) return false;
             OnSwatch(route.number, device);
             return true;
         case app::Handler::LightingOption:
-            if (Is(name, "deng_7color_check")) OnMultiColour(device);
-            else if (Is(name, "deng_FXL_check")) OnDirection(notify, true, device);
-            else if (Is(name, "deng_FXR_check")) OnDirection(notify, false, device);
-            else return false;
+            if (Is(name, "deng_7color_check"))
+                OnMultiColour(device);
+            else if (Is(name, "deng_FXL_check"))
+                OnDirection(notify, true, device);
+            else if (Is(name, "deng_FXR_check"))
+                OnDirection(notify, false, device);
+            else
+                return false;
             return true;
         case app::Handler::LightingPanelButton:
             return OnButton(name, device);
@@ -126,15 +137,18 @@ void CLightControlUI::OnModeChanged(CZembravaUSBDevice& device) {
     const int index = GetSelectedMode();
     if (index < 0 || index > 0xFF) return;
     SelectMode(index);
-    WriteBack(device, true, [&](LightSetting& s) { s[LightSetting::kMode] = static_cast<uint8_t>(index); });
+    WriteBack(device, true,
+              [&](LightSetting& s) { s[LightSetting::kMode] = static_cast<uint8_t>(index); });
 }
 
 void CLightControlUI::OnSliderChanged(const std::string& name, CZembravaUSBDevice& device) {
     const bool brightness = Is(name, "deng_light_slider");
     if (!brightness && !Is(name, "deng_speed_slider")) return;
     const int value = std::clamp(brightness ? GetBrightness() : GetSpeed(), 0, 0xFF);
-    if (brightness) SetBrightness(value);
-    else SetSpeed(value);
+    if (brightness)
+        SetBrightness(value);
+    else
+        SetSpeed(value);
     const int byte = brightness ? LightSetting::kBrightness : LightSetting::kSpeed;
     WriteBack(device, true, [&](LightSetting& s) { s[byte] = static_cast<uint8_t>(value); });
 }
@@ -180,7 +194,8 @@ void CLightControlUI::OnComponentTyped(int byte, CZembravaUSBDevice& device) {
     });
     const LightSetting s = device.GetLightSettings();
     SetMultiColour(false);
-    SetColour(PaletteColour(s[LightSetting::kRed], s[LightSetting::kGreen], s[LightSetting::kBlue]));
+    SetColour(
+        PaletteColour(s[LightSetting::kRed], s[LightSetting::kGreen], s[LightSetting::kBlue]));
 }
 
 void CLightControlUI::OnSwatch(int n, CZembravaUSBDevice& device) {
@@ -239,7 +254,8 @@ void CLightControlUI::OnMouseSelection(const skin::TNotifyUI& notify, CZembravaU
     if (!anySelected) return;
     std::filesystem::path profile = device.GetProfileName();
     if (profile.empty()) return;
-    if (profile.extension() != ".Json") profile = device.UserFolder() / (profile.string() + ".Json");
+    if (profile.extension() != ".Json")
+        profile = device.UserFolder() / (profile.string() + ".Json");
     if (ReadJsonFile(profile).isNull()) return;
     device.LoadProfile();
     device.RefreshPanels();

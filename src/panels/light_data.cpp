@@ -31,8 +31,10 @@ ColourComponents ComponentsOf(uint32_t colour) {
 }
 
 TypedComponent ReadTypedComponent(std::string_view typed) {
-    while (!typed.empty() && std::isspace(static_cast<unsigned char>(typed.front()))) typed.remove_prefix(1);
-    while (!typed.empty() && std::isspace(static_cast<unsigned char>(typed.back()))) typed.remove_suffix(1);
+    while (!typed.empty() && std::isspace(static_cast<unsigned char>(typed.front())))
+        typed.remove_prefix(1);
+    while (!typed.empty() && std::isspace(static_cast<unsigned char>(typed.back())))
+        typed.remove_suffix(1);
     long long number = 0;
     const char* end = typed.data() + typed.size();
     const auto [stop, error] = std::from_chars(typed.data(), end, number);
@@ -52,12 +54,17 @@ LightMaxima LightMaximaForKind(int deviceKind) {
 
 int LightTableIndexForKind(int deviceKind) {
     switch (deviceKind) {
-        case 1: return 0;
+        case 1:
+            return 0;
         case 2:
-        case 6: return 1;
-        case 3: return 2;
-        case 7: return 3;
-        default: return -1;
+        case 6:
+            return 1;
+        case 3:
+            return 2;
+        case 7:
+            return 3;
+        default:
+            return -1;
     }
 }
 
@@ -78,7 +85,8 @@ std::vector<std::string> ReadCustomLightNames(const std::filesystem::path& file,
     const Json::Value& table = TableOf(root, "LightInfo", tableIndex);
     std::vector<std::string> names;
     if (!table.isArray()) return names;
-    for (const Json::Value& entry : table) names.push_back(ToWideText(json::ReadString(entry, "LightName")));
+    for (const Json::Value& entry : table)
+        names.push_back(ToWideText(json::ReadString(entry, "LightName")));
     return names;
 }
 

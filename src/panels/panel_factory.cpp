@@ -14,7 +14,8 @@ namespace {
 skin::CControlUI* BuildLayout(const char* file, skin::IDialogBuilderCallback* callback) {
     skin::CDialogBuilder builder;
     skin::CControlUI* root = builder.Create(file, callback);
-    if (!root) DebugOutput(std::string("panels: cannot build ") + file + ": " + builder.GetLastError());
+    if (!root)
+        DebugOutput(std::string("panels: cannot build ") + file + ": " + builder.GetLastError());
     return root;
 }
 
@@ -22,10 +23,14 @@ skin::CControlUI* BuildLayout(const char* file, skin::IDialogBuilderCallback* ca
 
 skin::CControlUI* CreatePanelControl(std::string_view elementName, IPanelHost* host,
                                      skin::IDialogBuilderCallback* callback) {
-    if (skin::EqualsNoCase(elementName, CLightControlUI::kElementName)) return new CLightControlUI(host);
-    if (skin::EqualsNoCase(elementName, CDeviceProfileUI::kElementName)) return new CDeviceProfileUI(host);
-    if (skin::EqualsNoCase(elementName, "LightSetControlUI")) return BuildLayout(kLightControlLayout, callback);
-    if (skin::EqualsNoCase(elementName, "DeviceProfileUI")) return BuildLayout(kDeviceProfileLayout, callback);
+    if (skin::EqualsNoCase(elementName, CLightControlUI::kElementName))
+        return new CLightControlUI(host);
+    if (skin::EqualsNoCase(elementName, CDeviceProfileUI::kElementName))
+        return new CDeviceProfileUI(host);
+    if (skin::EqualsNoCase(elementName, "LightSetControlUI"))
+        return BuildLayout(kLightControlLayout, callback);
+    if (skin::EqualsNoCase(elementName, "DeviceProfileUI"))
+        return BuildLayout(kDeviceProfileLayout, callback);
     return nullptr;
 }
 

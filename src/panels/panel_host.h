@@ -19,7 +19,7 @@ struct ScreenSize {
 };
 
 class IPanelHost {
-public:
+  public:
     enum class Buttons { Ok, OkCancel };
     enum class Choice { Ok, Cancel };
 

@@ -1,0 +1,120 @@
+#pragma once
+// A keyboard page on the emulated keyboard in a headless window, with the
+// lighting panel and the profile control built from the real layout
+// files, a stand-in for the main window's routing of notifications, and a
+// panel host double that records messages and answers dialogs.
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <json/value.h>
+
+#include "devices/models/keyboard_device.h"
+#include "panels/device_profile.h"
+#include "panels/light_control.h"
+#include "panels/panel_host.h"
+#include "platform/sim/sim_device_set.h"
+#include "skin/core/dialog_builder.h"
+#include "skin/core/paint_manager.h"
+#include "skin/host/headless_host.h"
+#include "support/temp_folder.h"
+
+namespace kelno::test {
+
+class FakePanelHost final : public IPanelHost {
+  public:
+    struct Message {
+        std::string textId;
+        std::optional<int> number;
+    };
+
+    ScreenSize GetScreenSize() const override { return {1920, 1080}; }
+    Choice ShowMessage(const std::string& textId, Buttons, std::optional<int> number) override;
+    std::optional<std::string> ChooseProfileToOpen() override;
+    std::optional<std::string> ChooseProfileToSave(const std::string& suggestedName) override;
+    void EnableControls(bool enabled) override { enableCalls.push_back(enabled); }
+    void StartProfileSwitchTimer(CZembravaUSBDevice& target) override {
+        switchTarget = &target;
+        ++switchTimerStarts;
+    }
+    void StartSameModeSynchronisation() override { ++sameModeStarts; }
+
+    std::vector<Message> messages;
+    std::deque<Choice> messageAnswers;                   // Ok when empty
+    std::deque<std::optional<std::string>> openAnswers;  // cancelled when empty
+    std::deque<std::optional<std::string>> saveAnswers;
+    int dialogsShown = 0;
+    std::vector<bool> enableCalls;
+    CZembravaUSBDevice* switchTarget = nullptr;
+    int switchTimerStarts = 0;
+    int sameModeStarts = 0;
+};
+
+// The element factory of the test window: the panels and nothing else.
+class PanelFactory final : public skin::IDialogBuilderCallback {
+  public:
+    explicit PanelFactory(IPanelHost* host) : host_(host) {}
+    skin::CControlUI* CreateControl(const std::string& className) override;
+
+  private:
+    IPanelHost* host_;
+};
+
+// What the main window does with the panels' notifications.
+class PanelRouter final : public skin::INotifyUI {
+  public:
+    explicit PanelRouter(CZembravaUSBDevice*& device) : device_(device) {}
+    void Notify(skin::TNotifyUI& msg) override;
+    int handled = 0;
+
+  private:
+    CZembravaUSBDevice*& device_;
+};
+
+class KeyboardPageTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Builds the page; tests may prepare files in UserFolder() before.
+    void BuildPage();
+
+    std::filesystem::path UserFolder() const { return temp.Path() / "user" / "keyboard"; }
+    std::filesystem::path DefaultFolder() const { return temp.Path() / "default"; }
+    CLightControlUI& Light() { return *CLightControlUI::Of(*device); }
+    CDeviceProfileUI& Profiles() { return *CDeviceProfileUI::Of(*device); }
+    template <typename T>
+    T* Find(const std::string& name) {
+        skin::CControlUI* control = pm.FindControl(name);
+        EXPECT_NE(control, nullptr) << name;
+        return dynamic_cast<T*>(control);
+    }
+    // A user's click (the control must be shown and enabled).
+    void Click(const std::string& name);
+    // The user's text in an edit, then the focus leaves it.
+    void Type(const std::string& edit, const std::string& text);
+    // The main window's timer 1055 fires.
+    void FireProfileSwitch();
+
+    Json::Value ListFile() const;
+    Json::Value ProfileFile(const std::string& uuid) const;
+    Json::Value CurrentLightInfo() const;        // of the device's profile file
+    std::vector<uint8_t> SettingsBlock() const;  // keyboard memory 0..24
+
+    TempFolder temp;
+    sim::SimDeviceSet sim;
+    std::shared_ptr<sim::SimCommandDevice> firmware;
+    skin::HeadlessHost host{{1280, 900}};
+    skin::CPaintManagerUI pm;
+    FakePanelHost panelHost;
+    CZembravaUSBDevice* device = nullptr;
+    CZembravaKeyboardDevice* keyboard = nullptr;
+    PanelRouter router{device};
+};
+
+}  // namespace kelno::test
