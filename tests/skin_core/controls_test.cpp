@@ -199,6 +199,12 @@ TEST(SkinCombo, PickingFromTheDropDownSelectsAndNotifies) {
     EXPECT_FALSE(combo->IsDropOpen());
     EXPECT_EQ(w.pm.GetFocus(), w.pm.FindControl("after"));
 
+    // Resizing the window closes an open list.
+    w.Click("c");
+    ASSERT_TRUE(combo->IsDropOpen());
+    w.host.Resize({210, 210});
+    EXPECT_FALSE(combo->IsDropOpen());
+
     // Hiding the box closes an open list.
     w.Click("c");
     ASSERT_TRUE(combo->IsDropOpen());

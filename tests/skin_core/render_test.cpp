@@ -114,6 +114,16 @@ TEST_F(SkinRender, PicturesFollowTheImageAttributes) {
          kWhite, kWhite},
         {"garbage draws nothing", "file='img/two.png", kWhite, kWhite},
     };
+    // The id first names another picture; reloading res.xml must not keep
+    // serving the picture cached under the id.
+    folder.WriteFile("res.xml", "<Res><Image><Item id='TWO' path='img/none.png'/></Image></Res>");
+    ASSERT_TRUE(CResourceManager::GetInstance().LoadResource("res.xml"));
+    {
+        SkinWindow w({40, 40});
+        w.Load("<Control bkimage='TWO'/>");
+        w.host.PaintAll();
+        EXPECT_EQ(w.host.PixelAt({5, 5}), kWhite);
+    }
     folder.WriteFile("res.xml", "<Res><Image><Item id='TWO' path='img/two.png'/></Image></Res>");
     ASSERT_TRUE(CResourceManager::GetInstance().LoadResource("res.xml"));
     for (const Case& c : cases) {

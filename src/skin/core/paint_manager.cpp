@@ -667,6 +667,8 @@ void CPaintManagerUI::SetHot(CControlUI* control, const InputEvent& source) {
 void CPaintManagerUI::OnHostResize(Size size) {
     RefreshDpi();
     if (size == clientSize_) return;
+    // An open drop-down was placed for the old size.
+    ClosePopup();
     clientSize_ = size;
     NeedUpdate();
     Invalidate();

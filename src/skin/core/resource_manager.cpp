@@ -2,6 +2,7 @@
 
 #include "core/debug_output.h"
 #include "skin/core/attribute_values.h"
+#include "skin/core/image_cache.h"
 #include "skin/core/paint_manager.h"
 #include "skin/core/xml_document.h"
 
@@ -80,10 +81,13 @@ bool CResourceManager::ApplyResource(const XmlParseResult& parsed) {
     images_ = std::move(images);
     xmls_ = std::move(xmls);
     fonts_ = std::move(fonts);
+    // Cached pictures are keyed by id: an id may now name another file.
+    ImageCache::Instance().Clear();
     return true;
 }
 
 void CResourceManager::ResetResourceMap() {
+    ImageCache::Instance().Clear();
     images_.clear();
     xmls_.clear();
     fonts_.clear();
