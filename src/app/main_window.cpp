@@ -15,21 +15,6 @@
 namespace kelno::app {
 namespace {
 
-// Window timers run on host timer ids below the paint manager's range for
-// control timers, so the two never meet.
-constexpr uint32_t HostIdOfWindowTimer(uint32_t id) {
-    switch (id) {
-        case kTimerSizeNormalise:
-            return 0x11;
-        case kTimerTrayMenu:
-            return 0x32;
-        case kTimerProfileSwitch:
-            return 0x55;
-        default:
-            return 0;
-    }
-}
-
 constexpr uint32_t kWindowTimers[] = {kTimerSizeNormalise, kTimerTrayMenu, kTimerProfileSwitch};
 
 }  // namespace
@@ -73,7 +58,7 @@ void CMainWnd::OnWindowInit() {
     ShowWindow(false);
     detector_ = std::make_unique<DeviceDetector>(options_.backend, options_.catalogue, *this);
     if (options_.startDetectionThread) detector_->Start();
-    SetWindowTimer(kTimerSizeNormalise, kSizeNormaliseDelayMs);
+    SetTimer(kTimerSizeNormalise, kSizeNormaliseDelayMs);
     initialised_ = true;
 }
 
@@ -176,24 +161,11 @@ void CMainWnd::OnSleep(bool suspending) {
 
 // --- window timers -----------------------------------------------------------------
 
-void CMainWnd::SetWindowTimer(uint32_t id, uint32_t elapseMs) {
-    if (skin::IWindowHost* host = GetHost()) host->SetTimer(HostIdOfWindowTimer(id), elapseMs);
-}
-
-void CMainWnd::KillWindowTimer(uint32_t id) {
-    if (skin::IWindowHost* host = GetHost()) host->KillTimer(HostIdOfWindowTimer(id));
-}
-
-void CMainWnd::OnHostTimer(uint32_t hostId) {
-    for (uint32_t id : kWindowTimers) {
-        if (HostIdOfWindowTimer(id) != hostId) continue;
-        // While suspended the timer keeps running and fires again after resume.
-        if (!powerActive_) return;
-        KillWindowTimer(id);
-        OnWindowTimer(id);
-        return;
-    }
-    WindowImplBase::OnHostTimer(hostId);
+void CMainWnd::OnTimer(uint32_t id) {
+    // While suspended the timer keeps running and fires again after resume.
+    if (!powerActive_) return;
+    KillTimer(id);
+    OnWindowTimer(id);
 }
 
 void CMainWnd::OnWindowTimer(uint32_t id) {
@@ -319,7 +291,7 @@ void CMainWnd::Shutdown() {
     shutDown_ = true;
     DebugOutput("退出测试");
     ShowWindow(false);
-    for (uint32_t id : kWindowTimers) KillWindowTimer(id);
+    for (uint32_t id : kWindowTimers) KillTimer(id);
     pendingProfileSwitch_.reset();
     // The detection thread first: it may be waiting for this thread, and it
     // is released by the stop request.

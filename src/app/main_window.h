@@ -113,7 +113,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver {
     // The close button and the window manager hide the window to the tray.
     void OnCloseRequest() override;
     bool PreviewInput(const skin::InputEvent& event) override;
-    void OnHostTimer(uint32_t id) override;
+    void OnTimer(uint32_t id) override;
     void OnFinalMessage() override;
 
     // Entry points that reach windows of other Parts; tests replace them.
@@ -151,8 +151,6 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver {
     void SetLightControl(int flag);
     void TellDevicesLightControl(bool on);
     void TellDevicesHovered(bool hovered);
-    void SetWindowTimer(uint32_t id, uint32_t elapseMs);
-    void KillWindowTimer(uint32_t id);
     void OnWindowTimer(uint32_t id);
     void OnSleep(bool suspending);
     std::vector<CZembravaUSBDevice*> AllDevices() const;

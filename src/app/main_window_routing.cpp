@@ -114,7 +114,7 @@ void CMainWnd::SwitchToSelectedProfile(CZembravaUSBDevice& /*device*/) {
 
 void CMainWnd::StartProfileSwitch() {
     pendingProfileSwitch_ = CaptureActiveDevice();
-    if (pendingProfileSwitch_) SetWindowTimer(kTimerProfileSwitch, kProfileSwitchDelayMs);
+    if (pendingProfileSwitch_) SetTimer(kTimerProfileSwitch, kProfileSwitchDelayMs);
 }
 
 void CMainWnd::RestoreDefaultsAfterQuestion() {

@@ -75,10 +75,12 @@ TEST(RouteNotification, Table) {
         {"valuechanged", "6533_eq_hz_slider_9", {{Handler::EqualiserSlider, 9}}},
         // Items: one primary handler, then the key assignment group as well.
         {"itemselect", "device_profile_combo", {{Handler::ProfileComboSelected}}},
-        {"itemselect", "keyset_function_combo",
+        {"itemselect",
+         "keyset_function_combo",
          {{Handler::KeyAssignmentList}, {Handler::KeyAssignmentPendingChange}}},
         {"itemselect", "keyset_mousekey_combo", {{Handler::KeyAssignmentPendingChange}}},
-        {"itemselect", "keyset_macro_over_combo",
+        {"itemselect",
+         "keyset_macro_over_combo",
          {{Handler::KeyAssignmentList}, {Handler::KeyAssignmentPendingChange}}},
         {"itemselect", "Language_combox", {{Handler::LanguageSelected}}},
         // Focus.

@@ -1,0 +1,74 @@
+#include "app/ui/message_box.h"
+
+#include "core/debug_output.h"
+#include "skin/core/control.h"
+#include "skin/core/resource_manager.h"
+
+namespace kelno::app {
+
+std::string MessageBoxText(const MessageBoxRequest& request) {
+    std::string text = request.textIsResourceId
+                           ? skin::CResourceManager::GetInstance().GetText(request.text)
+                           : request.text;
+    if (request.number) {
+        const size_t at = text.find("%d");
+        if (at != std::string::npos) text.replace(at, 2, std::to_string(*request.number));
+    }
+    return text;
+}
+
+void CMsgWnd::InitWindow() {
+    if (skin::CControlUI* title = m_PaintManager.FindControl("MessageTitle");
+        title && !request_.title.empty()) {
+        title->SetText(request_.title);
+    }
+    if (skin::CControlUI* text = m_PaintManager.FindControl("MessageText");
+        text && !request_.text.empty()) {
+        // A plain id follows the language; a filled-in number needs the text itself.
+        const bool byId = request_.textIsResourceId && !request_.number;
+        text->SetResourceText(byId);
+        text->SetText(byId ? request_.text : MessageBoxText(request_));
+    }
+    skin::CControlUI* confirm = m_PaintManager.FindControl("confirm_btn");
+    skin::CControlUI* cancel = m_PaintManager.FindControl("cancel_btn");
+    if (request_.buttons == kMessageBoxConfirm) {
+        if (cancel) cancel->SetVisible(false);
+        if (confirm) confirm->SetVisible(true);
+    } else if (request_.buttons == kMessageBoxConfirmCancel) {
+        if (cancel) cancel->SetVisible(true);
+        if (confirm) confirm->SetVisible(true);
+    }
+}
+
+void CMsgWnd::OnClick(skin::TNotifyUI& msg) {
+    const std::string& name = msg.pSender->GetName();
+    if (name == "confirm_btn") {
+        Close(kMessageBoxConfirmed);
+    } else if (name == "cancel_btn" || name == "closebtn") {
+        Close(kMessageBoxCancelled);
+    } else {
+        WindowImplBase::OnClick(msg);
+    }
+}
+
+void CMsgWnd::OnCloseRequest() { Close(kMessageBoxCancelled); }
+
+int showMessageBox(skin::CWindowWnd* owner, const MessageBoxRequest& request) {
+    CMsgWnd window(request);
+    if (!window.Create(owner, "msgwnd", {}, true)) {
+        DebugOutput("message box not shown: " + window.GetBuildError());
+        return kMessageBoxCancelled;
+    }
+    window.CenterWindow();
+    const int code = window.ShowModal();
+    return code == kMessageBoxConfirmed ? kMessageBoxConfirmed : kMessageBoxCancelled;
+}
+
+int showMessageBox(skin::CWindowWnd* owner, const std::string& textId, int buttons) {
+    MessageBoxRequest request;
+    request.text = textId;
+    request.buttons = buttons;
+    return showMessageBox(owner, request);
+}
+
+}  // namespace kelno::app

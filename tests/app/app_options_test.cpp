@@ -1,0 +1,44 @@
+#include "app/app_options.h"
+
+#include <gtest/gtest.h>
+
+namespace kelno::app {
+namespace {
+
+TEST(AppOptions, AcceptedLines) {
+    const ParsedOptions parsed = ParseAppOptions(
+        {"--demo", "--emulator-socket", "/tmp/e", "--automation=/tmp/a", "--data-dir", "/d"});
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    EXPECT_TRUE(parsed.options->demo);
+    EXPECT_EQ(parsed.options->emulatorSocket, "/tmp/e");
+    EXPECT_EQ(parsed.options->automationSocket, "/tmp/a");
+    EXPECT_EQ(parsed.options->dataDir, "/d");
+
+    const ParsedOptions none = ParseAppOptions({});
+    ASSERT_TRUE(none.options);
+    EXPECT_FALSE(none.options->demo);
+    EXPECT_TRUE(none.options->automationSocket.empty());
+}
+
+TEST(AppOptions, RefusedLinesSayWhy) {
+    struct Case {
+        std::vector<std::string> line;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {{"--bogus"}, "unknown option --bogus"},
+        {{"demo"}, "unknown option demo"},
+        {{"--demo=yes"}, "unknown option --demo=yes"},
+        {{"--automation"}, "--automation needs a value"},
+        {{"--data-dir="}, "--data-dir needs a value"},
+        {{"--emulator-socket", "/tmp/e"}, "--emulator-socket needs --demo"},
+    };
+    for (const Case& c : cases) {
+        const ParsedOptions parsed = ParseAppOptions(c.line);
+        EXPECT_FALSE(parsed.options) << c.reason;
+        EXPECT_EQ(parsed.error, c.reason);
+    }
+}
+
+}  // namespace
+}  // namespace kelno::app

@@ -1,0 +1,372 @@
+// The main window through the headless window system with emulated
+// devices: detection passes run on the test (UI) thread, the tab items'
+// timers on the headless clock.
+
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "app/device_option.h"
+#include "devices/detect/emulator_catalogue.h"
+#include "devices/models/usb_device.h"
+#include "platform/sim/sim_device_set.h"
+#include "skin/core/paint_manager.h"
+#include "skin/core/resource_manager.h"
+#include "skin/window/headless_window_system.h"
+#include "support/temp_folder.h"
+
+namespace kelno::app {
+namespace {
+
+using sim::SimKind;
+
+class TestMainWnd final : public CMainWnd {
+  public:
+    using CMainWnd::CMainWnd;
+
+    int answer = skin::IDOK;
+    std::vector<std::string> asked;
+    std::function<void()> whileAsking;
+    std::vector<CZembravaUSBDevice*> switched;
+
+  protected:
+    int AskQuestion(const std::string& textId) override {
+        asked.push_back(textId);
+        if (whileAsking) whileAsking();
+        return answer;
+    }
+    void SwitchToSelectedProfile(CZembravaUSBDevice& device) override {
+        switched.push_back(&device);
+    }
+};
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        skin::SetWindowSystem(&system_);
+        skin::CPaintManagerUI::SetResourcePath(std::string(KELNO_APP_TEST_SKIN) + "/");
+        ASSERT_TRUE(skin::CResourceManager::GetInstance().LoadResource("res.xml"));
+        MainWindowOptions options;
+        options.backend = emulator_->Backend();
+        options.catalogue = EmulatorCatalogue();
+        options.userData = folder_ / "user";
+        options.defaultData = KELNO_DEFAULT_DATA_DIR;
+        options.startDetectionThread = threaded_;
+        window_ = std::make_unique<TestMainWnd>(std::move(options));
+        ASSERT_TRUE(window_->CreateMainWindow()) << window_->GetBuildError();
+        ASSERT_NE(window_->Detector(), nullptr);
+    }
+    void TearDown() override {
+        window_.reset();
+        skin::SetWindowSystem(nullptr);
+        skin::CResourceManager::Release();
+    }
+
+    // One detection pass, then whatever it posted.
+    void Pass() {
+        window_->Detector()->RunPass();
+        system_.RunPendingTasks();
+    }
+    void Advance(uint32_t ms) {
+        skin::HeadlessWindowSystem::Inner(window_->GetHost())->AdvanceTime(ms);
+        system_.RunPendingTasks();
+    }
+    skin::CControlUI* Find(const char* name) {
+        return window_->GetPaintManager().FindControl(name);
+    }
+    void Raise(const char* control, const char* type) {
+        skin::CControlUI* sender = Find(control);
+        ASSERT_NE(sender, nullptr) << control;
+        window_->GetPaintManager().SendNotify(sender, type);
+    }
+    CDeviceOptionUI* TabOfKind(int kind) {
+        for (CDeviceOptionUI* item : window_->TabItems())
+            if (item->GetKind() == kind) return item;
+        return nullptr;
+    }
+    CZembravaUSBDevice* Keyboard() { return window_->Keyboards().at(0); }
+    bool NoticeShown() { return Find("No_device_Link")->IsOwnVisible(); }
+
+    // Pumps the UI thread's tasks until `done` (bounded: a hang guard).
+    bool PumpUntil(const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < deadline) {
+            system_.RunPendingTasks();
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    }
+
+    bool threaded_ = false;
+    test::TempFolder folder_;
+    skin::HeadlessWindowSystem system_;
+    std::shared_ptr<sim::SimDeviceSet> emulator_ = std::make_shared<sim::SimDeviceSet>();
+    std::unique_ptr<TestMainWnd> window_;
+};
+
+TEST_F(MainWindowTest, StartsHiddenWithOneHiddenPagePerKindThenShowsNoDevice) {
+    // The kind table's order: mouse, keyboard, mouse pad, headset.
+    std::vector<int> kinds;
+    for (CDeviceOptionUI* item : window_->TabItems()) {
+        kinds.push_back(item->GetKind());
+        EXPECT_FALSE(item->IsItemVisible());
+        ASSERT_NE(item->GetPage(), nullptr);
+        EXPECT_EQ(item->GetPage()->GetOptionItem(), item);
+    }
+    EXPECT_EQ(kinds, (std::vector<int>{2, 1, 3, 7}));
+    EXPECT_EQ(window_->PowerIndicators().size(), 4u);
+    EXPECT_FALSE(window_->IsVisible());
+
+    Pass();
+    EXPECT_TRUE(window_->IsVisible()) << "the first pass shows the window";
+    EXPECT_TRUE(NoticeShown());
+    EXPECT_EQ(window_->ActiveDevice(), nullptr);
+}
+
+TEST_F(MainWindowTest, KeyboardArrivalShowsAndSelectsItsTabAndTheTimerSyncsTheDevice) {
+    Pass();
+    emulator_->Plug(SimKind::Keyboard);
+    Pass();
+    CDeviceOptionUI* tab = TabOfKind(1);
+    ASSERT_NE(tab, nullptr);
+    EXPECT_TRUE(tab->IsItemVisible());
+    EXPECT_TRUE(tab->IsTabSelected());
+    EXPECT_EQ(window_->ActiveDevice(), Keyboard());
+    EXPECT_TRUE(Keyboard()->CommandChannel().IsOpen());
+    EXPECT_TRUE(Keyboard()->HasNotifyPath()) << "the secondary interface goes to the same page";
+    EXPECT_FALSE(NoticeShown());
+    EXPECT_EQ(tab->GetPageSwitch()->GetCurSel(), tab->GetPageIndex());
+
+    const int commitsBefore = emulator_->Device(SimKind::Keyboard)->Commits();
+    Advance(CDeviceOptionUI::kInitialSyncDelayMs + 50);
+    EXPECT_GT(emulator_->Device(SimKind::Keyboard)->Commits(), commitsBefore)
+        << "the initial synchronisation writes the settings block";
+    const std::vector<uint8_t> memory = emulator_->Device(SimKind::Keyboard)->Memory();
+    EXPECT_NE(std::count(memory.begin(), memory.end(), 0), static_cast<long>(memory.size()));
+}
+
+TEST_F(MainWindowTest, UnplugClosesTheChannelHidesTheTabAndShowsNoDevice) {
+    emulator_->Plug(SimKind::Keyboard);
+    Pass();
+    emulator_->Unplug(SimKind::Keyboard);
+    Pass();
+    EXPECT_FALSE(TabOfKind(1)->IsItemVisible());
+    EXPECT_FALSE(Keyboard()->CommandChannel().IsOpen());
+    EXPECT_FALSE(Keyboard()->HasNotifyPath());
+    EXPECT_EQ(window_->ActiveDevice(), nullptr);
+    EXPECT_TRUE(NoticeShown());
+
+    emulator_->Plug(SimKind::Keyboard);
+    Pass();
+    EXPECT_TRUE(TabOfKind(1)->IsTabSelected()) << "plugged again, shown and selected again";
+    EXPECT_FALSE(NoticeShown());
+}
+
+TEST_F(MainWindowTest, TwoDevicesOneSelectedAndTheOtherTakesOverWhenTheActiveOneGoes) {
+    emulator_->Plug(SimKind::Keyboard);
+    Pass();
+    emulator_->Plug(SimKind::Mouse);
+    Pass();
+    CDeviceOptionUI* keyboardTab = TabOfKind(1);
+    CDeviceOptionUI* mouseTab = TabOfKind(2);
+    EXPECT_TRUE(keyboardTab->IsItemVisible());
+    EXPECT_TRUE(mouseTab->IsItemVisible());
+    EXPECT_TRUE(keyboardTab->IsTabSelected()) << "the first device keeps the selection";
+    EXPECT_FALSE(mouseTab->IsTabSelected());
+    EXPECT_EQ(window_->ActiveDevice(), Keyboard());
+
+    emulator_->Unplug(SimKind::Keyboard);
+    Pass();
+    EXPECT_TRUE(mouseTab->IsTabSelected());
+    EXPECT_EQ(window_->ActiveDevice(), mouseTab->GetPage());
+    EXPECT_EQ(mouseTab->GetPageSwitch()->GetCurSel(), mouseTab->GetPageIndex());
+    EXPECT_FALSE(NoticeShown());
+}
+
+TEST_F(MainWindowTest, ArrivalAndRemovalWhileSuspendedAreNotLost) {
+    emulator_->Plug(SimKind::Keyboard);
+    Pass();
+    window_->PostSleep(true);
+    system_.RunPendingTasks();
+    ASSERT_FALSE(window_->IsPowerActive());
+
+    emulator_->Unplug(SimKind::Keyboard);
+    Pass();
+    EXPECT_FALSE(Keyboard()->CommandChannel().IsOpen());
+    EXPECT_FALSE(TabOfKind(1)->IsItemVisible());
+    emulator_->Plug(SimKind::Mouse);
+    Pass();
+
+    window_->PostSleep(false);
+    system_.RunPendingTasks();
+    EXPECT_TRUE(window_->IsPowerActive());
+    EXPECT_TRUE(TabOfKind(2)->IsTabSelected());
+    EXPECT_TRUE(TabOfKind(2)->GetPage()->CommandChannel().IsOpen());
+    EXPECT_FALSE(NoticeShown());
+}
+
+TEST_F(MainWindowTest, ProfileSwitchGoesToTheDeviceItStartedOnOrNowhere) {
+    struct Case {
+        const char* name;
+        bool unplug;
+        bool replug;
+        bool switched;
+    };
+    const Case cases[] = {
+        {"device stays", false, false, true},
+        {"device unplugged", true, false, false},
+        {"device replugged", true, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        window_->switched.clear();
+        emulator_->Plug(SimKind::Keyboard);
+        Pass();
+        Raise("device_profile_combo", "itemselect");
+        if (c.unplug) {
+            emulator_->Unplug(SimKind::Keyboard);
+            Pass();
+        }
+        if (c.replug) {
+            emulator_->Plug(SimKind::Keyboard);
+            Pass();
+        }
+        Advance(CMainWnd::kProfileSwitchDelayMs + 10);
+        ASSERT_EQ(window_->switched.size(), c.switched ? 1u : 0u);
+        if (c.switched) {
+            EXPECT_EQ(window_->switched[0], Keyboard());
+        }
+    }
+}
+
+TEST_F(MainWindowTest, TimersWaitWhileSuspended) {
+    emulator_->Plug(SimKind::Keyboard);
+    Pass();
+    Raise("device_profile_combo", "itemselect");
+    window_->PostSleep(true);
+    system_.RunPendingTasks();
+    Advance(CMainWnd::kProfileSwitchDelayMs + 10);
+    EXPECT_TRUE(window_->switched.empty());
+    window_->PostSleep(false);
+    system_.RunPendingTasks();
+    Advance(CMainWnd::kProfileSwitchDelayMs + 10);
+    EXPECT_EQ(window_->switched.size(), 1u);
+}
+
+TEST_F(MainWindowTest, DefaultButtonRestoresTheDeviceOnlyWhenConfirmedOnTheSameDevice) {
+    struct Case {
+        const char* name;
+        int answer;
+        bool replugWhileAsking;
+        bool restored;
+    };
+    const Case cases[] = {
+        {"confirmed", skin::IDOK, false, true},
+        {"cancelled", skin::IDCANCEL, false, false},
+        {"device replugged during the question", skin::IDOK, true, false},
+    };
+    emulator_->Plug(SimKind::Keyboard);
+    Pass();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        window_->asked.clear();
+        window_->answer = c.answer;
+        window_->whileAsking = [&] {
+            if (!c.replugWhileAsking) return;
+            emulator_->Unplug(SimKind::Keyboard);
+            Pass();
+            emulator_->Plug(SimKind::Keyboard);
+            Pass();
+        };
+        const int before = emulator_->Device(SimKind::Keyboard)->Commits();
+        Raise("default_btn", "click");
+        EXPECT_EQ(window_->asked, std::vector<std::string>{"message_text_22"});
+        EXPECT_EQ(emulator_->Device(SimKind::Keyboard)->Commits() > before, c.restored);
+    }
+}
+
+TEST_F(MainWindowTest, NoQuestionWithoutAnActiveDevice) {
+    Pass();
+    Raise("default_btn", "click");
+    EXPECT_TRUE(window_->asked.empty());
+}
+
+TEST_F(MainWindowTest, LightControlToggleAndRequestsFromOtherPrograms) {
+    emulator_->Plug(SimKind::Keyboard);
+    Pass();
+    EXPECT_EQ(window_->GetLightControlFlag(), 1);
+    Raise("control_light_status", "click");
+    EXPECT_EQ(window_->GetLightControlFlag(), 0);
+    EXPECT_FALSE(Keyboard()->IsLightingEnabled());
+
+    struct Request {
+        uint32_t wParam, lParam;
+        int flag;
+    };
+    for (const Request& r :
+         {Request{1, 1, 1}, Request{0, 0, 1}, Request{1, 2, 1}, Request{1, 0, 0}}) {
+        window_->PostLightControlRequest(r.wParam, r.lParam);
+        system_.RunPendingTasks();
+        EXPECT_EQ(window_->GetLightControlFlag(), r.flag) << r.wParam << "," << r.lParam;
+        EXPECT_EQ(Keyboard()->IsLightingEnabled(), r.flag != 0);
+    }
+}
+
+TEST_F(MainWindowTest, CloseButtonHidesToTheTrayAndAWakeUpBringsItBack) {
+    Pass();
+    ASSERT_TRUE(window_->IsVisible());
+    Raise("closebtn", "click");
+    EXPECT_FALSE(window_->IsVisible());
+    EXPECT_TRUE(window_->IsWindow());
+    window_->PostWakeUp();
+    system_.RunPendingTasks();
+    EXPECT_TRUE(window_->IsVisible());
+}
+
+TEST_F(MainWindowTest, ExitStopsEveryThreadAndClosesTheWindow) {
+    emulator_->Plug(SimKind::Keyboard);
+    Pass();
+    ASSERT_TRUE(Keyboard()->IsNotifyThreadRunning());
+    window_->Exit();
+    system_.RunPendingTasks();
+    EXPECT_FALSE(Keyboard()->IsNotifyThreadRunning());
+    EXPECT_FALSE(Keyboard()->IsLightingThreadRunning());
+    EXPECT_FALSE(Keyboard()->CommandChannel().IsOpen());
+    EXPECT_FALSE(window_->IsWindow());
+}
+
+class ThreadedMainWindowTest : public MainWindowTest {
+  protected:
+    ThreadedMainWindowTest() { threaded_ = true; }
+};
+
+TEST_F(ThreadedMainWindowTest, TheDetectionThreadWaitsForTheUiThreadOnArrivalAndRemoval) {
+    emulator_->Plug(SimKind::Keyboard);
+    ASSERT_TRUE(PumpUntil([&] { return TabOfKind(1)->IsTabSelected(); }));
+    EXPECT_TRUE(Keyboard()->CommandChannel().IsOpen());
+    emulator_->Unplug(SimKind::Keyboard);
+    ASSERT_TRUE(PumpUntil([&] { return NoticeShown(); }));
+    EXPECT_FALSE(Keyboard()->CommandChannel().IsOpen());
+    window_->Exit();
+    system_.RunPendingTasks();
+    EXPECT_FALSE(window_->IsWindow());
+}
+
+TEST_F(ThreadedMainWindowTest, ExitReleasesADetectionThreadWaitingForTheUiThread) {
+    // Nothing pumps the UI thread: the detection thread's arrival stays
+    // waiting until Exit stops it.
+    emulator_->Plug(SimKind::Keyboard);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    window_->Exit();
+    system_.RunPendingTasks();
+    EXPECT_FALSE(window_->IsWindow());
+    EXPECT_FALSE(Keyboard()->CommandChannel().IsOpen());
+}
+
+}  // namespace
+}  // namespace kelno::app
