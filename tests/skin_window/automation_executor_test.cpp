@@ -57,6 +57,9 @@ TEST_F(AutomationExecutorTest, TypeFocusesTypesAndLeaves) {
     EXPECT_TRUE(log_.Saw("textchanged name_edit"));
     EXPECT_TRUE(log_.Saw("killfocus name_edit"));
     EXPECT_EQ(pm_.GetFocus(), nullptr);
+
+    EXPECT_EQ(Run("type name_edit \xC3("), "err text is not UTF-8");
+    EXPECT_EQ(edit_->GetText(), "Grüße 1");
 }
 
 TEST_F(AutomationExecutorTest, ScreenshotWritesThePngOfAVisibleWindow) {

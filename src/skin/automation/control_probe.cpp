@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/text_codec.h"
 #include "skin/automation/automation_executor.h"
 #include "skin/controls/button.h"
 #include "skin/controls/combo.h"
@@ -177,6 +178,9 @@ bool IsShownWithParents(const CControlUI* control) {
 
 std::string TypeInto(const AutomationTarget& target, CControlUI* control, const std::string& text) {
     if (!control->IsEnabled()) return "not enabled: " + control->GetName();
+    // Typed characters are whole UTF-8 sequences; broken bytes would end up
+    // in the control's text.
+    if (!IsValidUtf8(text)) return "text is not UTF-8";
     CPaintManagerUI* pm = target.manager;
     pm->SetFocus(control);
     if (pm->GetFocus() != control) return "cannot focus " + control->GetName();
