@@ -53,8 +53,7 @@ void* CDeviceProfileUI::GetInterface(std::string_view name) {
 }
 
 CDeviceProfileUI* CDeviceProfileUI::Of(CZembravaUSBDevice& device) {
-    skin::CControlUI* item = FindDescendantByName(&device, kItemName);
-    return item ? static_cast<CDeviceProfileUI*>(item->GetInterface(kElementName)) : nullptr;
+    return PanelOnPage<CDeviceProfileUI>(device, kItemName, kElementName);
 }
 
 void CDeviceProfileUI::BindDevice(CZembravaUSBDevice* device) {
@@ -76,23 +75,8 @@ ProfileListStore CDeviceProfileUI::Store() const {
     return ProfileListStore(userDataFolder_, defaultProfilePath_);
 }
 
-skin::CControlUI* CDeviceProfileUI::Find(const std::string& name) {
-    if (auto found = controls_.find(name); found != controls_.end()) return found->second;
-    skin::CControlUI* control = FindDescendantByName(this, name);
-    if (control) controls_.emplace(name, control);
-    return control;
-}
-
 skin::CComboUI* CDeviceProfileUI::Combo() {
-    skin::CControlUI* control = Find("device_profile_combo");
-    return control ? static_cast<skin::CComboUI*>(control->GetInterface("Combo")) : nullptr;
-}
-
-bool CDeviceProfileUI::Owns(const skin::CControlUI* control) const {
-    for (const skin::CControlUI* up = control; up; up = up->GetParent()) {
-        if (up == this) return true;
-    }
-    return false;
+    return children_.FindAs<skin::CComboUI>("device_profile_combo", "Combo");
 }
 
 void CDeviceProfileUI::AppendItem(const std::string& name) {

@@ -11,7 +11,6 @@
 // profile does nothing when none is selected.
 
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,6 +18,7 @@
 
 #include "app/routing/notify_routes.h"
 #include "devices/models/usb_device.h"
+#include "panels/child_lookup.h"
 #include "profiles/profile_list.h"
 #include "skin/layout/layouts.h"
 
@@ -86,11 +86,10 @@ class CDeviceProfileUI : public skin::CHorizontalLayoutUI, public IDevicePanel {
 
   private:
     skin::CComboUI* Combo();
-    skin::CControlUI* Find(const std::string& name);
+    skin::CControlUI* Find(const std::string& name) { return children_.Find(name); }
     // The combo's items as the store's entries, and the selection.
     void ShowState(const ProfileListState& state);
     void AppendItem(const std::string& name);
-    bool Owns(const skin::CControlUI* control) const;
     ProfileListStore Store() const;
     void OnImport();
     void OnExport();
@@ -104,7 +103,7 @@ class CDeviceProfileUI : public skin::CHorizontalLayoutUI, public IDevicePanel {
     std::filesystem::path defaultProfilePath_;
     std::string currentUuid_;
     CZembravaUSBDevice* device_ = nullptr;
-    std::map<std::string, skin::CControlUI*, std::less<>> controls_;
+    ChildLookup children_{*this};
 };
 
 }  // namespace kelno

@@ -36,7 +36,7 @@ void HideKeySetPanel(CZembravaUSBDevice& device) {
 
 bool CDeviceProfileUI::OnRoutedNotify(const app::Route& route, const skin::TNotifyUI& notify,
                                       CZembravaUSBDevice& device) {
-    if (!notify.pSender || !Owns(notify.pSender) || !Combo()) return false;
+    if (!notify.pSender || !children_.Owns(notify.pSender) || !Combo()) return false;
     // The page this control belongs to is the one its buttons act on.
     CZembravaUSBDevice& target = device_ ? *device_ : device;
     const std::string& name = notify.pSender->GetName();

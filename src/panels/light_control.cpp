@@ -41,8 +41,7 @@ void* CLightControlUI::GetInterface(std::string_view name) {
 }
 
 CLightControlUI* CLightControlUI::Of(CZembravaUSBDevice& device) {
-    skin::CControlUI* item = FindDescendantByName(&device, kItemName);
-    return item ? static_cast<CLightControlUI*>(item->GetInterface(kElementName)) : nullptr;
+    return PanelOnPage<CLightControlUI>(device, kItemName, kElementName);
 }
 
 void CLightControlUI::BindDevice(CZembravaUSBDevice* device) {
@@ -61,20 +60,6 @@ void CLightControlUI::RefreshFromDevice() {
     if (!device_) return;
     const LightSetting setting = device_->GetLightSettings();
     ShowSetting(setting.Word(0), setting.Word(1), setting.Word(2));
-}
-
-skin::CControlUI* CLightControlUI::Find(const std::string& name) {
-    if (auto found = controls_.find(name); found != controls_.end()) return found->second;
-    skin::CControlUI* control = FindDescendantByName(this, name);
-    if (control) controls_.emplace(name, control);
-    return control;
-}
-
-bool CLightControlUI::Owns(const skin::CControlUI* control) const {
-    for (const skin::CControlUI* up = control; up; up = up->GetParent()) {
-        if (up == this) return true;
-    }
-    return false;
 }
 
 void CLightControlUI::Setup(const std::vector<LightModeName>& modes, int brightnessMax,

@@ -11,13 +11,13 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/routing/notify_routes.h"
 #include "devices/models/usb_device.h"
+#include "panels/child_lookup.h"
 #include "panels/light_data.h"
 #include "skin/layout/layouts.h"
 
@@ -99,17 +99,15 @@ class CLightControlUI : public skin::CHorizontalLayoutUI, public IDevicePanel {
         CLightControlUI& panel_;
     };
 
-    skin::CControlUI* Find(const std::string& name);
+    skin::CControlUI* Find(const std::string& name) { return children_.Find(name); }
     template <typename T>
     T* FindAs(const std::string& name, std::string_view interfaceName) {
-        skin::CControlUI* control = Find(name);
-        return control ? static_cast<T*>(control->GetInterface(interfaceName)) : nullptr;
+        return children_.FindAs<T>(name, interfaceName);
     }
     void SetEditText(const std::string& name, const std::string& text);
     std::string EditText(const std::string& name);
     void ApplyRules(int mode);
     void ShowComponents(ColourComponents colour);
-    bool Owns(const skin::CControlUI* control) const;
 
     // Handlers (light_control_handlers.cpp).
     void WriteBack(CZembravaUSBDevice& device, bool clearHold,
@@ -119,6 +117,9 @@ class CLightControlUI : public skin::CHorizontalLayoutUI, public IDevicePanel {
     void OnDirection(const skin::TNotifyUI& notify, bool leftControl, CZembravaUSBDevice& device);
     void OnMultiColour(CZembravaUSBDevice& device);
     void OnPaletteColour(CZembravaUSBDevice& device);
+    // The colour's components into the setting (multi-colour off) and the
+    // controls; the palette keeps its own pick.
+    void TakeColour(CZembravaUSBDevice& device, uint32_t colour, bool fromPalette);
     void OnComponentTyped(int byte, CZembravaUSBDevice& device);
     void OnSwatch(int n, CZembravaUSBDevice& device);
     void OnCustomSetChosen(CZembravaKeyboardDevice& keyboard);
@@ -130,7 +131,7 @@ class CLightControlUI : public skin::CHorizontalLayoutUI, public IDevicePanel {
     bool synchronisationOffered_ = false;
     int updating_ = 0;
     CZembravaUSBDevice* device_ = nullptr;
-    std::map<std::string, skin::CControlUI*, std::less<>> controls_;
+    ChildLookup children_{*this};
 };
 
 }  // namespace kelno

@@ -71,7 +71,7 @@ bool CLightControlUI::OnRoutedNotify(const app::Route& route, const skin::TNotif
         default:
             break;
     }
-    if (!Owns(notify.pSender)) return false;
+    if (!children_.Owns(notify.pSender)) return false;
     switch (route.handler) {
         case app::Handler::LightingList:
             if (Is(name, "light_combo_modeSelect")) {
@@ -169,9 +169,13 @@ void CLightControlUI::OnMultiColour(CZembravaUSBDevice& device) {
 }
 
 void CLightControlUI::OnPaletteColour(CZembravaUSBDevice& device) {
-    const uint32_t colour = GetColour();
+    TakeColour(device, GetColour(), true);
+}
+
+void CLightControlUI::TakeColour(CZembravaUSBDevice& device, uint32_t colour, bool fromPalette) {
     const ColourComponents c = ComponentsOf(colour);
-    WriteBack(device, true, [&](LightSetting& s) {
+    // A swatch leaves the hold of the same-mode synchronisation in place.
+    WriteBack(device, fromPalette, [&](LightSetting& s) {
         s[LightSetting::kRed] = c.red;
         s[LightSetting::kGreen] = c.green;
         s[LightSetting::kBlue] = c.blue;
@@ -179,7 +183,10 @@ void CLightControlUI::OnPaletteColour(CZembravaUSBDevice& device) {
     });
     ShowComponents(c);
     SetMultiColour(false);
-    SetColourDisplay(colour);
+    if (fromPalette)
+        SetColourDisplay(colour);
+    else
+        SetColour(colour);
 }
 
 void CLightControlUI::OnComponentTyped(int byte, CZembravaUSBDevice& device) {
@@ -199,17 +206,7 @@ void CLightControlUI::OnComponentTyped(int byte, CZembravaUSBDevice& device) {
 }
 
 void CLightControlUI::OnSwatch(int n, CZembravaUSBDevice& device) {
-    const uint32_t colour = GetSwatchColour(n);
-    const ColourComponents c = ComponentsOf(colour);
-    WriteBack(device, false, [&](LightSetting& s) {
-        s[LightSetting::kRed] = c.red;
-        s[LightSetting::kGreen] = c.green;
-        s[LightSetting::kBlue] = c.blue;
-        s[LightSetting::kMultiColor] = 0;
-    });
-    ShowComponents(c);
-    SetMultiColour(false);
-    SetColour(colour);
+    TakeColour(device, GetSwatchColour(n), false);
 }
 
 void CLightControlUI::OnCustomSetChosen(CZembravaKeyboardDevice& keyboard) {

@@ -1,0 +1,19 @@
+#include "panels/child_lookup.h"
+
+namespace kelno {
+
+skin::CControlUI* ChildLookup::Find(const std::string& name) {
+    if (auto found = found_.find(name); found != found_.end()) return found->second;
+    skin::CControlUI* control = FindDescendantByName(&owner_, name);
+    if (control) found_.emplace(name, control);
+    return control;
+}
+
+bool ChildLookup::Owns(const skin::CControlUI* control) const {
+    for (const skin::CControlUI* up = control; up; up = up->GetParent()) {
+        if (up == &owner_) return true;
+    }
+    return false;
+}
+
+}  // namespace kelno
