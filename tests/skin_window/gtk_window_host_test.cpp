@@ -1,6 +1,7 @@
 #include "skin/host/gtk_window_host.h"
 
 #include "skin/host/gtk_window_system.h"
+#include "skin/window/tray_icon.h"
 
 #include <gdk/gdkkeysyms.h>
 #include <gtest/gtest.h>
@@ -247,6 +248,19 @@ TEST_F(GtkWindowHostTest, PointerPositionIsOnTheScreen) {
         std::optional<Point> at = system.PointerPosition();
         return at && *at == Point{123, 77};
     }));
+}
+
+TEST_F(GtkWindowHostTest, TrayIsAbsentWithoutAStatusNotifierHost) {
+    // No session bus at all, so certainly no tray host on it.
+    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/kelno-bus", 1);
+    GtkWindowSystem system;
+    SetWindowSystem(&system);
+    EXPECT_EQ(system.CreateTray("kelno-test"), nullptr);
+    CTrayIcon tray;
+    EXPECT_FALSE(tray.CreateTrayIcon("kelno-test", "icon.png", "tip"));
+    tray.SetMenu({{"exit", "Exit"}}, "exit");  // harmless without an icon
+    EXPECT_FALSE(tray.IsPresent());
+    SetWindowSystem(nullptr);
 }
 
 TEST_F(GtkWindowHostTest, ClipboardTextRoundTrips) {
