@@ -1,5 +1,7 @@
 #include "panels/child_lookup.h"
 
+#include "skin/controls/list.h"
+
 namespace kelno {
 
 skin::CControlUI* ChildLookup::Find(const std::string& name) {
@@ -14,6 +16,18 @@ bool ChildLookup::Owns(const skin::CControlUI* control) const {
         if (up == &owner_) return true;
     }
     return false;
+}
+
+skin::CControlUI* AppendListItem(skin::CControlUI& combo, const std::string& text) {
+    constexpr int kItemHeight = 30;
+    auto* container = static_cast<skin::CContainerUI*>(combo.GetInterface("Container"));
+    if (!container) return nullptr;
+    auto* item = new skin::CListLabelElementUI();
+    item->SetFixedHeight(kItemHeight);
+    item->SetText(text);
+    item->SetUserData(text);
+    container->Add(item);
+    return item;
 }
 
 }  // namespace kelno

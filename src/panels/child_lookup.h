@@ -1,7 +1,7 @@
 #pragma once
 // Named controls below a panel, looked up by name on first use and kept
 // (a missing control is looked up again next time, so a later build of the
-// layout is seen).
+// layout is seen), and the list items the panels add to their combos.
 
 #include <functional>
 #include <map>
@@ -31,6 +31,10 @@ class ChildLookup {
     skin::CControlUI& owner_;
     std::map<std::string, skin::CControlUI*, std::less<>> found_;
 };
+
+// Appends an item of height 30 showing `text` (its user data too) to a
+// combo's list; returns it for further settings.
+skin::CControlUI* AppendListItem(skin::CControlUI& combo, const std::string& text);
 
 // The panel named `itemName` on a device page, through its element
 // interface; null when the page has none.

@@ -11,8 +11,6 @@
 namespace kelno {
 namespace {
 
-constexpr int kItemHeight = 30;
-
 constexpr std::array<const char*, CDeviceProfileUI::kTabCount> kTabNames = {
     "deng_Op_tab",   "key_Op_tab",        "macro_Op_tab", "system_Op_tab",
     "cursor_Op_tab", "6533_voice_Op_tab", "magic_Op_tab"};
@@ -80,11 +78,7 @@ skin::CComboUI* CDeviceProfileUI::Combo() {
 }
 
 void CDeviceProfileUI::AppendItem(const std::string& name) {
-    auto* item = new skin::CListLabelElementUI();
-    item->SetFixedHeight(kItemHeight);
-    item->SetText(name);
-    item->SetUserData(name);
-    Combo()->Add(item);
+    AppendListItem(*Combo(), name);
 }
 
 void CDeviceProfileUI::ShowState(const ProfileListState& state) {

@@ -14,8 +14,6 @@
 namespace kelno {
 namespace {
 
-constexpr int kModeItemHeight = 30;
-
 void ApplyGroup(skin::CControlUI* control, const GroupChange& change) {
     if (!control) return;
     if (change.enabled) control->SetEnabled(*change.enabled);
@@ -68,13 +66,10 @@ void CLightControlUI::Setup(const std::vector<LightModeName>& modes, int brightn
     if (auto* list = FindAs<skin::CComboUI>("light_combo_modeSelect", "Combo")) {
         list->RemoveAll();
         for (const LightModeName& mode : modes) {
-            auto* item = new skin::CListLabelElementUI();
-            item->SetFixedHeight(kModeItemHeight);
-            item->SetText(mode.name);
-            item->SetUserData(mode.name);
-            item->SetResourceText(true);
-            item->SetVisible(mode.visible);
-            list->Add(item);
+            if (skin::CControlUI* item = AppendListItem(*list, mode.name)) {
+                item->SetResourceText(true);  // the names are language text ids
+                item->SetVisible(mode.visible);
+            }
         }
     }
     if (auto* slider = FindAs<skin::CSliderUI>("deng_light_slider", "Slider")) {
@@ -90,13 +85,7 @@ void CLightControlUI::SetCustomModes(const std::vector<std::string>& names) {
     auto* list = FindAs<skin::CComboUI>("light_combo_custommodeSelect", "Combo");
     if (!list) return;
     list->RemoveAll();
-    for (const std::string& name : names) {
-        auto* item = new skin::CListLabelElementUI();
-        item->SetFixedHeight(kModeItemHeight);
-        item->SetText(name);
-        item->SetUserData(name);
-        list->Add(item);
-    }
+    for (const std::string& name : names) AppendListItem(*list, name);
 }
 
 void CLightControlUI::ShowSetting(uint32_t word0, uint32_t word1, uint32_t word2) {
