@@ -7,6 +7,7 @@
 #include <cairo.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "skin/controls/button.h"
 #include "skin/core/image_cache.h"
@@ -21,19 +22,27 @@ namespace {
 constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kYellow = 0xFFFFFF00,
                    kWhite = 0xFFFFFFFF;
 
-// A 20x20 picture: left half red, right half green.
-void WriteTwoColourPng(const std::filesystem::path& path) {
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 20, 20);
+// Writes a PNG of the given size painted by `paint`.
+void WritePng(const std::filesystem::path& path, int width, int height,
+              const std::function<void(cairo_t*)>& paint) {
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     cairo_t* cr = cairo_create(s);
-    cairo_set_source_rgb(cr, 1, 0, 0);
-    cairo_rectangle(cr, 0, 0, 10, 20);
-    cairo_fill(cr);
-    cairo_set_source_rgb(cr, 0, 1, 0);
-    cairo_rectangle(cr, 10, 0, 10, 20);
-    cairo_fill(cr);
+    paint(cr);
     cairo_destroy(cr);
     cairo_surface_write_to_png(s, path.c_str());
     cairo_surface_destroy(s);
+}
+
+// A 20x20 picture: left half red, right half green.
+void WriteTwoColourPng(const std::filesystem::path& path) {
+    WritePng(path, 20, 20, [](cairo_t* cr) {
+        cairo_set_source_rgb(cr, 1, 0, 0);
+        cairo_rectangle(cr, 0, 0, 10, 20);
+        cairo_fill(cr);
+        cairo_set_source_rgb(cr, 0, 1, 0);
+        cairo_rectangle(cr, 10, 0, 10, 20);
+        cairo_fill(cr);
+    });
 }
 
 class SkinRender : public ::testing::Test {
@@ -141,13 +150,10 @@ TEST_F(SkinRender, AnotherSkinFolderDoesNotReuseCachedPictures) {
     kelno::test::TempFolder other;
     std::filesystem::create_directories(other / "img");
     // Same name, other picture: all green.
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 4, 4);
-    cairo_t* cr = cairo_create(s);
-    cairo_set_source_rgb(cr, 0, 1, 0);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    cairo_surface_write_to_png(s, (other / "img" / "two.png").c_str());
-    cairo_surface_destroy(s);
+    WritePng(other / "img" / "two.png", 4, 4, [](cairo_t* cr) {
+        cairo_set_source_rgb(cr, 0, 1, 0);
+        cairo_paint(cr);
+    });
 
     SkinWindow w({40, 40});
     w.Load("<Control bkimage='img/two.png'/>");
