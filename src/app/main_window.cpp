@@ -11,6 +11,7 @@
 #include "devices/models/usb_device.h"
 #include "skin/core/resource_manager.h"
 #include "skin/window/menu_wnd.h"
+#include "skin/window/window_system.h"
 
 namespace kelno::app {
 namespace {
@@ -54,6 +55,10 @@ void CMainWnd::OnWindowInit() {
     if (initialised_) return;
     if (options_.announceLightControl) options_.announceLightControl(1, 1);
     BuildDevicePages();
+    if (skin::IWindowHost* host = GetHost()) {
+        const skin::Rect screen = host->WorkArea();
+        screen_ = {screen.Width(), screen.Height()};
+    }
     // Hidden until the first detection pass is over (identity message).
     ShowWindow(false);
     detector_ = std::make_unique<DeviceDetector>(options_.backend, options_.catalogue, *this);
@@ -197,10 +202,14 @@ void CMainWnd::NormaliseSize() {
     skin::IWindowHost* host = GetHost();
     if (!host) return;
     const bool visible = IsVisible();
-    const skin::Rect now = host->WindowRect();
-    host->Move({now.left, now.top, now.left + m_PaintManager.ScaleValue(kLogicalWidth),
-                now.top + m_PaintManager.ScaleValue(kLogicalHeight)});
-    CenterWindow();
+    // Centred from the new size: a native window reports its old size until
+    // the resize has gone through.
+    const int width = m_PaintManager.ScaleValue(kLogicalWidth);
+    const int height = m_PaintManager.ScaleValue(kLogicalHeight);
+    const skin::Rect area = host->WorkArea();
+    const skin::Point centre = area.IsEmpty() ? host->WindowRect().Center() : area.Center();
+    const int left = centre.x - width / 2, top = centre.y - height / 2;
+    host->Move({left, top, left + width, top + height});
     if (visible != IsVisible()) ShowWindow(visible, false);
 }
 

@@ -22,6 +22,7 @@
 #include "app/routing/notify_routes.h"
 #include "devices/detect/catalogue.h"
 #include "devices/detect/device_detector.h"
+#include "panels/panel_host.h"
 #include "skin/window/tray_icon.h"
 #include "skin/window/window_impl_base.h"
 
@@ -54,7 +55,7 @@ struct MainWindowOptions {
     std::string trayIconPath;
 };
 
-class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver {
+class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public IPanelHost {
   public:
     static constexpr int kLogicalWidth = 1099;
     static constexpr int kLogicalHeight = 741;
@@ -88,6 +89,18 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver {
     // cooperative) and closes the channels. Idempotent.
     void Shutdown();
 
+    // --- IPanelHost -----------------------------------------------------------------
+    ScreenSize GetScreenSize() const override { return screen_; }
+    Choice ShowMessage(const std::string& textId, Buttons buttons,
+                       std::optional<int> number = std::nullopt) override;
+    std::optional<std::string> ChooseProfileToOpen() override;
+    std::optional<std::string> ChooseProfileToSave(const std::string& suggestedName) override;
+    void EnableControls(bool enabled) override { EnableControls(true, enabled); }
+    // Captures `target` now; when the timer fires the switch happens only if
+    // the same arrival of that device is still connected.
+    void StartProfileSwitchTimer(CZembravaUSBDevice& target) override;
+    void StartSameModeSynchronisation() override;
+
     // --- State for other parts and tests ----------------------------------------
     // The page behind the first visible, selected tab item; null when none.
     CZembravaUSBDevice* ActiveDevice() const;
@@ -117,8 +130,9 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver {
     void OnFinalMessage() override;
 
     // Entry points that reach windows of other Parts; tests replace them.
-    // The message box: the button chosen (skin::IDOK when confirmed).
-    virtual int AskQuestion(const std::string& textId);
+    // The message box: the button chosen.
+    virtual Choice AskQuestion(const std::string& textId, Buttons buttons,
+                               std::optional<int> number);
     // Timer 1055 fired for `device`: the profile panel switches profiles.
     virtual void SwitchToSelectedProfile(CZembravaUSBDevice& device);
 
@@ -160,7 +174,8 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver {
     void RouteToActiveKeyboard(skin::TNotifyUI& msg);
     void RouteToLightingPanel(const Route& route, skin::TNotifyUI& msg);
     void RouteToProfilePanel(const Route& route, skin::TNotifyUI& msg);
-    void StartProfileSwitch();
+    // Lighting synchronisation is offered while two or more tabs show.
+    void OfferSynchronisation(bool offered);
     void RestoreDefaultsAfterQuestion();
     // An action that started on `device` may go on only while the device is
     // still connected under the same arrival.
@@ -177,6 +192,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver {
     std::map<const CZembravaUSBDevice*, uint64_t> generations_;
     std::optional<DeviceCapture> pendingProfileSwitch_;
     skin::CTrayIcon tray_;
+    ScreenSize screen_;
     skin::CControlUI* setButton_ = nullptr;
     int languageIndex_ = -1;
     int lightControl_ = 1;

@@ -304,8 +304,7 @@ void CMainWnd::ShowTabItem(int index, bool visible, bool select) {
                 tabs->SelectItem(0);
     }
     UpdateNoDeviceNotice();
-    // Lighting synchronisation needs two visible devices; the lighting
-    // panels learn it from the synchronisation work that comes later.
+    OfferSynchronisation(VisibleTabCount() >= 2);
     if (synchronised <= 1)
         for (CDeviceOptionUI* i : tabItems_) i->ClearSynchro();
 }

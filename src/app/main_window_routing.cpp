@@ -13,9 +13,13 @@
 #include "core/debug_output.h"
 #include "devices/models/keyboard_device.h"
 #include "devices/models/usb_device.h"
+#include "panels/device_profile.h"
+#include "panels/light_control.h"
+#include "panels/panel_factory.h"
 #include "panels/widgets/widget_factory.h"
 #include "skin/core/attribute_values.h"
 #include "skin/core/dialog_builder.h"
+#include "skin/window/window_system.h"
 
 namespace kelno::app {
 namespace {
@@ -68,8 +72,6 @@ const std::vector<ElementRow>& ElementTable() {
         DeviceRow<CZembravaUSBDevice>("ZembravaMouseDevice"),
         DeviceRow<CZembravaUSBDevice>("ZembravaMousePadDevice"),
         DeviceRow<CZembravaUSBDevice>("ZembravaHS6533Device"),
-        ContainerRow("DeviceProfile"),
-        ContainerRow("LightControl"),
         ContainerRow("MagicControl"),
         ContainerRow("Voice6533Control"),
         ContainerRow("KeySetControl"),
@@ -77,8 +79,6 @@ const std::vector<ElementRow>& ElementTable() {
         ContainerRow("MacroControl"),
         ContainerRow("MpDevicePower"),
         ContainerRow("ComboEditContainerElement"),
-        LayoutRow("DeviceProfileUI", "XML\\CustomControlXML\\DeviceProfile.xml"),
-        LayoutRow("LightSetControlUI", "XML\\CustomControlXML\\LightControl.xml"),
         LayoutRow("Voice6533SetControlUI", "XML\\CustomControlXML\\Voice6533Control.xml"),
         LayoutRow("MagicSetControlUI", "XML\\CustomControlXML\\MagicControl.xml"),
         LayoutRow("KeySetControlUI", "XML\\CustomControlXML\\KeySetControl.xml"),
@@ -92,6 +92,7 @@ const std::vector<ElementRow>& ElementTable() {
 
 skin::CControlUI* CMainWnd::CreateControl(const std::string& className) {
     if (skin::CControlUI* widget = widgets::CreateWidget(className)) return widget;
+    if (skin::CControlUI* panel = CreatePanelControl(className, this, this)) return panel;
     for (const ElementRow& row : ElementTable())
         if (skin::EqualsNoCase(row.name, className)) return row.make(*this, options_.backend);
     return nullptr;
@@ -103,25 +104,47 @@ void CMainWnd::Notify(skin::TNotifyUI& msg) {
     for (const Route& route : routing.routes) Dispatch(route, msg);
 }
 
-int CMainWnd::AskQuestion(const std::string& textId) {
+IPanelHost::Choice CMainWnd::AskQuestion(const std::string& textId, Buttons buttons,
+                                         std::optional<int> /*number*/) {
     DebugOutputF("question %s: the message box comes with the skin's dialogs", textId.c_str());
-    return skin::IDCANCEL;
+    return buttons == Buttons::Ok ? Choice::Ok : Choice::Cancel;
 }
 
-void CMainWnd::SwitchToSelectedProfile(CZembravaUSBDevice& /*device*/) {
-    DebugOutput("profile switch: the profile panel comes with the panels");
+IPanelHost::Choice CMainWnd::ShowMessage(const std::string& textId, Buttons buttons,
+                                         std::optional<int> number) {
+    return AskQuestion(textId, buttons, number);
 }
 
-void CMainWnd::StartProfileSwitch() {
-    pendingProfileSwitch_ = CaptureActiveDevice();
-    if (pendingProfileSwitch_) SetTimer(kTimerProfileSwitch, kProfileSwitchDelayMs);
+std::optional<std::string> CMainWnd::ChooseProfileToOpen() {
+    return skin::ShowOpenFileDialog(GetHost(), "", {{"Profiles", {"*.json", "*.Json"}}});
+}
+
+std::optional<std::string> CMainWnd::ChooseProfileToSave(const std::string& suggestedName) {
+    return skin::ShowSaveFileDialog(GetHost(), "", {{"Profiles", {"*.json", "*.Json"}}}, "Json",
+                                    suggestedName);
+}
+
+void CMainWnd::SwitchToSelectedProfile(CZembravaUSBDevice& device) {
+    if (CDeviceProfileUI* profile = CDeviceProfileUI::Of(device))
+        profile->SwitchToSelectedProfile(device);
+}
+
+void CMainWnd::StartProfileSwitchTimer(CZembravaUSBDevice& target) {
+    auto it = generations_.find(&target);
+    if (it == generations_.end()) return;
+    pendingProfileSwitch_ = DeviceCapture{&target, it->second};
+    SetTimer(kTimerProfileSwitch, kProfileSwitchDelayMs);
+}
+
+void CMainWnd::StartSameModeSynchronisation() {
+    DebugOutput("same-mode synchronisation: comes with the lighting synchronisation");
 }
 
 void CMainWnd::RestoreDefaultsAfterQuestion() {
     // The question is modal: the device may go away while it is open.
     const std::optional<DeviceCapture> target = CaptureActiveDevice();
     if (!target) return;
-    if (AskQuestion("message_text_22") != skin::IDOK) return;
+    if (AskQuestion("message_text_22", Buttons::OkCancel, std::nullopt) != Choice::Ok) return;
     if (!StillTheSameDevice(*target)) {
         DebugOutput("restore defaults dropped: its device is gone");
         return;
@@ -134,12 +157,24 @@ void CMainWnd::RouteToActiveKeyboard(skin::TNotifyUI& msg) {
         keyboard->HandleSystemSettingNotify(msg);
 }
 
-void CMainWnd::RouteToLightingPanel(const Route& route, skin::TNotifyUI& /*msg*/) {
-    DebugOutputF("%s: the lighting panel comes with the panels", HandlerName(route.handler));
+void CMainWnd::RouteToLightingPanel(const Route& route, skin::TNotifyUI& msg) {
+    CZembravaUSBDevice* device = ActiveDevice();
+    if (!device) return;
+    if (CLightControlUI* panel = CLightControlUI::Of(*device))
+        panel->OnRoutedNotify(route, msg, *device);
 }
 
-void CMainWnd::RouteToProfilePanel(const Route& route, skin::TNotifyUI& /*msg*/) {
-    DebugOutputF("%s: the profile panel comes with the panels", HandlerName(route.handler));
+void CMainWnd::RouteToProfilePanel(const Route& route, skin::TNotifyUI& msg) {
+    CZembravaUSBDevice* device = ActiveDevice();
+    if (!device) return;
+    if (CDeviceProfileUI* panel = CDeviceProfileUI::Of(*device))
+        panel->OnRoutedNotify(route, msg, *device);
+}
+
+void CMainWnd::OfferSynchronisation(bool offered) {
+    for (CZembravaUSBDevice* device : AllDevices())
+        if (CLightControlUI* panel = CLightControlUI::Of(*device))
+            panel->SetSynchronisationOffered(offered);
 }
 
 void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
@@ -190,9 +225,6 @@ void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
             OnTabSelected();
             return;
         case Handler::ProfileComboSelected:
-            StartProfileSwitch();
-            RouteToProfilePanel(route, msg);
-            return;
         case Handler::ProfileButton:
             RouteToProfilePanel(route, msg);
             return;

@@ -28,13 +28,13 @@ class TestMainWnd final : public CMainWnd {
   public:
     using CMainWnd::CMainWnd;
 
-    int answer = skin::IDOK;
+    Choice answer = Choice::Ok;
     std::vector<std::string> asked;
     std::function<void()> whileAsking;
     std::vector<CZembravaUSBDevice*> switched;
 
   protected:
-    int AskQuestion(const std::string& textId) override {
+    Choice AskQuestion(const std::string& textId, Buttons, std::optional<int>) override {
         asked.push_back(textId);
         if (whileAsking) whileAsking();
         return answer;
@@ -227,7 +227,7 @@ TEST_F(MainWindowTest, ProfileSwitchGoesToTheDeviceItStartedOnOrNowhere) {
         window_->switched.clear();
         emulator_->Plug(SimKind::Keyboard);
         Pass();
-        Raise("device_profile_combo", "itemselect");
+        window_->StartProfileSwitchTimer(*Keyboard());
         if (c.unplug) {
             emulator_->Unplug(SimKind::Keyboard);
             Pass();
@@ -247,7 +247,7 @@ TEST_F(MainWindowTest, ProfileSwitchGoesToTheDeviceItStartedOnOrNowhere) {
 TEST_F(MainWindowTest, TimersWaitWhileSuspended) {
     emulator_->Plug(SimKind::Keyboard);
     Pass();
-    Raise("device_profile_combo", "itemselect");
+    window_->StartProfileSwitchTimer(*Keyboard());
     window_->PostSleep(true);
     system_.RunPendingTasks();
     Advance(CMainWnd::kProfileSwitchDelayMs + 10);
@@ -261,14 +261,14 @@ TEST_F(MainWindowTest, TimersWaitWhileSuspended) {
 TEST_F(MainWindowTest, DefaultButtonRestoresTheDeviceOnlyWhenConfirmedOnTheSameDevice) {
     struct Case {
         const char* name;
-        int answer;
+        IPanelHost::Choice answer;
         bool replugWhileAsking;
         bool restored;
     };
     const Case cases[] = {
-        {"confirmed", skin::IDOK, false, true},
-        {"cancelled", skin::IDCANCEL, false, false},
-        {"device replugged during the question", skin::IDOK, true, false},
+        {"confirmed", IPanelHost::Choice::Ok, false, true},
+        {"cancelled", IPanelHost::Choice::Cancel, false, false},
+        {"device replugged during the question", IPanelHost::Choice::Ok, true, false},
     };
     emulator_->Plug(SimKind::Keyboard);
     Pass();
