@@ -166,15 +166,22 @@ TEST_F(UsbDeviceTest, ASlowLightFrameDoesNotHoldTheTick) {
 TEST_F(UsbDeviceTest, AWirelessDeviceSendsNoFramesButItsButtonsFollow) {
     page->InitLayout();
     ASSERT_TRUE(page->OpenCommandChannel(devices.Backend()->Paths("keyboard")[3], true));
-    page->SetLedColour(0, PackLedEntry(LedColour{10, 20, 30, 40}));
+    LightSetting light;
+    light[LightSetting::kBrightness] = 24;
+    light[LightSetting::kRed] = 10;
+    light[LightSetting::kGreen] = 20;
+    light[LightSetting::kBlue] = 30;
+    page->SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
     page->StartLighting();
+    ASSERT_TRUE(WaitUntilTrue([&] { return page->GetLedColour(0) == PackLedEntry(LedColour{10, 20, 30, 255}); }));
     keyboard->ClearExchanges();
     page->LightTick();
     auto* button = static_cast<widgets::CDeviceKeyButtonUI*>(page->LightButton(0));
     EXPECT_EQ(button->GetLightColour(), ButtonColour(10, 20, 30));
-    EXPECT_EQ(button->GetLightLevel(), 40);
+    EXPECT_EQ(button->GetLightLevel(), 255);
     EXPECT_TRUE(page->StopThreads());
     EXPECT_EQ(page->LightFramesSent(), 0u);
+    EXPECT_TRUE(keyboard->CommandRequests().empty());
 }
 
 TEST_F(UsbDeviceTest, FunctionPagesSelectTheSwitchTabs) {

@@ -127,7 +127,7 @@ void CZembravaKeyboardDevice::SetLightListIndex(int index) {
 }
 
 void CZembravaKeyboardDevice::SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2) {
-    CZembravaUSBDevice::SetLightSettings(word0, word1, word2);
+    TakeLightSetting(LightSetting::FromWords(word0, word1, word2));
     profile_.SetLightSetting(word0, word1, word2);
 }
 
@@ -170,6 +170,7 @@ int CZembravaKeyboardDevice::RestoreDefaults() {
 }
 
 void CZembravaKeyboardDevice::TakeLightSetting(const LightSetting& setting) {
+    std::lock_guard preview(previewMutex_);
     const uint8_t previousMode = lightShadow_[LightSetting::kMode];
     StoreLightSettings(setting);
     for (int byte : {LightSetting::kMode, LightSetting::kBrightness, LightSetting::kSpeed,
@@ -178,7 +179,10 @@ void CZembravaKeyboardDevice::TakeLightSetting(const LightSetting& setting) {
         lightShadow_[byte] = setting[byte];
     }
     previewMode_ = setting[LightSetting::kMode];
-    if (previousMode != setting[LightSetting::kMode]) ResetPreview();
+    if (previousMode == setting[LightSetting::kMode]) return;
+    ResetPreview();
+    // The per-key preview starts from the keys the profile has lit.
+    if (setting[LightSetting::kMode] == kPerKeyMode) LoadCustomColours();
 }
 
 int CZembravaKeyboardDevice::RefreshUi() {
@@ -412,19 +416,28 @@ std::vector<bool> CZembravaKeyboardDevice::LitLeds() const {
     return lit;
 }
 
-int CZembravaKeyboardDevice::SendKeyBitmap() {
+void CZembravaKeyboardDevice::LoadCustomColours() {
     const std::vector<KeyColour> colours =
         profile_.GetCustomLightColours(profile_.GetCustomLightGroup(), ledCount_);
     for (size_t i = 0; i < colours.size(); ++i) {
         lighting_.SetLedColour(static_cast<int>(i), LedColour{colours[i].red, colours[i].green,
                                                               colours[i].blue, colours[i].alpha});
     }
+}
+
+int CZembravaKeyboardDevice::SendKeyBitmap() {
+    std::vector<bool> lit;
+    {
+        std::lock_guard preview(previewMutex_);
+        LoadCustomColours();
+        lit = LitLeds();
+    }
     std::array<uint8_t, keyboard::kPageKeyCount> keyLeds;
     keyLeds.fill(keyboard::kUnmapped);
     for (const auto& [page, led] : KeyToLed()) {
         if (page >= 0 && page < kKeyCount) keyLeds[static_cast<size_t>(page)] = static_cast<uint8_t>(led);
     }
-    bitmap_ = keyboard::BuildLightBitmap(keyLeds, LitLeds());
+    bitmap_ = keyboard::BuildLightBitmap(keyLeds, lit);
     if (!commandChannel_->IsOpen()) return 0;
     return commandChannel_->WriteKeyLights(bitmap_, 0);
 }
@@ -442,12 +455,16 @@ void CZembravaKeyboardDevice::StoreCustomSet(int customSet) {
 int CZembravaKeyboardDevice::ToggleKeyLight(int key, int customSet) {
     const LightSetting light = GetLightSettings();
     if (light[LightSetting::kMode] != kPerKeyMode || key < 0 || key >= ledCount_) return 0;
-    LedColour entry = lighting_.GetLedColour(key);
-    entry.red = entry.red != 0 ? 0 : light[LightSetting::kRed];
-    entry.green = light[LightSetting::kGreen];
-    entry.blue = light[LightSetting::kBlue];
-    entry.level = LevelForBrightness(light[LightSetting::kBrightness]);
-    lighting_.SetLedColour(key, entry);
+    LedColour entry;
+    {
+        std::lock_guard preview(previewMutex_);
+        entry = lighting_.GetLedColour(key);
+        entry.red = entry.red != 0 ? 0 : light[LightSetting::kRed];
+        entry.green = light[LightSetting::kGreen];
+        entry.blue = light[LightSetting::kBlue];
+        entry.level = LevelForBrightness(light[LightSetting::kBrightness]);
+        lighting_.SetLedColour(key, entry);
+    }
     StoreCustomSet(customSet);
 
     const int led = LedOfPageKey(key);
@@ -464,10 +481,13 @@ int CZembravaKeyboardDevice::ToggleKeyLight(int key, int customSet) {
 int CZembravaKeyboardDevice::SetAllKeysLit(bool lit, int customSet) {
     const LightSetting light = GetLightSettings();
     const uint8_t level = LevelForBrightness(light[LightSetting::kBrightness]);
-    for (int i = 0; i < ledCount_; ++i) {
-        lighting_.SetLedColour(i, lit ? LedColour{light[LightSetting::kRed], light[LightSetting::kGreen],
-                                                  light[LightSetting::kBlue], level}
-                                      : LedColour{});
+    {
+        std::lock_guard preview(previewMutex_);
+        for (int i = 0; i < ledCount_; ++i) {
+            lighting_.SetLedColour(i, lit ? LedColour{light[LightSetting::kRed], light[LightSetting::kGreen],
+                                                      light[LightSetting::kBlue], level}
+                                          : LedColour{});
+        }
     }
     bitmap_.fill(lit ? 0xFF : 0x00);
     StoreCustomSet(customSet);
@@ -643,6 +663,7 @@ void CZembravaKeyboardDevice::MirrorLedsToButtons() {
 }
 
 void CZembravaKeyboardDevice::PreviewStep() {
+    std::lock_guard preview(previewMutex_);
     const int mode = previewMode_;
     switch (mode) {
         case 5: LightStatic(); break;

@@ -142,6 +142,8 @@ private:
     void StoreSystemSettings();
     void StoreCustomSet(int customSet);
     std::vector<bool> LitLeds() const;
+    // The profile's per-key colours of the current custom set into the LEDs.
+    void LoadCustomColours();
     skin::CControlUI* Find(const char* name);
     template <typename T>
     T* FindAs(const char* name, const char* interfaceName) {
@@ -163,6 +165,9 @@ private:
     skin::CControlUI* keySetPanel_ = nullptr;
     skin::CControlUI* macroPanel_ = nullptr;
     skin::CControlUI* textTest_ = nullptr;
+    // Serialises preview steps with the per-key edits of the UI thread, so
+    // a step of the old mode never paints over a key just toggled.
+    std::mutex previewMutex_;
     std::atomic<int> previewMode_{0};
     uint32_t previewCount_ = 0;
 };
