@@ -18,6 +18,7 @@
 #include <sstream>
 #include <thread>
 
+#include "automation_client.h"
 #include "support/temp_folder.h"
 #include "xvfb_display.h"
 
@@ -27,42 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-class AutomationClient {
-  public:
-    bool Connect(const std::string& path, std::chrono::milliseconds limit) {
-        auto deadline = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < deadline) {
-            fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
-            if (connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-                timeval limitTv{30, 0};  // hang guard for each reply
-                setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limitTv, sizeof limitTv);
-                return true;
-            }
-            close(fd_);
-            fd_ = -1;
-            std::this_thread::sleep_for(50ms);  // the program is still starting
-        }
-        return false;
-    }
-    ~AutomationClient() {
-        if (fd_ >= 0) close(fd_);
-    }
-    std::string Ask(const std::string& line) {
-        std::string text = line + "\n";
-        if (send(fd_, text.data(), text.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(text.size()))
-            return "send failed";
-        std::string reply;
-        char c;
-        while (recv(fd_, &c, 1, 0) == 1 && c != '\n') reply += c;
-        return reply;
-    }
-
-  private:
-    int fd_ = -1;
-};
+using test::AutomationClient;
 
 std::string ReadAll(const fs::path& file) {
     std::ifstream in(file);

@@ -17,7 +17,7 @@ namespace kelno::skin {
 namespace {
 
 constexpr const char* kDialogLayout = R"(<?xml version="1.0" encoding="utf-8"?>
-<Window size="400,300" caption="0,0,0,30">
+<Window size="400,300" caption="0,0,0,30" sizebox="4,4,4,4" mininfo="200,150">
   <VerticalLayout name="body" bkcolor="#FFFFFFFF">
     <HorizontalLayout name="titlebar" height="30">
       <Label name="title" text="Title"/>
@@ -50,6 +50,7 @@ class TestDialog : public WindowImplBase {
     int finalCalls = 0;
 
     using WindowImplBase::IsCaptionPoint;
+    using WindowImplBase::ResizeEdgeAt;
 
     void Notify(TNotifyUI& msg) override {
         notifications.push_back(msg.sType + " " + (msg.pSender ? msg.pSender->GetName() : ""));
@@ -166,6 +167,32 @@ TEST_F(WindowTest, TitleBarButtonsAndCaption) {
     system_.RunPendingTasks();
     EXPECT_FALSE(dialog.IsWindow());
     EXPECT_EQ(dialog.finalCalls, 1);
+}
+
+TEST_F(WindowTest, TheSizeboxBorderResizesTheWindow) {
+    TestDialog dialog(dialogFile_);
+    ASSERT_TRUE(dialog.Create(nullptr, "Dialog"));
+    const std::pair<Point, std::optional<ResizeEdge>> cases[] = {
+        {{0, 150}, ResizeEdge::Left},       {{399, 150}, ResizeEdge::Right},
+        {{200, 0}, ResizeEdge::Top},        {{200, 299}, ResizeEdge::Bottom},
+        {{1, 1}, ResizeEdge::TopLeft},      {{398, 2}, ResizeEdge::TopRight},
+        {{3, 297}, ResizeEdge::BottomLeft}, {{399, 299}, ResizeEdge::BottomRight},
+        {{4, 150}, std::nullopt},           {{200, 295}, std::nullopt},
+    };
+    for (const auto& [point, edge] : cases) {
+        SCOPED_TRACE(std::to_string(point.x) + "," + std::to_string(point.y));
+        EXPECT_EQ(dialog.ResizeEdgeAt(point), edge);
+    }
+    // The border is the window's: a press there reaches no control, not
+    // even the close button that reaches into it.
+    HostOf(dialog).Click({399, 15});
+    EXPECT_FALSE(dialog.IsClosing());
+    HostOf(dialog).Click({395, 15});
+    EXPECT_TRUE(dialog.IsClosing()) << "just inside the border the button takes the click";
+    HostOf(dialog).MouseMove({200, 299});
+    EXPECT_EQ(HostOf(dialog).Cursor(), CursorShape::SizeNS);
+    dialog.GetHost()->Maximize();
+    EXPECT_EQ(dialog.ResizeEdgeAt({0, 150}), std::nullopt) << "a maximised window has no border";
 }
 
 TEST_F(WindowTest, MessagesFromWorkersReachTheUiThread) {

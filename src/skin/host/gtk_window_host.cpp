@@ -90,6 +90,10 @@ const char* CursorName(CursorShape shape) {
             return "ns-resize";
         case CursorShape::Wait:
             return "wait";
+        case CursorShape::SizeNWSE:
+            return "nwse-resize";
+        case CursorShape::SizeNESW:
+            return "nesw-resize";
         case CursorShape::Arrow:
             break;
     }
@@ -417,6 +421,35 @@ void GtkWindowHost::BeginMoveDrag(Point) {
     buttonDown_ = false;  // the window manager takes over the pointer
     gtk_window_begin_move_drag(window_, 1, static_cast<int>(lastPressRootX_),
                                static_cast<int>(lastPressRootY_), lastPressTime_);
+}
+
+void GtkWindowHost::BeginResizeDrag(ResizeEdge edge, Point) {
+    if (window_ == nullptr || popup_) return;
+    static constexpr GdkWindowEdge kEdges[] = {
+        GDK_WINDOW_EDGE_WEST,       GDK_WINDOW_EDGE_EAST,       GDK_WINDOW_EDGE_NORTH,
+        GDK_WINDOW_EDGE_SOUTH,      GDK_WINDOW_EDGE_NORTH_WEST, GDK_WINDOW_EDGE_NORTH_EAST,
+        GDK_WINDOW_EDGE_SOUTH_WEST, GDK_WINDOW_EDGE_SOUTH_EAST};
+    buttonDown_ = false;  // the window manager takes over the pointer
+    gtk_window_begin_resize_drag(window_, kEdges[static_cast<int>(edge)], 1,
+                                 static_cast<int>(lastPressRootX_),
+                                 static_cast<int>(lastPressRootY_), lastPressTime_);
+}
+
+void GtkWindowHost::SetSizeLimits(Size minimum, Size maximum) {
+    if (window_ == nullptr) return;
+    GdkGeometry geometry{};
+    int hints = 0;
+    if (minimum.cx > 0 || minimum.cy > 0) {
+        geometry.min_width = static_cast<int>(ToLogical(minimum.cx));
+        geometry.min_height = static_cast<int>(ToLogical(minimum.cy));
+        hints |= GDK_HINT_MIN_SIZE;
+    }
+    if (maximum.cx > 0 && maximum.cy > 0) {
+        geometry.max_width = static_cast<int>(ToLogical(maximum.cx));
+        geometry.max_height = static_cast<int>(ToLogical(maximum.cy));
+        hints |= GDK_HINT_MAX_SIZE;
+    }
+    gtk_window_set_geometry_hints(window_, nullptr, &geometry, static_cast<GdkWindowHints>(hints));
 }
 
 void GtkWindowHost::Destroy() {

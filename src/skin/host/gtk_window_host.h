@@ -56,6 +56,8 @@ class GtkWindowHost final : public IWindowHost {
     void SetTextInputArea(const Rect& caret) override;
     void ShowToolTip(const std::string& text, const Rect& anchor) override;
     void BeginMoveDrag(Point point) override;
+    void BeginResizeDrag(ResizeEdge edge, Point point) override;
+    void SetSizeLimits(Size minimum, Size maximum) override;
     std::unique_ptr<IWindowHost> CreatePopup(IHostClient& client, const Rect& screenRect) override;
 
     GtkWindow* NativeWindow() const { return window_; }

@@ -49,7 +49,10 @@ struct InputEvent {
     std::string text;                   // for Char
 };
 
-enum class CursorShape : uint8_t { Arrow, Hand, IBeam, SizeWE, SizeNS, Wait };
+enum class CursorShape : uint8_t { Arrow, Hand, IBeam, SizeWE, SizeNS, Wait, SizeNWSE, SizeNESW };
+
+// A window edge or corner the user can drag to resize the window.
+enum class ResizeEdge : uint8_t { Left, Right, Top, Bottom, TopLeft, TopRight, BottomLeft, BottomRight };
 
 // What the native window offers the skinned window. Called on the UI thread
 // only, except PostTask, which any thread may call.
@@ -105,6 +108,10 @@ public:
     // Lets the window manager move the window with the pointer, as a drag of
     // a native title bar does; `point` is where the left button went down.
     virtual void BeginMoveDrag(Point point) {}
+    // The same for resizing at an edge or corner.
+    virtual void BeginResizeDrag(ResizeEdge edge, Point point) {}
+    // The client sizes the user may resize the window to; 0 means no limit.
+    virtual void SetSizeLimits(Size minimum, Size maximum) {}
     // A borderless pop-up (combo list, menu) owned by the caller, placed at
     // `screenRect` above this window; the caller shows it. A click outside it
     // reaches `client` as OnHostCloseRequest. Null when the host cannot make

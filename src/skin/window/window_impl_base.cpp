@@ -23,6 +23,24 @@ bool TakesClicks(CControlUI* control) {
     return false;
 }
 
+CursorShape CursorFor(ResizeEdge edge) {
+    switch (edge) {
+        case ResizeEdge::Left:
+        case ResizeEdge::Right:
+            return CursorShape::SizeWE;
+        case ResizeEdge::Top:
+        case ResizeEdge::Bottom:
+            return CursorShape::SizeNS;
+        case ResizeEdge::TopLeft:
+        case ResizeEdge::BottomRight:
+            return CursorShape::SizeNWSE;
+        case ResizeEdge::TopRight:
+        case ResizeEdge::BottomLeft:
+            return CursorShape::SizeNESW;
+    }
+    return CursorShape::Arrow;
+}
+
 }  // namespace
 
 WindowImplBase::WindowImplBase() : m_PaintManager(GetPaintManager()) {}
@@ -54,6 +72,13 @@ bool WindowImplBase::CreateWithLayout(CWindowWnd* owner, const std::string& titl
     }
     m_PaintManager.SetRoot(root);
     m_PaintManager.AddNotifier(this);
+    Size minimum = m_PaintManager.GetMinInfo(), maximum = m_PaintManager.GetMaxInfo();
+    if (minimum.cx > 0 || minimum.cy > 0 || maximum.cx > 0 || maximum.cy > 0) {
+        auto scaled = [&](Size size) {
+            return Size{m_PaintManager.ScaleValue(size.cx), m_PaintManager.ScaleValue(size.cy)};
+        };
+        GetHost()->SetSizeLimits(scaled(minimum), scaled(maximum));
+    }
     Size init = m_PaintManager.GetInitSize();
     if (rect.IsEmpty() && init.cx > 0 && init.cy > 0)
         ResizeClient(m_PaintManager.ScaleValue(init.cx), m_PaintManager.ScaleValue(init.cy));
@@ -106,9 +131,41 @@ bool WindowImplBase::IsCaptionPoint(Point pt) {
     return !TakesClicks(m_PaintManager.FindControl(pt));
 }
 
+std::optional<ResizeEdge> WindowImplBase::ResizeEdgeAt(Point pt) {
+    IWindowHost* host = GetHost();
+    const Rect& box = m_PaintManager.GetSizeBox();
+    if (host == nullptr || host->IsMaximized()) return std::nullopt;
+    Size client = m_PaintManager.GetClientSize();
+    auto within = [&](int thickness, bool near) { return thickness > 0 && near; };
+    bool left = within(box.left, pt.x < m_PaintManager.ScaleValue(box.left));
+    bool right = within(box.right, pt.x >= client.cx - m_PaintManager.ScaleValue(box.right));
+    bool top = within(box.top, pt.y < m_PaintManager.ScaleValue(box.top));
+    bool bottom = within(box.bottom, pt.y >= client.cy - m_PaintManager.ScaleValue(box.bottom));
+    if (top && left) return ResizeEdge::TopLeft;
+    if (top && right) return ResizeEdge::TopRight;
+    if (bottom && left) return ResizeEdge::BottomLeft;
+    if (bottom && right) return ResizeEdge::BottomRight;
+    if (left) return ResizeEdge::Left;
+    if (right) return ResizeEdge::Right;
+    if (top) return ResizeEdge::Top;
+    if (bottom) return ResizeEdge::Bottom;
+    return std::nullopt;
+}
+
 bool WindowImplBase::PreviewInput(const InputEvent& event) {
     IWindowHost* host = GetHost();
     if (host == nullptr) return false;
+    if (event.type == InputEvent::Type::MouseMove || event.type == InputEvent::Type::MouseDown) {
+        if (std::optional<ResizeEdge> edge = ResizeEdgeAt(event.point)) {
+            // The border belongs to the window, not to the controls under it.
+            if (event.type == InputEvent::Type::MouseMove) {
+                host->SetCursor(CursorFor(*edge));
+            } else if (event.button == MouseButton::Left) {
+                host->BeginResizeDrag(*edge, event.point);
+            }
+            return true;
+        }
+    }
     if (event.type == InputEvent::Type::MouseDown && event.button == MouseButton::Left &&
         IsCaptionPoint(event.point)) {
         host->BeginMoveDrag(event.point);

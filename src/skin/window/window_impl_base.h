@@ -3,9 +3,11 @@
 // builds the layout with CDialogBuilder (unknown elements go to
 // CreateControl, the window's own factory hook), listens to its controls'
 // notifications, runs the title-bar buttons "closebtn", "minbtn", "maxbtn"
-// and "restorebtn", and lets the user drag the window by its caption area
-// (the layout's <Window caption="left,top,right,height">).
+// and "restorebtn", lets the user drag the window by its caption area (the
+// layout's <Window caption="left,top,right,height">) and resize it at its
+// sizebox border, within the layout's mininfo and maxinfo.
 
+#include <optional>
 #include <string>
 
 #include "skin/core/dialog_builder.h"
@@ -45,6 +47,10 @@ class WindowImplBase : public CWindowWnd, public INotifyUI, public IDialogBuilde
     // True when `pt` is in the caption area and not over a control that
     // takes clicks itself.
     bool IsCaptionPoint(Point pt);
+    // The edge or corner at `pt` inside the layout's <Window sizebox="l,t,r,b">
+    // border, where a drag resizes the window; nothing elsewhere or while
+    // maximised.
+    std::optional<ResizeEdge> ResizeEdgeAt(Point pt);
 
     CPaintManagerUI& m_PaintManager;
 
