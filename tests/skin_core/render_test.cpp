@@ -210,6 +210,21 @@ TEST(SkinText, LatinCjkAndThaiHaveFonts) {
     }
 }
 
+TEST_F(SkinRender, ButtonTextIsCentredByDefault) {
+    SkinWindow w({200, 40});
+    w.Load("<Button text='OK' textcolor='#FF000000' bkcolor='#FFFFFFFF'/>");
+    w.host.PaintAll();
+    int left = 0, middle = 0;
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            if ((w.host.PixelAt({x, y}) & 0xFF) >= 0x80) continue;
+            (x < 80 ? left : middle)++;
+        }
+    }
+    EXPECT_EQ(left, 0);
+    EXPECT_GT(middle, 10);
+}
+
 TEST_F(SkinRender, TextIsDrawnAndThePngIsWritten) {
     SkinWindow w({200, 40});
     w.Load(

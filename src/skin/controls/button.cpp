@@ -8,6 +8,10 @@ namespace kelno::skin {
 
 // --- CButtonUI ---
 
+CButtonUI::CButtonUI() {
+    SetTextStyle(DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS);
+}
+
 std::string CButtonUI::GetClass() const {
     return "ButtonUI";
 }

@@ -8,6 +8,7 @@ namespace kelno::skin {
 
 class CButtonUI : public CLabelUI {
   public:
+    CButtonUI();  // text centred on one line
     bool IsTabStop() const override { return true; }
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
