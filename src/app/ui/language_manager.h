@@ -31,7 +31,7 @@ struct LanguageEntry {
 std::vector<LanguageEntry> ReadLanguageList(const std::filesystem::path& file);
 
 class CLanguageManager {
-public:
+  public:
     // `fonts` is the paint manager whose font table follows the language
     // (null: fonts are left alone).
     CLanguageManager(std::filesystem::path languageConfig, SettingsStore& store,
@@ -58,7 +58,7 @@ public:
     void SetCurrentIndex(int index);
     int GetCurrentIndex() const { return current_; }
 
-private:
+  private:
     std::filesystem::path config_;
     SettingsStore& store_;
     skin::CPaintManagerUI* fonts_;

@@ -51,7 +51,9 @@ void CMsgWnd::OnClick(skin::TNotifyUI& msg) {
     }
 }
 
-void CMsgWnd::OnCloseRequest() { Close(kMessageBoxCancelled); }
+void CMsgWnd::OnCloseRequest() {
+    Close(kMessageBoxCancelled);
+}
 
 int showMessageBox(skin::CWindowWnd* owner, const MessageBoxRequest& request) {
     CMsgWnd window(request);

@@ -10,8 +10,8 @@
 namespace kelno::app {
 
 // Button modes.
-inline constexpr int kMessageBoxConfirm = 0;            // "confirm_btn" only
-inline constexpr int kMessageBoxConfirmCancel = 1;      // both buttons
+inline constexpr int kMessageBoxConfirm = 0;        // "confirm_btn" only
+inline constexpr int kMessageBoxConfirmCancel = 1;  // both buttons
 // Any other mode leaves the buttons as the skin shows them.
 
 // What a closed message box answers.
@@ -28,16 +28,16 @@ struct MessageBoxRequest {
 };
 
 class CMsgWnd final : public skin::WindowImplBase {
-public:
+  public:
     explicit CMsgWnd(MessageBoxRequest request) : request_(std::move(request)) {}
 
-protected:
+  protected:
     std::string GetSkinFile() override { return "XML_MSG"; }
     void InitWindow() override;
     void OnClick(skin::TNotifyUI& msg) override;
     void OnCloseRequest() override;
 
-private:
+  private:
     MessageBoxRequest request_;
 };
 

@@ -15,9 +15,9 @@ constexpr int kKindMouse = 2;
 constexpr int kKindMousePad = 3;
 constexpr int kMaxLevel = 100;
 
-constexpr const char* kPartNames[] = {"device_power_Layout",   "device_power_value",
-                                      "device_wuxian_logo",    "device_Power_progress",
-                                      "device_power_status",   "device_phone_type"};
+constexpr const char* kPartNames[] = {"device_power_Layout", "device_power_value",
+                                      "device_wuxian_logo",  "device_Power_progress",
+                                      "device_power_status", "device_phone_type"};
 
 struct PhonePicture {
     const char* tip;
@@ -26,16 +26,22 @@ struct PhonePicture {
 
 PhonePicture PhonePictureFor(uint8_t type) {
     switch (type) {
-        case 1: return {"Phone_type_iphone", "file='power/Phone_type_iphone.png'"};
-        case 2: return {"Phone_type_samsung", "file='power/Phone_type_samsung.png'"};
-        case 3: return {"Phone_type_other", "file='power/Phone_type_other.png'"};
-        default: return {"Phone_type_no_device", "file='power/Phone_type_no_device.png'"};
+        case 1:
+            return {"Phone_type_iphone", "file='power/Phone_type_iphone.png'"};
+        case 2:
+            return {"Phone_type_samsung", "file='power/Phone_type_samsung.png'"};
+        case 3:
+            return {"Phone_type_other", "file='power/Phone_type_other.png'"};
+        default:
+            return {"Phone_type_no_device", "file='power/Phone_type_no_device.png'"};
     }
 }
 
 }  // namespace
 
-std::string CMpDevicePowerUI::GetClass() const { return "MpDevicePowerUI"; }
+std::string CMpDevicePowerUI::GetClass() const {
+    return "MpDevicePowerUI";
+}
 
 void* CMpDevicePowerUI::GetInterface(std::string_view name) {
     if (skin::EqualsNoCase(name, kElementName)) return this;
@@ -74,7 +80,8 @@ void CMpDevicePowerUI::Show(std::span<const uint8_t> status) {
     const uint8_t charging = status[1];
     const bool wireless = status[3] != 0;
 
-    if (auto* progress = static_cast<skin::CProgressUI*>(parts_[kProgress]->GetInterface("Progress")))
+    if (auto* progress =
+            static_cast<skin::CProgressUI*>(parts_[kProgress]->GetInterface("Progress")))
         progress->SetValue(kMaxLevel - level);
     parts_[kValue]->SetText(std::to_string(level) + "%");
     if (kind_ == kKindMouse) parts_[kWirelessLogo]->SetVisible(wireless);

@@ -16,7 +16,7 @@
 namespace kelno::app {
 
 class CMpDevicePowerUI final : public skin::CContainerUI, public IPowerStatusView {
-public:
+  public:
     static constexpr const char* kElementName = "MpDevicePower";
     // The interface name the main window asks for to reach IPowerStatusView.
     static constexpr const char* kPowerStatusViewInterface = "PowerStatusView";
@@ -42,8 +42,16 @@ public:
     void SetPowerPolling(bool polling) override;
     void ShowPowerStatus(std::span<const uint8_t> status) override { Show(status); }
 
-private:
-    enum Part { kLayout, kValue, kWirelessLogo, kProgress, kChargePicture, kPhonePicture, kPartCount };
+  private:
+    enum Part {
+        kLayout,
+        kValue,
+        kWirelessLogo,
+        kProgress,
+        kChargePicture,
+        kPhonePicture,
+        kPartCount
+    };
     // Finds the parts on first use; false while any is missing.
     bool FindParts();
 

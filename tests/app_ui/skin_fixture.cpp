@@ -1,0 +1,110 @@
+#include "skin_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/ui/mp_device_power.h"
+#include "skin/controls/button.h"
+#include "skin/core/attribute_values.h"
+#include "skin/core/paint_manager.h"
+#include "skin/core/resource_manager.h"
+#include "skin/layout/layouts.h"
+
+namespace kelno::app::test {
+namespace {
+
+// A key or LED button of a device picture, as the widget library's
+// DeviceKeyButton presents itself to the device pages.
+class TaggedKeyButton final : public skin::CButtonUI {
+  public:
+    void* GetInterface(std::string_view name) override {
+        if (skin::EqualsNoCase(name, "DeviceKeyButton")) return this;
+        return skin::CButtonUI::GetInterface(name);
+    }
+};
+
+class TaggedSelectPanel final : public skin::CVerticalLayoutUI {
+  public:
+    void* GetInterface(std::string_view name) override {
+        if (skin::EqualsNoCase(name, "SelectPanel")) return this;
+        return skin::CVerticalLayoutUI::GetInterface(name);
+    }
+};
+
+skin::CControlUI* Collect(skin::CControlUI* control, void* data) {
+    static_cast<std::vector<skin::CControlUI*>*>(data)->push_back(control);
+    return nullptr;
+}
+
+// Tags of the device pages, panels and menus, built by their owners' code.
+bool IsOtherCustomTag(std::string_view name) {
+    static constexpr const char* kTags[] = {"ZembravaKeyboardDevice",
+                                            "ZembravaMouseDevice",
+                                            "ZembravaMousePadDevice",
+                                            "ZembravaHS6533Device",
+                                            "DeviceProfileUI",
+                                            "LightSetControlUI",
+                                            "KeySetControlUI",
+                                            "MacroSetControlUI",
+                                            "ShootKeySetControlUI",
+                                            "MagicSetControlUI",
+                                            "Voice6533SetControlUI",
+                                            "Menu",
+                                            "MenuElement"};
+    for (const char* tag : kTags)
+        if (skin::EqualsNoCase(name, tag)) return true;
+    return false;
+}
+
+}  // namespace
+
+void LoadProgramSkin(const std::string& languageFile) {
+    skin::CPaintManagerUI::SetResourcePath(KELNO_SKIN_DIR);
+    skin::CResourceManager& resources = skin::CResourceManager::GetInstance();
+    ASSERT_TRUE(resources.LoadResource("res.xml")) << resources.GetLastError();
+    ASSERT_TRUE(resources.LoadLanguage(languageFile)) << resources.GetLastError();
+}
+
+skin::CControlUI* TestElementFactory::CreateControl(const std::string& className) {
+    skin::CControlUI* control = nullptr;
+    if (skin::EqualsNoCase(className, "DeviceKeyButton")) {
+        control = new TaggedKeyButton();
+    } else if (skin::EqualsNoCase(className, "SelectPanel")) {
+        control = new TaggedSelectPanel();
+    } else if (skin::EqualsNoCase(className, CMpDevicePowerUI::kElementName)) {
+        control = new CMpDevicePowerUI();
+    } else if (skin::EqualsNoCase(className, "DeviceOption")) {
+        control = new skin::CHorizontalLayoutUI();
+    } else if (IsOtherCustomTag(className)) {
+        control = new skin::CContainerUI();
+    } else {
+        return nullptr;
+    }
+    tags_[control] = className;
+    return control;
+}
+
+std::string TestElementFactory::TagOf(const skin::CControlUI* control) const {
+    auto it = tags_.find(control);
+    return it == tags_.end() ? std::string() : it->second;
+}
+
+skin::CControlUI* BuildLayout(const std::string& file, TestElementFactory& factory,
+                              std::string* error) {
+    // Layout names use backslashes as folder separators.
+    std::string path = file;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    skin::CDialogBuilder builder;
+    skin::CControlUI* root = builder.Create(path, &factory);
+    if (error) *error = builder.GetLastError();
+    return root;
+}
+
+std::vector<skin::CControlUI*> AllControls(skin::CControlUI* root) {
+    std::vector<skin::CControlUI*> all;
+    if (root) root->FindControl(&Collect, &all, skin::UIFIND_ME_FIRST);
+    return all;
+}
+
+}  // namespace kelno::app::test

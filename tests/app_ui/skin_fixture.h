@@ -1,0 +1,38 @@
+#pragma once
+// The program's skin for tests: resource path on the built skin folder,
+// res.xml and a language loaded, and an element factory that knows the
+// program's custom tags. Tags owned elsewhere become plain controls that
+// remember their tag, so tests can check which element built a control;
+// a tag nobody knows (a typo in a layout) builds nothing.
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "skin/core/container.h"
+#include "skin/core/dialog_builder.h"
+
+namespace kelno::app::test {
+
+// Loads res.xml from the built skin and the language file `languageFile`.
+void LoadProgramSkin(const std::string& languageFile = "lan_en.xml");
+
+class TestElementFactory final : public skin::IDialogBuilderCallback {
+  public:
+    skin::CControlUI* CreateControl(const std::string& className) override;
+    // The custom tag that built `control` ("" for the library's own names).
+    std::string TagOf(const skin::CControlUI* control) const;
+
+  private:
+    std::map<const skin::CControlUI*, std::string> tags_;
+};
+
+// Builds a layout with `factory`; the caller owns the tree. nullptr when
+// nothing was built.
+skin::CControlUI* BuildLayout(const std::string& file, TestElementFactory& factory,
+                              std::string* error = nullptr);
+
+// Every control of a tree, root first.
+std::vector<skin::CControlUI*> AllControls(skin::CControlUI* root);
+
+}  // namespace kelno::app::test
