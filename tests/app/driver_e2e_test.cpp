@@ -1,0 +1,138 @@
+// The real kelno-driver under a private Xvfb in demo mode: the emulated
+// keyboard is detected, unplugged and plugged again through the emulator's
+// socket, the window is watched through the automation socket, a second
+// start is turned away, and a terminate request ends the program cleanly.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "automation_client.h"
+#include "support/temp_folder.h"
+#include "xvfb_display.h"
+
+namespace kelno::app {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using skin::test::AutomationClient;
+
+std::string ReadAll(const fs::path& file) {
+    std::ifstream in(file);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class DriverEndToEndTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!display_.Running()) GTEST_SKIP() << "no Xvfb: " << display_.Reason();
+        artefacts_ = KELNO_TEST_ARTEFACTS;
+        fs::create_directories(artefacts_);
+        automation_ = (folder_ / "automation.sock").string();
+        emulator_ = (folder_ / "emulator.sock").string();
+        log_ = artefacts_ / "kelno-driver-e2e.log";
+        pid_ = Start({"--demo", "--emulator-socket", emulator_, "--automation", automation_,
+                      "--data-dir", (folder_ / "data").string()});
+        ASSERT_GT(pid_, 0);
+    }
+    void TearDown() override {
+        if (pid_ > 0 && !exited_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    pid_t Start(const std::vector<std::string>& arguments) {
+        const pid_t pid = fork();
+        if (pid != 0) return pid;
+        const int out = open(log_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        dup2(out, 1);
+        dup2(out, 2);
+        setenv("DISPLAY", display_.Name().c_str(), 1);
+        setenv("GDK_BACKEND", "x11", 1);
+        setenv("KELNO_DEBUG", "1", 1);
+        unsetenv("WAYLAND_DISPLAY");
+        for (const char* name : {"XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+            const fs::path dir = folder_ / name;
+            fs::create_directories(dir);
+            fs::permissions(dir, fs::perms::owner_all);
+            setenv(name, dir.c_str(), 1);
+        }
+        std::vector<char*> argv{const_cast<char*>("kelno-driver")};
+        for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(KELNO_DRIVER, argv.data());
+        _exit(127);
+    }
+
+    // The exit status of `pid` once it ends (bounded: a hang guard), or -1.
+    static int WaitForExit(pid_t pid, std::chrono::milliseconds limit) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        int status = 0;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (waitpid(pid, &status, WNOHANG) == pid)
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            std::this_thread::sleep_for(20ms);
+        }
+        return -1;
+    }
+
+    skin::test::XvfbDisplay display_;
+    kelno::test::TempFolder folder_;
+    fs::path artefacts_;
+    fs::path log_;
+    std::string automation_;
+    std::string emulator_;
+    pid_t pid_ = -1;
+    bool exited_ = false;
+};
+
+TEST_F(DriverEndToEndTest, DetectsUnplugsAndPlugsTheEmulatedKeyboardAndEndsCleanly) {
+    AutomationClient window;
+    ASSERT_TRUE(window.Connect(automation_, 60s)) << ReadAll(log_);
+    EXPECT_EQ(window.Ask("wait-visible keyboard_device 30000"), "ok") << ReadAll(log_);
+    AutomationClient emulator;
+    ASSERT_TRUE(emulator.Connect(emulator_, 10s));
+
+    EXPECT_EQ(emulator.Ask("unplug keyboard"), "ok");
+    EXPECT_EQ(window.Ask("wait-visible No_device_Link 20000"), "ok");
+    EXPECT_NE(window.Ask("find keyboard_device").find("visible=0"), std::string::npos);
+
+    EXPECT_EQ(emulator.Ask("plug keyboard"), "ok");
+    EXPECT_EQ(window.Ask("wait-visible keyboard_device 20000"), "ok");
+    EXPECT_NE(window.Ask("find No_device_Link").find("visible=0"), std::string::npos);
+
+    const fs::path shot = artefacts_ / "kelno-driver-e2e.png";
+    fs::remove(shot);
+    EXPECT_EQ(window.Ask("screenshot " + shot.string()), "ok");
+    EXPECT_GT(fs::file_size(shot), 1000u);
+
+    // A second start wakes this one and ends at once.
+    const pid_t second = Start({});
+    EXPECT_EQ(WaitForExit(second, 20s), 0);
+
+    ASSERT_EQ(kill(pid_, SIGTERM), 0);
+    EXPECT_EQ(WaitForExit(pid_, 20s), 0) << ReadAll(log_);
+    exited_ = true;
+    EXPECT_FALSE(fs::exists(automation_)) << "the automation socket is removed";
+    EXPECT_FALSE(fs::exists(emulator_)) << "the emulator socket is removed";
+    const std::string log = ReadAll(log_);
+    EXPECT_NE(log.find("抓取设备线程设定退出"), std::string::npos) << "detection thread ended";
+}
+
+}  // namespace
+}  // namespace kelno::app
