@@ -29,7 +29,7 @@ public:
     void ShowKeySetImage(bool show);
     bool IsKeySetImageHidden() const { return keySetHidden_; }
     void SetKeySelected(bool selected);
-    bool IsKeySelected() const { return keySelected_; }
+    bool IsKeySelected() const override { return keySelected_; }
     uint32_t GetGmNameTextColor() const { return gmNameTextColor_; }
 
 private:
