@@ -11,6 +11,12 @@
 #include "skin/core/xml_document.h"
 
 namespace kelno::skin {
+namespace {
+
+// Sizes from layouts or code stay within a range layout arithmetic handles.
+constexpr int kMaxLength = 1'000'000;
+
+}  // namespace
 
 CControlUI::CControlUI() = default;
 
@@ -94,32 +100,32 @@ void CControlUI::SetFixedXY(Point xy) {
 }
 
 void CControlUI::SetFixedWidth(int cx) {
-    cxyFixed_.cx = std::max(cx, 0);
+    cxyFixed_.cx = std::clamp(cx, 0, kMaxLength);
     NeedParentUpdate();
 }
 
 void CControlUI::SetFixedHeight(int cy) {
-    cxyFixed_.cy = std::max(cy, 0);
+    cxyFixed_.cy = std::clamp(cy, 0, kMaxLength);
     NeedParentUpdate();
 }
 
 void CControlUI::SetMinWidth(int cx) {
-    cxyMin_.cx = std::max(cx, 0);
+    cxyMin_.cx = std::clamp(cx, 0, kMaxLength);
     NeedParentUpdate();
 }
 
 void CControlUI::SetMaxWidth(int cx) {
-    cxyMax_.cx = std::max(cx, 0);
+    cxyMax_.cx = std::clamp(cx, 0, kMaxLength);
     NeedParentUpdate();
 }
 
 void CControlUI::SetMinHeight(int cy) {
-    cxyMin_.cy = std::max(cy, 0);
+    cxyMin_.cy = std::clamp(cy, 0, kMaxLength);
     NeedParentUpdate();
 }
 
 void CControlUI::SetMaxHeight(int cy) {
-    cxyMax_.cy = std::max(cy, 0);
+    cxyMax_.cy = std::clamp(cy, 0, kMaxLength);
     NeedParentUpdate();
 }
 

@@ -1,6 +1,7 @@
 #include "skin/layout/linear_layout.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "skin/controls/scrollbar.h"
@@ -17,6 +18,12 @@ struct Slot {
     int padBefore = 0, padAfter = 0;
 };
 
+// Positions far outside any window are pinned well inside the int range.
+int ClampToInt(int64_t value) {
+    constexpr int64_t kLimit = int64_t{1} << 30;
+    return static_cast<int>(std::clamp(value, -kLimit, kLimit));
+}
+
 }  // namespace
 
 void CLinearLayoutUI::SetPos(Rect rc, bool needInvalidate) {
@@ -29,7 +36,8 @@ void CLinearLayoutUI::SetPos(Rect rc, bool needInvalidate) {
         const int available = vertical_ ? inner.Height() : inner.Width();
         const int cross = vertical_ ? inner.Width() : inner.Height();
         std::vector<Slot> slots;
-        int fixedTotal = 0;
+        // Sums are 64-bit: a hostile layout may hold many huge children.
+        int64_t fixedTotal = 0;
         for (CControlUI* child : items_) {
             if (!child->IsOwnVisible() || child->IsFloat()) continue;
             Rect pad = Scale(child->GetPadding());
@@ -49,12 +57,13 @@ void CLinearLayoutUI::SetPos(Rect rc, bool needInvalidate) {
             fixedTotal += s.padBefore + s.padAfter;
             slots.push_back(s);
         }
-        if (!slots.empty()) fixedTotal += Scale(childPadding_) * static_cast<int>(slots.size() - 1);
+        const int64_t gaps = slots.empty() ? 0 : static_cast<int64_t>(slots.size() - 1);
+        fixedTotal += Scale(childPadding_) * gaps;
 
         // Share what is left among the stretching children; a child held
         // by its minimum or maximum leaves the sharing and the share is
         // computed again. The last sharer takes the rounding remainder.
-        int remaining = available - fixedTotal;
+        int64_t remaining = available - fixedTotal;
         std::vector<Slot*> sharers;
         for (Slot& s : slots) {
             if (s.stretch) sharers.push_back(&s);
@@ -62,7 +71,8 @@ void CLinearLayoutUI::SetPos(Rect rc, bool needInvalidate) {
         bool settled = false;
         while (!settled && !sharers.empty()) {
             settled = true;
-            int share = std::max(remaining, 0) / static_cast<int>(sharers.size());
+            int share =
+                ClampToInt(std::max<int64_t>(remaining, 0) / static_cast<int64_t>(sharers.size()));
             for (size_t i = 0; i < sharers.size(); ++i) {
                 Slot* s = sharers[i];
                 int clamped = std::clamp(share, s->minMain, s->maxMain);
@@ -76,22 +86,22 @@ void CLinearLayoutUI::SetPos(Rect rc, bool needInvalidate) {
             }
         }
         if (!sharers.empty()) {
-            int left = std::max(remaining, 0);
+            // What is left fits in an int: it is at most the available length.
+            int left = ClampToInt(std::max<int64_t>(remaining, 0));
             int share = left / static_cast<int>(sharers.size());
             for (Slot* s : sharers) s->main = share;
             sharers.back()->main += left - share * static_cast<int>(sharers.size());
         }
 
-        int content = 0;
-        for (const Slot& s : slots) content += s.padBefore + s.main + s.padAfter;
-        if (!slots.empty()) content += Scale(childPadding_) * static_cast<int>(slots.size() - 1);
+        int64_t content = Scale(childPadding_) * gaps;
+        for (const Slot& s : slots) content += int64_t{s.padBefore} + s.main + s.padAfter;
         if (pass == 0 && vertical_ && verticalScrollBar_ && content > available) {
-            ProcessScrollBar(content);  // shows the bar, narrowing the inner rectangle
+            ProcessScrollBar(ClampToInt(content));  // shows the bar, narrowing the inner rectangle
             continue;
         }
-        int offset = vertical_ ? ProcessScrollBar(content) : ProcessScrollBar(0);
+        int offset = vertical_ ? ProcessScrollBar(ClampToInt(content)) : ProcessScrollBar(0);
 
-        int pos = (vertical_ ? inner.top : inner.left) - offset;
+        int64_t pos = int64_t{vertical_ ? inner.top : inner.left} - offset;
         for (const Slot& s : slots) {
             CControlUI* child = s.control;
             Rect pad = Scale(child->GetPadding());
@@ -106,10 +116,11 @@ void CLinearLayoutUI::SetPos(Rect rc, bool needInvalidate) {
             crossSize = std::clamp(crossSize, crossMin, crossMax);
             pos += s.padBefore;
             int crossStart = (vertical_ ? inner.left : inner.top) + crossBefore;
-            Rect placed = vertical_ ? Rect{crossStart, pos, crossStart + crossSize, pos + s.main}
-                                    : Rect{pos, crossStart, pos + s.main, crossStart + crossSize};
+            int from = ClampToInt(pos), to = ClampToInt(pos + s.main);
+            Rect placed = vertical_ ? Rect{crossStart, from, crossStart + crossSize, to}
+                                    : Rect{from, crossStart, to, crossStart + crossSize};
             child->SetPos(placed, false);
-            pos += s.main + s.padAfter + Scale(childPadding_);
+            pos += int64_t{s.main} + s.padAfter + Scale(childPadding_);
         }
         break;
     }
