@@ -69,6 +69,16 @@ constexpr const char* kPage =
 
 class UsbDeviceTest : public testing::Test {
 protected:
+    // A steady colour at full brightness.
+    void SetStaticColour(uint8_t red, uint8_t green, uint8_t blue) {
+        LightSetting light;
+        light[LightSetting::kBrightness] = 24;
+        light[LightSetting::kRed] = red;
+        light[LightSetting::kGreen] = green;
+        light[LightSetting::kBlue] = blue;
+        page->SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
+    }
+
     UsbDeviceTest() : factory(devices.Backend()) {
         keyboard = devices.Plug(sim::SimKind::Keyboard);
         page = static_cast<TestDevice*>(window.Load(kPage, &factory));
@@ -121,12 +131,7 @@ TEST_F(UsbDeviceTest, LedEntriesOutOfRangeAreIgnored) {
 TEST_F(UsbDeviceTest, LightTickMirrorsButtonsAndTheLightingThreadSendsTheFrame) {
     page->InitLayout();
     ASSERT_TRUE(page->OpenCommandChannel(devices.Backend()->Paths("keyboard")[3]));
-    LightSetting light;
-    light[LightSetting::kBrightness] = 24;
-    light[LightSetting::kRed] = 200;
-    light[LightSetting::kGreen] = 100;
-    light[LightSetting::kBlue] = 50;
-    page->SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
+    SetStaticColour(200, 100, 50);
     page->StartLighting();
     ASSERT_TRUE(WaitUntilTrue([&] { return page->steps > 0; }));
 
@@ -166,12 +171,7 @@ TEST_F(UsbDeviceTest, ASlowLightFrameDoesNotHoldTheTick) {
 TEST_F(UsbDeviceTest, AWirelessDeviceSendsNoFramesButItsButtonsFollow) {
     page->InitLayout();
     ASSERT_TRUE(page->OpenCommandChannel(devices.Backend()->Paths("keyboard")[3], true));
-    LightSetting light;
-    light[LightSetting::kBrightness] = 24;
-    light[LightSetting::kRed] = 10;
-    light[LightSetting::kGreen] = 20;
-    light[LightSetting::kBlue] = 30;
-    page->SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
+    SetStaticColour(10, 20, 30);
     page->StartLighting();
     ASSERT_TRUE(WaitUntilTrue([&] { return page->GetLedColour(0) == PackLedEntry(LedColour{10, 20, 30, 255}); }));
     keyboard->ClearExchanges();

@@ -131,10 +131,7 @@ void CZembravaKeyboardDevice::SetLightSettings(uint32_t word0, uint32_t word1, u
     profile_.SetLightSetting(word0, word1, word2);
 }
 
-int CZembravaKeyboardDevice::LoadProfile() {
-    BindProfilePaths();
-    if (profile_.GetProfilePath().empty()) return 0;
-    profile_.Load(profile_.GetProfilePath());
+void CZembravaKeyboardDevice::TakeProfileState() {
     std::vector<KeyAssignmentPair> keys = profile_.GetKeyList();
     keys.resize(kKeyCount);
     keyAssignments_ = std::move(keys);
@@ -144,6 +141,13 @@ int CZembravaKeyboardDevice::LoadProfile() {
         const uint32_t word = stages.words[i / 2];
         systemSettings_[i] = static_cast<uint16_t>(i % 2 == 0 ? word & 0xFFFF : word >> 16);
     }
+}
+
+int CZembravaKeyboardDevice::LoadProfile() {
+    BindProfilePaths();
+    if (profile_.GetProfilePath().empty()) return 0;
+    profile_.Load(profile_.GetProfilePath());
+    TakeProfileState();
     SendKeyBitmap();
     return 1;
 }
@@ -151,15 +155,7 @@ int CZembravaKeyboardDevice::LoadProfile() {
 int CZembravaKeyboardDevice::RestoreDefaults() {
     BindProfilePaths();
     profile_.Load(DefaultProfilePath());
-    std::vector<KeyAssignmentPair> keys = profile_.GetKeyList();
-    keys.resize(kKeyCount);
-    keyAssignments_ = std::move(keys);
-    RefreshUi();
-    const KeyboardSystemSettings stages = profile_.GetSystemStages();
-    for (size_t i = 0; i < systemSettings_.size(); ++i) {
-        const uint32_t word = stages.words[i / 2];
-        systemSettings_[i] = static_cast<uint16_t>(i % 2 == 0 ? word & 0xFFFF : word >> 16);
-    }
+    TakeProfileState();
     const int saved = SaveProfile();
     RefreshPanels();
     SendKeyBitmap();

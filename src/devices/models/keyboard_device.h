@@ -134,6 +134,8 @@ protected:
 
 private:
     keyboard::KeyboardSettings SettingsFromProfile();
+    // Key assignments, light setting and system settings from the loaded profile.
+    void TakeProfileState();
     void TakeLightSetting(const LightSetting& setting);
     void ResetPreview();
     void ReactiveKeyEvent(int pageKey, bool press);
