@@ -7,6 +7,7 @@
 
 #include "app/app_messages.h"
 #include "app/device_option.h"
+#include "app/tray_menu.h"
 #include "core/debug_output.h"
 #include "devices/models/usb_device.h"
 #include "skin/core/resource_manager.h"
@@ -15,6 +16,9 @@
 
 namespace kelno::app {
 namespace {
+
+// Activating the tray icon: the tray click (show or hide the window).
+constexpr const char* kTrayShowCommand = "show";
 
 constexpr uint32_t kWindowTimers[] = {kTimerSizeNormalise, kTimerTrayMenu, kTimerProfileSwitch};
 
@@ -36,15 +40,11 @@ void CMainWnd::InitWindow() {
     skin::CResourceManager::GetInstance().LoadLanguage("lan_cn.xml");
     setButton_ = m_PaintManager.FindControl("setbtn");
     tray_.CreateTrayIcon("kelno-driver", options_.trayIconPath, "KELNO 游戏键盘");
-    const auto text = [](const char* id, const char* fallback) {
-        std::string t = skin::CResourceManager::GetInstance().GetText(id);
-        return t.empty() ? std::string(fallback) : t;
-    };
-    tray_.SetMenu({{"show", text("tray_show_text", "KELNO Driver")},
-                   {"exit", text("tray_exit_text", "Exit")}},
-                  "show");
+    std::vector<skin::TrayMenuItem> items = TrayMenuItemsFrom("menu.xml");
+    items.insert(items.begin(), {kTrayShowCommand, kApplicationTitle});
+    tray_.SetMenu(std::move(items), kTrayShowCommand);
     tray_.SetCommandHandler([this](const std::string& command) {
-        if (command == "show")
+        if (command == kTrayShowCommand)
             TrayClick();
         else
             PostMessage(kMsgMenuCommand, command);

@@ -48,6 +48,7 @@ class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         skin::SetWindowSystem(&system_);
+        system_.EnableTray(true);
         skin::CPaintManagerUI::SetResourcePath(std::string(KELNO_APP_TEST_SKIN) + "/");
         ASSERT_TRUE(skin::CResourceManager::GetInstance().LoadResource("res.xml"));
         MainWindowOptions options;
@@ -328,16 +329,31 @@ TEST_F(MainWindowTest, CloseButtonHidesToTheTrayAndAWakeUpBringsItBack) {
     EXPECT_TRUE(window_->IsVisible());
 }
 
-TEST_F(MainWindowTest, ExitStopsEveryThreadAndClosesTheWindow) {
+TEST_F(MainWindowTest, TrayMenuFromTheMenuLayoutTogglesTheWindowAndItsExitEndsEverything) {
+    skin::HeadlessTray* tray = system_.Tray();
+    ASSERT_NE(tray, nullptr);
+    std::vector<std::string> commands;
+    for (const skin::TrayMenuItem& item : tray->Items()) commands.push_back(item.command);
+    EXPECT_EQ(commands, (std::vector<std::string>{"show", "exit"}));
+
     emulator_->Plug(SimKind::Keyboard);
     Pass();
+    ASSERT_TRUE(window_->IsVisible());
+    ASSERT_TRUE(tray->Activate());
+    system_.RunPendingTasks();
+    EXPECT_FALSE(window_->IsVisible());
+    ASSERT_TRUE(tray->Activate());
+    system_.RunPendingTasks();
+    EXPECT_TRUE(window_->IsVisible());
+
     ASSERT_TRUE(Keyboard()->IsNotifyThreadRunning());
-    window_->Exit();
+    ASSERT_TRUE(tray->Choose("exit"));
     system_.RunPendingTasks();
     EXPECT_FALSE(Keyboard()->IsNotifyThreadRunning());
     EXPECT_FALSE(Keyboard()->IsLightingThreadRunning());
     EXPECT_FALSE(Keyboard()->CommandChannel().IsOpen());
     EXPECT_FALSE(window_->IsWindow());
+    EXPECT_EQ(system_.Tray(), nullptr) << "the tray icon is removed";
 }
 
 class ThreadedMainWindowTest : public MainWindowTest {
