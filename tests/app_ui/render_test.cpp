@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <memory>
 
 #include "app/ui/language_manager.h"
@@ -15,6 +16,7 @@
 #include "skin/controls/combo.h"
 #include "skin/core/paint_manager.h"
 #include "skin/core/resource_manager.h"
+#include "skin/layout/layouts.h"
 #include "skin/window/headless_window_system.h"
 #include "skin/window/window_impl_base.h"
 #include "skin_fixture.h"
@@ -157,6 +159,42 @@ TEST_F(MainWindowRenderTest, KeyboardPage) {
         const skin::Rect rc = control->GetPos();
         const uint32_t cap = host_->PixelAt({rc.left + 2, rc.top + 2});
         EXPECT_GT(InkIn(rc, cap), 10) << key;
+    }
+}
+
+TEST_F(MainWindowRenderTest, OtherDevicePages) {
+    struct Case {
+        const char* iconSet;
+        const char* page;
+        const char* picture;
+        const char* png;
+    };
+    const Case cases[] = {
+        {"ms", "XML/DeviceXml/mousedevice.xml", "mouse_device_seting_layout",
+         "main-window-mouse.png"},
+        {"hard_mp", "XML/DeviceXml/mousepaddevice.xml", "mousepad_device_key_light",
+         "main-window-mousepad.png"},
+        {"hd", "XML/DeviceXml/hs6533device.xml", "hs6533_device_key_light",
+         "main-window-headset.png"},
+    };
+    Find("No_device_Link")->SetVisible(false);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.page);
+        AddDevice(c.iconSet, c.iconSet, c.page, true);
+        static_cast<skin::CTabLayoutUI*>(Find("device_switch")->GetInterface("TabLayout"))
+            ->SelectItem(static_cast<int>(i));
+        Render(c.png);
+        const skin::Rect area = Find("device_switch")->GetPos();
+        const skin::Rect picture = Find(c.picture)->GetPos();
+        EXPECT_FALSE(picture.IsEmpty());
+        EXPECT_EQ(picture.Intersect(area), picture);
+        // Every LED and key of the picture lies inside it.
+        auto* panel = static_cast<skin::CContainerUI*>(Find(c.picture)->GetInterface("Container"));
+        for (int k = 0; k < panel->GetCount(); ++k) {
+            const skin::Rect rc = panel->GetItemAt(k)->GetPos();
+            EXPECT_EQ(rc.Intersect(picture), rc) << panel->GetItemAt(k)->GetName();
+        }
     }
 }
 
