@@ -111,6 +111,12 @@ TEST_F(SkinFolder, ResXmlIdsIncludesAndFactoryRegistrations) {
     EXPECT_EQ(CResourceManager::GetInstance().GetImagePath("IMG_BG"), "images/bg.png");
     EXPECT_EQ(CResourceManager::GetInstance().GetImagePath("nope"), "");
 
+    // Layouts may be named with backslashes as folder separators.
+    CDialogBuilder byPath;
+    CControlUI* page = byPath.Create("layouts\\page.xml");
+    ASSERT_NE(page, nullptr) << byPath.GetLastError();
+    delete page;
+
     CControlFactory::GetInstance().RegisterControl("Fancy", [] { return new CTextUI; });
     SkinWindow w;
     CDialogBuilder builder;

@@ -115,6 +115,7 @@ TEST_F(SkinRender, PicturesFollowTheImageAttributes) {
         {"source part", "file='img/two.png' source='10,0,20,20'", kGreen, kGreen},
         {"dest part", "file='img/two.png' dest='0,0,20,20'", kRed, kWhite},
         {"res id from res.xml", "file='TWO'", kRed, kGreen},
+        {"backslash as folder separator", "file='img\\two.png'", kRed, kGreen},
         {"fully faded", "file='img/two.png' fade='0'", kWhite, kWhite},
         {"masked colour", "file='img/two.png' mask='#FF0000'", kWhite, kGreen},
         {"nine-slice keeps corners", "file='img/two.png' corner='10,10,10,10'", kRed, kGreen},

@@ -1,5 +1,7 @@
 #include "skin/core/resource_manager.h"
 
+#include <algorithm>
+
 #include "core/debug_output.h"
 #include "skin/core/attribute_values.h"
 #include "skin/core/image_cache.h"
@@ -38,8 +40,11 @@ void CResourceManager::Release() {
 }
 
 std::string CResourceManager::ResolvePath(const std::string& file) {
-    if (file.empty() || file[0] == '/') return file;
-    return CPaintManagerUI::GetResourcePath() + file;
+    // Skin files name folders with backslashes, as on Windows.
+    std::string path = file;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    if (path.empty() || path[0] == '/') return path;
+    return CPaintManagerUI::GetResourcePath() + path;
 }
 
 bool CResourceManager::LoadResource(const std::string& file) {

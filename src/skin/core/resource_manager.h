@@ -62,7 +62,8 @@ class CResourceManager {
     void ReloadText();
 
     const std::string& GetLastError() const { return lastError_; }
-    // Resolves a file name against the resource path (absolute paths stay).
+    // Resolves a file name against the resource path (absolute paths stay);
+    // backslashes are folder separators.
     static std::string ResolvePath(const std::string& file);
 
   private:
