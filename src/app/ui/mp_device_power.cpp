@@ -15,9 +15,9 @@ constexpr int kKindMouse = 2;
 constexpr int kKindMousePad = 3;
 constexpr int kMaxLevel = 100;
 
-constexpr const char* kPartNames[] = {"device_power_Layout", "device_power_value",
-                                      "device_wuxian_logo",  "device_Power_progress",
-                                      "device_power_status", "device_phone_type"};
+constexpr const char* kPartNames[] = {"device_power_value", "device_wuxian_logo",
+                                      "device_Power_progress", "device_power_status",
+                                      "device_phone_type"};
 
 struct PhonePicture {
     const char* tip;
@@ -70,7 +70,8 @@ bool CMpDevicePowerUI::FindParts() {
 }
 
 void CMpDevicePowerUI::SetPowerPolling(bool polling) {
-    if (FindParts()) parts_[kLayout]->SetVisible(polling);
+    if (!layout_) layout_ = FindDescendantByName(this, "device_power_Layout");
+    if (layout_) layout_->SetVisible(polling);
 }
 
 void CMpDevicePowerUI::Show(std::span<const uint8_t> status) {

@@ -43,21 +43,14 @@ class CMpDevicePowerUI final : public skin::CContainerUI, public IPowerStatusVie
     void ShowPowerStatus(std::span<const uint8_t> status) override { Show(status); }
 
   private:
-    enum Part {
-        kLayout,
-        kValue,
-        kWirelessLogo,
-        kProgress,
-        kChargePicture,
-        kPhonePicture,
-        kPartCount
-    };
-    // Finds the parts on first use; false while any is missing.
+    enum Part { kValue, kWirelessLogo, kProgress, kChargePicture, kPhonePicture, kPartCount };
+    // Finds the five parts Show needs on first use; false while any is missing.
     bool FindParts();
 
     int kind_ = 0;
     int value_ = 0;
     std::array<skin::CControlUI*, kPartCount> parts_{};
+    skin::CControlUI* layout_ = nullptr;  // "device_power_Layout"
 };
 
 }  // namespace kelno::app
