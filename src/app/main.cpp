@@ -106,6 +106,7 @@ int Run(const app::AppOptions& options, AppFolders folders) {
     }
     windowOptions.userData = folders.userData;
     windowOptions.defaultData = folders.programData / "DefaultData";
+    windowOptions.configFolder = folders.config;
     windowOptions.trayIconPath =
         (folders.programData / "skin" / "common" / "title" / "logo.png").string();
 

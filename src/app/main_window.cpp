@@ -8,8 +8,10 @@
 #include "app/app_messages.h"
 #include "app/device_option.h"
 #include "app/tray_menu.h"
+#include "app/ui/language_manager.h"
 #include "core/debug_output.h"
 #include "devices/models/usb_device.h"
+#include "skin/controls/combo.h"
 #include "skin/core/resource_manager.h"
 #include "skin/window/menu_wnd.h"
 #include "skin/window/window_system.h"
@@ -24,7 +26,10 @@ constexpr uint32_t kWindowTimers[] = {kTimerSizeNormalise, kTimerTrayMenu, kTime
 
 }  // namespace
 
-CMainWnd::CMainWnd(MainWindowOptions options) : options_(std::move(options)) {}
+CMainWnd::CMainWnd(MainWindowOptions options)
+    : options_(std::move(options)),
+      settings_(
+          std::make_unique<SettingsStore>(SettingsStore::ForConfigFolder(options_.configFolder))) {}
 
 CMainWnd::~CMainWnd() {
     Shutdown();
@@ -54,6 +59,7 @@ void CMainWnd::InitWindow() {
 void CMainWnd::OnWindowInit() {
     if (initialised_) return;
     if (options_.announceLightControl) options_.announceLightControl(1, 1);
+    SetUpLanguage();
     BuildDevicePages();
     if (skin::IWindowHost* host = GetHost()) {
         const skin::Rect screen = host->WorkArea();
@@ -124,9 +130,7 @@ int64_t CMainWnd::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
             if (const auto* command = std::any_cast<std::string>(&wParam)) OnMenuCommand(*command);
             return 1;
         case kMsgApplyLanguage:
-            languageIndex_ = static_cast<int>(w);
-            DebugOutputF("apply language %d: the language switch comes with the language files",
-                         languageIndex_);
+            ApplyLanguage(static_cast<int>(w));
             return 1;
         case kMsgOpenSettings:
             DebugOutput("open settings: the settings window comes with the update check");
@@ -162,6 +166,28 @@ bool CMainWnd::PreviewInput(const skin::InputEvent& event) {
 void CMainWnd::OnSleep(bool suspending) {
     powerActive_ = !suspending;
     TellDevicesLightControl(!suspending && lightControl_ != 0);
+}
+
+// --- language ------------------------------------------------------------------------
+
+void CMainWnd::SetUpLanguage() {
+    language_ = std::make_unique<CLanguageManager>(options_.defaultData / "Language.config",
+                                                   *settings_, &m_PaintManager);
+    languageIndex_ = language_->ReadStoredLanguage();
+    language_->ApplyLanguage(languageIndex_);
+    if (skin::CControlUI* control = m_PaintManager.FindControl("Language_combox"))
+        if (auto* combo = static_cast<skin::CComboUI*>(control->GetInterface("Combo")))
+            language_->FillLanguageCombo(*combo);
+}
+
+void CMainWnd::ApplyLanguage(int index) {
+    if (!language_ || !language_->ApplyLanguage(index)) return;
+    languageIndex_ = index;
+    // Key captions are built from language texts.
+    for (CZembravaUSBDevice* device : keyboards_) device->RefreshUi();
+    for (CZembravaUSBDevice* device : mice_) device->RefreshUi();
+    m_PaintManager.NeedUpdate();
+    m_PaintManager.Invalidate();
 }
 
 // --- window timers -----------------------------------------------------------------

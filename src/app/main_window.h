@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/routing/notify_routes.h"
+#include "core/settings_store.h"
 #include "devices/detect/catalogue.h"
 #include "devices/detect/device_detector.h"
 #include "panels/panel_host.h"
@@ -36,6 +37,7 @@ class HidBackend;
 namespace kelno::app {
 
 class CDeviceOptionUI;
+class CLanguageManager;
 
 // The device an action started on, and which of its arrivals it was.
 struct DeviceCapture {
@@ -46,8 +48,9 @@ struct DeviceCapture {
 struct MainWindowOptions {
     std::shared_ptr<hid::HidBackend> backend;  // the devices' HID backend
     Catalogue catalogue = Catalogue::Shipped();
-    std::filesystem::path userData;     // per-user data root (kind folders below it)
-    std::filesystem::path defaultData;  // "DefaultData" of the program
+    std::filesystem::path userData;      // per-user data root (kind folders below it)
+    std::filesystem::path defaultData;   // "DefaultData" of the program
+    std::filesystem::path configFolder;  // the settings store (the language choice)
     // Tells other programs whether we drive the lighting (may be empty).
     std::function<void(uint32_t wParam, uint32_t lParam)> announceLightControl;
     // False: no detection thread; tests run the passes on the UI thread.
@@ -167,6 +170,8 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     void TellDevicesHovered(bool hovered);
     void OnWindowTimer(uint32_t id);
     void OnSleep(bool suspending);
+    void SetUpLanguage();
+    void ApplyLanguage(int index);
     std::vector<CZembravaUSBDevice*> AllDevices() const;
 
     // Routing.
@@ -183,6 +188,8 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     std::optional<DeviceCapture> CaptureActiveDevice() const;
 
     MainWindowOptions options_;
+    std::unique_ptr<SettingsStore> settings_;
+    std::unique_ptr<CLanguageManager> language_;
     std::unique_ptr<DeviceDetector> detector_;
     std::vector<CZembravaUSBDevice*> keyboards_, mice_, mousePads_, headsets_;
     std::vector<skin::CControlUI*> powerIndicators_;

@@ -8,6 +8,7 @@
 #include "app/device_option.h"
 #include "app/main_window.h"
 #include "app/skin_paths.h"
+#include "app/ui/mp_device_power.h"
 #include "core/debug_output.h"
 #include "devices/models/usb_device.h"
 #include "skin/core/dialog_builder.h"
@@ -16,9 +17,6 @@ namespace kelno::app {
 namespace {
 
 constexpr const char* kPowerIndicatorXml = "XML\\CustomControlXML\\MpDevicePower.xml";
-// A power indicator that shows the device's power status answers this
-// interface with an IPowerStatusView*.
-constexpr const char* kPowerStatusViewInterface = "PowerStatusView";
 
 int EffectiveKind(int kind) {
     return kind == KindCode(DeviceKind::WirelessMouse) ? KindCode(DeviceKind::Mouse) : kind;
@@ -100,8 +98,9 @@ bool CMainWnd::BuildKindPage(const DeviceKindEntry& row) {
     skin::CControlUI* powerControl = power.release();
     powerSwitch->Add(powerControl);
     powerIndicators_.push_back(powerControl);
-    auto* powerView =
-        static_cast<IPowerStatusView*>(powerControl->GetInterface(kPowerStatusViewInterface));
+    auto* powerIndicator = dynamic_cast<CMpDevicePowerUI*>(powerControl);
+    if (powerIndicator) powerIndicator->SetKind(kind, row.variant);
+    IPowerStatusView* powerView = powerIndicator;
 
     tab.release();
     pageRoot.release();

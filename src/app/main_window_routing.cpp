@@ -10,6 +10,9 @@
 #include "app/device_option.h"
 #include "app/main_window.h"
 #include "app/skin_paths.h"
+#include "app/ui/language_manager.h"
+#include "app/ui/message_box.h"
+#include "app/ui/mp_device_power.h"
 #include "core/debug_output.h"
 #include "devices/models/keyboard_device.h"
 #include "devices/models/usb_device.h"
@@ -77,7 +80,10 @@ const std::vector<ElementRow>& ElementTable() {
         ContainerRow("KeySetControl"),
         ContainerRow("ShootControl"),
         ContainerRow("MacroControl"),
-        ContainerRow("MpDevicePower"),
+        {CMpDevicePowerUI::kElementName,
+         [](CMainWnd&, const std::shared_ptr<hid::HidBackend>&) -> skin::CControlUI* {
+             return new CMpDevicePowerUI();
+         }},
         ContainerRow("ComboEditContainerElement"),
         LayoutRow("Voice6533SetControlUI", "XML\\CustomControlXML\\Voice6533Control.xml"),
         LayoutRow("MagicSetControlUI", "XML\\CustomControlXML\\MagicControl.xml"),
@@ -105,9 +111,12 @@ void CMainWnd::Notify(skin::TNotifyUI& msg) {
 }
 
 IPanelHost::Choice CMainWnd::AskQuestion(const std::string& textId, Buttons buttons,
-                                         std::optional<int> /*number*/) {
-    DebugOutputF("question %s: the message box comes with the skin's dialogs", textId.c_str());
-    return buttons == Buttons::Ok ? Choice::Ok : Choice::Cancel;
+                                         std::optional<int> number) {
+    MessageBoxRequest request;
+    request.text = textId;
+    request.buttons = buttons == Buttons::Ok ? kMessageBoxConfirm : kMessageBoxConfirmCancel;
+    request.number = number;
+    return showMessageBox(this, request) == kMessageBoxConfirmed ? Choice::Ok : Choice::Cancel;
 }
 
 IPanelHost::Choice CMainWnd::ShowMessage(const std::string& textId, Buttons buttons,
@@ -240,8 +249,8 @@ void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
             RouteToLightingPanel(route, msg);
             return;
         case Handler::LanguageSelected:
-            languageIndex_ = static_cast<int>(msg.wParam);
-            SendMessage(kMsgApplyLanguage, int64_t{languageIndex_});
+            if (language_) language_->SetCurrentIndex(static_cast<int>(msg.wParam));
+            SendMessage(kMsgApplyLanguage, static_cast<int64_t>(msg.wParam));
             return;
         case Handler::StartInputHook:
             SendMessage(kMsgInputHook, int64_t{1});

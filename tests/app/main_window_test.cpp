@@ -56,6 +56,7 @@ class MainWindowTest : public ::testing::Test {
         options.catalogue = EmulatorCatalogue();
         options.userData = folder_ / "user";
         options.defaultData = KELNO_DEFAULT_DATA_DIR;
+        options.configFolder = folder_ / "config";
         options.startDetectionThread = threaded_;
         window_ = std::make_unique<TestMainWnd>(std::move(options));
         ASSERT_TRUE(window_->CreateMainWindow()) << window_->GetBuildError();
