@@ -183,10 +183,7 @@ void CZembravaKeyboardDevice::TakeLightSetting(const LightSetting& setting) {
 
 int CZembravaKeyboardDevice::RefreshUi() {
     TakeLightSetting(profile_.GetLightSetting());
-    {
-        std::lock_guard lock(lightListLock_);
-        (void)profile_.GetLightList();
-    }
+    ReplaceLightList(profile_.GetLightList());
     {
         std::lock_guard lock(customEffectLock_);
         (void)profile_.GetCustomEffect();
@@ -682,6 +679,7 @@ void CZembravaKeyboardDevice::PreviewStep() {
             }
             break;
     }
+    ApplyLightList();
 }
 
 void CZembravaKeyboardDevice::ReactiveKeyEvent(int pageKey, bool press) {

@@ -451,6 +451,16 @@ void CZembravaUSBDevice::WakeLightingThread() {
     wake_.notify_all();
 }
 
+void CZembravaUSBDevice::ReplaceLightList(std::vector<LightListEntry> entries) {
+    std::lock_guard lock(lightListLock_);
+    lightList_.Reset(std::move(entries));
+}
+
+void CZembravaUSBDevice::ApplyLightList() {
+    std::lock_guard lock(lightListLock_);
+    lightList_.Apply(lighting_, SoftwareLighting::Clock::now());
+}
+
 void CZembravaUSBDevice::StartLightingThread() {
     StopLightingThread();
     lightingThread_.Start([this](std::stop_token token) { LightingLoop(token); });

@@ -33,6 +33,7 @@
 #include "core/worker_thread.h"
 #include "devices/detect/catalogue.h"
 #include "devices/hid/command_channel.h"
+#include "devices/models/light_list_overlay.h"
 #include "devices/models/software_lighting.h"
 #include "profiles/profile_records.h"
 #include "skin/layout/layouts.h"
@@ -281,6 +282,11 @@ protected:
     virtual bool SendsLightFrames() const { return true; }
     // Wakes the lighting thread early (a setting changed).
     void WakeLightingThread();
+    // The profile's per-LED light list: replaced on the UI thread, laid over
+    // the effect by the lighting thread after each step (both under
+    // lightListLock).
+    void ReplaceLightList(std::vector<LightListEntry> entries);
+    void ApplyLightList();
 
     // --- the notification thread ---------------------------------------------
     // One notification usage, on the notification thread. The base handles
@@ -331,6 +337,7 @@ protected:
     int lightListIndex_ = 0;
     std::mutex customEffectLock_;
     std::mutex lightListLock_;
+    LightListOverlay lightList_;  // under lightListLock_
 
 private:
     void NotificationLoop(const std::stop_token& token);
