@@ -12,6 +12,7 @@
 #include "app/ui/language_manager.h"
 #include "app/ui/mp_device_power.h"
 #include "core/settings_store.h"
+#include "devices/models/light_button.h"
 #include "skin/controls/button.h"
 #include "skin/controls/combo.h"
 #include "skin/core/paint_manager.h"
@@ -123,11 +124,45 @@ class MainWindowRenderTest : public ::testing::Test {
     skin::HeadlessHost* host_ = nullptr;
 };
 
+// A colour wheel position (0 to 359) as the key buttons take it: red | blue
+// << 8 | green << 16.
+uint32_t PackedHue(int hue) {
+    auto channel = [&](int offset) {
+        const int h = (hue + offset) % 360;
+        const int v = h < 60    ? 255
+                      : h < 120 ? 255 - (h - 60) * 255 / 60
+                      : h < 240 ? 0
+                      : h < 300 ? (h - 240) * 255 / 60
+                                : 255;
+        return static_cast<uint32_t>(v);
+    };
+    return channel(0) | channel(120) << 8 | channel(240) << 16;
+}
+
 TEST_F(MainWindowRenderTest, KeyboardPage) {
     AddDevice("kb", "Keyboard", "XML/DeviceXml/keyboarddevice.xml", true);
     AddDevice("ms", "Mouse", nullptr, false);
     Find("No_device_Link")->SetVisible(false);
     ShowPower({76, 0, 0, 0, 0, 0});
+    Render("main-window-keyboard.png");
+    // The same page lit as a keyboard shows its lighting: a rainbow.
+    window_.GetPaintManager().UpdateLayout();
+    const skin::Rect board = Find("keyboard_device_key_light")->GetPos();
+    for (int i = 0; i < 126; ++i) {
+        skin::CControlUI* key = Find(("key_" + std::to_string(i)).c_str());
+        auto* light = static_cast<ILightButton*>(key->GetInterface(kLightButtonInterface));
+        ASSERT_NE(light, nullptr);
+        const int hue = (key->GetPos().left - board.left) * 300 / (board.right - board.left);
+        light->SetLight(PackedHue(hue), 255, true);
+    }
+    Render("main-window-keyboard-lit.png");
+    const skin::Rect esc = Find("key_0")->GetPos();
+    const uint32_t packed = PackedHue((esc.left - board.left) * 300 / (board.right - board.left));
+    const uint32_t shown = host_->PixelAt({esc.left + 3, esc.top + 3});
+    EXPECT_EQ(shown & 0xFFFFFF,
+              (packed & 0xFF) << 16 | (packed >> 16 & 0xFF) << 8 | (packed >> 8 & 0xFF))
+        << "a lit key shows its light";
+    EXPECT_GT(InkIn(esc, shown), 10) << "and its caption over it";
     Render("main-window-keyboard.png");
 
     EXPECT_EQ(window_.GetHost()->ClientSize(), (skin::Size{800, 572}));

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "app/ui/mp_device_power.h"
-#include "skin/controls/button.h"
+#include "panels/widgets/widget_factory.h"
 #include "skin/core/attribute_values.h"
 #include "skin/core/paint_manager.h"
 #include "skin/core/resource_manager.h"
@@ -13,29 +13,6 @@
 
 namespace kelno::app::test {
 namespace {
-
-// A key or LED button of a device picture, as the widget library's
-// DeviceKeyButton presents itself to the device pages.
-class TaggedKeyButton final : public skin::CButtonUI {
-  public:
-    void* GetInterface(std::string_view name) override {
-        if (skin::EqualsNoCase(name, "DeviceKeyButton")) return this;
-        return skin::CButtonUI::GetInterface(name);
-    }
-};
-
-class TaggedSelectPanel final : public skin::CVerticalLayoutUI {
-  public:
-    void* GetInterface(std::string_view name) override {
-        if (skin::EqualsNoCase(name, "SelectPanel")) return this;
-        return skin::CVerticalLayoutUI::GetInterface(name);
-    }
-};
-
-skin::CControlUI* Collect(skin::CControlUI* control, void* data) {
-    static_cast<std::vector<skin::CControlUI*>*>(data)->push_back(control);
-    return nullptr;
-}
 
 // Tags of the device pages, panels and menus, built by their owners' code.
 bool IsOtherCustomTag(std::string_view name) {
@@ -57,6 +34,11 @@ bool IsOtherCustomTag(std::string_view name) {
     return false;
 }
 
+skin::CControlUI* Collect(skin::CControlUI* control, void* data) {
+    static_cast<std::vector<skin::CControlUI*>*>(data)->push_back(control);
+    return nullptr;
+}
+
 }  // namespace
 
 void LoadProgramSkin(const std::string& languageFile) {
@@ -67,11 +49,9 @@ void LoadProgramSkin(const std::string& languageFile) {
 }
 
 skin::CControlUI* TestElementFactory::CreateControl(const std::string& className) {
-    skin::CControlUI* control = nullptr;
-    if (skin::EqualsNoCase(className, "DeviceKeyButton")) {
-        control = new TaggedKeyButton();
-    } else if (skin::EqualsNoCase(className, "SelectPanel")) {
-        control = new TaggedSelectPanel();
+    skin::CControlUI* control = widgets::CreateWidget(className);
+    if (control) {
+        // DeviceKeyButton, SelectPanel and the other widgets as they are.
     } else if (skin::EqualsNoCase(className, CMpDevicePowerUI::kElementName)) {
         control = new CMpDevicePowerUI();
     } else if (skin::EqualsNoCase(className, "DeviceOption")) {

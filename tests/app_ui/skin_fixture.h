@@ -1,7 +1,8 @@
 #pragma once
 // The program's skin for tests: resource path on the built skin folder,
 // res.xml and a language loaded, and an element factory that knows the
-// program's custom tags. Tags owned elsewhere become plain controls that
+// program's custom tags: the widgets, the power indicator; tags owned
+// elsewhere (device pages, panels, the tab item) become plain controls that
 // remember their tag, so tests can check which element built a control;
 // a tag nobody knows (a typo in a layout) builds nothing.
 
