@@ -60,6 +60,7 @@ void CMainWnd::OnWindowInit() {
     if (initialised_) return;
     if (options_.announceLightControl) options_.announceLightControl(1, 1);
     SetUpLanguage();
+    SetLightControl(lightControl_);
     BuildDevicePages();
     if (skin::IWindowHost* host = GetHost()) {
         const skin::Rect screen = host->WorkArea();
@@ -295,7 +296,7 @@ void CMainWnd::ToggleLightControl() {
 void CMainWnd::SetLightControl(int flag) {
     lightControl_ = flag;
     if (skin::CControlUI* status = m_PaintManager.FindControl("control_light_status"))
-        status->SetText(flag ? "控制灯光" : "不控制灯光");
+        status->SetTextId(flag ? "control_light_on_text" : "control_light_off_text");
 }
 
 std::vector<CZembravaUSBDevice*> CMainWnd::AllDevices() const {

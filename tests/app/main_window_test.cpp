@@ -9,6 +9,8 @@
 #include <chrono>
 #include <functional>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "app/device_option.h"
 #include "devices/detect/emulator_catalogue.h"
@@ -58,6 +60,9 @@ class MainWindowTest : public ::testing::Test {
         options.defaultData = KELNO_DEFAULT_DATA_DIR;
         options.configFolder = folder_ / "config";
         options.startDetectionThread = threaded_;
+        options.announceLightControl = [this](uint32_t w, uint32_t l) {
+            announced_.emplace_back(w, l);
+        };
         window_ = std::make_unique<TestMainWnd>(std::move(options));
         ASSERT_TRUE(window_->CreateMainWindow()) << window_->GetBuildError();
         ASSERT_NE(window_->Detector(), nullptr);
@@ -105,6 +110,7 @@ class MainWindowTest : public ::testing::Test {
     }
 
     bool threaded_ = false;
+    std::vector<std::pair<uint32_t, uint32_t>> announced_;
     test::TempFolder folder_;
     skin::HeadlessWindowSystem system_;
     std::shared_ptr<sim::SimDeviceSet> emulator_ = std::make_shared<sim::SimDeviceSet>();
@@ -302,8 +308,12 @@ TEST_F(MainWindowTest, LightControlToggleAndRequestsFromOtherPrograms) {
     emulator_->Plug(SimKind::Keyboard);
     Pass();
     EXPECT_EQ(window_->GetLightControlFlag(), 1);
+    EXPECT_EQ(Find("control_light_status")->GetTextId(), "control_light_on_text");
     Raise("control_light_status", "click");
     EXPECT_EQ(window_->GetLightControlFlag(), 0);
+    EXPECT_EQ(Find("control_light_status")->GetTextId(), "control_light_off_text");
+    using Announcements = std::vector<std::pair<uint32_t, uint32_t>>;
+    EXPECT_EQ(announced_, (Announcements{{1, 1}, {1, 0}})) << "at start, then the toggle";
     EXPECT_FALSE(Keyboard()->IsLightingEnabled());
 
     struct Request {
@@ -317,6 +327,7 @@ TEST_F(MainWindowTest, LightControlToggleAndRequestsFromOtherPrograms) {
         EXPECT_EQ(window_->GetLightControlFlag(), r.flag) << r.wParam << "," << r.lParam;
         EXPECT_EQ(Keyboard()->IsLightingEnabled(), r.flag != 0);
     }
+    EXPECT_EQ(announced_.size(), 2u) << "requests from others are not announced back";
 }
 
 TEST_F(MainWindowTest, CloseButtonHidesToTheTrayAndAWakeUpBringsItBack) {
