@@ -368,6 +368,51 @@ TEST_F(MainWindowTest, TrayMenuFromTheMenuLayoutTogglesTheWindowAndItsExitEndsEv
     EXPECT_EQ(system_.Tray(), nullptr) << "the tray icon is removed";
 }
 
+TEST_F(MainWindowTest, ElementFactoryKnowsTheNamesOfTheSkinWithoutRegardToCase) {
+    struct Case {
+        const char* element;
+        const char* interfaceName;  // what the made control answers; null: no control
+    };
+    const Case cases[] = {
+        {"ZembravaKeyboardDevice", "ZembravaKeyboardDevice"},
+        {"zembravakeyboarddevice", "ZembravaKeyboardDevice"},
+        {"ZembravaMouseDevice", "ZembravaUSBDevice"},
+        {"ZembravaHS6533Device", "ZembravaUSBDevice"},
+        {"DeviceOption", "DeviceOption"},
+        {"MpDevicePower", "PowerStatusView"},
+        {"LightControl", "LightControl"},
+        {"DeviceProfile", "DeviceProfile"},
+        {"SelectPanel", "SelectPanel"},
+        {"DeviceKeyButton", "DeviceKeyButton"},
+        {"MagicControl", "Container"},
+        {"ShootControl", "Container"},
+        {"NoSuchElement", nullptr},
+        {"", nullptr},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<skin::CControlUI> made(window_->CreateControl(c.element));
+        if (!c.interfaceName) {
+            EXPECT_EQ(made, nullptr) << c.element;
+            continue;
+        }
+        ASSERT_NE(made, nullptr) << c.element;
+        EXPECT_NE(made->GetInterface(c.interfaceName), nullptr) << c.element;
+    }
+}
+
+TEST(DeviceOptionIcons, IconSetByKindAndVariant) {
+    struct Case {
+        int kind, variant;
+        const char* set;
+    };
+    for (const Case& c :
+         {Case{1, 0, "kb"}, Case{2, 0, "ms"}, Case{3, 0, "hard_mp"}, Case{3, 1, "soft_mp"},
+          Case{3, 2, ""}, Case{4, 0, "hd"}, Case{7, 0, "hd"}, Case{5, 0, "hub"},
+          Case{6, 0, "unknow"}, Case{0, 0, "unknow"}, Case{-1, 9, "unknow"}}) {
+        EXPECT_EQ(IconSetOf(c.kind, c.variant), c.set) << c.kind << "," << c.variant;
+    }
+}
+
 class ThreadedMainWindowTest : public MainWindowTest {
   protected:
     ThreadedMainWindowTest() { threaded_ = true; }
