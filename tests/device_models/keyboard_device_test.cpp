@@ -29,7 +29,8 @@ KeyboardSettings SettingsOf(const Json::Value& profile, const KeyboardSettings& 
     return s;
 }
 
-std::vector<uint8_t> MemoryRange(const sim::SimCommandDevice& device, size_t offset, size_t length) {
+std::vector<uint8_t> MemoryRange(const sim::SimCommandDevice& device, size_t offset,
+                                 size_t length) {
     const std::vector<uint8_t> memory = device.Memory();
     return {memory.begin() + static_cast<std::ptrdiff_t>(offset),
             memory.begin() + static_cast<std::ptrdiff_t>(offset + length)};
@@ -46,9 +47,10 @@ TEST_F(KeyboardPageTest, InitialSyncReadsTheKeyMapThenWritesBitmapAndSettingsBlo
     for (uint8_t code : codes) {
         if (collapsed.empty() || collapsed.back() != code) collapsed.push_back(code);
     }
-    const std::vector<uint8_t> expected = {CMD_START,          CMD_READ_INFO, CMD_READ_KEYMAP,
-                                           CMD_READ_KEY_LEDS,  CMD_FINISH,    CMD_WRITE_KEY_LIGHTS,
-                                           CMD_START,          CMD_WRITE_MEMORY, CMD_FINISH};
+    const std::vector<uint8_t> expected = {
+        CMD_START,         CMD_READ_INFO,    CMD_READ_KEYMAP,
+        CMD_READ_KEY_LEDS, CMD_FINISH,       CMD_WRITE_KEY_LIGHTS,
+        CMD_START,         CMD_WRITE_MEMORY, CMD_FINISH};
     EXPECT_EQ(collapsed, expected);
     EXPECT_EQ(keyboard->GroupDepth(), 0);
 
@@ -61,7 +63,8 @@ TEST_F(KeyboardPageTest, InitialSyncReadsTheKeyMapThenWritesBitmapAndSettingsBlo
     // keys sharing the empty code took different device keys.
     const std::map<int, int> keyToDevice = page->KeyToDeviceIndex();
     ASSERT_EQ(keyToDevice.size(), 126u);
-    for (int pageKey : {0, 21, 64, 75, 125}) EXPECT_EQ(keyToDevice.at(pageKey), DeviceKeyOf(pageKey)) << pageKey;
+    for (int pageKey : {0, 21, 64, 75, 125})
+        EXPECT_EQ(keyToDevice.at(pageKey), DeviceKeyOf(pageKey)) << pageKey;
     EXPECT_NE(keyToDevice.at(62), keyToDevice.at(104));
     EXPECT_NE(keyToDevice.at(62), 255);
     EXPECT_NE(keyToDevice.at(104), 255);
@@ -133,7 +136,8 @@ TEST_F(KeyboardPageTest, ReadBackOnTheKeyboardsRequestStoresClampedValuesInThePr
 
     ASSERT_TRUE(PumpUntil([&] { return window.host.TimerCount() > 0; }));
     window.host.AdvanceTime(100);
-    ASSERT_TRUE(PumpUntil([&] { return ProfileFile()["Device"][0]["LightInfo"]["SelectItem"].asInt() == 7; }));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return ProfileFile()["Device"][0]["LightInfo"]["SelectItem"].asInt() == 7; }));
     const Json::Value info = ProfileFile()["Device"][0]["LightInfo"];
     EXPECT_EQ(info["Light"].asInt(), 24);
     EXPECT_EQ(info["Speed"].asInt(), 0);
@@ -156,7 +160,7 @@ TEST_F(KeyboardPageTest, AFailedReadBackChangesNothing) {
 }
 
 class KeyboardMacroTest : public KeyboardPageTest {
-protected:
+  protected:
     void WriteMacros(const std::vector<int>& eventCounts) {
         Json::Value index;
         for (size_t m = 0; m < eventCounts.size(); ++m) {
@@ -220,16 +224,18 @@ TEST_F(KeyboardPageTest, TogglingAKeyInPerKeyModeSendsTheOneByteThatChanged) {
     const int led = page->KeyToLed().at(64);
     const auto position = keyboard::BitmapPosition(led);
     ASSERT_TRUE(position.has_value());
-    const bool wasLit = (page->GetKeyBitmap()[static_cast<size_t>(position->byte)] >> position->bit) & 1;
+    const bool wasLit =
+        (page->GetKeyBitmap()[static_cast<size_t>(position->byte)] >> position->bit) & 1;
 
     keyboard->ClearExchanges();
     EXPECT_EQ(page->ToggleKeyLight(64, -1), kChannelOk);
     const auto requests = keyboard->CommandRequests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(CodeOf(requests[0]), CMD_WRITE_KEY_LIGHTS);
-    EXPECT_EQ(requests[0][4], 1);                               // one byte
+    EXPECT_EQ(requests[0][4], 1);                                     // one byte
     EXPECT_EQ(requests[0][5] | requests[0][6] << 8, position->byte);  // at its position
-    const bool nowLit = (keyboard->KeyLightBitmap()[static_cast<size_t>(position->byte)] >> position->bit) & 1;
+    const bool nowLit =
+        (keyboard->KeyLightBitmap()[static_cast<size_t>(position->byte)] >> position->bit) & 1;
     EXPECT_NE(nowLit, wasLit);
 
     // Outside mode 22 nothing is toggled.

@@ -14,13 +14,13 @@
 #include <thread>
 #include <vector>
 
-#include "skin_core/skin_fixture.h"
 #include "core/json_file.h"
 #include "devices/detect/catalogue.h"
 #include "devices/models/keyboard_device.h"
 #include "panels/widgets/widget_factory.h"
 #include "platform/sim/sim_device_set.h"
 #include "skin/core/resource_manager.h"
+#include "skin_core/skin_fixture.h"
 #include "support/temp_folder.h"
 
 namespace kelno::test {
@@ -28,22 +28,25 @@ namespace kelno::test {
 inline const std::filesystem::path kFixtures = KELNO_DEVICE_FIXTURES;
 
 class DevicePageFactory : public skin::IDialogBuilderCallback {
-public:
-    explicit DevicePageFactory(std::shared_ptr<hid::HidBackend> backend) : backend_(std::move(backend)) {}
+  public:
+    explicit DevicePageFactory(std::shared_ptr<hid::HidBackend> backend)
+        : backend_(std::move(backend)) {}
     skin::CControlUI* CreateControl(const std::string& className) override {
         if (className == "ZembravaKeyboardDevice") return new CZembravaKeyboardDevice(backend_);
         return widgets::CreateWidget(className);
     }
 
-private:
+  private:
     std::shared_ptr<hid::HidBackend> backend_;
 };
 
 // The opcode of a command report the host wrote.
-inline uint8_t CodeOf(const std::vector<uint8_t>& request) { return request.size() > 3 ? request[3] : 0; }
+inline uint8_t CodeOf(const std::vector<uint8_t>& request) {
+    return request.size() > 3 ? request[3] : 0;
+}
 
 class KeyboardPageTest : public testing::Test {
-protected:
+  protected:
     KeyboardPageTest() : factory(devices.Backend()), window(skin::Size{600, 500}) {}
 
     void SetUp() override {
@@ -122,7 +125,8 @@ protected:
         const int row = catalogue.findSupportedRow(0x0C45, 0x7650, KindCode(DeviceKind::Keyboard),
                                                    kPrimaryVariant);
         EXPECT_GE(row, 0);
-        return row < 0 ? SupportedDeviceEntry{} : catalogue.SupportedDeviceTable()[static_cast<size_t>(row)];
+        return row < 0 ? SupportedDeviceEntry{}
+                       : catalogue.SupportedDeviceTable()[static_cast<size_t>(row)];
     }
 
     TempFolder folder;

@@ -27,12 +27,12 @@ TEST(LightListOverlay, EachModeActsOnItsOwnLed) {
     const LedColour painted{1, 2, 3, 4};
     for (int i = 0; i < 6; ++i) lighting.SetLedColour(i, painted);
     LightListOverlay overlay;
-    overlay.Reset({Entry(1, 24, 0, {9, 8, 7}),          // steady
-                   Entry(4, 24, 0, {9, 8, 7}),          // off
-                   Entry(9, 24, 0, {9, 8, 7}),          // unknown: untouched
-                   Entry(0, 24, 0, {9, 8, 7}, false),   // breathing, not valid: untouched
-                   Entry(3, 10, 5, {0, 0, 0}),          // colour cycle at speed 5: every pass
-                   Entry(0, 24, 1, {200, 0, 0})});      // breathing by speed + 4
+    overlay.Reset({Entry(1, 24, 0, {9, 8, 7}),         // steady
+                   Entry(4, 24, 0, {9, 8, 7}),         // off
+                   Entry(9, 24, 0, {9, 8, 7}),         // unknown: untouched
+                   Entry(0, 24, 0, {9, 8, 7}, false),  // breathing, not valid: untouched
+                   Entry(3, 10, 5, {0, 0, 0}),         // colour cycle at speed 5: every pass
+                   Entry(0, 24, 1, {200, 0, 0})});     // breathing by speed + 4
     const auto now = SoftwareLighting::Clock::now();
     overlay.Apply(lighting, now);
     EXPECT_EQ(lighting.GetLedColour(0), (LedColour{9, 8, 7, 255}));
@@ -40,8 +40,10 @@ TEST(LightListOverlay, EachModeActsOnItsOwnLed) {
     EXPECT_EQ(lighting.GetLedColour(2), painted);
     EXPECT_EQ(lighting.GetLedColour(3), painted);
     const Rgb wheel1 = kColourWheel[1];
-    EXPECT_EQ(lighting.GetLedColour(4), (LedColour{wheel1.red, wheel1.green, wheel1.blue, kLevelTable[10]}));
-    EXPECT_EQ(lighting.GetLedColour(5), (LedColour{200, 0, 0, static_cast<uint8_t>(kBreathingCurve[5] * 255 / 256)}));
+    EXPECT_EQ(lighting.GetLedColour(4),
+              (LedColour{wheel1.red, wheel1.green, wheel1.blue, kLevelTable[10]}));
+    EXPECT_EQ(lighting.GetLedColour(5),
+              (LedColour{200, 0, 0, static_cast<uint8_t>(kBreathingCurve[5] * 255 / 256)}));
     // The seventh LED has no entry.
 }
 

@@ -6,13 +6,13 @@
 #include <functional>
 #include <thread>
 
-#include "skin_core/skin_fixture.h"
 #include "devices/hid/command_report.h"
 #include "devices/models/usb_device.h"
 #include "panels/widgets/device_key_button.h"
 #include "panels/widgets/widget_factory.h"
 #include "platform/sim/sim_device_set.h"
 #include "skin/layout/layouts.h"
+#include "skin_core/skin_fixture.h"
 
 namespace kelno::test {
 namespace {
@@ -29,13 +29,13 @@ bool WaitUntilTrue(const std::function<bool()>& done) {
 
 // Exposes the lighting thread and a fixed effect to the tests.
 class TestDevice : public CZembravaUSBDevice {
-public:
+  public:
     using CZembravaUSBDevice::CZembravaUSBDevice;
     ~TestDevice() override { StopThreads(); }
     void StartLighting() { StartLightingThread(); }
     std::atomic<int> steps{0};
 
-protected:
+  protected:
     void PreviewStep() override {
         LightStatic();
         ++steps;
@@ -43,14 +43,14 @@ protected:
 };
 
 class Factory : public skin::IDialogBuilderCallback {
-public:
+  public:
     explicit Factory(std::shared_ptr<hid::HidBackend> backend) : backend_(std::move(backend)) {}
     skin::CControlUI* CreateControl(const std::string& name) override {
         if (name == "TestDevice") return new TestDevice(backend_);
         return widgets::CreateWidget(name);
     }
 
-private:
+  private:
     std::shared_ptr<hid::HidBackend> backend_;
 };
 
@@ -68,7 +68,7 @@ constexpr const char* kPage =
     "</TestDevice>";
 
 class UsbDeviceTest : public testing::Test {
-protected:
+  protected:
     // A steady colour at full brightness.
     void SetStaticColour(uint8_t red, uint8_t green, uint8_t blue) {
         LightSetting light;
@@ -173,7 +173,9 @@ TEST_F(UsbDeviceTest, AWirelessDeviceSendsNoFramesButItsButtonsFollow) {
     ASSERT_TRUE(page->OpenCommandChannel(devices.Backend()->Paths("keyboard")[3], true));
     SetStaticColour(10, 20, 30);
     page->StartLighting();
-    ASSERT_TRUE(WaitUntilTrue([&] { return page->GetLedColour(0) == PackLedEntry(LedColour{10, 20, 30, 255}); }));
+    ASSERT_TRUE(WaitUntilTrue([&] {
+        return page->GetLedColour(0) == PackLedEntry(LedColour{10, 20, 30, 255});
+    }));
     keyboard->ClearExchanges();
     page->LightTick();
     auto* button = static_cast<widgets::CDeviceKeyButtonUI*>(page->LightButton(0));
@@ -188,9 +190,12 @@ TEST_F(UsbDeviceTest, FunctionPagesSelectTheSwitchTabs) {
     struct Case {
         int page, functionTab, keyTab;
     };
-    const Case cases[] = {{2, 0, 1}, {6, 0, 1}, {4, 0, 2}, {3, 1, -1}, {7, 1, -1}, {5, 2, -1}, {1, 0, 0}, {9, 0, 0}};
-    auto* functions = static_cast<skin::CTabLayoutUI*>(window.pm.FindControl("device_function_switch"));
-    auto* keys = static_cast<skin::CTabLayoutUI*>(window.pm.FindControl("device_key_function_switch"));
+    const Case cases[] = {{2, 0, 1},  {6, 0, 1},  {4, 0, 2}, {3, 1, -1},
+                          {7, 1, -1}, {5, 2, -1}, {1, 0, 0}, {9, 0, 0}};
+    auto* functions =
+        static_cast<skin::CTabLayoutUI*>(window.pm.FindControl("device_function_switch"));
+    auto* keys =
+        static_cast<skin::CTabLayoutUI*>(window.pm.FindControl("device_key_function_switch"));
     for (const Case& c : cases) {
         keys->SelectItem(0);
         page->SetFunctionPage(c.page);
@@ -203,9 +208,11 @@ TEST_F(UsbDeviceTest, FunctionPagesSelectTheSwitchTabs) {
 }
 
 class PowerRecorder : public IPowerStatusView {
-public:
+  public:
     void SetPowerPolling(bool on) override { polling = on; }
-    void ShowPowerStatus(std::span<const uint8_t> status) override { shown.assign(status.begin(), status.end()); }
+    void ShowPowerStatus(std::span<const uint8_t> status) override {
+        shown.assign(status.begin(), status.end());
+    }
     bool polling = false;
     std::vector<uint8_t> shown;
 };
@@ -213,7 +220,9 @@ public:
 TEST_F(UsbDeviceTest, PowerPollTellsTheDisplayAndTheMainWindow) {
     PowerRecorder display;
     std::vector<std::pair<uint32_t, uintptr_t>> messages;
-    page->SetMainWindow([&](uint32_t message, uintptr_t wParam, intptr_t) { messages.emplace_back(message, wParam); });
+    page->SetMainWindow([&](uint32_t message, uintptr_t wParam, intptr_t) {
+        messages.emplace_back(message, wParam);
+    });
     page->SetPowerPolling(true);
     page->SetPowerDisplay(&display);
     EXPECT_TRUE(display.polling);

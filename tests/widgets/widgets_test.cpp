@@ -18,12 +18,13 @@ using skin::Point;
 using skin::test::SkinWindow;
 
 class WidgetFactory : public skin::IDialogBuilderCallback {
-public:
+  public:
     skin::CControlUI* CreateControl(const std::string& name) override { return CreateWidget(name); }
 };
 
 CDeviceKeyButtonUI* KeyButton(SkinWindow& w, std::string_view name) {
-    return static_cast<CDeviceKeyButtonUI*>(w.pm.FindControl(name)->GetInterface("DeviceKeyButton"));
+    return static_cast<CDeviceKeyButtonUI*>(
+        w.pm.FindControl(name)->GetInterface("DeviceKeyButton"));
 }
 
 // Four key buttons stacked 20 pixels high, and a plain button, in a panel
@@ -80,7 +81,8 @@ TEST(SelectPanel, TheBandIsPaintedWhileDragging) {
     w.host.MouseMove({10, 10});
     w.host.MouseDown({10, 10});
     w.host.MouseMove({60, 60});
-    auto* panel = static_cast<CSelectPanelUI*>(w.pm.FindControl("panel")->GetInterface("SelectPanel"));
+    auto* panel =
+        static_cast<CSelectPanelUI*>(w.pm.FindControl("panel")->GetInterface("SelectPanel"));
     EXPECT_TRUE(panel->IsDragging());
     w.host.PaintPending();
     EXPECT_NE(w.host.PixelAt({30, 30}), before);
@@ -149,7 +151,8 @@ TEST(HandImageText, PairsOfTheSecondTextOverrideTheFirst) {
              a.resType = "PNG";
          })},
         // An empty value, an unknown key and a short rectangle are ignored.
-        {"file='' colour='red' source='1,2' file='c.png'", "", with([](auto& a) { a.file = "c.png"; })},
+        {"file='' colour='red' source='1,2' file='c.png'", "",
+         with([](auto& a) { a.file = "c.png"; })},
         // No blank after the closing quote ends the text.
         {"file='a.png'fade='3'", "", with([](auto& a) { a.file = "a.png"; })},
         // A key without '=' or a value without quotes ends the text.
@@ -189,10 +192,13 @@ TEST(HandImgButton, TheDeleteCornerRaisesItsOwnEvent) {
 TEST(CircleProgress, TheArcStartsAtTheBottomAndSweepsItsShare) {
     WidgetFactory factory;
     SkinWindow w;
-    w.Load("<HorizontalLayout><CircleProgress name='round' width='100' height='100' "
-           "bkcolor='#FFFF0000' forecolor='#FF00FF00' min='0' max='100' value='25'/></HorizontalLayout>",
-           &factory);
-    auto* round = static_cast<CCircleProgressUI*>(w.pm.FindControl("round")->GetInterface("CircleProgress"));
+    w.Load(
+        "<HorizontalLayout><CircleProgress name='round' width='100' height='100' "
+        "bkcolor='#FFFF0000' forecolor='#FF00FF00' min='0' max='100' "
+        "value='25'/></HorizontalLayout>",
+        &factory);
+    auto* round =
+        static_cast<CCircleProgressUI*>(w.pm.FindControl("round")->GetInterface("CircleProgress"));
     EXPECT_DOUBLE_EQ(round->SweepDegrees(), 90.0);
     w.host.PaintAll();
     EXPECT_EQ(w.host.PixelAt({30, 70}), 0xFF00FF00u);  // bottom left: the arc
@@ -204,7 +210,8 @@ TEST(RedioMacroButton, ThePicturePulsesWhileRecording) {
     WidgetFactory factory;
     SkinWindow w;
     w.Load("<HorizontalLayout><RedioMacroButton name='record'/></HorizontalLayout>", &factory);
-    auto* record = static_cast<CRedioMacroButtonUI*>(w.pm.FindControl("record")->GetInterface("RedioMacroButton"));
+    auto* record = static_cast<CRedioMacroButtonUI*>(
+        w.pm.FindControl("record")->GetInterface("RedioMacroButton"));
     record->SetRecording(true);
     w.host.AdvanceTime(CRedioMacroButtonUI::kPulseIntervalMs * 3);
     EXPECT_EQ(record->GetFade(), 255 - 3 * CRedioMacroButtonUI::kFadeStep);
@@ -218,8 +225,9 @@ TEST(RedioMacroButton, ThePicturePulsesWhileRecording) {
 }
 
 TEST(WidgetFactory, CreatesEveryWidgetByItsElementName) {
-    for (const char* name : {"CircleProgress", "DeviceKeyButton", "HandImgButton", "HandImgSelectButton",
-                             "RedioMacroButton", "SelectPanel", "Wnd", "ChartView", "selectpanel"}) {
+    for (const char* name :
+         {"CircleProgress", "DeviceKeyButton", "HandImgButton", "HandImgSelectButton",
+          "RedioMacroButton", "SelectPanel", "Wnd", "ChartView", "selectpanel"}) {
         skin::CControlUI* control = CreateWidget(name);
         ASSERT_NE(control, nullptr) << name;
         EXPECT_NE(control->GetInterface(name), nullptr) << name;

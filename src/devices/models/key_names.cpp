@@ -152,11 +152,15 @@ constexpr std::array<KeyNameRow, 141> kRows = {{
 constexpr size_t kModifierRows = 8;
 constexpr uint8_t kKeyType = 0x20;
 
-std::string TextId(const KeyNameRow& row) { return std::string(kKeyTextPrefix) + row.name; }
+std::string TextId(const KeyNameRow& row) {
+    return std::string(kKeyTextPrefix) + row.name;
+}
 
 }  // namespace
 
-std::span<const KeyNameRow> KeyboardDefaultNameTable() { return kRows; }
+std::span<const KeyNameRow> KeyboardDefaultNameTable() {
+    return kRows;
+}
 
 std::vector<std::string> KeyCodeTextIds(uint8_t type, uint8_t b1, uint8_t b2) {
     std::vector<std::string> ids;

@@ -27,13 +27,17 @@ constexpr uint32_t kPerKeyButtonColour = 0x0000FF;
 constexpr uint8_t kMaxKeyCount = 170;  // 3 bytes each must fit the 512-byte key map
 
 // Reactive preview modes, which key presses drive.
-bool IsReactiveMode(int mode) { return (mode >= 8 && mode <= 13) || mode == 20; }
+bool IsReactiveMode(int mode) {
+    return (mode >= 8 && mode <= 13) || mode == 20;
+}
 
 keyboard::KeyCode CodeOf(const KeyAssignment& assignment) {
     return {assignment.high, assignment.middle, assignment.low};
 }
 
-uint16_t Flag(uint16_t value) { return value != 0 ? 1 : 0; }
+uint16_t Flag(uint16_t value) {
+    return value != 0 ? 1 : 0;
+}
 
 void SelectOption(skin::CControlUI* control, bool selected) {
     if (!control) return;
@@ -43,7 +47,8 @@ void SelectOption(skin::CControlUI* control, bool selected) {
 }
 
 bool IsOptionSelected(skin::CControlUI* control) {
-    auto* option = control ? static_cast<skin::COptionUI*>(control->GetInterface("Option")) : nullptr;
+    auto* option =
+        control ? static_cast<skin::COptionUI*>(control->GetInterface("Option")) : nullptr;
     return option && option->IsSelected();
 }
 
@@ -58,9 +63,13 @@ CZembravaKeyboardDevice::CZembravaKeyboardDevice(std::shared_ptr<hid::HidBackend
     keyAssignments_.resize(kKeyCount);
 }
 
-CZembravaKeyboardDevice::~CZembravaKeyboardDevice() { StopThreads(); }
+CZembravaKeyboardDevice::~CZembravaKeyboardDevice() {
+    StopThreads();
+}
 
-std::string CZembravaKeyboardDevice::GetClass() const { return "ZembravaKeyboardDevice"; }
+std::string CZembravaKeyboardDevice::GetClass() const {
+    return "ZembravaKeyboardDevice";
+}
 
 void* CZembravaKeyboardDevice::GetInterface(std::string_view name) {
     if (skin::EqualsNoCase(name, "ZembravaKeyboardDevice")) return this;
@@ -73,7 +82,9 @@ skin::CControlUI* CZembravaKeyboardDevice::Find(const char* name) {
 
 // --- page binding --------------------------------------------------------------
 
-void CZembravaKeyboardDevice::InitLayout() { InitDeviceLayout(); }
+void CZembravaKeyboardDevice::InitLayout() {
+    InitDeviceLayout();
+}
 
 void CZembravaKeyboardDevice::InitDeviceLayout() {
     if (layoutFile_.empty()) {
@@ -81,7 +92,8 @@ void CZembravaKeyboardDevice::InitDeviceLayout() {
         return;
     }
     skin::CControlUI* panel = Find("keyboard_device_key_light");
-    keyPanel_ = panel ? static_cast<skin::CContainerUI*>(panel->GetInterface("Container")) : nullptr;
+    keyPanel_ =
+        panel ? static_cast<skin::CContainerUI*>(panel->GetInterface("Container")) : nullptr;
     BindKeyButtons(keyPanel_, true);
     profilePanel_ = Find("DeviceProfileItem");
     lightPanel_ = Find("LightControlItem");
@@ -92,7 +104,8 @@ void CZembravaKeyboardDevice::InitDeviceLayout() {
     BindProfilePaths();
     for (skin::CControlUI* control : {profilePanel_, lightPanel_, macroPanel_, keySetPanel_}) {
         if (!control) continue;
-        if (auto* panelHook = static_cast<IDevicePanel*>(control->GetInterface(kDevicePanelInterface))) {
+        if (auto* panelHook =
+                static_cast<IDevicePanel*>(control->GetInterface(kDevicePanelInterface))) {
             panelHook->BindDevice(this);
         }
     }
@@ -119,7 +132,9 @@ std::string CZembravaKeyboardDevice::GetProfileName() const {
     return profile_.GetProfilePath().string();
 }
 
-int CZembravaKeyboardDevice::SaveProfile() { return profile_.Save() ? 1 : 0; }
+int CZembravaKeyboardDevice::SaveProfile() {
+    return profile_.Save() ? 1 : 0;
+}
 
 void CZembravaKeyboardDevice::SetLightListIndex(int index) {
     CZembravaUSBDevice::SetLightListIndex(index);
@@ -229,7 +244,8 @@ int CZembravaKeyboardDevice::ReadKeyMapFromDevice() {
 
     DebugOutput("324234234234234");
     const auto deviceIndex = keyboard::MatchKeyMap(std::span(keyMapBuffer_.data(), mapSize));
-    const auto leds = keyboard::MapKeyLeds(deviceIndex, std::span(keyLedBuffer_.data(), deviceKeys));
+    const auto leds =
+        keyboard::MapKeyLeds(deviceIndex, std::span(keyLedBuffer_.data(), deviceKeys));
     std::map<int, int> keyToDevice;
     std::map<int, int> keyToLed;
     for (int j = 0; j < kKeyCount; ++j) {
@@ -254,7 +270,8 @@ int CZembravaKeyboardDevice::WriteKeyMap(int profileIndex,
     std::array<uint8_t, keyboard::kPageKeyCount> deviceIndex;
     deviceIndex.fill(keyboard::kUnmapped);
     for (const auto& [page, device] : KeyToDeviceIndex()) {
-        if (page >= 0 && page < kKeyCount) deviceIndex[static_cast<size_t>(page)] = static_cast<uint8_t>(device);
+        if (page >= 0 && page < kKeyCount)
+            deviceIndex[static_cast<size_t>(page)] = static_cast<uint8_t>(device);
     }
     std::vector<keyboard::KeyCode> codes(kKeyCount, keyboard::KeyCode{0x20, 0, 0});
     std::vector<bool> given(kKeyCount, false);
@@ -266,8 +283,8 @@ int CZembravaKeyboardDevice::WriteKeyMap(int profileIndex,
     for (size_t j = 0; j < codes.size(); ++j) {
         if (!given[j]) deviceIndex[j] = keyboard::kUnmapped;
     }
-    const std::vector<uint8_t> keyMap = keyboard::BuildKeyMap(
-        std::span(keyMapBuffer_.data(), keyMapSize_), deviceIndex, codes);
+    const std::vector<uint8_t> keyMap =
+        keyboard::BuildKeyMap(std::span(keyMapBuffer_.data(), keyMapSize_), deviceIndex, codes);
     if (!channel.IsOpen()) return 0;
     channel.SetDataSize(static_cast<uint16_t>(keyMapSize_));
     channel.SendStart();
@@ -316,8 +333,8 @@ int CZembravaKeyboardDevice::WriteSettings(int profileIndex, int activeProfile, 
     CHidCommandChannel& channel = *commandChannel_;
     if (!channel.IsOpen()) return 0;
     channel.SendStart();
-    const int result =
-        channel.WriteMemory(block, static_cast<uint32_t>(profileIndex) * keyboard::kSettingsBlockSize);
+    const int result = channel.WriteMemory(
+        block, static_cast<uint32_t>(profileIndex) * keyboard::kSettingsBlockSize);
     channel.SendFinish();
     return result;
 }
@@ -369,7 +386,8 @@ int CZembravaKeyboardDevice::OnSyncRequest() {
 void CZembravaKeyboardDevice::StoreSystemSettings() {
     KeyboardSystemSettings stages;
     for (size_t i = 0; i < 3; ++i) {
-        stages.words[i] = uint32_t{systemSettings_[2 * i]} | uint32_t{systemSettings_[2 * i + 1]} << 16;
+        stages.words[i] = uint32_t{systemSettings_[2 * i]} | uint32_t{systemSettings_[2 * i + 1]}
+                                                                 << 16;
     }
     profile_.SetSystemStages(stages);
 }
@@ -428,7 +446,8 @@ int CZembravaKeyboardDevice::SendKeyBitmap() {
     std::array<uint8_t, keyboard::kPageKeyCount> keyLeds;
     keyLeds.fill(keyboard::kUnmapped);
     for (const auto& [page, led] : KeyToLed()) {
-        if (page >= 0 && page < kKeyCount) keyLeds[static_cast<size_t>(page)] = static_cast<uint8_t>(led);
+        if (page >= 0 && page < kKeyCount)
+            keyLeds[static_cast<size_t>(page)] = static_cast<uint8_t>(led);
     }
     bitmap_ = keyboard::BuildLightBitmap(keyLeds, lit);
     if (!commandChannel_->IsOpen()) return 0;
@@ -465,7 +484,8 @@ int CZembravaKeyboardDevice::ToggleKeyLight(int key, int customSet) {
     if (!position) return 0;  // unmapped keys never reach the bitmap
     uint8_t& byte = bitmap_[static_cast<size_t>(position->byte)];
     const auto mask = static_cast<uint8_t>(1u << position->bit);
-    byte = entry.red == 255 ? static_cast<uint8_t>(byte | mask) : static_cast<uint8_t>(byte & ~mask);
+    byte =
+        entry.red == 255 ? static_cast<uint8_t>(byte | mask) : static_cast<uint8_t>(byte & ~mask);
     if (!commandChannel_->IsOpen()) return 0;
     return commandChannel_->WriteKeyLights(std::span(&byte, 1),
                                            static_cast<uint16_t>(position->byte));
@@ -477,9 +497,10 @@ int CZembravaKeyboardDevice::SetAllKeysLit(bool lit, int customSet) {
     {
         std::lock_guard preview(previewMutex_);
         for (int i = 0; i < ledCount_; ++i) {
-            lighting_.SetLedColour(i, lit ? LedColour{light[LightSetting::kRed], light[LightSetting::kGreen],
-                                                      light[LightSetting::kBlue], level}
-                                          : LedColour{});
+            lighting_.SetLedColour(
+                i, lit ? LedColour{light[LightSetting::kRed], light[LightSetting::kGreen],
+                                   light[LightSetting::kBlue], level}
+                       : LedColour{});
         }
     }
     bitmap_.fill(lit ? 0xFF : 0x00);
@@ -523,7 +544,8 @@ int CZembravaKeyboardDevice::InitialSync() {
 int CZembravaKeyboardDevice::FillPanelLists() {
     for (skin::CControlUI* control : {lightPanel_, keySetPanel_, macroPanel_}) {
         if (!control) continue;
-        if (auto* panel = static_cast<IDevicePanel*>(control->GetInterface(kDevicePanelInterface))) {
+        if (auto* panel =
+                static_cast<IDevicePanel*>(control->GetInterface(kDevicePanelInterface))) {
             panel->RefreshFromDevice();
         }
     }
@@ -566,7 +588,8 @@ void CZembravaKeyboardDevice::RefreshKeyCaptions() {
 }
 
 void CZembravaKeyboardDevice::RefreshSystemControls() {
-    const int polling = systemSettings_[kPollingRate] < kPollingRates ? systemSettings_[kPollingRate] : 0;
+    const int polling =
+        systemSettings_[kPollingRate] < kPollingRates ? systemSettings_[kPollingRate] : 0;
     for (int i = 0; i < kPollingRates; ++i) {
         SelectOption(Find(("polling_rate_option_" + std::to_string(i)).c_str()), i == polling);
     }
@@ -576,7 +599,8 @@ void CZembravaKeyboardDevice::RefreshSystemControls() {
     if (auto* slider = FindAs<skin::CSliderUI>("repeat_rate_slider", "Slider")) {
         slider->SetValue(systemSettings_[kRepeatRate]);
     }
-    const int delay = systemSettings_[kRepeatDelay] < kRepeatDelays ? systemSettings_[kRepeatDelay] : 0;
+    const int delay =
+        systemSettings_[kRepeatDelay] < kRepeatDelays ? systemSettings_[kRepeatDelay] : 0;
     for (int i = 0; i < kRepeatDelays; ++i) {
         SelectOption(Find(("repeat_delay_check_" + std::to_string(i)).c_str()), i == delay);
     }
@@ -598,7 +622,8 @@ bool CZembravaKeyboardDevice::HandleSystemSettingNotify(const skin::TNotifyUI& m
     if (numbered && skin::EqualsNoCase(prefix, "polling_rate_option_") && number < kPollingRates) {
         if (!IsOptionSelected(msg.pSender)) return true;
         systemSettings_[kPollingRate] = static_cast<uint16_t>(number);
-    } else if (numbered && skin::EqualsNoCase(prefix, "repeat_delay_check_") && number < kRepeatDelays) {
+    } else if (numbered && skin::EqualsNoCase(prefix, "repeat_delay_check_") &&
+               number < kRepeatDelays) {
         if (!IsOptionSelected(msg.pSender)) return true;
         systemSettings_[kRepeatDelay] = static_cast<uint16_t>(number);
     } else if (skin::EqualsNoCase(name, "winlockflag_option")) {
@@ -633,7 +658,8 @@ void CZembravaKeyboardDevice::SelectKey(int index) {
     CZembravaUSBDevice::SelectKey(index);
     if (!keySetPanel_) return;
     keySetPanel_->SetVisible(true);
-    if (auto* panel = static_cast<IDevicePanel*>(keySetPanel_->GetInterface(kDevicePanelInterface))) {
+    if (auto* panel =
+            static_cast<IDevicePanel*>(keySetPanel_->GetInterface(kDevicePanelInterface))) {
         panel->RefreshFromDevice();
     }
 }
@@ -659,10 +685,18 @@ void CZembravaKeyboardDevice::PreviewStep() {
     std::lock_guard preview(previewMutex_);
     const int mode = previewMode_;
     switch (mode) {
-        case 5: LightStatic(); break;
-        case 6: LightBreathe(); break;
-        case 23: LightOff(); break;
-        case 24: LightBlinkFourColours(); break;
+        case 5:
+            LightStatic();
+            break;
+        case 6:
+            LightBreathe();
+            break;
+        case 23:
+            LightOff();
+            break;
+        case 24:
+            LightBlinkFourColours();
+            break;
         case kPerKeyMode: {
             const uint8_t level = LevelForBrightness(GetLightSettings()[LightSetting::kBrightness]);
             std::vector<LedColour> leds = lighting_.LedColours();
@@ -670,7 +704,9 @@ void CZembravaKeyboardDevice::PreviewStep() {
             lighting_.SetLedColours(leds);
             break;
         }
-        case 0: case 15: break;  // frame sequences of the lighting panel
+        case 0:
+        case 15:
+            break;  // frame sequences of the lighting panel
         default:
             if (IsReactiveMode(mode)) {
                 for (int key = 0; key < kKeyCount; ++key) LowerKeyLevel(key, false);

@@ -23,7 +23,7 @@
 namespace kelno {
 
 class CZembravaKeyboardDevice : public CZembravaUSBDevice {
-public:
+  public:
     static constexpr int kKeyCount = keyboard::kPageKeyCount;
     static constexpr int kLedCount = keyboard::kLedCount;
     static constexpr int kFunctionKey = 110;  // the page key of "FN"
@@ -125,14 +125,14 @@ public:
     // The caption of a key assignment (language texts joined with "+").
     std::string KeyCaption(const KeyAssignment& assignment);
 
-protected:
+  protected:
     void MirrorLedsToButtons() override;
     bool SendsLightFrames() const override { return false; }
     void PreviewStep() override;
     void HandleNotification(uint16_t usage) override;
     uint32_t SyncRequestDelayMs() const override { return 100; }
 
-private:
+  private:
     keyboard::KeyboardSettings SettingsFromProfile();
     // Key assignments, light setting and system settings from the loaded profile.
     void TakeProfileState();

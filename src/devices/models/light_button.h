@@ -12,7 +12,7 @@ inline constexpr const char* kLightButtonInterface = "LightButton";
 inline constexpr const char* kDeviceKeyButtonClass = "DeviceKeyButton";
 
 class ILightButton {
-public:
+  public:
     virtual ~ILightButton() = default;
     // `colour` packed as red | blue << 8 | green << 16; level 0 to 255.
     virtual void SetLight(uint32_t colour, uint8_t level, bool on) = 0;

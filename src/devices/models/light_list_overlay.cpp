@@ -9,9 +9,13 @@ constexpr int kBreathStride = 4;
 constexpr int kBlinkColourStride = 14;
 constexpr auto kBlinkUnit = std::chrono::milliseconds(200);
 
-Rgb EntryColour(const LightListEntry& entry) { return Rgb{entry.red, entry.green, entry.blue}; }
+Rgb EntryColour(const LightListEntry& entry) {
+    return Rgb{entry.red, entry.green, entry.blue};
+}
 
-LedColour Lit(Rgb colour, uint8_t level) { return LedColour{colour.red, colour.green, colour.blue, level}; }
+LedColour Lit(Rgb colour, uint8_t level) {
+    return LedColour{colour.red, colour.green, colour.blue, level};
+}
 
 }  // namespace
 
@@ -29,15 +33,20 @@ void LightListOverlay::Apply(SoftwareLighting& lighting, Clock::time_point now) 
         switch (entry.mode) {
             case 0: {  // breathing
                 if (!entry.valid) break;
-                const int phase = state.breathPhase + std::min<int>(entry.speed, kMaxSpeed) + kBreathStride;
+                const int phase =
+                    state.breathPhase + std::min<int>(entry.speed, kMaxSpeed) + kBreathStride;
                 if (phase >= kBreathingSteps) {
                     state.breathPhase = 0;
-                    state.breathColour = static_cast<uint8_t>(std::min(state.breathColour + 1, kColourWheelSize - 1));
+                    state.breathColour = static_cast<uint8_t>(
+                        std::min(state.breathColour + 1, kColourWheelSize - 1));
                 } else {
                     state.breathPhase = static_cast<uint8_t>(phase);
                 }
-                const Rgb colour = entry.multiColor ? kColourWheel[state.breathColour] : EntryColour(entry);
-                lighting.SetLedColour(led, Lit(colour, static_cast<uint8_t>(kBreathingCurve[state.breathPhase] * level / 256)));
+                const Rgb colour =
+                    entry.multiColor ? kColourWheel[state.breathColour] : EntryColour(entry);
+                lighting.SetLedColour(
+                    led, Lit(colour, static_cast<uint8_t>(kBreathingCurve[state.breathPhase] *
+                                                          level / 256)));
                 break;
             }
             case 1:  // steady
@@ -50,7 +59,8 @@ void LightListOverlay::Apply(SoftwareLighting& lighting, Clock::time_point now) 
                     const int next = state.blinkColour + kBlinkColourStride;
                     state.blinkColour = next >= kColourWheelSize ? 0 : static_cast<uint8_t>(next);
                 }
-                const Rgb colour = entry.multiColor ? kColourWheel[state.blinkColour] : EntryColour(entry);
+                const Rgb colour =
+                    entry.multiColor ? kColourWheel[state.blinkColour] : EntryColour(entry);
                 lighting.SetLedColour(led, state.blinkOn ? Lit(colour, level) : LedColour{});
                 break;
             }

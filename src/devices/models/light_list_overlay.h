@@ -15,7 +15,7 @@
 namespace kelno {
 
 class LightListOverlay {
-public:
+  public:
     using Clock = SoftwareLighting::Clock;
 
     // Takes a new list and restarts every LED's animation.
@@ -25,7 +25,7 @@ public:
     // One pass over the LEDs the list covers.
     void Apply(SoftwareLighting& lighting, Clock::time_point now);
 
-private:
+  private:
     struct LedState {
         uint8_t breathPhase = 0;
         uint8_t breathColour = 0;

@@ -8,8 +8,8 @@ namespace {
 
 template <typename Match>
 skin::CControlUI* FindDescendant(skin::CControlUI* root, const Match& match) {
-    auto* container = root ? static_cast<skin::CContainerUI*>(root->GetInterface("Container"))
-                           : nullptr;
+    auto* container =
+        root ? static_cast<skin::CContainerUI*>(root->GetInterface("Container")) : nullptr;
     if (!container) return nullptr;
     for (int i = 0; i < container->GetCount(); ++i) {
         skin::CControlUI* child = container->GetItemAt(i);

@@ -65,7 +65,9 @@ CZembravaUSBDevice::~CZembravaUSBDevice() {
     commandChannel_->CloseInterface();
 }
 
-std::string CZembravaUSBDevice::GetClass() const { return "ZembravaUSBDevice"; }
+std::string CZembravaUSBDevice::GetClass() const {
+    return "ZembravaUSBDevice";
+}
 
 void* CZembravaUSBDevice::GetInterface(std::string_view name) {
     if (skin::EqualsNoCase(name, "ZembravaUSBDevice")) return this;
@@ -111,7 +113,9 @@ void CZembravaUSBDevice::AttachCatalogueEntry(const SupportedDeviceEntry& entry)
     interfaceRole_ = entry.variant;
 }
 
-void CZembravaUSBDevice::SetUiTaskPoster(UiTaskPoster poster) { uiPoster_ = std::move(poster); }
+void CZembravaUSBDevice::SetUiTaskPoster(UiTaskPoster poster) {
+    uiPoster_ = std::move(poster);
+}
 
 void CZembravaUSBDevice::SetDataFolders(std::filesystem::path userDataRoot,
                                         std::filesystem::path defaultData) {
@@ -122,7 +126,8 @@ void CZembravaUSBDevice::SetDataFolders(std::filesystem::path userDataRoot,
 
 std::filesystem::path CZembravaUSBDevice::UserFolder() const {
     std::filesystem::path root = userDataRoot_;
-    if (!foldersSet_) root = ResolveAppFolders(ProcessEnvironment(), CurrentExecutablePath()).userData;
+    if (!foldersSet_)
+        root = ResolveAppFolders(ProcessEnvironment(), CurrentExecutablePath()).userData;
     std::filesystem::path folder = root / kindName_;
     if (!EnsureFolder(folder)) DebugOutputF("cannot create %s", folder.c_str());
     return folder;
@@ -144,7 +149,9 @@ bool CZembravaUSBDevice::OpenCommandChannel(const std::string& path, bool wirele
     return commandChannel_->OpenInterface(path, wireless);
 }
 
-void CZembravaUSBDevice::CloseCommandChannel() { commandChannel_->CloseInterface(); }
+void CZembravaUSBDevice::CloseCommandChannel() {
+    commandChannel_->CloseInterface();
+}
 
 bool CZembravaUSBDevice::AttachNotifyPath(const std::string& path) {
     DetachNotifyPath();
@@ -266,15 +273,27 @@ void CZembravaUSBDevice::SetLightSettings(uint32_t word0, uint32_t word1, uint32
     StoreLightSettings(LightSetting::FromWords(word0, word1, word2));
 }
 
-void CZembravaUSBDevice::LightBreathe() { lighting_.Breathe(); }
-void CZembravaUSBDevice::LightBreatheFourColours() { lighting_.BreatheFourColours(); }
-void CZembravaUSBDevice::LightStatic() { lighting_.Static(); }
-void CZembravaUSBDevice::LightColourCycle() { lighting_.ColourCycle(); }
-void CZembravaUSBDevice::LightBlink() { lighting_.Blink(SoftwareLighting::Clock::now()); }
+void CZembravaUSBDevice::LightBreathe() {
+    lighting_.Breathe();
+}
+void CZembravaUSBDevice::LightBreatheFourColours() {
+    lighting_.BreatheFourColours();
+}
+void CZembravaUSBDevice::LightStatic() {
+    lighting_.Static();
+}
+void CZembravaUSBDevice::LightColourCycle() {
+    lighting_.ColourCycle();
+}
+void CZembravaUSBDevice::LightBlink() {
+    lighting_.Blink(SoftwareLighting::Clock::now());
+}
 void CZembravaUSBDevice::LightBlinkFourColours() {
     lighting_.BlinkFourColours(SoftwareLighting::Clock::now());
 }
-void CZembravaUSBDevice::LightOff() { lighting_.Off(); }
+void CZembravaUSBDevice::LightOff() {
+    lighting_.Off();
+}
 
 void CZembravaUSBDevice::SetLedColour(int index, uint32_t packed) {
     lighting_.SetLedColour(index, UnpackLedEntry(packed));
@@ -311,12 +330,24 @@ bool CZembravaUSBDevice::OnLightTickTimer() {
 
 // --- reactive key levels, ring, zones ----------------------------------------
 
-void CZembravaUSBDevice::SetLedZoneMap(const std::map<int, int>& zones) { ledZoneMap_ = zones; }
-void CZembravaUSBDevice::RaiseKeyLevel(int index, bool fine) { lighting_.RaiseKeyLevel(index, fine); }
-void CZembravaUSBDevice::LowerKeyLevel(int index, bool fine) { lighting_.LowerKeyLevel(index, fine); }
-void CZembravaUSBDevice::MarkRingKeys() { lighting_.MarkRingKeys(); }
-void CZembravaUSBDevice::RotateRing(bool forward) { lighting_.RotateRing(forward); }
-void CZembravaUSBDevice::ClearKeyLevels() { lighting_.ClearKeyLevels(); }
+void CZembravaUSBDevice::SetLedZoneMap(const std::map<int, int>& zones) {
+    ledZoneMap_ = zones;
+}
+void CZembravaUSBDevice::RaiseKeyLevel(int index, bool fine) {
+    lighting_.RaiseKeyLevel(index, fine);
+}
+void CZembravaUSBDevice::LowerKeyLevel(int index, bool fine) {
+    lighting_.LowerKeyLevel(index, fine);
+}
+void CZembravaUSBDevice::MarkRingKeys() {
+    lighting_.MarkRingKeys();
+}
+void CZembravaUSBDevice::RotateRing(bool forward) {
+    lighting_.RotateRing(forward);
+}
+void CZembravaUSBDevice::ClearKeyLevels() {
+    lighting_.ClearKeyLevels();
+}
 
 // --- function pages ---------------------------------------------------------------
 
@@ -329,11 +360,24 @@ void CZembravaUSBDevice::SetFunctionPage(int page) {
     int functionTab = 0;
     int keyTab = 0;
     switch (page) {
-        case 2: case 6: keyTab = 1; break;
-        case 4: keyTab = 2; break;
-        case 3: case 7: functionTab = 1; keyTab = -1; break;
-        case 5: functionTab = 2; keyTab = -1; break;
-        default: break;
+        case 2:
+        case 6:
+            keyTab = 1;
+            break;
+        case 4:
+            keyTab = 2;
+            break;
+        case 3:
+        case 7:
+            functionTab = 1;
+            keyTab = -1;
+            break;
+        case 5:
+            functionTab = 2;
+            keyTab = -1;
+            break;
+        default:
+            break;
     }
     SelectTab(functionSwitch_, functionTab);
     if (keyTab >= 0) SelectTab(keyFunctionSwitch_, keyTab);

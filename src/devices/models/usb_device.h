@@ -65,7 +65,7 @@ using UiTaskPoster = std::function<bool(std::function<void()>)>;
 
 // What the wireless power indicator offers its device.
 class IPowerStatusView {
-public:
+  public:
     virtual ~IPowerStatusView() = default;
     virtual void SetPowerPolling(bool polling) = 0;
     // The 6-byte power status (byte 3: 1 when wireless, byte 4: the level).
@@ -77,7 +77,7 @@ public:
 inline constexpr const char* kDevicePanelInterface = "DevicePanel";
 class CZembravaUSBDevice;
 class IDevicePanel {
-public:
+  public:
     virtual ~IDevicePanel() = default;
     // The page the panel belongs to; called when the device binds its page.
     virtual void BindDevice(CZembravaUSBDevice* device) = 0;
@@ -94,7 +94,7 @@ LedColour UnpackLedEntry(uint32_t packed);
 uint32_t ButtonColour(uint8_t red, uint8_t green, uint8_t blue);
 
 class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
-public:
+  public:
     static constexpr uint8_t kNoIndex = 255;
     static constexpr std::chrono::milliseconds kStopBound{1000};
     static constexpr std::chrono::milliseconds kFailedFramePause{200};
@@ -168,57 +168,57 @@ public:
     bool StopThreads();
 
     // --- Virtual operations, in slot order ------------------------------------
-    virtual void InitLayout();                            // 1
-    virtual int RefreshUi() { return 0; }                 // 2
-    virtual void LightBreathe();                          // 3
-    virtual void LightBreatheFourColours();               // 4
-    virtual void LightStatic();                           // 5
-    virtual void LightColourCycle();                      // 6
-    virtual void LightBlink();                            // 7
-    virtual void LightBlinkFourColours();                 // 8
-    virtual void LightOff();                              // 9
+    virtual void InitLayout();               // 1
+    virtual int RefreshUi() { return 0; }    // 2
+    virtual void LightBreathe();             // 3
+    virtual void LightBreatheFourColours();  // 4
+    virtual void LightStatic();              // 5
+    virtual void LightColourCycle();         // 6
+    virtual void LightBlink();               // 7
+    virtual void LightBlinkFourColours();    // 8
+    virtual void LightOff();                 // 9
     // Mirrors the LED colours onto the light buttons (UI thread) and asks
     // the lighting thread for a frame; the frame is sent there.
-    virtual void LightTick();                             // 10
+    virtual void LightTick();                               // 10
     virtual void SetLedColour(int index, uint32_t packed);  // 11: ignored out of range
-    virtual uint32_t GetLedColour(int index) const;       // 12: 0 out of range
-    virtual int InitialSync() { return 0; }               // 13
-    virtual int OnSyncRequest() { return 0; }             // 14
-    virtual int OnTimer1003() { return 0; }               // 15
-    virtual int OnTimer1004() { return 0; }               // 16
+    virtual uint32_t GetLedColour(int index) const;         // 12: 0 out of range
+    virtual int InitialSync() { return 0; }                 // 13
+    virtual int OnSyncRequest() { return 0; }               // 14
+    virtual int OnTimer1003() { return 0; }                 // 15
+    virtual int OnTimer1004() { return 0; }                 // 16
     // When open: ReadStatus 6 bytes at 0, byte 3 := wireless, to the power
     // display and UWM_DEVICE_POWER_MSG(byte 4, 0) to the main window.
-    virtual int PollPowerStatus();                        // 17
-    virtual int LoadProfile() { return 0; }               // 18
-    virtual int RefreshPanels() { return 0; }             // 19
-    virtual int ApplyKeyPanel() { return 0; }             // 20
-    virtual int RestoreDefaults() { return 0; }           // 21
+    virtual int PollPowerStatus();               // 17
+    virtual int LoadProfile() { return 0; }      // 18
+    virtual int RefreshPanels() { return 0; }    // 19
+    virtual int ApplyKeyPanel() { return 0; }    // 20
+    virtual int RestoreDefaults() { return 0; }  // 21
     virtual int WriteKeyMap(int /*profileIndex*/,
                             const std::vector<KeyAssignmentPair>& /*assignments*/) {
         return 0;
-    }                                                     // 22
+    }                                                                  // 22
     virtual int WriteStoredKeyMap(int /*profileIndex*/) { return 0; }  // 23
-    virtual int WriteMacros() { return 0; }               // 24
+    virtual int WriteMacros() { return 0; }                            // 24
     virtual int WriteSettings(int /*profileIndex*/, int /*activeProfile*/, int /*flag*/,
                               int /*screenWidth*/, int /*screenHeight*/) {
         return 0;
-    }                                                     // 25
-    virtual int FillPanelLists() { return 0; }            // 26
-    virtual void SetLedZoneMap(const std::map<int, int>& zones);  // 27
-    virtual void RaiseKeyLevel(int index, bool fine);     // 28
-    virtual void LowerKeyLevel(int index, bool fine);     // 29
-    virtual void MarkRingKeys();                          // 30
-    virtual void RotateRing(bool forward);                // 31
-    virtual void ClearKeyLevels();                        // 32
-    virtual void SetFunctionPage(int page);               // 33
-    virtual int GetFunctionPage() const { return functionPage_; }  // 34
-    virtual void BindProfilePaths() {}                    // 35
-    virtual std::string GetProfileName() const { return {}; }  // 36
-    virtual int SaveProfile() { return 0; }               // 37
-    virtual void SetLightListIndex(int index) { lightListIndex_ = index; }  // 38
-    virtual int GetLightListIndex() const { return lightListIndex_; }       // 39
+    }                                                                               // 25
+    virtual int FillPanelLists() { return 0; }                                      // 26
+    virtual void SetLedZoneMap(const std::map<int, int>& zones);                    // 27
+    virtual void RaiseKeyLevel(int index, bool fine);                               // 28
+    virtual void LowerKeyLevel(int index, bool fine);                               // 29
+    virtual void MarkRingKeys();                                                    // 30
+    virtual void RotateRing(bool forward);                                          // 31
+    virtual void ClearKeyLevels();                                                  // 32
+    virtual void SetFunctionPage(int page);                                         // 33
+    virtual int GetFunctionPage() const { return functionPage_; }                   // 34
+    virtual void BindProfilePaths() {}                                              // 35
+    virtual std::string GetProfileName() const { return {}; }                       // 36
+    virtual int SaveProfile() { return 0; }                                         // 37
+    virtual void SetLightListIndex(int index) { lightListIndex_ = index; }          // 38
+    virtual int GetLightListIndex() const { return lightListIndex_; }               // 39
     virtual void SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2);  // 40
-    virtual void SelectKey(int index) { selectedKey_ = index; }  // 41
+    virtual void SelectKey(int index) { selectedKey_ = index; }                     // 41
 
     // --- Timer entry points for the tab item --------------------------------
     // Timer 1001: InitialSync. The tab item then arms 1000 (and 1005 when
@@ -250,7 +250,7 @@ public:
     // Number of light frames the lighting thread sent (failed ones included).
     uint64_t LightFramesSent() const { return framesSent_; }
 
-protected:
+  protected:
     // Binds key_N names and light_M user data among the children of
     // `panel` whose class is "DeviceKeyButton" (numbers outside the vectors
     // are ignored). With `lightByName`, "light_N" names bind light buttons
@@ -339,7 +339,7 @@ protected:
     std::mutex lightListLock_;
     LightListOverlay lightList_;  // under lightListLock_
 
-private:
+  private:
     void NotificationLoop(const std::stop_token& token);
     void LightingLoop(const std::stop_token& token);
     void SendFrameIfWanted(const std::stop_token& token);

@@ -13,11 +13,15 @@ namespace {
 constexpr std::array<uint32_t, 6> kItemColours = {0xFF3399FF, 0xFFFF6633, 0xFF66CC66,
                                                   0xFFFFCC33, 0xFFCC66CC, 0xFF33CCCC};
 
-uint32_t ItemColour(size_t index) { return kItemColours[index % kItemColours.size()]; }
+uint32_t ItemColour(size_t index) {
+    return kItemColours[index % kItemColours.size()];
+}
 
 }  // namespace
 
-std::string CChartViewUI::GetClass() const { return "ChartViewUI"; }
+std::string CChartViewUI::GetClass() const {
+    return "ChartViewUI";
+}
 
 void* CChartViewUI::GetInterface(std::string_view name) {
     if (skin::EqualsNoCase(name, kElementName)) return this;
@@ -94,11 +98,13 @@ void CChartViewUI::PaintBars(cairo_t* cr) const {
     const skin::Rect& rc = GetPos();
     if (highest <= 0 || rc.Width() <= 0) return;
     const int slot = rc.Width() / static_cast<int>(items_.size());
-    const int width = pillarImageWidth_ > 0 ? std::min(Scale(pillarImageWidth_), slot) : slot * 2 / 3;
+    const int width =
+        pillarImageWidth_ > 0 ? std::min(Scale(pillarImageWidth_), slot) : slot * 2 / 3;
     for (size_t i = 0; i < items_.size(); ++i) {
         const int height = static_cast<int>(rc.Height() * items_[i].value / highest);
         const int left = rc.left + static_cast<int>(i) * slot + (slot - width) / 2;
-        skin::FillRect(cr, skin::Rect{left, rc.bottom - height, left + width, rc.bottom}, ItemColour(i));
+        skin::FillRect(cr, skin::Rect{left, rc.bottom - height, left + width, rc.bottom},
+                       ItemColour(i));
     }
 }
 

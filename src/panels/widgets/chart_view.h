@@ -11,7 +11,7 @@
 namespace kelno::widgets {
 
 class CChartViewUI : public skin::CControlUI {
-public:
+  public:
     static constexpr const char* kElementName = "ChartView";
     enum class View { Pie, Bars };
     struct Item {
@@ -29,7 +29,7 @@ public:
     const std::vector<Item>& Items() const { return items_; }
     View GetView() const { return view_; }
 
-private:
+  private:
     void PaintPie(cairo_t* cr) const;
     void PaintBars(cairo_t* cr) const;
 

@@ -10,11 +10,15 @@
 namespace kelno::widgets {
 namespace {
 
-double Radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
+double Radians(double degrees) {
+    return degrees * std::numbers::pi / 180.0;
+}
 
 }  // namespace
 
-std::string CCircleProgressUI::GetClass() const { return "CircleProgressUI"; }
+std::string CCircleProgressUI::GetClass() const {
+    return "CircleProgressUI";
+}
 
 void* CCircleProgressUI::GetInterface(std::string_view name) {
     if (skin::EqualsNoCase(name, kElementName)) return this;
@@ -40,7 +44,8 @@ void CCircleProgressUI::PaintBkColor(cairo_t* cr) {
     if (radius <= 0 || GetBkColor() == 0) return;
     cairo_save(cr);
     skin::SetSourceArgb(cr, GetBkColor());
-    cairo_arc(cr, rc.left + rc.Width() / 2.0, rc.top + rc.Height() / 2.0, radius, 0, 2 * std::numbers::pi);
+    cairo_arc(cr, rc.left + rc.Width() / 2.0, rc.top + rc.Height() / 2.0, radius, 0,
+              2 * std::numbers::pi);
     cairo_fill(cr);
     cairo_restore(cr);
 }

@@ -9,7 +9,7 @@
 namespace kelno::widgets {
 
 class CCircleProgressUI : public skin::CProgressUI {
-public:
+  public:
     static constexpr const char* kElementName = "CircleProgress";
 
     std::string GetClass() const override;  // "CircleProgressUI"
@@ -21,7 +21,7 @@ public:
     // The swept angle in degrees (0 when the range is empty).
     double SweepDegrees() const;
 
-private:
+  private:
     uint32_t arcColour_ = 0xFF3399FF;
 };
 

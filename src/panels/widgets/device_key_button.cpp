@@ -6,7 +6,9 @@
 
 namespace kelno::widgets {
 
-std::string CDeviceKeyButtonUI::GetClass() const { return "DeviceKeyButtonUI"; }
+std::string CDeviceKeyButtonUI::GetClass() const {
+    return "DeviceKeyButtonUI";
+}
 
 void* CDeviceKeyButtonUI::GetInterface(std::string_view name) {
     if (skin::EqualsNoCase(name, kElementName)) return this;

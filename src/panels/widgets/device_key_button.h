@@ -11,7 +11,7 @@
 namespace kelno::widgets {
 
 class CDeviceKeyButtonUI : public skin::CButtonUI, public ILightButton {
-public:
+  public:
     static constexpr const char* kElementName = "DeviceKeyButton";
 
     std::string GetClass() const override;  // "DeviceKeyButtonUI"
@@ -32,7 +32,7 @@ public:
     bool IsKeySelected() const override { return keySelected_; }
     uint32_t GetGmNameTextColor() const { return gmNameTextColor_; }
 
-private:
+  private:
     std::string lightImage_;
     std::string keySetImage_;
     uint32_t gmNameTextColor_ = 0;

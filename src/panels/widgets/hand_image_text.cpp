@@ -9,7 +9,9 @@
 namespace kelno::widgets {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 // Four decimal integers, each followed by one separating character.
 std::optional<skin::Rect> ParseFour(std::string_view value) {
@@ -18,8 +20,8 @@ std::optional<skin::Rect> ParseFour(std::string_view value) {
     for (int& number : numbers) {
         if (pos > value.size()) return std::nullopt;  // fewer than four numbers
         const size_t start = pos;
-        while (pos < value.size() && ((value[pos] >= '0' && value[pos] <= '9') ||
-                                      (pos == start && value[pos] == '-'))) {
+        while (pos < value.size() &&
+               ((value[pos] >= '0' && value[pos] <= '9') || (pos == start && value[pos] == '-'))) {
             ++pos;
         }
         const std::optional<int> parsed = skin::ParseInt(value.substr(start, pos - start));
@@ -30,7 +32,9 @@ std::optional<skin::Rect> ParseFour(std::string_view value) {
     return skin::Rect{numbers[0], numbers[1], numbers[2], numbers[3]};
 }
 
-bool IsTrue(std::string_view value) { return skin::EqualsNoCase(value, "true"); }
+bool IsTrue(std::string_view value) {
+    return skin::EqualsNoCase(value, "true");
+}
 
 void Apply(skin::ImageAttribute& attr, std::string_view key, std::string_view value) {
     if (value.empty()) return;
@@ -58,7 +62,8 @@ void Apply(skin::ImageAttribute& attr, std::string_view key, std::string_view va
         }
         attr.mask = mask;
     } else if (key == "fade") {
-        if (const std::optional<int> fade = skin::ParseInt(value)) attr.fade = std::clamp(*fade, 0, 255);
+        if (const std::optional<int> fade = skin::ParseInt(value))
+            attr.fade = std::clamp(*fade, 0, 255);
     } else if (key == "hole") {
         attr.hole = IsTrue(value);
     } else if (key == "xtiled") {

@@ -33,13 +33,17 @@ skin::CursorShape CursorByName(std::string_view name) {
 
 void NotifyHover(skin::CControlUI& control, const skin::TEventUI& event) {
     if (!control.GetManager()) return;
-    if (event.Type == skin::UiEvent::MouseEnter) control.GetManager()->SendNotify(&control, kMouseEnterNotify);
-    if (event.Type == skin::UiEvent::MouseLeave) control.GetManager()->SendNotify(&control, kMouseLeaveNotify);
+    if (event.Type == skin::UiEvent::MouseEnter)
+        control.GetManager()->SendNotify(&control, kMouseEnterNotify);
+    if (event.Type == skin::UiEvent::MouseLeave)
+        control.GetManager()->SendNotify(&control, kMouseLeaveNotify);
 }
 
 // --- CHandImgButtonUI ----------------------------------------------------------
 
-std::string CHandImgButtonUI::GetClass() const { return "HandImgButtonUI"; }
+std::string CHandImgButtonUI::GetClass() const {
+    return "HandImgButtonUI";
+}
 
 void* CHandImgButtonUI::GetInterface(std::string_view name) {
     if (skin::EqualsNoCase(name, kElementName)) return this;
@@ -63,7 +67,8 @@ skin::Rect CHandImgButtonUI::DeleteRect() const {
     const skin::ImageAttribute attr = ParseHandImage(deleteNormalImage_);
     if (attr.dest) {
         const skin::Rect dest = Scale(*attr.dest);
-        return skin::Rect{rc.left + dest.left, rc.top + dest.top, rc.left + dest.right, rc.top + dest.bottom};
+        return skin::Rect{rc.left + dest.left, rc.top + dest.top, rc.left + dest.right,
+                          rc.top + dest.bottom};
     }
     const int size = Scale(kDefaultCornerSize);
     return skin::Rect{rc.right - size, rc.top, rc.right, rc.top + size};
@@ -96,7 +101,9 @@ void CHandImgButtonUI::PaintStatusImage(cairo_t* cr) {
 
 // --- CHandImgSelectButtonUI ---------------------------------------------------------
 
-std::string CHandImgSelectButtonUI::GetClass() const { return "HandImgSelectButtonUI"; }
+std::string CHandImgSelectButtonUI::GetClass() const {
+    return "HandImgSelectButtonUI";
+}
 
 void* CHandImgSelectButtonUI::GetInterface(std::string_view name) {
     if (skin::EqualsNoCase(name, kElementName)) return this;

@@ -20,7 +20,7 @@ inline constexpr const char* kMouseEnterNotify = "msenter";
 inline constexpr const char* kMouseLeaveNotify = "msleave";
 
 class CHandImgButtonUI : public skin::CButtonUI {
-public:
+  public:
     static constexpr const char* kElementName = "HandImgButton";
     static constexpr const char* kDeleteNotify = "click_handdelete";
     static constexpr int kDefaultCornerSize = 16;
@@ -34,7 +34,7 @@ public:
     // The delete corner in window coordinates.
     skin::Rect DeleteRect() const;
 
-private:
+  private:
     std::string handImage_;
     std::string deleteNormalImage_;
     std::string deleteHotImage_;
@@ -42,7 +42,7 @@ private:
 };
 
 class CHandImgSelectButtonUI : public skin::CButtonUI {
-public:
+  public:
     static constexpr const char* kElementName = "HandImgSelectButton";
 
     std::string GetClass() const override;  // "HandImgSelectButtonUI"
@@ -54,7 +54,7 @@ public:
     bool IsSelected() const { return selected_; }
     void SetSelected(bool selected);
 
-private:
+  private:
     std::string handImage_;
     bool selected_ = false;
 };

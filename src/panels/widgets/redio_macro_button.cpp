@@ -7,7 +7,9 @@
 
 namespace kelno::widgets {
 
-std::string CRedioMacroButtonUI::GetClass() const { return "RedioMacroButtonUI"; }
+std::string CRedioMacroButtonUI::GetClass() const {
+    return "RedioMacroButtonUI";
+}
 
 void* CRedioMacroButtonUI::GetInterface(std::string_view name) {
     if (skin::EqualsNoCase(name, kElementName)) return this;

@@ -8,7 +8,7 @@
 namespace kelno::widgets {
 
 class CRedioMacroButtonUI : public skin::CButtonUI {
-public:
+  public:
     static constexpr const char* kElementName = "RedioMacroButton";
     static constexpr uint32_t kPulseTimer = 1;
     static constexpr uint32_t kPulseIntervalMs = 50;
@@ -28,7 +28,7 @@ public:
     // One pulse step (what each timer event does).
     void Pulse();
 
-private:
+  private:
     std::string redioImage_;
     bool recording_ = false;
     int fade_ = 255;

@@ -26,14 +26,17 @@ CSelectPanelUI::~CSelectPanelUI() {
     if (GetManager()) GetManager()->RemoveMessageFilter(this);
 }
 
-std::string CSelectPanelUI::GetClass() const { return "SelectPanelUI"; }
+std::string CSelectPanelUI::GetClass() const {
+    return "SelectPanelUI";
+}
 
 void* CSelectPanelUI::GetInterface(std::string_view name) {
     if (skin::EqualsNoCase(name, kElementName)) return this;
     return skin::CVerticalLayoutUI::GetInterface(name);
 }
 
-void CSelectPanelUI::SetManager(skin::CPaintManagerUI* manager, skin::CControlUI* parent, bool init) {
+void CSelectPanelUI::SetManager(skin::CPaintManagerUI* manager, skin::CControlUI* parent,
+                                bool init) {
     if (GetManager() && GetManager() != manager) GetManager()->RemoveMessageFilter(this);
     skin::CVerticalLayoutUI::SetManager(manager, parent, init);
     if (manager) manager->AddMessageFilter(this);

@@ -12,14 +12,15 @@
 namespace kelno::widgets {
 
 class CSelectPanelUI : public skin::CVerticalLayoutUI, public skin::IMessageFilterUI {
-public:
+  public:
     static constexpr const char* kElementName = "SelectPanel";
     static constexpr const char* kSelectEnd = "click_select_end";
 
     ~CSelectPanelUI() override;
     std::string GetClass() const override;  // "SelectPanelUI"
     void* GetInterface(std::string_view name) override;
-    void SetManager(skin::CPaintManagerUI* manager, skin::CControlUI* parent, bool init = true) override;
+    void SetManager(skin::CPaintManagerUI* manager, skin::CControlUI* parent,
+                    bool init = true) override;
     void DoPaint(cairo_t* cr, const skin::Rect& dirty) override;
 
     bool FilterInput(const skin::InputEvent& event) override;
@@ -28,7 +29,7 @@ public:
     // The rectangle between the press point and the current point.
     skin::Rect SelectionRect() const;
 
-private:
+  private:
     void Finish();
 
     bool dragging_ = false;

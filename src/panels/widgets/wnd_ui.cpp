@@ -4,7 +4,9 @@
 
 namespace kelno::widgets {
 
-std::string CWndUI::GetClass() const { return "WndUI"; }
+std::string CWndUI::GetClass() const {
+    return "WndUI";
+}
 
 void* CWndUI::GetInterface(std::string_view name) {
     if (skin::EqualsNoCase(name, kElementName)) return this;

@@ -8,7 +8,7 @@
 namespace kelno::widgets {
 
 class CWndUI : public skin::CControlUI {
-public:
+  public:
     static constexpr const char* kElementName = "Wnd";
 
     std::string GetClass() const override;  // "WndUI"
