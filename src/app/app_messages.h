@@ -8,8 +8,10 @@
 
 namespace kelno::app {
 
-inline constexpr uint32_t kMsgInputHook = 1054;      // wParam 1 start, 0 stop
-inline constexpr uint32_t kMsgMenuCommand = 1145;    // wParam: the command (std::string)
+inline constexpr uint32_t kMsgInputHook = 1054;    // wParam 1 start, 0 stop
+inline constexpr uint32_t kMsgMenuCommand = 1145;  // wParam: the command (std::string)
+inline constexpr uint32_t kMsgDpiNotice = 1224;
+inline constexpr uint32_t kMsgShowSettingProgress = 3072;
 inline constexpr uint32_t kMsgApplyLanguage = 3089;  // wParam: language index
 inline constexpr uint32_t kMsgDeviceArrival = 3090;  // wParam: slot index
 inline constexpr uint32_t kMsgDeviceRemoval = 3091;  // wParam: slot index

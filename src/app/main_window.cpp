@@ -136,6 +136,13 @@ int64_t CMainWnd::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
         case kMsgOpenSettings:
             DebugOutput("open settings: the settings window comes with the update check");
             return 1;
+        case kMsgDpiNotice:
+            DebugOutput("界面 DPI 1发生变化");
+            return 1;
+        case kMsgShowSettingProgress:
+            if (skin::CControlUI* progress = m_PaintManager.FindControl("setting_progress"))
+                progress->SetVisible(true);
+            return 1;
         case kMsgClearUpdateMarker:
             if (setButton_) setButton_->SetForeImage({});
             return 1;

@@ -196,6 +196,20 @@ TEST_F(MainWindowTest, TwoDevicesOneSelectedAndTheOtherTakesOverWhenTheActiveOne
     EXPECT_FALSE(NoticeShown());
 }
 
+TEST_F(MainWindowTest, TheActiveDeviceGoingAwayEnablesTheTabsItsPanelHadDisabled) {
+    emulator_->Plug(SimKind::Keyboard);
+    Pass();
+    emulator_->Plug(SimKind::Mouse);
+    Pass();
+    window_->EnableControls(false);  // a panel is busy with the keyboard
+    EXPECT_FALSE(Find("device_select_layout")->IsEnabled());
+    emulator_->Unplug(SimKind::Keyboard);
+    Pass();
+    EXPECT_TRUE(window_->IsControlEnabled());
+    EXPECT_TRUE(Find("device_select_layout")->IsEnabled());
+    EXPECT_TRUE(TabOfKind(2)->IsTabSelected());
+}
+
 TEST_F(MainWindowTest, ArrivalAndRemovalWhileSuspendedAreNotLost) {
     emulator_->Plug(SimKind::Keyboard);
     Pass();
