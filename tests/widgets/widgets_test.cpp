@@ -239,3 +239,38 @@ TEST(WidgetFactory, CreatesEveryWidgetByItsElementName) {
 
 }  // namespace
 }  // namespace kelno::widgets
+
+namespace kelno::widgets {
+namespace {
+
+TEST(HandImgSelectButton, CursorChoiceSelectionAndHoverEvents) {
+    WidgetFactory factory;
+    SkinWindow w;
+    w.Load(
+        "<HorizontalLayout><HandImgSelectButton name='pick' width='50' cursor='hand'/>"
+        "<HandImgSelectButton name='other' width='50' "
+        "cursor='sizeall'/><Label/></HorizontalLayout>",
+        &factory);
+    auto* pick = static_cast<CHandImgSelectButtonUI*>(
+        w.pm.FindControl("pick")->GetInterface("HandImgSelectButton"));
+    auto* other = static_cast<CHandImgSelectButtonUI*>(
+        w.pm.FindControl("other")->GetInterface("HandImgSelectButton"));
+    EXPECT_EQ(pick->GetCursor(), skin::CursorShape::Hand);
+    EXPECT_EQ(other->GetCursor(), skin::CursorShape::Arrow);  // no such shape here
+    EXPECT_FALSE(pick->IsSelected());
+    pick->SetSelected(true);
+    EXPECT_TRUE(pick->IsSelected());
+
+    w.host.MouseMove({10, 10});
+    w.host.MouseMove({60, 10});
+    const auto enters = w.recorder.OfType(kMouseEnterNotify);
+    const auto leaves = w.recorder.OfType(kMouseLeaveNotify);
+    ASSERT_EQ(enters.size(), 2u);
+    EXPECT_EQ(enters[0].sender, "pick");
+    EXPECT_EQ(enters[1].sender, "other");
+    ASSERT_EQ(leaves.size(), 1u);
+    EXPECT_EQ(leaves[0].sender, "pick");
+}
+
+}  // namespace
+}  // namespace kelno::widgets
