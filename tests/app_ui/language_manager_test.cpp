@@ -83,11 +83,15 @@ TEST_F(LanguageManagerTest, StoredIdSelectsItsIndex) {
 
 TEST_F(LanguageManagerTest, RefusedLanguagesChangeNothing) {
     ASSERT_TRUE(languages_.ApplyLanguage(1));
+    fonts_.AddFont(77, skin::FontInfo{});  // gone if the table were rebuilt
     for (int index : {-1, 4, 99, 2, 3}) {
         SCOPED_TRACE(index);
         EXPECT_FALSE(languages_.ApplyLanguage(index));
         EXPECT_EQ(Greeting(), "你好") << "the previous texts stay";
         EXPECT_EQ(StoredId(), 2052) << "the choice is not stored";
+        EXPECT_EQ(languages_.GetCurrentIndex(), 1);
+        EXPECT_EQ(skin::CResourceManager::GetInstance().GetLanguage(), "Chinese");
+        EXPECT_TRUE(fonts_.HasFont(77)) << "the font table stays";
     }
     // Out of range from the combo is ignored too.
     languages_.SetCurrentIndex(9);

@@ -65,17 +65,18 @@ bool CLanguageManager::ApplyLanguage(int index) {
                      entry.file.c_str());
         return false;
     }
-    if (fonts_ && FontTableNeedsRebuild(current_, index)) RebuildFontTable(*fonts_);
-    current_ = index;
-
     skin::CResourceManager& resources = skin::CResourceManager::GetInstance();
+    const std::string previousName = resources.GetLanguage();
     resources.SetLanguage(entry.name);
-    const bool loaded = resources.LoadLanguage(entry.file);
-    resources.ReloadText();
-    if (!loaded) {
+    if (!resources.LoadLanguage(entry.file)) {
+        // The texts loaded before stay, and so does the language they belong to.
+        resources.SetLanguage(previousName);
         DebugOutput("language file not loaded: " + resources.GetLastError());
         return false;
     }
+    if (fonts_ && FontTableNeedsRebuild(current_, index)) RebuildFontTable(*fonts_);
+    current_ = index;
+    resources.ReloadText();
     if (!store_.WriteInt(kLanguageSetting, entry.id))
         DebugOutput("the language choice could not be stored in " + store_.File().string());
     return true;

@@ -43,9 +43,9 @@ class CLanguageManager {
 
     // Makes language `index` current: font table (by FontTableNeedsRebuild),
     // language file into the resource manager, texts reloaded, id stored.
-    // False, with nothing changed, when the index is outside the list or
-    // the entry's file is not a plain relative path; false too when the
-    // file cannot be loaded (the previous texts stay and nothing is stored).
+    // False, with nothing changed (texts, language, index, fonts, store),
+    // when the index is outside the list, the entry's file is not a plain
+    // relative path or the file cannot be loaded.
     bool ApplyLanguage(int index);
 
     // Fills the combo with the list's texts and selects the current index
