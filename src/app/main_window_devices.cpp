@@ -333,6 +333,8 @@ void CMainWnd::HideTabItem(int index) {
 void CMainWnd::OnTabSelected() {
     for (CDeviceOptionUI* item : tabItems_) {
         if (!item->IsTabSelected()) continue;
+        // "device_select" is bound to its page of "device_switch".
+        if (item->GetPageSwitch()) item->GetPageSwitch()->SelectItem(item->GetPageIndex());
         ShowPowerPage(*item);
         return;
     }

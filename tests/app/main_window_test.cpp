@@ -188,6 +188,15 @@ TEST_F(MainWindowTest, TwoDevicesOneSelectedAndTheOtherTakesOverWhenTheActiveOne
     EXPECT_FALSE(mouseTab->IsTabSelected());
     EXPECT_EQ(window_->ActiveDevice(), Keyboard());
 
+    // The user picks the mouse tab, then the keyboard tab again.
+    ASSERT_TRUE(mouseTab->SelectButton()->Activate());
+    EXPECT_FALSE(keyboardTab->IsTabSelected()) << "the tabs are one option group";
+    EXPECT_EQ(window_->ActiveDevice(), mouseTab->GetPage());
+    EXPECT_EQ(mouseTab->GetPageSwitch()->GetCurSel(), mouseTab->GetPageIndex());
+    ASSERT_TRUE(keyboardTab->SelectButton()->Activate());
+    EXPECT_EQ(window_->ActiveDevice(), Keyboard());
+    EXPECT_EQ(keyboardTab->GetPageSwitch()->GetCurSel(), keyboardTab->GetPageIndex());
+
     emulator_->Unplug(SimKind::Keyboard);
     Pass();
     EXPECT_TRUE(mouseTab->IsTabSelected());
