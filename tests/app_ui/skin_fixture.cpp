@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "app/ui/mp_device_power.h"
 #include "panels/widgets/widget_factory.h"
 #include "skin/core/attribute_values.h"
@@ -72,11 +70,8 @@ std::string TestElementFactory::TagOf(const skin::CControlUI* control) const {
 
 skin::CControlUI* BuildLayout(const std::string& file, TestElementFactory& factory,
                               std::string* error) {
-    // Layout names use backslashes as folder separators.
-    std::string path = file;
-    std::replace(path.begin(), path.end(), '\\', '/');
     skin::CDialogBuilder builder;
-    skin::CControlUI* root = builder.Create(path, &factory);
+    skin::CControlUI* root = builder.Create(file, &factory);
     if (error) *error = builder.GetLastError();
     return root;
 }
