@@ -82,6 +82,7 @@ int Run(const app::AppOptions& options, AppFolders folders) {
     skin::CPaintManagerUI::SetResourcePath((folders.programData / "skin").string() + "/");
     if (!skin::CResourceManager::GetInstance().LoadResource("res.xml")) {
         std::cerr << "kelno-driver: no skin at " << (folders.programData / "skin").string() << "\n";
+        skin::CResourceManager::Release();
         return 1;
     }
 
