@@ -74,6 +74,9 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
 
     void Notify(skin::TNotifyUI& msg) override;
     skin::CControlUI* CreateControl(const std::string& className) override;
+    // A layout file ("XML\\DeviceXml\\keyboarddevice.xml") built with this
+    // window as element factory and paint manager; null when it fails.
+    skin::CControlUI* BuildLayout(const std::string& file);
 
     // --- IDeviceListObserver (detection thread) -------------------------------
     ArrivalResult OnDeviceArrival(size_t slot, const std::stop_token& stop) override;
@@ -144,7 +147,6 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     void OnWindowInit();
     void BuildDevicePages();
     bool BuildKindPage(const DeviceKindEntry& kindRow);
-    skin::CControlUI* BuildLayout(const std::string& file);
 
     // Arrival and removal on the UI thread.
     ArrivalResult HandleArrival(size_t slot);

@@ -7,7 +7,6 @@
 #include "app/app_messages.h"
 #include "app/device_option.h"
 #include "app/main_window.h"
-#include "app/skin_paths.h"
 #include "app/ui/mp_device_power.h"
 #include "core/debug_output.h"
 #include "devices/models/usb_device.h"
@@ -45,7 +44,7 @@ T* ContainerNamed(skin::CPaintManagerUI& pm, const char* name, const char* inter
 
 skin::CControlUI* CMainWnd::BuildLayout(const std::string& file) {
     skin::CDialogBuilder builder;
-    skin::CControlUI* root = builder.Create(SkinFilePath(file), this, &m_PaintManager);
+    skin::CControlUI* root = builder.Create(file, this, &m_PaintManager);
     if (!root) DebugOutputF("cannot build %s: %s", file.c_str(), builder.GetLastError().c_str());
     return root;
 }

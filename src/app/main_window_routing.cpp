@@ -9,7 +9,6 @@
 #include "app/app_messages.h"
 #include "app/device_option.h"
 #include "app/main_window.h"
-#include "app/skin_paths.h"
 #include "app/ui/language_manager.h"
 #include "app/ui/message_box.h"
 #include "app/ui/mp_device_power.h"
@@ -21,7 +20,6 @@
 #include "panels/panel_factory.h"
 #include "panels/widgets/widget_factory.h"
 #include "skin/core/attribute_values.h"
-#include "skin/core/dialog_builder.h"
 #include "skin/window/window_system.h"
 
 namespace kelno::app {
@@ -51,12 +49,7 @@ ElementRow ContainerRow(std::string_view name) {
 
 ElementRow LayoutRow(std::string_view name, const char* file) {
     return {name, [file](CMainWnd& window, const std::shared_ptr<hid::HidBackend>&) {
-                skin::CDialogBuilder builder;
-                skin::CControlUI* root =
-                    builder.Create(SkinFilePath(file), &window, &window.GetPaintManager());
-                if (!root)
-                    DebugOutputF("cannot build %s: %s", file, builder.GetLastError().c_str());
-                return root;
+                return window.BuildLayout(file);
             }};
 }
 
