@@ -3,6 +3,22 @@
 #include <string_view>
 
 namespace kelno::app {
+namespace {
+
+// "a,b" -> {"a", "b"}; empty when any item is empty.
+std::vector<std::string> SplitList(std::string_view text) {
+    std::vector<std::string> items;
+    for (;;) {
+        const size_t comma = text.find(',');
+        const std::string_view item = text.substr(0, comma);
+        if (item.empty()) return {};
+        items.emplace_back(item);
+        if (comma == text.npos) return items;
+        text.remove_prefix(comma + 1);
+    }
+}
+
+}  // namespace
 
 ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments) {
     AppOptions options;
@@ -15,8 +31,11 @@ ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments) {
             name = argument.substr(0, eq);
             inlineValue = std::string(argument.substr(eq + 1));
         }
-        if (name == "--demo" && !inlineValue) {
+        if (name == "--demo") {
             options.demo = true;
+            options.demoKinds =
+                inlineValue ? SplitList(*inlineValue) : std::vector<std::string>{"keyboard"};
+            if (options.demoKinds.empty()) return {std::nullopt, "--demo= needs device kinds"};
             continue;
         }
         std::string* target = name == "--emulator-socket" ? &options.emulatorSocket

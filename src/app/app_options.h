@@ -1,7 +1,8 @@
 #pragma once
 // The program's command line:
-//   --demo                    devices come from the emulator (a keyboard is
-//                             plugged at start)
+//   --demo[=<kinds>]          devices come from the emulator; the kinds plugged
+//                             at start (comma-separated: keyboard, mouse,
+//                             mousepad, headset), the keyboard by default
 //   --emulator-socket <path>  with --demo: the emulator's control socket
 //   --automation <path>       the skin library's automation server
 //   --data-dir <folder>       the per-user data folder (tests)
@@ -15,6 +16,7 @@ namespace kelno::app {
 
 struct AppOptions {
     bool demo = false;
+    std::vector<std::string> demoKinds;  // as written; the emulator checks the names
     std::string emulatorSocket;
     std::string automationSocket;
     std::string dataDir;

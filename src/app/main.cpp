@@ -23,6 +23,7 @@
 #include "platform/session/single_instance.h"
 #include "platform/sim/sim_control_server.h"
 #include "platform/sim/sim_device_set.h"
+#include "platform/sim/sim_devices.h"
 #include "skin/automation/automation_server.h"
 #include "skin/core/paint_manager.h"
 #include "skin/core/resource_manager.h"
@@ -91,7 +92,8 @@ int Run(const app::AppOptions& options, AppFolders folders) {
     std::unique_ptr<sim::SimControlServer> controlServer;
     if (options.demo) {
         emulator = std::make_shared<sim::SimDeviceSet>();
-        emulator->Plug(sim::SimKind::Keyboard);
+        for (const std::string& name : options.demoKinds)
+            if (const auto kind = sim::SimKindFromName(name)) emulator->Plug(*kind);
         windowOptions.backend = emulator->Backend();
         windowOptions.catalogue = EmulatorCatalogue();
         if (!options.emulatorSocket.empty()) {
@@ -165,6 +167,12 @@ int main(int argc, char** argv) {
     if (!parsed.options) {
         std::cerr << "kelno-driver: " << parsed.error << "\n";
         return 2;
+    }
+    for (const std::string& kind : parsed.options->demoKinds) {
+        if (!sim::SimKindFromName(kind)) {
+            std::cerr << "kelno-driver: unknown device kind " << kind << " in --demo\n";
+            return 2;
+        }
     }
     if (!skin::GtkWindowSystem::InitializeGtk(&argc, &argv)) {
         std::cerr << "kelno-driver: cannot open a display\n";

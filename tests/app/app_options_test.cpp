@@ -10,9 +10,14 @@ TEST(AppOptions, AcceptedLines) {
         {"--demo", "--emulator-socket", "/tmp/e", "--automation=/tmp/a", "--data-dir", "/d"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     EXPECT_TRUE(parsed.options->demo);
+    EXPECT_EQ(parsed.options->demoKinds, std::vector<std::string>{"keyboard"});
     EXPECT_EQ(parsed.options->emulatorSocket, "/tmp/e");
     EXPECT_EQ(parsed.options->automationSocket, "/tmp/a");
     EXPECT_EQ(parsed.options->dataDir, "/d");
+
+    const ParsedOptions kinds = ParseAppOptions({"--demo=mouse,headset"});
+    ASSERT_TRUE(kinds.options) << kinds.error;
+    EXPECT_EQ(kinds.options->demoKinds, (std::vector<std::string>{"mouse", "headset"}));
 
     const ParsedOptions none = ParseAppOptions({});
     ASSERT_TRUE(none.options);
@@ -28,7 +33,8 @@ TEST(AppOptions, RefusedLinesSayWhy) {
     const Case cases[] = {
         {{"--bogus"}, "unknown option --bogus"},
         {{"demo"}, "unknown option demo"},
-        {{"--demo=yes"}, "unknown option --demo=yes"},
+        {{"--demo="}, "--demo= needs device kinds"},
+        {{"--demo=mouse,,headset"}, "--demo= needs device kinds"},
         {{"--automation"}, "--automation needs a value"},
         {{"--data-dir="}, "--data-dir needs a value"},
         {{"--emulator-socket", "/tmp/e"}, "--emulator-socket needs --demo"},

@@ -219,6 +219,22 @@ TEST_F(MainWindowTest, TheActiveDeviceGoingAwayEnablesTheTabsItsPanelHadDisabled
     EXPECT_TRUE(TabOfKind(2)->IsTabSelected());
 }
 
+TEST_F(MainWindowTest, DevicesArrivingInOnePassLeaveOneTabSelected) {
+    for (SimKind kind : sim::kAllSimKinds) emulator_->Plug(kind);
+    Pass();
+    int selected = 0;
+    for (CDeviceOptionUI* item : window_->TabItems()) {
+        EXPECT_TRUE(item->IsItemVisible()) << item->GetKind();
+        if (item->IsTabSelected()) ++selected;
+    }
+    EXPECT_EQ(selected, 1);
+    ASSERT_NE(window_->ActiveDevice(), nullptr);
+    auto* active = dynamic_cast<CDeviceOptionUI*>(window_->ActiveDevice()->GetOptionItem());
+    ASSERT_NE(active, nullptr);
+    EXPECT_EQ(active->GetPageSwitch()->GetCurSel(), active->GetPageIndex())
+        << "the page shown is the selected tab's";
+}
+
 TEST_F(MainWindowTest, ArrivalAndRemovalWhileSuspendedAreNotLost) {
     emulator_->Plug(SimKind::Keyboard);
     Pass();
