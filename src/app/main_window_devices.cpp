@@ -267,8 +267,13 @@ int CMainWnd::VisibleTabCount() const {
 }
 
 void CMainWnd::UpdateNoDeviceNotice() {
+    const bool none = VisibleTabCount() == 0;
     if (skin::CControlUI* notice = m_PaintManager.FindControl("No_device_Link"))
-        notice->SetVisible(VisibleTabCount() == 0);
+        notice->SetVisible(none);
+    // A supported device this user may not open is named as the reason.
+    const bool denied = none && detector_ && !detector_->PermissionDeniedPaths().empty();
+    if (skin::CControlUI* text = m_PaintManager.FindControl("nodevice_text"))
+        text->SetTextId(denied ? "nodevice_permission_text" : "nodevice_text");
 }
 
 void CMainWnd::ShowPowerPage(const CDeviceOptionUI& item) {

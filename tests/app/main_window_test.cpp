@@ -158,6 +158,26 @@ TEST_F(MainWindowTest, KeyboardArrivalShowsAndSelectsItsTabAndTheTimerSyncsTheDe
     EXPECT_NE(std::count(memory.begin(), memory.end(), 0), static_cast<long>(memory.size()));
 }
 
+TEST_F(MainWindowTest, NoDeviceNoticeNamesADeviceThatMayNotBeOpened) {
+    emulator_->Plug(SimKind::Keyboard);
+    const auto paths = emulator_->Backend()->Paths("keyboard");
+    ASSERT_FALSE(paths.empty());
+    for (const std::string& path : paths)
+        emulator_->Backend()->RefuseOpen(path, hid::OpenStatus::PermissionDenied);
+    Pass();
+    EXPECT_TRUE(NoticeShown());
+    EXPECT_EQ(Find("nodevice_text")->GetTextId(), "nodevice_permission_text");
+
+    for (const std::string& path : paths)
+        emulator_->Backend()->RefuseOpen(path, hid::OpenStatus::Ok);
+    Pass();
+    EXPECT_FALSE(NoticeShown());
+    emulator_->Unplug(SimKind::Keyboard);
+    Pass();
+    EXPECT_TRUE(NoticeShown());
+    EXPECT_EQ(Find("nodevice_text")->GetTextId(), "nodevice_text");
+}
+
 TEST_F(MainWindowTest, UnplugClosesTheChannelHidesTheTabAndShowsNoDevice) {
     emulator_->Plug(SimKind::Keyboard);
     Pass();
