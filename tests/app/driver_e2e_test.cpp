@@ -44,9 +44,11 @@ class DriverEndToEndTest : public ::testing::Test {
         fs::create_directories(artefacts_);
         automation_ = (folder_ / "automation.sock").string();
         emulator_ = (folder_ / "emulator.sock").string();
-        log_ = artefacts_ / "kelno-driver-e2e.log";
-        pid_ = Start({"--demo", "--emulator-socket", emulator_, "--automation", automation_,
-                      "--data-dir", (folder_ / "data").string()});
+        log_ =
+            artefacts_ / (std::string("kelno-driver-") +
+                          ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".log");
+        fs::remove(log_);
+        StartMain();
         ASSERT_GT(pid_, 0);
     }
     void TearDown() override {
@@ -54,6 +56,19 @@ class DriverEndToEndTest : public ::testing::Test {
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
+    }
+
+    void StartMain() {
+        exited_ = false;
+        pid_ = Start({"--demo", "--emulator-socket", emulator_, "--automation", automation_,
+                      "--data-dir", (folder_ / "data").string()});
+    }
+    // SIGTERM, then the exit status (bounded).
+    int Terminate() {
+        if (kill(pid_, SIGTERM) != 0) return -1;
+        const int status = WaitForExit(pid_, 20s);
+        exited_ = status >= 0;
+        return status;
     }
 
     pid_t Start(const std::vector<std::string>& arguments) {
@@ -125,13 +140,33 @@ TEST_F(DriverEndToEndTest, DetectsUnplugsAndPlugsTheEmulatedKeyboardAndEndsClean
     const pid_t second = Start({});
     EXPECT_EQ(WaitForExit(second, 20s), 0);
 
-    ASSERT_EQ(kill(pid_, SIGTERM), 0);
-    EXPECT_EQ(WaitForExit(pid_, 20s), 0) << ReadAll(log_);
-    exited_ = true;
+    EXPECT_EQ(Terminate(), 0) << ReadAll(log_);
     EXPECT_FALSE(fs::exists(automation_)) << "the automation socket is removed";
     EXPECT_FALSE(fs::exists(emulator_)) << "the emulator socket is removed";
     const std::string log = ReadAll(log_);
     EXPECT_NE(log.find("抓取设备线程设定退出"), std::string::npos) << "detection thread ended";
+}
+
+TEST_F(DriverEndToEndTest, TheChosenLanguageIsKeptAcrossARestart) {
+    {
+        AutomationClient window;
+        ASSERT_TRUE(window.Connect(automation_, 60s)) << ReadAll(log_);
+        ASSERT_EQ(window.Ask("wait-visible keyboard_device 30000"), "ok") << ReadAll(log_);
+        EXPECT_NE(window.Ask("find title_text").find("text=KELNO Driver"), std::string::npos);
+        EXPECT_EQ(window.Ask("select Language_combox 1"), "ok");  // Simplified Chinese
+        EXPECT_NE(window.Ask("find title_text").find("text=KELNO 驱动"), std::string::npos);
+    }
+    ASSERT_EQ(Terminate(), 0) << ReadAll(log_);
+
+    StartMain();
+    AutomationClient window;
+    ASSERT_TRUE(window.Connect(automation_, 60s)) << ReadAll(log_);
+    ASSERT_EQ(window.Ask("wait-visible keyboard_device 30000"), "ok") << ReadAll(log_);
+    EXPECT_NE(window.Ask("find title_text").find("text=KELNO 驱动"), std::string::npos);
+    EXPECT_NE(window.Ask("find Language_combox").find("cursel=1"), std::string::npos);
+    const fs::path shot = artefacts_ / "kelno-driver-e2e-chinese.png";
+    EXPECT_EQ(window.Ask("screenshot " + shot.string()), "ok");
+    EXPECT_EQ(Terminate(), 0) << ReadAll(log_);
 }
 
 }  // namespace
