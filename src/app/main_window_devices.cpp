@@ -217,8 +217,10 @@ IDeviceListObserver::ArrivalResult CMainWnd::HandleArrival(size_t index) {
                 entry.vendorId != slot->vendorId ||
                 EffectiveKind(entry.kind) != EffectiveKind(slot->kind))
                 continue;
-            if (!device->AttachNotifyPath(slot->path)) result = ArrivalResult::OpenFailed;
-            changed = true;
+            if (device->AttachNotifyPath(slot->path))
+                changed = true;
+            else
+                result = ArrivalResult::OpenFailed;
             break;
         }
     }
