@@ -45,9 +45,7 @@ void CMainWnd::InitWindow() {
     skin::CResourceManager::GetInstance().LoadLanguage("lan_cn.xml");
     setButton_ = m_PaintManager.FindControl("setbtn");
     tray_.CreateTrayIcon("kelno-driver", options_.trayIconPath, "KELNO 游戏键盘");
-    std::vector<skin::TrayMenuItem> items = TrayMenuItemsFrom("menu.xml");
-    items.insert(items.begin(), {kTrayShowCommand, kApplicationTitle});
-    tray_.SetMenu(std::move(items), kTrayShowCommand);
+    RefreshTrayMenu();
     tray_.SetCommandHandler([this](const std::string& command) {
         if (command == kTrayShowCommand)
             TrayClick();
@@ -60,6 +58,7 @@ void CMainWnd::OnWindowInit() {
     if (initialised_) return;
     if (options_.announceLightControl) options_.announceLightControl(1, 1);
     SetUpLanguage();
+    RefreshTrayMenu();
     SetLightControl(lightControl_);
     BuildDevicePages();
     if (skin::IWindowHost* host = GetHost()) {
@@ -194,8 +193,16 @@ void CMainWnd::ApplyLanguage(int index) {
     // Key captions are built from language texts.
     for (CZembravaUSBDevice* device : keyboards_) device->RefreshUi();
     for (CZembravaUSBDevice* device : mice_) device->RefreshUi();
+    RefreshTrayMenu();
     m_PaintManager.NeedUpdate();
     m_PaintManager.Invalidate();
+}
+
+void CMainWnd::RefreshTrayMenu() {
+    // The item texts are language texts.
+    std::vector<skin::TrayMenuItem> items = TrayMenuItemsFrom("menu.xml");
+    items.insert(items.begin(), {kTrayShowCommand, kApplicationTitle});
+    tray_.SetMenu(std::move(items), kTrayShowCommand);
 }
 
 // --- window timers -----------------------------------------------------------------

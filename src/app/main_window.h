@@ -174,6 +174,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     void OnSleep(bool suspending);
     void SetUpLanguage();
     void ApplyLanguage(int index);
+    void RefreshTrayMenu();
     std::vector<CZembravaUSBDevice*> AllDevices() const;
 
     // Routing.
