@@ -6,8 +6,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +17,7 @@
 #include <sstream>
 #include <thread>
 
+#include "automation_client.h"
 #include "core/json_file.h"
 #include "support/temp_folder.h"
 #include "xvfb_display.h"
@@ -29,45 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// One line out, one line back, over an AF_UNIX stream socket.
-class LineClient {
-  public:
-    ~LineClient() {
-        if (fd_ >= 0) close(fd_);
-    }
-    bool Connect(const fs::path& path, std::chrono::milliseconds limit) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < deadline) {
-            fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
-            if (connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-                timeval guard{60, 0};  // hang guard for each reply
-                setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &guard, sizeof guard);
-                return true;
-            }
-            close(fd_);
-            fd_ = -1;
-            std::this_thread::sleep_for(50ms);  // still starting
-        }
-        return false;
-    }
-    std::string Ask(const std::string& line) {
-        const std::string text = line + "\n";
-        if (send(fd_, text.data(), text.size(), MSG_NOSIGNAL) !=
-            static_cast<ssize_t>(text.size())) {
-            return "send failed";
-        }
-        std::string reply;
-        char c;
-        while (recv(fd_, &c, 1, 0) == 1 && c != '\n') reply += c;
-        return reply;
-    }
-
-  private:
-    int fd_ = -1;
-};
+using LineClient = skin::test::AutomationClient;
 
 // Asks until `done` holds for the reply (bounded); the last reply.
 std::string AskUntil(LineClient& client, const std::string& line,
@@ -168,8 +129,8 @@ class PanelsEndToEnd : public ::testing::Test {
 TEST_F(PanelsEndToEnd, LightingAndProfilesReachTheKeyboardAndTheFiles) {
     LineClient app;
     LineClient emulator;
-    ASSERT_TRUE(app.Connect(folder_ / "automation.sock", 30s)) << Output();
-    ASSERT_TRUE(emulator.Connect(folder_ / "emulator.sock", 30s)) << Output();
+    ASSERT_TRUE(app.Connect((folder_ / "automation.sock").string(), 30s)) << Output();
+    ASSERT_TRUE(emulator.Connect((folder_ / "emulator.sock").string(), 30s)) << Output();
     if (emulator.Ask("list").find("keyboard") == std::string::npos) {
         ASSERT_EQ(emulator.Ask("plug keyboard"), "ok");
     }
