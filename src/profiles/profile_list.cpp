@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/ascii_case.h"
 #include "core/debug_output.h"
 #include "core/json_access.h"
 #include "core/json_file.h"
@@ -67,13 +68,7 @@ void KeepAsBackup(const fs::path& path) {
 
 }  // namespace
 
-bool SameProfileName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
+bool SameProfileName(const std::string& a, const std::string& b) { return EqualsNoCase(a, b); }
 
 ProfileListStore::ProfileListStore(fs::path userDataFolder, fs::path defaultProfilePath,
                                    const WallClock& clock)

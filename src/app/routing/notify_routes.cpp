@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "core/ascii_case.h"
 #include "core/names.h"
 
 namespace kelno::app {
@@ -177,26 +178,18 @@ constexpr Row kRows[] = {
 // does not run after them.
 constexpr std::string_view kFinalTypes[] = {"click_wpremove", "click_wpedit"};
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 // The route a row gives for a control name, if it matches.
 std::optional<Route> MatchRow(const Row& row, std::string_view name) {
     switch (row.match) {
         case Match::AnyControl:
             return Route{row.handler, row.number};
         case Match::Exact:
-            if (EqualsIgnoringCase(row.name, name)) return Route{row.handler, row.number};
+            if (EqualsNoCase(row.name, name)) return Route{row.handler, row.number};
             return std::nullopt;
         case Match::Prefix: {
             std::string prefix;
             int number = -1;
-            if (SplitIndexedName(name, prefix, number) && EqualsIgnoringCase(row.name, prefix))
+            if (SplitIndexedName(name, prefix, number) && EqualsNoCase(row.name, prefix))
                 return Route{row.handler, number};
             return std::nullopt;
         }

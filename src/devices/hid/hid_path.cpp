@@ -1,19 +1,21 @@
 #include "devices/hid/hid_path.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "core/ascii_case.h"
 
 namespace kelno {
 
 uint16_t ParsePathHexToken(std::string_view path, std::string_view token) {
     if (token.empty() || token.size() > path.size()) return 0;
-    const auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
     const auto found = std::search(path.begin(), path.end(), token.begin(), token.end(),
-                                   [&](char a, char b) { return lower(a) == lower(b); });
+                                   [](char a, char b) {
+                                       return ToLowerAsciiChar(a) == ToLowerAsciiChar(b);
+                                   });
     if (found == path.end()) return 0;
     uint32_t value = 0;
     for (auto it = found + static_cast<std::ptrdiff_t>(token.size()); it != path.end(); ++it) {
-        const char c = lower(*it);
+        const char c = ToLowerAsciiChar(*it);
         int digit;
         if (c >= '0' && c <= '9') {
             digit = c - '0';

@@ -7,12 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "core/ascii_case.h"
 #include "skin/core/geometry.h"
 
 namespace kelno::skin {
 
-bool EqualsNoCase(std::string_view a, std::string_view b);
-std::string ToLowerAscii(std::string_view text);
+using kelno::EqualsNoCase;
+using kelno::ToLowerAscii;
+
 std::string_view TrimBlanks(std::string_view text);
 
 // A decimal integer (optional sign), clamped to +-1,000,000 so that later
