@@ -38,7 +38,11 @@ ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments) {
             if (options.demoKinds.empty()) return {std::nullopt, "--demo= needs device kinds"};
             continue;
         }
-        std::string* target = name == "--emulator-socket" ? &options.emulatorSocket
+        if (argument == "--demo-if-no-device") {
+            options.demoIfNoDevice = true;
+            continue;
+        }
+        std::string* target = name == "--sim-control"    ? &options.simControlSocket
                               : name == "--automation"    ? &options.automationSocket
                               : name == "--data-dir"      ? &options.dataDir
                                                           : nullptr;
@@ -52,8 +56,10 @@ ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments) {
         }
         if (target->empty()) return {std::nullopt, std::string(name) + " needs a value"};
     }
-    if (!options.emulatorSocket.empty() && !options.demo)
-        return {std::nullopt, "--emulator-socket needs --demo"};
+    if (options.demo && options.demoIfNoDevice)
+        return {std::nullopt, "--demo and --demo-if-no-device exclude each other"};
+    if (!options.simControlSocket.empty() && !options.demo && !options.demoIfNoDevice)
+        return {std::nullopt, "--sim-control needs --demo or --demo-if-no-device"};
     return {options, {}};
 }
 

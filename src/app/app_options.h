@@ -3,7 +3,10 @@
 //   --demo[=<kinds>]          devices come from the emulator; the kinds plugged
 //                             at start (comma-separated: keyboard, mouse,
 //                             mousepad, headset), the keyboard by default
-//   --emulator-socket <path>  with --demo: the emulator's control socket
+//   --demo-if-no-device       the real devices, or the emulated keyboard when
+//                             no supported device is present at start
+//   --sim-control <path>      the emulator's line protocol on a local socket
+//                             (with either demo option)
 //   --automation <path>       the skin library's automation server
 //   --data-dir <folder>       the per-user data folder (tests)
 // Both "--option value" and "--option=value" are accepted.
@@ -16,8 +19,9 @@ namespace kelno::app {
 
 struct AppOptions {
     bool demo = false;
+    bool demoIfNoDevice = false;
     std::vector<std::string> demoKinds;  // as written; the emulator checks the names
-    std::string emulatorSocket;
+    std::string simControlSocket;
     std::string automationSocket;
     std::string dataDir;
 };

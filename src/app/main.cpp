@@ -16,6 +16,7 @@
 #include "app/main_window.h"
 #include "core/debug_output.h"
 #include "core/paths.h"
+#include "devices/detect/device_presence.h"
 #include "devices/detect/emulator_catalogue.h"
 #include "platform/linux/hidraw_backend.h"
 #include "platform/session/light_control_bus.h"
@@ -90,22 +91,39 @@ int Run(const app::AppOptions& options, AppFolders folders) {
     app::MainWindowOptions windowOptions;
     std::shared_ptr<sim::SimDeviceSet> emulator;
     std::unique_ptr<sim::SimControlServer> controlServer;
-    if (options.demo) {
+    std::vector<std::string> demoKinds = options.demoKinds;
+    if (options.demoIfNoDevice) {
+        auto hidraw = std::make_shared<hid::HidrawBackend>();
+        if (AnySupportedDevicePresent(*hidraw, Catalogue::Shipped())) {
+            windowOptions.backend = std::move(hidraw);
+        } else {
+            std::cerr << "kelno-driver: no supported device is connected; showing an emulated "
+                         "keyboard as a demo device\n";
+            demoKinds = {"keyboard"};
+        }
+    } else if (!options.demo) {
+        windowOptions.backend = std::make_shared<hid::HidrawBackend>();
+    }
+    if (!windowOptions.backend) {
         emulator = std::make_shared<sim::SimDeviceSet>();
-        for (const std::string& name : options.demoKinds)
+        for (const std::string& name : demoKinds)
             if (const auto kind = sim::SimKindFromName(name)) emulator->Plug(*kind);
         windowOptions.backend = emulator->Backend();
         windowOptions.catalogue = EmulatorCatalogue();
-        if (!options.emulatorSocket.empty()) {
+        windowOptions.demoDevices = true;
+    }
+    if (!options.simControlSocket.empty()) {
+        if (!emulator) {
+            std::cerr << "kelno-driver: real devices are in use; " << options.simControlSocket
+                      << " is not served\n";
+        } else {
             controlServer = std::make_unique<sim::SimControlServer>(emulator);
-            if (!controlServer->Start(options.emulatorSocket)) {
-                std::cerr << "kelno-driver: cannot serve the emulator at " << options.emulatorSocket
-                          << "\n";
+            if (!controlServer->Start(options.simControlSocket)) {
+                std::cerr << "kelno-driver: cannot serve the emulator at "
+                          << options.simControlSocket << "\n";
                 return 1;
             }
         }
-    } else {
-        windowOptions.backend = std::make_shared<hid::HidrawBackend>();
     }
     windowOptions.userData = folders.userData;
     windowOptions.defaultData = folders.programData / "DefaultData";

@@ -48,6 +48,8 @@ struct DeviceCapture {
 struct MainWindowOptions {
     std::shared_ptr<hid::HidBackend> backend;  // the devices' HID backend
     Catalogue catalogue = Catalogue::Shipped();
+    // The devices are emulated: the window marks them as demo devices.
+    bool demoDevices = false;
     std::filesystem::path userData;      // per-user data root (kind folders below it)
     std::filesystem::path defaultData;   // "DefaultData" of the program
     std::filesystem::path configFolder;  // the settings store (the language choice)

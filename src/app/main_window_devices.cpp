@@ -272,6 +272,8 @@ void CMainWnd::UpdateNoDeviceNotice() {
     const bool none = VisibleTabCount() == 0;
     if (skin::CControlUI* notice = m_PaintManager.FindControl("No_device_Link"))
         notice->SetVisible(none);
+    if (skin::CControlUI* badge = m_PaintManager.FindControl("demo_device_badge"))
+        badge->SetVisible(options_.demoDevices && !none);
     // A supported device this user may not open is named as the reason.
     const bool denied = none && detector_ && !detector_->PermissionDeniedPaths().empty();
     if (skin::CControlUI* text = m_PaintManager.FindControl("nodevice_text"))

@@ -20,7 +20,7 @@ bool WaitFor(const std::stop_token& token, std::chrono::steady_clock::duration d
 WorkerThread::~WorkerThread() {
     if (!thread_.joinable()) return;
     if (!StopAndJoin(std::chrono::milliseconds(1000))) {
-        DebugOutputF("worker '%s' did not stop within 1000 ms; waiting for it", name_.c_str());
+        DebugOutputF("worker '%s' did not stop in time (1000 ms); waiting for it", name_.c_str());
         thread_.join();
     }
 }

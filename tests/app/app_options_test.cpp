@@ -7,17 +7,23 @@ namespace {
 
 TEST(AppOptions, AcceptedLines) {
     const ParsedOptions parsed = ParseAppOptions(
-        {"--demo", "--emulator-socket", "/tmp/e", "--automation=/tmp/a", "--data-dir", "/d"});
+        {"--demo", "--sim-control", "/tmp/e", "--automation=/tmp/a", "--data-dir", "/d"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     EXPECT_TRUE(parsed.options->demo);
     EXPECT_EQ(parsed.options->demoKinds, std::vector<std::string>{"keyboard"});
-    EXPECT_EQ(parsed.options->emulatorSocket, "/tmp/e");
+    EXPECT_EQ(parsed.options->simControlSocket, "/tmp/e");
     EXPECT_EQ(parsed.options->automationSocket, "/tmp/a");
     EXPECT_EQ(parsed.options->dataDir, "/d");
 
     const ParsedOptions kinds = ParseAppOptions({"--demo=mouse,headset"});
     ASSERT_TRUE(kinds.options) << kinds.error;
     EXPECT_EQ(kinds.options->demoKinds, (std::vector<std::string>{"mouse", "headset"}));
+
+    const ParsedOptions fallback = ParseAppOptions({"--demo-if-no-device", "--sim-control=/s"});
+    ASSERT_TRUE(fallback.options) << fallback.error;
+    EXPECT_TRUE(fallback.options->demoIfNoDevice);
+    EXPECT_FALSE(fallback.options->demo);
+    EXPECT_EQ(fallback.options->simControlSocket, "/s");
 
     const ParsedOptions none = ParseAppOptions({});
     ASSERT_TRUE(none.options);
@@ -37,7 +43,9 @@ TEST(AppOptions, RefusedLinesSayWhy) {
         {{"--demo=mouse,,headset"}, "--demo= needs device kinds"},
         {{"--automation"}, "--automation needs a value"},
         {{"--data-dir="}, "--data-dir needs a value"},
-        {{"--emulator-socket", "/tmp/e"}, "--emulator-socket needs --demo"},
+        {{"--sim-control", "/tmp/e"}, "--sim-control needs --demo or --demo-if-no-device"},
+        {{"--demo", "--demo-if-no-device"}, "--demo and --demo-if-no-device exclude each other"},
+        {{"--demo-if-no-device=yes"}, "unknown option --demo-if-no-device=yes"},
     };
     for (const Case& c : cases) {
         const ParsedOptions parsed = ParseAppOptions(c.line);

@@ -60,15 +60,31 @@ class DriverEndToEndTest : public ::testing::Test {
 
     void StartMain() {
         exited_ = false;
-        pid_ = Start({"--demo", "--emulator-socket", emulator_, "--automation", automation_,
-                      "--data-dir", (folder_ / "data").string()});
+        pid_ = Start({mode_, "--sim-control", emulator_, "--automation", automation_, "--data-dir",
+                      (folder_ / "data").string()});
     }
-    // SIGTERM, then the exit status (bounded).
+    // SIGTERM, then the exit status (bounded). Every worker must have ended
+    // within its own stop bound: a late one is logged.
     int Terminate() {
         if (kill(pid_, SIGTERM) != 0) return -1;
+        const auto asked = std::chrono::steady_clock::now();
         const int status = WaitForExit(pid_, 20s);
         exited_ = status >= 0;
+        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - asked);
+        RecordProperty("terminate_ms", static_cast<int>(took.count()));
+        EXPECT_EQ(ReadAll(log_).find("did not stop in time"), std::string::npos) << ReadAll(log_);
         return status;
+    }
+    // Waits (hang guard only) until the main window is shown or hidden.
+    bool WaitForWindow(bool viewable) const {
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (skin::test::IsTopLevelWindowViewable(display_.Name(), "KELNO Driver") == viewable)
+                return true;
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
     }
 
     pid_t Start(const std::vector<std::string>& arguments) {
@@ -114,18 +130,29 @@ class DriverEndToEndTest : public ::testing::Test {
     std::string emulator_;
     pid_t pid_ = -1;
     bool exited_ = false;
+    std::string mode_ = "--demo";  // how the devices are chosen
+};
+
+// The way `./dev run` starts the program.
+class DriverDemoFallbackEndToEndTest : public DriverEndToEndTest {
+  protected:
+    DriverDemoFallbackEndToEndTest() { mode_ = "--demo-if-no-device"; }
 };
 
 TEST_F(DriverEndToEndTest, DetectsUnplugsAndPlugsTheEmulatedKeyboardAndEndsCleanly) {
     AutomationClient window;
     ASSERT_TRUE(window.Connect(automation_, 60s)) << ReadAll(log_);
     EXPECT_EQ(window.Ask("wait-visible keyboard_device 30000"), "ok") << ReadAll(log_);
+    EXPECT_TRUE(WaitForWindow(true));
+    EXPECT_NE(window.Ask("find demo_device_badge").find("visible=1"), std::string::npos)
+        << "an emulated device is marked";
     AutomationClient emulator;
     ASSERT_TRUE(emulator.Connect(emulator_, 10s));
 
     EXPECT_EQ(emulator.Ask("unplug keyboard"), "ok");
     EXPECT_EQ(window.Ask("wait-visible No_device_Link 20000"), "ok");
     EXPECT_NE(window.Ask("find keyboard_device").find("visible=0"), std::string::npos);
+    EXPECT_NE(window.Ask("find demo_device_badge").find("visible=0"), std::string::npos);
 
     EXPECT_EQ(emulator.Ask("plug keyboard"), "ok");
     EXPECT_EQ(window.Ask("wait-visible keyboard_device 20000"), "ok");
@@ -136,9 +163,13 @@ TEST_F(DriverEndToEndTest, DetectsUnplugsAndPlugsTheEmulatedKeyboardAndEndsClean
     EXPECT_EQ(window.Ask("screenshot " + shot.string()), "ok");
     EXPECT_GT(fs::file_size(shot), 1000u);
 
-    // A second start wakes this one and ends at once.
+    // Closed to the tray, then a second start: it wakes this one, which
+    // shows itself again, and ends at once.
+    EXPECT_EQ(window.Ask("click closebtn"), "ok");
+    EXPECT_TRUE(WaitForWindow(false)) << "the close button hides the window";
     const pid_t second = Start({});
     EXPECT_EQ(WaitForExit(second, 20s), 0);
+    EXPECT_TRUE(WaitForWindow(true)) << "the first window is shown again";
 
     EXPECT_EQ(Terminate(), 0) << ReadAll(log_);
     EXPECT_FALSE(fs::exists(automation_)) << "the automation socket is removed";
@@ -165,6 +196,23 @@ TEST_F(DriverEndToEndTest, TheChosenLanguageIsKeptAcrossARestart) {
     EXPECT_NE(window.Ask("find title_text").find("text=KELNO 驱动"), std::string::npos);
     EXPECT_NE(window.Ask("find Language_combox").find("cursel=1"), std::string::npos);
     const fs::path shot = artefacts_ / "kelno-driver-e2e-chinese.png";
+    EXPECT_EQ(window.Ask("screenshot " + shot.string()), "ok");
+    EXPECT_EQ(Terminate(), 0) << ReadAll(log_);
+}
+
+// With no supported device present the emulated keyboard is shown, said on
+// stderr and marked as a demo device.
+TEST_F(DriverDemoFallbackEndToEndTest, WithoutASupportedDeviceTheDemoKeyboardIsShownAndMarked) {
+    AutomationClient window;
+    ASSERT_TRUE(window.Connect(automation_, 60s)) << ReadAll(log_);
+    if (ReadAll(log_).find("showing an emulated keyboard") == std::string::npos) {
+        Terminate();
+        GTEST_SKIP() << "a supported device is connected to this machine";
+    }
+    ASSERT_EQ(window.Ask("wait-visible keyboard_device 30000"), "ok") << ReadAll(log_);
+    EXPECT_NE(window.Ask("find demo_device_badge").find("visible=1"), std::string::npos);
+    EXPECT_NE(window.Ask("find demo_device_badge").find("text=Demo device"), std::string::npos);
+    const fs::path shot = artefacts_ / "kelno-driver-e2e-demo-fallback.png";
     EXPECT_EQ(window.Ask("screenshot " + shot.string()), "ok");
     EXPECT_EQ(Terminate(), 0) << ReadAll(log_);
 }

@@ -91,7 +91,7 @@ class PanelsEndToEnd : public ::testing::Test {
             setenv("XDG_RUNTIME_DIR", folder_.Path().c_str(), 1);
             setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
             unsetenv("WAYLAND_DISPLAY");
-            execl(KELNO_DRIVER, "kelno-driver", "--demo", "--emulator-socket",
+            execl(KELNO_DRIVER, "kelno-driver", "--demo", "--sim-control",
                   (folder_ / "emulator.sock").c_str(), "--automation",
                   (folder_ / "automation.sock").c_str(), "--data-dir", data_.c_str(),
                   static_cast<char*>(nullptr));

@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <X11/Xlib.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -80,6 +82,28 @@ XvfbDisplay::~XvfbDisplay() {
     }
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
+}
+
+bool IsTopLevelWindowViewable(const std::string& display, const std::string& title) {
+    Display* x = XOpenDisplay(display.c_str());
+    if (!x) return false;
+    bool viewable = false;
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count)) {
+        for (unsigned int i = 0; i < count && !viewable; ++i) {
+            char* name = nullptr;
+            if (!XFetchName(x, children[i], &name) || !name) continue;
+            XWindowAttributes attributes{};
+            viewable = title == name && XGetWindowAttributes(x, children[i], &attributes) &&
+                       attributes.map_state == IsViewable;
+            XFree(name);
+        }
+        if (children) XFree(children);
+    }
+    XCloseDisplay(x);
+    return viewable;
 }
 
 }  // namespace kelno::skin::test

@@ -27,6 +27,10 @@ class XvfbDisplay {
     std::string reason_;
 };
 
+// Whether a top-level window titled `title` is mapped and viewable on the
+// display (what a user would see; there is no window manager on Xvfb).
+bool IsTopLevelWindowViewable(const std::string& display, const std::string& title);
+
 // Finds a program on PATH; empty when missing.
 std::string FindProgram(const std::string& name);
 

@@ -169,7 +169,7 @@ void CZembravaUSBDevice::DetachNotifyPath() {
     notifyThread_.RequestStop();
     HidCancelRead(notifyChannel_->Record());
     if (!notifyThread_.StopAndJoin(kStopBound)) {
-        DebugOutput("notification thread did not end in time");
+        DebugOutput("notification thread did not stop in time");
     }
     notifyChannel_->CloseInterface();
     notifyAttached_ = false;
