@@ -42,10 +42,10 @@ ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments) {
             options.demoIfNoDevice = true;
             continue;
         }
-        std::string* target = name == "--sim-control"    ? &options.simControlSocket
-                              : name == "--automation"    ? &options.automationSocket
-                              : name == "--data-dir"      ? &options.dataDir
-                                                          : nullptr;
+        std::string* target = name == "--sim-control"  ? &options.simControlSocket
+                              : name == "--automation" ? &options.automationSocket
+                              : name == "--data-dir"   ? &options.dataDir
+                                                       : nullptr;
         if (!target) return {std::nullopt, "unknown option " + std::string(argument)};
         if (inlineValue) {
             *target = *inlineValue;

@@ -347,9 +347,11 @@ void CMainWnd::Shutdown() {
     // is released by the stop request.
     if (detector_ && !detector_->Stop()) DebugOutput("所有对象处于非激发状态，超时");
     for (CZembravaUSBDevice* device : AllDevices()) {
+        // Closed first: a transaction the device worker is waiting on ends
+        // at once instead of at its time-out.
+        device->CloseCommandChannel();
         if (!device->StopThreads()) DebugOutput("所有对象处于非激发状态，超时");
         device->DetachNotifyPath();
-        device->CloseCommandChannel();
     }
     m_PaintManager.RemoveAllTimers();
 }

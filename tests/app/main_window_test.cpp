@@ -152,8 +152,11 @@ TEST_F(MainWindowTest, KeyboardArrivalShowsAndSelectsItsTabAndTheTimerSyncsTheDe
 
     const int commitsBefore = emulator_->Device(SimKind::Keyboard)->Commits();
     Advance(CDeviceOptionUI::kInitialSyncDelayMs + 50);
-    EXPECT_GT(emulator_->Device(SimKind::Keyboard)->Commits(), commitsBefore)
-        << "the initial synchronisation writes the settings block";
+    // The reads and the write run on the device worker, the rest back here.
+    EXPECT_TRUE(PumpUntil([&] {
+        return Keyboard()->IsDeviceWorkDone() &&
+               emulator_->Device(SimKind::Keyboard)->Commits() > commitsBefore;
+    })) << "the initial synchronisation writes the settings block";
     const std::vector<uint8_t> memory = emulator_->Device(SimKind::Keyboard)->Memory();
     EXPECT_NE(std::count(memory.begin(), memory.end(), 0), static_cast<long>(memory.size()));
 }

@@ -36,22 +36,19 @@ std::vector<uint8_t> MemoryRange(const sim::SimCommandDevice& device, size_t off
             memory.begin() + static_cast<std::ptrdiff_t>(offset + length)};
 }
 
+// What an initial synchronisation sends, each transfer's chunks counted once.
+const std::vector<uint8_t> kInitialSyncCodes = {
+    CMD_START,         CMD_READ_INFO,    CMD_READ_KEYMAP,
+    CMD_READ_KEY_LEDS, CMD_FINISH,       CMD_WRITE_KEY_LIGHTS,
+    CMD_START,         CMD_WRITE_MEMORY, CMD_FINISH};
+
 TEST_F(KeyboardPageTest, InitialSyncReadsTheKeyMapThenWritesBitmapAndSettingsBlock) {
     keyboard->ClearExchanges();
     page->InitialSync();
 
     // Information, key map and key LEDs in one group; then the bitmap, then
     // the settings block in a group of its own.
-    const std::vector<uint8_t> codes = CommandCodes();
-    std::vector<uint8_t> collapsed;
-    for (uint8_t code : codes) {
-        if (collapsed.empty() || collapsed.back() != code) collapsed.push_back(code);
-    }
-    const std::vector<uint8_t> expected = {
-        CMD_START,         CMD_READ_INFO,    CMD_READ_KEYMAP,
-        CMD_READ_KEY_LEDS, CMD_FINISH,       CMD_WRITE_KEY_LIGHTS,
-        CMD_START,         CMD_WRITE_MEMORY, CMD_FINISH};
-    EXPECT_EQ(collapsed, expected);
+    EXPECT_EQ(CollapsedCommandCodes(), kInitialSyncCodes);
     EXPECT_EQ(keyboard->GroupDepth(), 0);
 
     // The block on the device is the one the profile file describes.
@@ -122,6 +119,58 @@ TEST_F(KeyboardPageTest, AnAbsurdKeyCountLeavesTheMapsEmpty) {
     const std::vector<uint8_t> codes = CommandCodes();
     EXPECT_EQ(std::count(codes.begin(), codes.end(), CMD_READ_KEYMAP), 0);
     EXPECT_EQ(keyboard->GroupDepth(), 0);  // the opened group is closed again
+}
+
+// The tab item's timer: the reads run on the device worker, the rest comes
+// back to this (UI) thread only when its tasks run.
+TEST_F(KeyboardPageTest, TheTimerSyncReadsOnTheDeviceWorkerAndAppliesOnTheUiThread) {
+    keyboard->ClearExchanges();
+    page->OnInitialSyncTimer();
+    ASSERT_TRUE(page->WaitForDeviceWork(std::chrono::seconds(20)));
+    EXPECT_FALSE(page->HasKeyMap()) << "nothing is applied before the UI thread runs it";
+
+    ASSERT_TRUE(PumpUntil([&] { return page->HasKeyMap() && page->IsDeviceWorkDone(); }));
+    EXPECT_EQ(CollapsedCommandCodes(), kInitialSyncCodes) << "the same as the direct one";
+    const auto block = keyboard::BuildSettingsBlock(0, SettingsOf(ProfileFile()));
+    EXPECT_EQ(MemoryRange(*keyboard, 0, 25), std::vector<uint8_t>(block.begin(), block.end()));
+    EXPECT_EQ(page->KeyToDeviceIndex().at(0), DeviceKeyOf(0));
+    EXPECT_TRUE(page->IsLightingThreadRunning());
+}
+
+// A write made on the UI thread while the worker's read group is under way
+// waits for that group: START ... FINISH groups never interleave.
+TEST_F(KeyboardPageTest, AUiWriteDuringTheWorkersReadGroupKeepsTheGroupsApart) {
+    keyboard->SetLatency(std::chrono::milliseconds(3));
+    keyboard->ClearExchanges();
+    page->OnInitialSyncTimer();
+    ASSERT_TRUE(PumpUntil([&] { return !CommandCodes().empty(); }));
+    page->WriteSettings(0, 0, 1, 0, 0);
+    ASSERT_TRUE(page->WaitForDeviceWork(std::chrono::seconds(20)));
+    keyboard->SetLatency(std::chrono::microseconds(0));
+
+    int depth = 0;
+    for (uint8_t code : CommandCodes()) {
+        if (code == CMD_START) {
+            EXPECT_EQ(depth, 0) << "a group started inside another";
+            ++depth;
+        } else if (code == CMD_FINISH) {
+            --depth;
+        }
+    }
+    EXPECT_EQ(depth, 0);
+}
+
+TEST_F(KeyboardPageTest, ATimerReadBackThatFailsChangesNothing) {
+    page->InitialSync();
+    const std::string before = ReadFileText(page->GetProfileName());
+    const uint8_t changed[] = {7, 10, 1};
+    keyboard->ChangeMemoryOnDevice(1, changed);
+    keyboard->InjectFault(sim::SimFault::NoAnswer, 2, CMD_READ_MEMORY);
+    page->OnSyncRequestTimer();
+    ASSERT_TRUE(page->WaitForDeviceWork(std::chrono::seconds(20)));
+    window.host.RunPendingTasks();
+    EXPECT_EQ(ReadFileText(page->GetProfileName()), before);
+    EXPECT_NE(page->GetLightSettings()[LightSetting::kMode], 7);
 }
 
 TEST_F(KeyboardPageTest, ReadBackOnTheKeyboardsRequestStoresClampedValuesInTheProfile) {

@@ -108,6 +108,14 @@ class KeyboardPageTest : public testing::Test {
         for (const auto& request : keyboard->CommandRequests()) codes.push_back(CodeOf(request));
         return codes;
     }
+    // The codes with repeats (the chunks of one transfer) counted once.
+    std::vector<uint8_t> CollapsedCommandCodes() const {
+        std::vector<uint8_t> collapsed;
+        for (uint8_t code : CommandCodes()) {
+            if (collapsed.empty() || collapsed.back() != code) collapsed.push_back(code);
+        }
+        return collapsed;
+    }
 
     Json::Value ProfileFile() const { return ReadJsonFile(page->GetProfileName()); }
 

@@ -237,6 +237,17 @@ TEST_F(UsbDeviceTest, PowerPollTellsTheDisplayAndTheMainWindow) {
     EXPECT_EQ(display.shown[3], 1);  // wireless
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], std::make_pair(UWM_DEVICE_POWER_MSG, uintptr_t{3}));
+
+    // The tab item's timer reads on the device worker; the display hears of
+    // it on the UI thread.
+    keyboard->SetPowerStatus({0x01, 80, 0x00, 0x07, 2, 0x00});
+    page->OnPowerPollTimer();
+    ASSERT_TRUE(page->WaitForDeviceWork(std::chrono::seconds(20)));
+    EXPECT_EQ(messages.size(), 1u) << "not before the UI thread runs it";
+    window.host.RunPendingTasks();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1], std::make_pair(UWM_DEVICE_POWER_MSG, uintptr_t{2}));
+    EXPECT_EQ(display.shown[4], 2);
 }
 
 TEST_F(UsbDeviceTest, CatalogueEntryGivesKindAndRole) {

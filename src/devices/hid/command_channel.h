@@ -4,12 +4,11 @@
 // answer to its request, splits long transfers into 56-byte chunks and turns
 // the device's status byte into result codes (command_report.h).
 //
-// Locks: commandLock (or lightLock for light frames) first, transferLock
-// inside. transferLock is held across the write and the read of one
-// transaction, so another writer of the interface (a light frame, another
-// thread's command) can never take this request's answer, and across
-// opening and closing the interface, so a transaction never runs on a record
-// being reopened.
+// Locks: groupLock (a caller's START ... FINISH group) outermost, then
+// commandLock (or lightLock for light frames), transferLock inside.
+// transferLock is held across the write and the read of one transaction, so another writer of the
+// interface (a light frame, another thread's command) can never take this request's answer, and
+// across opening and closing the interface, so a transaction never runs on a record being reopened.
 
 #include <array>
 #include <atomic>
@@ -50,6 +49,12 @@ class CHidCommandChannel {
     bool IsBusy() const { return busy_; }
     HidDeviceRecord& Record() { return record_; }
     std::mutex& TransferLock() { return transferLock_; }
+    // Held across a SendStart ... SendFinish group (and the data size it
+    // sets), so the groups of two threads never interleave on the device.
+    // Outermost of the channel's locks; a thread may take it again.
+    [[nodiscard]] std::unique_lock<std::recursive_mutex> LockGroup() {
+        return std::unique_lock(groupLock_);
+    }
 
     uint16_t DataSize() const { return dataSize_; }
     // False (and no change) above 512.
@@ -126,6 +131,7 @@ class CHidCommandChannel {
     std::atomic<bool> open_{false};
     std::atomic<bool> lightingHold_{false};
     std::atomic<bool> wireless_{false};
+    std::recursive_mutex groupLock_;
     std::mutex transferLock_;
     std::mutex commandLock_;
     std::mutex lightLock_;

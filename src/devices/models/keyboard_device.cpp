@@ -215,35 +215,46 @@ void CZembravaKeyboardDevice::ResetPreview() {
 // --- key map -------------------------------------------------------------------------
 
 int CZembravaKeyboardDevice::ReadKeyMapFromDevice() {
+    if (!commandChannel_->IsOpen()) return 0;
+    return TakeKeyMap(ReadKeyMapTransactions());
+}
+
+CZembravaKeyboardDevice::KeyMapReading CZembravaKeyboardDevice::ReadKeyMapTransactions() {
     CHidCommandChannel& channel = *commandChannel_;
-    if (!channel.IsOpen()) return 0;
+    KeyMapReading reading;
+    const auto group = channel.LockGroup();
     channel.SendStart();
-    std::array<uint8_t, kDeviceInfoSize> info{};
-    int result = channel.ReadInfo(info);
-    if (result == kChannelOk) deviceInfo_ = info;
-    const uint8_t deviceKeys = info[5];
-    if (result != kChannelOk || deviceKeys > kMaxKeyCount ||
+    reading.result = channel.ReadInfo(reading.info);
+    reading.infoRead = reading.result == kChannelOk;
+    const uint8_t deviceKeys = reading.info[5];
+    if (!reading.infoRead || deviceKeys > kMaxKeyCount ||
         !channel.SetDataSize(static_cast<uint16_t>(3 * deviceKeys))) {
         // Close the group opened above; the maps stay as they were.
         channel.SendFinish();
-        return result == kChannelOk ? 0 : result;
+        if (reading.infoRead) reading.result = 0;
+        return reading;
     }
-    const size_t mapSize = 3u * deviceKeys;
-    std::array<uint8_t, kMaxDataSize> keyMap{};
-    std::array<uint8_t, kMaxDataSize> keyLeds{};
-    result = channel.ReadKeyMap(keyMap);
-    if (result == kChannelOk) result = channel.ReadKeyLeds(keyLeds);
+    reading.result = channel.ReadKeyMap(reading.keyMap);
+    if (reading.result == kChannelOk) reading.result = channel.ReadKeyLeds(reading.keyLeds);
     channel.SendFinish();
-    if (result != kChannelOk) {
-        DebugOutputF("key map read failed (%d); the maps are kept", result);
-        return result;
+    if (reading.result == kChannelOk) reading.mapSize = 3u * deviceKeys;
+    return reading;
+}
+
+int CZembravaKeyboardDevice::TakeKeyMap(const KeyMapReading& reading) {
+    if (reading.infoRead) deviceInfo_ = reading.info;
+    if (reading.mapSize == 0) {
+        if (reading.infoRead && reading.result != kChannelOk)
+            DebugOutputF("key map read failed (%d); the maps are kept", reading.result);
+        return reading.result;
     }
-    keyMapBuffer_ = keyMap;
-    keyLedBuffer_ = keyLeds;
-    keyMapSize_ = mapSize;
+    const size_t deviceKeys = reading.mapSize / 3;
+    keyMapBuffer_ = reading.keyMap;
+    keyLedBuffer_ = reading.keyLeds;
+    keyMapSize_ = reading.mapSize;
 
     DebugOutput("324234234234234");
-    const auto deviceIndex = keyboard::MatchKeyMap(std::span(keyMapBuffer_.data(), mapSize));
+    const auto deviceIndex = keyboard::MatchKeyMap(std::span(keyMapBuffer_.data(), keyMapSize_));
     const auto leds =
         keyboard::MapKeyLeds(deviceIndex, std::span(keyLedBuffer_.data(), deviceKeys));
     std::map<int, int> keyToDevice;
@@ -286,6 +297,7 @@ int CZembravaKeyboardDevice::WriteKeyMap(int profileIndex,
     const std::vector<uint8_t> keyMap =
         keyboard::BuildKeyMap(std::span(keyMapBuffer_.data(), keyMapSize_), deviceIndex, codes);
     if (!channel.IsOpen()) return 0;
+    const auto group = channel.LockGroup();
     channel.SetDataSize(static_cast<uint16_t>(keyMapSize_));
     channel.SendStart();
     const int result = channel.WriteKeyMap(keyMap, profileIndex);
@@ -330,8 +342,14 @@ int CZembravaKeyboardDevice::WriteSettings(int profileIndex, int activeProfile, 
     if (profileIndex < 0) return 0;
     const auto block =
         keyboard::BuildSettingsBlock(static_cast<uint8_t>(activeProfile), SettingsFromProfile());
+    if (!commandChannel_->IsOpen()) return 0;
+    return WriteSettingsBlock(block, profileIndex);
+}
+
+int CZembravaKeyboardDevice::WriteSettingsBlock(
+    const std::array<uint8_t, keyboard::kSettingsBlockSize>& block, int profileIndex) {
     CHidCommandChannel& channel = *commandChannel_;
-    if (!channel.IsOpen()) return 0;
+    const auto group = channel.LockGroup();
     channel.SendStart();
     const int result = channel.WriteMemory(
         block, static_cast<uint32_t>(profileIndex) * keyboard::kSettingsBlockSize);
@@ -339,25 +357,47 @@ int CZembravaKeyboardDevice::WriteSettings(int profileIndex, int activeProfile, 
     return result;
 }
 
-int CZembravaKeyboardDevice::OnSyncRequest() {
-    CHidCommandChannel& channel = *commandChannel_;
-    channel.SetLightingHold(false);
+void CZembravaKeyboardDevice::BeginSyncRequest() {
+    commandChannel_->SetLightingHold(false);
     previousShadow_[0] = activeProfile_;
     std::copy(lightShadow_.bytes.begin(), lightShadow_.bytes.end(), previousShadow_.begin() + 1);
-    if (!channel.IsOpen()) return 0;
+}
 
+int CZembravaKeyboardDevice::OnSyncRequest() {
+    BeginSyncRequest();
+    if (!commandChannel_->IsOpen()) return 0;
+    return TakeSettingsReading(ReadSettingsTransactions());
+}
+
+void CZembravaKeyboardDevice::OnSyncRequestTimer() {
+    BeginSyncRequest();
+    if (!commandChannel_->IsOpen()) return;
+    RunOnDevice([this] { return ReadSettingsTransactions(); },
+                [this](const SettingsReading& reading) { TakeSettingsReading(reading); });
+}
+
+CZembravaKeyboardDevice::SettingsReading CZembravaKeyboardDevice::ReadSettingsTransactions() {
+    CHidCommandChannel& channel = *commandChannel_;
+    SettingsReading reading;
+    const auto group = channel.LockGroup();
     std::array<uint8_t, 1> active{};
-    std::array<uint8_t, keyboard::kSettingsBlockSize> block{};
-    int result = channel.ReadMemory(active, 0);
-    if (result == kChannelOk) {
-        result = channel.ReadMemory(block, uint32_t{active[0]} * keyboard::kSettingsBlockSize);
+    reading.result = channel.ReadMemory(active, 0);
+    if (reading.result == kChannelOk) {
+        reading.activeProfile = active[0];
+        reading.result =
+            channel.ReadMemory(reading.block, uint32_t{active[0]} * keyboard::kSettingsBlockSize);
     }
-    if (result != kChannelOk) {
+    return reading;
+}
+
+int CZembravaKeyboardDevice::TakeSettingsReading(const SettingsReading& reading) {
+    if (reading.result != kChannelOk) {
         // A partial read would put zeros into the profile: keep everything.
-        DebugOutputF("settings read-back failed (%d)", result);
-        return result;
+        DebugOutputF("settings read-back failed (%d)", reading.result);
+        return reading.result;
     }
-    activeProfile_ = active[0];
+    activeProfile_ = reading.activeProfile;
+    std::array<uint8_t, keyboard::kSettingsBlockSize> block = reading.block;
     block[16] = 0;
     settingsBlock_ = block;
 
@@ -412,6 +452,7 @@ int CZembravaKeyboardDevice::WriteMacros() {
     if (image.overflow > 0) return image.overflow;
     if (image.bytes.empty()) return kMacroImageUnallocated;
     if (!channel.IsOpen()) return 0;
+    const auto group = channel.LockGroup();
     channel.SendStart();
     const int result = channel.WriteMacros(image.bytes);
     channel.SendFinish();
@@ -524,6 +565,7 @@ int CZembravaKeyboardDevice::SetLedStatus(bool on) {
     RefreshPanels();
     if (!commandChannel_->IsOpen()) return 0;
     const std::array<uint8_t, 1> value{static_cast<uint8_t>(on ? 1 : 0)};
+    const auto group = commandChannel_->LockGroup();
     commandChannel_->SendStart();
     const int result = commandChannel_->WriteMemory(value, 15);
     commandChannel_->SendFinish();
@@ -534,6 +576,22 @@ int CZembravaKeyboardDevice::SetLedStatus(bool on) {
 
 int CZembravaKeyboardDevice::InitialSync() {
     ReadKeyMapFromDevice();
+    return FinishInitialSync();
+}
+
+void CZembravaKeyboardDevice::OnInitialSyncTimer() {
+    const bool queued =
+        commandChannel_->IsOpen() && RunOnDevice([this] { return ReadKeyMapTransactions(); },
+                                                 [this](const KeyMapReading& reading) {
+                                                     TakeKeyMap(reading);
+                                                     FinishInitialSync();
+                                                 });
+    if (!queued) FinishInitialSync();
+}
+
+// The settings block is written here, on the UI thread, like every write a
+// user's change makes: writes stay in the order they were made.
+int CZembravaKeyboardDevice::FinishInitialSync() {
     LoadProfile();
     RefreshPanels();
     const int result = WriteSettings(0, 0, 1, 0, 0);

@@ -58,6 +58,9 @@ class CZembravaKeyboardDevice : public CZembravaUSBDevice {
     void LightTick() override;
     int InitialSync() override;
     int OnSyncRequest() override;
+    // The same with the reads on the device worker.
+    void OnInitialSyncTimer() override;
+    void OnSyncRequestTimer() override;
     int LoadProfile() override;
     int RefreshPanels() override;
     int RestoreDefaults() override;
@@ -133,6 +136,31 @@ class CZembravaKeyboardDevice : public CZembravaUSBDevice {
     uint32_t SyncRequestDelayMs() const override { return 100; }
 
   private:
+    // What the key map read brought (transactions only, any thread).
+    struct KeyMapReading {
+        int result = 0;
+        bool infoRead = false;
+        std::array<uint8_t, kDeviceInfoSize> info{};
+        size_t mapSize = 0;  // 0: no complete map
+        std::array<uint8_t, kMaxDataSize> keyMap{};
+        std::array<uint8_t, kMaxDataSize> keyLeds{};
+    };
+    // What the settings read-back brought (transactions only, any thread).
+    struct SettingsReading {
+        int result = 0;
+        uint8_t activeProfile = 0;
+        std::array<uint8_t, keyboard::kSettingsBlockSize> block{};
+    };
+    KeyMapReading ReadKeyMapTransactions();
+    int TakeKeyMap(const KeyMapReading& reading);
+    // The profile, the panels, the settings block and the preview after
+    // the key map read.
+    int FinishInitialSync();
+    void BeginSyncRequest();
+    SettingsReading ReadSettingsTransactions();
+    int TakeSettingsReading(const SettingsReading& reading);
+    int WriteSettingsBlock(const std::array<uint8_t, keyboard::kSettingsBlockSize>& block,
+                           int profileIndex);
     keyboard::KeyboardSettings SettingsFromProfile();
     // Key assignments, light setting and system settings from the loaded profile.
     void TakeProfileState();

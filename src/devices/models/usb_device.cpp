@@ -16,7 +16,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr size_t kPowerStatusSize = 6;
 constexpr size_t kNotifyReportMax = 64;
 // The system tick moves about every 2 ms at the resolution the effects
 // were tuned for; a preview step runs every (6 - speed) of those.
@@ -77,7 +76,7 @@ void* CZembravaUSBDevice::GetInterface(std::string_view name) {
 void CZembravaUSBDevice::DoEvent(skin::TEventUI& event) {
     if (event.Type == skin::UiEvent::Timer && event.wParam == kTimerSyncRequest) {
         if (GetManager()) GetManager()->KillTimer(this, kTimerSyncRequest);
-        OnSyncRequest();
+        OnSyncRequestTimer();
         return;
     }
     skin::CHorizontalLayoutUI::DoEvent(event);
@@ -157,10 +156,7 @@ bool CZembravaUSBDevice::AttachNotifyPath(const std::string& path) {
     DetachNotifyPath();
     if (!notifyChannel_->OpenInterface(path)) return false;
     notifyAttached_ = true;
-    if (!uiPoster_ && GetManager() && GetManager()->GetHost()) {
-        skin::IWindowHost* host = GetManager()->GetHost();
-        uiPoster_ = [host](std::function<void()> task) { return host->PostTask(std::move(task)); };
-    }
+    if (!uiPoster_) uiPoster_ = CurrentUiPoster();
     notifyThread_.Start([this](std::stop_token token) { NotificationLoop(token); });
     return true;
 }
@@ -176,11 +172,13 @@ void CZembravaUSBDevice::DetachNotifyPath() {
 }
 
 bool CZembravaUSBDevice::StopThreads() {
+    const bool workerEnded = deviceWorker_.Stop(kStopBound);
+    if (!workerEnded) DebugOutput("device worker did not stop in time");
     const bool lightingEnded = StopLightingThread();
     notifyThread_.RequestStop();
     HidCancelRead(notifyChannel_->Record());
     const bool notifyEnded = notifyThread_.StopAndJoin(kStopBound);
-    return lightingEnded && notifyEnded;
+    return workerEnded && lightingEnded && notifyEnded;
 }
 
 // --- layout binding ---------------------------------------------------------
@@ -385,15 +383,30 @@ void CZembravaUSBDevice::SetFunctionPage(int page) {
 
 // --- power -----------------------------------------------------------------------------
 
+CZembravaUSBDevice::PowerReading CZembravaUSBDevice::ReadPowerStatus() {
+    PowerReading reading;
+    reading.result = commandChannel_->ReadStatus(reading.status, 0);
+    reading.status[3] = commandChannel_->IsWireless() ? 1 : 0;
+    return reading;
+}
+
+void CZembravaUSBDevice::ShowPowerReading(PowerReading reading) {
+    if (reading.result != kChannelOk) return;
+    if (powerDisplay_) powerDisplay_->ShowPowerStatus(reading.status);
+    if (mainWindow_) mainWindow_(UWM_DEVICE_POWER_MSG, reading.status[4], 0);
+}
+
 int CZembravaUSBDevice::PollPowerStatus() {
     if (!commandChannel_->IsOpen()) return 0;
-    std::array<uint8_t, kPowerStatusSize> status{};
-    const int result = commandChannel_->ReadStatus(status, 0);
-    if (result != kChannelOk) return result;
-    status[3] = commandChannel_->IsWireless() ? 1 : 0;
-    if (powerDisplay_) powerDisplay_->ShowPowerStatus(status);
-    if (mainWindow_) mainWindow_(UWM_DEVICE_POWER_MSG, status[4], 0);
-    return kChannelOk;
+    const PowerReading reading = ReadPowerStatus();
+    ShowPowerReading(reading);
+    return reading.result;
+}
+
+void CZembravaUSBDevice::OnPowerPollTimer() {
+    if (!commandChannel_->IsOpen()) return;
+    RunOnDevice([this] { return ReadPowerStatus(); },
+                [this](PowerReading reading) { ShowPowerReading(reading); });
 }
 
 // --- key maps -------------------------------------------------------------------------
@@ -429,6 +442,13 @@ int CZembravaUSBDevice::LedOfPageKey(int pageKey) const {
 }
 
 // --- posting to the UI thread ---------------------------------------------------------------
+
+UiTaskPoster CZembravaUSBDevice::CurrentUiPoster() {
+    if (uiPoster_) return uiPoster_;
+    if (!GetManager() || !GetManager()->GetHost()) return {};
+    skin::IWindowHost* host = GetManager()->GetHost();
+    return [host](std::function<void()> task) { return host->PostTask(std::move(task)); };
+}
 
 bool CZembravaUSBDevice::PostToUi(std::function<void()> task) {
     if (!uiPoster_) return false;

@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "core/serial_worker.h"
 #include "core/worker_thread.h"
 #include "devices/detect/catalogue.h"
 #include "devices/hid/command_channel.h"
@@ -98,6 +99,7 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     static constexpr uint8_t kNoIndex = 255;
     static constexpr std::chrono::milliseconds kStopBound{1000};
     static constexpr std::chrono::milliseconds kFailedFramePause{200};
+    static constexpr size_t kPowerStatusSize = 6;
 
     // `backend` is the HID backend both channels open on (null: none; the
     // channels then fail to open).
@@ -164,8 +166,16 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     bool HasNotifyPath() const { return notifyAttached_; }
     bool IsNotifyThreadRunning() const { return notifyThread_.IsRunning(); }
     bool IsLightingThreadRunning() const { return lightingThread_.IsRunning(); }
-    // Stops both threads (bounded joins). True when both ended.
+    // Stops the device worker and both threads (bounded joins). True when
+    // all ended. A transaction under way ends at its time-out; closing the
+    // command channel first ends it at once.
     bool StopThreads();
+    // Waits up to `bound` until the device worker has run every queued
+    // transaction; what follows them is then posted to the UI thread.
+    bool WaitForDeviceWork(std::chrono::milliseconds bound) {
+        return deviceWorker_.WaitIdle(bound);
+    }
+    bool IsDeviceWorkDone() const { return deviceWorker_.IsIdle(); }
 
     // --- Virtual operations, in slot order ------------------------------------
     virtual void InitLayout();               // 1
@@ -221,13 +231,16 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     virtual void SelectKey(int index) { selectedKey_ = index; }                     // 41
 
     // --- Timer entry points for the tab item --------------------------------
+    // These run the same operations as the virtuals above, with their
+    // transactions on the device worker so the UI thread never waits for the
+    // device; pages whose operations are not split run them directly.
     // Timer 1001: InitialSync. The tab item then arms 1000 (and 1005 when
     // GetPowerPolling()).
-    void OnInitialSyncTimer() { InitialSync(); }
+    virtual void OnInitialSyncTimer() { InitialSync(); }
     // Timer 1000: LightTick; true when the preview should be repainted.
     bool OnLightTickTimer();
-    void OnSyncRequestTimer() { OnSyncRequest(); }
-    void OnPowerPollTimer() { PollPowerStatus(); }
+    virtual void OnSyncRequestTimer() { OnSyncRequest(); }
+    void OnPowerPollTimer();
 
     // --- State for panels and tests -------------------------------------------
     LightSetting GetLightSettings() const;
@@ -296,6 +309,12 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     virtual uint32_t SyncRequestDelayMs() const { return 500; }
     // Runs `task` on the UI thread while this page lives.
     bool PostToUi(std::function<void()> task);
+    // Runs `io` on the device worker, in order with every other call, then
+    // `apply(result)` on the UI thread while this page lives. `io` may touch
+    // the channels and its own data only. Called on the UI thread; false
+    // when nothing was queued (no UI to come back to, or stopping).
+    template <typename Io, typename Apply>
+    bool RunOnDevice(Io io, Apply apply);
     // Sets timer `id` on the tab item (on the page itself without one).
     void ArmTimer(uint32_t id, uint32_t elapseMs);
 
@@ -367,6 +386,31 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     std::atomic<bool> frameWanted_{false};
     std::atomic<uint64_t> framesSent_{0};
     WorkerThread lightingThread_{"device-lighting"};
+
+    SerialWorker deviceWorker_{"device-commands"};
+
+    // The power status and what a poll read.
+    struct PowerReading {
+        int result = 0;
+        std::array<uint8_t, kPowerStatusSize> status{};
+    };
+    PowerReading ReadPowerStatus();
+    void ShowPowerReading(PowerReading reading);
+    UiTaskPoster CurrentUiPoster();
 };
+
+template <typename Io, typename Apply>
+bool CZembravaUSBDevice::RunOnDevice(Io io, Apply apply) {
+    UiTaskPoster poster = CurrentUiPoster();
+    if (!poster) return false;
+    std::weak_ptr<CZembravaUSBDevice*> alive = alive_;
+    return deviceWorker_.Post([io = std::move(io), apply = std::move(apply),
+                               poster = std::move(poster), alive](const std::stop_token&) mutable {
+        auto result = io();
+        poster([alive, apply, result = std::move(result)]() mutable {
+            if (alive.lock()) apply(std::move(result));
+        });
+    });
+}
 
 }  // namespace kelno
