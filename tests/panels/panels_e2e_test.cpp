@@ -134,6 +134,9 @@ TEST_F(PanelsEndToEnd, LightingAndProfilesReachTheKeyboardAndTheFiles) {
     if (emulator.Ask("list").find("keyboard") == std::string::npos) {
         ASSERT_EQ(emulator.Ask("plug keyboard"), "ok");
     }
+    // The keyboard's page first: until it shows, another kind's page (with
+    // controls of the same names) may be the one on screen.
+    ASSERT_EQ(app.Ask("wait-visible keyboard_device 30000"), "ok") << Output();
     const std::string modes = ShownRef(app, "light_combo_modeSelect");
     ASSERT_FALSE(modes.empty()) << Output();
     const std::string brightness = ShownRef(app, "deng_light_slider");
@@ -148,7 +151,7 @@ TEST_F(PanelsEndToEnd, LightingAndProfilesReachTheKeyboardAndTheFiles) {
     Screenshot(app, "panels-e2e-start.png");
 
     // A lighting mode with the colour group.
-    ASSERT_EQ(app.Ask("select " + modes + " 14"), "ok");
+    ASSERT_EQ(app.Ask("select " + modes + " 14"), "ok") << app.Ask("find " + modes) << Output();
     EXPECT_EQ(MemoryByte(emulator.Ask("mem keyboard 0 25"), 1), 14);
 
     // The brightness slider.
