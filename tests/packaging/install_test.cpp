@@ -3,12 +3,12 @@
 // icon and the udev rules are where the desktop and udev look for them.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "core/paths.h"
+#include "support/command_run.h"
 #include "support/temp_folder.h"
 
 namespace kelno {
@@ -16,20 +16,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CommandRun {
-    int status = -1;
-    std::string output;  // stdout and stderr
-};
+using test::CommandRun;
 
+// Standard error is kept with the output: it says why an install failed.
 CommandRun RunCommand(const std::string& command) {
-    CommandRun run;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, got);
-    run.status = pclose(pipe);
-    return run;
+    return test::RunCommand(command + " 2>&1");
 }
 
 std::string Quoted(const fs::path& path) {

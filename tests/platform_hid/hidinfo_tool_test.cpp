@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 #include <json/value.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "core/json_file.h"
 #include "platform/hid/hex_bytes.h"
 #include "platform_linux/fake_sysfs.h"
+#include "support/command_run.h"
 #include "support/temp_folder.h"
 
 namespace kelno {
@@ -17,22 +17,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolRun {
-    int status = -1;
-    std::string output;
-};
+using test::CommandRun;
 
-ToolRun RunTool(const std::string& arguments) {
-    ToolRun run;
-    const std::string command =
-        std::string(KELNO_HIDINFO_BINARY) + " " + arguments + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, got);
-    run.status = pclose(pipe);
-    return run;
+CommandRun RunTool(const std::string& arguments) {
+    return test::RunCommand(std::string(KELNO_HIDINFO_BINARY) + " " + arguments + " 2>/dev/null");
 }
 
 struct ToolCase {
@@ -61,7 +49,7 @@ TEST(HidinfoTool, PrintsOneJsonLinePerTopLevelCollection) {
         const fs::path file =
             fs::path(KELNO_HID_DESCRIPTOR_DIR) / (std::string(test.sample) + ".rdesc");
         if (!fs::exists(file)) GTEST_SKIP() << "missing sample " << file;
-        const ToolRun run = RunTool(file.string());
+        const CommandRun run = RunTool(file.string());
         EXPECT_EQ(run.status, 0) << test.sample;
         EXPECT_EQ(run.output, test.expected) << test.sample;
     }
@@ -70,7 +58,7 @@ TEST(HidinfoTool, PrintsOneJsonLinePerTopLevelCollection) {
 TEST(HidinfoTool, EveryLineIsJson) {
     const fs::path file = fs::path(KELNO_HID_DESCRIPTOR_DIR) / "logitech-gpro-wireless.rdesc";
     if (!fs::exists(file)) GTEST_SKIP() << "missing sample " << file;
-    const ToolRun run = RunTool(file.string());
+    const CommandRun run = RunTool(file.string());
     ASSERT_EQ(run.status, 0);
     size_t lines = 0;
     size_t start = 0;
@@ -89,7 +77,7 @@ TEST(HidinfoTool, BadInputFailsWithoutOutput) {
     const auto malformed = folder.WriteFile("bad.rdesc", "05 01 09 02 a1 01 c0 c0\n");
     for (const std::string& arguments : {notHex.string(), malformed.string(),
                                          (folder / "missing.rdesc").string(), std::string()}) {
-        const ToolRun run = RunTool(arguments);
+        const CommandRun run = RunTool(arguments);
         EXPECT_NE(run.status, 0) << arguments;
         EXPECT_EQ(run.output, "") << arguments;
     }
@@ -109,7 +97,7 @@ TEST(HidinfoTool, ListsEveryCollectionOfTheHidrawNodes) {
     folder.WriteFile("dev/hidraw2", "");
     const std::string dev = (folder / "dev").string();
 
-    const ToolRun run = RunTool("--list --sysfs " + (folder / "sys").string() + " --dev " + dev);
+    const CommandRun run = RunTool("--list --sysfs " + (folder / "sys").string() + " --dev " + dev);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.output,
               "{\"path\":\"" + dev +
