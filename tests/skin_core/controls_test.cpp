@@ -322,6 +322,88 @@ TEST(SkinEdit, TypingEditingAndLimits) {
     EXPECT_EQ(e->GetText(), ">asked");
 }
 
+TEST(SkinEdit, SelectionWithKeysMouseAndTheClipboard) {
+    SkinWindow w({300, 100});
+    w.Load(
+        "<VerticalLayout><Edit name='e' height='24'/><Edit name='pw' height='24' "
+        "password='true'/><Edit name='digits' height='24' numberonly='true' maxchar='4'/>"
+        "<Control/></VerticalLayout>");
+    auto* e = w.Find<CEditUI>("e");
+    ASSERT_TRUE(TypeIntoControl(w.host, w.pm, "e", "hello w\xC3\xB6rld"));  // "hello wörld"
+
+    // Shift with the arrows selects whole characters; an arrow alone then
+    // ends the selection at its edge.
+    for (int i = 0; i < 4; ++i) w.host.PressKey(keys::kLeft, kModShift);
+    EXPECT_EQ(e->GetSelectedText(), "\xC3\xB6rld");
+    w.host.PaintAll();  // the selection box is drawn
+    w.host.PressKey(keys::kRight);
+    EXPECT_FALSE(e->HasSelection());
+    EXPECT_EQ(e->GetCaret(), static_cast<int>(e->GetText().size()));
+
+    // Copy, cut and paste through the host's clipboard.
+    w.host.PressKey(keys::kHome, kModShift);
+    w.host.PressKey('c', kModControl);
+    EXPECT_EQ(w.host.GetClipboardText(), "hello w\xC3\xB6rld");
+    w.host.PressKey(keys::kHome);
+    w.host.PressKey(keys::kEnd, kModShift);
+    w.host.PressKey('x', kModControl);
+    EXPECT_EQ(e->GetText(), "");
+    w.host.TypeText("> ");
+    w.host.PressKey('V', kModControl | kModShift);  // Caps Lock or Shift: still paste
+    EXPECT_EQ(e->GetText(), "> hello w\xC3\xB6rld");
+
+    // Typing replaces the selection; Ctrl+A selects everything.
+    w.host.PressKey('a', kModControl);
+    w.host.TypeText("new");
+    EXPECT_EQ(e->GetText(), "new");
+    w.host.PressKey(keys::kLeft, kModShift);
+    w.host.PressKey(keys::kBackSpace);
+    EXPECT_EQ(e->GetText(), "ne");
+
+    // A drag selects what it passes over; a double click selects all.
+    const Rect box = w.PosOf("e");
+    w.host.Drag({box.left, box.Center().y}, {box.right - 2, box.Center().y});
+    EXPECT_EQ(e->GetSelectedText(), "ne");
+    w.host.Click({box.right - 2, box.Center().y});
+    EXPECT_FALSE(e->HasSelection());
+    w.host.DoubleClick({box.left + 2, box.Center().y});
+    EXPECT_EQ(e->GetSelectedText(), "ne");
+
+    // A password is never copied or cut.
+    w.host.SetClipboardText("kept");
+    ASSERT_TRUE(TypeIntoControl(w.host, w.pm, "pw", "secret"));
+    w.host.PressKey('a', kModControl);
+    w.host.PressKey('c', kModControl);
+    w.host.PressKey('x', kModControl);
+    EXPECT_EQ(w.host.GetClipboardText(), "kept");
+    EXPECT_EQ(w.Find<CEditUI>("pw")->GetText(), "secret");
+
+    // Pasting obeys the entry's filters and limit, and nothing acceptable
+    // keeps the selection.
+    w.host.SetClipboardText("12ab345");
+    w.Click("digits");
+    w.host.PressKey('v', kModControl);
+    EXPECT_EQ(w.Find<CEditUI>("digits")->GetText(), "1234");
+    w.host.PressKey(keys::kHome, kModShift);
+    w.host.SetClipboardText("xyz");
+    w.host.PressKey('v', kModControl);
+    EXPECT_EQ(w.Find<CEditUI>("digits")->GetText(), "1234");
+    EXPECT_TRUE(w.Find<CEditUI>("digits")->HasSelection());
+    w.host.SetClipboardText("98765");
+    w.host.PressKey('v', kModControl);  // the selection's room counts
+    EXPECT_EQ(w.Find<CEditUI>("digits")->GetText(), "9876");
+
+    // Read-only: copying works, changing does not.
+    e->SetReadOnly(true);
+    w.Click("e");
+    w.host.PressKey('a', kModControl);
+    w.host.PressKey('x', kModControl);
+    w.host.PressKey('v', kModControl);
+    EXPECT_EQ(e->GetText(), "ne");
+    w.host.PressKey('c', kModControl);
+    EXPECT_EQ(w.host.GetClipboardText(), "ne");
+}
+
 TEST(SkinEdit, RichEditTakesLineBreaks) {
     SkinWindow w({300, 100});
     w.Load("<VerticalLayout><RichEdit name='r' height='60'/><Control/></VerticalLayout>");

@@ -15,6 +15,20 @@ bool IsContinuation(char c) {
 
 constexpr const char* kPasswordChar = "*";
 
+// `offset` clamped into the text and moved back onto a character's start.
+int CharBoundary(std::string_view text, int offset) {
+    offset = std::clamp(offset, 0, static_cast<int>(text.size()));
+    while (offset > 0 && offset < static_cast<int>(text.size()) &&
+           IsContinuation(text[static_cast<size_t>(offset)]))
+        --offset;
+    return offset;
+}
+
+bool IsLetterKey(uint32_t keysym, char lower) {
+    return keysym == static_cast<uint32_t>(lower) ||
+           keysym == static_cast<uint32_t>(lower - 'a' + 'A');
+}
+
 }  // namespace
 
 int PrevCharOffset(std::string_view text, int pos) {
@@ -65,7 +79,7 @@ void CEditUI::SetText(const std::string& text, bool notify) {
     }
     bool changed = cut != GetRawText();
     CLabelUI::SetText(cut);
-    caret_ = static_cast<int>(cut.size());
+    caret_ = anchor_ = static_cast<int>(cut.size());
     if (changed && notify && GetManager()) GetManager()->SendNotify(this, notify::kTextChanged);
 }
 
@@ -91,13 +105,24 @@ void CEditUI::SetMultiLine(bool on) {
 }
 
 void CEditUI::SetCaret(int byteOffset) {
-    const std::string& text = GetRawText();
-    byteOffset = std::clamp(byteOffset, 0, static_cast<int>(text.size()));
-    while (byteOffset > 0 && byteOffset < static_cast<int>(text.size()) &&
-           IsContinuation(text[static_cast<size_t>(byteOffset)]))
-        --byteOffset;
-    caret_ = byteOffset;
+    MoveCaret(byteOffset, false);
+}
+
+void CEditUI::MoveCaret(int byteOffset, bool extend) {
+    caret_ = CharBoundary(GetRawText(), byteOffset);
+    if (!extend) anchor_ = caret_;
     Invalidate();
+}
+
+void CEditUI::SetSelection(int anchor, int caret) {
+    anchor_ = CharBoundary(GetRawText(), anchor);
+    caret_ = CharBoundary(GetRawText(), caret);
+    Invalidate();
+}
+
+std::string CEditUI::GetSelectedText() const {
+    const auto [from, to] = std::minmax(anchor_, caret_);
+    return GetRawText().substr(static_cast<size_t>(from), static_cast<size_t>(to - from));
 }
 
 void CEditUI::SetAttribute(std::string_view name, std::string_view value) {
@@ -122,13 +147,15 @@ void CEditUI::SetAttribute(std::string_view name, std::string_view value) {
         focusedImage_ = std::string(value);
     else if (name == "disabledimage")
         disabledImage_ = std::string(value);
-    else
+    else if (name == "selectedbkcolor") {
+        if (auto c = ParseColor(value)) selectedBkColor_ = *c;
+    } else
         CLabelUI::SetAttribute(name, value);
 }
 
 bool CEditUI::InsertText(std::string_view typed) {
     std::string accepted;
-    int room = maxChar_ - CountChars(GetRawText());
+    int room = maxChar_ - CountChars(GetRawText()) + CountChars(GetSelectedText());
     for (size_t i = 0; i < typed.size() && room > 0;) {
         size_t next = static_cast<size_t>(NextCharOffset(typed, static_cast<int>(i)));
         std::string_view ch = typed.substr(i, next - i);
@@ -143,33 +170,65 @@ bool CEditUI::InsertText(std::string_view typed) {
         accepted.append(ch);
         --room;
     }
+    // Nothing acceptable keeps the selection too.
     if (accepted.empty()) return false;
+    DeleteSelection();
     std::string text = GetRawText();
     text.insert(static_cast<size_t>(caret_), accepted);
     int caret = caret_ + static_cast<int>(accepted.size());
     CLabelUI::SetText(text);
-    caret_ = caret;
+    caret_ = anchor_ = caret;
+    return true;
+}
+
+bool CEditUI::DeleteSelection() {
+    if (!HasSelection()) return false;
+    const auto [from, to] = std::minmax(anchor_, caret_);
+    std::string text = GetRawText();
+    text.erase(static_cast<size_t>(from), static_cast<size_t>(to - from));
+    CLabelUI::SetText(text);
+    caret_ = anchor_ = from;
     return true;
 }
 
 bool CEditUI::DeleteBackward() {
+    if (DeleteSelection()) return true;
     if (caret_ == 0) return false;
     std::string text = GetRawText();
     int from = PrevCharOffset(text, caret_);
     text.erase(static_cast<size_t>(from), static_cast<size_t>(caret_ - from));
     CLabelUI::SetText(text);
-    caret_ = from;
+    caret_ = anchor_ = from;
     return true;
 }
 
 bool CEditUI::DeleteForward() {
+    if (DeleteSelection()) return true;
     std::string text = GetRawText();
     if (caret_ >= static_cast<int>(text.size())) return false;
     int to = NextCharOffset(text, caret_);
     text.erase(static_cast<size_t>(caret_), static_cast<size_t>(to - caret_));
     int caret = caret_;
     CLabelUI::SetText(text);
-    caret_ = caret;
+    caret_ = anchor_ = caret;
+    return true;
+}
+
+bool CEditUI::HandleShortcut(uint32_t keysym) {
+    IWindowHost* host = GetManager() ? GetManager()->GetHost() : nullptr;
+    if (IsLetterKey(keysym, 'a')) {
+        SelectAll();
+    } else if (IsLetterKey(keysym, 'c')) {
+        if (host && HasSelection() && !password_) host->SetClipboardText(GetSelectedText());
+    } else if (IsLetterKey(keysym, 'x')) {
+        if (!host || !HasSelection() || password_ || readOnly_) return true;
+        host->SetClipboardText(GetSelectedText());
+        if (DeleteSelection()) TextChangedByUser();
+    } else if (IsLetterKey(keysym, 'v')) {
+        if (host && !readOnly_ && InsertText(host->GetClipboardText())) TextChangedByUser();
+    } else {
+        return false;
+    }
     return true;
 }
 
@@ -185,49 +244,66 @@ std::string CEditUI::DisplayText() const {
     return masked;
 }
 
-int CEditUI::DisplayCaret() const {
-    if (!password_) return caret_;
-    return CountChars(std::string_view(GetRawText()).substr(0, static_cast<size_t>(caret_)));
+int CEditUI::DisplayOffset(int byteOffset) const {
+    if (!password_) return byteOffset;
+    return CountChars(std::string_view(GetRawText()).substr(0, static_cast<size_t>(byteOffset)));
+}
+
+int CEditUI::IndexAt(Point pt) {
+    Rect rc = GetTextRect();
+    TextLayout layout(DisplayText(), GetManager()->GetFont(GetFont()), GetManager()->GetDPIScale(),
+                      multiLine_ ? rc.Width() : -1, GetTextStyle());
+    int index = layout.XYToIndex({pt.x - rc.left + scrollX_, pt.y - rc.top - layout.TopOffset(rc)});
+    if (password_) {
+        // One '*' per character: map back to the real text.
+        int offset = 0;
+        for (int i = 0; i < index; ++i) offset = NextCharOffset(GetRawText(), offset);
+        index = offset;
+    }
+    return index;
 }
 
 void CEditUI::DoEvent(TEventUI& event) {
     switch (event.Type) {
         case UiEvent::ButtonDown:
-        case UiEvent::DblClick:
             if (IsEnabled() && GetManager()) {
-                Rect rc = GetTextRect();
-                TextLayout layout(DisplayText(), GetManager()->GetFont(GetFont()),
-                                  GetManager()->GetDPIScale(), multiLine_ ? rc.Width() : -1,
-                                  GetTextStyle());
-                int index = layout.XYToIndex({event.ptMouse.x - rc.left + scrollX_,
-                                              event.ptMouse.y - rc.top - layout.TopOffset(rc)});
-                if (password_) {
-                    // One '*' per character: map back to the real text.
-                    int offset = 0;
-                    for (int i = 0; i < index; ++i) offset = NextCharOffset(GetRawText(), offset);
-                    index = offset;
-                }
-                SetCaret(index);
+                MoveCaret(IndexAt(event.ptMouse), (event.wKeyState & kModShift) != 0);
+                dragging_ = true;
             }
+            return;
+        case UiEvent::MouseMove:
+            if (dragging_ && GetManager()) MoveCaret(IndexAt(event.ptMouse), true);
+            break;
+        case UiEvent::ButtonUp:
+            dragging_ = false;
+            break;
+        case UiEvent::DblClick:
+            if (IsEnabled()) SelectAll();
             return;
         case UiEvent::Char:
             if (IsEnabled() && !readOnly_ && InsertText(event.text)) TextChangedByUser();
             return;
         case UiEvent::KeyDown: {
             if (!IsEnabled()) return;
+            if ((event.wKeyState & kModControl) && HandleShortcut(event.chKey)) return;
             const std::string& text = GetRawText();
+            const bool extend = (event.wKeyState & kModShift) != 0;
+            const auto [from, to] = std::minmax(anchor_, caret_);
             switch (event.chKey) {
                 case keys::kLeft:
-                    SetCaret(PrevCharOffset(text, caret_));
+                    // Without Shift an arrow first ends the selection at its edge.
+                    MoveCaret(HasSelection() && !extend ? from : PrevCharOffset(text, caret_),
+                              extend);
                     return;
                 case keys::kRight:
-                    SetCaret(NextCharOffset(text, caret_));
+                    MoveCaret(HasSelection() && !extend ? to : NextCharOffset(text, caret_),
+                              extend);
                     return;
                 case keys::kHome:
-                    SetCaret(0);
+                    MoveCaret(0, extend);
                     return;
                 case keys::kEnd:
-                    SetCaret(static_cast<int>(text.size()));
+                    MoveCaret(static_cast<int>(text.size()), extend);
                     return;
                 case keys::kBackSpace:
                     if (!readOnly_ && DeleteBackward()) TextChangedByUser();
@@ -274,7 +350,7 @@ void CEditUI::PaintText(cairo_t* cr) {
     // in the box. Several lines wrap at the box's width.
     TextLayout layout(DisplayText(), GetManager()->GetFont(GetFont()), GetManager()->GetDPIScale(),
                       multiLine_ ? rc.Width() : -1, GetTextStyle());
-    Rect caret = layout.CaretRect(DisplayCaret());
+    Rect caret = layout.CaretRect(DisplayOffset(caret_));
     if (!multiLine_) {
         if (caret.left - scrollX_ > rc.Width() - 1) scrollX_ = caret.left - rc.Width() + 1;
         if (caret.left < scrollX_) scrollX_ = caret.left;
@@ -284,6 +360,14 @@ void CEditUI::PaintText(cairo_t* cr) {
     cairo_save(cr);
     cairo_rectangle(cr, rc.left, rc.top, rc.Width(), rc.Height());
     cairo_clip(cr);
+    if (IsFocused() && HasSelection()) {
+        const auto [from, to] = std::minmax(anchor_, caret_);
+        const int top = rc.top + layout.TopOffset(rc);
+        for (const Rect& r : layout.RangeRects(DisplayOffset(from), DisplayOffset(to)))
+            FillRect(cr,
+                     {shifted.left + r.left, top + r.top, shifted.left + r.right, top + r.bottom},
+                     selectedBkColor_);
+    }
     layout.Draw(cr, shifted, color);
     if (IsFocused() && !readOnly_) {
         int top = rc.top + layout.TopOffset(rc) + caret.top;

@@ -1,7 +1,9 @@
 #pragma once
 // CEditUI: a single-line text entry that edits itself from key and Char
 // events (so it works without a native entry): caret, Home/End, arrows,
-// BackSpace/Delete, "textchanged" on every user edit and "return" on Enter.
+// BackSpace/Delete, a selection (Shift with the moving keys, a drag, a
+// double click or Ctrl+A), the clipboard (Ctrl+C, Ctrl+X, Ctrl+V; a password
+// is never copied), "textchanged" on every user edit and "return" on Enter.
 // CRichEditUI is the same entry with several lines.
 
 #include "skin/controls/label.h"
@@ -29,9 +31,18 @@ class CEditUI : public CLabelUI {
     void SetMaxChar(int count);
     bool IsMultiLine() const { return multiLine_; }
     void SetMultiLine(bool on);
-    // Caret as a byte offset into the UTF-8 text.
+    // Caret as a byte offset into the UTF-8 text. Setting it clears the
+    // selection.
     int GetCaret() const { return caret_; }
     void SetCaret(int byteOffset);
+    // The selection runs from the anchor to the caret (byte offsets; empty
+    // when they meet).
+    void SetSelection(int anchor, int caret);
+    void SelectAll() { SetSelection(0, static_cast<int>(GetRawText().size())); }
+    bool HasSelection() const { return anchor_ != caret_; }
+    std::string GetSelectedText() const;
+    // Selection colour (ARGB), "selectedbkcolor" in layouts.
+    void SetSelectedBkColor(uint32_t argb) { selectedBkColor_ = argb; }
 
     void SetAttribute(std::string_view name, std::string_view value) override;
     void DoEvent(TEventUI& event) override;
@@ -39,17 +50,27 @@ class CEditUI : public CLabelUI {
     void PaintText(cairo_t* cr) override;
 
   private:
-    // Inserts typed text at the caret (filtered by number-only, multi-line
-    // and the character limit); true when anything changed.
+    // Puts typed text in place of the selection, or at the caret (filtered
+    // by number-only, multi-line and the character limit); true when
+    // anything changed.
     bool InsertText(std::string_view typed);
+    bool DeleteSelection();
     bool DeleteBackward();
     bool DeleteForward();
+    // Moves the caret; with `extend` the anchor stays (Shift).
+    void MoveCaret(int byteOffset, bool extend);
+    // Ctrl+A/C/X/V; true when the key was one of them.
+    bool HandleShortcut(uint32_t keysym);
+    int IndexAt(Point pt);
     std::string DisplayText() const;
-    // Byte offset of the caret in the displayed text.
-    int DisplayCaret() const;
+    // Byte offset in the displayed text of a byte offset of the text.
+    int DisplayOffset(int byteOffset) const;
     void TextChangedByUser();
 
     int caret_ = 0;
+    int anchor_ = 0;
+    bool dragging_ = false;
+    uint32_t selectedBkColor_ = 0x663399FF;
     int maxChar_ = 255;
     bool readOnly_ = false;
     bool password_ = false;

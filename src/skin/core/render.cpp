@@ -193,6 +193,33 @@ int TextLayout::XYToIndex(Point pt) const {
     return std::clamp(index, 0, textLength_);
 }
 
+std::vector<Rect> TextLayout::RangeRects(int from, int to) const {
+    std::vector<Rect> rects;
+    from = std::clamp(from, 0, textLength_);
+    to = std::clamp(to, 0, textLength_);
+    if (from >= to) return rects;
+    PangoLayoutIter* line = pango_layout_get_iter(layout_);
+    do {
+        PangoLayoutLine* current = pango_layout_iter_get_line_readonly(line);
+        const int start = current->start_index;
+        const int end = start + current->length;
+        if (end < from || start >= to) continue;
+        int top = 0, bottom = 0;
+        pango_layout_iter_get_line_yrange(line, &top, &bottom);
+        int* ranges = nullptr;
+        int count = 0;
+        pango_layout_line_get_x_ranges(current, std::max(from, start), std::min(to, end), &ranges,
+                                       &count);
+        for (int i = 0; i < count; ++i) {
+            rects.push_back({PANGO_PIXELS(ranges[2 * i]), PANGO_PIXELS(top),
+                             PANGO_PIXELS(ranges[2 * i + 1]), PANGO_PIXELS(bottom)});
+        }
+        g_free(ranges);
+    } while (pango_layout_iter_next_line(line));
+    pango_layout_iter_free(line);
+    return rects;
+}
+
 void TextLayout::Draw(cairo_t* cr, const Rect& rc, uint32_t argb) const {
     if (rc.IsEmpty()) return;
     int y = rc.top + TopOffset(rc);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "skin/core/font_table.h"
 #include "skin/core/geometry.h"
@@ -43,6 +44,9 @@ class TextLayout {
     Rect CaretRect(int index) const;
     // The byte index whose caret is nearest to a point of the layout.
     int XYToIndex(Point pt) const;
+    // The boxes (one or more a line) that show the bytes [from, to) as
+    // selected, relative to the layout.
+    std::vector<Rect> RangeRects(int from, int to) const;
     // Where the first line starts below rc.top for the vertical alignment.
     int TopOffset(const Rect& rc) const;
     // Draws inside `rc` aligned by the style, in `argb`.

@@ -43,6 +43,8 @@ class HeadlessHost final : public IWindowHost {
     void Minimize() override { minimized_ = true; }
     void Restore() override { minimized_ = false; }
     void BringToFront() override {}
+    void SetClipboardText(const std::string& text) override { clipboard_ = text; }
+    std::string GetClipboardText() override { return clipboard_; }
     void Destroy() override;
 
     // --- test controls ---
@@ -117,6 +119,7 @@ class HeadlessHost final : public IWindowHost {
     bool minimized_ = false;
     CursorShape cursor_ = CursorShape::Arrow;
     std::string title_;
+    std::string clipboard_;
     Rect windowRect_;
 };
 
