@@ -76,6 +76,17 @@ class DriverEndToEndTest : public ::testing::Test {
         EXPECT_EQ(ReadAll(log_).find("did not stop in time"), std::string::npos) << ReadAll(log_);
         return status;
     }
+    // The tab items on show, each "selected" or "not selected".
+    static std::vector<std::string> ShownTabs(AutomationClient& window) {
+        std::vector<std::string> shown;
+        for (int k = 0;; ++k) {
+            const std::string reply = window.Ask("find device_select#" + std::to_string(k));
+            if (!reply.starts_with("ok")) return shown;
+            if (reply.find(" visible=1 ") == std::string::npos) continue;
+            shown.push_back(reply.find(" selected=1 ") != std::string::npos ? "selected"
+                                                                            : "not selected");
+        }
+    }
     // Waits (hang guard only) until the main window is shown or hidden.
     bool WaitForWindow(bool viewable) const {
         const auto deadline = std::chrono::steady_clock::now() + 20s;
@@ -144,6 +155,7 @@ TEST_F(DriverEndToEndTest, DetectsUnplugsAndPlugsTheEmulatedKeyboardAndEndsClean
     ASSERT_TRUE(window.Connect(automation_, 60s)) << ReadAll(log_);
     EXPECT_EQ(window.Ask("wait-visible keyboard_device 30000"), "ok") << ReadAll(log_);
     EXPECT_TRUE(WaitForWindow(true));
+    EXPECT_EQ(ShownTabs(window), std::vector<std::string>{"selected"}) << "the keyboard's tab only";
     EXPECT_NE(window.Ask("find demo_device_badge").find("visible=1"), std::string::npos)
         << "an emulated device is marked";
     AutomationClient emulator;
