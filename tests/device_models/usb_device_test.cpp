@@ -248,6 +248,17 @@ TEST_F(UsbDeviceTest, PowerPollTellsTheDisplayAndTheMainWindow) {
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1], std::make_pair(UWM_DEVICE_POWER_MSG, uintptr_t{2}));
     EXPECT_EQ(display.shown[4], 2);
+
+    // A reading whose device went away (and came back) before the UI thread
+    // saw it belongs to the old arrival: dropped.
+    keyboard->SetPowerStatus({0x01, 80, 0x00, 0x07, 1, 0x00});
+    page->OnPowerPollTimer();
+    ASSERT_TRUE(page->WaitForDeviceWork(std::chrono::seconds(20)));
+    page->CloseCommandChannel();
+    ASSERT_TRUE(page->OpenCommandChannel(devices.Backend()->Paths("keyboard")[3], true));
+    window.host.RunPendingTasks();
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(display.shown[4], 2);
 }
 
 TEST_F(UsbDeviceTest, CatalogueEntryGivesKindAndRole) {

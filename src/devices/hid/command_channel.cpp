@@ -51,6 +51,7 @@ bool CHidCommandChannel::OpenInterface(const std::string& path, bool wireless) {
     open_ = false;
     if (!HidOpen(record_, path, true, true, true, false)) return false;
     wireless_ = wireless;
+    ++openings_;
     open_ = true;
     return true;
 }

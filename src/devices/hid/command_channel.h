@@ -42,6 +42,9 @@ class CHidCommandChannel {
     // then closes the record under transferLock.
     void CloseInterface();
     bool IsOpen() const { return open_; }
+    // Counts successful opens: tells a result read before a close and a new
+    // open from one read now.
+    uint64_t Openings() const { return openings_; }
     void SetWireless(bool wireless) { wireless_ = wireless; }
     bool IsWireless() const { return wireless_; }
     void SetLightingHold(bool hold) { lightingHold_ = hold; }
@@ -129,6 +132,7 @@ class CHidCommandChannel {
     std::atomic<uint16_t> dataSize_{kMaxDataSize};
     std::atomic<bool> busy_{false};
     std::atomic<bool> open_{false};
+    std::atomic<uint64_t> openings_{0};
     std::atomic<bool> lightingHold_{false};
     std::atomic<bool> wireless_{false};
     std::recursive_mutex groupLock_;

@@ -443,6 +443,10 @@ int CZembravaUSBDevice::LedOfPageKey(int pageKey) const {
 
 // --- posting to the UI thread ---------------------------------------------------------------
 
+void CZembravaUSBDevice::DropStaleDeviceResult() {
+    DebugOutput("a device result came after its device went away; dropped");
+}
+
 UiTaskPoster CZembravaUSBDevice::CurrentUiPoster() {
     if (uiPoster_) return uiPoster_;
     if (!GetManager() || !GetManager()->GetHost()) return {};

@@ -310,9 +310,11 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     // Runs `task` on the UI thread while this page lives.
     bool PostToUi(std::function<void()> task);
     // Runs `io` on the device worker, in order with every other call, then
-    // `apply(result)` on the UI thread while this page lives. `io` may touch
-    // the channels and its own data only. Called on the UI thread; false
-    // when nothing was queued (no UI to come back to, or stopping).
+    // `apply(result)` on the UI thread while this page lives and its command
+    // channel is still the one opened when the call was made (a result of a
+    // device that went away meanwhile is dropped). `io` may touch the
+    // channels and its own data only. Called on the UI thread; false when
+    // nothing was queued (no UI to come back to, or stopping).
     template <typename Io, typename Apply>
     bool RunOnDevice(Io io, Apply apply);
     // Sets timer `id` on the tab item (on the page itself without one).
@@ -397,6 +399,7 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     PowerReading ReadPowerStatus();
     void ShowPowerReading(PowerReading reading);
     UiTaskPoster CurrentUiPoster();
+    void DropStaleDeviceResult();
 };
 
 template <typename Io, typename Apply>
@@ -404,11 +407,17 @@ bool CZembravaUSBDevice::RunOnDevice(Io io, Apply apply) {
     UiTaskPoster poster = CurrentUiPoster();
     if (!poster) return false;
     std::weak_ptr<CZembravaUSBDevice*> alive = alive_;
-    return deviceWorker_.Post([io = std::move(io), apply = std::move(apply),
-                               poster = std::move(poster), alive](const std::stop_token&) mutable {
+    const uint64_t opening = commandChannel_->Openings();
+    return deviceWorker_.Post([this, io = std::move(io), apply = std::move(apply),
+                               poster = std::move(poster), alive,
+                               opening](const std::stop_token&) mutable {
         auto result = io();
-        poster([alive, apply, result = std::move(result)]() mutable {
-            if (alive.lock()) apply(std::move(result));
+        poster([this, alive, opening, apply, result = std::move(result)]() mutable {
+            if (!alive.lock()) return;
+            if (commandChannel_->IsOpen() && commandChannel_->Openings() == opening)
+                apply(std::move(result));
+            else
+                DropStaleDeviceResult();
         });
     });
 }
