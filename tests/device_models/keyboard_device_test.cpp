@@ -94,6 +94,21 @@ TEST_F(KeyboardPageTest, KeyMapWritePutsTheAssignmentAtTheMatchedDeviceKeyOnly) 
     EXPECT_EQ(keyboard->KeyMap(), expected);
 }
 
+// The keyboard's own function keys have codes the key-name table does not
+// name: such a key keeps the layout's caption instead of going blank.
+TEST_F(KeyboardPageTest, AKeyWithoutANameKeepsItsLayoutCaption) {
+    page->InitialSync();
+    EXPECT_EQ(window.pm.FindControl("key_17")->GetText(), "LED");
+    KeyAssignmentPair record = page->GetKeyAssignments()[17];
+    const KeyAssignment original = record.current;
+    record.current = KeyAssignment::FromPacked(17, 0x200005);
+    page->SetKeyAssignment(17, record);
+    EXPECT_EQ(window.pm.FindControl("key_17")->GetText(), "B");
+    record.current = original;
+    page->SetKeyAssignment(17, record);
+    EXPECT_EQ(window.pm.FindControl("key_17")->GetText(), "LED");
+}
+
 TEST_F(KeyboardPageTest, AKeyMapReadThatFailsHalfWayKeepsTheMapsAndWritesNothing) {
     keyboard->InjectFault(sim::SimFault::NoAnswer, 3, CMD_READ_KEYMAP);
     page->InitialSync();

@@ -95,6 +95,11 @@ void CZembravaKeyboardDevice::InitDeviceLayout() {
     keyPanel_ =
         panel ? static_cast<skin::CContainerUI*>(panel->GetInterface("Container")) : nullptr;
     BindKeyButtons(keyPanel_, true);
+    layoutCaptionIds_.assign(static_cast<size_t>(GetKeyCount()), std::string());
+    for (int i = 0; i < GetKeyCount(); ++i) {
+        if (skin::CControlUI* button = KeyButton(i))
+            layoutCaptionIds_[static_cast<size_t>(i)] = button->GetTextId();
+    }
     profilePanel_ = Find("DeviceProfileItem");
     lightPanel_ = Find("LightControlItem");
     macroPanel_ = Find("MacroControlItem");
@@ -639,9 +644,15 @@ std::string CZembravaKeyboardDevice::KeyCaption(const KeyAssignment& assignment)
 
 void CZembravaKeyboardDevice::RefreshKeyCaptions() {
     for (size_t i = 0; i < keyAssignments_.size(); ++i) {
-        if (skin::CControlUI* button = KeyButton(static_cast<int>(i))) {
-            button->SetText(KeyCaption(keyAssignments_[i].current));
-        }
+        skin::CControlUI* button = KeyButton(static_cast<int>(i));
+        if (!button) continue;
+        const std::string caption = KeyCaption(keyAssignments_[i].current);
+        // A code the key-name table cannot name (the keyboard's own
+        // function keys) keeps the layout's caption rather than none.
+        if (caption.empty() && i < layoutCaptionIds_.size() && !layoutCaptionIds_[i].empty())
+            button->SetTextId(layoutCaptionIds_[i]);
+        else
+            button->SetText(caption);
     }
 }
 

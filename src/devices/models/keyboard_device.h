@@ -182,6 +182,8 @@ class CZembravaKeyboardDevice : public CZembravaUSBDevice {
     }
 
     std::vector<KeyAssignmentPair> keyAssignments_;
+    // Each key button's text id in the layout, bound with the page.
+    std::vector<std::string> layoutCaptionIds_;
     CKeyboardProfiledata profile_;
     std::array<uint8_t, kMaxDataSize> keyMapBuffer_{};
     std::array<uint8_t, kMaxDataSize> keyLedBuffer_{};
