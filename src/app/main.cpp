@@ -68,6 +68,35 @@ gboolean OnTerminate(gpointer data) {
     return G_SOURCE_CONTINUE;
 }
 
+// The devices the window drives: the real ones through hidraw, or the
+// emulator's (`--demo`, or `--demo-if-no-device` when no supported device is
+// connected). Fills the window's backend and catalogue; the emulator when
+// one is used.
+std::shared_ptr<sim::SimDeviceSet> ChooseDevices(const app::AppOptions& options,
+                                                 app::MainWindowOptions& windowOptions) {
+    std::vector<std::string> demoKinds = options.demoKinds;
+    if (options.demoIfNoDevice) {
+        auto hidraw = std::make_shared<hid::HidrawBackend>();
+        if (AnySupportedDevicePresent(*hidraw, Catalogue::Shipped())) {
+            windowOptions.backend = std::move(hidraw);
+            return nullptr;
+        }
+        std::cerr << "kelno-driver: no supported device is connected; showing an emulated "
+                     "keyboard as a demo device\n";
+        demoKinds = {"keyboard"};
+    } else if (!options.demo) {
+        windowOptions.backend = std::make_shared<hid::HidrawBackend>();
+        return nullptr;
+    }
+    auto emulator = std::make_shared<sim::SimDeviceSet>();
+    for (const std::string& name : demoKinds)
+        if (const auto kind = sim::SimKindFromName(name)) emulator->Plug(*kind);
+    windowOptions.backend = emulator->Backend();
+    windowOptions.catalogue = EmulatorCatalogue();
+    windowOptions.demoDevices = true;
+    return emulator;
+}
+
 int Run(const app::AppOptions& options, AppFolders folders) {
     if (!options.dataDir.empty()) folders.userData = options.dataDir;
     const PrivateFonts fonts(folders.programData / "Font", kPrivateFontFiles);
@@ -89,29 +118,8 @@ int Run(const app::AppOptions& options, AppFolders folders) {
     }
 
     app::MainWindowOptions windowOptions;
-    std::shared_ptr<sim::SimDeviceSet> emulator;
+    const std::shared_ptr<sim::SimDeviceSet> emulator = ChooseDevices(options, windowOptions);
     std::unique_ptr<sim::SimControlServer> controlServer;
-    std::vector<std::string> demoKinds = options.demoKinds;
-    if (options.demoIfNoDevice) {
-        auto hidraw = std::make_shared<hid::HidrawBackend>();
-        if (AnySupportedDevicePresent(*hidraw, Catalogue::Shipped())) {
-            windowOptions.backend = std::move(hidraw);
-        } else {
-            std::cerr << "kelno-driver: no supported device is connected; showing an emulated "
-                         "keyboard as a demo device\n";
-            demoKinds = {"keyboard"};
-        }
-    } else if (!options.demo) {
-        windowOptions.backend = std::make_shared<hid::HidrawBackend>();
-    }
-    if (!windowOptions.backend) {
-        emulator = std::make_shared<sim::SimDeviceSet>();
-        for (const std::string& name : demoKinds)
-            if (const auto kind = sim::SimKindFromName(name)) emulator->Plug(*kind);
-        windowOptions.backend = emulator->Backend();
-        windowOptions.catalogue = EmulatorCatalogue();
-        windowOptions.demoDevices = true;
-    }
     if (!options.simControlSocket.empty()) {
         if (!emulator) {
             std::cerr << "kelno-driver: real devices are in use; " << options.simControlSocket
@@ -121,6 +129,7 @@ int Run(const app::AppOptions& options, AppFolders folders) {
             if (!controlServer->Start(options.simControlSocket)) {
                 std::cerr << "kelno-driver: cannot serve the emulator at "
                           << options.simControlSocket << "\n";
+                skin::CResourceManager::Release();
                 return 1;
             }
         }
