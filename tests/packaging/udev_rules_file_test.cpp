@@ -2,21 +2,18 @@
 // or hand-edited file would be installed otherwise.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
+#include <filesystem>
 #include <string>
 
+#include "core/json_file.h"
 #include "devices/detect/udev_rules.h"
 
 namespace kelno {
 namespace {
 
 TEST(UdevRulesFile, BuildTreeFileMatchesTheShippedCatalogue) {
-    std::ifstream file(KELNO_UDEV_RULES_FILE, std::ios::binary);
-    ASSERT_TRUE(file) << KELNO_UDEV_RULES_FILE;
-    std::ostringstream content;
-    content << file.rdbuf();
-    EXPECT_EQ(content.str(), MakeUdevRules(Catalogue::Shipped()));
+    ASSERT_TRUE(std::filesystem::is_regular_file(KELNO_UDEV_RULES_FILE)) << KELNO_UDEV_RULES_FILE;
+    EXPECT_EQ(ReadFileText(KELNO_UDEV_RULES_FILE), MakeUdevRules(Catalogue::Shipped()));
     EXPECT_TRUE(std::string(KELNO_UDEV_RULES_FILE).ends_with(kUdevRulesFileName));
 }
 

@@ -6,9 +6,10 @@
 //
 // Locks: groupLock (a caller's START ... FINISH group) outermost, then
 // commandLock (or lightLock for light frames), transferLock inside.
-// transferLock is held across the write and the read of one transaction, so another writer of the
-// interface (a light frame, another thread's command) can never take this request's answer, and
-// across opening and closing the interface, so a transaction never runs on a record being reopened.
+// transferLock is held across the write and the read of one transaction, so
+// another writer of the interface (a light frame, another thread's command)
+// can never take this request's answer, and across opening and closing the
+// interface, so a transaction never runs on a record being reopened.
 
 #include <array>
 #include <atomic>
