@@ -46,6 +46,7 @@ bool CDeviceOptionUI::Activate() {
 void CDeviceOptionUI::SetVisible(bool visible) {
     visible_ = visible;
     CHorizontalLayoutUI::SetVisible(visible);
+    UpdatePreviewTick();
 }
 
 void CDeviceOptionUI::CacheSubControls() {
@@ -68,7 +69,10 @@ void CDeviceOptionUI::BindPage(CZembravaUSBDevice* page, skin::CTabLayoutUI* pag
     page_ = page;
     pages_ = pages;
     pageIndex_ = pageIndex;
-    if (page_) page_->SetOptionItem(this);
+    if (page_) {
+        page_->SetOptionItem(this);
+        page_->SetPreviewStateListener([this] { UpdatePreviewTick(); });
+    }
 }
 
 void CDeviceOptionUI::SetPowerLayout(std::string name, int index) {
@@ -104,7 +108,31 @@ void CDeviceOptionUI::ClearSynchro() {
 }
 
 void CDeviceOptionUI::StartTimerChain() {
+    synced_ = false;
+    UpdatePreviewTick();
     ArmTimer(kTimerInitialSync, kInitialSyncDelayMs);
+}
+
+void CDeviceOptionUI::SetWindowShown(bool shown) {
+    windowShown_ = shown;
+    UpdatePreviewTick();
+}
+
+void CDeviceOptionUI::UpdatePreviewTick() {
+    if (!page_) return;
+    const bool seen = windowShown_ && visible_ && IsTabSelected() && PageConnected();
+    const bool wasSeen = page_->IsPreviewShown();
+    page_->SetPreviewShown(seen);
+    // The lights may have moved while nobody looked.
+    if (seen && !wasSeen) page_->LightTick();
+    const bool tick = seen && synced_ && page_->IsPreviewEnabled() && page_->LightingAnimates();
+    if (tick == ticking_) return;
+    ticking_ = tick;
+    if (tick) {
+        ArmTimer(kTimerLightTick, kLightTickIntervalMs);
+    } else {
+        KillTimer(kTimerLightTick);
+    }
 }
 
 void CDeviceOptionUI::ArmTimer(uint32_t id, uint32_t elapseMs) {
@@ -125,17 +153,20 @@ void CDeviceOptionUI::DoEvent(skin::TEventUI& event) {
         return;
     }
     const auto id = static_cast<uint32_t>(event.wParam);
-    KillTimer(id);
+    // The preview tick repeats until UpdatePreviewTick stops it.
+    if (id != kTimerLightTick) KillTimer(id);
     if (!page_) return;
     switch (id) {
         case kTimerInitialSync:
             page_->OnInitialSyncTimer();
-            ArmTimer(kTimerLightTick, kFirstLightTickMs);
+            synced_ = true;
+            UpdatePreviewTick();
             if (page_->GetPowerPolling()) ArmTimer(kTimerPowerPoll, kPowerPollIntervalMs);
             break;
         case kTimerLightTick:
-            if (page_->OnLightTickTimer() && IsTabSelected() && preview_) preview_->Invalidate();
-            if (PageConnected()) ArmTimer(kTimerLightTick, kLightTickIntervalMs);
+            // The light buttons repaint themselves when their light changes.
+            page_->LightTick();
+            if (!PageConnected()) UpdatePreviewTick();
             break;
         case kTimerSyncRequest:
             page_->OnSyncRequestTimer();

@@ -21,7 +21,6 @@ class CDeviceOptionUI : public skin::CHorizontalLayoutUI {
   public:
     static constexpr uint32_t kLightTickIntervalMs = 20;
     static constexpr uint32_t kPowerPollIntervalMs = 5000;
-    static constexpr uint32_t kFirstLightTickMs = 5;
     static constexpr uint32_t kInitialSyncDelayMs = 500;
 
     std::string GetClass() const override;  // "DeviceOption"
@@ -41,7 +40,6 @@ class CDeviceOptionUI : public skin::CHorizontalLayoutUI {
     CZembravaUSBDevice* GetPage() const { return page_; }
     skin::CTabLayoutUI* GetPageSwitch() const { return pages_; }
     int GetPageIndex() const { return pageIndex_; }
-    void SetPreviewControl(skin::CControlUI* preview) { preview_ = preview; }
 
     // A negative index: the tab has no power page.
     void SetPowerLayout(std::string name, int index);
@@ -64,6 +62,16 @@ class CDeviceOptionUI : public skin::CHorizontalLayoutUI {
     // Timer 1001 after its delay (arrival).
     void StartTimerChain();
 
+    // The preview tick (timer 1000) runs only while the window is shown,
+    // this tab is the selected one, the device is connected and synced, the
+    // pointer is over the window and the page's lighting animates; a still
+    // preview is repainted only when its lights change. Called when any of
+    // these may have changed.
+    void UpdatePreviewTick();
+    // The main window was shown or hidden (to the tray, minimised).
+    void SetWindowShown(bool shown);
+    bool IsPreviewTicking() const { return ticking_; }
+
   private:
     void ArmTimer(uint32_t id, uint32_t elapseMs);
     void KillTimer(uint32_t id);
@@ -75,10 +83,12 @@ class CDeviceOptionUI : public skin::CHorizontalLayoutUI {
     CZembravaUSBDevice* page_ = nullptr;
     skin::CTabLayoutUI* pages_ = nullptr;
     int pageIndex_ = -1;
-    skin::CControlUI* preview_ = nullptr;
     int kind_ = 0;
     int variant_ = 0;
     bool visible_ = true;
+    bool windowShown_ = false;
+    bool synced_ = false;
+    bool ticking_ = false;
     std::string powerLayoutName_;
     int powerIndex_ = -1;
     std::string normalImage_, selectedImage_, synchroNormalImage_, synchroSelectedImage_;

@@ -133,6 +133,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
                           const skin::MessageParam& lParam) override;
     // The close button and the window manager hide the window to the tray.
     void OnCloseRequest() override;
+    void OnShownChanged(bool shown) override;
     bool PreviewInput(const skin::InputEvent& event) override;
     void OnTimer(uint32_t id) override;
     void OnFinalMessage() override;

@@ -129,7 +129,6 @@ bool CMainWnd::BuildKindPage(const DeviceKindEntry& row) {
     item->SetKind(kindRow.kind, kindRow.variant);
     item->SetVisible(false);
     item->SetNameText(kindRow.kindName);
-    item->SetPreviewControl(page->GetKeyPanel());
     tabItems_.push_back(item);
     return true;
 }
@@ -339,6 +338,8 @@ void CMainWnd::HideTabItem(int index) {
 }
 
 void CMainWnd::OnTabSelected() {
+    // Only the selected page's preview may tick.
+    for (CDeviceOptionUI* item : tabItems_) item->UpdatePreviewTick();
     for (CDeviceOptionUI* item : tabItems_) {
         if (!item->IsTabSelected()) continue;
         // "device_select" is bound to its page of "device_switch".
@@ -346,6 +347,10 @@ void CMainWnd::OnTabSelected() {
         ShowPowerPage(*item);
         return;
     }
+}
+
+void CMainWnd::OnShownChanged(bool shown) {
+    for (CDeviceOptionUI* item : tabItems_) item->SetWindowShown(shown);
 }
 
 CZembravaUSBDevice* CMainWnd::ActiveDevice() const {

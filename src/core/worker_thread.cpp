@@ -1,5 +1,7 @@
 #include "core/worker_thread.h"
 
+#include <pthread.h>
+
 #include "core/debug_output.h"
 
 namespace kelno {
@@ -15,6 +17,13 @@ bool WaitUntil(const std::stop_token& token, std::chrono::steady_clock::time_poi
 
 bool WaitFor(const std::stop_token& token, std::chrono::steady_clock::duration duration) {
     return WaitUntil(token, std::chrono::steady_clock::now() + duration);
+}
+
+void NameCurrentThread(const std::string& name) {
+    if (name.empty()) return;
+    // The kernel keeps 15 bytes of a thread's name.
+    const std::string shortName = name.substr(0, 15);
+    pthread_setname_np(pthread_self(), shortName.c_str());
 }
 
 WorkerThread::~WorkerThread() {
@@ -33,6 +42,7 @@ bool WorkerThread::Start(Body body) {
     }
     if (thread_.joinable()) thread_.join();  // a previous run that has ended
     thread_ = std::jthread([this, body = std::move(body)](std::stop_token token) {
+        NameCurrentThread(name_);
         body(token);
         std::lock_guard lock(mutex_);
         running_ = false;

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "app/device_option.h"
+#include "core/json_file.h"
 #include "devices/detect/emulator_catalogue.h"
+#include "devices/models/keyboard_device.h"
 #include "devices/models/usb_device.h"
 #include "platform/sim/sim_device_set.h"
 #include "skin/core/paint_manager.h"
@@ -159,6 +161,74 @@ TEST_F(MainWindowTest, KeyboardArrivalShowsAndSelectsItsTabAndTheTimerSyncsTheDe
     })) << "the initial synchronisation writes the settings block";
     const std::vector<uint8_t> memory = emulator_->Device(SimKind::Keyboard)->Memory();
     EXPECT_NE(std::count(memory.begin(), memory.end(), 0), static_cast<long>(memory.size()));
+}
+
+// A keyboard synced on its page, and a way to give its profile a lighting.
+class PreviewTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        Pass();
+        emulator_->Plug(SimKind::Keyboard);
+        Pass();
+        Advance(CDeviceOptionUI::kInitialSyncDelayMs + 50);
+        ASSERT_TRUE(PumpUntil([&] { return Keyboard()->IsDeviceWorkDone(); }));
+        system_.RunPendingTasks();
+        keyboard_ = static_cast<CZembravaKeyboardDevice*>(Keyboard());
+        tab_ = TabOfKind(1);
+    }
+    // The per-key mode, with a light list when `blinkingLed` is not -1.
+    void UsePerKeyLighting(int blinkingLed) {
+        LightSetting light = keyboard_->Profile().GetLightSetting();
+        light[LightSetting::kMode] = CZembravaKeyboardDevice::kPerKeyMode;
+        keyboard_->SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
+        ASSERT_EQ(keyboard_->SaveProfile(), 1);
+        Json::Value profile = ReadJsonFile(keyboard_->GetProfileName());
+        Json::Value& list = profile["Device"][0]["LightList"];
+        list = Json::Value(Json::arrayValue);
+        for (int i = 0; i <= blinkingLed; ++i) {
+            Json::Value entry;
+            entry["LEDREGMode"] = i == blinkingLed ? 2 : 5;  // blinking, or left alone
+            entry["LEDBrightness"] = 24;
+            entry["red"] = 255;
+            list.append(entry);
+        }
+        ASSERT_EQ(WriteJsonFile(keyboard_->GetProfileName(), profile), 0);
+        keyboard_->LoadProfile();
+    }
+
+    CZembravaKeyboardDevice* keyboard_ = nullptr;
+    CDeviceOptionUI* tab_ = nullptr;
+};
+
+TEST_F(PreviewTest, ThePreviewTicksOnlyWhileAnAnimatedPreviewIsSeen) {
+    ASSERT_NE(tab_, nullptr);
+    EXPECT_FALSE(tab_->IsPreviewTicking()) << "the profile's mode keeps the preview still";
+    UsePerKeyLighting(-1);
+    EXPECT_FALSE(tab_->IsPreviewTicking()) << "per-key lights without a light list are still";
+
+    UsePerKeyLighting(3);
+    EXPECT_TRUE(tab_->IsPreviewTicking()) << "a blinking LED moves the preview";
+
+    Raise("closebtn", "click");  // hidden to the tray
+    EXPECT_FALSE(tab_->IsPreviewTicking());
+    window_->PostWakeUp();
+    system_.RunPendingTasks();
+    EXPECT_TRUE(tab_->IsPreviewTicking());
+
+    window_->GetHost()->Minimize();
+    EXPECT_FALSE(tab_->IsPreviewTicking());
+    window_->GetHost()->Restore();
+    EXPECT_TRUE(tab_->IsPreviewTicking());
+
+    keyboard_->SetPreviewEnabled(false);  // the pointer left an inactive window
+    EXPECT_FALSE(tab_->IsPreviewTicking());
+    keyboard_->SetPreviewEnabled(true);
+    EXPECT_TRUE(tab_->IsPreviewTicking());
+
+    emulator_->Unplug(SimKind::Keyboard);
+    Pass();
+    EXPECT_FALSE(tab_->IsPreviewTicking());
 }
 
 TEST_F(MainWindowTest, NoDeviceNoticeNamesADeviceThatMayNotBeOpened) {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <atomic>
 #include <future>
+#include <string>
 
 namespace kelno {
 namespace {
@@ -19,6 +22,26 @@ TEST(WaitFor, ReturnsFalseAtOnceWhenStopWasRequested) {
 TEST(WaitFor, RunsOutWhenNobodyStops) {
     std::stop_source source;
     EXPECT_TRUE(WaitFor(source.get_token(), 1ms));
+}
+
+// What `top -H` and profilers show; the kernel keeps 15 bytes.
+TEST(WorkerThread, TheThreadCarriesTheWorkersName) {
+    const struct {
+        const char* name;
+        const char* shown;
+    } cases[] = {{"device-lighting", "device-lighting"},
+                 {"a-much-longer-worker-name", "a-much-longer-w"}};
+    for (const auto& c : cases) {
+        WorkerThread worker(c.name);
+        std::promise<std::string> shown;
+        ASSERT_TRUE(worker.Start([&](std::stop_token) {
+            char name[16] = {};
+            pthread_getname_np(pthread_self(), name, sizeof name);
+            shown.set_value(name);
+        }));
+        EXPECT_EQ(shown.get_future().get(), c.shown);
+        EXPECT_TRUE(worker.StopAndJoin(1s));
+    }
 }
 
 TEST(WorkerThread, StopWakesALongWait) {

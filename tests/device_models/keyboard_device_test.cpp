@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "devices/hid/command_report.h"
+#include "devices/models/light_button.h"
 #include "keyboard_page_fixture.h"
 #include "skin/controls/button.h"
 
@@ -308,6 +309,31 @@ TEST_F(KeyboardPageTest, TogglingAKeyInPerKeyModeSendsTheOneByteThatChanged) {
     keyboard->ClearExchanges();
     EXPECT_EQ(page->ToggleKeyLight(64, -1), 0);
     EXPECT_TRUE(keyboard->CommandRequests().empty());
+}
+
+// Nothing ticks a still preview: the lighting thread has an edit mirrored
+// onto the buttons once.
+TEST_F(KeyboardPageTest, AStillPreviewShowsAToggledKeyWithoutATick) {
+    page->InitialSync();
+    page->SetPreviewShown(true);
+    LightSetting light = page->GetLightSettings();
+    light[LightSetting::kMode] = CZembravaKeyboardDevice::kPerKeyMode;
+    light[LightSetting::kRed] = 255;
+    light[LightSetting::kBrightness] = 24;
+    page->SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
+    ASSERT_FALSE(page->LightingAnimates());
+    auto* button =
+        static_cast<ILightButton*>(page->LightButton(64)->GetInterface(kLightButtonInterface));
+    const auto shownAsStored = [&] {
+        return button->GetLightLevel() == UnpackLedEntry(page->GetLedColour(64)).level;
+    };
+    ASSERT_TRUE(PumpUntil(shownAsStored));
+    const uint8_t before = button->GetLightLevel();
+
+    page->ToggleKeyLight(64, -1);
+    EXPECT_TRUE(PumpUntil([&] { return shownAsStored() && button->GetLightLevel() != before; }));
+    page->ToggleKeyLight(64, -1);
+    EXPECT_TRUE(PumpUntil([&] { return shownAsStored() && button->GetLightLevel() == before; }));
 }
 
 TEST_F(KeyboardPageTest, AnUnmappedKeyNeverReachesTheBitmap) {

@@ -34,6 +34,8 @@ class TestDevice : public CZembravaUSBDevice {
     ~TestDevice() override { StopThreads(); }
     void StartLighting() { StartLightingThread(); }
     std::atomic<int> steps{0};
+    std::atomic<bool> animates{true};
+    bool LightingAnimates() const override { return animates; }
 
   protected:
     void PreviewStep() override {
@@ -184,6 +186,58 @@ TEST_F(UsbDeviceTest, AWirelessDeviceSendsNoFramesButItsButtonsFollow) {
     EXPECT_TRUE(page->StopThreads());
     EXPECT_EQ(page->LightFramesSent(), 0u);
     EXPECT_TRUE(keyboard->CommandRequests().empty());
+}
+
+// The lighting thread works only for someone: the device's frames or a
+// preview on screen. A still effect is stepped and sent once, then it
+// sleeps until a setting wakes it.
+TEST_F(UsbDeviceTest, AStillEffectIsSteppedAndSentOnceThenTheThreadSleeps) {
+    page->InitLayout();
+    ASSERT_TRUE(page->OpenCommandChannel(devices.Backend()->Paths("keyboard")[3]));
+    page->animates = false;
+    SetStaticColour(1, 2, 3);
+    page->StartLighting();
+    ASSERT_TRUE(WaitUntilTrue([&] { return page->LightFramesSent() == 1; }));
+    const int steps = page->steps;
+    // Time enough for dozens of steps at the fastest speed.
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(page->steps, steps);
+    EXPECT_EQ(page->LightFramesSent(), 1u);
+
+    SetStaticColour(9, 8, 7);  // a setting wakes it: one step, one new frame
+    ASSERT_TRUE(WaitUntilTrue([&] { return page->LightFramesSent() == 2; }));
+    EXPECT_EQ(keyboard->LightFrame()[0], 8);  // (9 * 255) >> 8
+    EXPECT_TRUE(page->StopThreads());
+}
+
+TEST_F(UsbDeviceTest, AnAnimatedEffectStepsOnlyWhileSomeoneNeedsTheSteps) {
+    page->InitLayout();
+    // Wireless: no frames, so only a preview on screen needs the steps.
+    ASSERT_TRUE(page->OpenCommandChannel(devices.Backend()->Paths("keyboard")[3], true));
+    page->StartLighting();
+    ASSERT_TRUE(WaitUntilTrue([&] { return page->steps > 0; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const int idleSteps = page->steps;
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(page->steps, idleSteps) << "nobody looks: no steps";
+
+    page->SetPreviewShown(true);
+    ASSERT_TRUE(WaitUntilTrue([&] { return page->steps > idleSteps + 5; }));
+    page->SetPreviewShown(false);
+    EXPECT_TRUE(page->StopThreads());
+}
+
+TEST_F(UsbDeviceTest, AFailedFrameIsSentAgainWithoutAnotherStep) {
+    page->InitLayout();
+    ASSERT_TRUE(page->OpenCommandChannel(devices.Backend()->Paths("keyboard")[3]));
+    page->animates = false;
+    keyboard->InjectFault(sim::SimFault::WriteFailure, 1, CMD_LIGHT_FRAME);
+    SetStaticColour(40, 50, 60);
+    page->StartLighting();
+    // The refused frame and the one sent again after the pause.
+    ASSERT_TRUE(WaitUntilTrue([&] { return page->LightFramesSent() == 2; }));
+    EXPECT_EQ(keyboard->LightFrame()[0], 39);
+    EXPECT_TRUE(page->StopThreads());
 }
 
 TEST_F(UsbDeviceTest, FunctionPagesSelectTheSwitchTabs) {

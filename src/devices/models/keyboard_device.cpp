@@ -199,6 +199,7 @@ void CZembravaKeyboardDevice::TakeLightSetting(const LightSetting& setting) {
     ResetPreview();
     // The per-key preview starts from the keys the profile has lit.
     if (setting[LightSetting::kMode] == kPerKeyMode) LoadCustomColours();
+    NotifyPreviewState();
 }
 
 int CZembravaKeyboardDevice::RefreshUi() {
@@ -496,6 +497,7 @@ int CZembravaKeyboardDevice::SendKeyBitmap() {
             keyLeds[static_cast<size_t>(page)] = static_cast<uint8_t>(led);
     }
     bitmap_ = keyboard::BuildLightBitmap(keyLeds, lit);
+    WakeLightingThread();  // the preview shows the loaded colours
     if (!commandChannel_->IsOpen()) return 0;
     return commandChannel_->WriteKeyLights(bitmap_, 0);
 }
@@ -523,6 +525,7 @@ int CZembravaKeyboardDevice::ToggleKeyLight(int key, int customSet) {
         entry.level = LevelForBrightness(light[LightSetting::kBrightness]);
         lighting_.SetLedColour(key, entry);
     }
+    WakeLightingThread();
     StoreCustomSet(customSet);
 
     const int led = LedOfPageKey(key);
@@ -550,6 +553,7 @@ int CZembravaKeyboardDevice::SetAllKeysLit(bool lit, int customSet) {
         }
     }
     bitmap_.fill(lit ? 0xFF : 0x00);
+    WakeLightingThread();
     StoreCustomSet(customSet);
     if (!commandChannel_->IsOpen()) return 0;
     return commandChannel_->WriteKeyLights(bitmap_, 0);

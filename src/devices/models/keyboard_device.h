@@ -84,6 +84,11 @@ class CZembravaKeyboardDevice : public CZembravaUSBDevice {
     void SetLightListIndex(int index) override;
     void SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2) override;
     void SelectKey(int index) override;
+    // The page shows per-key lights only (mode 22); they move only under a
+    // light list with moving entries.
+    bool LightingAnimates() const override {
+        return previewMode_ == kPerKeyMode && LightListAnimates();
+    }
 
     // --- Keyboard operations ------------------------------------------------------
     // Binds the page: "keyboard_device_key_light" and the panels.

@@ -24,6 +24,12 @@ void LightListOverlay::Reset(std::vector<LightListEntry> entries) {
     states_.assign(entries_.size(), LedState{});
 }
 
+bool LightListOverlay::Animates() const {
+    return std::any_of(entries_.begin(), entries_.end(), [](const LightListEntry& entry) {
+        return entry.mode == 2 || ((entry.mode == 0 || entry.mode == 3) && entry.valid);
+    });
+}
+
 void LightListOverlay::Apply(SoftwareLighting& lighting, Clock::time_point now) {
     for (size_t i = 0; i < entries_.size() && i < states_.size(); ++i) {
         const LightListEntry& entry = entries_[i];

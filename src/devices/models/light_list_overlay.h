@@ -22,6 +22,10 @@ class LightListOverlay {
     void Reset(std::vector<LightListEntry> entries);
     const std::vector<LightListEntry>& Entries() const { return entries_; }
 
+    // True when some entry changes its LED over time (breathing, blinking,
+    // colour cycle), so the list alone keeps a still effect moving.
+    bool Animates() const;
+
     // One pass over the LEDs the list covers.
     void Apply(SoftwareLighting& lighting, Clock::time_point now);
 

@@ -20,7 +20,7 @@ constexpr size_t kNotifyReportMax = 64;
 // The system tick moves about every 2 ms at the resolution the effects
 // were tuned for; a preview step runs every (6 - speed) of those.
 constexpr std::chrono::milliseconds kStepUnit{2};
-constexpr auto kClosedChannelWait = 100ms;
+constexpr auto kClosedChannelWait = 100ms;  // the notification reader's pause
 constexpr auto kFailedReadPause = 50ms;
 
 ILightButton* AsLightButton(skin::CControlUI* control) {
@@ -145,7 +145,10 @@ std::filesystem::path CZembravaUSBDevice::DefaultProfilePath() const {
 // --- channels -------------------------------------------------------------
 
 bool CZembravaUSBDevice::OpenCommandChannel(const std::string& path, bool wireless) {
-    return commandChannel_->OpenInterface(path, wireless);
+    const bool opened = commandChannel_->OpenInterface(path, wireless);
+    // A lighting thread that slept while the channel was closed goes on.
+    if (opened) WakeLightingThread();
+    return opened;
 }
 
 void CZembravaUSBDevice::CloseCommandChannel() {
@@ -315,15 +318,20 @@ void CZembravaUSBDevice::MirrorLedsToButtons() {
 void CZembravaUSBDevice::LightTick() {
     if (!lightingEnabled_) return;
     MirrorLedsToButtons();
-    if (!commandChannel_->IsWireless()) {
-        frameWanted_ = true;
-        WakeLightingThread();
-    }
 }
 
-bool CZembravaUSBDevice::OnLightTickTimer() {
-    LightTick();
-    return previewEnabled_;
+void CZembravaUSBDevice::SetPreviewEnabled(bool on) {
+    if (previewEnabled_.exchange(on) == on) return;
+    NotifyPreviewState();
+}
+
+void CZembravaUSBDevice::SetPreviewShown(bool shown) {
+    if (previewShown_.exchange(shown) == shown) return;
+    WakeLightingThread();
+}
+
+void CZembravaUSBDevice::NotifyPreviewState() {
+    if (previewListener_) previewListener_();
 }
 
 // --- reactive key levels, ring, zones ----------------------------------------
@@ -520,8 +528,13 @@ void CZembravaUSBDevice::WakeLightingThread() {
 }
 
 void CZembravaUSBDevice::ReplaceLightList(std::vector<LightListEntry> entries) {
-    std::lock_guard lock(lightListLock_);
-    lightList_.Reset(std::move(entries));
+    {
+        std::lock_guard lock(lightListLock_);
+        lightList_.Reset(std::move(entries));
+        lightListAnimates_ = lightList_.Animates();
+    }
+    WakeLightingThread();
+    NotifyPreviewState();
 }
 
 void CZembravaUSBDevice::ApplyLightList() {
@@ -531,6 +544,9 @@ void CZembravaUSBDevice::ApplyLightList() {
 
 void CZembravaUSBDevice::StartLightingThread() {
     StopLightingThread();
+    // Taken here, on the UI thread: the lighting thread has mirrors posted.
+    if (!uiPoster_) uiPoster_ = CurrentUiPoster();
+    lastSteppedLeds_.clear();
     lightingThread_.Start([this](std::stop_token token) { LightingLoop(token); });
 }
 
@@ -540,38 +556,80 @@ bool CZembravaUSBDevice::StopLightingThread() {
     return lightingThread_.StopAndJoin(kStopBound);
 }
 
-void CZembravaUSBDevice::SendFrameIfWanted(const std::stop_token& token) {
-    if (!SendsLightFrames() || !frameWanted_.exchange(false)) return;
-    if (commandChannel_->IsWireless()) return;
-    const std::vector<uint8_t> frame = lighting_.Frame();
-    const int result = commandChannel_->SendLightFrame(frame);
+bool CZembravaUSBDevice::LightingStepsWanted() const {
+    if (commandChannel_->LightingHold()) return true;  // the hold is polled while it lasts
+    if (!LightingAnimates()) return false;
+    const bool framesWanted = SendsLightFrames() && !commandChannel_->IsWireless();
+    return framesWanted || previewShown_;
+}
+
+bool CZembravaUSBDevice::RunLightingStep() {
+    PreviewStep();
+    // Against what the last step left, so edits made in between count too.
+    std::vector<LedColour> leds = lighting_.LedColours();
+    if (leds == lastSteppedLeds_) return false;
+    lastSteppedLeds_ = std::move(leds);
+    return true;
+}
+
+void CZembravaUSBDevice::PostMirror() {
+    if (mirrorPending_.exchange(true)) return;
+    if (!PostToUi([this] {
+            mirrorPending_ = false;
+            LightTick();
+        })) {
+        mirrorPending_ = false;
+    }
+}
+
+bool CZembravaUSBDevice::SendFrameIfWanted() {
+    if (!SendsLightFrames() || commandChannel_->IsWireless() || !frameWanted_.exchange(false))
+        return true;
+    const int result = commandChannel_->SendLightFrame(lighting_.Frame());
     ++framesSent_;
-    if (result != kChannelOk) WaitFor(token, kFailedFramePause);
+    if (result == kChannelOk) return true;
+    frameWanted_ = true;
+    return false;
 }
 
 void CZembravaUSBDevice::LightingLoop(const std::stop_token& token) {
-    auto nextStep = std::chrono::steady_clock::now();
+    using Clock = std::chrono::steady_clock;
+    // Time point max: nothing is due, sleep until woken.
+    constexpr Clock::time_point kNothingDue = Clock::time_point::max();
+    Clock::time_point nextStep = Clock::now();
     while (!token.stop_requested()) {
+        bool woken = false;
         {
             std::unique_lock lock(wakeMutex_);
-            wake_.wait_until(lock, token, nextStep, [this] { return wakeRequested_; });
+            const auto requested = [this] { return wakeRequested_; };
+            if (nextStep == kNothingDue) {
+                wake_.wait(lock, token, requested);
+            } else {
+                wake_.wait_until(lock, token, nextStep, requested);
+            }
+            woken = wakeRequested_;
             wakeRequested_ = false;
         }
         if (token.stop_requested()) break;
-        const auto now = std::chrono::steady_clock::now();
-        if (!commandChannel_->IsOpen()) {
-            nextStep = now + kClosedChannelWait;
-            continue;
-        }
+        nextStep = kNothingDue;
+        if (!commandChannel_->IsOpen()) continue;  // opening the channel wakes the thread
+        const auto now = Clock::now();
         if (commandChannel_->LightingHold()) {
             nextStep = now + StepInterval();
             continue;
         }
-        if (now >= nextStep) {
-            PreviewStep();
-            nextStep = now + StepInterval();
+        if (RunLightingStep()) {
+            frameWanted_ = true;
+            // A ticking preview mirrors by itself; a still one needs this one.
+            if (previewShown_ && !LightingAnimates()) PostMirror();
+        } else if (woken) {
+            frameWanted_ = true;  // a setting changed: the device gets the picture again
         }
-        SendFrameIfWanted(token);
+        if (!SendFrameIfWanted()) {
+            nextStep = now + kFailedFramePause;
+            continue;
+        }
+        if (LightingStepsWanted()) nextStep = now + StepInterval();
     }
 }
 

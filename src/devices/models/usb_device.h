@@ -187,8 +187,9 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     virtual void LightBlink();               // 7
     virtual void LightBlinkFourColours();    // 8
     virtual void LightOff();                 // 9
-    // Mirrors the LED colours onto the light buttons (UI thread) and asks
-    // the lighting thread for a frame; the frame is sent there.
+    // Mirrors the LED colours onto the light buttons (UI thread). Frames
+    // are not sent from here: the lighting thread sends one after every step
+    // that changed the LEDs.
     virtual void LightTick();                               // 10
     virtual void SetLedColour(int index, uint32_t packed);  // 11: ignored out of range
     virtual uint32_t GetLedColour(int index) const;         // 12: 0 out of range
@@ -237,8 +238,22 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     // Timer 1001: InitialSync. The tab item then arms 1000 (and 1005 when
     // GetPowerPolling()).
     virtual void OnInitialSyncTimer() { InitialSync(); }
-    // Timer 1000: LightTick; true when the preview should be repainted.
-    bool OnLightTickTimer();
+
+    // --- When the preview and the lighting thread work -------------------------
+    // True while the current mode changes the LEDs over time; the tab item
+    // ticks the preview only then (and only while it is seen), and the
+    // lighting thread steps only then. A page that knows its modes says
+    // which are still.
+    virtual bool LightingAnimates() const { return true; }
+    // The page's preview is on screen (window shown, its tab selected);
+    // set by the tab item on the UI thread.
+    void SetPreviewShown(bool shown);
+    bool IsPreviewShown() const { return previewShown_; }
+    // Called on the UI thread when LightingAnimates() or the hover state may
+    // have changed, so the tab item can start or stop its tick.
+    void SetPreviewStateListener(std::function<void()> listener) {
+        previewListener_ = std::move(listener);
+    }
     virtual void OnSyncRequestTimer() { OnSyncRequest(); }
     void OnPowerPollTimer();
 
@@ -251,7 +266,7 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     bool IsLightingEnabled() const { return lightingEnabled_; }
     void SetLightingEnabled(bool on) { lightingEnabled_ = on; }
     bool IsPreviewEnabled() const { return previewEnabled_; }
-    void SetPreviewEnabled(bool on) { previewEnabled_ = on; }
+    void SetPreviewEnabled(bool on);
     skin::CControlUI* KeyButton(int index) const;    // null out of range or unbound
     skin::CControlUI* LightButton(int index) const;  // null out of range or unbound
     skin::CContainerUI* GetKeyPanel() const { return keyPanel_; }
@@ -282,9 +297,13 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     void SetLightButton(int led, uint32_t packedColour, uint8_t level);
 
     // --- the lighting thread ----------------------------------------------------
-    // (Re)starts it. Every step it runs PreviewStep(); when the device sends
-    // frames (SendsLightFrames) and LightTick asked for one, it sends the
-    // frame, pausing 200 ms (woken by stop) after a failed one.
+    // (Re)starts it. It runs PreviewStep() once when woken (a setting
+    // changed) and then every StepInterval() while the mode animates and
+    // someone needs the steps: the device (SendsLightFrames, wired) or a
+    // preview on screen; otherwise it sleeps until woken. After a step that
+    // changed the LEDs it sends the frame (a failed one is tried again
+    // 200 ms later) and, when the preview does not tick, has the light
+    // buttons mirrored once on the UI thread.
     void StartLightingThread();
     bool StopLightingThread();
     // Time between two steps at the current speed.
@@ -295,11 +314,14 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     virtual bool SendsLightFrames() const { return true; }
     // Wakes the lighting thread early (a setting changed).
     void WakeLightingThread();
+    // Tells the preview listener (UI thread).
+    void NotifyPreviewState();
     // The profile's per-LED light list: replaced on the UI thread, laid over
     // the effect by the lighting thread after each step (both under
     // lightListLock).
     void ReplaceLightList(std::vector<LightListEntry> entries);
     void ApplyLightList();
+    bool LightListAnimates() const { return lightListAnimates_; }
 
     // --- the notification thread ---------------------------------------------
     // One notification usage, on the notification thread. The base handles
@@ -359,11 +381,19 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     std::mutex customEffectLock_;
     std::mutex lightListLock_;
     LightListOverlay lightList_;  // under lightListLock_
+    std::atomic<bool> lightListAnimates_{false};
 
   private:
     void NotificationLoop(const std::stop_token& token);
     void LightingLoop(const std::stop_token& token);
-    void SendFrameIfWanted(const std::stop_token& token);
+    // Whether the lighting thread has steps to run without being woken.
+    bool LightingStepsWanted() const;
+    // One step; true when it changed the LEDs.
+    bool RunLightingStep();
+    // Mirrors the LEDs on the UI thread once (coalesced).
+    void PostMirror();
+    // False when a frame was wanted and sending it failed.
+    bool SendFrameIfWanted();
 
     mutable std::mutex settingsMutex_;
     LightSetting lightSettings_;
@@ -386,6 +416,10 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     std::condition_variable_any wake_;
     bool wakeRequested_ = false;
     std::atomic<bool> frameWanted_{false};
+    std::atomic<bool> previewShown_{false};
+    std::vector<LedColour> lastSteppedLeds_;  // the lighting thread's own
+    std::atomic<bool> mirrorPending_{false};
+    std::function<void()> previewListener_;
     std::atomic<uint64_t> framesSent_{0};
     WorkerThread lightingThread_{"device-lighting"};
 

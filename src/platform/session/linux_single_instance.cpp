@@ -5,10 +5,10 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <cerrno>
+#include <cstring>
 
 #include "core/debug_output.h"
 #include "core/paths.h"
@@ -53,8 +53,9 @@ void WakeFirstInstance(const fs::path& socketPath) {
 }
 
 class FirstInstance final : public SingleInstance {
-public:
-    FirstInstance(UniqueFd lock, UniqueFd listener, UniqueFd stopEvent, fs::path socketPath, WakeHandler onWake)
+  public:
+    FirstInstance(UniqueFd lock, UniqueFd listener, UniqueFd stopEvent, fs::path socketPath,
+                  WakeHandler onWake)
         : lock_(std::move(lock)),
           listener_(std::move(listener)),
           stopEvent_(std::move(stopEvent)),
@@ -81,7 +82,7 @@ public:
 
     Role GetRole() const override { return Role::First; }
 
-private:
+  private:
     void Serve(std::stop_token token) {
         while (!token.stop_requested()) {
             pollfd fds[2] = {{listener_.Get(), POLLIN, 0}, {stopEvent_.Get(), POLLIN, 0}};
@@ -109,15 +110,15 @@ private:
     UniqueFd stopEvent_;
     fs::path socketPath_;
     WakeHandler onWake_;
-    WorkerThread worker_;
+    WorkerThread worker_{"single-instance"};
 };
 
 class FixedRole final : public SingleInstance {
-public:
+  public:
     explicit FixedRole(Role role) : role_(role) {}
     Role GetRole() const override { return role_; }
 
-private:
+  private:
     Role role_;
 };
 
@@ -153,8 +154,8 @@ std::unique_ptr<SingleInstance> SingleInstance::Acquire(const fs::path& runtimeF
     } else {
         ::chmod(socketPath.c_str(), 0600);
     }
-    return std::make_unique<FirstInstance>(std::move(lock), std::move(listener), std::move(stopEvent),
-                                           socketPath, std::move(onWake));
+    return std::make_unique<FirstInstance>(std::move(lock), std::move(listener),
+                                           std::move(stopEvent), socketPath, std::move(onWake));
 }
 
 }  // namespace kelno

@@ -189,6 +189,7 @@ void GtkWindowHost::ConnectSignals() {
     g_signal_connect(w, "focus-out-event", G_CALLBACK(OnFocusOut), this);
     g_signal_connect(w, "delete-event", G_CALLBACK(OnDelete), this);
     g_signal_connect(w, "map-event", G_CALLBACK(OnMapped), this);
+    g_signal_connect(w, "unmap-event", G_CALLBACK(OnUnmapped), this);
     g_signal_connect(w, "window-state-event", G_CALLBACK(OnWindowState), this);
     g_signal_connect(w, "destroy", G_CALLBACK(OnDestroy), this);
     g_signal_connect(w, "notify::scale-factor", G_CALLBACK(OnScaleChanged), this);
@@ -658,13 +659,30 @@ gboolean GtkWindowHost::OnDelete(GtkWidget*, GdkEvent*, gpointer self) {
 gboolean GtkWindowHost::OnMapped(GtkWidget*, GdkEvent*, gpointer self) {
     auto* host = static_cast<GtkWindowHost*>(self);
     if (host->popup_) host->GrabForPopup();
+    host->mapped_ = true;
+    host->ReportShown();
+    return FALSE;
+}
+
+gboolean GtkWindowHost::OnUnmapped(GtkWidget*, GdkEvent*, gpointer self) {
+    auto* host = static_cast<GtkWindowHost*>(self);
+    host->mapped_ = false;
+    host->ReportShown();
     return FALSE;
 }
 
 gboolean GtkWindowHost::OnWindowState(GtkWidget*, GdkEventWindowState* e, gpointer self) {
-    static_cast<GtkWindowHost*>(self)->minimized_ =
-        (e->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0;
+    auto* host = static_cast<GtkWindowHost*>(self);
+    host->minimized_ = (e->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0;
+    host->ReportShown();
     return FALSE;
+}
+
+void GtkWindowHost::ReportShown() {
+    const bool shown = mapped_ && !minimized_;
+    if (shown == reportedShown_) return;
+    reportedShown_ = shown;
+    client_.OnHostShown(shown);
 }
 
 void GtkWindowHost::OnDestroy(GtkWidget*, gpointer self) {

@@ -88,6 +88,9 @@ class GtkWindowHost final : public IWindowHost {
     static gboolean OnFocusOut(GtkWidget*, GdkEventFocus*, gpointer self);
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
     static gboolean OnMapped(GtkWidget*, GdkEvent*, gpointer self);
+    static gboolean OnUnmapped(GtkWidget*, GdkEvent*, gpointer self);
+    // Tells the client when mapped-and-not-minimised changes.
+    void ReportShown();
     static void OnDestroy(GtkWidget*, gpointer self);
     static void OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer self);
     static void OnScaleChanged(GObject*, GParamSpec*, gpointer self);
@@ -105,6 +108,8 @@ class GtkWindowHost final : public IWindowHost {
     int scale_ = 1;
     bool captured_ = false;  // a seat grab we took
     bool minimized_ = false;
+    bool mapped_ = false;
+    bool reportedShown_ = false;
     bool buttonDown_ = false;  // GTK's implicit grab is active
     double lastPressRootX_ = 0, lastPressRootY_ = 0;
     guint32 lastPressTime_ = 0;

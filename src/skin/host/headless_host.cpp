@@ -32,6 +32,29 @@ bool HeadlessHost::PostTask(std::function<void()> task) {
     return true;
 }
 
+void HeadlessHost::Show(bool visible) {
+    const bool wasShown = visible_ && !minimized_;
+    visible_ = visible;
+    ReportShown(wasShown);
+}
+
+void HeadlessHost::Minimize() {
+    const bool wasShown = visible_ && !minimized_;
+    minimized_ = true;
+    ReportShown(wasShown);
+}
+
+void HeadlessHost::Restore() {
+    const bool wasShown = visible_ && !minimized_;
+    minimized_ = false;
+    ReportShown(wasShown);
+}
+
+void HeadlessHost::ReportShown(bool wasShown) {
+    const bool shown = visible_ && !minimized_;
+    if (shown != wasShown && client_) client_->OnHostShown(shown);
+}
+
 void HeadlessHost::Move(const Rect& windowRect) {
     windowRect_ = windowRect;
     Resize({windowRect.Width(), windowRect.Height()});

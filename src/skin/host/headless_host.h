@@ -35,13 +35,13 @@ class HeadlessHost final : public IWindowHost {
     void ReleaseCapture() override { captured_ = false; }
     void SetCursor(CursorShape shape) override { cursor_ = shape; }
     bool PostTask(std::function<void()> task) override;
-    void Show(bool visible) override { visible_ = visible; }
+    void Show(bool visible) override;
     bool IsVisible() const override { return visible_; }
     void SetTitle(const std::string& title) override { title_ = title; }
     void Move(const Rect& windowRect) override;
     Rect WindowRect() const override { return windowRect_; }
-    void Minimize() override { minimized_ = true; }
-    void Restore() override { minimized_ = false; }
+    void Minimize() override;
+    void Restore() override;
     void BringToFront() override {}
     void SetClipboardText(const std::string& text) override { clipboard_ = text; }
     std::string GetClipboardText() override { return clipboard_; }
@@ -102,6 +102,7 @@ class HeadlessHost final : public IWindowHost {
         uint64_t order;  // set order breaks ties
     };
     void EnsureSurface();
+    void ReportShown(bool wasShown);
 
     IHostClient* client_ = nullptr;
     Size size_;

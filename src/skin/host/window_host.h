@@ -36,28 +36,37 @@ struct InputEvent {
         MouseLeave,  // the pointer left the window
         KeyDown,
         KeyUp,
-        Char,        // text typed (UTF-8 in `text`)
+        Char,  // text typed (UTF-8 in `text`)
         WindowFocusIn,
         WindowFocusOut,
     };
     Type type = Type::MouseMove;
-    Point point;                        // window coordinates (device pixels)
+    Point point;  // window coordinates (device pixels)
     MouseButton button = MouseButton::None;
-    uint32_t modifiers = 0;             // Modifier bits
-    int wheelDelta = 0;                 // +1 up, -1 down (one notch)
-    uint32_t keyCode = 0;               // X11/GDK keysym for key events
-    std::string text;                   // for Char
+    uint32_t modifiers = 0;  // Modifier bits
+    int wheelDelta = 0;      // +1 up, -1 down (one notch)
+    uint32_t keyCode = 0;    // X11/GDK keysym for key events
+    std::string text;        // for Char
 };
 
 enum class CursorShape : uint8_t { Arrow, Hand, IBeam, SizeWE, SizeNS, Wait, SizeNWSE, SizeNESW };
 
 // A window edge or corner the user can drag to resize the window.
-enum class ResizeEdge : uint8_t { Left, Right, Top, Bottom, TopLeft, TopRight, BottomLeft, BottomRight };
+enum class ResizeEdge : uint8_t {
+    Left,
+    Right,
+    Top,
+    Bottom,
+    TopLeft,
+    TopRight,
+    BottomLeft,
+    BottomRight
+};
 
 // What the native window offers the skinned window. Called on the UI thread
 // only, except PostTask, which any thread may call.
 class IWindowHost {
-public:
+  public:
     virtual ~IWindowHost() = default;
 
     virtual Size ClientSize() const = 0;
@@ -123,7 +132,7 @@ public:
 
 // What the host calls on the skinned window.
 class IHostClient {
-public:
+  public:
     virtual ~IHostClient() = default;
     // Paint `dirty` (window coordinates) on `cr`, already clipped to it.
     virtual void OnHostPaint(cairo_t* cr, const Rect& dirty) = 0;
@@ -134,6 +143,9 @@ public:
     virtual void OnHostCloseRequest() = 0;
     // The native window is gone; no more calls follow.
     virtual void OnHostDestroyed() = 0;
+    // The window became viewable (shown and not minimised) or stopped being
+    // so; what is not seen need not be animated.
+    virtual void OnHostShown(bool shown) {}
 };
 
 }  // namespace kelno::skin

@@ -230,6 +230,10 @@ void CWindowWnd::OnHostTimer(uint32_t id) {
         pm_.OnHostTimer(id);
 }
 
+void CWindowWnd::OnHostShown(bool shown) {
+    OnShownChanged(shown);
+}
+
 void CWindowWnd::OnHostCloseRequest() {
     if (modalChildren_ > 0) return;  // the modal window answers first
     OnCloseRequest();

@@ -98,6 +98,9 @@ class CWindowWnd : protected IHostClient {
     void OnHostTimer(uint32_t id) override;
     void OnHostCloseRequest() override;
     void OnHostDestroyed() override;
+    void OnHostShown(bool shown) override;
+    // The window became viewable or stopped being so (hidden, minimised).
+    virtual void OnShownChanged(bool shown) {}
 
   private:
     struct ModalState;
