@@ -26,9 +26,19 @@ DeviceDetector::~DeviceDetector() {
 
 bool DeviceDetector::Start() {
     return worker_.Start([this](std::stop_token token) {
+        // Made before the first pass, so nothing plugged during it is missed.
+        const std::unique_ptr<hid::HotplugWatch> watch =
+            backend_ ? backend_->WatchHotplug() : nullptr;
+        if (!watch) DebugOutput("no hot-plug events: the devices are listed every 100 ms");
         while (!token.stop_requested()) {
             RunPass(token);
-            if (!WaitFor(token, kPassInterval)) break;
+            if (!watch) {
+                if (!WaitFor(token, kPassInterval)) break;
+                continue;
+            }
+            // Sleeps until something is plugged or unplugged, or until a
+            // failed open or listing is due to be tried again.
+            watch->WaitForChange(token, retryDue_ ? std::optional(kPassInterval) : std::nullopt);
         }
         DebugOutput("抓取设备线程设定退出");
     });
@@ -41,6 +51,7 @@ bool DeviceDetector::Stop(std::chrono::milliseconds bound) {
 }
 
 void DeviceDetector::RunPass(const std::stop_token& stop) {
+    retryDue_ = false;
     if (list_.AnyFree()) ClaimNewInterfaces(stop);
     // Given once, even when the listing failed, so the window does not stay
     // hidden while enumeration is retried.
@@ -55,6 +66,7 @@ void DeviceDetector::ClaimNewInterfaces(const std::stop_token& stop) {
     if (!HidEnumeratePaths(record_)) {
         // Not the end of detection: the next pass lists again.
         DebugOutput("HID enumeration failed; retrying on the next pass");
+        retryDue_ = true;
         return;
     }
     std::vector<std::string> denied;
@@ -68,8 +80,13 @@ void DeviceDetector::ClaimNewInterfaces(const std::stop_token& stop) {
         // Opened for the attributes and capabilities only; the device object
         // opens its own handle on arrival.
         if (!HidOpen(record_, candidate.path, true, false, true, false)) {
+            // A node refused to this user waits for udev to report new access
+            // rights; one that vanished, for its removal; any other failure
+            // is tried again.
             if (record_.lastOpenStatus == hid::OpenStatus::PermissionDenied)
                 denied.push_back(candidate.path);
+            else if (record_.lastOpenStatus != hid::OpenStatus::NotFound)
+                retryDue_ = true;
             continue;
         }
         candidate.vendorId = record_.attributes.vendorId;
@@ -87,8 +104,10 @@ void DeviceDetector::ClaimNewInterfaces(const std::stop_token& stop) {
             candidate.path);
         if (!slot) continue;
         if (observer_.OnDeviceArrival(*slot, stop) ==
-            IDeviceListObserver::ArrivalResult::OpenFailed)
+            IDeviceListObserver::ArrivalResult::OpenFailed) {
             list_.Release(*slot);
+            retryDue_ = true;
+        }
     }
     HidFreePaths(record_);
     std::lock_guard lock(deniedMutex_);

@@ -1,9 +1,11 @@
 #pragma once
-// The detection thread: every 100 ms, while some slot of the device list is
-// free, it lists the HID interfaces, opens those the catalogue may accept,
-// matches their attributes and capabilities against it and claims slots;
-// then it checks that every claimed interface is still present. Arrival and
-// removal are handed to the UI side synchronously.
+// The detection thread: on every hot-plug event of the backend (every
+// 100 ms where the backend has none, and 100 ms after a pass whose listing or
+// opening failed), while some slot of the device list is free, it lists the
+// HID interfaces, opens those the catalogue may accept, matches their
+// attributes and capabilities against it and claims slots; then it checks
+// that every claimed interface is still present. Arrival and removal are
+// handed to the UI side synchronously.
 
 #include <chrono>
 #include <memory>
@@ -77,9 +79,10 @@ class DeviceDetector {
     DeviceList list_;
     HidDeviceRecord record_;  // used by the detection passes only
     bool firstPassSignalled_ = false;
+    bool retryDue_ = false;  // the last pass left a failure to try again
     mutable std::mutex deniedMutex_;
     std::vector<std::string> denied_;
-    WorkerThread worker_{"device-detection"};
+    WorkerThread worker_{"device-detect"};
 };
 
 }  // namespace kelno

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/hid/hid_types.h"
+#include "platform/hid/hotplug.h"
 #include "platform/hid/report_descriptor.h"
 
 namespace kelno::hid {
@@ -19,7 +20,7 @@ namespace kelno::hid {
 // One opened top-level collection. Thread rules: one thread may block in
 // ReadReport while another writes, calls CancelPendingRead or Close.
 class HidConnection {
-public:
+  public:
     virtual ~HidConnection() = default;
 
     virtual const DeviceAttributes& Attributes() const = 0;
@@ -57,7 +58,7 @@ struct OpenResult {
 };
 
 class HidBackend {
-public:
+  public:
     virtual ~HidBackend() = default;
 
     // Every top-level collection of every present HID interface; nothing
@@ -70,6 +71,9 @@ public:
     // Cheap presence test of a path (the removal check), without opening
     // it for I/O.
     virtual bool IsPresent(const std::string& path) = 0;
+    // Hot-plug events from now on; null when the backend has none (its
+    // users then list on a timer).
+    virtual std::unique_ptr<HotplugWatch> WatchHotplug() { return nullptr; }
 };
 
 }  // namespace kelno::hid

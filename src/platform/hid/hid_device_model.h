@@ -12,11 +12,12 @@
 #include <vector>
 
 #include "platform/hid/hid_types.h"
+#include "platform/hid/hotplug.h"
 
 namespace kelno::hid {
 
 class HidDeviceModel {
-public:
+  public:
     virtual ~HidDeviceModel() = default;
 
     virtual DeviceAttributes Attributes() const = 0;
@@ -40,6 +41,13 @@ public:
     virtual void WakeReaders() = 0;
 
     virtual bool IsPlugged() const = 0;
+
+    // The backends serving this model hear of its plugging through these;
+    // a model announces every change of IsPlugged().
+    PlugListeners& PlugEvents() { return plugEvents_; }
+
+  private:
+    PlugListeners plugEvents_;
 };
 
 }  // namespace kelno::hid

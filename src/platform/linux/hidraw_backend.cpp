@@ -12,6 +12,7 @@
 #include "platform/linux/hidraw_node.h"
 #include "platform/linux/hidraw_paths.h"
 #include "platform/linux/hidraw_sysfs.h"
+#include "platform/linux/udev_hotplug_watch.h"
 
 namespace kelno::hid {
 namespace {
@@ -183,6 +184,12 @@ bool HidrawBackend::IsPresent(const std::string& path) {
     const auto collections = CollectionsOf(*info, descriptor);
     return std::any_of(collections.begin(), collections.end(),
                        [&](const InterfaceInfo& c) { return c.path == path; });
+}
+
+std::unique_ptr<HotplugWatch> HidrawBackend::WatchHotplug() {
+    // udev speaks of the real tree only.
+    if (sysfsRoot_ != "/sys" || devRoot_ != "/dev") return nullptr;
+    return MakeUdevHotplugWatch();
 }
 
 }  // namespace kelno::hid

@@ -19,7 +19,7 @@ class HidrawNode;
 struct HidrawNodeInfo;
 
 class HidrawBackend final : public HidBackend {
-public:
+  public:
     explicit HidrawBackend(std::filesystem::path sysfsRoot = "/sys",
                            std::filesystem::path devRoot = "/dev");
 
@@ -29,8 +29,10 @@ public:
     // is the same device that was opened through the path (not another one
     // plugged in under the same node name since).
     bool IsPresent(const std::string& path) override;
+    // udev's events for the real tree; none for a moved one (tests).
+    std::unique_ptr<HotplugWatch> WatchHotplug() override;
 
-private:
+  private:
     std::vector<InterfaceInfo> CollectionsOf(const HidrawNodeInfo& info,
                                              const ParsedDescriptor& descriptor) const;
     // The shared node for `name`, opening the file when no live one exists.

@@ -219,8 +219,14 @@ bool SimHidBackend::AddNode(const std::string& nodeName,
         node->paths.push_back(FormatPath(nodeName, model->Attributes(), model->InterfaceNumber(),
                                          count > 1 ? static_cast<int>(i + 1) : 0));
     node->model = std::move(model);
-    std::lock_guard lock(mutex_);
-    return nodes_.emplace(nodeName, std::move(node)).second;
+    std::shared_ptr<hid::HidDeviceModel> added = node->model;
+    {
+        std::lock_guard lock(mutex_);
+        if (!nodes_.emplace(nodeName, std::move(node)).second) return false;
+    }
+    added->PlugEvents().Add(hotplug_);
+    hotplug_->Announce();
+    return true;
 }
 
 bool SimHidBackend::RemoveNode(const std::string& nodeName) {
@@ -232,10 +238,13 @@ bool SimHidBackend::RemoveNode(const std::string& nodeName) {
         node = it->second;
         nodes_.erase(it);
     }
-    std::unique_lock lock(node->mutex);
-    node->removed = true;
-    node->changed.notify_all();
-    node->WakePullerLocked(lock, nullptr);
+    {
+        std::unique_lock lock(node->mutex);
+        node->removed = true;
+        node->changed.notify_all();
+        node->WakePullerLocked(lock, nullptr);
+    }
+    hotplug_->Announce();
     return true;
 }
 
@@ -252,16 +261,27 @@ std::vector<std::string> SimHidBackend::Paths(const std::string& nodeName) const
 }
 
 void SimHidBackend::SetEnumerationFails(bool fails) {
-    std::lock_guard lock(mutex_);
-    enumerationFails_ = fails;
+    {
+        std::lock_guard lock(mutex_);
+        enumerationFails_ = fails;
+    }
+    hotplug_->Announce();
+}
+
+std::unique_ptr<hid::HotplugWatch> SimHidBackend::WatchHotplug() {
+    return hotplug_->Watch();
 }
 
 void SimHidBackend::RefuseOpen(const std::string& path, hid::OpenStatus status) {
-    std::lock_guard lock(mutex_);
-    if (status == hid::OpenStatus::Ok)
-        refusals_.erase(path);
-    else
-        refusals_[path] = status;
+    {
+        std::lock_guard lock(mutex_);
+        if (status == hid::OpenStatus::Ok)
+            refusals_.erase(path);
+        else
+            refusals_[path] = status;
+    }
+    // As udev reports a change of a node's access rights.
+    hotplug_->Announce();
 }
 
 std::vector<std::string> SimHidBackend::OpenAttempts() const {

@@ -47,6 +47,9 @@ class SimHidBackend final : public hid::HidBackend {
     std::optional<std::vector<hid::InterfaceInfo>> Enumerate() override;
     hid::OpenResult Open(const std::string& path) override;
     bool IsPresent(const std::string& path) override;
+    // Events on adding and removing nodes, on the models' plugging and on
+    // the host-side faults above.
+    std::unique_ptr<hid::HotplugWatch> WatchHotplug() override;
 
   private:
     mutable std::mutex mutex_;
@@ -54,6 +57,7 @@ class SimHidBackend final : public hid::HidBackend {
     std::map<std::string, hid::OpenStatus> refusals_;
     std::vector<std::string> openAttempts_;
     bool enumerationFails_ = false;
+    std::shared_ptr<hid::HotplugEvents> hotplug_ = std::make_shared<hid::HotplugEvents>();
 };
 
 }  // namespace kelno::sim

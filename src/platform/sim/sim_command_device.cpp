@@ -1,10 +1,24 @@
 #include "platform/sim/sim_command_device.h"
 
 #include <algorithm>
+#include <functional>
 #include <thread>
 
 namespace kelno::sim {
 namespace {
+
+// Runs its action when the scope ends, after the locks taken later in the
+// scope are released.
+class AtScopeEnd {
+  public:
+    explicit AtScopeEnd(std::function<void()> action) : action_(std::move(action)) {}
+    ~AtScopeEnd() { action_(); }
+    AtScopeEnd(const AtScopeEnd&) = delete;
+    AtScopeEnd& operator=(const AtScopeEnd&) = delete;
+
+  private:
+    std::function<void()> action_;
+};
 
 // The firmware's view of the command report.
 constexpr size_t kReportSize = 64;
@@ -104,12 +118,15 @@ bool SimCommandDevice::IsPlugged() const {
 }
 
 void SimCommandDevice::SetPlugged(bool plugged) {
-    std::lock_guard lock(mutex_);
-    plugged_ = plugged;
-    input_.clear();
-    groupDepth_ = 0;
-    ++wakeGeneration_;
-    inputReady_.notify_all();
+    {
+        std::lock_guard lock(mutex_);
+        plugged_ = plugged;
+        input_.clear();
+        groupDepth_ = 0;
+        ++wakeGeneration_;
+        inputReady_.notify_all();
+    }
+    PlugEvents().AnnounceAll();
 }
 
 void SimCommandDevice::SetLatency(std::chrono::microseconds perReport) {
@@ -182,6 +199,11 @@ bool SimCommandDevice::HandleWrite(std::span<const uint8_t> report) {
     // The OUT transfer takes its time on the wire.
     if (latency.count() > 0) std::this_thread::sleep_for(latency);
 
+    // Announced once the lock below is released.
+    bool unplugged = false;
+    const AtScopeEnd announceUnplug([&] {
+        if (unplugged) PlugEvents().AnnounceAll();
+    });
     std::lock_guard lock(mutex_);
     LogLocked(SimExchange::Kind::HostWrite, {report.begin(), report.end()});
     if (!plugged_) return false;
@@ -198,6 +220,7 @@ bool SimCommandDevice::HandleWrite(std::span<const uint8_t> report) {
     if (firedFault(SimFault::WriteFailure)) return false;
     if (firedFault(SimFault::UnplugBeforeAnswer)) {
         plugged_ = false;
+        unplugged = true;
         input_.clear();
         ++wakeGeneration_;
         inputReady_.notify_all();
