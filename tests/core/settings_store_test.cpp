@@ -1,6 +1,7 @@
 #include "core/settings_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "support/temp_folder.h"
 
@@ -26,6 +27,35 @@ TEST(SettingsStore, DamagedFileReadsAsEmptyAndIsReplacedOnWrite) {
     EXPECT_EQ(store.ReadInt("LANGUAGE"), std::nullopt);
     ASSERT_TRUE(store.WriteInt("LANGUAGE", 0));
     EXPECT_EQ(store.ReadInt("LANGUAGE"), 0);
+}
+
+TEST(SettingsStore, WrongShapeIsKeptAsBackupBeforeItIsReplaced) {
+    test::TempFolder folder;
+    SettingsStore store(folder.WriteFile("settings.json", R"(["LANGUAGE", 3])"));
+    ASSERT_TRUE(store.WriteInt("LANGUAGE", 1));
+    EXPECT_EQ(store.ReadInt("LANGUAGE"), 1);
+    EXPECT_EQ(folder.ReadFile("settings.json.bak"), R"(["LANGUAGE", 3])");
+}
+
+TEST(SettingsStore, FileThatCannotBeReadIsNeverReplaced) {
+    test::TempFolder folder;
+    // A folder in the file's place reads like a permission error would.
+    std::filesystem::create_directories(folder / "settings.json/inside");
+    SettingsStore store(folder / "settings.json");
+    EXPECT_EQ(store.ReadInt("LANGUAGE"), std::nullopt);
+    EXPECT_FALSE(store.WriteInt("LANGUAGE", 1));
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "settings.json/inside"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "settings.json.bak"));
+}
+
+TEST(SettingsStore, FifoInTheFilesPlaceReadsAsDamagedAndIsKept) {
+    test::TempFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "settings.json").c_str(), 0600), 0);
+    SettingsStore store(folder / "settings.json");
+    EXPECT_EQ(store.ReadInt("LANGUAGE"), std::nullopt);
+    ASSERT_TRUE(store.WriteInt("LANGUAGE", 2));
+    EXPECT_EQ(store.ReadInt("LANGUAGE"), 2);
+    EXPECT_TRUE(std::filesystem::is_fifo(folder / "settings.json.bak"));
 }
 
 TEST(SettingsStore, UnwritableLocationIsReported) {
