@@ -64,4 +64,16 @@ bool MayReplace(const fs::path& file, FileReadStatus status) {
     return false;
 }
 
+std::optional<Json::Value> ReadForReplacing(const fs::path& file,
+                                            const std::function<bool(const Json::Value&)>& fits) {
+    JsonFileRead read = ReadJsonFileWithStatus(file);
+    if (read.status == FileReadStatus::Read && !fits(read.value))
+        read.status = FileReadStatus::Damaged;
+    if (!MayReplace(file, read.status)) return std::nullopt;
+    // An object of the wrong shape still gives its other members; the caller's
+    // writes replace the members of the wrong kind.
+    if (!read.value.isObject()) return Json::Value(Json::objectValue);
+    return std::move(read.value);
+}
+
 }  // namespace kelno

@@ -3,7 +3,11 @@
 // what the user had is kept as "<file>.bak" first, and a file whose content
 // is unknown (it could not be read) is never replaced at all.
 
+#include <json/value.h>
+
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 #include "core/json_file.h"
 
@@ -21,5 +25,13 @@ bool KeepBackup(const std::filesystem::path& file);
 // damaged and is now kept as a backup. False for a file that could not be
 // read or backed up: the caller keeps working from memory.
 bool MayReplace(const std::filesystem::path& file, FileReadStatus status);
+
+// Reads a JSON file that is about to be changed and written back whole.
+// Content that is not JSON, or JSON that `fits` refuses, counts as damaged.
+// Gives the tree to change (the file's object, wrong members and all, or an
+// empty object when it held none), or nothing when the file must not be
+// replaced (MayReplace said no).
+std::optional<Json::Value> ReadForReplacing(const std::filesystem::path& file,
+                                            const std::function<bool(const Json::Value&)>& fits);
 
 }  // namespace kelno

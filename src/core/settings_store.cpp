@@ -24,16 +24,12 @@ std::optional<std::string> SettingsStore::ReadString(std::string_view name) cons
 template <typename T>
 bool SettingsStore::Write(std::string_view name, const T& value) {
     if (!EnsureFolder(file_.parent_path())) return false;
-    JsonFileRead read = ReadJsonFileWithStatus(file_);
-    // Other values live beside this one: a file of the wrong shape is kept
-    // as a backup before it is replaced, an unreadable one is not replaced.
-    if (read.status == FileReadStatus::Read && !read.value.isObject())
-        read.status = FileReadStatus::Damaged;
-    if (!MayReplace(file_, read.status)) return false;
-    Json::Value root = read.status == FileReadStatus::Read ? std::move(read.value)
-                                                           : Json::Value(Json::objectValue);
-    root[std::string(name)] = value;
-    return WriteJsonFile(file_, root) == 0;
+    // Other values live beside this one: they are kept, or the file is.
+    std::optional<Json::Value> root =
+        ReadForReplacing(file_, [](const Json::Value& value) { return value.isObject(); });
+    if (!root) return false;
+    (*root)[std::string(name)] = value;
+    return WriteJsonFile(file_, *root) == 0;
 }
 
 bool SettingsStore::WriteInt(std::string_view name, int value) {

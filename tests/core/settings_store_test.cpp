@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "support/temp_folder.h"
+#include "support/unprivileged.h"
 
 namespace kelno {
 namespace {
@@ -37,14 +38,15 @@ TEST(SettingsStore, WrongShapeIsKeptAsBackupBeforeItIsReplaced) {
     EXPECT_EQ(folder.ReadFile("settings.json.bak"), R"(["LANGUAGE", 3])");
 }
 
-TEST(SettingsStore, FileThatCannotBeReadIsNeverReplaced) {
+TEST(SettingsStore, FileThatMayNotBeReadIsNeverReplaced) {
     test::TempFolder folder;
-    // A folder in the file's place reads like a permission error would.
-    std::filesystem::create_directories(folder / "settings.json/inside");
-    SettingsStore store(folder / "settings.json");
-    EXPECT_EQ(store.ReadInt("LANGUAGE"), std::nullopt);
-    EXPECT_FALSE(store.WriteInt("LANGUAGE", 1));
-    EXPECT_TRUE(std::filesystem::is_directory(folder / "settings.json/inside"));
+    std::filesystem::permissions(folder.Path(), std::filesystem::perms::all);
+    const std::string stored = R"({"LANGUAGE": 3, "skin": "dark"})";
+    const std::filesystem::path file = folder.WriteFile("settings.json", stored);
+    std::filesystem::permissions(file, std::filesystem::perms::none);
+    SettingsStore store(file);
+    EXPECT_EQ(test::RunUnprivileged([&] { return store.WriteInt("LANGUAGE", 1) ? 1 : 0; }), 0);
+    EXPECT_EQ(folder.ReadFile("settings.json"), stored);
     EXPECT_FALSE(std::filesystem::exists(folder / "settings.json.bak"));
 }
 
