@@ -1,6 +1,7 @@
 // A page of 126 key buttons with labels and state images, as a device page
 // shows a keyboard: how long building it from XML, laying it out, painting
-// it whole and repainting one button (hover) take in the headless host.
+// it whole and repainting one button (hover) take in the headless host; and
+// filling a combo with as many items as a long profile list has.
 // Prints a report; never a pass/fail test.
 
 #include <cairo.h>
@@ -13,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "skin/controls/combo.h"
+#include "skin/controls/list.h"
 #include "skin/core/dialog_builder.h"
 #include "skin/core/paint_manager.h"
 #include "skin/host/headless_host.h"
@@ -25,6 +28,7 @@ namespace {
 constexpr int kKeys = 126;
 constexpr int kColumns = 18;
 constexpr int kRuns = 30;
+constexpr int kComboItems = 30000;
 
 void WriteKeyImage(const std::string& path) {
     // Three states side by side, 40x40 each, with rounded borders.
@@ -122,6 +126,14 @@ int main() {
            }));
     std::printf("  last partial repaint covered %dx%d of %dx%d pixels\n", painted.Width(),
                 painted.Height(), host.ClientSize().cx, host.ClientSize().cy);
+    Report("fill a combo with 30,000 items", Measure([] {
+               CComboUI combo;
+               for (int i = 0; i < kComboItems; ++i) {
+                   auto* item = new CListLabelElementUI();
+                   item->SetText("profile" + std::to_string(i));
+                   combo.Add(item);
+               }
+           }));
     std::filesystem::remove_all(folder);
     return 0;
 }

@@ -1,6 +1,7 @@
-// The program's entry: private fonts, one instance per session, the skin,
-// the session buses, the main window and the GTK main loop; everything is
-// released again in reverse order on every way out.
+// The program's entry: private fonts, one instance per session (which sweeps
+// what interrupted writes left behind), the skin, the session buses, the main
+// window and the GTK main loop; everything is released again in reverse order
+// on every way out.
 
 #include <glib-unix.h>
 
@@ -14,6 +15,7 @@
 #include "app/app_messages.h"
 #include "app/app_options.h"
 #include "app/main_window.h"
+#include "core/atomic_file.h"
 #include "core/debug_output.h"
 #include "core/paths.h"
 #include "devices/detect/device_presence.h"
@@ -108,6 +110,11 @@ int Run(const app::AppOptions& options, AppFolders folders) {
         DebugOutput("single instance: the lock cannot be used; running without it");
     } else if (instance->GetRole() == SingleInstance::Role::Second) {
         return 0;  // the first instance shows itself
+    } else {
+        // Only the one instance may sweep: another one's write could be in
+        // progress otherwise.
+        for (const auto& folder : {folders.userData, folders.config})
+            RemoveLeftoverTempFiles(folder);
     }
 
     skin::CPaintManagerUI::SetResourcePath((folders.programData / "skin").string() + "/");

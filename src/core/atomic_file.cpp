@@ -4,14 +4,27 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
+#include "core/debug_output.h"
+
 namespace kelno {
 namespace {
 
-std::string ErrnoText(const char* step) { return std::string(step) + ": " + std::strerror(errno); }
+namespace fs = std::filesystem;
+
+constexpr std::string_view kTempMarker = ".tmp-";
+constexpr std::string_view kTempSuffixPattern = "XXXXXX";
+// The data folder holds per-device folders and little below them.
+constexpr int kSweepDepth = 3;
+
+std::string ErrnoText(const char* step) {
+    return std::string(step) + ": " + std::strerror(errno);
+}
 
 bool WriteAll(int fd, std::string_view content) {
     size_t written = 0;
@@ -35,7 +48,10 @@ bool WriteAll(int fd, std::string_view content) {
 WriteOutcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content) {
     const std::filesystem::path folder =
         target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    std::string pattern = (folder / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
+    const std::string pattern =
+        (folder / ("." + target.filename().string() + std::string(kTempMarker) +
+                   std::string(kTempSuffixPattern)))
+            .string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
 
@@ -69,6 +85,37 @@ WriteOutcome WriteFileAtomically(const std::filesystem::path& target, std::strin
         ::close(dirFd);
     }
     return outcome;
+}
+
+bool IsAtomicWriteTempName(std::string_view fileName) {
+    const size_t marker = fileName.rfind(kTempMarker);
+    if (fileName.size() < 2 || fileName.front() != '.' || marker == std::string_view::npos ||
+        marker < 2)
+        return false;
+    const std::string_view suffix = fileName.substr(marker + kTempMarker.size());
+    return suffix.size() == kTempSuffixPattern.size() &&
+           std::all_of(suffix.begin(), suffix.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+int RemoveLeftoverTempFiles(const fs::path& folder) {
+    int removed = 0;
+    std::error_code error;
+    fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied,
+                                        error);
+    for (const fs::recursive_directory_iterator end; !error && it != end; it.increment(error)) {
+        if (it.depth() >= kSweepDepth) it.disable_recursion_pending();
+        const fs::path& path = it->path();
+        std::error_code statusError;
+        if (!IsAtomicWriteTempName(path.filename().string()) || !it->is_regular_file(statusError) ||
+            it->is_symlink(statusError))
+            continue;
+        if (fs::remove(path, statusError)) {
+            ++removed;
+            DebugOutputF("removed %s, left by an interrupted write", path.c_str());
+        }
+    }
+    return removed;
 }
 
 }  // namespace kelno

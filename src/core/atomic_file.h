@@ -16,4 +16,14 @@ struct WriteOutcome {
 
 WriteOutcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content);
 
+// True for the names of the writer's temporary files: "." + the target's
+// name + ".tmp-" + six random letters or digits.
+bool IsAtomicWriteTempName(std::string_view fileName);
+
+// A write cut short by a kill leaves its temporary file behind. Removes such
+// regular files from `folder` and the folders below it (a few levels; links
+// to folders are not followed) and returns how many went. Only for start-up,
+// when no other write can be in progress.
+int RemoveLeftoverTempFiles(const std::filesystem::path& folder);
+
 }  // namespace kelno

@@ -3,14 +3,17 @@
 #include <json/reader.h>
 #include <json/writer.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "core/atomic_file.h"
 #include "core/debug_output.h"
 #include "core/text_codec.h"
+#include "core/unique_fd.h"
 
 namespace kelno {
 namespace {
@@ -21,7 +24,8 @@ constexpr std::uintmax_t kMaxJsonFileSize = 64u * 1024u * 1024u;
 // Text that is not valid UTF-8 (legacy code page bytes from older files) is
 // decoded in place: string values, member names and kept comments alike.
 void DecodeLegacyText(Json::Value& value) {
-    for (const auto placement : {Json::commentBefore, Json::commentAfterOnSameLine, Json::commentAfter}) {
+    for (const auto placement :
+         {Json::commentBefore, Json::commentAfterOnSameLine, Json::commentAfter}) {
         if (!value.hasComment(placement)) continue;
         const std::string comment = value.getComment(placement);
         if (!IsValidUtf8(comment)) value.setComment(ToWideText(comment), placement);
@@ -54,28 +58,71 @@ void DecodeLegacyText(Json::Value& value) {
     }
 }
 
+// What a failed open means for the caller.
+FileReadStatus StatusOfOpenError(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return FileReadStatus::Missing;
+        case ENXIO:  // a socket
+        case ELOOP:  // a symbolic link that goes round in circles
+            return FileReadStatus::Damaged;
+        default:
+            return FileReadStatus::Unreadable;
+    }
+}
+
+// Reads until end of file, one byte past the size limit at most.
+FileReadStatus ReadToEnd(int fd, std::string& text) {
+    char buffer[64 * 1024];
+    while (true) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return FileReadStatus::Unreadable;
+        if (n == 0) return FileReadStatus::Read;
+        text.append(buffer, static_cast<size_t>(n));
+        if (text.size() > kMaxJsonFileSize) return FileReadStatus::Damaged;
+    }
+}
+
 }  // namespace
 
-std::string ReadFileText(const std::filesystem::path& path) {
+TextFileRead ReadFileTextWithStatus(const std::filesystem::path& path) {
+    // Anything but a regular file is not ours; a look before the open keeps
+    // device nodes from being opened at all.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+        DebugOutputF("readjsonFile: %s is not a regular file", path.c_str());
+        return {FileReadStatus::Damaged, {}};
+    }
+    // O_NONBLOCK: should a FIFO be swapped in after the look, the open still
+    // returns at once and fstat below turns it away.
     errno = 0;
-    std::ifstream file(path, std::ios::binary);
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const int openError = fd.Valid() ? 0 : errno;
     // The same diagnostic line older versions wrote, with the system error.
-    DebugOutputF("readjsonFile 错误吗：：%d", errno);
-    if (!file) return {};
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error || size > kMaxJsonFileSize) {
-        DebugOutputF("readjsonFile: cannot size %s", path.c_str());
-        return {};
+    DebugOutputF("readjsonFile 错误吗：：%d", openError);
+    if (!fd.Valid()) return {StatusOfOpenError(openError), {}};
+    if (::fstat(fd.Get(), &info) != 0) return {FileReadStatus::Unreadable, {}};
+    if (!S_ISREG(info.st_mode)) {
+        DebugOutputF("readjsonFile: %s is not a regular file", path.c_str());
+        return {S_ISDIR(info.st_mode) ? FileReadStatus::Unreadable : FileReadStatus::Damaged, {}};
     }
-    std::ostringstream content;
-    content << file.rdbuf();
-    std::string text = content.str();
-    if (file.bad() || text.size() != size) {
-        DebugOutputF("readjsonFile: short read of %s", path.c_str());
-        return {};
+    if (static_cast<std::uintmax_t>(info.st_size) > kMaxJsonFileSize) {
+        DebugOutputF("readjsonFile: %s is too large", path.c_str());
+        return {FileReadStatus::Damaged, {}};
     }
-    return std::string(StripUtf8Bom(text));
+    std::string text;
+    const FileReadStatus status = ReadToEnd(fd.Get(), text);
+    if (status != FileReadStatus::Read) {
+        DebugOutputF("readjsonFile: cannot read %s whole", path.c_str());
+        return {status, {}};
+    }
+    return {FileReadStatus::Read, std::string(StripUtf8Bom(text))};
+}
+
+std::string ReadFileText(const std::filesystem::path& path) {
+    return ReadFileTextWithStatus(path).text;
 }
 
 Json::Value ParseJsonText(std::string_view text) {
@@ -96,13 +143,22 @@ Json::Value ParseJsonText(std::string_view text) {
     return root;
 }
 
-Json::Value ReadJsonFile(const std::filesystem::path& path) {
-    const std::string text = ReadFileText(path);
-    if (text.empty()) {
+JsonFileRead ReadJsonFileWithStatus(const std::filesystem::path& path) {
+    TextFileRead read = ReadFileTextWithStatus(path);
+    if (read.status != FileReadStatus::Read) {
         DebugOutput(path.string());
-        return {};
+        return {read.status, {}};
     }
-    return ParseJsonText(text);
+    Json::Value value = ParseJsonText(read.text);
+    if (value.isNull()) {
+        DebugOutputF("readjsonFile: %s is not JSON", path.c_str());
+        return {FileReadStatus::Damaged, {}};
+    }
+    return {FileReadStatus::Read, std::move(value)};
+}
+
+Json::Value ReadJsonFile(const std::filesystem::path& path) {
+    return ReadJsonFileWithStatus(path).value;
 }
 
 std::string FormatJsonText(const Json::Value& value) {

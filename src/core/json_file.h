@@ -11,13 +11,38 @@
 
 namespace kelno {
 
-// The file's bytes with a leading UTF-8 BOM removed; empty when the file
-// cannot be opened or read whole.
+// What reading a file found. A caller that may replace the file must tell
+// these apart: damaged content can be kept as a backup and replaced, while a
+// file that could not be read must be left alone (its content is unknown).
+enum class FileReadStatus {
+    Read,        // read whole (and, for JSON, parsed)
+    Missing,     // nothing at that path
+    Damaged,     // not a regular file (FIFO, socket, device), too large, or
+                 // for JSON: empty or not JSON
+    Unreadable,  // there, but not readable: permission, I/O error, a folder
+};
+
+struct TextFileRead {
+    FileReadStatus status = FileReadStatus::Missing;
+    std::string text;  // empty unless status is Read
+};
+
+struct JsonFileRead {
+    FileReadStatus status = FileReadStatus::Missing;
+    Json::Value value;  // null unless status is Read
+};
+
+// The file's bytes with a leading UTF-8 BOM removed. Only regular files are
+// read, and they are opened without blocking, so a FIFO or device node in a
+// file's place cannot hang the caller.
+TextFileRead ReadFileTextWithStatus(const std::filesystem::path& path);
+// The text alone; empty for anything but a file read whole.
 std::string ReadFileText(const std::filesystem::path& path);
 
-// The parsed file, or a null value when it is missing, empty or not JSON.
-// Comments are accepted. Nesting is bounded, so a hostile file cannot
-// exhaust the stack.
+// The parsed file. Comments are accepted. Nesting is bounded, so a hostile
+// file cannot exhaust the stack.
+JsonFileRead ReadJsonFileWithStatus(const std::filesystem::path& path);
+// The value alone: null when the file is missing, damaged or unreadable.
 Json::Value ReadJsonFile(const std::filesystem::path& path);
 
 // Parses JSON text with the same rules as ReadJsonFile.

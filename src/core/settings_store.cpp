@@ -1,5 +1,6 @@
 #include "core/settings_store.h"
 
+#include "core/file_backup.h"
 #include "core/json_access.h"
 #include "core/json_file.h"
 #include "core/paths.h"
@@ -23,13 +24,17 @@ std::optional<std::string> SettingsStore::ReadString(std::string_view name) cons
 template <typename T>
 bool SettingsStore::Write(std::string_view name, const T& value) {
     if (!EnsureFolder(file_.parent_path())) return false;
-    Json::Value root = ReadJsonFile(file_);
-    if (!root.isObject()) root = Json::Value(Json::objectValue);
-    root[std::string(name)] = value;
-    return WriteJsonFile(file_, root) == 0;
+    // Other values live beside this one: they are kept, or the file is.
+    std::optional<Json::Value> root =
+        ReadForReplacing(file_, [](const Json::Value& value) { return value.isObject(); });
+    if (!root) return false;
+    (*root)[std::string(name)] = value;
+    return WriteJsonFile(file_, *root) == 0;
 }
 
-bool SettingsStore::WriteInt(std::string_view name, int value) { return Write(name, value); }
+bool SettingsStore::WriteInt(std::string_view name, int value) {
+    return Write(name, value);
+}
 
 bool SettingsStore::WriteString(std::string_view name, std::string_view value) {
     return Write(name, std::string(value));

@@ -11,7 +11,7 @@
 namespace kelno {
 
 class SettingsStore {
-public:
+  public:
     explicit SettingsStore(std::filesystem::path file);
 
     // The store the program uses: <config folder>/settings.json.
@@ -21,12 +21,14 @@ public:
     std::optional<std::string> ReadString(std::string_view name) const;
 
     // Both return false when the file cannot be written; the old file stays.
+    // A file that cannot be read is never replaced (false), and one that is
+    // damaged or of the wrong shape is kept as "settings.json.bak" first.
     bool WriteInt(std::string_view name, int value);
     bool WriteString(std::string_view name, std::string_view value);
 
     const std::filesystem::path& File() const { return file_; }
 
-private:
+  private:
     template <typename T>
     bool Write(std::string_view name, const T& value);
 

@@ -19,6 +19,13 @@ const Json::Value& TableOf(const Json::Value& root, std::string_view key, int ta
     return json::Element(json::Member(root, key), tableIndex);
 }
 
+// How many entries of a table are read.
+int BoundedSize(const Json::Value& table) {
+    return table.isArray()
+               ? static_cast<int>(std::min<Json::ArrayIndex>(table.size(), kMaxLightModes))
+               : 0;
+}
+
 }  // namespace
 
 uint32_t PaletteColour(uint8_t red, uint8_t green, uint8_t blue) {
@@ -72,8 +79,8 @@ std::vector<LightModeName> ReadLightModeNames(const std::filesystem::path& file,
     const Json::Value root = ReadJsonFile(file);
     const Json::Value& table = TableOf(root, "DefaultLightName", tableIndex);
     std::vector<LightModeName> names;
-    if (!table.isArray()) return names;
-    for (const Json::Value& entry : table) {
+    for (int i = 0; i < BoundedSize(table); ++i) {
+        const Json::Value& entry = json::Element(table, i);
         names.push_back({ToWideText(json::ReadString(entry, "LightName")),
                          json::ReadBool(entry, "visible", false)});
     }
@@ -84,9 +91,8 @@ std::vector<std::string> ReadCustomLightNames(const std::filesystem::path& file,
     const Json::Value root = ReadJsonFile(file);
     const Json::Value& table = TableOf(root, "LightInfo", tableIndex);
     std::vector<std::string> names;
-    if (!table.isArray()) return names;
-    for (const Json::Value& entry : table)
-        names.push_back(ToWideText(json::ReadString(entry, "LightName")));
+    for (int i = 0; i < BoundedSize(table); ++i)
+        names.push_back(ToWideText(json::ReadString(json::Element(table, i), "LightName")));
     return names;
 }
 

@@ -43,15 +43,19 @@ LightMaxima LightMaximaForKind(int deviceKind);
 // mouse pad 2, headset 3; -1 for other kinds.
 int LightTableIndexForKind(int deviceKind);
 
+// Most modes taken from one row of a mode-name file: every one becomes a
+// combo item, and a hostile file must not stall the panel.
+inline constexpr int kMaxLightModes = 256;
+
 struct LightModeName {
     std::string name;  // display name (a language text id as shipped)
     bool visible = true;
 };
-// "DefaultLightName"[tableIndex] of a "default_light.json"; empty when the
-// file, key or entry is missing.
+// "DefaultLightName"[tableIndex] of a "default_light.json", at most
+// kMaxLightModes; empty when the file, key or entry is missing.
 std::vector<LightModeName> ReadLightModeNames(const std::filesystem::path& file, int tableIndex);
 // "LightInfo"[tableIndex] names of the user's light configuration (the
-// keyboard's custom sets); empty when missing.
+// keyboard's custom sets), at most kMaxLightModes; empty when missing.
 std::vector<std::string> ReadCustomLightNames(const std::filesystem::path& file, int tableIndex);
 
 }  // namespace kelno

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/debug_output.h"
+#include "core/file_backup.h"
 #include "core/json_access.h"
 #include "core/json_file.h"
 #include "core/names.h"
@@ -19,15 +19,14 @@ uint8_t ByteOf(const Json::Value& object, const char* key) {
 // Devices index only a handful of nodes; anything else in a file is bogus.
 constexpr int kMaxDeviceIndex = 15;
 
-// A file that exists but is not a profile tree is kept as "<name>.bak" before it is
-// replaced, so what the user had can still be recovered.
-void KeepDamagedFile(const fs::path& path, const Json::Value& parsed) {
-    std::error_code error;
-    if (parsed.isObject() || !fs::exists(path, error) || fs::file_size(path, error) == 0) return;
-    fs::path backup = path;
-    backup += ".bak";
-    fs::copy_file(path, backup, fs::copy_options::overwrite_existing, error);
-    DebugOutputF("damaged profile kept as %s", backup.c_str());
+// A profile tree that can take the device node at `index` and lose nothing
+// but that node's old value: an object whose "Device" is an array (or
+// missing) whose element there is an object (or missing).
+bool FitsDeviceNode(const Json::Value& root, int index) {
+    const Json::Value& devices = json::Member(root, "Device");
+    const Json::Value& node = json::Element(devices, index);
+    return root.isObject() && (devices.isNull() || devices.isArray()) &&
+           (node.isNull() || node.isObject());
 }
 
 }  // namespace
@@ -54,15 +53,13 @@ Json::Value& CBasicProfiledata::MutableNode() {
 }
 
 Json::Value CBasicProfiledata::Load(const fs::path& path) {
-    Json::Value root = ReadJsonFile(path);
-    deviceNode_ = ProfileDeviceNode(root, deviceIndex_);
-    if (!deviceNode_.isNull()) return deviceNode_;
-
+    deviceNode_ = ProfileDeviceNode(ReadJsonFile(path), deviceIndex_);
+    if (deviceNode_.isObject()) {
+        lastLoad_ = LoadResult::Read;
+        return deviceNode_;
+    }
     deviceNode_ = ProfileDeviceNode(ReadJsonFile(defaultPath_), deviceIndex_);
-    KeepDamagedFile(path, root);
-    if (!root.isObject()) root = Json::Value(Json::objectValue);
-    json::MutableElement(json::MutableMember(root, "Device"), deviceIndex_) = deviceNode_;
-    WriteRoot(root, path);
+    lastLoad_ = SaveNode(deviceNode_, path) ? LoadResult::Repaired : LoadResult::InMemoryOnly;
     return deviceNode_;
 }
 
@@ -133,8 +130,8 @@ std::vector<LightEffectStep> CBasicProfiledata::GetCustomEffect() {
     customEffect_.clear();
     const Json::Value& effects =
         json::Element(json::Member(lightConfig_, "LightInfo"), deviceIndex_);
-    const std::string guid = json::ReadString(
-        json::Element(effects, currentLightSetting_[LightSetting::kMode]), "Guid");
+    const std::string guid =
+        json::ReadString(json::Element(effects, currentLightSetting_[LightSetting::kMode]), "Guid");
     if (!IsBareName(guid)) return customEffect_;
 
     // A bare name is looked for beside the light configuration first, then
@@ -162,10 +159,10 @@ std::vector<KeyAssignmentPair> CBasicProfiledata::GetKeyList() {
     for (int i = 0; i < count; ++i) {
         const Json::Value& key = json::Element(list, i);
         const auto index = static_cast<uint16_t>(i);
-        keyList_.push_back(
-            {KeyAssignment::FromPacked(index, static_cast<uint32_t>(json::ReadInt64(key, "Assignment"))),
-             KeyAssignment::FromPacked(index,
-                                       static_cast<uint32_t>(json::ReadInt64(key, "DefaultAssignment")))});
+        keyList_.push_back({KeyAssignment::FromPacked(
+                                index, static_cast<uint32_t>(json::ReadInt64(key, "Assignment"))),
+                            KeyAssignment::FromPacked(index, static_cast<uint32_t>(json::ReadInt64(
+                                                                 key, "DefaultAssignment")))});
     }
     return keyList_;
 }
@@ -175,20 +172,22 @@ void CBasicProfiledata::SetKeyList(const std::vector<KeyAssignmentPair>& list) {
     Json::Value& keys = json::MutableMember(MutableNode(), "KeyList");
     const size_t count = std::min<size_t>(list.size(), kMaxListEntries);
     for (size_t i = 0; i < count; ++i) {
-        json::MutableMember(json::MutableElement(keys, static_cast<Json::ArrayIndex>(i)), "Assignment") =
-            list[i].current.Packed();
+        json::MutableMember(json::MutableElement(keys, static_cast<Json::ArrayIndex>(i)),
+                            "Assignment") = list[i].current.Packed();
     }
 }
 
-bool CBasicProfiledata::Save() { return SaveNode(deviceNode_, profilePath_); }
+bool CBasicProfiledata::Save() {
+    return SaveNode(deviceNode_, profilePath_);
+}
 
 bool CBasicProfiledata::SaveNode(const Json::Value& node, const fs::path& path) {
     if (path.empty()) return false;
-    Json::Value root = ReadJsonFile(path);
-    KeepDamagedFile(path, root);
-    if (!root.isObject()) root = Json::Value(Json::objectValue);
-    json::MutableElement(json::MutableMember(root, "Device"), deviceIndex_) = node;
-    return WriteRoot(root, path);
+    std::optional<Json::Value> root = ReadForReplacing(
+        path, [this](const Json::Value& tree) { return FitsDeviceNode(tree, deviceIndex_); });
+    if (!root) return false;
+    json::MutableElement(json::MutableMember(*root, "Device"), deviceIndex_) = node;
+    return WriteRoot(*root, path);
 }
 
 bool CBasicProfiledata::WriteRoot(const Json::Value& root, const fs::path& path) {

@@ -14,7 +14,7 @@
 namespace kelno {
 
 class CBasicProfiledata {
-public:
+  public:
     // Longest list taken from a file (LEDs, keys, effect steps): a hostile
     // file must not make the program allocate without bound.
     static constexpr int kMaxListEntries = 512;
@@ -32,11 +32,17 @@ public:
     int GetDeviceIndex() const { return deviceIndex_; }
 
     // Reads the device node of the profile at `path`. When the file has no
-    // node (missing, unreadable or without it), the node comes from the
-    // default profile and is written into the file, keeping the file's other
-    // keys; a file that exists but does not parse is kept as "<name>.bak"
-    // first, so nothing the user had is lost. Returns a copy of the node.
+    // node (missing, damaged, unreadable or without it), the node comes from
+    // the default profile and is written into the file as Save does. Returns
+    // a copy of the node; GetLastLoadResult says what happened to the file.
     Json::Value Load(const std::filesystem::path& path);
+    enum class LoadResult {
+        Read,          // the file's own node
+        Repaired,      // the default node, written into the file
+        InMemoryOnly,  // the default node; the file could not be read or
+                       // backed up, so it was left alone
+    };
+    LoadResult GetLastLoadResult() const { return lastLoad_; }
     Json::Value LoadLightConfig(const std::filesystem::path& path);
 
     LightSetting GetLightSetting();
@@ -47,7 +53,10 @@ public:
     void SetKeyList(const std::vector<KeyAssignmentPair>& list);
 
     // Saves the device node into the profile file (only that node changes).
-    // All three return true on success.
+    // A file that is damaged or of the wrong shape (e.g. "Device" is not an
+    // array) is kept as "<name>.bak" before it is replaced; one that cannot
+    // be read, or backed up, is not written (false). All three return true
+    // on success.
     virtual bool Save();
     virtual bool SaveNode(const Json::Value& node, const std::filesystem::path& path);
     virtual bool WriteRoot(const Json::Value& root, const std::filesystem::path& path);
@@ -55,11 +64,11 @@ public:
     const Json::Value& DeviceNode() const { return deviceNode_; }
     const LightSetting& CurrentLightSetting() const { return currentLightSetting_; }
 
-protected:
+  protected:
     // The device node for writing; made an object when it is not one.
     Json::Value& MutableNode();
 
-private:
+  private:
     std::filesystem::path profilePath_;
     std::filesystem::path defaultPath_;
     LightSetting currentLightSetting_;
@@ -70,6 +79,7 @@ private:
     Json::Value lightConfig_;
     std::vector<KeyAssignmentPair> keyList_;
     int deviceIndex_ = 0;
+    LoadResult lastLoad_ = LoadResult::Read;
 };
 
 // The device node at `index` of a profile tree, or null.

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_set>
 
 #include "core/ascii_case.h"
 #include "core/debug_output.h"
+#include "core/file_backup.h"
 #include "core/json_access.h"
 #include "core/json_file.h"
 #include "core/names.h"
@@ -25,6 +27,25 @@ bool NameTaken(const std::vector<ProfileEntry>& entries, const std::string& name
     return false;
 }
 
+// Hands out "profile1", "profile2", ... skipping names in use (compared
+// without regard to case), in one pass however many entries there are.
+class FreeProfileNames {
+  public:
+    explicit FreeProfileNames(const std::vector<ProfileEntry>& entries) {
+        for (const ProfileEntry& entry : entries) taken_.insert(ToLowerAscii(entry.name));
+    }
+    std::string Next() {
+        std::string name;
+        do name = "profile" + std::to_string(next_++);
+        while (!taken_.insert(ToLowerAscii(name)).second);
+        return name;
+    }
+
+  private:
+    std::unordered_set<std::string> taken_;
+    int next_ = 1;
+};
+
 Json::Value ListEntryJson(const ProfileEntry& entry) {
     Json::Value element(Json::objectValue);
     element["profilename"] = ToNarrowText(entry.name);
@@ -40,12 +61,46 @@ std::optional<ProfileEntry> EntryFromJson(const Json::Value& element) {
     return ProfileEntry{ToWideText(json::ReadString(element, "profilename")), uuid};
 }
 
+struct ListedEntries {
+    std::vector<ProfileEntry> entries;
+    bool dropped = false;  // some could not be kept: the file goes to the backup
+    bool named = false;    // nameless ones were named: the file is rewritten
+};
+
+// The usable entries of a list file: bare identifiers, each once, at most
+// kMaxListedProfiles; nameless ones are named like added profiles.
+ListedEntries EntriesOfList(const Json::Value& elements) {
+    ListedEntries listed;
+    std::unordered_set<std::string> uuids;
+    const Json::ArrayIndex count = elements.isArray() ? elements.size() : 0;
+    for (Json::ArrayIndex i = 0; i < count; ++i) {
+        if (listed.entries.size() >= static_cast<size_t>(ProfileListStore::kMaxListedProfiles)) {
+            listed.dropped = true;
+            break;
+        }
+        auto entry = EntryFromJson(elements[i]);
+        if (!entry || !uuids.insert(entry->uuid).second) {
+            listed.dropped = true;
+            continue;
+        }
+        listed.entries.push_back(std::move(*entry));
+    }
+    FreeProfileNames names(listed.entries);
+    for (ProfileEntry& entry : listed.entries) {
+        if (!entry.name.empty()) continue;
+        entry.name = names.Next();
+        listed.named = true;
+    }
+    return listed;
+}
+
 // Profiles a damaged list can be rebuilt from: every "<uuid>.Json" in the
 // folder whose own "profileUUID" names it, oldest identifier first.
 std::vector<ProfileEntry> ScanProfileFiles(const fs::path& folder) {
     std::vector<ProfileEntry> found;
     std::error_code error;
     for (const auto& file : fs::directory_iterator(folder, error)) {
+        if (found.size() >= static_cast<size_t>(ProfileListStore::kMaxListedProfiles)) break;
         if (file.path().extension() != ".Json") continue;
         const Json::Value content = ReadJsonFile(file.path());
         const auto entry = EntryFromJson(content);
@@ -58,21 +113,17 @@ std::vector<ProfileEntry> ScanProfileFiles(const fs::path& folder) {
     return found;
 }
 
-void KeepAsBackup(const fs::path& path) {
-    fs::path backup = path;
-    backup += ".bak";
-    std::error_code error;
-    fs::copy_file(path, backup, fs::copy_options::overwrite_existing, error);
-    DebugOutputF("damaged profile list kept as %s", backup.c_str());
-}
-
 }  // namespace
 
-bool SameProfileName(const std::string& a, const std::string& b) { return EqualsNoCase(a, b); }
+bool SameProfileName(const std::string& a, const std::string& b) {
+    return EqualsNoCase(a, b);
+}
 
 ProfileListStore::ProfileListStore(fs::path userDataFolder, fs::path defaultProfilePath,
                                    const WallClock& clock)
-    : folder_(std::move(userDataFolder)), defaultProfilePath_(std::move(defaultProfilePath)), clock_(clock) {}
+    : folder_(std::move(userDataFolder)),
+      defaultProfilePath_(std::move(defaultProfilePath)),
+      clock_(clock) {}
 
 fs::path ProfileListStore::ProfilePath(const std::string& uuid) const {
     if (!IsBareName(uuid)) return {};
@@ -97,6 +148,10 @@ bool ProfileListStore::WriteProfileFrom(Json::Value content, const ProfileEntry&
 }
 
 bool ProfileListStore::WriteState(const ProfileListState& state) {
+    if (state.inMemoryOnly) {
+        DebugOutputF("%s is not written: it could not be read or backed up", ListPath().c_str());
+        return false;
+    }
     Json::Value list(Json::objectValue);
     list["profilelist"] = Json::Value(Json::arrayValue);
     for (const auto& entry : state.entries) list["profilelist"].append(ListEntryJson(entry));
@@ -106,36 +161,37 @@ bool ProfileListStore::WriteState(const ProfileListState& state) {
 
 ProfileListState ProfileListStore::ReadState() {
     EnsureFolder(folder_);
-    const Json::Value list = ReadJsonFile(ListPath());
+    const JsonFileRead read = ReadJsonFileWithStatus(ListPath());
+    ListedEntries listed = EntriesOfList(json::Member(read.value, "profilelist"));
     ProfileListState state;
-    bool rewrite = false;
-    const Json::Value& elements = json::Member(list, "profilelist");
-    for (Json::ArrayIndex i = 0; elements.isArray() && i < elements.size(); ++i) {
-        if (auto entry = EntryFromJson(elements[i])) {
-            state.entries.push_back(*entry);
-        } else {
-            rewrite = true;
-        }
-    }
+    state.entries = std::move(listed.entries);
+    // A list that lost entries here, or had none to give, counts as damaged:
+    // it is kept as the backup before anything replaces it.
+    FileReadStatus status = read.status;
+    if (status == FileReadStatus::Read && (listed.dropped || state.entries.empty()))
+        status = FileReadStatus::Damaged;
+    state.inMemoryOnly = !MayReplace(ListPath(), status);
+    bool rewrite = status != FileReadStatus::Read || listed.named;
     if (state.entries.empty()) {
-        std::error_code error;
-        if (fs::exists(ListPath(), error) && fs::file_size(ListPath(), error) > 0) KeepAsBackup(ListPath());
         state.entries = ScanProfileFiles(folder_);
         if (state.entries.empty()) {
             const ProfileEntry first{"profile1", NewUuid({})};
-            WriteProfileFrom(ReadJsonFile(defaultProfilePath_), first);
+            // Its file is made only when the list that names it is written.
+            if (!state.inMemoryOnly) WriteProfileFrom(ReadJsonFile(defaultProfilePath_), first);
             state.entries.push_back(first);
         }
-        rewrite = true;
     }
-    const int stored = json::ReadInt(list, "profileselect", 0);
+    const int stored = json::ReadInt(read.value, "profileselect", 0);
     state.selected = std::clamp(stored, 0, static_cast<int>(state.entries.size()) - 1);
-    if (state.selected != stored || !json::Member(list, "profileselect").isInt()) rewrite = true;
+    if (state.selected != stored || !json::Member(read.value, "profileselect").isInt())
+        rewrite = true;
     if (rewrite) WriteState(state);
     return state;
 }
 
-ProfileListState ProfileListStore::Load() { return ReadState(); }
+ProfileListState ProfileListStore::Load() {
+    return ReadState();
+}
 
 ProfileListState ProfileListStore::Select(int index) {
     ProfileListState state = ReadState();
@@ -144,7 +200,8 @@ ProfileListState ProfileListStore::Select(int index) {
     return state;
 }
 
-std::optional<int> ProfileListStore::Append(ProfileListState& state, ProfileEntry entry, bool select) {
+std::optional<int> ProfileListStore::Append(ProfileListState& state, ProfileEntry entry,
+                                            bool select) {
     state.entries.push_back(std::move(entry));
     const int index = static_cast<int>(state.entries.size()) - 1;
     if (select) state.selected = index;
@@ -154,10 +211,9 @@ std::optional<int> ProfileListStore::Append(ProfileListState& state, ProfileEntr
 
 std::optional<int> ProfileListStore::Add() {
     ProfileListState state = ReadState();
-    if (static_cast<int>(state.entries.size()) >= kMaxAddedProfiles) return std::nullopt;
-    int n = 1;
-    while (NameTaken(state.entries, "profile" + std::to_string(n))) ++n;
-    const ProfileEntry entry{"profile" + std::to_string(n), NewUuid(state.entries)};
+    if (state.inMemoryOnly || static_cast<int>(state.entries.size()) >= kMaxAddedProfiles)
+        return std::nullopt;
+    const ProfileEntry entry{FreeProfileNames(state.entries).Next(), NewUuid(state.entries)};
     if (entry.uuid.empty() || !WriteProfileFrom(ReadJsonFile(defaultProfilePath_), entry))
         return std::nullopt;
     // The new profile becomes the stored selection: the next start opens it.
@@ -166,11 +222,13 @@ std::optional<int> ProfileListStore::Add() {
 
 std::optional<int> ProfileListStore::Copy(int index) {
     ProfileListState state = ReadState();
-    if (index < 0 || index >= static_cast<int>(state.entries.size())) return std::nullopt;
+    if (state.inMemoryOnly || index < 0 || index >= static_cast<int>(state.entries.size()))
+        return std::nullopt;
     std::string name = state.entries[static_cast<size_t>(index)].name + " copy";
     while (NameTaken(state.entries, name)) name += " copy";
     const ProfileEntry entry{name, NewUuid(state.entries)};
-    const Json::Value source = ReadJsonFile(ProfilePath(state.entries[static_cast<size_t>(index)].uuid));
+    const Json::Value source =
+        ReadJsonFile(ProfilePath(state.entries[static_cast<size_t>(index)].uuid));
     if (entry.uuid.empty() || !WriteProfileFrom(source, entry)) return std::nullopt;
     return Append(state, entry, false);
 }
@@ -229,6 +287,7 @@ ProfileListStore::ImportResult ProfileListStore::Import(const fs::path& source, 
         return ImportResult::NotAProfile;
 
     ProfileListState state = ReadState();
+    if (state.inMemoryOnly) return ImportResult::WriteFailed;
     const std::string base = ToWideText(json::ReadString(content, "profilename"));
     std::string name = base;
     for (int n = 1; NameTaken(state.entries, name); ++n) name += "(" + std::to_string(n) + ")";
@@ -244,7 +303,8 @@ ProfileListStore::ExportResult ProfileListStore::Export(int index, const fs::pat
     const ProfileListState state = ReadState();
     if (index < 0 || index >= static_cast<int>(state.entries.size()) || target.empty())
         return ExportResult::Invalid;
-    const Json::Value content = ReadJsonFile(ProfilePath(state.entries[static_cast<size_t>(index)].uuid));
+    const Json::Value content =
+        ReadJsonFile(ProfilePath(state.entries[static_cast<size_t>(index)].uuid));
     if (!content.isObject()) return ExportResult::Unreadable;
     return WriteJsonFile(target, content) == 0 ? ExportResult::Exported : ExportResult::WriteFailed;
 }

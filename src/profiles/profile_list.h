@@ -26,13 +26,20 @@ struct ProfileEntry {
 struct ProfileListState {
     std::vector<ProfileEntry> entries;
     int selected = 0;  // always a valid index of entries
+    // The list file could not be read, or could not be backed up before a
+    // repair: the entries were rebuilt in memory and nothing is written over
+    // the file (every change that needs the list fails) until it is usable.
+    bool inMemoryOnly = false;
 };
 
 class ProfileListStore {
-public:
+  public:
     static constexpr const char* kListFileName = "ProfileList.ini";
     // "Add" stops here; copies and imports may go beyond.
     static constexpr int kMaxAddedProfiles = 50;
+    // Entries taken from a list file or found in the folder; a hand-made or
+    // hostile list must not stall the start.
+    static constexpr int kMaxListedProfiles = 1000;
 
     ProfileListStore(std::filesystem::path userDataFolder, std::filesystem::path defaultProfilePath,
                      const WallClock& clock = DefaultWallClock());
@@ -41,10 +48,15 @@ public:
     std::filesystem::path ProfilePath(const std::string& uuid) const;
 
     // Reads the list. A missing one is created with "profile1" made from the
-    // default profile. A damaged one is kept as "ProfileList.ini.bak" and
-    // rebuilt from the profile files found in the folder (a fresh list only
-    // when there are none). A selection outside the list is clamped and
-    // written back. Entries whose identifier is not a bare name are dropped.
+    // default profile. A damaged one (not JSON, not a regular file, the wrong
+    // shape, no usable entry) is kept as "ProfileList.ini.bak" and rebuilt
+    // from the profile files found in the folder (a fresh list only when
+    // there are none). Entries whose identifier is not a bare name, repeats
+    // of an identifier and entries beyond kMaxListedProfiles are dropped,
+    // with the file kept as the backup; a nameless entry is named like an
+    // added one. A selection outside the list is clamped and written back.
+    // A list that cannot be read, or backed up, is never written: see
+    // ProfileListState::inMemoryOnly.
     ProfileListState Load();
 
     // Records `index` as the selected profile (clamped into the list).
@@ -81,7 +93,7 @@ public:
     // file cannot be read, so no empty file replaces the target.
     ExportResult Export(int index, const std::filesystem::path& target);
 
-private:
+  private:
     ProfileListState ReadState();
     bool WriteState(const ProfileListState& state);
     std::string NewUuid(const std::vector<ProfileEntry>& entries) const;

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -209,6 +210,37 @@ TEST_F(DriverEndToEndTest, TheChosenLanguageIsKeptAcrossARestart) {
     EXPECT_NE(window.Ask("find Language_combox").find("cursel=1"), std::string::npos);
     const fs::path shot = artefacts_ / "kelno-driver-e2e-chinese.png";
     EXPECT_EQ(window.Ask("screenshot " + shot.string()), "ok");
+    EXPECT_EQ(Terminate(), 0) << ReadAll(log_);
+}
+
+// What a kill or another program can leave in the folders stops neither the
+// next start nor SIGTERM: a FIFO where the settings file belongs, and the
+// temporary files of writes that were cut short (swept at the start).
+TEST_F(DriverEndToEndTest, StartsPastAFifoSettingsFileAndSweepsLeftoverTempFiles) {
+    {
+        AutomationClient window;
+        ASSERT_TRUE(window.Connect(automation_, 60s)) << ReadAll(log_);
+        ASSERT_EQ(window.Ask("wait-visible keyboard_device 30000"), "ok") << ReadAll(log_);
+    }
+    ASSERT_EQ(Terminate(), 0) << ReadAll(log_);
+
+    const fs::path config = folder_ / "XDG_CONFIG_HOME" / "KELNO Driver";
+    fs::create_directories(config);
+    fs::remove(config / "settings.json");
+    ASSERT_EQ(mkfifo((config / "settings.json").c_str(), 0600), 0);
+    fs::path listFolder;
+    for (const auto& entry : fs::recursive_directory_iterator(folder_ / "data"))
+        if (entry.path().filename() == "ProfileList.ini") listFolder = entry.path().parent_path();
+    ASSERT_FALSE(listFolder.empty()) << "the first run wrote a profile list";
+    const std::vector<fs::path> leftovers = {config / ".settings.json.tmp-a1B2c3",
+                                             listFolder / ".ProfileList.ini.tmp-Zz9Yy8"};
+    for (const fs::path& leftover : leftovers) std::ofstream(leftover) << "{ half wri";
+
+    StartMain();
+    AutomationClient window;
+    ASSERT_TRUE(window.Connect(automation_, 60s)) << ReadAll(log_);
+    ASSERT_EQ(window.Ask("wait-visible keyboard_device 30000"), "ok") << ReadAll(log_);
+    for (const fs::path& leftover : leftovers) EXPECT_FALSE(fs::exists(leftover)) << leftover;
     EXPECT_EQ(Terminate(), 0) << ReadAll(log_);
 }
 

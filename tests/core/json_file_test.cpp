@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -91,9 +95,50 @@ TEST(ReadJsonFile, BadFilesReadAsNull) {
     EXPECT_TRUE(ReadJsonFile(folder.Path()).isNull()) << "a folder is not a file";
 }
 
+// Things a user or another program can leave where a stored file belongs.
+// None may block the reader, and each says what it is.
+TEST(ReadJsonFileWithStatus, TellsMissingDamagedAndUnreadableApart) {
+    test::TempFolder folder;
+    folder.WriteFile("good.json", "{\"a\": 1}");
+    folder.WriteFile("bad.json", "{\"a\": ");
+    folder.WriteFile("empty.json", "");
+    ASSERT_EQ(::mkfifo((folder / "fifo.json").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/null", folder / "device.json");
+    std::filesystem::create_symlink("good.json", folder / "link.json");
+    std::filesystem::create_symlink("loop.json", folder / "loop.json");
+    std::filesystem::create_directory(folder / "folder.json");
+    const int socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = (folder / "socket.json").string();
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(::bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+    const std::pair<const char*, FileReadStatus> cases[] = {
+        {"good.json", FileReadStatus::Read},       {"link.json", FileReadStatus::Read},
+        {"missing.json", FileReadStatus::Missing}, {"bad.json", FileReadStatus::Damaged},
+        {"empty.json", FileReadStatus::Damaged},   {"fifo.json", FileReadStatus::Damaged},
+        {"device.json", FileReadStatus::Damaged},  {"socket.json", FileReadStatus::Damaged},
+        {"loop.json", FileReadStatus::Damaged},    {"folder.json", FileReadStatus::Unreadable},
+    };
+    for (const auto& [name, expected] : cases) {
+        const JsonFileRead read = ReadJsonFileWithStatus(folder / name);
+        EXPECT_EQ(read.status, expected) << name;
+        EXPECT_EQ(read.value.isNull(), expected != FileReadStatus::Read) << name;
+    }
+    EXPECT_EQ(ReadJsonFile(folder / "link.json")["a"].asInt(), 1);
+    EXPECT_EQ(ReadFileTextWithStatus(folder / "fifo.json").status, FileReadStatus::Damaged);
+    EXPECT_EQ(ReadFileTextWithStatus(folder / "empty.json").status, FileReadStatus::Read)
+        << "an empty text file is read; only JSON needs content";
+    ::close(socketFd);
+}
+
 TEST(ReadFileText, ReturnsWholeContentWithoutBom) {
     test::TempFolder folder;
-    folder.WriteFile("a.txt", std::string("\xEF\xBB\xBF" "abc\0def", 10));
+    folder.WriteFile("a.txt", std::string("\xEF\xBB\xBF"
+                                          "abc\0def",
+                                          10));
     EXPECT_EQ(ReadFileText(folder / "a.txt"), std::string("abc\0def", 7));
     EXPECT_EQ(ReadFileText(folder / "none.txt"), "");
 }

@@ -1,8 +1,10 @@
 #include "core/settings_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "support/temp_folder.h"
+#include "support/unprivileged.h"
 
 namespace kelno {
 namespace {
@@ -26,6 +28,36 @@ TEST(SettingsStore, DamagedFileReadsAsEmptyAndIsReplacedOnWrite) {
     EXPECT_EQ(store.ReadInt("LANGUAGE"), std::nullopt);
     ASSERT_TRUE(store.WriteInt("LANGUAGE", 0));
     EXPECT_EQ(store.ReadInt("LANGUAGE"), 0);
+}
+
+TEST(SettingsStore, WrongShapeIsKeptAsBackupBeforeItIsReplaced) {
+    test::TempFolder folder;
+    SettingsStore store(folder.WriteFile("settings.json", R"(["LANGUAGE", 3])"));
+    ASSERT_TRUE(store.WriteInt("LANGUAGE", 1));
+    EXPECT_EQ(store.ReadInt("LANGUAGE"), 1);
+    EXPECT_EQ(folder.ReadFile("settings.json.bak"), R"(["LANGUAGE", 3])");
+}
+
+TEST(SettingsStore, FileThatMayNotBeReadIsNeverReplaced) {
+    test::TempFolder folder;
+    std::filesystem::permissions(folder.Path(), std::filesystem::perms::all);
+    const std::string stored = R"({"LANGUAGE": 3, "skin": "dark"})";
+    const std::filesystem::path file = folder.WriteFile("settings.json", stored);
+    std::filesystem::permissions(file, std::filesystem::perms::none);
+    SettingsStore store(file);
+    EXPECT_EQ(test::RunUnprivileged([&] { return store.WriteInt("LANGUAGE", 1) ? 1 : 0; }), 0);
+    EXPECT_EQ(folder.ReadFile("settings.json"), stored);
+    EXPECT_FALSE(std::filesystem::exists(folder / "settings.json.bak"));
+}
+
+TEST(SettingsStore, FifoInTheFilesPlaceReadsAsDamagedAndIsKept) {
+    test::TempFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "settings.json").c_str(), 0600), 0);
+    SettingsStore store(folder / "settings.json");
+    EXPECT_EQ(store.ReadInt("LANGUAGE"), std::nullopt);
+    ASSERT_TRUE(store.WriteInt("LANGUAGE", 2));
+    EXPECT_EQ(store.ReadInt("LANGUAGE"), 2);
+    EXPECT_TRUE(std::filesystem::is_fifo(folder / "settings.json.bak"));
 }
 
 TEST(SettingsStore, UnwritableLocationIsReported) {

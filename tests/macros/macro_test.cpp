@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "core/json_file.h"
 #include "macros/macro_event.h"
@@ -14,22 +15,27 @@ TEST(MacroEvent, CompactFormTable) {
         std::array<uint8_t, 4> compact;
     };
     const Case cases[] = {
-        {R"({"Type": 10, "Button": 4, "Action": "down", "Delay": "120"})", {0x78, 0x00, 0x8A, 0x04}},
+        {R"({"Type": 10, "Button": 4, "Action": "down", "Delay": "120"})",
+         {0x78, 0x00, 0x8A, 0x04}},
         {R"({"Type": 1, "Button": 2, "Action": "up", "Delay": 0})", {0x00, 0x00, 0x01, 0x02}},
-        {R"({"Type": 4, "Button": 10, "Action": "down", "Delay": "300"})", {0x2C, 0x01, 0x84, 0x0A}},
+        {R"({"Type": 4, "Button": 10, "Action": "down", "Delay": "300"})",
+         {0x2C, 0x01, 0x84, 0x0A}},
         {R"({"Type": 9, "Button": 2, "Action": "DOWN", "Delay": "1"})", {0x01, 0x00, 0x09, 0x02}},
         // Delays clamp to 0..65535 instead of wrapping.
-        {R"({"Type": 10, "Button": 4, "Action": "up", "Delay": "70000"})", {0xFF, 0xFF, 0x0A, 0x04}},
+        {R"({"Type": 10, "Button": 4, "Action": "up", "Delay": "70000"})",
+         {0xFF, 0xFF, 0x0A, 0x04}},
         {R"({"Type": 10, "Button": 4, "Action": "up", "Delay": 1e12})", {0xFF, 0xFF, 0x0A, 0x04}},
         {R"({"Type": 10, "Button": 4, "Action": "up", "Delay": 1e300})", {0x00, 0x00, 0x0A, 0x04}},
-        {R"({"Type": 10, "Button": 4, "Action": "up", "Delay": 99999999})", {0xFF, 0xFF, 0x0A, 0x04}},
+        {R"({"Type": 10, "Button": 4, "Action": "up", "Delay": 99999999})",
+         {0xFF, 0xFF, 0x0A, 0x04}},
         {R"({"Type": 10, "Button": 4, "Action": "up", "Delay": "-5"})", {0x00, 0x00, 0x0A, 0x04}},
         {R"({"Type": 10, "Button": 4, "Action": "up", "Delay": "12ms"})", {0x0C, 0x00, 0x0A, 0x04}},
         {R"({"Type": 10, "Button": 4, "Action": "up", "Delay": "soon"})", {0x00, 0x00, 0x0A, 0x04}},
         {R"({"Type": 300, "Button": 260})", {0x00, 0x00, 0x2C, 0x04}},
         {R"("not an object")", {0x00, 0x00, 0x00, 0x00}},
     };
-    for (const auto& c : cases) EXPECT_EQ(MacroEventToCompact(ParseJsonText(c.event)), c.compact) << c.event;
+    for (const auto& c : cases)
+        EXPECT_EQ(MacroEventToCompact(ParseJsonText(c.event)), c.compact) << c.event;
 }
 
 TEST(MacroEvent, JsonRoundTripWritesDelayAsText) {
@@ -59,6 +65,15 @@ TEST(MacroLibrary, ReadsIndexAndEventsAndNeverOpensNonBareGuids) {
               (std::vector<MacroEvent>{{10, 4, true, 5}, {10, 4, false, 0}}));
     EXPECT_TRUE(library.ReadEvents(index[1].guid).empty());
     EXPECT_TRUE(library.ReadEvents("missing").empty());
+}
+
+TEST(MacroLibrary, FifosInPlaceOfItsFilesReadAsEmptyWithoutBlocking) {
+    test::TempFolder folder;
+    for (const char* name : {"macro.config", "2023_01_01_00_00_00_001.mac"})
+        ASSERT_EQ(::mkfifo((folder / name).c_str(), 0600), 0) << name;
+    const MacroLibrary library(folder.Path());
+    EXPECT_TRUE(library.ReadIndex().empty());
+    EXPECT_TRUE(library.ReadEvents("2023_01_01_00_00_00_001").empty());
 }
 
 TEST(MacroLibrary, DamagedOrOversizedFilesAreBounded) {

@@ -1,6 +1,9 @@
 #include "panels/light_data.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "core/json_file.h"
 
 #include "support/temp_folder.h"
 
@@ -59,6 +62,21 @@ TEST(LightModeNames, ReadsTheKindsRowAndToleratesDamage) {
     EXPECT_TRUE(ReadLightModeNames(file, -1).empty());
     EXPECT_TRUE(ReadLightModeNames(temp / "missing.json", 0).empty());
     EXPECT_TRUE(ReadLightModeNames(temp.WriteFile("bad.json", "{["), 0).empty());
+    ASSERT_EQ(::mkfifo((temp / "fifo.json").c_str(), 0600), 0);
+    EXPECT_TRUE(ReadLightModeNames(temp / "fifo.json", 0).empty()) << "and it must not block";
+    EXPECT_TRUE(ReadCustomLightNames(temp / "fifo.json", 0).empty());
+}
+
+TEST(LightModeNames, HugeTablesAreBounded) {
+    Json::Value root;
+    for (int i = 0; i < 5000; ++i) {
+        root["DefaultLightName"][0][i]["LightName"] = "m" + std::to_string(i);
+        root["LightInfo"][0][i]["LightName"] = "c" + std::to_string(i);
+    }
+    test::TempFolder temp;
+    ASSERT_EQ(WriteJsonFile(temp / "big.json", root), 0);
+    EXPECT_EQ(ReadLightModeNames(temp / "big.json", 0).size(), size_t{kMaxLightModes});
+    EXPECT_EQ(ReadCustomLightNames(temp / "big.json", 0).size(), size_t{kMaxLightModes});
 }
 
 TEST(LightModeNames, TableRowAndMaximaPerKind) {

@@ -1,9 +1,11 @@
 #include "profiles/basic_profile_data.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "core/json_file.h"
 #include "support/temp_folder.h"
+#include "support/unprivileged.h"
 
 namespace kelno {
 namespace {
@@ -12,7 +14,7 @@ namespace fs = std::filesystem;
 
 // A user-data folder with a default profile, as the device sets it up.
 class ProfileFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         defaultPath_ = folder_.WriteFile("DefaultData/keyboard.Json", R"({
             "Device": [{"LightInfo": {"SelectItem": 3, "Light": 4, "Speed": 2, "Fx": 1,
@@ -92,6 +94,70 @@ TEST_F(ProfileFixture, LoadLeavesAnEmptyNodeAloneAndKeepsDamagedFiles) {
     EXPECT_EQ(ReadJsonFile(folder_ / "user/p.Json")["Device"][0]["LightInfo"]["Speed"].asInt(), 2);
 }
 
+TEST_F(ProfileFixture, FilesItCannotUseAreKeptAsBackupBeforeTheyAreRepaired) {
+    const std::string cases[] = {
+        R"({"profilename": "Mine", "Device": "not an array"})",
+        R"({"profilename": "Mine", "Device": [5]})",
+        R"([{"Device": []}])",
+        "{ not json",
+    };
+    for (const std::string& content : cases) {
+        EXPECT_EQ(Node(content)["LightInfo"]["Light"].asInt(), 4) << content;
+        EXPECT_EQ(profile_.GetLastLoadResult(), CBasicProfiledata::LoadResult::Repaired) << content;
+        EXPECT_EQ(folder_.ReadFile("user/p.Json.bak"), content);
+        const Json::Value repaired = ReadJsonFile(folder_ / "user/p.Json");
+        EXPECT_EQ(repaired["Device"][0]["LightInfo"]["Light"].asInt(), 4) << content;
+        if (content.starts_with("{\"profilename")) {
+            EXPECT_EQ(repaired["profilename"].asString(), "Mine") << "the other keys stay";
+        }
+    }
+}
+
+TEST_F(ProfileFixture, SpecialFilesAreBackedUpAsWhatTheyAre) {
+    const fs::path path = folder_ / "user/p.Json";
+    fs::create_directories(path.parent_path());
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(profile_.Load(path)["LightInfo"]["Light"].asInt(), 4) << "a FIFO must not block";
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(folder_ / "user/p.Json.bak")));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path)));
+
+    // A link to a damaged file: the backup is the link, and the file it
+    // points to is left as it is.
+    const fs::path target = folder_.WriteFile("elsewhere/real.Json", R"({"Device": "x"})");
+    fs::remove(path);
+    fs::create_symlink(target, path);
+    profile_.Load(path);
+    EXPECT_EQ(fs::read_symlink(folder_ / "user/p.Json.bak"), target);
+    EXPECT_EQ(folder_.ReadFile("elsewhere/real.Json"), R"({"Device": "x"})");
+    EXPECT_EQ(profile_.GetLastLoadResult(), CBasicProfiledata::LoadResult::Repaired);
+}
+
+TEST_F(ProfileFixture, FilesThatCannotBeReadOrBackedUpAreNeverReplaced) {
+    const std::string stored =
+        R"({"profilename": "Mine", "Device": [{"LightInfo": {"Light": 1}}]})";
+    const fs::path path = folder_.WriteFile("user/p.Json", stored);
+    for (const fs::path& folder : {folder_.Path(), path.parent_path()})
+        fs::permissions(folder, fs::perms::all);
+    fs::permissions(path, fs::perms::none);
+    profile_.SetProfilePath(path);
+    const int child = test::RunUnprivileged([&] {
+        const bool defaultInMemory =
+            profile_.Load(path)["LightInfo"]["Light"].asInt() == 4 &&
+            profile_.GetLastLoadResult() == CBasicProfiledata::LoadResult::InMemoryOnly;
+        return defaultInMemory && !profile_.Save() ? 0 : 1;
+    });
+    EXPECT_EQ(child, 0) << "the default node in memory, and no save";
+    EXPECT_EQ(folder_.ReadFile("user/p.Json"), stored);
+    EXPECT_FALSE(fs::exists(folder_ / "user/p.Json.bak"));
+
+    // Damaged, but the backup's place is taken by a folder.
+    fs::create_directories(folder_ / "user/p.Json.bak/inside");
+    Node(R"({"Device": "x"})");
+    EXPECT_EQ(profile_.GetLastLoadResult(), CBasicProfiledata::LoadResult::InMemoryOnly);
+    EXPECT_FALSE(profile_.Save());
+    EXPECT_EQ(folder_.ReadFile("user/p.Json"), R"({"Device": "x"})");
+}
+
 TEST_F(ProfileFixture, KeyListSaveChangesOnlyAssignments) {
     Node(R"({"top": 1, "Device": [{"KeyList": [
         {"Assignment": 1, "DefaultAssignment": 2, "Extra": "x"},
@@ -129,8 +195,9 @@ TEST_F(ProfileFixture, LightListMarksNullElementsAndIsBounded) {
 }
 
 TEST_F(ProfileFixture, CustomEffectNeedsABareGuid) {
-    folder_.WriteFile("user/fx1.light",
-                      R"({"LEDEffectList": [{"LEDREGMode": 1, "red": 255, "Time": 500, "Cyle": 2}]})");
+    folder_.WriteFile(
+        "user/fx1.light",
+        R"({"LEDEffectList": [{"LEDREGMode": 1, "red": 255, "Time": 500, "Cyle": 2}]})");
     folder_.WriteFile("secret.light", R"({"LEDEffectList": [{"LEDREGMode": 9}]})");
     const fs::path config = folder_.WriteFile(
         "user/tovra_light.config",

@@ -1,9 +1,14 @@
 #include "profiles/profile_list.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <functional>
 
 #include "core/json_file.h"
 #include "support/temp_folder.h"
+#include "support/unprivileged.h"
 
 namespace kelno {
 namespace {
@@ -11,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class ProfileListFixture : public ::testing::Test {
-protected:
+  protected:
     ProfileListFixture()
         : clock_({2024, 5, 1, 12, 0, 0, 0}),
           defaultPath_(folder_.WriteFile("DefaultData/HD.Json",
@@ -26,7 +31,8 @@ protected:
     }
     Json::Value List() { return ReadJsonFile(store_.ListPath()); }
     Json::Value Profile(int index) {
-        return ReadJsonFile(store_.ProfilePath(store_.Load().entries.at(static_cast<size_t>(index)).uuid));
+        return ReadJsonFile(
+            store_.ProfilePath(store_.Load().entries.at(static_cast<size_t>(index)).uuid));
     }
 
     test::TempFolder folder_;
@@ -82,7 +88,8 @@ TEST_F(ProfileListFixture, CopyAndImportNamesAvoidTakenOnes) {
 
     const fs::path game = folder_.WriteFile("game.json", R"({"profilename": "Game",
         "profileUUID": "2024_05_01_12_00_00_000", "Device": [{"LightInfo": {"Light": 9}}]})");
-    for (int i = 0; i < 3; ++i) ASSERT_EQ(store_.Import(game), ProfileListStore::ImportResult::Imported);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(store_.Import(game), ProfileListStore::ImportResult::Imported);
     const auto names = Names();
     EXPECT_EQ(std::vector<std::string>(names.end() - 3, names.end()),
               (std::vector<std::string>{"Game", "Game(1)", "Game(1)(2)"}));
@@ -100,7 +107,8 @@ TEST_F(ProfileListFixture, ImportRefusesFilesThatAreNotProfiles) {
         {"wrongtypes.json", R"({"profilename": 3, "profileUUID": "x", "Device": []})"},
     };
     for (const auto& [name, content] : files)
-        EXPECT_EQ(store_.Import(folder_.WriteFile(name, content)), ProfileListStore::ImportResult::NotAProfile)
+        EXPECT_EQ(store_.Import(folder_.WriteFile(name, content)),
+                  ProfileListStore::ImportResult::NotAProfile)
             << name;
     EXPECT_EQ(Names().size(), 1u);
 }
@@ -175,6 +183,134 @@ TEST_F(ProfileListFixture, DamagedListIsKeptAndRebuiltFromTheProfileFiles) {
     EXPECT_EQ(rebuilt.selected, 0);
     EXPECT_EQ(folder_.ReadFile("user/ProfileList.ini.bak"), "{ \"profilelist\": [ broken");
     EXPECT_TRUE(List().isObject()) << "the rebuilt list is written";
+}
+
+TEST_F(ProfileListFixture, EveryKindOfDamageIsKeptAsBackupAndRebuilt) {
+    store_.Load();
+    store_.Add();
+    const auto before = store_.Load().entries;
+    const std::string cases[] = {
+        R"({"profilelist": "not an array", "profileselect": 1})",
+        R"([{"profilename": "x", "profileUUID": "y"}])",
+        R"({"profilelist": [], "profileselect": 0})",
+    };
+    for (const std::string& content : cases) {
+        folder_.WriteFile("user/ProfileList.ini", content);
+        const ProfileListState rebuilt = store_.Load();
+        EXPECT_EQ(rebuilt.entries, before) << content;
+        EXPECT_FALSE(rebuilt.inMemoryOnly) << content;
+        EXPECT_EQ(folder_.ReadFile("user/ProfileList.ini.bak"), content);
+        EXPECT_EQ(List()["profilelist"].size(), before.size()) << content;
+    }
+
+    // Neither may block: a FIFO in the list's place is damage like any other.
+    fs::remove(store_.ListPath());
+    ASSERT_EQ(::mkfifo(store_.ListPath().c_str(), 0600), 0);
+    EXPECT_EQ(store_.Load().entries, before);
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(folder_ / "user/ProfileList.ini.bak")));
+    EXPECT_TRUE(List().isObject());
+}
+
+TEST_F(ProfileListFixture, ListThatCannotBeReadOrBackedUpIsWorkedOnInMemory) {
+    store_.Load();
+    store_.Add();
+    const auto before = store_.Load().entries;
+    const auto profileFiles = [&] {
+        std::vector<fs::path> found;
+        for (const auto& file : fs::directory_iterator(folder_ / "user"))
+            if (file.path().extension() == ".Json") found.push_back(file.path());
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    const std::vector<fs::path> filesBefore = profileFiles();
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        std::function<void()> check;
+    };
+    const Case cases[] = {
+        {"a folder in the list's place (reads like a permission error)",
+         [&] {
+             fs::remove(store_.ListPath());
+             fs::create_directories(store_.ListPath() / "inside");
+         },
+         [&] { EXPECT_TRUE(fs::is_directory(store_.ListPath() / "inside")); }},
+        {"a damaged list whose backup's place is taken",
+         [&] {
+             fs::remove_all(store_.ListPath());
+             folder_.WriteFile("user/ProfileList.ini", "{ broken");
+             fs::create_directories(folder_ / "user/ProfileList.ini.bak/inside");
+         },
+         [&] { EXPECT_EQ(folder_.ReadFile("user/ProfileList.ini"), "{ broken"); }},
+    };
+    for (const Case& c : cases) {
+        c.arrange();
+        const ProfileListState state = store_.Load();
+        EXPECT_TRUE(state.inMemoryOnly) << c.what;
+        EXPECT_EQ(state.entries, before) << c.what << ": rebuilt from the profile files";
+        EXPECT_TRUE(store_.Select(1).inMemoryOnly) << c.what;
+        EXPECT_EQ(store_.Add(), std::nullopt) << c.what;
+        EXPECT_EQ(store_.Copy(0), std::nullopt) << c.what;
+        EXPECT_EQ(store_.Delete(1), std::nullopt) << c.what;
+        EXPECT_EQ(store_.Rename(0, "new"), ProfileListStore::RenameResult::Invalid) << c.what;
+        c.check();
+        EXPECT_EQ(profileFiles(), filesBefore) << c.what << ": no profile file is added or removed";
+    }
+}
+
+TEST_F(ProfileListFixture, ListThatMayNotBeReadKeepsItsSelection) {
+    store_.Load();
+    store_.Add();
+    const std::string stored = folder_.ReadFile("user/ProfileList.ini");
+    for (const fs::path& folder : {folder_.Path(), folder_ / "user"})
+        fs::permissions(folder, fs::perms::all);
+    fs::permissions(store_.ListPath(), fs::perms::none);
+    const int child = test::RunUnprivileged([&] {
+        const ProfileListState state = store_.Load();
+        return state.inMemoryOnly && state.entries.size() == 2 && !store_.Add() ? 0 : 1;
+    });
+    EXPECT_EQ(child, 0) << "rebuilt in memory from the profile files; nothing added";
+    EXPECT_EQ(folder_.ReadFile("user/ProfileList.ini"), stored);
+    EXPECT_EQ(ReadJsonFile(store_.ListPath())["profileselect"].asInt(), 1);
+}
+
+TEST_F(ProfileListFixture, RepeatedAndNamelessEntriesAreMadeUnique) {
+    const std::string content = R"({"profileselect": 2, "profilelist": [
+        {"profilename": "Profile1", "profileUUID": "u1"},
+        {"profilename": "", "profileUUID": "u2"},
+        {"profilename": "again", "profileUUID": "u1"},
+        {"profileUUID": "u3"}]})";
+    folder_.WriteFile("user/ProfileList.ini", content);
+    const ProfileListState state = store_.Load();
+    const std::vector<ProfileEntry> expected = {
+        {"Profile1", "u1"}, {"profile2", "u2"}, {"profile3", "u3"}};
+    EXPECT_EQ(state.entries, expected);
+    EXPECT_EQ(state.selected, 2);
+    EXPECT_EQ(folder_.ReadFile("user/ProfileList.ini.bak"), content) << "an entry was dropped";
+    EXPECT_EQ(List()["profilelist"][1]["profilename"].asString(), "profile2");
+}
+
+TEST_F(ProfileListFixture, HugeListIsBoundedAndItsFileKept) {
+    constexpr int kWritten = 30000;
+    Json::Value list(Json::objectValue);
+    for (int i = 0; i < kWritten; ++i) {
+        Json::Value entry(Json::objectValue);
+        entry["profilename"] = i % 3 == 0 ? "" : "p" + std::to_string(i);
+        entry["profileUUID"] = "u" + std::to_string(i);
+        list["profilelist"].append(entry);
+    }
+    list["profileselect"] = kWritten - 1;
+    fs::create_directories(store_.ListPath().parent_path());
+    ASSERT_EQ(WriteJsonFile(store_.ListPath(), list), 0);
+
+    const ProfileListState state = store_.Load();
+    ASSERT_EQ(state.entries.size(), size_t{ProfileListStore::kMaxListedProfiles});
+    EXPECT_EQ(state.entries.back().uuid,
+              "u" + std::to_string(ProfileListStore::kMaxListedProfiles - 1));
+    EXPECT_EQ(state.selected, ProfileListStore::kMaxListedProfiles - 1);
+    EXPECT_EQ(ReadJsonFile(folder_ / "user/ProfileList.ini.bak")["profilelist"].size(),
+              Json::ArrayIndex{kWritten});
+    EXPECT_EQ(List()["profilelist"].size(), Json::ArrayIndex{ProfileListStore::kMaxListedProfiles});
 }
 
 TEST_F(ProfileListFixture, HandEditedListsAreMadeSafe) {

@@ -145,6 +145,39 @@ TEST(SkinSlider, DragNotifiesWhileMovingAndOnceAtTheEnd) {
     EXPECT_EQ(w.recorder.OfType("valuechanged")[0].wParam, 30u);
 }
 
+// Inserting and removing anywhere leaves every item knowing its position and
+// the selection on its item, although only the items from a change on are
+// told (so that filling a long list stays linear).
+template <typename ListControl>
+void ExpectPositionsFollowChanges() {
+    ListControl list;
+    const auto item = [](const char* text) {
+        auto* element = new CListLabelElementUI();
+        element->SetText(text);
+        return element;
+    };
+    list.Add(item("b"));
+    list.Add(item("d"));
+    list.SelectItem(1);  // "d"
+    list.AddAt(item("a"), 0);
+    list.AddAt(item("c"), 2);
+    list.Add(item("e"));
+    list.RemoveAt(1);  // "b"
+    const std::vector<std::string> expected = {"a", "c", "d", "e"};
+    ASSERT_EQ(list.GetCount(), 4);
+    for (int i = 0; i < list.GetCount(); ++i) {
+        EXPECT_EQ(list.GetItemAt(i)->GetText(), expected[static_cast<size_t>(i)]);
+        ASSERT_NE(AsListItem(list.GetItemAt(i)), nullptr);
+        EXPECT_EQ(AsListItem(list.GetItemAt(i))->GetIndex(), i) << expected[static_cast<size_t>(i)];
+    }
+    EXPECT_EQ(list.GetCurSel(), 2);
+}
+
+TEST(SkinListItems, PositionsFollowInsertsAndRemovals) {
+    ExpectPositionsFollowChanges<CComboUI>();
+    ExpectPositionsFollowChanges<CListUI>();
+}
+
 TEST(SkinCombo, PickingFromTheDropDownSelectsAndNotifies) {
     SkinWindow w({200, 200});
     w.Load(

@@ -100,8 +100,9 @@ bool CComboUI::AddAt(CControlUI* control, int index) {
     // The box keeps the focus while its list is open: keys move the choice.
     control->SetKeyboardEnabled(false);
     if (IListItemUI* item = AsListItem(control)) item->SetOwner(this);
-    if (curSel_ >= GetItemIndex(control)) ++curSel_;
-    Reindex();
+    const int at = GetItemIndex(control);
+    if (curSel_ >= at) ++curSel_;
+    Reindex(at);
     return true;
 }
 
@@ -115,7 +116,7 @@ bool CComboUI::RemoveAt(int index, bool doNotDestroy) {
         curSel_ = -1;
     else if (index < curSel_)
         --curSel_;
-    Reindex();
+    Reindex(index);
     Invalidate();
     return true;
 }
@@ -126,10 +127,8 @@ void CComboUI::RemoveAll() {
     Invalidate();
 }
 
-void CComboUI::Reindex() {
-    for (int i = 0; i < GetCount(); ++i) {
-        if (IListItemUI* item = AsListItem(GetItemAt(i))) item->SetIndex(i);
-    }
+void CComboUI::Reindex(int from) {
+    ReindexListItems(*this, from);
     if (IsDropOpen()) {
         drop_->Arrange();
         drop_->Invalidate();

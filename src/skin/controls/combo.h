@@ -49,7 +49,8 @@ class CComboUI : public CContainerUI, public IListOwnerUI {
     void PaintText(cairo_t* cr) override;
 
   private:
-    void Reindex();
+    // Items from `from` on learn their new positions; an open list is laid out again.
+    void Reindex(int from);
 
     TListInfoUI info_;
     int curSel_ = -1;

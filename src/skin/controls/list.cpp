@@ -1,5 +1,7 @@
 #include "skin/controls/list.h"
 
+#include <algorithm>
+
 #include "skin/core/attribute_values.h"
 #include "skin/core/paint_manager.h"
 #include "skin/core/render.h"
@@ -43,6 +45,12 @@ bool SetListInfoAttribute(TListInfoUI& info, std::string_view name, std::string_
 
 IListItemUI* AsListItem(CControlUI* control) {
     return dynamic_cast<IListItemUI*>(control);
+}
+
+void ReindexListItems(CContainerUI& items, int from) {
+    for (int i = std::max(from, 0); i < items.GetCount(); ++i) {
+        if (IListItemUI* item = AsListItem(items.GetItemAt(i))) item->SetIndex(i);
+    }
 }
 
 // --- IListItemUI ---
@@ -259,8 +267,9 @@ bool CListUI::AddAt(CControlUI* control, int index) {
     if (!control) return false;
     if (!body_->AddAt(control, index)) return false;
     if (IListItemUI* item = AsListItem(control)) item->SetOwner(this);
-    if (curSel_ >= body_->GetItemIndex(control)) ++curSel_;
-    Reindex();
+    const int at = body_->GetItemIndex(control);
+    if (curSel_ >= at) ++curSel_;
+    ReindexListItems(*body_, at);
     return true;
 }
 
@@ -274,19 +283,13 @@ bool CListUI::RemoveAt(int index, bool doNotDestroy) {
         curSel_ = -1;
     else if (index < curSel_)
         --curSel_;
-    Reindex();
+    ReindexListItems(*body_, index);
     return true;
 }
 
 void CListUI::RemoveAll() {
     curSel_ = -1;
     body_->RemoveAll();
-}
-
-void CListUI::Reindex() {
-    for (int i = 0; i < body_->GetCount(); ++i) {
-        if (IListItemUI* item = AsListItem(body_->GetItemAt(i))) item->SetIndex(i);
-    }
 }
 
 TListInfoUI* CListUI::GetListInfo() {

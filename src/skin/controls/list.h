@@ -164,8 +164,6 @@ class CListUI : public CVerticalLayoutUI, public IListOwnerUI {
     void DoEvent(TEventUI& event) override;
 
   private:
-    void Reindex();
-
     CListHeaderUI* header_ = nullptr;
     CVerticalLayoutUI* body_ = nullptr;
     TListInfoUI info_;
@@ -174,5 +172,10 @@ class CListUI : public CVerticalLayoutUI, public IListOwnerUI {
 
 // The IListItemUI of a control, or nullptr.
 IListItemUI* AsListItem(CControlUI* control);
+
+// Tells the list items of `items` from position `from` on where they now
+// stand. Only the items from a change on are told, so filling a list one
+// item at a time stays linear.
+void ReindexListItems(CContainerUI& items, int from);
 
 }  // namespace kelno::skin
