@@ -211,6 +211,40 @@ TEST(SkinText, LatinCjkAndThaiHaveFonts) {
     }
 }
 
+// A repaint that changes nothing about the text reuses the layout; any
+// change of what shapes it makes a new one that matches a fresh layout.
+TEST(SkinText, ACachedLayoutIsRemadeOnlyWhenWhatShapesItChanges) {
+    const FontInfo font{"Sans", 12};
+    const FontInfo bold{"Sans", 12, true};
+    const std::string text = "Breathing lights, two words";
+    CachedTextLayout cache;
+    const TextLayout* first = &cache.Get(text, font, 1.0, 60, DT_WORDBREAK);
+    EXPECT_EQ(&cache.Get(text, font, 1.0, 60, DT_WORDBREAK), first) << "nothing changed";
+
+    struct Change {
+        const char* what;
+        std::string text;
+        FontInfo font;
+        double scale;
+        int width;
+        uint32_t style;
+    };
+    const Change changes[] = {
+        {"text", "Breathing", font, 1.0, 60, DT_WORDBREAK},
+        {"font", text, bold, 1.0, 60, DT_WORDBREAK},
+        {"scale", text, font, 2.0, 60, DT_WORDBREAK},
+        {"width", text, font, 1.0, 300, DT_WORDBREAK},
+        {"style", text, font, 1.0, 60, DT_SINGLELINE},
+    };
+    for (const Change& c : changes) {
+        cache.Get(text, font, 1.0, 60, DT_WORDBREAK);
+        const TextLayout fresh(c.text, c.font, c.scale, c.width, c.style);
+        const Size size = cache.Get(c.text, c.font, c.scale, c.width, c.style).PixelSize();
+        EXPECT_EQ(size.cx, fresh.PixelSize().cx) << c.what;
+        EXPECT_EQ(size.cy, fresh.PixelSize().cy) << c.what;
+    }
+}
+
 TEST_F(SkinRender, ButtonTextIsCentredByDefault) {
     SkinWindow w({200, 40});
     w.Load("<Button text='OK' textcolor='#FF000000' bkcolor='#FFFFFFFF'/>");

@@ -280,9 +280,10 @@ void CComboUI::PaintText(cairo_t* cr) {
     Rect pad = Scale(textPadding_);
     const Rect& rc = GetPos();
     Rect box{rc.left + pad.left, rc.top + pad.top, rc.right - pad.right, rc.bottom - pad.bottom};
-    TextLayout layout(text, GetManager()->GetFont(font_), GetManager()->GetDPIScale(), box.Width(),
-                      DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-    layout.Draw(cr, box, IsEnabled() ? textColor_ : info_.disabledTextColor);
+    shownText_
+        .Get(text, GetManager()->GetFont(font_), GetManager()->GetDPIScale(), box.Width(),
+             DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS)
+        .Draw(cr, box, IsEnabled() ? textColor_ : info_.disabledTextColor);
 }
 
 }  // namespace kelno::skin

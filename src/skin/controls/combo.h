@@ -56,6 +56,7 @@ class CComboUI : public CContainerUI, public IListOwnerUI {
     int curSel_ = -1;
     Size dropBoxSize_{0, 150};
     Rect textPadding_{4, 0, 4, 0};
+    CachedTextLayout shownText_;
     uint32_t textColor_ = 0xFF000000;
     int font_ = -1;
     std::string normalImage_, hotImage_, pushedImage_, disabledImage_;

@@ -251,8 +251,8 @@ int CEditUI::DisplayOffset(int byteOffset) const {
 
 int CEditUI::IndexAt(Point pt) {
     Rect rc = GetTextRect();
-    TextLayout layout(DisplayText(), GetManager()->GetFont(GetFont()), GetManager()->GetDPIScale(),
-                      multiLine_ ? rc.Width() : -1, GetTextStyle());
+    const TextLayout& layout =
+        LayoutOf(DisplayText(), GetFont(), multiLine_ ? rc.Width() : -1, GetTextStyle());
     int index = layout.XYToIndex({pt.x - rc.left + scrollX_, pt.y - rc.top - layout.TopOffset(rc)});
     if (password_) {
         // One '*' per character: map back to the real text.
@@ -348,8 +348,8 @@ void CEditUI::PaintText(cairo_t* cr) {
     uint32_t color = CurrentTextColor();
     // A single line is not wrapped: it scrolls sideways to keep the caret
     // in the box. Several lines wrap at the box's width.
-    TextLayout layout(DisplayText(), GetManager()->GetFont(GetFont()), GetManager()->GetDPIScale(),
-                      multiLine_ ? rc.Width() : -1, GetTextStyle());
+    const TextLayout& layout =
+        LayoutOf(DisplayText(), GetFont(), multiLine_ ? rc.Width() : -1, GetTextStyle());
     Rect caret = layout.CaretRect(DisplayOffset(caret_));
     if (!multiLine_) {
         if (caret.left - scrollX_ > rc.Width() - 1) scrollX_ = caret.left - rc.Width() + 1;

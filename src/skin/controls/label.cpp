@@ -79,7 +79,8 @@ Size CLabelUI::EstimateSize(Size available) {
     Size size = CControlUI::EstimateSize(available);
     if (autoCalcWidth_ && GetManager()) {
         const FontInfo& font = GetManager()->GetFont(font_);
-        TextLayout layout(GetText(), font, GetManager()->GetDPIScale(), -1, DT_SINGLELINE);
+        const TextLayout& layout =
+            measuredText_.Get(GetText(), font, GetManager()->GetDPIScale(), -1, DT_SINGLELINE);
         Rect pad = Scale(textPadding_);
         size.cx = layout.PixelSize().cx + pad.left + pad.right;
     }
@@ -114,9 +115,13 @@ uint32_t CLabelUI::CurrentTextColor() const {
 void CLabelUI::DrawTextIn(cairo_t* cr, const std::string& text, const Rect& rc, uint32_t color,
                           uint32_t style) const {
     if (text.empty() || rc.IsEmpty() || !GetManager()) return;
-    TextLayout layout(text, GetManager()->GetFont(font_), GetManager()->GetDPIScale(), rc.Width(),
-                      style);
-    layout.Draw(cr, rc, color);
+    LayoutOf(text, font_, rc.Width(), style).Draw(cr, rc, color);
+}
+
+const TextLayout& CLabelUI::LayoutOf(const std::string& text, int font, int width,
+                                     uint32_t style) const {
+    return drawnText_.Get(text, GetManager()->GetFont(font), GetManager()->GetDPIScale(), width,
+                          style);
 }
 
 void CLabelUI::PaintText(cairo_t* cr) {

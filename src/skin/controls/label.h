@@ -3,6 +3,7 @@
 // label that wraps its text over several lines.
 
 #include "skin/core/control.h"
+#include "skin/core/render.h"
 
 namespace kelno::skin {
 
@@ -34,6 +35,8 @@ class CLabelUI : public CControlUI {
     virtual uint32_t CurrentTextColor() const;
     void DrawTextIn(cairo_t* cr, const std::string& text, const Rect& rc, uint32_t color,
                     uint32_t style) const;
+    // The control's text laid out in `font` (kept between paints).
+    const TextLayout& LayoutOf(const std::string& text, int font, int width, uint32_t style) const;
 
   private:
     int font_ = -1;
@@ -42,6 +45,8 @@ class CLabelUI : public CControlUI {
     uint32_t textStyle_ = DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
     Rect textPadding_;
     bool autoCalcWidth_ = false;
+    mutable CachedTextLayout drawnText_;
+    CachedTextLayout measuredText_;
 };
 
 class CTextUI : public CLabelUI {

@@ -140,9 +140,8 @@ void CListLabelElementUI::PaintText(cairo_t* cr) {
     const Rect& rc = GetPos();
     Rect text{rc.left + pad.left, rc.top + pad.top, rc.right - pad.right, rc.bottom - pad.bottom};
     if (!GetManager()) return;
-    TextLayout layout(GetText(), GetManager()->GetFont(info->font), GetManager()->GetDPIScale(),
-                      text.Width(), info->textStyle);
-    layout.Draw(cr, text, ItemTextColor(*this, *info));
+    LayoutOf(GetText(), info->font, text.Width(), info->textStyle)
+        .Draw(cr, text, ItemTextColor(*this, *info));
 }
 
 // --- CListTextElementUI ---
@@ -173,13 +172,15 @@ void CListTextElementUI::PaintText(cairo_t* cr) {
     if (!info || info->columns.empty() || !GetManager()) return CListLabelElementUI::PaintText(cr);
     Rect pad = Scale(info->textPadding);
     const Rect& rc = GetPos();
+    columnLayouts_.resize(texts_.size());
     for (size_t i = 0; i < info->columns.size() && i < texts_.size(); ++i) {
         Rect cell{info->columns[i].first + pad.left, rc.top + pad.top,
                   info->columns[i].second - pad.right, rc.bottom - pad.bottom};
         if (cell.IsEmpty()) continue;
-        TextLayout layout(texts_[i], GetManager()->GetFont(info->font), GetManager()->GetDPIScale(),
-                          cell.Width(), info->textStyle);
-        layout.Draw(cr, cell, ItemTextColor(*this, *info));
+        columnLayouts_[i]
+            .Get(texts_[i], GetManager()->GetFont(info->font), GetManager()->GetDPIScale(),
+                 cell.Width(), info->textStyle)
+            .Draw(cr, cell, ItemTextColor(*this, *info));
     }
 }
 

@@ -112,6 +112,7 @@ class CListTextElementUI : public CListLabelElementUI {
 
   private:
     std::vector<std::string> texts_;
+    std::vector<CachedTextLayout> columnLayouts_;
 };
 
 class CListContainerElementUI : public CListElementT<CHorizontalLayoutUI> {

@@ -232,4 +232,18 @@ void TextLayout::Draw(cairo_t* cr, const Rect& rc, uint32_t argb) const {
     cairo_restore(cr);
 }
 
+const TextLayout& CachedTextLayout::Get(const std::string& text, const FontInfo& font, double scale,
+                                        int width, uint32_t style) {
+    if (!layout_ || text != text_ || !(font == font_) || scale != scale_ || width != width_ ||
+        style != style_) {
+        layout_ = std::make_unique<TextLayout>(text, font, scale, width, style);
+        text_ = text;
+        font_ = font;
+        scale_ = scale;
+        width_ = width;
+        style_ = style;
+    }
+    return *layout_;
+}
+
 }  // namespace kelno::skin

@@ -6,6 +6,7 @@
 #include <pango/pango.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,23 @@ class TextLayout {
     PangoLayout* layout_ = nullptr;
     uint32_t style_ = 0;
     int textLength_ = 0;
+};
+
+// The layout a control made last, kept until its text, font, scale, width
+// or style change: shaping text is most of what a repaint costs, and most
+// repaints (a light, a hover) leave the text as it was.
+class CachedTextLayout {
+  public:
+    const TextLayout& Get(const std::string& text, const FontInfo& font, double scale, int width,
+                          uint32_t style);
+
+  private:
+    std::string text_;
+    FontInfo font_;
+    double scale_ = 0;
+    int width_ = 0;
+    uint32_t style_ = 0;
+    std::unique_ptr<TextLayout> layout_;
 };
 
 }  // namespace kelno::skin
