@@ -187,6 +187,46 @@ TEST_F(Detection, ADeviceObjectThatCannotOpenFreesItsSlotForTheNextPass) {
     EXPECT_EQ(observer.Count("arrival 0"), 3u);
 }
 
+// Nothing announces the device object's failure: the thread tries again on
+// its own, a little later.
+TEST_F(Detection, ADeviceObjectThatCannotOpenIsTriedAgainOnTheThread) {
+    observer.RefuseSlot(0);
+    ASSERT_TRUE(detector.Start());
+    Plug(SimKind::Keyboard, "keyboard");
+    ASSERT_TRUE(observer.WaitFor("arrival 0"));
+    observer.RefuseSlot(-1);
+    EXPECT_TRUE(observer.WaitFor("arrival 0", 2));
+    EXPECT_TRUE(detector.Stop(60s));
+    EXPECT_TRUE(detector.List().Slot(0)->connected);
+}
+
+// A backend without hot-plug events (as hidraw where no udev daemon runs).
+class NoEventsBackend final : public hid::HidBackend {
+  public:
+    explicit NoEventsBackend(std::shared_ptr<hid::HidBackend> inner) : inner_(std::move(inner)) {}
+    std::optional<std::vector<hid::InterfaceInfo>> Enumerate() override {
+        return inner_->Enumerate();
+    }
+    hid::OpenResult Open(const std::string& path) override { return inner_->Open(path); }
+    bool IsPresent(const std::string& path) override { return inner_->IsPresent(path); }
+
+  private:
+    std::shared_ptr<hid::HidBackend> inner_;
+};
+
+TEST_F(Detection, WithoutHotplugEventsTheThreadListsOnATimer) {
+    RecordingObserver timedObserver;
+    DeviceDetector timed(std::make_shared<NoEventsBackend>(backend), Catalogue::Shipped(),
+                         timedObserver);
+    ASSERT_TRUE(timed.Start());
+    ASSERT_TRUE(timedObserver.WaitFor("first pass"));
+    auto keyboard = Plug(SimKind::Keyboard, "keyboard");
+    EXPECT_TRUE(timedObserver.WaitFor("arrival 0"));
+    keyboard->SetPlugged(false);
+    EXPECT_TRUE(timedObserver.WaitFor("removal 0"));
+    EXPECT_TRUE(timed.Stop(60s));
+}
+
 TEST_F(Detection, FirstPassSignalComesExactlyOnce) {
     struct Case {
         const char* name;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <future>
 #include <thread>
 
@@ -91,6 +93,37 @@ class BrokenModel final : public hid::HidDeviceModel {
     void WakeReaders() override {}
     bool IsPlugged() const override { return true; }
 };
+
+// Detection sleeps until the backend says something changed, so every
+// change of what it offers must be announced.
+TEST(SimHidBackend, EveryChangeOfWhatItOffersIsAnnounced) {
+    auto backend = std::make_shared<SimHidBackend>();
+    const auto watch = backend->WatchHotplug();
+    ASSERT_NE(watch, nullptr);
+    auto keyboard = MakeSimDevice(SimKind::Keyboard);
+    const std::string path = "/sim/keyboard#vid_0c45&pid_7650&mi_01&col01";
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+    };
+    const Step steps[] = {
+        {"node added", [&] { backend->AddNode("keyboard", keyboard); }},
+        {"model unplugged", [&] { keyboard->SetPlugged(false); }},
+        {"model plugged", [&] { keyboard->SetPlugged(true); }},
+        {"open refused", [&] { backend->RefuseOpen(path, hid::OpenStatus::PermissionDenied); }},
+        {"refusal lifted", [&] { backend->RefuseOpen(path, hid::OpenStatus::Ok); }},
+        {"listing fails", [&] { backend->SetEnumerationFails(true); }},
+        {"node removed", [&] { backend->RemoveNode("keyboard"); }},
+    };
+    std::stop_source stop;
+    for (const Step& step : steps) {
+        EXPECT_FALSE(watch->WaitForChange(stop.get_token(), std::chrono::milliseconds(1)))
+            << "before " << step.what;
+        step.change();
+        EXPECT_TRUE(watch->WaitForChange(stop.get_token(), std::chrono::milliseconds(1)))
+            << step.what;
+    }
+}
 
 TEST(SimHidBackend, RefusesBadNodes) {
     SimHidBackend backend;
