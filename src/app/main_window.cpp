@@ -117,6 +117,9 @@ int64_t CMainWnd::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
         case kMsgDeviceRemoval:
             HandleRemoval(static_cast<size_t>(w));
             return 1;
+        case UWM_DEVICE_WRITE_MSG:
+            ShowDeviceWriteResult(static_cast<int>(l));
+            return 1;
         default:
             break;
     }
@@ -151,6 +154,13 @@ int64_t CMainWnd::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
         default:
             return skin::WindowImplBase::HandleMessage(id, wParam, lParam);
     }
+}
+
+// A change the device refused stays marked until a later write goes through:
+// the window must not let the user believe the device has it.
+void CMainWnd::ShowDeviceWriteResult(int result) {
+    if (skin::CControlUI* notice = m_PaintManager.FindControl("device_write_notice"))
+        notice->SetVisible(result != kChannelOk);
 }
 
 bool CMainWnd::PreviewInput(const skin::InputEvent& event) {

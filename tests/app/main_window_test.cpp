@@ -15,6 +15,7 @@
 #include "app/device_option.h"
 #include "core/json_file.h"
 #include "devices/detect/emulator_catalogue.h"
+#include "devices/hid/command_report.h"
 #include "devices/models/keyboard_device.h"
 #include "devices/models/usb_device.h"
 #include "platform/sim/sim_device_set.h"
@@ -231,6 +232,24 @@ TEST_F(PreviewTest, ThePreviewTicksOnlyWhileAnAnimatedPreviewIsSeen) {
     EXPECT_FALSE(tab_->IsPreviewTicking());
 }
 
+TEST_F(PreviewTest, AWriteTheDeviceRefusedIsMarkedUntilALaterOneGoesThrough) {
+    skin::CControlUI* notice = Find("device_write_notice");
+    ASSERT_NE(notice, nullptr);
+    EXPECT_FALSE(notice->IsOwnVisible());
+    const auto settle = [&] {
+        ASSERT_TRUE(Keyboard()->WaitForDeviceWork(std::chrono::seconds(10)));
+        system_.RunPendingTasks();
+    };
+    emulator_->Device(SimKind::Keyboard)
+        ->InjectFault(sim::SimFault::StatusError, 1, CMD_WRITE_MEMORY);
+    keyboard_->SetLedStatus(true);
+    settle();
+    EXPECT_TRUE(notice->IsOwnVisible());
+    keyboard_->SetLedStatus(true);
+    settle();
+    EXPECT_FALSE(notice->IsOwnVisible());
+}
+
 TEST_F(MainWindowTest, NoDeviceNoticeNamesADeviceThatMayNotBeOpened) {
     emulator_->Plug(SimKind::Keyboard);
     const auto paths = emulator_->Backend()->Paths("keyboard");
@@ -426,6 +445,7 @@ TEST_F(MainWindowTest, DefaultButtonRestoresTheDeviceOnlyWhenConfirmedOnTheSameD
         const int before = emulator_->Device(SimKind::Keyboard)->Commits();
         Raise("default_btn", "click");
         EXPECT_EQ(window_->asked, std::vector<std::string>{"message_text_22"});
+        ASSERT_TRUE(Keyboard()->WaitForDeviceWork(std::chrono::seconds(10)));
         EXPECT_EQ(emulator_->Device(SimKind::Keyboard)->Commits() > before, c.restored);
     }
 }

@@ -46,6 +46,7 @@ const std::vector<uint8_t> kInitialSyncCodes = {
 TEST_F(KeyboardPageTest, InitialSyncReadsTheKeyMapThenWritesBitmapAndSettingsBlock) {
     keyboard->ClearExchanges();
     page->InitialSync();
+    Settle();
 
     // Information, key map and key LEDs in one group; then the bitmap, then
     // the settings block in a group of its own.
@@ -80,6 +81,7 @@ TEST_F(KeyboardPageTest, InitialSyncReadsTheKeyMapThenWritesBitmapAndSettingsBlo
 
 TEST_F(KeyboardPageTest, KeyMapWritePutsTheAssignmentAtTheMatchedDeviceKeyOnly) {
     page->InitialSync();
+    Settle();
     const std::vector<uint8_t> before = keyboard->KeyMap();
     KeyAssignmentPair record = page->GetKeyAssignments()[64];
     record.current = KeyAssignment::FromPacked(64, 0x200005);  // A becomes B
@@ -99,6 +101,7 @@ TEST_F(KeyboardPageTest, KeyMapWritePutsTheAssignmentAtTheMatchedDeviceKeyOnly) 
 // name: such a key keeps the layout's caption instead of going blank.
 TEST_F(KeyboardPageTest, AKeyWithoutANameKeepsItsLayoutCaption) {
     page->InitialSync();
+    Settle();
     EXPECT_EQ(window.pm.FindControl("key_17")->GetText(), "LED");
     KeyAssignmentPair record = page->GetKeyAssignments()[17];
     const KeyAssignment original = record.current;
@@ -113,6 +116,7 @@ TEST_F(KeyboardPageTest, AKeyWithoutANameKeepsItsLayoutCaption) {
 TEST_F(KeyboardPageTest, AKeyMapReadThatFailsHalfWayKeepsTheMapsAndWritesNothing) {
     keyboard->InjectFault(sim::SimFault::NoAnswer, 3, CMD_READ_KEYMAP);
     page->InitialSync();
+    Settle();
     EXPECT_FALSE(page->HasKeyMap());
     EXPECT_TRUE(page->KeyToDeviceIndex().empty());
     EXPECT_EQ(keyboard->GroupDepth(), 0);
@@ -130,6 +134,7 @@ TEST_F(KeyboardPageTest, AnAbsurdKeyCountLeavesTheMapsEmpty) {
     info[5] = 171;
     keyboard->SetInfoRecord(info);
     page->InitialSync();
+    Settle();
     EXPECT_FALSE(page->HasKeyMap());
     EXPECT_TRUE(page->KeyToDeviceIndex().empty());
     const std::vector<uint8_t> codes = CommandCodes();
@@ -178,6 +183,7 @@ TEST_F(KeyboardPageTest, AUiWriteDuringTheWorkersReadGroupKeepsTheGroupsApart) {
 
 TEST_F(KeyboardPageTest, ATimerReadBackThatFailsChangesNothing) {
     page->InitialSync();
+    Settle();
     const std::string before = ReadFileText(page->GetProfileName());
     const uint8_t changed[] = {7, 10, 1};
     keyboard->ChangeMemoryOnDevice(1, changed);
@@ -191,6 +197,7 @@ TEST_F(KeyboardPageTest, ATimerReadBackThatFailsChangesNothing) {
 
 TEST_F(KeyboardPageTest, ReadBackOnTheKeyboardsRequestStoresClampedValuesInTheProfile) {
     page->InitialSync();
+    Settle();
     ASSERT_TRUE(page->AttachNotifyPath(notifyPath));
     // The keyboard's own keys changed mode, brightness beyond range, speed
     // byte beyond range, colour and the Windows-key lock.
@@ -215,6 +222,7 @@ TEST_F(KeyboardPageTest, ReadBackOnTheKeyboardsRequestStoresClampedValuesInThePr
 
 TEST_F(KeyboardPageTest, AFailedReadBackChangesNothing) {
     page->InitialSync();
+    Settle();
     const std::string before = ReadFileText(page->GetProfileName());
     const uint8_t changed[] = {7, 10, 1};
     keyboard->ChangeMemoryOnDevice(1, changed);
@@ -282,6 +290,7 @@ TEST_F(KeyboardMacroTest, NoMacrosSendNothing) {
 
 TEST_F(KeyboardPageTest, TogglingAKeyInPerKeyModeSendsTheOneByteThatChanged) {
     page->InitialSync();
+    Settle();
     LightSetting light = page->GetLightSettings();
     light[LightSetting::kMode] = 22;
     light[LightSetting::kRed] = 255;
@@ -294,6 +303,7 @@ TEST_F(KeyboardPageTest, TogglingAKeyInPerKeyModeSendsTheOneByteThatChanged) {
 
     keyboard->ClearExchanges();
     EXPECT_EQ(page->ToggleKeyLight(64, -1), kChannelOk);
+    Settle();
     const auto requests = keyboard->CommandRequests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(CodeOf(requests[0]), CMD_WRITE_KEY_LIGHTS);
@@ -308,6 +318,7 @@ TEST_F(KeyboardPageTest, TogglingAKeyInPerKeyModeSendsTheOneByteThatChanged) {
     page->SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
     keyboard->ClearExchanges();
     EXPECT_EQ(page->ToggleKeyLight(64, -1), 0);
+    Settle();
     EXPECT_TRUE(keyboard->CommandRequests().empty());
 }
 
@@ -315,6 +326,7 @@ TEST_F(KeyboardPageTest, TogglingAKeyInPerKeyModeSendsTheOneByteThatChanged) {
 // onto the buttons once.
 TEST_F(KeyboardPageTest, AStillPreviewShowsAToggledKeyWithoutATick) {
     page->InitialSync();
+    Settle();
     page->SetPreviewShown(true);
     LightSetting light = page->GetLightSettings();
     light[LightSetting::kMode] = CZembravaKeyboardDevice::kPerKeyMode;
@@ -339,6 +351,7 @@ TEST_F(KeyboardPageTest, AStillPreviewShowsAToggledKeyWithoutATick) {
 TEST_F(KeyboardPageTest, AnUnmappedKeyNeverReachesTheBitmap) {
     keyboard->InjectFault(sim::SimFault::NoAnswer, 1, CMD_READ_KEYMAP);
     page->InitialSync();  // no maps
+    Settle();
     LightSetting light = page->GetLightSettings();
     light[LightSetting::kMode] = 22;
     light[LightSetting::kRed] = 255;
@@ -351,15 +364,39 @@ TEST_F(KeyboardPageTest, AnUnmappedKeyNeverReachesTheBitmap) {
 
 TEST_F(KeyboardPageTest, LedStatusGoesToOffset15AndTheProfile) {
     page->InitialSync();
+    Settle();
     EXPECT_EQ(page->SetLedStatus(true), kChannelOk);
+    Settle();
     EXPECT_EQ(keyboard->Memory()[15], 1);
     EXPECT_EQ(ProfileFile()["Device"][0]["LightInfo"]["LedStaus"].asInt(), 1);
     EXPECT_EQ(page->SetLedStatus(false), kChannelOk);
+    Settle();
+    EXPECT_EQ(keyboard->Memory()[15], 0);
+}
+
+// Writes the user starts run on the device worker, in the order they were
+// made, and each one's end reaches the main window: a refusal too.
+TEST_F(KeyboardPageTest, QueuedWritesKeepTheirOrderAndTheirResultsReachTheWindow) {
+    page->InitialSync();
+    Settle();
+    writeResults.clear();
+    keyboard->ClearExchanges();
+    keyboard->InjectFault(sim::SimFault::StatusError, 1, CMD_WRITE_KEY_LIGHTS);
+    page->SetLedStatus(true);
+    page->SetAllKeysLit(true, -1);
+    page->SetLedStatus(false);
+    EXPECT_TRUE(writeResults.empty()) << "nothing reaches the window before the UI thread runs it";
+    Settle();
+    EXPECT_EQ(writeResults, (std::vector<int>{kChannelOk, kChannelStatusError, kChannelOk}));
+    EXPECT_EQ(CollapsedCommandCodes(),
+              (std::vector<uint8_t>{CMD_START, CMD_WRITE_MEMORY, CMD_FINISH, CMD_WRITE_KEY_LIGHTS,
+                                    CMD_START, CMD_WRITE_MEMORY, CMD_FINISH}));
     EXPECT_EQ(keyboard->Memory()[15], 0);
 }
 
 TEST_F(KeyboardPageTest, KeyPressesReachTheReactivePreview) {
     page->InitialSync();
+    Settle();
     ASSERT_TRUE(page->AttachNotifyPath(notifyPath));
     LightSetting light = page->GetLightSettings();
     light[LightSetting::kMode] = 8;
@@ -374,27 +411,32 @@ TEST_F(KeyboardPageTest, KeyPressesReachTheReactivePreview) {
 
 TEST_F(KeyboardPageTest, SystemSettingsControlsWriteTheBlock) {
     page->InitialSync();
+    Settle();
     auto* option = static_cast<skin::COptionUI*>(window.pm.FindControl("polling_rate_option_2"));
     option->Selected(true);
     skin::TNotifyUI msg;
     msg.sType = "selectchanged";
     msg.pSender = option;
     EXPECT_TRUE(page->HandleSystemSettingNotify(msg));
+    Settle();
     EXPECT_EQ(keyboard->Memory()[22], 2);
     EXPECT_EQ(page->Profile().GetSystemStages().words[1] >> 16, 2u);
 }
 
 TEST_F(KeyboardPageTest, RestoreDefaultsResetsTheFileAndTheKeyboard) {
     page->InitialSync();
+    Settle();
     LightSetting light = page->GetLightSettings();
     light[LightSetting::kMode] = 3;
     light[LightSetting::kRed] = 1;
     page->SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
     page->SaveProfile();
     page->WriteSettings(0, 0, 1, 0, 0);
+    Settle();
     ASSERT_EQ(keyboard->Memory()[1], 3);
 
     page->RestoreDefaults();
+    Settle();
     const Json::Value defaults = ReadJsonFile(folder / "DefaultData" / "keyboard.Json");
     EXPECT_EQ(ProfileFile()["Device"][0]["LightInfo"], defaults["Device"][0]["LightInfo"]);
     const auto block = keyboard::BuildSettingsBlock(0, SettingsOf(defaults));
@@ -414,6 +456,7 @@ TEST_F(KeyboardPageTest, UnplugInTheMiddleOfTheSyncEndsWithAResultCode) {
 TEST_F(KeyboardPageTest, StoppingJoinsBothThreads) {
     ASSERT_TRUE(page->AttachNotifyPath(notifyPath));
     page->InitialSync();
+    Settle();
     ASSERT_TRUE(page->IsNotifyThreadRunning());
     ASSERT_TRUE(page->IsLightingThreadRunning());
     EXPECT_TRUE(page->StopThreads());

@@ -68,8 +68,9 @@ class KeyboardPageTest : public testing::Test {
 
         // The owner's set-up order.
         page->SetLayoutFile("keyboard_page.xml");
-        page->SetMainWindow([this](uint32_t message, uintptr_t wParam, intptr_t) {
+        page->SetMainWindow([this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
             messages.emplace_back(message, wParam);
+            if (message == UWM_DEVICE_WRITE_MSG) writeResults.push_back(static_cast<int>(lParam));
         });
         page->SetKeyCount(126);
         page->SetLedCount(126);
@@ -101,6 +102,13 @@ class KeyboardPageTest : public testing::Test {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         return false;
+    }
+
+    // The writes a call queued have reached the keyboard, and what they
+    // post back has run.
+    void Settle() {
+        ASSERT_TRUE(page->WaitForDeviceWork(std::chrono::seconds(10)));
+        window.host.RunPendingTasks();
     }
 
     std::vector<uint8_t> CommandCodes() const {
@@ -145,6 +153,7 @@ class KeyboardPageTest : public testing::Test {
     CZembravaKeyboardDevice* page = nullptr;
     std::string notifyPath;
     std::vector<std::pair<uint32_t, uintptr_t>> messages;
+    std::vector<int> writeResults;  // of the writes the page queued
 };
 
 }  // namespace kelno::test

@@ -242,9 +242,9 @@ TEST_F(LightPanel, AllLitAndAllDarkWithoutACustomSetStoreNothing) {
     ASSERT_EQ(Light().GetSelectedCustomMode(), -1);
     const Json::Value before = ReadJsonFile(device->GetProfileName());
     Click("custom_bright_color_btn");
-    EXPECT_EQ(firmware->KeyLightBitmap(), std::vector<uint8_t>(21, 0xFF));
+    EXPECT_EQ(KeyLightBitmap(), std::vector<uint8_t>(21, 0xFF));
     Click("custom_off_color_btn");
-    EXPECT_EQ(firmware->KeyLightBitmap(), std::vector<uint8_t>(21, 0x00));
+    EXPECT_EQ(KeyLightBitmap(), std::vector<uint8_t>(21, 0x00));
     EXPECT_EQ(json::Member(
                   json::Element(json::Member(ReadJsonFile(device->GetProfileName()), "Device"), 0),
                   "CustomLightMode"),
@@ -274,10 +274,10 @@ TEST_F(CustomSets, ChosenSetIsStoredAndLoadedOntoTheKeyboard) {
     Click("custom_bright_color_btn");  // stored as set 1
     EXPECT_EQ(keyboard->Profile().GetCustomLightGroup(), 1);
     Choose(0);
-    const size_t setZeroBits = LitBits(firmware->KeyLightBitmap());
+    const size_t setZeroBits = LitBits(KeyLightBitmap());
     EXPECT_EQ(keyboard->Profile().GetCustomLightGroup(), 0);
     Choose(1);
-    const std::vector<uint8_t> bitmap = firmware->KeyLightBitmap();
+    const std::vector<uint8_t> bitmap = KeyLightBitmap();
     EXPECT_GT(LitBits(bitmap), 100u);
     EXPECT_GT(LitBits(bitmap), setZeroBits);
     EXPECT_EQ(

@@ -159,10 +159,21 @@ Json::Value KeyboardPageTest::CurrentLightInfo() const {
     return json::Member(json::Element(json::Member(profile, "Device"), 0), "LightInfo");
 }
 
-std::vector<uint8_t> KeyboardPageTest::SettingsBlock() const {
+void KeyboardPageTest::Settle() {
+    EXPECT_TRUE(device->WaitForDeviceWork(std::chrono::seconds(10)));
+    host.RunPendingTasks();
+}
+
+std::vector<uint8_t> KeyboardPageTest::SettingsBlock() {
+    Settle();
     std::vector<uint8_t> memory = firmware->Memory();
     memory.resize(25);
     return memory;
+}
+
+std::vector<uint8_t> KeyboardPageTest::KeyLightBitmap() {
+    Settle();
+    return firmware->KeyLightBitmap();
 }
 
 }  // namespace kelno::test

@@ -103,8 +103,14 @@ class KeyboardPageTest : public ::testing::Test {
 
     Json::Value ListFile() const;
     Json::Value ProfileFile(const std::string& uuid) const;
-    Json::Value CurrentLightInfo() const;        // of the device's profile file
-    std::vector<uint8_t> SettingsBlock() const;  // keyboard memory 0..24
+    Json::Value CurrentLightInfo() const;  // of the device's profile file
+    // The keyboard's memory 0..24 and per-key bitmap once the writes the
+    // clicks queued have reached it.
+    std::vector<uint8_t> SettingsBlock();
+    std::vector<uint8_t> KeyLightBitmap();
+    // The device worker has run what was queued, and what it posted back
+    // has run on this (the UI) thread.
+    void Settle();
 
     TempFolder temp;
     sim::SimDeviceSet sim;

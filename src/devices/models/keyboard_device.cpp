@@ -348,8 +348,8 @@ int CZembravaKeyboardDevice::WriteSettings(int profileIndex, int activeProfile, 
     if (profileIndex < 0) return 0;
     const auto block =
         keyboard::BuildSettingsBlock(static_cast<uint8_t>(activeProfile), SettingsFromProfile());
-    if (!commandChannel_->IsOpen()) return 0;
-    return WriteSettingsBlock(block, profileIndex);
+    return QueueDeviceWrite(
+        [this, block, profileIndex] { return WriteSettingsBlock(block, profileIndex); });
 }
 
 int CZembravaKeyboardDevice::WriteSettingsBlock(
@@ -498,8 +498,12 @@ int CZembravaKeyboardDevice::SendKeyBitmap() {
     }
     bitmap_ = keyboard::BuildLightBitmap(keyLeds, lit);
     WakeLightingThread();  // the preview shows the loaded colours
-    if (!commandChannel_->IsOpen()) return 0;
-    return commandChannel_->WriteKeyLights(bitmap_, 0);
+    return WriteWholeBitmap();
+}
+
+int CZembravaKeyboardDevice::WriteWholeBitmap() {
+    return QueueDeviceWrite(
+        [this, bitmap = bitmap_] { return commandChannel_->WriteKeyLights(bitmap, 0); });
 }
 
 void CZembravaKeyboardDevice::StoreCustomSet(int customSet) {
@@ -535,9 +539,9 @@ int CZembravaKeyboardDevice::ToggleKeyLight(int key, int customSet) {
     const auto mask = static_cast<uint8_t>(1u << position->bit);
     byte =
         entry.red == 255 ? static_cast<uint8_t>(byte | mask) : static_cast<uint8_t>(byte & ~mask);
-    if (!commandChannel_->IsOpen()) return 0;
-    return commandChannel_->WriteKeyLights(std::span(&byte, 1),
-                                           static_cast<uint16_t>(position->byte));
+    return QueueDeviceWrite([this, value = byte, at = static_cast<uint16_t>(position->byte)] {
+        return commandChannel_->WriteKeyLights(std::span(&value, 1), at);
+    });
 }
 
 int CZembravaKeyboardDevice::SetAllKeysLit(bool lit, int customSet) {
@@ -555,8 +559,7 @@ int CZembravaKeyboardDevice::SetAllKeysLit(bool lit, int customSet) {
     bitmap_.fill(lit ? 0xFF : 0x00);
     WakeLightingThread();
     StoreCustomSet(customSet);
-    if (!commandChannel_->IsOpen()) return 0;
-    return commandChannel_->WriteKeyLights(bitmap_, 0);
+    return WriteWholeBitmap();
 }
 
 int CZembravaKeyboardDevice::LoadCustomLightSet(int group) {
@@ -572,20 +575,22 @@ int CZembravaKeyboardDevice::SetLedStatus(bool on) {
     SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
     SaveProfile();
     RefreshPanels();
-    if (!commandChannel_->IsOpen()) return 0;
-    const std::array<uint8_t, 1> value{static_cast<uint8_t>(on ? 1 : 0)};
-    const auto group = commandChannel_->LockGroup();
-    commandChannel_->SendStart();
-    const int result = commandChannel_->WriteMemory(value, 15);
-    commandChannel_->SendFinish();
-    return result;
+    return QueueDeviceWrite([this, on] {
+        const std::array<uint8_t, 1> value{static_cast<uint8_t>(on ? 1 : 0)};
+        const auto group = commandChannel_->LockGroup();
+        commandChannel_->SendStart();
+        const int result = commandChannel_->WriteMemory(value, 15);
+        commandChannel_->SendFinish();
+        return result;
+    });
 }
 
 // --- sync, panels, captions -------------------------------------------------------------------
 
 int CZembravaKeyboardDevice::InitialSync() {
-    ReadKeyMapFromDevice();
-    return FinishInitialSync();
+    const int read = ReadKeyMapFromDevice();
+    const int finished = FinishInitialSync();
+    return read == kChannelOk ? finished : read;
 }
 
 void CZembravaKeyboardDevice::OnInitialSyncTimer() {
@@ -598,8 +603,8 @@ void CZembravaKeyboardDevice::OnInitialSyncTimer() {
     if (!queued) FinishInitialSync();
 }
 
-// The settings block is written here, on the UI thread, like every write a
-// user's change makes: writes stay in the order they were made.
+// The settings block is queued like every write a user's change makes, so
+// writes reach the keyboard in the order they were made.
 int CZembravaKeyboardDevice::FinishInitialSync() {
     LoadProfile();
     RefreshPanels();

@@ -72,8 +72,8 @@ class CZembravaKeyboardDevice : public CZembravaUSBDevice {
     // kMacroWriteFailed, or a positive count when the image does not fit
     // (by ((size - capacity) / 4) + 1).
     int WriteMacros() override;
-    // The settings block at profileIndex x 25; the channel's result (1 when
-    // written, 0 when the channel is closed).
+    // The settings block at profileIndex x 25, built now and written on the
+    // device worker (QueueDeviceWrite gives the result).
     int WriteSettings(int profileIndex, int activeProfile, int flag, int screenWidth,
                       int screenHeight) override;
     int FillPanelLists() override;
@@ -96,6 +96,9 @@ class CZembravaKeyboardDevice : public CZembravaUSBDevice {
     // Reads info, key map and key-to-LED table (START ... FINISH) and
     // rebuilds the maps. The maps change only after every read succeeded.
     int ReadKeyMapFromDevice();
+    // The light writes below, and SetLedStatus, are built on the UI thread
+    // and written on the device worker in the order they were made
+    // (QueueDeviceWrite gives the result).
     // Sends the whole 21-byte per-key bitmap built from the profile's
     // custom colours.
     int SendKeyBitmap();
@@ -166,6 +169,8 @@ class CZembravaKeyboardDevice : public CZembravaUSBDevice {
     int TakeSettingsReading(const SettingsReading& reading);
     int WriteSettingsBlock(const std::array<uint8_t, keyboard::kSettingsBlockSize>& block,
                            int profileIndex);
+    // Queues the whole per-key bitmap as it is now.
+    int WriteWholeBitmap();
     keyboard::KeyboardSettings SettingsFromProfile();
     // Key assignments, light setting and system settings from the loaded profile.
     void TakeProfileState();

@@ -470,6 +470,20 @@ bool CZembravaUSBDevice::PostToUi(std::function<void()> task) {
     });
 }
 
+int CZembravaUSBDevice::QueueDeviceWrite(std::function<int()> write) {
+    if (!commandChannel_->IsOpen()) return kChannelNoAnswer;
+    if (RunOnDevice([write] { return write(); }, [this](int result) { ReportWriteResult(result); }))
+        return kChannelOk;
+    const int result = write();
+    ReportWriteResult(result);
+    return result;
+}
+
+void CZembravaUSBDevice::ReportWriteResult(int result) {
+    if (result != kChannelOk) DebugOutputF("a device write failed (%d)", result);
+    if (mainWindow_) mainWindow_(UWM_DEVICE_WRITE_MSG, 0, result);
+}
+
 void CZembravaUSBDevice::ArmTimer(uint32_t id, uint32_t elapseMs) {
     skin::CControlUI* target = optionItem_ ? optionItem_ : this;
     if (GetManager()) GetManager()->SetTimer(target, id, elapseMs);

@@ -43,6 +43,9 @@ namespace kelno {
 
 // Window messages a device sends its owner.
 inline constexpr uint32_t UWM_DEVICE_POWER_MSG = 0x0D01;
+// A device write the user started has ended; lParam: the channel's result
+// (kChannelOk, or what failed).
+inline constexpr uint32_t UWM_DEVICE_WRITE_MSG = 0x0D02;
 
 // The tab item's timers that drive a device page.
 inline constexpr uint32_t kTimerLightTick = 1000;    // every 20 ms: LightTick
@@ -341,6 +344,15 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     bool RunOnDevice(Io io, Apply apply);
     // Sets timer `id` on the tab item (on the page itself without one).
     void ArmTimer(uint32_t id, uint32_t elapseMs);
+    // A write the user started: `write` (transactions and the data it
+    // holds, nothing of the page) runs on the device worker after every
+    // transaction queued before it, so the UI thread never waits for the
+    // device; its end reaches the main window (UWM_DEVICE_WRITE_MSG). A page
+    // with no UI thread to come back to (a tool) writes at once. Returns
+    // kChannelNoAnswer when the channel is closed, else kChannelOk once
+    // queued (the write's own result comes by the message) or the result of
+    // the write made at once.
+    int QueueDeviceWrite(std::function<int()> write);
 
     // The map lock guards keyToDeviceIndex and keyToLed, which the
     // notification thread reads.
@@ -434,6 +446,7 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     void ShowPowerReading(PowerReading reading);
     UiTaskPoster CurrentUiPoster();
     void DropStaleDeviceResult();
+    void ReportWriteResult(int result);
 };
 
 template <typename Io, typename Apply>
