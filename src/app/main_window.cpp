@@ -163,6 +163,13 @@ void CMainWnd::ShowDeviceWriteResult(int result) {
         notice->SetVisible(result != kChannelOk);
 }
 
+void CMainWnd::OnHostPaint(cairo_t* cr, const skin::Rect& dirty) {
+    WindowImplBase::OnHostPaint(cr, dirty);
+    if (painted_) return;
+    painted_ = true;
+    DebugOutput("first paint");
+}
+
 bool CMainWnd::PreviewInput(const skin::InputEvent& event) {
     using Type = skin::InputEvent::Type;
     if (event.type == Type::WindowFocusIn || event.type == Type::WindowFocusOut) {

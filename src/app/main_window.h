@@ -135,6 +135,8 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     // The close button and the window manager hide the window to the tray.
     void OnCloseRequest() override;
     void OnShownChanged(bool shown) override;
+    // Says "first paint" once (KELNO_DEBUG=1), for the start-up report.
+    void OnHostPaint(cairo_t* cr, const skin::Rect& dirty) override;
     bool PreviewInput(const skin::InputEvent& event) override;
     void OnTimer(uint32_t id) override;
     void OnFinalMessage() override;
@@ -216,6 +218,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     bool displayChanged_ = false;
     bool active_ = false;
     bool hovered_ = false;
+    bool painted_ = false;
     bool shutDown_ = false;
 };
 
