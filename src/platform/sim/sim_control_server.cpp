@@ -100,6 +100,9 @@ void SimControlServer::Serve(std::stop_token token) {
             break;
         }
         if (fds[0].revents != 0) break;
+        // Only the clients polled in this pass have an entry in `fds`; one
+        // accepted below is read from in the next pass.
+        const size_t polled = clients.size();
         if ((fds[1].revents & POLLIN) != 0) {
             const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
             if (fd >= 0 && clients.size() < kMaxClients)
@@ -108,7 +111,7 @@ void SimControlServer::Serve(std::stop_token token) {
                 ::close(fd);
         }
         std::vector<int> finished;
-        for (size_t i = 0; i < clients.size(); ++i) {
+        for (size_t i = 0; i < polled; ++i) {
             if (fds[i + 2].revents == 0) continue;
             Client& client = clients[i];
             char buffer[512];
