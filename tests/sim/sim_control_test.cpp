@@ -1,12 +1,8 @@
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
-#include <cstring>
 
 #include "platform/sim/sim_control_server.h"
 #include "platform/sim/sim_device_set.h"
+#include "support/line_socket_client.h"
 #include "support/temp_folder.h"
 
 namespace kelno::sim {
@@ -68,37 +64,7 @@ TEST(SimDeviceSet, ReplugKeepsMemoryAndTheSameNode) {
     EXPECT_EQ(devices.Backend()->Enumerate()->size(), 4u);
 }
 
-class Client {
-  public:
-    explicit Client(const std::filesystem::path& socketPath) {
-        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
-        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        timeval guard{30, 0};  // hang guard only
-        ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &guard, sizeof guard);
-    }
-    ~Client() { ::close(fd_); }
-    bool Connected() const { return connected_; }
-    void Send(const std::string& text) {
-        ASSERT_EQ(::send(fd_, text.data(), text.size(), MSG_NOSIGNAL),
-                  static_cast<ssize_t>(text.size()));
-    }
-    std::string ReadLine() {
-        std::string line;
-        char c;
-        while (::recv(fd_, &c, 1, 0) == 1) {
-            if (c == '\n') return line;
-            line.push_back(c);
-        }
-        return "<closed>";
-    }
-
-  private:
-    int fd_ = -1;
-    bool connected_ = false;
-};
+using test::LineSocketClient;
 
 TEST(SimControlServer, AnswersEachLineOverTheSocketAndStopsCleanly) {
     test::TempFolder folder;
@@ -108,43 +74,34 @@ TEST(SimControlServer, AnswersEachLineOverTheSocketAndStopsCleanly) {
     ASSERT_TRUE(server.Start(socketPath));
     EXPECT_FALSE(server.Start(socketPath)) << "one server at a time";
 
-    Client first(socketPath);
-    Client second(socketPath);
+    LineSocketClient first(socketPath);
+    LineSocketClient second(socketPath);
     ASSERT_TRUE(first.Connected());
     ASSERT_TRUE(second.Connected());
     // Lines may arrive split across sends and several at once.
-    first.Send("plug mo");
-    first.Send("use\nlist\n");
+    ASSERT_TRUE(first.Send("plug mo"));
+    ASSERT_TRUE(first.Send("use\nlist\n"));
     EXPECT_EQ(first.ReadLine(), "ok");
     EXPECT_EQ(first.ReadLine(), "ok mouse");
-    second.Send(std::string(5000, 'x') + "\nlist\n");
+    ASSERT_TRUE(second.Send(std::string(5000, 'x') + "\nlist\n"));
     EXPECT_EQ(second.ReadLine(), "err line too long");
     EXPECT_EQ(second.ReadLine(), "ok mouse");
     EXPECT_TRUE(devices->IsPlugged(SimKind::Mouse));
 
     server.Stop();
     EXPECT_FALSE(std::filesystem::exists(socketPath));
-    EXPECT_EQ(first.ReadLine(), "<closed>");
+    EXPECT_EQ(first.ReadLine(), std::nullopt) << "closed";
 }
 
 TEST(SimControlServer, ReplacesAStaleSocketFile) {
     test::TempFolder folder;
     const auto socketPath = folder / "sim.sock";
-    {
-        // A socket file left behind, as a crashed process leaves it.
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
-        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        ::close(fd);
-        ASSERT_TRUE(std::filesystem::is_socket(socketPath));
-    }
+    ASSERT_TRUE(test::LeaveStaleSocket(socketPath));
     SimControlServer server(std::make_shared<SimDeviceSet>());
     EXPECT_FALSE(server.Start(folder / std::string(200, 'n'))) << "path too long for a socket";
     ASSERT_TRUE(server.Start(socketPath));
-    Client client(socketPath);
-    client.Send("list\n");
+    LineSocketClient client(socketPath);
+    ASSERT_TRUE(client.Send("list\n"));
     EXPECT_EQ(client.ReadLine(), "ok");
 }
 
