@@ -234,8 +234,10 @@ bool SimCommandDevice::HandleWrite(std::span<const uint8_t> report) {
     if (firedFault(SimFault::StaleExtraAnswer))
         QueueInputLocked(
             makeAnswer(foreignCode, kStatusOk, std::vector<uint8_t>(kPayloadSize, 0xEE)));
-    QueueInputLocked(
-        makeAnswer(firedFault(SimFault::WrongEcho) ? foreignCode : code, status, payload));
+    std::vector<uint8_t> answer =
+        makeAnswer(firedFault(SimFault::WrongEcho) ? foreignCode : code, status, payload);
+    if (firedFault(SimFault::ShortAnswer)) answer.resize(kPayloadOffset);
+    QueueInputLocked(std::move(answer));
     return true;
 }
 

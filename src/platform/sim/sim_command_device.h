@@ -46,6 +46,7 @@ enum class SimFault {
     StatusRejected,      // status 0xFE
     WriteFailure,        // the write itself fails
     UnplugBeforeAnswer,  // the device vanishes in the middle of the transfer
+    ShortAnswer,         // the answer stops after its status byte
 };
 
 struct SimExchange {
