@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
+#include "devices/hid/command_channel.h"
 #include "platform/sim/sim_control_server.h"
 #include "platform/sim/sim_device_set.h"
 #include "support/line_socket_client.h"
@@ -49,6 +52,59 @@ TEST(SimDeviceSet, LineProtocol) {
     const std::string keymap = devices.HandleCommand("keymap keyboard");
     EXPECT_EQ(keymap.size(), 3 + 378 * 3 - 1);
     EXPECT_EQ(keymap.substr(0, 3), "ok ");
+}
+
+TEST(SimDeviceSet, FaultVerbs) {
+    SimDeviceSet devices;
+    struct Step {
+        const char* line;
+        const char* reply;
+    };
+    const Step steps[] = {
+        {"fault keyboard timeout", "err never plugged"},
+        {"fault", "err usage: fault <kind> <timeout|echo|error|short|none> [count]"},
+        {"fault keyboard", "err usage: fault <kind> <timeout|echo|error|short|none> [count]"},
+        {"fault keyboard timeout 1 2",
+         "err usage: fault <kind> <timeout|echo|error|short|none> [count]"},
+        {"fault toaster timeout", "err unknown kind"},
+        {"fault keyboard lag", "err unknown fault"},
+        {"fault keyboard none 2",
+         "err usage: fault <kind> <timeout|echo|error|short|none> [count]"},
+        {"plug keyboard", "ok"},
+        {"fault keyboard timeout 0", "err bad count"},
+        {"fault keyboard timeout -1", "err bad count"},
+        {"fault keyboard timeout 1001", "err bad count"},
+        {"fault keyboard timeout x", "err bad count"},
+        {"fault keyboard timeout", "ok"},
+        {"fault keyboard echo 3", "ok"},
+        {"fault keyboard error 0x2", "ok"},
+        {"fault keyboard short 1000", "ok"},
+        {"fault keyboard none", "ok"},
+        {"unplug keyboard", "ok"},
+        {"fault keyboard error", "ok"},  // armed for when it is back
+    };
+    for (const Step& step : steps)
+        EXPECT_EQ(devices.HandleCommand(step.line), step.reply) << step.line;
+}
+
+// What an armed fault does to the next requests, seen by a host's channel.
+TEST(SimDeviceSet, AFaultHitsTheNextCountRequestsAndNoneClearsIt) {
+    SimDeviceSet devices;
+    const auto keyboard = devices.Plug(SimKind::Keyboard);
+    ASSERT_TRUE(keyboard);
+    CHidCommandChannel channel(devices.Backend());
+    ASSERT_TRUE(channel.OpenInterface(devices.Backend()->Paths("keyboard").back()));
+    std::array<uint8_t, 4> bytes{};
+
+    ASSERT_EQ(devices.HandleCommand("fault keyboard error 2"), "ok");
+    EXPECT_NE(channel.ReadMemory(bytes, 0), kChannelOk);
+    EXPECT_NE(channel.ReadMemory(bytes, 0), kChannelOk);
+    EXPECT_EQ(channel.ReadMemory(bytes, 0), kChannelOk) << "two requests only";
+
+    ASSERT_EQ(devices.HandleCommand("fault keyboard short 5"), "ok");
+    ASSERT_EQ(devices.HandleCommand("fault keyboard none"), "ok");
+    EXPECT_EQ(channel.ReadMemory(bytes, 0), kChannelOk);
+    EXPECT_EQ(bytes[1], keyboard->Memory()[1]);
 }
 
 TEST(SimDeviceSet, ReplugKeepsMemoryAndTheSameNode) {
