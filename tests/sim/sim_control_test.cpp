@@ -79,9 +79,13 @@ TEST(SimDeviceSet, FaultVerbs) {
         {"fault keyboard echo 3", "ok"},
         {"fault keyboard error 0x2", "ok"},
         {"fault keyboard short 1000", "ok"},
+        {"faults keyboard", "ok 1006"},
         {"fault keyboard none", "ok"},
+        {"faults keyboard", "ok 0"},
+        {"faults keyboard 1", "err usage: faults <kind>"},
         {"unplug keyboard", "ok"},
         {"fault keyboard error", "ok"},  // armed for when it is back
+        {"faults keyboard", "ok 1"},
     };
     for (const Step& step : steps)
         EXPECT_EQ(devices.HandleCommand(step.line), step.reply) << step.line;
@@ -98,6 +102,7 @@ TEST(SimDeviceSet, AFaultHitsTheNextCountRequestsAndNoneClearsIt) {
 
     ASSERT_EQ(devices.HandleCommand("fault keyboard error 2"), "ok");
     EXPECT_NE(channel.ReadMemory(bytes, 0), kChannelOk);
+    EXPECT_EQ(devices.HandleCommand("faults keyboard"), "ok 1");
     EXPECT_NE(channel.ReadMemory(bytes, 0), kChannelOk);
     EXPECT_EQ(channel.ReadMemory(bytes, 0), kChannelOk) << "two requests only";
 

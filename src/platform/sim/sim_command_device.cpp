@@ -127,6 +127,11 @@ void SimCommandDevice::ClearFaults() {
     faults_.clear();
 }
 
+size_t SimCommandDevice::PendingFaults() const {
+    std::lock_guard lock(mutex_);
+    return faults_.size();
+}
+
 void SimCommandDevice::SetLinkUp(bool up) {
     std::lock_guard lock(mutex_);
     linkUp_ = up;

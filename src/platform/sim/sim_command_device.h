@@ -96,6 +96,8 @@ class SimCommandDevice : public hid::HidDeviceModel {
     void SetLatency(std::chrono::microseconds perReport);
     void InjectFault(SimFault fault, unsigned nth = 1, uint8_t command = kAnyCommand);
     void ClearFaults();
+    // Faults armed and not fired yet.
+    size_t PendingFaults() const;
 
     // --- Inspection ---
     std::vector<uint8_t> Memory() const { return Locked(memory_); }

@@ -117,6 +117,7 @@ std::string SimDeviceSet::HandleCommand(std::string_view line) {
         {"mem", 4, "err usage: mem <kind> <offset> <length>"},
         {"keymap", 2, "err usage: keymap <kind>"},
         {"fault", 3, kFaultUsage},
+        {"faults", 2, "err usage: faults <kind>"},
     };
     const auto usage = std::find_if(std::begin(kUsages), std::end(kUsages),
                                     [&](const Usage& u) { return u.name == command; });
@@ -141,6 +142,7 @@ std::string SimDeviceSet::HandleCommand(std::string_view line) {
     }
     if (!device) return "err never plugged";
     if (command == "keymap") return OkBytes(device->KeyMap());
+    if (command == "faults") return "ok " + std::to_string(device->PendingFaults());
 
     const auto offset = ParseNumber(words[2]);
     const auto length = ParseNumber(words[3]);

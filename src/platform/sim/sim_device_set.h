@@ -11,6 +11,7 @@
 //                                -> "ok"; the next `count` (default 1)
 //                                   requests of the device get that fault,
 //                                   "none" clears every armed fault
+//   faults <kind>                -> "ok" and the number of armed faults
 // Every other line, or a command that cannot be done, gets "err <reason>".
 // Kinds: keyboard, mouse, mousepad, headset.
 
