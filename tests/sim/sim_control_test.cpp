@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <span>
 
 #include "devices/hid/command_channel.h"
 #include "platform/sim/sim_control_server.h"
@@ -11,12 +12,19 @@
 namespace kelno::sim {
 namespace {
 
+// One request line of the protocol and the reply it must get.
+struct Step {
+    const char* line;
+    const char* reply;
+};
+
+// Runs the steps in order on one device set.
+void ExpectReplies(SimDeviceSet& devices, std::span<const Step> steps) {
+    ExpectReplies(devices, steps);
+}
+
 TEST(SimDeviceSet, LineProtocol) {
     SimDeviceSet devices;
-    struct Step {
-        const char* line;
-        const char* reply;
-    };
     const Step steps[] = {
         {"list", "ok"},
         {"", "err empty command"},
@@ -46,8 +54,7 @@ TEST(SimDeviceSet, LineProtocol) {
         {"list", "ok headset"},
         {"mem keyboard 0 1", "ok 00"},
     };
-    for (const Step& step : steps)
-        EXPECT_EQ(devices.HandleCommand(step.line), step.reply) << step.line;
+    ExpectReplies(devices, steps);
 
     const std::string keymap = devices.HandleCommand("keymap keyboard");
     EXPECT_EQ(keymap.size(), 3 + 378 * 3 - 1);
@@ -56,10 +63,6 @@ TEST(SimDeviceSet, LineProtocol) {
 
 TEST(SimDeviceSet, FaultVerbs) {
     SimDeviceSet devices;
-    struct Step {
-        const char* line;
-        const char* reply;
-    };
     const Step steps[] = {
         {"fault keyboard timeout", "err never plugged"},
         {"fault", "err usage: fault <kind> <timeout|echo|error|short|none> [count]"},
@@ -87,8 +90,7 @@ TEST(SimDeviceSet, FaultVerbs) {
         {"fault keyboard error", "ok"},  // armed for when it is back
         {"faults keyboard", "ok 1"},
     };
-    for (const Step& step : steps)
-        EXPECT_EQ(devices.HandleCommand(step.line), step.reply) << step.line;
+    ExpectReplies(devices, steps);
 }
 
 // What an armed fault does to the next requests, seen by a host's channel.
