@@ -6,8 +6,11 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 #include <list>
 #include <mutex>
 #include <utility>
@@ -110,7 +113,8 @@ struct LineSocketServer::State {
     void Serve(int fd, std::stop_token stop) {
         PendingLine line;
         char buffer[4096];
-        const int idleMs = static_cast<int>(limits.idleLimit.count());
+        const int idleMs = static_cast<int>(
+            std::min<int64_t>(limits.idleLimit.count(), std::numeric_limits<int>::max()));
         while (!stop.stop_requested()) {
             const Wake wake = WaitReadable(fd, stopFd.Get(), idleMs);
             if (wake == Wake::Idle) DebugOutputF("%s: closing an idle client", name.c_str());
