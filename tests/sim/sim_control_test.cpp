@@ -157,6 +157,24 @@ TEST(SimControlServer, AnswersEachLineOverTheSocketAndStopsCleanly) {
     EXPECT_EQ(first.ReadLine(), std::nullopt) << "closed";
 }
 
+// One loop served every client: a client that sent requests and never read
+// the replies stalled it, and every other client with it.
+TEST(SimControlServer, AClientThatNeverReadsHoldsUpNoOther) {
+    test::TempFolder folder;
+    const auto socketPath = folder / "sim.sock";
+    SimControlServer server(std::make_shared<SimDeviceSet>());
+    ASSERT_TRUE(server.Start(socketPath));
+    LineSocketClient stuck(socketPath);
+    ASSERT_TRUE(stuck.Send("plug keyboard\n"));
+    ASSERT_EQ(stuck.ReadLine(), "ok");
+    // Each key map reply is over a kilobyte: these fill every buffer.
+    std::string requests;
+    for (int i = 0; i < 2000; ++i) requests += "keymap keyboard\n";
+    ASSERT_TRUE(stuck.Send(requests));
+    LineSocketClient other(socketPath);
+    EXPECT_EQ(other.Ask("list"), "ok keyboard");
+}
+
 TEST(SimControlServer, ReplacesAStaleSocketFile) {
     test::TempFolder folder;
     const auto socketPath = folder / "sim.sock";
