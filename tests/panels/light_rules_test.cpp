@@ -11,12 +11,14 @@ struct Expect {
     int type;
     int mode;
     bool offered;
-    const char* enabled;   // 6 chars: check, colour, palette, brightness, speed, direction: 1/0/-
-    const char* visible;   // 5 chars: brightness, speed, direction, custom, on/off: 1/0/-
-    int sameMode;          // 1 shown, 0 hidden, -1 unchanged
+    const char* enabled;  // 6 chars: check, colour, palette, brightness, speed, direction: 1/0/-
+    const char* visible;  // 5 chars: brightness, speed, direction, custom, on/off: 1/0/-
+    int sameMode;         // 1 shown, 0 hidden, -1 unchanged
 };
 
-char Flag(const std::optional<bool>& value) { return value ? (*value ? '1' : '0') : '-'; }
+char Flag(const std::optional<bool>& value) {
+    return value ? (*value ? '1' : '0') : '-';
+}
 
 TEST(LightingRules, Table) {
     const Expect cases[] = {
@@ -53,14 +55,18 @@ TEST(LightingRules, Table) {
     };
     for (const auto& c : cases) {
         const LightingGroupChanges r = LightingRules(c.type, c.mode, c.offered);
-        const std::string enabled{Flag(r.multiColourCheck.enabled), Flag(r.colourLayout.enabled),
-                                  Flag(r.palette.enabled),          Flag(r.brightness.enabled),
-                                  Flag(r.speed.enabled),            Flag(r.direction.enabled)};
+        const std::string enabled{Flag(r.multiColourCheck.enabled),
+                                  Flag(r.colourLayout.enabled),
+                                  Flag(r.palette.enabled),
+                                  Flag(r.brightness.enabled),
+                                  Flag(r.speed.enabled),
+                                  Flag(r.direction.enabled)};
         const std::string visible{Flag(r.brightness.visible), Flag(r.speed.visible),
                                   Flag(r.direction.visible), Flag(r.customLayout.visible),
                                   Flag(r.onOffLayout.visible)};
         const int sameMode = r.sameModeButton ? (*r.sameModeButton ? 1 : 0) : -1;
-        const std::string where = "type " + std::to_string(c.type) + " mode " + std::to_string(c.mode);
+        const std::string where =
+            "type " + std::to_string(c.type) + " mode " + std::to_string(c.mode);
         EXPECT_EQ(enabled, c.enabled) << where;
         EXPECT_EQ(visible, c.visible) << where;
         EXPECT_EQ(sameMode, c.sameMode) << where;

@@ -1,23 +1,31 @@
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
-#include <cstring>
+#include <array>
+#include <span>
 
+#include "devices/hid/command_channel.h"
 #include "platform/sim/sim_control_server.h"
 #include "platform/sim/sim_device_set.h"
+#include "support/line_socket_client.h"
 #include "support/temp_folder.h"
 
 namespace kelno::sim {
 namespace {
 
+// One request line of the protocol and the reply it must get.
+struct Step {
+    const char* line;
+    const char* reply;
+};
+
+// Runs the steps in order on one device set.
+void ExpectReplies(SimDeviceSet& devices, std::span<const Step> steps) {
+    for (const Step& step : steps)
+        EXPECT_EQ(devices.HandleCommand(step.line), step.reply) << step.line;
+}
+
 TEST(SimDeviceSet, LineProtocol) {
     SimDeviceSet devices;
-    struct Step {
-        const char* line;
-        const char* reply;
-    };
     const Step steps[] = {
         {"list", "ok"},
         {"", "err empty command"},
@@ -47,12 +55,64 @@ TEST(SimDeviceSet, LineProtocol) {
         {"list", "ok headset"},
         {"mem keyboard 0 1", "ok 00"},
     };
-    for (const Step& step : steps)
-        EXPECT_EQ(devices.HandleCommand(step.line), step.reply) << step.line;
+    ExpectReplies(devices, steps);
 
     const std::string keymap = devices.HandleCommand("keymap keyboard");
     EXPECT_EQ(keymap.size(), 3 + 378 * 3 - 1);
     EXPECT_EQ(keymap.substr(0, 3), "ok ");
+}
+
+TEST(SimDeviceSet, FaultVerbs) {
+    SimDeviceSet devices;
+    const Step steps[] = {
+        {"fault keyboard timeout", "err never plugged"},
+        {"fault", "err usage: fault <kind> <timeout|echo|error|short|none> [count]"},
+        {"fault keyboard", "err usage: fault <kind> <timeout|echo|error|short|none> [count]"},
+        {"fault keyboard timeout 1 2",
+         "err usage: fault <kind> <timeout|echo|error|short|none> [count]"},
+        {"fault toaster timeout", "err unknown kind"},
+        {"fault keyboard lag", "err unknown fault"},
+        {"fault keyboard none 2",
+         "err usage: fault <kind> <timeout|echo|error|short|none> [count]"},
+        {"plug keyboard", "ok"},
+        {"fault keyboard timeout 0", "err bad count"},
+        {"fault keyboard timeout -1", "err bad count"},
+        {"fault keyboard timeout 1001", "err bad count"},
+        {"fault keyboard timeout x", "err bad count"},
+        {"fault keyboard timeout", "ok"},
+        {"fault keyboard echo 3", "ok"},
+        {"fault keyboard error 0x2", "ok"},
+        {"fault keyboard short 1000", "ok"},
+        {"faults keyboard", "ok 1006"},
+        {"fault keyboard none", "ok"},
+        {"faults keyboard", "ok 0"},
+        {"faults keyboard 1", "err usage: faults <kind>"},
+        {"unplug keyboard", "ok"},
+        {"fault keyboard error", "ok"},  // armed for when it is back
+        {"faults keyboard", "ok 1"},
+    };
+    ExpectReplies(devices, steps);
+}
+
+// What an armed fault does to the next requests, seen by a host's channel.
+TEST(SimDeviceSet, AFaultHitsTheNextCountRequestsAndNoneClearsIt) {
+    SimDeviceSet devices;
+    const auto keyboard = devices.Plug(SimKind::Keyboard);
+    ASSERT_TRUE(keyboard);
+    CHidCommandChannel channel(devices.Backend());
+    ASSERT_TRUE(channel.OpenInterface(devices.Backend()->Paths("keyboard").back()));
+    std::array<uint8_t, 4> bytes{};
+
+    ASSERT_EQ(devices.HandleCommand("fault keyboard error 2"), "ok");
+    EXPECT_NE(channel.ReadMemory(bytes, 0), kChannelOk);
+    EXPECT_EQ(devices.HandleCommand("faults keyboard"), "ok 1");
+    EXPECT_NE(channel.ReadMemory(bytes, 0), kChannelOk);
+    EXPECT_EQ(channel.ReadMemory(bytes, 0), kChannelOk) << "two requests only";
+
+    ASSERT_EQ(devices.HandleCommand("fault keyboard short 5"), "ok");
+    ASSERT_EQ(devices.HandleCommand("fault keyboard none"), "ok");
+    EXPECT_EQ(channel.ReadMemory(bytes, 0), kChannelOk);
+    EXPECT_EQ(bytes[1], keyboard->Memory()[1]);
 }
 
 TEST(SimDeviceSet, ReplugKeepsMemoryAndTheSameNode) {
@@ -68,37 +128,7 @@ TEST(SimDeviceSet, ReplugKeepsMemoryAndTheSameNode) {
     EXPECT_EQ(devices.Backend()->Enumerate()->size(), 4u);
 }
 
-class Client {
-  public:
-    explicit Client(const std::filesystem::path& socketPath) {
-        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
-        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        timeval guard{30, 0};  // hang guard only
-        ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &guard, sizeof guard);
-    }
-    ~Client() { ::close(fd_); }
-    bool Connected() const { return connected_; }
-    void Send(const std::string& text) {
-        ASSERT_EQ(::send(fd_, text.data(), text.size(), MSG_NOSIGNAL),
-                  static_cast<ssize_t>(text.size()));
-    }
-    std::string ReadLine() {
-        std::string line;
-        char c;
-        while (::recv(fd_, &c, 1, 0) == 1) {
-            if (c == '\n') return line;
-            line.push_back(c);
-        }
-        return "<closed>";
-    }
-
-  private:
-    int fd_ = -1;
-    bool connected_ = false;
-};
+using test::LineSocketClient;
 
 TEST(SimControlServer, AnswersEachLineOverTheSocketAndStopsCleanly) {
     test::TempFolder folder;
@@ -108,43 +138,52 @@ TEST(SimControlServer, AnswersEachLineOverTheSocketAndStopsCleanly) {
     ASSERT_TRUE(server.Start(socketPath));
     EXPECT_FALSE(server.Start(socketPath)) << "one server at a time";
 
-    Client first(socketPath);
-    Client second(socketPath);
+    LineSocketClient first(socketPath);
+    LineSocketClient second(socketPath);
     ASSERT_TRUE(first.Connected());
     ASSERT_TRUE(second.Connected());
     // Lines may arrive split across sends and several at once.
-    first.Send("plug mo");
-    first.Send("use\nlist\n");
+    ASSERT_TRUE(first.Send("plug mo"));
+    ASSERT_TRUE(first.Send("use\nlist\n"));
     EXPECT_EQ(first.ReadLine(), "ok");
     EXPECT_EQ(first.ReadLine(), "ok mouse");
-    second.Send(std::string(5000, 'x') + "\nlist\n");
+    ASSERT_TRUE(second.Send(std::string(5000, 'x') + "\nlist\n"));
     EXPECT_EQ(second.ReadLine(), "err line too long");
     EXPECT_EQ(second.ReadLine(), "ok mouse");
     EXPECT_TRUE(devices->IsPlugged(SimKind::Mouse));
 
     server.Stop();
     EXPECT_FALSE(std::filesystem::exists(socketPath));
-    EXPECT_EQ(first.ReadLine(), "<closed>");
+    EXPECT_EQ(first.ReadLine(), std::nullopt) << "closed";
+}
+
+// One loop served every client: a client that sent requests and never read
+// the replies stalled it, and every other client with it.
+TEST(SimControlServer, AClientThatNeverReadsHoldsUpNoOther) {
+    test::TempFolder folder;
+    const auto socketPath = folder / "sim.sock";
+    SimControlServer server(std::make_shared<SimDeviceSet>());
+    ASSERT_TRUE(server.Start(socketPath));
+    LineSocketClient stuck(socketPath);
+    ASSERT_TRUE(stuck.Send("plug keyboard\n"));
+    ASSERT_EQ(stuck.ReadLine(), "ok");
+    // Each key map reply is over a kilobyte: these fill every buffer.
+    std::string requests;
+    for (int i = 0; i < 2000; ++i) requests += "keymap keyboard\n";
+    ASSERT_TRUE(stuck.Send(requests));
+    LineSocketClient other(socketPath);
+    EXPECT_EQ(other.Ask("list"), "ok keyboard");
 }
 
 TEST(SimControlServer, ReplacesAStaleSocketFile) {
     test::TempFolder folder;
     const auto socketPath = folder / "sim.sock";
-    {
-        // A socket file left behind, as a crashed process leaves it.
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
-        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        ::close(fd);
-        ASSERT_TRUE(std::filesystem::is_socket(socketPath));
-    }
+    ASSERT_TRUE(test::LeaveStaleSocket(socketPath));
     SimControlServer server(std::make_shared<SimDeviceSet>());
     EXPECT_FALSE(server.Start(folder / std::string(200, 'n'))) << "path too long for a socket";
     ASSERT_TRUE(server.Start(socketPath));
-    Client client(socketPath);
-    client.Send("list\n");
+    LineSocketClient client(socketPath);
+    ASSERT_TRUE(client.Send("list\n"));
     EXPECT_EQ(client.ReadLine(), "ok");
 }
 

@@ -281,6 +281,7 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"WriteFailure", SimFault::WriteFailure, 1, SimCommandDevice::kAnyCommand, -1, 1},
         FaultCase{"StaleAnswerIsReadPast", SimFault::StaleExtraAnswer, 3, CMD_WRITE_MEMORY, 1, 4},
         FaultCase{"UnplugMidTransfer", SimFault::UnplugBeforeAnswer, 2, CMD_WRITE_MEMORY, 0, 2},
+        FaultCase{"ShortAnswerIsNoAnswer", SimFault::ShortAnswer, 2, CMD_WRITE_MEMORY, 0, 2},
         FaultCase{"FaultOnAnotherCommandDoesNotFire", SimFault::StatusError, 1, CMD_READ_MEMORY, 1,
                   4}),
     [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });

@@ -11,6 +11,7 @@
 #include <future>
 
 #include "automation_fixture.h"
+#include "support/line_socket_client.h"
 #include "support/temp_folder.h"
 
 namespace kelno::skin {
@@ -135,6 +136,22 @@ TEST_F(AutomationServerTest, ServesLinesOnAPrivateSocket) {
 
     server.Stop();
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// The server once served one client at a time: a client that connected and
+// said nothing held up every other.
+TEST_F(AutomationServerTest, ASilentClientHoldsUpNoOther) {
+    kelno::test::TempFolder folder;
+    const std::string path = (folder / "auto.sock").string();
+    AutomationServer server;
+    ASSERT_TRUE(server.Start(path));
+    kelno::test::LineSocketClient silent(path);
+    ASSERT_TRUE(silent.Connected());
+    kelno::test::LineSocketClient other(path);
+    auto reply = std::async(std::launch::async, [&] { return other.Ask("find btn"); });
+    while (reply.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+        host_.Pump(std::chrono::milliseconds(20));
+    EXPECT_EQ(reply.get().substr(0, 17), "ok class=ButtonUI");
 }
 
 TEST_F(AutomationServerTest, StopEndsAWorkerWaitingForTheUiThread) {

@@ -86,10 +86,14 @@ CHidCommandChannel::Outcome CHidCommandChannel::Exchange(const CommandReport& re
         outcome.result = kChannelWriteFailed;
         return outcome;
     }
-    // One stale answer (of an earlier, timed-out request) is read past.
+    // One stale answer (of an earlier, timed-out request) is read past. A
+    // report cut short is no answer: its missing bytes would read as zeros.
     for (int attempt = 0; attempt < 2; ++attempt) {
         answer.fill(0);
-        const bool read = HidReadReport(record_, answer.size(), answer.data(), timeout) > 0;
+        size_t received = 0;
+        const bool read =
+            HidReadReport(record_, answer.size(), answer.data(), timeout, &received) > 0 &&
+            received == answer.size();
         outcome.result = read ? kChannelOk : kChannelNoAnswer;
         if (read && answer[kCommandCodeOffset] == request[kCommandCodeOffset]) {
             outcome.echoMatched = true;

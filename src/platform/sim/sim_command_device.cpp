@@ -144,6 +144,11 @@ void SimCommandDevice::ClearFaults() {
     faults_.clear();
 }
 
+size_t SimCommandDevice::PendingFaults() const {
+    std::lock_guard lock(mutex_);
+    return faults_.size();
+}
+
 void SimCommandDevice::SetLinkUp(bool up) {
     std::lock_guard lock(mutex_);
     linkUp_ = up;
@@ -257,8 +262,10 @@ bool SimCommandDevice::HandleWrite(std::span<const uint8_t> report) {
     if (firedFault(SimFault::StaleExtraAnswer))
         QueueInputLocked(
             makeAnswer(foreignCode, kStatusOk, std::vector<uint8_t>(kPayloadSize, 0xEE)));
-    QueueInputLocked(
-        makeAnswer(firedFault(SimFault::WrongEcho) ? foreignCode : code, status, payload));
+    std::vector<uint8_t> answer =
+        makeAnswer(firedFault(SimFault::WrongEcho) ? foreignCode : code, status, payload);
+    if (firedFault(SimFault::ShortAnswer)) answer.resize(kPayloadOffset);
+    QueueInputLocked(std::move(answer));
     return true;
 }
 

@@ -46,6 +46,7 @@ enum class SimFault {
     StatusRejected,      // status 0xFE
     WriteFailure,        // the write itself fails
     UnplugBeforeAnswer,  // the device vanishes in the middle of the transfer
+    ShortAnswer,         // the answer stops after its status byte
 };
 
 struct SimExchange {
@@ -95,6 +96,8 @@ class SimCommandDevice : public hid::HidDeviceModel {
     void SetLatency(std::chrono::microseconds perReport);
     void InjectFault(SimFault fault, unsigned nth = 1, uint8_t command = kAnyCommand);
     void ClearFaults();
+    // Faults armed and not fired yet.
+    size_t PendingFaults() const;
 
     // --- Inspection ---
     std::vector<uint8_t> Memory() const { return Locked(memory_); }

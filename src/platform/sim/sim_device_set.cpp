@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -35,6 +36,21 @@ std::optional<size_t> ParseNumber(std::string_view text, int base = 10) {
         return std::nullopt;
     return value;
 }
+
+// The faults `fault <kind> <name> [count]` arms; "none" clears them.
+struct FaultName {
+    std::string_view name;
+    std::optional<SimFault> fault;
+};
+constexpr FaultName kFaultNames[] = {
+    {"timeout", SimFault::NoAnswer},  {"echo", SimFault::WrongEcho},
+    {"error", SimFault::StatusError}, {"short", SimFault::ShortAnswer},
+    {"none", std::nullopt},
+};
+constexpr const char* kFaultUsage =
+    "err usage: fault <kind> <timeout|echo|error|short|none> [count]";
+// More would only make a request wait out its time-outs for longer.
+constexpr size_t kMaxFaultCount = 1000;
 
 std::string OkBytes(const std::vector<uint8_t>& bytes) {
     return bytes.empty() ? "ok" : "ok " + hid::FormatHexBytes(bytes);
@@ -100,14 +116,19 @@ std::string SimDeviceSet::HandleCommand(std::string_view line) {
         {"notify", 3, "err usage: notify <kind> <usage in hex>"},
         {"mem", 4, "err usage: mem <kind> <offset> <length>"},
         {"keymap", 2, "err usage: keymap <kind>"},
+        {"fault", 3, kFaultUsage},
+        {"faults", 2, "err usage: faults <kind>"},
     };
     const auto usage = std::find_if(std::begin(kUsages), std::end(kUsages),
                                     [&](const Usage& u) { return u.name == command; });
     if (usage == std::end(kUsages)) return "err unknown command";
-    if (words.size() != usage->words) return usage->text;
+    // A fault's count is optional.
+    const bool countGiven = command == "fault" && words.size() == usage->words + 1;
+    if (words.size() != usage->words && !countGiven) return usage->text;
     const auto kind = SimKindFromName(words[1]);
     if (!kind) return "err unknown kind";
 
+    if (command == "fault") return HandleFault(*kind, words);
     if (command == "plug") return Plug(*kind) ? "ok" : "err cannot plug";
     if (command == "unplug") return Unplug(*kind) ? "ok" : "err not plugged";
 
@@ -121,6 +142,7 @@ std::string SimDeviceSet::HandleCommand(std::string_view line) {
     }
     if (!device) return "err never plugged";
     if (command == "keymap") return OkBytes(device->KeyMap());
+    if (command == "faults") return "ok " + std::to_string(device->PendingFaults());
 
     const auto offset = ParseNumber(words[2]);
     const auto length = ParseNumber(words[3]);
@@ -129,6 +151,30 @@ std::string SimDeviceSet::HandleCommand(std::string_view line) {
     if (*offset > memory.size() || *length > memory.size() - *offset) return "err out of range";
     return OkBytes({memory.begin() + static_cast<std::ptrdiff_t>(*offset),
                     memory.begin() + static_cast<std::ptrdiff_t>(*offset + *length)});
+}
+
+std::string SimDeviceSet::HandleFault(SimKind kind, const std::vector<std::string_view>& words) {
+    const auto name = std::find_if(std::begin(kFaultNames), std::end(kFaultNames),
+                                   [&](const FaultName& f) { return f.name == words[2]; });
+    if (name == std::end(kFaultNames)) return "err unknown fault";
+    size_t count = 1;
+    if (words.size() == 4) {
+        if (!name->fault) return kFaultUsage;
+        const auto parsed = ParseNumber(words[3]);
+        if (!parsed || *parsed == 0 || *parsed > kMaxFaultCount) return "err bad count";
+        count = *parsed;
+    }
+    // Armed on an unplugged device too: it fires once the device is back.
+    const auto device = Device(kind);
+    if (!device) return "err never plugged";
+    if (!name->fault) {
+        device->ClearFaults();
+        return "ok";
+    }
+    // One fault on each of the next `count` requests.
+    for (size_t nth = 1; nth <= count; ++nth)
+        device->InjectFault(*name->fault, static_cast<unsigned>(nth));
+    return "ok";
 }
 
 }  // namespace kelno::sim

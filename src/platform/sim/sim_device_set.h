@@ -7,6 +7,11 @@
 //   notify <kind> <usage hex>    -> "ok"
 //   mem <kind> <offset> <length> -> "ok" and the settings memory bytes in hex
 //   keymap <kind>                -> "ok" and the key map in hex
+//   fault <kind> <timeout|echo|error|short|none> [count]
+//                                -> "ok"; the next `count` (default 1)
+//                                   requests of the device get that fault,
+//                                   "none" clears every armed fault
+//   faults <kind>                -> "ok" and the number of armed faults
 // Every other line, or a command that cannot be done, gets "err <reason>".
 // Kinds: keyboard, mouse, mousepad, headset.
 
@@ -15,6 +20,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/sim/sim_backend.h"
 #include "platform/sim/sim_devices.h"
@@ -39,6 +45,8 @@ class SimDeviceSet {
     std::string HandleCommand(std::string_view line);
 
   private:
+    std::string HandleFault(SimKind kind, const std::vector<std::string_view>& words);
+
     std::shared_ptr<SimHidBackend> backend_;
     mutable std::mutex mutex_;
     std::map<SimKind, std::shared_ptr<SimCommandDevice>> devices_;

@@ -1,23 +1,14 @@
 #include "skin/automation/automation_server.h"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/time.h>
-#include <sys/un.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <mutex>
 #include <optional>
 
 #include "core/debug_output.h"
 #include "core/worker_thread.h"
+#include "platform/ipc/line_socket_server.h"
 #include "skin/automation/control_probe.h"
 #include "skin/core/paint_manager.h"
 
@@ -118,96 +109,13 @@ std::string WaitVisible(const AutomationCommand& command, std::stop_token stop) 
     }
 }
 
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = send(fd, data.data(), data.size(), MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
 }  // namespace
 
 struct AutomationServer::Impl {
-    std::string path;
-    int listenFd = -1;
-    int wakeFd = -1;
-    WorkerThread worker{"automation"};
-
-    ~Impl() {
-        // Every wait of the worker wakes on stop and sends time out, so this
-        // ends; a worker that somehow does not keeps its descriptors.
-        if (worker.StopAndJoin(std::chrono::milliseconds(3000))) CloseFds();
-    }
-
-    void CloseFds() {
-        if (listenFd >= 0) close(listenFd);
-        if (wakeFd >= 0) close(wakeFd);
-        listenFd = wakeFd = -1;
-    }
-
-    // Waits until `fd` is readable; false when stop was requested.
-    bool WaitReadable(int fd) const {
-        pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
-        while (true) {
-            int n = poll(fds, 2, -1);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0 || fds[1].revents != 0) return false;
-            if (fds[0].revents & POLLNVAL) return false;
-            if (fds[0].revents != 0) return true;
-        }
-    }
-
-    void Serve(std::stop_token stop) {
-        std::stop_callback wake(stop, [this] {
-            uint64_t one = 1;
-            [[maybe_unused]] ssize_t n = write(wakeFd, &one, sizeof one);
-        });
-        while (!stop.stop_requested()) {
-            if (!WaitReadable(listenFd)) break;
-            int client = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-            if (client < 0) {
-                if (errno == EINTR || errno == ECONNABORTED || errno == EAGAIN) continue;
-                DebugOutputF("automation: accept failed: %s", std::strerror(errno));
-                break;
-            }
-            // A client that stops reading must not hold the worker forever.
-            timeval sendLimit{2, 0};
-            setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
-            ServeClient(client, stop);
-            close(client);
-        }
-    }
-
-    void ServeClient(int client, std::stop_token stop) {
-        std::string pending;
-        bool discarding = false;  // inside a line that was too long
-        char buffer[4096];
-        while (!stop.stop_requested()) {
-            if (!WaitReadable(client)) return;
-            ssize_t n = recv(client, buffer, sizeof buffer, 0);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return;
-            pending.append(buffer, static_cast<size_t>(n));
-            size_t newline;
-            while ((newline = pending.find('\n')) != std::string::npos) {
-                std::string line = pending.substr(0, newline);
-                pending.erase(0, newline + 1);
-                if (discarding) {
-                    discarding = false;
-                    continue;
-                }
-                if (!WriteAll(client, HandleLine(line, stop) + "\n")) return;
-            }
-            if (!discarding && pending.size() > kAutomationMaxLine) {
-                if (!WriteAll(client, FormatError("line too long") + "\n")) return;
-                discarding = true;
-            }
-            if (discarding) pending.clear();
-        }
-    }
+    ipc::LineSocketServer server{
+        "automation",
+        [](std::string_view line, std::stop_token stop) { return HandleLine(line, stop); },
+        {.maxLineLength = kAutomationMaxLine}};
 };
 
 AutomationServer::AutomationServer() : impl_(std::make_unique<Impl>()) {}
@@ -217,55 +125,15 @@ AutomationServer::~AutomationServer() {
 }
 
 bool AutomationServer::Start(const std::string& socketPath, std::string* error) {
-    if (IsRunning()) {
-        if (error != nullptr) *error = "already running";
-        return false;
-    }
-    auto fail = [&](std::string why) {
-        if (error != nullptr) *error = why;
-        DebugOutputF("automation: %s", why.c_str());
-        impl_->CloseFds();
-        return false;
-    };
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path)
-        return fail("socket path empty or too long");
-    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-
-    struct stat existing {};
-    if (lstat(socketPath.c_str(), &existing) == 0) {
-        if (!S_ISSOCK(existing.st_mode)) return fail("not a socket: " + socketPath);
-        unlink(socketPath.c_str());  // left by an earlier run
-    }
-    impl_->listenFd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    impl_->wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (impl_->listenFd < 0 || impl_->wakeFd < 0) return fail("cannot make a socket");
-    if (bind(impl_->listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-        return fail("cannot bind " + socketPath + ": " + std::strerror(errno));
-    // Owner only, before anyone can connect.
-    if (chmod(socketPath.c_str(), 0600) != 0 || listen(impl_->listenFd, 4) != 0) {
-        unlink(socketPath.c_str());
-        return fail("cannot listen on " + socketPath);
-    }
-    impl_->path = socketPath;
-    impl_->worker.Start([impl = impl_.get()](std::stop_token stop) { impl->Serve(stop); });
-    return true;
+    return impl_->server.Start(socketPath, error);
 }
 
 void AutomationServer::Stop() {
-    if (impl_->path.empty()) return;
-    if (!impl_->worker.StopAndJoin(std::chrono::milliseconds(2000)))
-        DebugOutput("automation: worker still busy after 2000 ms; it ends on its own");
-    unlink(impl_->path.c_str());
-    impl_->path.clear();
-    // The worker is joined (or will be by its destructor); the descriptors
-    // close with the worker gone.
-    if (!impl_->worker.IsRunning()) impl_->CloseFds();
+    impl_->server.Stop();
 }
 
 bool AutomationServer::IsRunning() const {
-    return !impl_->path.empty();
+    return impl_->server.IsRunning();
 }
 
 void AutomationServer::RegisterWindow(CPaintManagerUI* manager, IHostClient* input) {

@@ -1,7 +1,8 @@
 #pragma once
 // The UI automation server: off unless the program is started with
-// `--automation <socket path>`. It listens on a local socket (mode 0600) on a
-// worker thread, reads one command a line and writes one reply line each.
+// `--automation <socket path>`. It listens on an owner-only local socket
+// (platform/ipc/line_socket_server.h), each client on a thread of its own,
+// reads one command a line and writes one reply line each.
 // Commands run on the UI thread (posted through a window's host) while the
 // worker waits for their reply. Every skinned window registers itself, so the
 // server drives all of the program's windows, the first registered first.
@@ -24,8 +25,8 @@ class AutomationServer {
     AutomationServer(const AutomationServer&) = delete;
     AutomationServer& operator=(const AutomationServer&) = delete;
 
-    // Binds `socketPath` (a stale socket there is replaced; any other file is
-    // left alone and Start fails) and starts serving. False with `error` set
+    // Binds `socketPath` (a stale socket there is replaced; any other file, a
+    // symbolic link too, is left alone and Start fails) and starts serving. False with `error` set
     // when it cannot.
     bool Start(const std::string& socketPath, std::string* error = nullptr);
     // Stops serving (waits a bounded time for the worker) and removes the

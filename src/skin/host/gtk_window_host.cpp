@@ -8,25 +8,27 @@ namespace kelno::skin {
 
 // Tasks posted from any thread, run in order by one idle callback on the
 // main context. The gate outlives the host: a callback that fires after the
-// window is gone finds it closed and drops its tasks.
+// window is gone finds it closed and drops its tasks. The callback is given
+// the bare gate and reads nothing that was not written under `mutex`: the
+// hand-off inside GLib is invisible to the thread sanitizer, our lock is not.
 struct GtkWindowHost::TaskGate {
     std::mutex mutex;
     std::deque<std::function<void()>> tasks;
     bool open = true;
-    bool scheduled = false;
+    // Set while a callback is due; the gate keeps itself alive for it.
+    std::shared_ptr<TaskGate> scheduled;
 
     static gboolean Drain(gpointer data) {
-        auto* gate = static_cast<std::shared_ptr<TaskGate>*>(data);
-        (*gate)->RunAll();
+        static_cast<TaskGate*>(data)->RunAll();
         return G_SOURCE_REMOVE;
     }
-    static void Release(gpointer data) { delete static_cast<std::shared_ptr<TaskGate>*>(data); }
 
     void RunAll() {
+        std::shared_ptr<TaskGate> self;  // let go of after the lock and the tasks
         std::deque<std::function<void()>> ready;
         {
             std::lock_guard lock(mutex);
-            scheduled = false;
+            self = std::move(scheduled);
             if (!open) return;
             ready.swap(tasks);
         }
@@ -306,9 +308,8 @@ bool GtkWindowHost::PostTask(std::function<void()> task) {
     if (!gate_->open) return false;
     gate_->tasks.push_back(std::move(task));
     if (!gate_->scheduled) {
-        gate_->scheduled = true;
-        g_idle_add_full(G_PRIORITY_DEFAULT, &TaskGate::Drain, new std::shared_ptr<TaskGate>(gate_),
-                        &TaskGate::Release);
+        gate_->scheduled = gate_;
+        g_idle_add_full(G_PRIORITY_DEFAULT, &TaskGate::Drain, gate_.get(), nullptr);
     }
     return true;
 }

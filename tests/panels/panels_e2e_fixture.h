@@ -1,0 +1,138 @@
+#pragma once
+// The real program under a private Xvfb with the emulated keyboard, driven
+// through its automation socket and the emulator's control socket; the
+// panels' end-to-end tests share it. Its output and screenshots are kept
+// beside the test's output.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <sstream>
+#include <thread>
+
+#include "automation_client.h"
+#include "core/json_file.h"
+#include "support/temp_folder.h"
+#include "xvfb_display.h"
+
+namespace kelno::test {
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+using LineClient = skin::test::AutomationClient;
+
+// Asks until `done` holds for the reply (bounded); the last reply.
+inline std::string AskUntil(LineClient& client, const std::string& line,
+                            const std::function<bool(const std::string&)>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + 20s;  // hang guard
+    std::string reply = client.Ask(line);
+    while (!done(reply) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(50ms);
+        reply = client.Ask(line);
+    }
+    return reply;
+}
+
+// The hex byte `index` of an "ok xx xx ..." memory reply, or -1.
+inline int MemoryByte(const std::string& reply, size_t index) {
+    std::istringstream in(reply);
+    std::string word;
+    in >> word;
+    if (word != "ok") return -1;
+    for (size_t i = 0; in >> word; ++i) {
+        if (i == index) return std::stoi(word, nullptr, 16);
+    }
+    return -1;
+}
+
+// Every device page carries the panels; the controls of the shown page are
+// the visible occurrence of each name ("name#k"), found within a bounded
+// wait. Empty when none shows.
+inline std::string ShownRef(LineClient& app, const std::string& name) {
+    const auto deadline = std::chrono::steady_clock::now() + 30s;  // hang guard
+    while (std::chrono::steady_clock::now() < deadline) {
+        for (int k = 0; k < 8; ++k) {
+            const std::string ref = name + "#" + std::to_string(k);
+            const std::string reply = app.Ask("find " + ref);
+            if (reply.starts_with("err")) break;
+            if (reply.find(" visible=1 ") != std::string::npos) return ref;
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    return {};
+}
+
+class PanelsEndToEnd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!fs::exists(KELNO_DRIVER))
+            GTEST_SKIP() << "kelno-driver is not built: " << KELNO_DRIVER;
+        if (!display_.Running()) GTEST_SKIP() << "no Xvfb: " << display_.Reason();
+        fs::create_directories(artefacts_);
+        data_ = folder_ / "data";
+        fs::create_directories(data_);
+        output_ =
+            artefacts_ / (std::string("kelno-driver-") +
+                          ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".out");
+        pid_ = fork();
+        if (pid_ == 0) {
+            const int out = open(output_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+            dup2(out, 1);
+            dup2(out, 2);
+            setenv("DISPLAY", display_.Name().c_str(), 1);
+            setenv("GDK_BACKEND", "x11", 1);
+            setenv("XDG_RUNTIME_DIR", folder_.Path().c_str(), 1);
+            setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
+            unsetenv("WAYLAND_DISPLAY");
+            execl(KELNO_DRIVER, "kelno-driver", "--demo", "--sim-control",
+                  (folder_ / "emulator.sock").c_str(), "--automation",
+                  (folder_ / "automation.sock").c_str(), "--data-dir", data_.c_str(),
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        ASSERT_GT(pid_, 0);
+    }
+    void TearDown() override {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        int status = 0;
+        bool ended = false;
+        // A hang guard: the sanitizer builds end slower.
+        for (int i = 0; i < 400 && !ended; ++i) {
+            ended = waitpid(pid_, &status, WNOHANG) == pid_;
+            if (!ended) std::this_thread::sleep_for(50ms);
+        }
+        if (!ended) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+            ADD_FAILURE() << "kelno-driver did not end on SIGTERM\n" << Output();
+            return;
+        }
+        // A sanitizer's report ends the program with another status.
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << Output();
+    }
+    std::string Output() const {
+        std::string text = ReadFileText(output_);
+        return text.size() > 4000 ? text.substr(text.size() - 4000) : text;
+    }
+    Json::Value List() const { return ReadJsonFile(data_ / "keyboard" / "ProfileList.ini"); }
+    void Screenshot(LineClient& app, const std::string& name) {
+        EXPECT_EQ(app.Ask("screenshot " + (artefacts_ / name).string()), "ok") << name;
+    }
+
+    skin::test::XvfbDisplay display_;
+    TempFolder folder_;
+    fs::path artefacts_ = KELNO_PANELS_ARTEFACTS;
+    fs::path data_;
+    fs::path output_;
+    pid_t pid_ = -1;
+};
+
+}  // namespace kelno::test
