@@ -3,6 +3,7 @@
 
 #include "app/main_window.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "app/app_messages.h"
@@ -118,7 +119,7 @@ int64_t CMainWnd::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
             HandleRemoval(static_cast<size_t>(w));
             return 1;
         case UWM_DEVICE_WRITE_MSG:
-            ShowDeviceWriteResult(static_cast<int>(l));
+            ShowDeviceWriteState();
             return 1;
         default:
             break;
@@ -156,11 +157,15 @@ int64_t CMainWnd::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
     }
 }
 
-// A change the device refused stays marked until a later write goes through:
-// the window must not let the user believe the device has it.
-void CMainWnd::ShowDeviceWriteResult(int result) {
+// A change a device refused stays marked until a later write of its kind
+// goes through: the window must not let the user believe the device has it.
+void CMainWnd::ShowDeviceWriteState() {
+    const std::vector<CZembravaUSBDevice*> devices = AllDevices();
+    const bool failed = std::any_of(devices.begin(), devices.end(), [](CZembravaUSBDevice* d) {
+        return d->CommandChannel().IsOpen() && d->HasFailedWrites();
+    });
     if (skin::CControlUI* notice = m_PaintManager.FindControl("device_write_notice"))
-        notice->SetVisible(result != kChannelOk);
+        notice->SetVisible(failed);
 }
 
 void CMainWnd::OnHostPaint(cairo_t* cr, const skin::Rect& dirty) {

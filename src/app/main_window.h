@@ -124,7 +124,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     void EnableControls(bool applyToTabs, bool enabled);
     // Shows the "No_device_Link" notice exactly when no tab item is visible.
     void UpdateNoDeviceNotice();
-    void ShowDeviceWriteResult(int result);
+    void ShowDeviceWriteState();
     skin::CTrayIcon& Tray() { return tray_; }
 
   protected:

@@ -245,6 +245,7 @@ void CMainWnd::HandleRemoval(size_t index) {
             device->CloseCommandChannel();
             ++generations_[device];
             if (CDeviceOptionUI* item = TabItemOf(device)) HideTabItem(TabIndexOf(item));
+            ShowDeviceWriteState();  // what a gone device lacks is no longer marked
             break;
         }
     } else if (slot->variant == kSecondaryVariant) {

@@ -374,6 +374,31 @@ TEST_F(KeyboardPageTest, LedStatusGoesToOffset15AndTheProfile) {
     EXPECT_EQ(keyboard->Memory()[15], 0);
 }
 
+// A refused bitmap write stays marked until a later key-light write goes
+// through, and the next toggle sends the whole bitmap, not one byte.
+TEST_F(KeyboardPageTest, AfterARefusedBitmapTheNextToggleSendsItWhole) {
+    page->InitialSync();
+    Settle();
+    LightSetting light = page->GetLightSettings();
+    light[LightSetting::kMode] = CZembravaKeyboardDevice::kPerKeyMode;
+    light[LightSetting::kRed] = 255;
+    page->SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
+    keyboard->InjectFault(sim::SimFault::StatusError, 1, CMD_WRITE_KEY_LIGHTS);
+    page->ToggleKeyLight(64, -1);
+    Settle();
+    EXPECT_TRUE(page->HasFailedWrite(DeviceWriteKind::KeyLights));
+
+    keyboard->ClearExchanges();
+    page->ToggleKeyLight(65, -1);
+    Settle();
+    const auto requests = keyboard->CommandRequests();
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests[0][4], keyboard::kBitmapSize) << "the whole bitmap";
+    EXPECT_FALSE(page->HasFailedWrites());
+    EXPECT_EQ(keyboard->KeyLightBitmap(),
+              std::vector<uint8_t>(page->GetKeyBitmap().begin(), page->GetKeyBitmap().end()));
+}
+
 // Writes the user starts run on the device worker, in the order they were
 // made, and each one's end reaches the main window: a refusal too.
 TEST_F(KeyboardPageTest, QueuedWritesKeepTheirOrderAndTheirResultsReachTheWindow) {

@@ -155,16 +155,17 @@ TEST_F(UsbDeviceTest, ASlowLightFrameDoesNotHoldTheTick) {
     page->InitLayout();
     ASSERT_TRUE(page->OpenCommandChannel(devices.Backend()->Paths("keyboard")[3]));
     keyboard->InjectFault(sim::SimFault::NoAnswer, 1, CMD_LIGHT_FRAME);
-    page->StartLighting();
     keyboard->ClearExchanges();
-    page->LightTick();
-    // The device has the frame and is not answering; the tick is back.
+    page->StartLighting();
+    // The device has the frame and is not answering ...
     ASSERT_TRUE(WaitUntilTrue([&] {
         for (const auto& request : keyboard->CommandRequests()) {
             if (request[3] == CMD_LIGHT_FRAME) return true;
         }
         return false;
     }));
+    // ... and the tick does not wait for it.
+    page->LightTick();
     EXPECT_EQ(page->LightFramesSent(), 0u);
     page->CloseCommandChannel();  // wakes the waiting frame
     EXPECT_TRUE(page->StopThreads());

@@ -135,14 +135,21 @@ TEST_F(DeviceFaultsEndToEnd, AFaultyLightingWriteKeepsTheWindowAndTheUsersChoice
         ASSERT_EQ(emulator_.Ask(std::string("fault keyboard ") + fault.kind + " " +
                                 std::to_string(kLightingChangeFaults)),
                   "ok");
-        // The write happens on the window's thread: the request is answered
-        // once the device's time-outs are past.
+        // The write runs on the device worker: the window answers while the
+        // device's time-outs pass.
         EXPECT_EQ(app_.Ask("select " + modes_ + " " + std::to_string(fault.mode)), "ok");
-        EXPECT_EQ(emulator_.Ask("faults keyboard"), "ok 0") << "the write met every fault";
         ExpectTheWindowAnswers();
-        // What the program shows of a failed write today: nothing; the
-        // combo shows the new mode as if the device had it.
+        EXPECT_EQ(AskUntil(emulator_, "faults keyboard",
+                           [](const std::string& r) { return r == "ok 0"; }),
+                  "ok 0")
+            << "the write met every fault";
+        // The combo keeps the user's choice, and the window says the device
+        // did not take it.
         EXPECT_NE(app_.Ask("find " + modes_).find("cursel=" + std::to_string(fault.mode)),
+                  std::string::npos);
+        EXPECT_NE(AskUntil(app_, "find device_write_notice",
+                           [](const std::string& r) { return r.find("visible=1") != r.npos; })
+                      .find("visible=1"),
                   std::string::npos);
         EXPECT_EQ(MemoryByte(emulator_.Ask("mem keyboard 0 25"), 1),
                   fault.deviceActs ? fault.mode : deviceMode);
@@ -150,8 +157,13 @@ TEST_F(DeviceFaultsEndToEnd, AFaultyLightingWriteKeepsTheWindowAndTheUsersChoice
         EXPECT_EQ(LightInfo().toStyledString(), expected.toStyledString());
         EXPECT_EQ(ReadFileText(Profiles() / "ProfileList.ini"), list);
 
-        // Once the device answers again, the next change reaches it.
+        // Once the device answers again, the next change reaches it and the
+        // mark goes.
         SelectMode(1);
+        EXPECT_NE(AskUntil(app_, "find device_write_notice",
+                           [](const std::string& r) { return r.find("visible=0") != r.npos; })
+                      .find("visible=0"),
+                  std::string::npos);
     }
     Screenshot(app_, "device-faults-lighting.png");
 }

@@ -348,8 +348,9 @@ int CZembravaKeyboardDevice::WriteSettings(int profileIndex, int activeProfile, 
     if (profileIndex < 0) return 0;
     const auto block =
         keyboard::BuildSettingsBlock(static_cast<uint8_t>(activeProfile), SettingsFromProfile());
-    return QueueDeviceWrite(
-        [this, block, profileIndex] { return WriteSettingsBlock(block, profileIndex); });
+    return QueueDeviceWrite(DeviceWriteKind::Settings, [this, block, profileIndex] {
+        return WriteSettingsBlock(block, profileIndex);
+    });
 }
 
 int CZembravaKeyboardDevice::WriteSettingsBlock(
@@ -502,8 +503,9 @@ int CZembravaKeyboardDevice::SendKeyBitmap() {
 }
 
 int CZembravaKeyboardDevice::WriteWholeBitmap() {
-    return QueueDeviceWrite(
-        [this, bitmap = bitmap_] { return commandChannel_->WriteKeyLights(bitmap, 0); });
+    return QueueDeviceWrite(DeviceWriteKind::KeyLights, [this, bitmap = bitmap_] {
+        return commandChannel_->WriteKeyLights(bitmap, 0);
+    });
 }
 
 void CZembravaKeyboardDevice::StoreCustomSet(int customSet) {
@@ -539,9 +541,12 @@ int CZembravaKeyboardDevice::ToggleKeyLight(int key, int customSet) {
     const auto mask = static_cast<uint8_t>(1u << position->bit);
     byte =
         entry.red == 255 ? static_cast<uint8_t>(byte | mask) : static_cast<uint8_t>(byte & ~mask);
-    return QueueDeviceWrite([this, value = byte, at = static_cast<uint16_t>(position->byte)] {
-        return commandChannel_->WriteKeyLights(std::span(&value, 1), at);
-    });
+    // After a refused bitmap write one byte would not bring the rest.
+    if (HasFailedWrite(DeviceWriteKind::KeyLights)) return WriteWholeBitmap();
+    return QueueDeviceWrite(DeviceWriteKind::KeyLights,
+                            [this, value = byte, at = static_cast<uint16_t>(position->byte)] {
+                                return commandChannel_->WriteKeyLights(std::span(&value, 1), at);
+                            });
 }
 
 int CZembravaKeyboardDevice::SetAllKeysLit(bool lit, int customSet) {
@@ -575,7 +580,7 @@ int CZembravaKeyboardDevice::SetLedStatus(bool on) {
     SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
     SaveProfile();
     RefreshPanels();
-    return QueueDeviceWrite([this, on] {
+    return QueueDeviceWrite(DeviceWriteKind::LedStatus, [this, on] {
         const std::array<uint8_t, 1> value{static_cast<uint8_t>(on ? 1 : 0)};
         const auto group = commandChannel_->LockGroup();
         commandChannel_->SendStart();

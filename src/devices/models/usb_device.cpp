@@ -146,8 +146,12 @@ std::filesystem::path CZembravaUSBDevice::DefaultProfilePath() const {
 
 bool CZembravaUSBDevice::OpenCommandChannel(const std::string& path, bool wireless) {
     const bool opened = commandChannel_->OpenInterface(path, wireless);
-    // A lighting thread that slept while the channel was closed goes on.
-    if (opened) WakeLightingThread();
+    if (opened) {
+        // The first synchronisation gives the new connection everything.
+        failedWrites_ = 0;
+        // A lighting thread that slept while the channel was closed goes on.
+        WakeLightingThread();
+    }
     return opened;
 }
 
@@ -470,17 +474,24 @@ bool CZembravaUSBDevice::PostToUi(std::function<void()> task) {
     });
 }
 
-int CZembravaUSBDevice::QueueDeviceWrite(std::function<int()> write) {
+int CZembravaUSBDevice::QueueDeviceWrite(DeviceWriteKind kind, std::function<int()> write) {
     if (!commandChannel_->IsOpen()) return kChannelNoAnswer;
-    if (RunOnDevice([write] { return write(); }, [this](int result) { ReportWriteResult(result); }))
+    if (RunOnDevice([write] { return write(); },
+                    [this, kind](int result) { ReportWriteResult(kind, result); }))
         return kChannelOk;
     const int result = write();
-    ReportWriteResult(result);
+    ReportWriteResult(kind, result);
     return result;
 }
 
-void CZembravaUSBDevice::ReportWriteResult(int result) {
-    if (result != kChannelOk) DebugOutputF("a device write failed (%d)", result);
+void CZembravaUSBDevice::ReportWriteResult(DeviceWriteKind kind, int result) {
+    const auto bit = static_cast<uint8_t>(kind);
+    if (result == kChannelOk) {
+        failedWrites_ = static_cast<uint8_t>(failedWrites_ & ~bit);
+    } else {
+        failedWrites_ = static_cast<uint8_t>(failedWrites_ | bit);
+        DebugOutputF("a device write failed (%d)", result);
+    }
     if (mainWindow_) mainWindow_(UWM_DEVICE_WRITE_MSG, 0, result);
 }
 

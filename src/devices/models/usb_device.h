@@ -44,8 +44,17 @@ namespace kelno {
 // Window messages a device sends its owner.
 inline constexpr uint32_t UWM_DEVICE_POWER_MSG = 0x0D01;
 // A device write the user started has ended; lParam: the channel's result
-// (kChannelOk, or what failed).
+// (kChannelOk, or what failed). The page's HasFailedWrites() says whether
+// the device still lacks something the user changed.
 inline constexpr uint32_t UWM_DEVICE_WRITE_MSG = 0x0D02;
+
+// What a write the user starts puts on the device: a later write of the
+// same kind replaces what a failed one did not bring.
+enum class DeviceWriteKind : uint8_t {
+    Settings = 1 << 0,
+    KeyLights = 1 << 1,
+    LedStatus = 1 << 2,
+};
 
 // The tab item's timers that drive a device page.
 inline constexpr uint32_t kTimerLightTick = 1000;    // every 20 ms: LightTick
@@ -179,6 +188,12 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
         return deviceWorker_.WaitIdle(bound);
     }
     bool IsDeviceWorkDone() const { return deviceWorker_.IsIdle(); }
+    // The last write of some kind failed and none of that kind followed it
+    // (cleared when the device is opened again). UI thread.
+    bool HasFailedWrites() const { return failedWrites_ != 0; }
+    bool HasFailedWrite(DeviceWriteKind kind) const {
+        return (failedWrites_ & static_cast<uint8_t>(kind)) != 0;
+    }
 
     // --- Virtual operations, in slot order ------------------------------------
     virtual void InitLayout();               // 1
@@ -352,7 +367,7 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     // kChannelNoAnswer when the channel is closed, else kChannelOk once
     // queued (the write's own result comes by the message) or the result of
     // the write made at once.
-    int QueueDeviceWrite(std::function<int()> write);
+    int QueueDeviceWrite(DeviceWriteKind kind, std::function<int()> write);
 
     // The map lock guards keyToDeviceIndex and keyToLed, which the
     // notification thread reads.
@@ -446,7 +461,8 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     void ShowPowerReading(PowerReading reading);
     UiTaskPoster CurrentUiPoster();
     void DropStaleDeviceResult();
-    void ReportWriteResult(int result);
+    void ReportWriteResult(DeviceWriteKind kind, int result);
+    uint8_t failedWrites_ = 0;  // DeviceWriteKind bits; UI thread
 };
 
 template <typename Io, typename Apply>
