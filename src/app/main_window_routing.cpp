@@ -101,6 +101,9 @@ void CMainWnd::Notify(skin::TNotifyUI& msg) {
     const std::string name = msg.pSender ? msg.pSender->GetName() : std::string();
     const Routing routing = RouteNotification(msg.sType, name);
     for (const Route& route : routing.routes) Dispatch(route, msg);
+    // The skin library's own handling (title-bar buttons and the like)
+    // follows unless the notification type ends the handling.
+    if (routing.runDefaultHandling) WindowImplBase::Notify(msg);
 }
 
 IPanelHost::Choice CMainWnd::AskQuestion(const std::string& textId, Buttons buttons,
@@ -180,7 +183,6 @@ void CMainWnd::OfferSynchronisation(bool offered) {
 }
 
 void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
-    skin::IWindowHost* host = GetHost();
     switch (route.handler) {
         case Handler::LogTimer:
             DebugOutputF("%s %s", msg.sType.c_str(),
@@ -193,20 +195,17 @@ void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
             if (std::exchange(displayChanged_, false)) NormaliseSize();
             return;
         case Handler::CloseButton:
+        case Handler::Minimize:
+        case Handler::Maximize:
+        case Handler::Restore:
+            // The skin library's title-bar handling runs after the dispatch:
+            // it also swaps the maximise and restore buttons.
+            return;
         case Handler::NoDeviceOk:
             OnCloseRequest();
             return;
         case Handler::ToggleLightControl:
             ToggleLightControl();
-            return;
-        case Handler::Minimize:
-            if (host) host->Minimize();
-            return;
-        case Handler::Maximize:
-            if (host) host->Maximize();
-            return;
-        case Handler::Restore:
-            if (host) host->Restore();
             return;
         case Handler::RestoreDefaults:
             RestoreDefaultsAfterQuestion();

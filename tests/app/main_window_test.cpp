@@ -473,6 +473,17 @@ TEST_F(MainWindowTest, CloseButtonHidesToTheTrayAndAWakeUpBringsItBack) {
     EXPECT_TRUE(window_->IsVisible());
 }
 
+TEST_F(MainWindowTest, MaximiseAndRestoreButtonsSwapAfterTheRoutedClick) {
+    Pass();
+    // The routed click runs the skin library's own handling afterwards.
+    Raise("maxbtn", "click");
+    EXPECT_FALSE(Find("maxbtn")->IsOwnVisible());
+    EXPECT_TRUE(Find("restorebtn")->IsOwnVisible());
+    Raise("restorebtn", "click");
+    EXPECT_TRUE(Find("maxbtn")->IsOwnVisible());
+    EXPECT_FALSE(Find("restorebtn")->IsOwnVisible());
+}
+
 TEST_F(MainWindowTest, TrayMenuFromTheMenuLayoutTogglesTheWindowAndItsExitEndsEverything) {
     skin::HeadlessTray* tray = system_.Tray();
     ASSERT_NE(tray, nullptr);
