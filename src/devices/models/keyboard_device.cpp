@@ -457,7 +457,8 @@ int CZembravaKeyboardDevice::WriteMacros() {
     const keyboard::MacroImage image = keyboard::BuildMacroImage(macros, capacity);
     if (image.overflow > 0) return image.overflow;
     if (image.bytes.empty()) return kMacroImageUnallocated;
-    if (!channel.IsOpen()) return 0;
+    // An image that does not reach the keyboard was not written.
+    if (!channel.IsOpen()) return kMacroWriteFailed;
     const auto group = channel.LockGroup();
     channel.SendStart();
     const int result = channel.WriteMacros(image.bytes);
