@@ -11,6 +11,7 @@
 #include "app/ui/language_manager.h"
 #include "core/debug_output.h"
 #include "devices/models/usb_device.h"
+#include "panels/message_texts.h"
 #include "skin/controls/combo.h"
 #include "skin/core/resource_manager.h"
 #include "skin/window/menu_wnd.h"
@@ -190,6 +191,9 @@ void CMainWnd::SetUpLanguage() {
 void CMainWnd::ApplyLanguage(int index) {
     if (!language_ || !language_->ApplyLanguage(index)) return;
     languageIndex_ = index;
+    // The user's pick is in use; say so when it will not be there next time.
+    if (!language_->IsChoiceStored())
+        AskQuestion(texts::kLanguageNotSaved, Buttons::Ok, std::nullopt);
     // Key captions are built from language texts.
     for (CZembravaUSBDevice* device : keyboards_) device->RefreshUi();
     for (CZembravaUSBDevice* device : mice_) device->RefreshUi();

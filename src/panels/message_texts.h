@@ -1,6 +1,6 @@
 #pragma once
-// Language text ids of the messages the panels show in the main window's
-// message box. Every language file holds a text for each of them.
+// Language text ids of the messages the panels and the main window show in
+// the message box. Every language file holds a text for each of them.
 
 #include <array>
 
@@ -24,10 +24,12 @@ inline constexpr const char* kMacroWriteFailed = "message_text_macro_write_faile
 // A file could not be read and is left alone: the program works on, but
 // changes to it are not saved.
 inline constexpr const char* kKeptInMemoryOnly = "message_text_in_memory_only";
+// The chosen language is in use but could not be stored for the next start.
+inline constexpr const char* kLanguageNotSaved = "message_text_language_not_saved";
 
 inline constexpr std::array kAll = {kNameTaken,        kMacroMemoryMissing, kMacroTooLarge,
                                     kResetQuestion,    kExportFailed,       kImportFailed,
                                     kSaveFailed,       kListSaveFailed,     kRenameFileNotWritten,
-                                    kMacroWriteFailed, kKeptInMemoryOnly};
+                                    kMacroWriteFailed, kKeptInMemoryOnly,   kLanguageNotSaved};
 
 }  // namespace kelno::texts

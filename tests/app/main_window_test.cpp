@@ -484,6 +484,17 @@ TEST_F(MainWindowTest, MaximiseAndRestoreButtonsSwapAfterTheRoutedClick) {
     EXPECT_FALSE(Find("restorebtn")->IsOwnVisible());
 }
 
+TEST_F(MainWindowTest, ALanguageChoiceThatCannotBeStoredIsReported) {
+    Pass();
+    Raise("Language_combox", "itemselect");
+    EXPECT_TRUE(window_->asked.empty()) << "stored: nothing to say";
+    // A plain file where the config folder belongs: root writes anywhere else.
+    std::filesystem::remove_all(folder_ / "config");
+    folder_.WriteFile("config", "not a folder");
+    Raise("Language_combox", "itemselect");
+    EXPECT_EQ(window_->asked, std::vector<std::string>{"message_text_language_not_saved"});
+}
+
 TEST_F(MainWindowTest, TrayMenuFromTheMenuLayoutTogglesTheWindowAndItsExitEndsEverything) {
     skin::HeadlessTray* tray = system_.Tray();
     ASSERT_NE(tray, nullptr);
