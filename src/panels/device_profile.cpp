@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "devices/models/keyboard_device.h"
 #include "devices/models/page_lookup.h"
 #include "panels/message_texts.h"
 #include "panels/panel_host.h"
@@ -63,6 +64,14 @@ void CDeviceProfileUI::BindDevice(CZembravaUSBDevice* device) {
     SetFolders(device->UserFolder(), device->DefaultProfilePath());
     LoadProfileList();
     SelectTab(1);
+}
+
+void CDeviceProfileUI::RefreshFromDevice() {
+    auto* keyboard =
+        device_
+            ? static_cast<CZembravaKeyboardDevice*>(device_->GetInterface("ZembravaKeyboardDevice"))
+            : nullptr;
+    TellWhenKeptInMemory(keyboard && keyboard->IsProfileKeptInMemory());
 }
 
 void CDeviceProfileUI::SetFolders(std::filesystem::path userDataFolder,

@@ -46,9 +46,10 @@ class CDeviceProfileUI : public skin::CHorizontalLayoutUI, public IDevicePanel {
     void SetHost(IPanelHost* host) { host_ = host; }
 
     // IDevicePanel: binding sets the kind and folders, loads the list and
-    // selects the lighting tab. Nothing to refresh afterwards.
+    // selects the lighting tab. After the device loaded a profile it could
+    // not read (kept in memory only) the refresh tells the user, once.
     void BindDevice(CZembravaUSBDevice* device) override;
-    void RefreshFromDevice() override {}
+    void RefreshFromDevice() override;
 
     // --- Operations -----------------------------------------------------------
     void SetDeviceKind(int kind) { deviceKind_ = kind; }
@@ -103,7 +104,6 @@ class CDeviceProfileUI : public skin::CHorizontalLayoutUI, public IDevicePanel {
     // Once per control: the list or the device's profile could not be read
     // and is kept in memory only.
     void TellWhenKeptInMemory(bool inMemoryOnly);
-    void TellWhenProfileKeptInMemory(CZembravaUSBDevice& device);
 
     IPanelHost* host_ = nullptr;
     int deviceKind_ = 0;

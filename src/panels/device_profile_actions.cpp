@@ -121,19 +121,12 @@ void CDeviceProfileUI::SwitchToSelectedProfile(CZembravaUSBDevice& device) {
     ApplyToDevice(device, false);
 }
 
-void CDeviceProfileUI::TellWhenProfileKeptInMemory(CZembravaUSBDevice& device) {
-    auto* keyboard =
-        static_cast<CZembravaKeyboardDevice*>(device.GetInterface("ZembravaKeyboardDevice"));
-    TellWhenKeptInMemory(keyboard && keyboard->IsProfileKeptInMemory());
-}
-
 void CDeviceProfileUI::ApplyToDevice(CZembravaUSBDevice& device, bool afterReset) {
     const ScreenSize screen = host_ ? host_->GetScreenSize() : ScreenSize{};
     if (host_) host_->EnableControls(false);
     if (!afterReset) {
         device.SetProfileName(currentUuid_);
         device.LoadProfile();
-        TellWhenProfileKeptInMemory(device);
         device.ApplyKeyPanel();
         device.RefreshPanels();
         device.WriteSettings(0, 0, 1, screen.width, screen.height);
@@ -142,7 +135,6 @@ void CDeviceProfileUI::ApplyToDevice(CZembravaUSBDevice& device, bool afterReset
         device.WriteStoredKeyMap(0);
     } else {
         device.LoadProfile();
-        TellWhenProfileKeptInMemory(device);
         device.RefreshPanels();
         device.WriteSettings(0, 0, 1, screen.width, screen.height);
         const int kind = device.GetDeviceKind();

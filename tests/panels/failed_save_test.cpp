@@ -188,6 +188,19 @@ TEST_F(FailedSave, AListThatCannotBeReadIsToldOnceAndTheControlWorksOn) {
     EXPECT_TRUE(fs::is_directory(UserFolder() / "ProfileList.ini" / "inside"));
 }
 
+TEST_F(FailedSave, AProfileThatCannotBeReadAtTheStartIsToldOnce) {
+    temp.WriteFile("user/keyboard/ProfileList.ini",
+                   R"({"profilelist": [{"profilename": "one", "profileUUID": "u1"}],
+                       "profileselect": 0})");
+    fs::create_directories(UserFolder() / "u1.Json" / "inside");
+    BuildPage();
+    EXPECT_EQ(MessageIds(), std::vector<std::string>{texts::kKeptInMemoryOnly});
+    device->RefreshPanels();
+    EXPECT_EQ(panelHost.messages.size(), 1u) << "once";
+    EXPECT_EQ(Light().GetSelectedMode(), 1) << "the default profile's lighting is shown";
+    EXPECT_TRUE(fs::is_directory(UserFolder() / "u1.Json" / "inside")) << "left alone";
+}
+
 TEST_F(FailedSave, AProfileThatCannotBeReadIsToldWhenTheDeviceSwitchesToIt) {
     BuildPage();
     MenuClick("device_add_btn");

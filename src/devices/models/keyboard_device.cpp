@@ -610,7 +610,7 @@ int CZembravaKeyboardDevice::FinishInitialSync() {
 }
 
 int CZembravaKeyboardDevice::FillPanelLists() {
-    for (skin::CControlUI* control : {lightPanel_, keySetPanel_, macroPanel_}) {
+    for (skin::CControlUI* control : {profilePanel_, lightPanel_, keySetPanel_, macroPanel_}) {
         if (!control) continue;
         if (auto* panel =
                 static_cast<IDevicePanel*>(control->GetInterface(kDevicePanelInterface))) {
