@@ -19,6 +19,8 @@ inline constexpr uint32_t kMsgOpenSettings = 3093;
 inline constexpr uint32_t kMsgClearUpdateMarker = 3094;
 inline constexpr uint32_t kMsgDeviceProfile = 3328;
 inline constexpr uint32_t kMsgDevicePower = 3329;
+// A panel's notice for the message box; wParam: the text id (std::string).
+inline constexpr uint32_t kMsgShowNotice = 3340;
 
 // A second start or the detection thread's first pass: show the window.
 inline constexpr uint32_t kMsgIdentity = 0xC000;

@@ -101,6 +101,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     ScreenSize GetScreenSize() const override { return screen_; }
     Choice ShowMessage(const std::string& textId, Buttons buttons,
                        std::optional<int> number = std::nullopt) override;
+    void ShowNoticeLater(const std::string& textId) override;
     std::optional<std::string> ChooseProfileToOpen() override;
     std::optional<std::string> ChooseProfileToSave(const std::string& suggestedName) override;
     void EnableControls(bool enabled) override { EnableControls(true, enabled); }

@@ -120,6 +120,10 @@ IPanelHost::Choice CMainWnd::ShowMessage(const std::string& textId, Buttons butt
     return AskQuestion(textId, buttons, number);
 }
 
+void CMainWnd::ShowNoticeLater(const std::string& textId) {
+    PostMessage(kMsgShowNotice, textId);
+}
+
 std::optional<std::string> CMainWnd::ChooseProfileToOpen() {
     return skin::ShowOpenFileDialog(GetHost(), "", {{"Profiles", {"*.json", "*.Json"}}});
 }

@@ -233,7 +233,8 @@ void CDeviceProfileUI::Report(const char* textId) {
 void CDeviceProfileUI::TellWhenKeptInMemory(bool inMemoryOnly) {
     if (!inMemoryOnly || toldKeptInMemory_) return;
     toldKeptInMemory_ = true;
-    Report(texts::kKeptInMemoryOnly);
+    // Found while the list or the profile loads: told after that is done.
+    if (host_) host_->ShowNoticeLater(texts::kKeptInMemoryOnly);
 }
 
 void CDeviceProfileUI::SelectTab(int n) {

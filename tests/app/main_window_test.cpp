@@ -495,6 +495,14 @@ TEST_F(MainWindowTest, ALanguageChoiceThatCannotBeStoredIsReported) {
     EXPECT_EQ(window_->asked, std::vector<std::string>{"message_text_language_not_saved"});
 }
 
+TEST_F(MainWindowTest, APanelsNoticeIsShownAfterTheCurrentEvent) {
+    Pass();
+    window_->ShowNoticeLater("message_text_in_memory_only");
+    EXPECT_TRUE(window_->asked.empty()) << "not from inside the event that found it";
+    system_.RunPendingTasks();
+    EXPECT_EQ(window_->asked, std::vector<std::string>{"message_text_in_memory_only"});
+}
+
 TEST_F(MainWindowTest, TrayMenuFromTheMenuLayoutTogglesTheWindowAndItsExitEndsEverything) {
     skin::HeadlessTray* tray = system_.Tray();
     ASSERT_NE(tray, nullptr);

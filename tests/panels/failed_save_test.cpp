@@ -51,21 +51,7 @@ class TakenPlace {
 
 class FailedSave : public KeyboardPageTest {
   protected:
-    skin::CComboUI* Combo() { return Find<skin::CComboUI>("device_profile_combo"); }
-    void MenuClick(const std::string& name) {
-        if (!Profiles().IsMenuShown()) Click("profile_fun_spread_btn");
-        Click(name);
-    }
-    std::string Uuid(int index) const {
-        return ListFile()["profilelist"][index]["profileUUID"].asString();
-    }
     fs::path ProfilePath(int index) const { return UserFolder() / (Uuid(index) + ".Json"); }
-    std::vector<std::string> ComboTexts() {
-        std::vector<std::string> texts;
-        for (int i = 0; i < Combo()->GetCount(); ++i)
-            texts.push_back(Combo()->GetItemAt(i)->GetText());
-        return texts;
-    }
     std::vector<std::string> MessageIds() const {
         std::vector<std::string> ids;
         for (const FakePanelHost::Message& message : panelHost.messages)
@@ -177,8 +163,8 @@ TEST_F(FailedSave, AListThatCannotBeReadIsToldOnceAndTheControlWorksOn) {
     fs::create_directories(UserFolder() / "ProfileList.ini" / "inside");
     BuildPage();
     EXPECT_EQ(MessageIds(), std::vector<std::string>{texts::kKeptInMemoryOnly});
-    ASSERT_EQ(Combo()->GetCount(), 1) << "rebuilt in memory";
-    EXPECT_EQ(Combo()->GetCurSel(), 0);
+    ASSERT_EQ(ProfileCombo()->GetCount(), 1) << "rebuilt in memory";
+    EXPECT_EQ(ProfileCombo()->GetCurSel(), 0);
 
     MenuClick("device_add_btn");
     Profiles().LoadProfileList();
@@ -204,14 +190,14 @@ TEST_F(FailedSave, AProfileThatCannotBeReadAtTheStartIsToldOnce) {
 TEST_F(FailedSave, AProfileThatCannotBeReadIsToldWhenTheDeviceSwitchesToIt) {
     BuildPage();
     MenuClick("device_add_btn");
-    ASSERT_EQ(Combo()->GetCurSel(), 0);
+    ASSERT_EQ(ProfileCombo()->GetCurSel(), 0);
     fs::remove(ProfilePath(1));
     fs::create_directories(ProfilePath(1) / "inside");
-    Combo()->SelectItem(1, true);
+    ProfileCombo()->SelectItem(1, true);
     FireProfileSwitch();
-    Combo()->SelectItem(0, true);
+    ProfileCombo()->SelectItem(0, true);
     FireProfileSwitch();
-    Combo()->SelectItem(1, true);
+    ProfileCombo()->SelectItem(1, true);
     FireProfileSwitch();
     EXPECT_EQ(MessageIds(), std::vector<std::string>{texts::kKeptInMemoryOnly});
     EXPECT_TRUE(fs::is_directory(ProfilePath(1) / "inside")) << "left alone";

@@ -113,6 +113,18 @@ class PanelsEndToEnd : public ::testing::Test {
             waitpid(pid_, nullptr, 0);
         }
     }
+    // Connects to the program and its emulator, plugs the keyboard when the
+    // demo has none and waits for the keyboard's page: until it shows,
+    // another kind's page (with controls of the same names) may be the one
+    // on screen. The shown mode list's reference.
+    std::string OpenKeyboardPage(LineClient& app, LineClient& emulator) {
+        EXPECT_TRUE(app.Connect((folder_ / "automation.sock").string(), 30s)) << Output();
+        EXPECT_TRUE(emulator.Connect((folder_ / "emulator.sock").string(), 30s)) << Output();
+        if (emulator.Ask("list").find("keyboard") == std::string::npos)
+            EXPECT_EQ(emulator.Ask("plug keyboard"), "ok");
+        EXPECT_EQ(app.Ask("wait-visible keyboard_device 30000"), "ok") << Output();
+        return ShownRef(app, "light_combo_modeSelect");
+    }
     // What a test puts in the data folder before the program starts.
     virtual void PrepareData() {}
     std::string Output() const {
@@ -135,15 +147,7 @@ class PanelsEndToEnd : public ::testing::Test {
 TEST_F(PanelsEndToEnd, LightingAndProfilesReachTheKeyboardAndTheFiles) {
     LineClient app;
     LineClient emulator;
-    ASSERT_TRUE(app.Connect((folder_ / "automation.sock").string(), 30s)) << Output();
-    ASSERT_TRUE(emulator.Connect((folder_ / "emulator.sock").string(), 30s)) << Output();
-    if (emulator.Ask("list").find("keyboard") == std::string::npos) {
-        ASSERT_EQ(emulator.Ask("plug keyboard"), "ok");
-    }
-    // The keyboard's page first: until it shows, another kind's page (with
-    // controls of the same names) may be the one on screen.
-    ASSERT_EQ(app.Ask("wait-visible keyboard_device 30000"), "ok") << Output();
-    const std::string modes = ShownRef(app, "light_combo_modeSelect");
+    const std::string modes = OpenKeyboardPage(app, emulator);
     ASSERT_FALSE(modes.empty()) << Output();
     const std::string brightness = ShownRef(app, "deng_light_slider");
     const std::string green = ShownRef(app, "deng_edit_G");
@@ -199,7 +203,8 @@ TEST_F(PanelsEndToEnd, LightingAndProfilesReachTheKeyboardAndTheFiles) {
 }
 
 // Root writes whatever the modes say, so the keyboard's data folder is
-// made unwritable by a plain file in its place.
+// made unwritable by a plain file in its place: the start says the profile
+// is kept in memory only, and a lighting change says it was not saved.
 class PanelsOnAnUnwritableFolder : public PanelsEndToEnd {
   protected:
     void PrepareData() override { std::ofstream(data_ / "keyboard") << "not a folder"; }
@@ -208,14 +213,13 @@ class PanelsOnAnUnwritableFolder : public PanelsEndToEnd {
 TEST_F(PanelsOnAnUnwritableFolder, TheWindowAnswersAndAFailedSaveIsReported) {
     LineClient app;
     LineClient emulator;
-    ASSERT_TRUE(app.Connect((folder_ / "automation.sock").string(), 30s)) << Output();
-    ASSERT_TRUE(emulator.Connect((folder_ / "emulator.sock").string(), 30s)) << Output();
-    if (emulator.Ask("list").find("keyboard") == std::string::npos) {
-        ASSERT_EQ(emulator.Ask("plug keyboard"), "ok");
-    }
-    ASSERT_EQ(app.Ask("wait-visible keyboard_device 30000"), "ok") << Output();
-    const std::string modes = ShownRef(app, "light_combo_modeSelect");
+    const std::string modes = OpenKeyboardPage(app, emulator);
     ASSERT_FALSE(modes.empty()) << Output();
+    // The profile cannot be read or made: said once the page has loaded.
+    ASSERT_EQ(app.Ask("wait-visible MessageText 30000"), "ok") << Output();
+    EXPECT_NE(app.Ask("find MessageText").find("could not be read"), std::string::npos)
+        << app.Ask("find MessageText");
+    ASSERT_EQ(app.Ask("click confirm_btn"), "ok");
     // The initial synchronisation shows the default profile's mode (1).
     const std::string shown = AskUntil(app, "find " + modes, [](const std::string& r) {
         return r.find("cursel=1") != std::string::npos;
