@@ -133,10 +133,6 @@ int64_t CMainWnd::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
         case kMsgApplyLanguage:
             ApplyLanguage(static_cast<int>(w));
             return 1;
-        case kMsgShowNotice:
-            if (const auto* textId = std::any_cast<std::string>(&wParam))
-                AskQuestion(*textId, Buttons::Ok, std::nullopt);
-            return 1;
         case kMsgOpenSettings:
             DebugOutput("open settings: the settings window comes with the update check");
             return 1;
@@ -240,6 +236,10 @@ void CMainWnd::OnWindowTimer(uint32_t id) {
             SwitchToSelectedProfile(*target->device);
             break;
         }
+        case kTimerNotices:
+            for (const std::string& textId : std::exchange(pendingNotices_, {}))
+                AskQuestion(textId, Buttons::Ok, std::nullopt);
+            break;
         default:
             break;
     }

@@ -65,6 +65,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     static constexpr int kLogicalWidth = 1099;
     static constexpr int kLogicalHeight = 741;
     static constexpr uint32_t kProfileSwitchDelayMs = 400;
+    static constexpr uint32_t kNoticeDelayMs = 1;
     static constexpr uint32_t kSizeNormaliseDelayMs = 100;
 
     explicit CMainWnd(MainWindowOptions options);
@@ -205,6 +206,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     // waited can tell that its device went away meanwhile.
     std::map<const CZembravaUSBDevice*, uint64_t> generations_;
     std::optional<DeviceCapture> pendingProfileSwitch_;
+    std::vector<std::string> pendingNotices_;  // for kTimerNotices
     skin::CTrayIcon tray_;
     ScreenSize screen_;
     skin::CControlUI* setButton_ = nullptr;

@@ -121,7 +121,8 @@ IPanelHost::Choice CMainWnd::ShowMessage(const std::string& textId, Buttons butt
 }
 
 void CMainWnd::ShowNoticeLater(const std::string& textId) {
-    PostMessage(kMsgShowNotice, textId);
+    pendingNotices_.push_back(textId);
+    SetTimer(kTimerNotices, kNoticeDelayMs);
 }
 
 std::optional<std::string> CMainWnd::ChooseProfileToOpen() {

@@ -499,8 +499,10 @@ TEST_F(MainWindowTest, APanelsNoticeIsShownAfterTheCurrentEvent) {
     Pass();
     window_->ShowNoticeLater("message_text_in_memory_only");
     EXPECT_TRUE(window_->asked.empty()) << "not from inside the event that found it";
-    system_.RunPendingTasks();
+    Advance(CMainWnd::kNoticeDelayMs);
     EXPECT_EQ(window_->asked, std::vector<std::string>{"message_text_in_memory_only"});
+    Advance(CMainWnd::kNoticeDelayMs);
+    EXPECT_EQ(window_->asked.size(), 1u) << "shown once";
 }
 
 TEST_F(MainWindowTest, TrayMenuFromTheMenuLayoutTogglesTheWindowAndItsExitEndsEverything) {
