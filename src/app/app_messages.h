@@ -31,6 +31,9 @@ inline constexpr uint32_t kMsgPowerBroadcast = 0xC003;
 inline constexpr uint32_t kTimerSizeNormalise = 1011;
 inline constexpr uint32_t kTimerTrayMenu = 1032;
 inline constexpr uint32_t kTimerProfileSwitch = 1055;
+// Shows the panels' notices: a timer of its own, so that the modal loop of
+// the message box holds up no task queued behind the event that found them.
+inline constexpr uint32_t kTimerNotices = 1060;
 
 // The identity of the single-instance lock.
 inline constexpr const char* kInstanceIdentity = "KELNO 742";

@@ -12,6 +12,7 @@
 #include "app/ui/language_manager.h"
 #include "core/debug_output.h"
 #include "devices/models/usb_device.h"
+#include "panels/message_texts.h"
 #include "skin/controls/combo.h"
 #include "skin/core/resource_manager.h"
 #include "skin/window/menu_wnd.h"
@@ -212,6 +213,9 @@ void CMainWnd::SetUpLanguage() {
 void CMainWnd::ApplyLanguage(int index) {
     if (!language_ || !language_->ApplyLanguage(index)) return;
     languageIndex_ = index;
+    // The user's pick is in use; say so when it will not be there next time.
+    if (!language_->IsChoiceStored())
+        AskQuestion(texts::kLanguageNotSaved, Buttons::Ok, std::nullopt);
     // Key captions are built from language texts.
     for (CZembravaUSBDevice* device : keyboards_) device->RefreshUi();
     for (CZembravaUSBDevice* device : mice_) device->RefreshUi();
@@ -254,6 +258,10 @@ void CMainWnd::OnWindowTimer(uint32_t id) {
             SwitchToSelectedProfile(*target->device);
             break;
         }
+        case kTimerNotices:
+            for (const std::string& textId : std::exchange(pendingNotices_, {}))
+                AskQuestion(textId, Buttons::Ok, std::nullopt);
+            break;
         default:
             break;
     }

@@ -65,6 +65,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     static constexpr int kLogicalWidth = 1099;
     static constexpr int kLogicalHeight = 741;
     static constexpr uint32_t kProfileSwitchDelayMs = 400;
+    static constexpr uint32_t kNoticeDelayMs = 1;
     static constexpr uint32_t kSizeNormaliseDelayMs = 100;
 
     explicit CMainWnd(MainWindowOptions options);
@@ -101,6 +102,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     ScreenSize GetScreenSize() const override { return screen_; }
     Choice ShowMessage(const std::string& textId, Buttons buttons,
                        std::optional<int> number = std::nullopt) override;
+    void ShowNoticeLater(const std::string& textId) override;
     std::optional<std::string> ChooseProfileToOpen() override;
     std::optional<std::string> ChooseProfileToSave(const std::string& suggestedName) override;
     void EnableControls(bool enabled) override { EnableControls(true, enabled); }
@@ -207,6 +209,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     // waited can tell that its device went away meanwhile.
     std::map<const CZembravaUSBDevice*, uint64_t> generations_;
     std::optional<DeviceCapture> pendingProfileSwitch_;
+    std::vector<std::string> pendingNotices_;  // for kTimerNotices
     skin::CTrayIcon tray_;
     ScreenSize screen_;
     skin::CControlUI* setButton_ = nullptr;

@@ -101,6 +101,9 @@ void CMainWnd::Notify(skin::TNotifyUI& msg) {
     const std::string name = msg.pSender ? msg.pSender->GetName() : std::string();
     const Routing routing = RouteNotification(msg.sType, name);
     for (const Route& route : routing.routes) Dispatch(route, msg);
+    // The skin library's own handling (title-bar buttons and the like)
+    // follows unless the notification type ends the handling.
+    if (routing.runDefaultHandling) WindowImplBase::Notify(msg);
 }
 
 IPanelHost::Choice CMainWnd::AskQuestion(const std::string& textId, Buttons buttons,
@@ -115,6 +118,11 @@ IPanelHost::Choice CMainWnd::AskQuestion(const std::string& textId, Buttons butt
 IPanelHost::Choice CMainWnd::ShowMessage(const std::string& textId, Buttons buttons,
                                          std::optional<int> number) {
     return AskQuestion(textId, buttons, number);
+}
+
+void CMainWnd::ShowNoticeLater(const std::string& textId) {
+    pendingNotices_.push_back(textId);
+    SetTimer(kTimerNotices, kNoticeDelayMs);
 }
 
 std::optional<std::string> CMainWnd::ChooseProfileToOpen() {
@@ -180,7 +188,6 @@ void CMainWnd::OfferSynchronisation(bool offered) {
 }
 
 void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
-    skin::IWindowHost* host = GetHost();
     switch (route.handler) {
         case Handler::LogTimer:
             DebugOutputF("%s %s", msg.sType.c_str(),
@@ -193,20 +200,17 @@ void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
             if (std::exchange(displayChanged_, false)) NormaliseSize();
             return;
         case Handler::CloseButton:
+        case Handler::Minimize:
+        case Handler::Maximize:
+        case Handler::Restore:
+            // The skin library's title-bar handling runs after the dispatch:
+            // it also swaps the maximise and restore buttons.
+            return;
         case Handler::NoDeviceOk:
             OnCloseRequest();
             return;
         case Handler::ToggleLightControl:
             ToggleLightControl();
-            return;
-        case Handler::Minimize:
-            if (host) host->Minimize();
-            return;
-        case Handler::Maximize:
-            if (host) host->Maximize();
-            return;
-        case Handler::Restore:
-            if (host) host->Restore();
             return;
         case Handler::RestoreDefaults:
             RestoreDefaultsAfterQuestion();

@@ -2,7 +2,10 @@
 
 #include <array>
 
+#include "devices/models/keyboard_device.h"
 #include "devices/models/page_lookup.h"
+#include "panels/message_texts.h"
+#include "panels/panel_host.h"
 #include "skin/controls/button.h"
 #include "skin/controls/combo.h"
 #include "skin/controls/edit.h"
@@ -63,6 +66,14 @@ void CDeviceProfileUI::BindDevice(CZembravaUSBDevice* device) {
     SelectTab(1);
 }
 
+void CDeviceProfileUI::RefreshFromDevice() {
+    auto* keyboard =
+        device_
+            ? static_cast<CZembravaKeyboardDevice*>(device_->GetInterface("ZembravaKeyboardDevice"))
+            : nullptr;
+    TellWhenKeptInMemory(keyboard && keyboard->IsProfileKeptInMemory());
+}
+
 void CDeviceProfileUI::SetFolders(std::filesystem::path userDataFolder,
                                   std::filesystem::path defaultProfilePath) {
     userDataFolder_ = std::move(userDataFolder);
@@ -93,6 +104,7 @@ void CDeviceProfileUI::LoadProfileList() {
     skin::CComboUI* combo = Combo();
     if (!combo) return;
     const ProfileListState state = Store().Load();
+    TellWhenKeptInMemory(state.inMemoryOnly);
     combo->RemoveAll();
     for (const ProfileEntry& entry : state.entries) AppendItem(entry.name);
     SelectProfile(state.selected);
@@ -138,7 +150,12 @@ void CDeviceProfileUI::AddProfile() {
     // The list file records the new profile as selected; the combo and the
     // device stay on the current one until the next start.
     ProfileListStore store = Store();
-    if (!store.Add()) return;
+    if (!store.Add()) {
+        // At the limit "add" does nothing; below it the list was not written.
+        if (Combo()->GetCount() < ProfileListStore::kMaxAddedProfiles)
+            Report(texts::kListSaveFailed);
+        return;
+    }
     ShowState(store.Load());
 }
 
@@ -146,7 +163,10 @@ void CDeviceProfileUI::CopyProfile() {
     const int sel = GetSelectedIndex();
     if (sel < 0) return;
     ProfileListStore store = Store();
-    if (!store.Copy(sel)) return;
+    if (!store.Copy(sel)) {
+        Report(texts::kListSaveFailed);
+        return;
+    }
     ShowState(store.Load());
 }
 
@@ -156,7 +176,10 @@ bool CDeviceProfileUI::DeleteProfile() {
     if (sel < 0 || combo->GetCount() < 2) return false;
     ProfileListStore store = Store();
     const std::optional<int> next = store.Delete(sel);
-    if (!next) return false;
+    if (!next) {
+        Report(texts::kListSaveFailed);
+        return false;
+    }
     combo->RemoveAll();
     for (const ProfileEntry& entry : store.Load().entries) AppendItem(entry.name);
     combo->SelectItem(*next, false);
@@ -182,21 +205,36 @@ ProfileListStore::ExportResult CDeviceProfileUI::ExportProfile(
 bool CDeviceProfileUI::ResetProfile() {
     const int sel = GetSelectedIndex();
     if (sel < 0) return false;
-    return Store().Reset(sel, deviceKind_);
+    if (Store().Reset(sel, deviceKind_)) return true;
+    Report(texts::kSaveFailed);
+    return false;
 }
 
-int CDeviceProfileUI::RenameProfile(const std::string& name) {
+ProfileListStore::RenameResult CDeviceProfileUI::RenameProfile(const std::string& name) {
+    using Result = ProfileListStore::RenameResult;
     skin::CComboUI* combo = Combo();
     const int sel = GetSelectedIndex();
-    if (sel < 0) return 0;
-    if (Store().Rename(sel, name) != ProfileListStore::RenameResult::Renamed) return 0;
+    if (sel < 0) return Result::Invalid;
+    const Result result = Store().Rename(sel, name);
+    if (result != Result::Renamed && result != Result::ListOnly) return result;
     if (skin::CControlUI* item = combo->GetItemAt(sel)) {
         item->SetText(name);
         item->SetUserData(name);
     }
     SetNameEditText(name);
     combo->Invalidate();
-    return 1;
+    return result;
+}
+
+void CDeviceProfileUI::Report(const char* textId) {
+    if (host_) host_->ShowMessage(textId, IPanelHost::Buttons::Ok);
+}
+
+void CDeviceProfileUI::TellWhenKeptInMemory(bool inMemoryOnly) {
+    if (!inMemoryOnly || toldKeptInMemory_) return;
+    toldKeptInMemory_ = true;
+    // Found while the list or the profile loads: told after that is done.
+    if (host_) host_->ShowNoticeLater(texts::kKeptInMemoryOnly);
 }
 
 void CDeviceProfileUI::SelectTab(int n) {

@@ -46,9 +46,10 @@ class CDeviceProfileUI : public skin::CHorizontalLayoutUI, public IDevicePanel {
     void SetHost(IPanelHost* host) { host_ = host; }
 
     // IDevicePanel: binding sets the kind and folders, loads the list and
-    // selects the lighting tab. Nothing to refresh afterwards.
+    // selects the lighting tab. After the device loaded a profile it could
+    // not read (kept in memory only) the refresh tells the user, once.
     void BindDevice(CZembravaUSBDevice* device) override;
-    void RefreshFromDevice() override {}
+    void RefreshFromDevice() override;
 
     // --- Operations -----------------------------------------------------------
     void SetDeviceKind(int kind) { deviceKind_ = kind; }
@@ -61,6 +62,8 @@ class CDeviceProfileUI : public skin::CHorizontalLayoutUI, public IDevicePanel {
     const std::string& GetCurrentUuid() const { return currentUuid_; }
     std::string GetNameEditText();
     void SetNameEditText(const std::string& text);
+    // Add, delete, copy, reset and rename tell the user through the host's
+    // message box when the list or the profile file could not be written.
     void AddProfile();
     // True when a profile was removed (the combo then shows a neighbour).
     bool DeleteProfile();
@@ -70,8 +73,9 @@ class CDeviceProfileUI : public skin::CHorizontalLayoutUI, public IDevicePanel {
     ProfileListStore::ImportResult ImportProfile(const std::filesystem::path& source);
     ProfileListStore::ExportResult ExportProfile(const std::filesystem::path& target);
     bool ResetProfile();
-    // 1 renamed, 0 name taken (or nothing to rename).
-    int RenameProfile(const std::string& name);
+    // Renamed and ListOnly show the new name (the list holds it);
+    // Invalid without a selection.
+    ProfileListStore::RenameResult RenameProfile(const std::string& name);
     void SelectTab(int n);
     bool IsMenuShown();
     void ShowMenu(bool show);
@@ -96,6 +100,10 @@ class CDeviceProfileUI : public skin::CHorizontalLayoutUI, public IDevicePanel {
     void OnReset(CZembravaUSBDevice& device);
     void OnRename();
     void ApplyToDevice(CZembravaUSBDevice& device, bool afterReset);
+    void Report(const char* textId);
+    // Once per control: the list or the device's profile could not be read
+    // and is kept in memory only.
+    void TellWhenKeptInMemory(bool inMemoryOnly);
 
     IPanelHost* host_ = nullptr;
     int deviceKind_ = 0;
@@ -103,6 +111,7 @@ class CDeviceProfileUI : public skin::CHorizontalLayoutUI, public IDevicePanel {
     std::filesystem::path defaultProfilePath_;
     std::string currentUuid_;
     CZembravaUSBDevice* device_ = nullptr;
+    bool toldKeptInMemory_ = false;
     ChildLookup children_{*this};
 };
 

@@ -1,8 +1,10 @@
 // The profile control's button and list events, and what the device does
 // after a profile change or a reset.
 
+#include "devices/models/keyboard_device.h"
 #include "devices/models/page_lookup.h"
 #include "panels/device_profile.h"
+#include "panels/message_texts.h"
 #include "panels/panel_host.h"
 #include "skin/controls/combo.h"
 #include "skin/core/attribute_values.h"
@@ -12,15 +14,6 @@ namespace {
 
 constexpr int kKeyboardKind = 1;
 constexpr int kMouseKind = 2;
-constexpr int kMacroImageUnallocated = -1;
-
-// Language text ids of the messages shown here.
-constexpr const char* kNameTakenText = "message_text_5";
-constexpr const char* kMacroMemoryMissingText = "message_text_7";
-constexpr const char* kMacroTooLargeText = "message_text_16";
-constexpr const char* kResetQuestionText = "message_text_22";
-constexpr const char* kExportFailedText = "message_text_export_failed";
-constexpr const char* kImportFailedText = "message_text_import_failed";
 
 bool Is(const std::string& name, std::string_view expected) {
     return skin::EqualsNoCase(name, expected);
@@ -76,7 +69,7 @@ void CDeviceProfileUI::OnImport() {
     // A file that is not a profile is ignored without a message; a profile
     // that could not be stored is reported.
     if (ImportProfile(*path) == ProfileListStore::ImportResult::WriteFailed) {
-        host_->ShowMessage(kImportFailedText, IPanelHost::Buttons::Ok);
+        Report(texts::kImportFailed);
     }
 }
 
@@ -87,7 +80,7 @@ void CDeviceProfileUI::OnExport() {
     if (!path || path->empty()) return;
     const ProfileListStore::ExportResult result = ExportProfile(*path);
     if (result != ProfileListStore::ExportResult::Exported) {
-        host_->ShowMessage(kExportFailedText, IPanelHost::Buttons::Ok);
+        Report(texts::kExportFailed);
     }
 }
 
@@ -95,14 +88,24 @@ void CDeviceProfileUI::OnRename() {
     if (GetSelectedIndex() < 0) return;
     const std::string name = GetNameEditText();
     if (name.empty()) return;
-    if (RenameProfile(name) == 0 && host_) {
-        host_->ShowMessage(kNameTakenText, IPanelHost::Buttons::Ok);
+    switch (RenameProfile(name)) {
+        case ProfileListStore::RenameResult::NameTaken:
+            Report(texts::kNameTaken);
+            break;
+        case ProfileListStore::RenameResult::ListNotWritten:
+            Report(texts::kListSaveFailed);
+            break;
+        case ProfileListStore::RenameResult::ListOnly:
+            Report(texts::kRenameFileNotWritten);
+            break;
+        default:
+            break;
     }
 }
 
 void CDeviceProfileUI::OnReset(CZembravaUSBDevice& device) {
     if (GetSelectedIndex() < 0 || !host_) return;
-    if (host_->ShowMessage(kResetQuestionText, IPanelHost::Buttons::OkCancel) !=
+    if (host_->ShowMessage(texts::kResetQuestion, IPanelHost::Buttons::OkCancel) !=
         IPanelHost::Choice::Ok) {
         return;
     }
@@ -127,7 +130,8 @@ void CDeviceProfileUI::ApplyToDevice(CZembravaUSBDevice& device, bool afterReset
         device.ApplyKeyPanel();
         device.RefreshPanels();
         device.WriteSettings(0, 0, 1, screen.width, screen.height);
-        device.WriteMacros();
+        if (device.WriteMacros() == CZembravaKeyboardDevice::kMacroWriteFailed)
+            Report(texts::kMacroWriteFailed);
         device.WriteStoredKeyMap(0);
     } else {
         device.LoadProfile();
@@ -137,10 +141,12 @@ void CDeviceProfileUI::ApplyToDevice(CZembravaUSBDevice& device, bool afterReset
         if (kind == kKeyboardKind) {
             HideKeySetPanel(device);
             const int macros = device.WriteMacros();
-            if (host_ && macros == kMacroImageUnallocated) {
-                host_->ShowMessage(kMacroMemoryMissingText, IPanelHost::Buttons::Ok);
+            if (macros == CZembravaKeyboardDevice::kMacroImageUnallocated) {
+                Report(texts::kMacroMemoryMissing);
+            } else if (macros == CZembravaKeyboardDevice::kMacroWriteFailed) {
+                Report(texts::kMacroWriteFailed);
             } else if (host_ && macros > 0) {
-                host_->ShowMessage(kMacroTooLargeText, IPanelHost::Buttons::Ok, macros);
+                host_->ShowMessage(texts::kMacroTooLarge, IPanelHost::Buttons::Ok, macros);
             }
             device.WriteStoredKeyMap(0);
         } else if (kind == kMouseKind) {

@@ -110,7 +110,9 @@ class CLightControlUI : public skin::CHorizontalLayoutUI, public IDevicePanel {
     void ShowComponents(ColourComponents colour);
 
     // Handlers (light_control_handlers.cpp).
-    void WriteBack(CZembravaUSBDevice& device, bool clearHold,
+    // False when the profile could not be saved: the device and the panel
+    // then show the stored setting again, nothing is sent and the user is told.
+    bool WriteBack(CZembravaUSBDevice& device, bool clearHold,
                    const std::function<void(LightSetting&)>& patch);
     void OnModeChanged(CZembravaUSBDevice& device);
     void OnSliderChanged(const std::string& name, CZembravaUSBDevice& device);

@@ -10,6 +10,7 @@
 #include "devices/models/keyboard_device.h"
 #include "devices/models/light_button.h"
 #include "panels/light_control.h"
+#include "panels/message_texts.h"
 #include "panels/panel_host.h"
 #include "skin/controls/button.h"
 #include "skin/core/attribute_values.h"
@@ -121,16 +122,27 @@ bool CLightControlUI::OnRoutedNotify(const app::Route& route, const skin::TNotif
     }
 }
 
-void CLightControlUI::WriteBack(CZembravaUSBDevice& device, bool clearHold,
+bool CLightControlUI::WriteBack(CZembravaUSBDevice& device, bool clearHold,
                                 const std::function<void(LightSetting&)>& patch) {
-    if (clearHold) device.CommandChannel().SetLightingHold(false);
-    LightSetting setting = device.GetLightSettings();
+    const LightSetting stored = device.GetLightSettings();
+    LightSetting setting = stored;
     patch(setting);
     device.SetLightSettings(setting.Word(0), setting.Word(1), setting.Word(2));
-    device.SaveProfile();
+    // A page without a profile file has nothing to save.
+    const bool saved = device.GetProfileName().empty() || device.SaveProfile() != 0;
+    if (!saved) {
+        // The file keeps the old setting: so do the device and the panel.
+        device.SetLightSettings(stored.Word(0), stored.Word(1), stored.Word(2));
+        device.RefreshUi();
+        ShowSetting(stored.Word(0), stored.Word(1), stored.Word(2));
+        if (host_) host_->ShowMessage(texts::kSaveFailed, IPanelHost::Buttons::Ok);
+        return false;
+    }
+    if (clearHold) device.CommandChannel().SetLightingHold(false);
     device.RefreshUi();
     const ScreenSize screen = host_ ? host_->GetScreenSize() : ScreenSize{};
     device.WriteSettings(0, 0, 1, screen.width, screen.height);
+    return true;
 }
 
 void CLightControlUI::OnModeChanged(CZembravaUSBDevice& device) {
@@ -175,12 +187,13 @@ void CLightControlUI::OnPaletteColour(CZembravaUSBDevice& device) {
 void CLightControlUI::TakeColour(CZembravaUSBDevice& device, uint32_t colour, bool fromPalette) {
     const ColourComponents c = ComponentsOf(colour);
     // A swatch leaves the hold of the same-mode synchronisation in place.
-    WriteBack(device, fromPalette, [&](LightSetting& s) {
+    const bool saved = WriteBack(device, fromPalette, [&](LightSetting& s) {
         s[LightSetting::kRed] = c.red;
         s[LightSetting::kGreen] = c.green;
         s[LightSetting::kBlue] = c.blue;
         s[LightSetting::kMultiColor] = 0;
     });
+    if (!saved) return;
     ShowComponents(c);
     SetMultiColour(false);
     if (fromPalette)
@@ -195,10 +208,11 @@ void CLightControlUI::OnComponentTyped(int byte, CZembravaUSBDevice& device) {
                                                             : "deng_edit_B";
     const TypedComponent typed = ReadTypedComponent(EditText(edit));
     if (EditText(edit) != typed.text) SetEditText(edit, typed.text);
-    WriteBack(device, true, [&](LightSetting& s) {
+    const bool saved = WriteBack(device, true, [&](LightSetting& s) {
         s[byte] = typed.value;
         s[LightSetting::kMultiColor] = 0;
     });
+    if (!saved) return;
     const LightSetting s = device.GetLightSettings();
     SetMultiColour(false);
     SetColour(

@@ -44,6 +44,8 @@ LightingGroupChanges Keyboard(int mode, bool offered) {
     c.customLayout = kHidden;
     c.sameModeButton = false;
     c.direction = {true, false};
+    // Mode 23 hides brightness and speed; every other mode shows them again.
+    c.brightness = kShown;
     c.speed = kShown;
     c.onOffLayout = kHidden;
     const auto row = [&](Row r) { return Apply(c, r, offered); };

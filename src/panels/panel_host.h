@@ -31,6 +31,10 @@ class IPanelHost {
     // text's one integer argument where it has one.
     virtual Choice ShowMessage(const std::string& textId, Buttons buttons,
                                std::optional<int> number = std::nullopt) = 0;
+    // The message box with an Ok button, shown once the current event has
+    // been handled: for notices that arise inside a load or a device's
+    // synchronisation, where a modal loop must not run.
+    virtual void ShowNoticeLater(const std::string& textId) = 0;
     // Open / save dialogs for profile files ("*.json"); nothing when
     // cancelled.
     virtual std::optional<std::string> ChooseProfileToOpen() = 0;

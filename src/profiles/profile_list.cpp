@@ -255,9 +255,13 @@ ProfileListStore::RenameResult ProfileListStore::Rename(int index, const std::st
     if (NameTaken(state.entries, name, index)) return RenameResult::NameTaken;
     ProfileEntry& entry = state.entries[static_cast<size_t>(index)];
     entry.name = ToWideText(name);
-    if (!WriteState(state)) return RenameResult::Invalid;
-    Json::Value content = ReadJsonFile(ProfilePath(entry.uuid));
-    if (content.isObject()) WriteProfileFrom(content, entry);
+    if (!WriteState(state)) return RenameResult::ListNotWritten;
+    // A missing file is made from the default profile, under the list's
+    // name, when it is next loaded.
+    const JsonFileRead file = ReadJsonFileWithStatus(ProfilePath(entry.uuid));
+    if (file.status == FileReadStatus::Missing) return RenameResult::Renamed;
+    if (!file.value.isObject() || !WriteProfileFrom(file.value, entry))
+        return RenameResult::ListOnly;
     return RenameResult::Renamed;
 }
 

@@ -73,7 +73,16 @@ class ProfileListStore {
     // first, then the profile's file is removed. Returns the new selection.
     std::optional<int> Delete(int index);
 
-    enum class RenameResult { Renamed, NameTaken, Invalid };
+    enum class RenameResult {
+        Renamed,
+        NameTaken,
+        Invalid,
+        ListNotWritten,  // nothing renamed: the list could not be written
+        ListOnly,        // the list holds the new name; the profile's file could
+                         // not be read or rewritten and keeps the old one
+    };
+    // The list is written first: the entry's name is the list's, so it can
+    // change even when the profile's file cannot.
     RenameResult Rename(int index, const std::string& name);
 
     // Replaces the profile's settings with the default profile's, keeping

@@ -493,6 +493,38 @@ TEST_F(MainWindowTest, CloseButtonHidesToTheTrayAndAWakeUpBringsItBack) {
     EXPECT_TRUE(window_->IsVisible());
 }
 
+TEST_F(MainWindowTest, MaximiseAndRestoreButtonsSwapAfterTheRoutedClick) {
+    Pass();
+    // The routed click runs the skin library's own handling afterwards.
+    Raise("maxbtn", "click");
+    EXPECT_FALSE(Find("maxbtn")->IsOwnVisible());
+    EXPECT_TRUE(Find("restorebtn")->IsOwnVisible());
+    Raise("restorebtn", "click");
+    EXPECT_TRUE(Find("maxbtn")->IsOwnVisible());
+    EXPECT_FALSE(Find("restorebtn")->IsOwnVisible());
+}
+
+TEST_F(MainWindowTest, ALanguageChoiceThatCannotBeStoredIsReported) {
+    Pass();
+    Raise("Language_combox", "itemselect");
+    EXPECT_TRUE(window_->asked.empty()) << "stored: nothing to say";
+    // A plain file where the config folder belongs: root writes anywhere else.
+    std::filesystem::remove_all(folder_ / "config");
+    folder_.WriteFile("config", "not a folder");
+    Raise("Language_combox", "itemselect");
+    EXPECT_EQ(window_->asked, std::vector<std::string>{"message_text_language_not_saved"});
+}
+
+TEST_F(MainWindowTest, APanelsNoticeIsShownAfterTheCurrentEvent) {
+    Pass();
+    window_->ShowNoticeLater("message_text_in_memory_only");
+    EXPECT_TRUE(window_->asked.empty()) << "not from inside the event that found it";
+    Advance(CMainWnd::kNoticeDelayMs);
+    EXPECT_EQ(window_->asked, std::vector<std::string>{"message_text_in_memory_only"});
+    Advance(CMainWnd::kNoticeDelayMs);
+    EXPECT_EQ(window_->asked.size(), 1u) << "shown once";
+}
+
 TEST_F(MainWindowTest, TrayMenuFromTheMenuLayoutTogglesTheWindowAndItsExitEndsEverything) {
     skin::HeadlessTray* tray = system_.Tray();
     ASSERT_NE(tray, nullptr);

@@ -100,6 +100,21 @@ TEST_F(LanguageManagerTest, RefusedLanguagesChangeNothing) {
     EXPECT_NE(languages_.GetCurrentIndex(), -3);
 }
 
+TEST_F(LanguageManagerTest, AChoiceThatCannotBeStoredIsInUseAndSaysSo) {
+    ASSERT_TRUE(languages_.ApplyLanguage(0));
+    EXPECT_TRUE(languages_.IsChoiceStored());
+    // A plain file where the config folder belongs: root writes anywhere else.
+    std::filesystem::remove_all(root_ / "config");
+    root_.WriteFile("config", "not a folder");
+    ASSERT_TRUE(languages_.ApplyLanguage(1));
+    EXPECT_FALSE(languages_.IsChoiceStored());
+    EXPECT_EQ(Greeting(), "你好");
+    std::filesystem::remove(root_ / "config");
+    ASSERT_TRUE(languages_.ApplyLanguage(1));
+    EXPECT_TRUE(languages_.IsChoiceStored());
+    EXPECT_EQ(StoredId(), 2052);
+}
+
 TEST_F(LanguageManagerTest, ComboChoiceKeepsTheFontTable) {
     ASSERT_TRUE(languages_.ApplyLanguage(0));
     fonts_.AddFont(77, skin::FontInfo{});  // gone when the table is rebuilt

@@ -10,6 +10,7 @@
 #include "core/json_access.h"
 #include "core/json_file.h"
 #include "devices/models/key_names.h"
+#include "panels/message_texts.h"
 #include "skin/core/attribute_values.h"
 #include "skin/core/xml_document.h"
 
@@ -49,14 +50,12 @@ void CollectLightNames(const Json::Value& value, std::set<std::string>& ids) {
     }
 }
 
-// Ids the program's code shows (message boxes, device pages, tab items,
-// power indicator, the title bar's light switch).
+// Ids the program's code shows besides the panels' messages (message boxes, device pages, tab
+// items, power indicator, the title bar's light switch).
 const std::vector<std::string>& CodeIds() {
     static const std::vector<std::string> ids = {
         "message_text_2",           "message_text_4",
-        "message_text_5",           "message_text_6",
-        "message_text_7",           "message_text_16",
-        "message_text_22",          "close_text",
+        "message_text_6",           "close_text",
         "Repeat_Delay_Time",        "Repeat_input_text",
         "mouse_cursor_text",        "mouse_move_to_up_text",
         "mouse_move_to_down_text",  "mouse_move_to_left_text",
@@ -73,6 +72,7 @@ const std::vector<std::string>& CodeIds() {
 
 std::set<std::string> UsedIds() {
     std::set<std::string> ids(CodeIds().begin(), CodeIds().end());
+    ids.insert(texts::kAll.begin(), texts::kAll.end());
     for (const auto& entry : fs::recursive_directory_iterator(kSkin)) {
         if (!entry.is_regular_file() || !IsLayoutFile(entry.path())) continue;
         skin::XmlParseResult parsed = skin::ParseXmlFile(entry.path().string());

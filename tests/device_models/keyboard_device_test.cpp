@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "devices/hid/command_report.h"
 #include "devices/models/light_button.h"
@@ -279,6 +280,23 @@ TEST_F(KeyboardMacroTest, AnImageThatDoesNotFitIsRefusedWithItsCount) {
     EXPECT_EQ(page->WriteMacros(), (94 - 0) / 4 + 1);
     const std::vector<uint8_t> codes = CommandCodes();
     EXPECT_EQ(std::count(codes.begin(), codes.end(), CMD_WRITE_MACROS), 0);
+}
+
+TEST_F(KeyboardMacroTest, AnImageThatDoesNotReachTheKeyboardIsAFailure) {
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+    };
+    const Case cases[] = {
+        {"refused",
+         [&] { keyboard->InjectFault(sim::SimFault::StatusRejected, 1, CMD_WRITE_MACROS); }},
+        {"channel closed", [&] { page->CloseCommandChannel(); }},
+    };
+    WriteMacros({10, 0, 5});
+    for (const Case& c : cases) {
+        c.arrange();
+        EXPECT_EQ(page->WriteMacros(), CZembravaKeyboardDevice::kMacroWriteFailed) << c.what;
+    }
 }
 
 TEST_F(KeyboardMacroTest, NoMacrosSendNothing) {

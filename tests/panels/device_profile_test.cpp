@@ -16,26 +16,12 @@ namespace {
 
 class ProfilePanel : public KeyboardPageTest {
   protected:
-    skin::CComboUI* Combo() { return Find<skin::CComboUI>("device_profile_combo"); }
-    void MenuClick(const std::string& name) {
-        if (!Profiles().IsMenuShown()) Click("profile_fun_spread_btn");
-        Click(name);
-    }
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
         const Json::Value list = ListFile();
         for (const Json::Value& entry : list["profilelist"])
             names.push_back(entry["profilename"].asString());
         return names;
-    }
-    std::vector<std::string> ComboTexts() {
-        std::vector<std::string> texts;
-        for (int i = 0; i < Combo()->GetCount(); ++i)
-            texts.push_back(Combo()->GetItemAt(i)->GetText());
-        return texts;
-    }
-    std::string Uuid(int index) const {
-        return ListFile()["profilelist"][index]["profileUUID"].asString();
     }
     int ListSelection() const { return ListFile()["profileselect"].asInt(); }
     void SetModeInProfile(int index, int mode) {
@@ -66,7 +52,7 @@ TEST_F(ProfilePanel, FirstStartCreatesProfile1FromTheDefaultProfile) {
     EXPECT_EQ(written["profileUUID"], expected["profileUUID"]);
     EXPECT_EQ(written["Device"][0]["KeyList"], expected["Device"][0]["KeyList"]);
     EXPECT_EQ(ComboTexts(), std::vector<std::string>{"profile1"});
-    EXPECT_EQ(Combo()->GetCurSel(), 0);
+    EXPECT_EQ(ProfileCombo()->GetCurSel(), 0);
     EXPECT_EQ(Find<skin::CControlUI>("device_profile_name_edit")->GetText(), "profile1");
     EXPECT_EQ(Profiles().GetCurrentUuid(), Uuid(0));
 }
@@ -101,7 +87,7 @@ TEST_F(ProfilePanel, AddAppendsAndOnlyTheListFileSelectsTheNewProfile) {
     EXPECT_EQ(ListSelection(), 1);
     EXPECT_TRUE(std::filesystem::exists(UserFolder() / (Uuid(1) + ".Json")));
     EXPECT_EQ(ComboTexts(), (std::vector<std::string>{"profile1", "profile2"}));
-    EXPECT_EQ(Combo()->GetCurSel(), 0);
+    EXPECT_EQ(ProfileCombo()->GetCurSel(), 0);
     EXPECT_EQ(Find<skin::CControlUI>("device_profile_name_edit")->GetText(), "profile1");
     EXPECT_EQ(device->GetProfileName(), devicePath);
     EXPECT_EQ(panelHost.switchTimerStarts, 0);
@@ -136,7 +122,7 @@ TEST_F(ProfilePanel, RenameChangesListComboAndFileAndRefusesATakenName) {
     Click("device_profile_edit_save_btn");
     EXPECT_EQ(Names()[0], "Game");
     EXPECT_EQ(ComboTexts()[0], "Game");
-    EXPECT_EQ(Combo()->GetItemAt(0)->GetUserData(), "Game");
+    EXPECT_EQ(ProfileCombo()->GetItemAt(0)->GetUserData(), "Game");
     EXPECT_EQ(ProfileFile(Uuid(0))["profilename"].asString(), "Game");
     EXPECT_TRUE(panelHost.messages.empty());
 
@@ -164,7 +150,7 @@ TEST_F(ProfilePanel, DeletingTheFirstOfThreeSwitchesTheDeviceToItsNeighbour) {
     EXPECT_EQ(ListSelection(), 0);
     EXPECT_FALSE(std::filesystem::exists(UserFolder() / (removed + ".Json")));
     EXPECT_EQ(ComboTexts(), Names());
-    EXPECT_EQ(Combo()->GetCurSel(), 0);
+    EXPECT_EQ(ProfileCombo()->GetCurSel(), 0);
     ASSERT_EQ(panelHost.switchTarget, device);
     FireProfileSwitch();
     EXPECT_EQ(Profiles().GetCurrentUuid(), next);
@@ -186,8 +172,8 @@ TEST_F(ProfilePanel, SelectingAProfileSwitchesTheCapturedDeviceWhenTheTimerFires
     BuildWithThreeProfiles();
     SetModeInProfile(2, 16);
     SetModeInProfile(1, 11);
-    Combo()->SelectItem(1, true);
-    Combo()->SelectItem(2, true);  // a quick second pick restarts the timer
+    ProfileCombo()->SelectItem(1, true);
+    ProfileCombo()->SelectItem(2, true);  // a quick second pick restarts the timer
     EXPECT_EQ(panelHost.switchTimerStarts, 2);
     EXPECT_EQ(SettingsBlock()[1], 1);  // nothing happens before the timer
     FireProfileSwitch();
@@ -276,14 +262,14 @@ TEST_F(ProfilePanel, ASelectionOutsideTheListIsClampedAndTheComboFollows) {
     const int stored = ListSelection();
     ASSERT_GE(stored, 0);
     ASSERT_LT(stored, 2);
-    EXPECT_EQ(Combo()->GetCurSel(), stored);
+    EXPECT_EQ(ProfileCombo()->GetCurSel(), stored);
     EXPECT_EQ(Profiles().GetCurrentUuid(), Uuid(stored));
     EXPECT_EQ(Find<skin::CControlUI>("device_profile_name_edit")->GetText(), Names()[stored]);
 }
 
 TEST_F(ProfilePanel, WithoutASelectionNoOperationTouchesAnything) {
     BuildWithThreeProfiles();
-    Combo()->SelectItem(-1, false);
+    ProfileCombo()->SelectItem(-1, false);
     ASSERT_EQ(Profiles().GetSelectedIndex(), -1);
     const std::string list = ReadFileText(UserFolder() / "ProfileList.ini");
     panelHost.openAnswers.push_back((temp / "whatever.json").string());

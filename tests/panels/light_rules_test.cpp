@@ -22,18 +22,19 @@ char Flag(const std::optional<bool>& value) {
 
 TEST(LightingRules, Table) {
     const Expect cases[] = {
-        // Keyboard: everything starts with the custom groups and same-mode hidden.
-        {1, 1, true, "000111", "-1100", 0},
-        {1, 5, true, "000101", "-0000", 1},
-        {1, 5, false, "000101", "-0000", 0},
-        {1, 6, true, "000111", "-1000", 1},
-        {1, 8, true, "111110", "-1000", 0},
-        {1, 14, true, "111111", "-1100", 0},
-        {1, 22, true, "000101", "-0011", 0},
+        // Keyboard: everything starts with the custom groups and same-mode hidden,
+        // brightness and speed shown (mode 23 hides both).
+        {1, 1, true, "000111", "11100", 0},
+        {1, 5, true, "000101", "10000", 1},
+        {1, 5, false, "000101", "10000", 0},
+        {1, 6, true, "000111", "11000", 1},
+        {1, 8, true, "111110", "11000", 0},
+        {1, 14, true, "111111", "11100", 0},
+        {1, 22, true, "000101", "10011", 0},
         {1, 23, true, "000001", "00000", 1},
-        {1, 24, true, "000110", "-1000", 0},
-        {1, 15, true, "000000", "-1000", 0},
-        {1, 30, true, "000000", "-1000", 0},
+        {1, 24, true, "000110", "11000", 0},
+        {1, 15, true, "000000", "11000", 0},
+        {1, 30, true, "000000", "11000", 0},
         // Mouse: visibility is never changed.
         {2, 0, true, "111111", "-----", 0},
         {2, 2, true, "111111", "-----", 1},

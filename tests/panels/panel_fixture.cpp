@@ -4,6 +4,7 @@
 #include "core/json_access.h"
 #include "core/json_file.h"
 #include "panels/panel_factory.h"
+#include "skin/controls/combo.h"
 #include "skin/host/headless_input.h"
 
 namespace kelno::test {
@@ -144,6 +145,26 @@ void KeyboardPageTest::FireProfileSwitch() {
     CZembravaUSBDevice& target = *panelHost.switchTarget;
     panelHost.switchTarget = nullptr;
     CDeviceProfileUI::Of(target)->SwitchToSelectedProfile(target);
+}
+
+skin::CComboUI* KeyboardPageTest::ProfileCombo() {
+    return Find<skin::CComboUI>("device_profile_combo");
+}
+
+std::vector<std::string> KeyboardPageTest::ComboTexts() {
+    std::vector<std::string> texts;
+    for (int i = 0; i < ProfileCombo()->GetCount(); ++i)
+        texts.push_back(ProfileCombo()->GetItemAt(i)->GetText());
+    return texts;
+}
+
+void KeyboardPageTest::MenuClick(const std::string& name) {
+    if (!Profiles().IsMenuShown()) Click("profile_fun_spread_btn");
+    Click(name);
+}
+
+std::string KeyboardPageTest::Uuid(int index) const {
+    return ListFile()["profilelist"][index]["profileUUID"].asString();
 }
 
 Json::Value KeyboardPageTest::ListFile() const {

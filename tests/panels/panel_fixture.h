@@ -25,6 +25,10 @@
 #include "skin/host/headless_host.h"
 #include "support/temp_folder.h"
 
+namespace kelno::skin {
+class CComboUI;
+}
+
 namespace kelno::test {
 
 class FakePanelHost final : public IPanelHost {
@@ -36,6 +40,10 @@ class FakePanelHost final : public IPanelHost {
 
     ScreenSize GetScreenSize() const override { return {1920, 1080}; }
     Choice ShowMessage(const std::string& textId, Buttons, std::optional<int> number) override;
+    // Recorded with the messages (the test is the event loop).
+    void ShowNoticeLater(const std::string& textId) override {
+        messages.push_back({textId, std::nullopt});
+    }
     std::optional<std::string> ChooseProfileToOpen() override;
     std::optional<std::string> ChooseProfileToSave(const std::string& suggestedName) override;
     void EnableControls(bool enabled) override { enableCalls.push_back(enabled); }
@@ -100,6 +108,13 @@ class KeyboardPageTest : public ::testing::Test {
     void Type(const std::string& edit, const std::string& text);
     // The main window's timer 1055 fires.
     void FireProfileSwitch();
+    // The profile control: its drop-down list and the list's texts, a click
+    // on a button of its menu (opened first when closed).
+    skin::CComboUI* ProfileCombo();
+    std::vector<std::string> ComboTexts();
+    void MenuClick(const std::string& name);
+    // The identifier of entry `index` of the list file.
+    std::string Uuid(int index) const;
 
     Json::Value ListFile() const;
     Json::Value ProfileFile(const std::string& uuid) const;

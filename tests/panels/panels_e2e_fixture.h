@@ -78,6 +78,7 @@ class PanelsEndToEnd : public ::testing::Test {
         fs::create_directories(artefacts_);
         data_ = folder_ / "data";
         fs::create_directories(data_);
+        PrepareData();
         output_ =
             artefacts_ / (std::string("kelno-driver-") +
                           ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".out");
@@ -117,6 +118,20 @@ class PanelsEndToEnd : public ::testing::Test {
         }
         // A sanitizer's report ends the program with another status.
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << Output();
+    }
+    // What a test puts in the data folder before the program starts.
+    virtual void PrepareData() {}
+    // Connects to the program and its emulator, plugs the keyboard when the
+    // demo has none and waits for the keyboard's page: until it shows,
+    // another kind's page (with controls of the same names) may be the one
+    // on screen. The shown mode list's reference.
+    std::string OpenKeyboardPage(LineClient& app, LineClient& emulator) {
+        EXPECT_TRUE(app.Connect((folder_ / "automation.sock").string(), 30s)) << Output();
+        EXPECT_TRUE(emulator.Connect((folder_ / "emulator.sock").string(), 30s)) << Output();
+        if (emulator.Ask("list").find("keyboard") == std::string::npos)
+            EXPECT_EQ(emulator.Ask("plug keyboard"), "ok");
+        EXPECT_EQ(app.Ask("wait-visible keyboard_device 30000"), "ok") << Output();
+        return ShownRef(app, "light_combo_modeSelect");
     }
     std::string Output() const {
         std::string text = ReadFileText(output_);

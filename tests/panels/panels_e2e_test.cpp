@@ -1,6 +1,11 @@
 // The panels in the real program: a lighting mode, the brightness slider, a
 // typed colour component, a new and renamed profile and a profile switch,
-// checked in the files and in the keyboard's settings memory.
+// checked in the files and in the keyboard's settings memory; then data
+// folders the program cannot write or read as usual.
+
+#include <sys/stat.h>
+
+#include <fstream>
 
 #include "panels_e2e_fixture.h"
 
@@ -10,15 +15,7 @@ namespace {
 TEST_F(PanelsEndToEnd, LightingAndProfilesReachTheKeyboardAndTheFiles) {
     LineClient app;
     LineClient emulator;
-    ASSERT_TRUE(app.Connect((folder_ / "automation.sock").string(), 30s)) << Output();
-    ASSERT_TRUE(emulator.Connect((folder_ / "emulator.sock").string(), 30s)) << Output();
-    if (emulator.Ask("list").find("keyboard") == std::string::npos) {
-        ASSERT_EQ(emulator.Ask("plug keyboard"), "ok");
-    }
-    // The keyboard's page first: until it shows, another kind's page (with
-    // controls of the same names) may be the one on screen.
-    ASSERT_EQ(app.Ask("wait-visible keyboard_device 30000"), "ok") << Output();
-    const std::string modes = ShownRef(app, "light_combo_modeSelect");
+    const std::string modes = OpenKeyboardPage(app, emulator);
     ASSERT_FALSE(modes.empty()) << Output();
     const std::string brightness = ShownRef(app, "deng_light_slider");
     const std::string green = ShownRef(app, "deng_edit_G");
@@ -79,6 +76,66 @@ TEST_F(PanelsEndToEnd, LightingAndProfilesReachTheKeyboardAndTheFiles) {
     EXPECT_EQ(List()["profileselect"].asInt(), 1);
     EXPECT_NE(app.Ask("find " + modes).find("cursel=1"), std::string::npos);
     Screenshot(app, "panels-e2e-switched.png");
+}
+
+// Root writes whatever the modes say, so the keyboard's data folder is
+// made unwritable by a plain file in its place: the start says the profile
+// is kept in memory only, and a lighting change says it was not saved.
+class PanelsOnAnUnwritableFolder : public PanelsEndToEnd {
+  protected:
+    void PrepareData() override { std::ofstream(data_ / "keyboard") << "not a folder"; }
+};
+
+TEST_F(PanelsOnAnUnwritableFolder, TheWindowAnswersAndAFailedSaveIsReported) {
+    LineClient app;
+    LineClient emulator;
+    const std::string modes = OpenKeyboardPage(app, emulator);
+    ASSERT_FALSE(modes.empty()) << Output();
+    // The profile cannot be read or made: said once the page has loaded.
+    ASSERT_EQ(app.Ask("wait-visible MessageText 30000"), "ok") << Output();
+    EXPECT_NE(app.Ask("find MessageText").find("could not be read"), std::string::npos)
+        << app.Ask("find MessageText");
+    ASSERT_EQ(app.Ask("click confirm_btn"), "ok");
+    // The initial synchronisation shows the default profile's mode (1).
+    const std::string shown = AskUntil(app, "find " + modes, [](const std::string& r) {
+        return r.find("cursel=1") != std::string::npos;
+    });
+    ASSERT_NE(shown.find("cursel=1"), std::string::npos) << shown;
+    const int sent = MemoryByte(emulator.Ask("mem keyboard 0 25"), 1);
+    ASSERT_EQ(app.Ask("select " + modes + " 14"), "ok") << Output();
+    // The message box is up within a second: the window is not held by the
+    // failed write.
+    ASSERT_EQ(app.Ask("wait-visible MessageText 1000"), "ok") << Output();
+    EXPECT_NE(app.Ask("find MessageText").find("could not be saved"), std::string::npos)
+        << app.Ask("find MessageText");
+    Screenshot(app, "panels-e2e-save-failed.png");
+    ASSERT_EQ(app.Ask("click confirm_btn"), "ok");
+
+    EXPECT_EQ(MemoryByte(emulator.Ask("mem keyboard 0 25"), 1), sent) << "the change is not sent";
+    EXPECT_EQ(app.Ask("find " + modes), shown) << "the panel shows the mode it had";
+    EXPECT_TRUE(fs::is_regular_file(data_ / "keyboard")) << "left as it was";
+}
+
+// A FIFO in the profile list's place: read without blocking, kept as the
+// backup and replaced by a rebuilt list.
+class PanelsWithAFifoProfileList : public PanelsEndToEnd {
+  protected:
+    void PrepareData() override {
+        fs::create_directories(data_ / "keyboard");
+        ASSERT_EQ(mkfifo((data_ / "keyboard" / "ProfileList.ini").c_str(), 0600), 0);
+    }
+};
+
+TEST_F(PanelsWithAFifoProfileList, TheWindowAnswersAndTheListIsRebuilt) {
+    LineClient app;
+    ASSERT_TRUE(app.Connect((folder_ / "automation.sock").string(), 30s)) << Output();
+    ASSERT_EQ(app.Ask("wait-visible keyboard_device 30000"), "ok") << Output();
+    const std::string profiles = ShownRef(app, "device_profile_combo");
+    ASSERT_FALSE(profiles.empty()) << Output();
+    EXPECT_EQ(app.Ask("wait-visible " + profiles + " 1000"), "ok");
+    EXPECT_EQ(List()["profilelist"].size(), 1u);
+    const fs::path backup = data_ / "keyboard" / "ProfileList.ini.bak";
+    EXPECT_TRUE(fs::is_fifo(backup)) << "the FIFO is kept as the backup";
 }
 
 }  // namespace

@@ -252,9 +252,45 @@ TEST_F(ProfileListFixture, ListThatCannotBeReadOrBackedUpIsWorkedOnInMemory) {
         EXPECT_EQ(store_.Add(), std::nullopt) << c.what;
         EXPECT_EQ(store_.Copy(0), std::nullopt) << c.what;
         EXPECT_EQ(store_.Delete(1), std::nullopt) << c.what;
-        EXPECT_EQ(store_.Rename(0, "new"), ProfileListStore::RenameResult::Invalid) << c.what;
+        EXPECT_EQ(store_.Rename(0, "new"), ProfileListStore::RenameResult::ListNotWritten)
+            << c.what;
         c.check();
         EXPECT_EQ(profileFiles(), filesBefore) << c.what << ": no profile file is added or removed";
+    }
+}
+
+TEST_F(ProfileListFixture, RenameReachesTheListWhenTheProfileFileCannotTakeIt) {
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> spoil;
+        ProfileListStore::RenameResult expected;
+    };
+    const Case cases[] = {
+        {"a folder in the file's place (reads like a permission error)",
+         [](const fs::path& file) {
+             fs::remove(file);
+             fs::create_directories(file / "inside");
+         },
+         ProfileListStore::RenameResult::ListOnly},
+        {"a file that is not JSON",
+         [&](const fs::path& file) {
+             folder_.WriteFile(file.lexically_relative(folder_.Path()).string(), "{ x");
+         },
+         ProfileListStore::RenameResult::ListOnly},
+        {"no file: made under the list's name when next loaded",
+         [](const fs::path& file) { fs::remove(file); }, ProfileListStore::RenameResult::Renamed},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        store_.Load();
+        ASSERT_EQ(store_.Add(), 1) << c.what;
+        const fs::path file = store_.ProfilePath(store_.Load().entries[1].uuid);
+        c.spoil(file);
+        const std::string name = "renamed" + std::to_string(++n);
+        EXPECT_EQ(store_.Rename(1, name), c.expected) << c.what;
+        EXPECT_EQ(Names()[1], name) << c.what << ": the list holds the new name";
+        EXPECT_EQ(store_.Delete(1), 0) << c.what;
+        fs::remove_all(file);
     }
 }
 

@@ -77,7 +77,8 @@ bool CLanguageManager::ApplyLanguage(int index) {
     if (fonts_ && FontTableNeedsRebuild(current_, index)) RebuildFontTable(*fonts_);
     current_ = index;
     resources.ReloadText();
-    if (!store_.WriteInt(kLanguageSetting, entry.id))
+    choiceStored_ = store_.WriteInt(kLanguageSetting, entry.id);
+    if (!choiceStored_)
         DebugOutput("the language choice could not be stored in " + store_.File().string());
     return true;
 }

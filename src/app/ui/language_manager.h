@@ -47,6 +47,9 @@ class CLanguageManager {
     // when the index is outside the list, the entry's file is not a plain
     // relative path or the file cannot be loaded.
     bool ApplyLanguage(int index);
+    // False when the last applied language could not be stored (it is in use
+    // all the same; the next start uses the choice stored before).
+    bool IsChoiceStored() const { return choiceStored_; }
 
     // Fills the combo with the list's texts and selects the current index
     // without a notification.
@@ -63,6 +66,7 @@ class CLanguageManager {
     SettingsStore& store_;
     skin::CPaintManagerUI* fonts_;
     int current_ = -1;
+    bool choiceStored_ = true;
 };
 
 }  // namespace kelno::app

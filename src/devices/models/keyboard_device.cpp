@@ -458,7 +458,8 @@ int CZembravaKeyboardDevice::WriteMacros() {
     const keyboard::MacroImage image = keyboard::BuildMacroImage(macros, capacity);
     if (image.overflow > 0) return image.overflow;
     if (image.bytes.empty()) return kMacroImageUnallocated;
-    if (!channel.IsOpen()) return 0;
+    // An image that does not reach the keyboard was not written.
+    if (!channel.IsOpen()) return kMacroWriteFailed;
     const auto group = channel.LockGroup();
     channel.SendStart();
     const int result = channel.WriteMacros(image.bytes);
@@ -619,7 +620,7 @@ int CZembravaKeyboardDevice::FinishInitialSync() {
 }
 
 int CZembravaKeyboardDevice::FillPanelLists() {
-    for (skin::CControlUI* control : {lightPanel_, keySetPanel_, macroPanel_}) {
+    for (skin::CControlUI* control : {profilePanel_, lightPanel_, keySetPanel_, macroPanel_}) {
         if (!control) continue;
         if (auto* panel =
                 static_cast<IDevicePanel*>(control->GetInterface(kDevicePanelInterface))) {

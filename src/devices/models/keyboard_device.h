@@ -69,8 +69,9 @@ class CZembravaKeyboardDevice : public CZembravaUSBDevice {
     int WriteKeyMap(int profileIndex, const std::vector<KeyAssignmentPair>& assignments) override;
     int WriteStoredKeyMap(int profileIndex) override;
     // 0 when written or when there is nothing to send, kMacroImageUnallocated,
-    // kMacroWriteFailed, or a positive count when the image does not fit
-    // (by ((size - capacity) / 4) + 1).
+    // kMacroWriteFailed (the channel is closed or refused the image), or a
+    // positive count when the image does not fit (by ((size - capacity) / 4)
+    // + 1).
     int WriteMacros() override;
     // The settings block at profileIndex x 25, built now and written on the
     // device worker (QueueDeviceWrite gives the result).
@@ -81,6 +82,11 @@ class CZembravaKeyboardDevice : public CZembravaUSBDevice {
     void BindProfilePaths() override;
     std::string GetProfileName() const override;  // the profile file's path
     int SaveProfile() override;
+    // The last load found a profile file it could not read or back up: the
+    // page works from the default profile and saves nothing over that file.
+    bool IsProfileKeptInMemory() const {
+        return profile_.GetLastLoadResult() == CBasicProfiledata::LoadResult::InMemoryOnly;
+    }
     void SetLightListIndex(int index) override;
     void SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2) override;
     void SelectKey(int index) override;

@@ -1,0 +1,35 @@
+#pragma once
+// Language text ids of the messages the panels and the main window show in
+// the message box. Every language file holds a text for each of them.
+
+#include <array>
+
+namespace kelno::texts {
+
+inline constexpr const char* kNameTaken = "message_text_5";
+inline constexpr const char* kMacroMemoryMissing = "message_text_7";
+inline constexpr const char* kMacroTooLarge = "message_text_16";
+inline constexpr const char* kResetQuestion = "message_text_22";
+inline constexpr const char* kExportFailed = "message_text_export_failed";
+inline constexpr const char* kImportFailed = "message_text_import_failed";
+// A change to the profile could not be saved; the window shows what is stored.
+inline constexpr const char* kSaveFailed = "message_text_save_failed";
+// The profile list could not be written: nothing was added, copied, deleted
+// or renamed.
+inline constexpr const char* kListSaveFailed = "message_text_list_save_failed";
+// Renamed in the list; the profile's own file still holds the old name.
+inline constexpr const char* kRenameFileNotWritten = "message_text_rename_file_failed";
+// The keyboard refused the macros.
+inline constexpr const char* kMacroWriteFailed = "message_text_macro_write_failed";
+// A file could not be read and is left alone: the program works on, but
+// changes to it are not saved.
+inline constexpr const char* kKeptInMemoryOnly = "message_text_in_memory_only";
+// The chosen language is in use but could not be stored for the next start.
+inline constexpr const char* kLanguageNotSaved = "message_text_language_not_saved";
+
+inline constexpr std::array kAll = {kNameTaken,        kMacroMemoryMissing, kMacroTooLarge,
+                                    kResetQuestion,    kExportFailed,       kImportFailed,
+                                    kSaveFailed,       kListSaveFailed,     kRenameFileNotWritten,
+                                    kMacroWriteFailed, kKeptInMemoryOnly,   kLanguageNotSaved};
+
+}  // namespace kelno::texts
