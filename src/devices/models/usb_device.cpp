@@ -149,7 +149,9 @@ bool CZembravaUSBDevice::OpenCommandChannel(const std::string& path, bool wirele
     if (opened) {
         // The first synchronisation gives the new connection everything.
         failedWrites_ = 0;
-        // A lighting thread that slept while the channel was closed goes on.
+        // A lighting thread that slept while the channel was closed goes on,
+        // and the device, new or back, gets the picture it may not have.
+        frameWanted_ = true;
         WakeLightingThread();
     }
     return opened;
@@ -623,7 +625,6 @@ void CZembravaUSBDevice::LightingLoop(const std::stop_token& token) {
     constexpr Clock::time_point kNothingDue = Clock::time_point::max();
     Clock::time_point nextStep = Clock::now();
     while (!token.stop_requested()) {
-        bool woken = false;
         {
             std::unique_lock lock(wakeMutex_);
             const auto requested = [this] { return wakeRequested_; };
@@ -632,7 +633,6 @@ void CZembravaUSBDevice::LightingLoop(const std::stop_token& token) {
             } else {
                 wake_.wait_until(lock, token, nextStep, requested);
             }
-            woken = wakeRequested_;
             wakeRequested_ = false;
         }
         if (token.stop_requested()) break;
@@ -647,8 +647,6 @@ void CZembravaUSBDevice::LightingLoop(const std::stop_token& token) {
             frameWanted_ = true;
             // A ticking preview mirrors by itself; a still one needs this one.
             if (previewShown_ && !LightingAnimates()) PostMirror();
-        } else if (woken) {
-            frameWanted_ = true;  // a setting changed: the device gets the picture again
         }
         if (!SendFrameIfWanted()) {
             nextStep = now + kFailedFramePause;
