@@ -6,7 +6,7 @@
 #include "core/json_access.h"
 #include "core/json_file.h"
 #include "core/names.h"
-#include "devices/models/key_names.h"
+#include "keys/key_names.h"
 #include "devices/models/light_button.h"
 #include "devices/models/page_lookup.h"
 #include "macros/macro_library.h"
