@@ -31,7 +31,9 @@ constexpr uint32_t kWindowTimers[] = {kTimerSizeNormalise, kTimerTrayMenu, kTime
 CMainWnd::CMainWnd(MainWindowOptions options)
     : options_(std::move(options)),
       settings_(
-          std::make_unique<SettingsStore>(SettingsStore::ForConfigFolder(options_.configFolder))) {}
+          std::make_unique<SettingsStore>(SettingsStore::ForConfigFolder(options_.configFolder))) {
+    CreateInputHook();
+}
 
 CMainWnd::~CMainWnd() {
     Shutdown();
@@ -123,13 +125,18 @@ int64_t CMainWnd::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
             ShowDeviceWriteState();
             return 1;
         default:
+            if (id >= hook::kMsgKeySingleKey && id <= hook::kMsgCaptureLost &&
+                OnHookMessage(id, wParam))
+                return 1;
             break;
     }
     if (!powerActive_) return 0;
     switch (id) {
         case kMsgInputHook:
-            DebugOutputF("input hook %s: the hook comes with the input capture",
-                         w ? "start" : "stop");
+            if (w == 1)
+                StartKeyCapture();
+            else if (w == 0)
+                StopKeyCapture();
             return 1;
         case kMsgMenuCommand:
             if (const auto* command = std::any_cast<std::string>(&wParam)) OnMenuCommand(*command);
@@ -178,6 +185,7 @@ void CMainWnd::OnHostPaint(cairo_t* cr, const skin::Rect& dirty) {
 
 bool CMainWnd::PreviewInput(const skin::InputEvent& event) {
     using Type = skin::InputEvent::Type;
+    if (TakeWindowKey(event)) return true;
     if (event.type == Type::WindowFocusIn || event.type == Type::WindowFocusOut) {
         active_ = hovered_ = event.type == Type::WindowFocusIn;
         TellDevicesHovered(hovered_);
@@ -194,6 +202,7 @@ bool CMainWnd::PreviewInput(const skin::InputEvent& event) {
 }
 
 void CMainWnd::OnSleep(bool suspending) {
+    if (suspending) EndCapture();
     powerActive_ = !suspending;
     TellDevicesLightControl(!suspending && lightControl_ != 0);
 }
@@ -370,6 +379,7 @@ void CMainWnd::Shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
     DebugOutput("退出测试");
+    EndCapture();  // a recording is kept; the keyboard is given back first
     ShowWindow(false);
     for (uint32_t id : kWindowTimers) KillTimer(id);
     pendingProfileSwitch_.reset();

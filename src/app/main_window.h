@@ -23,7 +23,9 @@
 #include "core/settings_store.h"
 #include "devices/detect/catalogue.h"
 #include "devices/detect/device_detector.h"
+#include "devices/hook/device_hook.h"
 #include "panels/panel_host.h"
+#include "platform/input/input_capture.h"
 #include "skin/window/tray_icon.h"
 #include "skin/window/window_impl_base.h"
 
@@ -58,6 +60,11 @@ struct MainWindowOptions {
     // False: no detection thread; tests run the passes on the UI thread.
     bool startDetectionThread = true;
     std::string trayIconPath;
+    // The global input capture of key capture and macro recording; null
+    // where the session has none (captures then take the window's keys).
+    std::shared_ptr<input::IInputCapture> inputCapture;
+    // The window's own key events as scan codes (hardware key code, press).
+    std::function<std::optional<input::KeyInput>(uint32_t hardwareKey, bool down)> windowKeyToScan;
 };
 
 class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public IPanelHost {
@@ -110,6 +117,8 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     // the same arrival of that device is still connected.
     void StartProfileSwitchTimer(CZembravaUSBDevice& target) override;
     void StartSameModeSynchronisation() override;
+    CaptureResult StartInputCapture(CZembravaUSBDevice& target, int32_t mode) override;
+    void StopInputCapture() override;
 
     // --- State for other parts and tests ----------------------------------------
     // The page behind the first visible, selected tab item; null when none.
@@ -128,6 +137,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     void UpdateNoDeviceNotice();
     void ShowDeviceWriteState();
     skin::CTrayIcon& Tray() { return tray_; }
+    const CDeviceHook* Hook() const { return hook_.get(); }
 
   protected:
     std::string GetSkinFile() override { return "XML_MAIN"; }
@@ -185,10 +195,29 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     void RefreshTrayMenu();
     std::vector<CZembravaUSBDevice*> AllDevices() const;
 
+    // Global input capture (main_window_capture.cpp).
+    void CreateInputHook();
+    // Ends any capture, then captures for `target`'s panels; a failure is
+    // told to the user and keeps nothing.
+    CaptureResult StartCapture(CZembravaUSBDevice& target, int32_t mode);
+    void StartKeyCapture();  // 1054 with 1
+    void StopKeyCapture();   // 1054 with 0
+    // Ends the running capture; a recording ends as its stop button ends it.
+    void EndCapture();
+    void EndCaptureOfDevice(const CZembravaUSBDevice* device);
+    // A captured event or the capture's loss; false for a foreign message.
+    bool OnHookMessage(uint32_t id, const skin::MessageParam& wParam);
+    // A window-only capture takes the window's own keys: true when taken.
+    bool TakeWindowKey(const skin::InputEvent& event);
+
     // Routing.
     void Dispatch(const Route& route, skin::TNotifyUI& msg);
     void RouteToActiveKeyboard(skin::TNotifyUI& msg);
     void RouteToLightingPanel(const Route& route, skin::TNotifyUI& msg);
+    void RouteToKeyPanel(const Route& route, skin::TNotifyUI& msg);
+    // "key_" n: selects the key on the key page, toggles its light on a
+    // keyboard's lighting page.
+    void OnKeyButton(int key);
     void RouteToProfilePanel(const Route& route, skin::TNotifyUI& msg);
     // Lighting synchronisation is offered while two or more tabs show.
     void OfferSynchronisation(bool offered);
@@ -209,6 +238,8 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     // waited can tell that its device went away meanwhile.
     std::map<const CZembravaUSBDevice*, uint64_t> generations_;
     std::optional<DeviceCapture> pendingProfileSwitch_;
+    std::unique_ptr<CDeviceHook> hook_;
+    std::optional<DeviceCapture> captureTarget_;  // whose panel gets the captured input
     std::vector<std::string> pendingNotices_;  // for kTimerNotices
     skin::CTrayIcon tray_;
     ScreenSize screen_;

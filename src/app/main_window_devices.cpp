@@ -10,6 +10,7 @@
 #include "app/ui/mp_device_power.h"
 #include "core/debug_output.h"
 #include "devices/models/usb_device.h"
+#include "panels/key_set_control.h"
 #include "skin/core/dialog_builder.h"
 
 namespace kelno::app {
@@ -242,6 +243,7 @@ void CMainWnd::HandleRemoval(size_t index) {
     if (slot->variant == kPrimaryVariant) {
         for (CZembravaUSBDevice* device : *devices) {
             if (!sameInterface(device->GetCatalogueEntry(), *slot)) continue;
+            EndCaptureOfDevice(device);
             device->CloseCommandChannel();
             ++generations_[device];
             if (CDeviceOptionUI* item = TabItemOf(device)) HideTabItem(TabIndexOf(item));
@@ -321,12 +323,10 @@ void CMainWnd::HideTabItem(int index) {
     CDeviceOptionUI& item = *tabItems_[static_cast<size_t>(index)];
     int next = -1;
     if (item.IsItemVisible() && item.IsTabSelected()) {
-        // The active device goes: a key capture in progress on it ends, and
+        // The active device goes: a capture in progress on it ends, and
         // the tabs it had disabled come back.
-        if (!controlEnabled_) {
-            SendMessage(kMsgInputHook, int64_t{0});
-            EnableControls(true, true);
-        }
+        EndCaptureOfDevice(item.GetPage());
+        if (!controlEnabled_) EnableControls(true, true);
         for (int i = 0; i < static_cast<int>(tabItems_.size()); ++i) {
             if (i != index && tabItems_[static_cast<size_t>(i)]->IsItemVisible()) {
                 next = i;
@@ -339,6 +339,7 @@ void CMainWnd::HideTabItem(int index) {
 }
 
 void CMainWnd::OnTabSelected() {
+    EndCapture();  // a capture belongs to the page it started on
     // Only the selected page's preview may tick.
     for (CDeviceOptionUI* item : tabItems_) item->UpdatePreviewTick();
     for (CDeviceOptionUI* item : tabItems_) {
@@ -351,6 +352,9 @@ void CMainWnd::OnTabSelected() {
 }
 
 void CMainWnd::OnShownChanged(bool shown) {
+    // Hidden to the tray, the window cannot show a capture or its stop
+    // button: the keyboard is given back.
+    if (!shown) EndCapture();
     for (CDeviceOptionUI* item : tabItems_) item->SetWindowShown(shown);
 }
 
@@ -368,6 +372,8 @@ void CMainWnd::EnableControls(bool applyToTabs, bool enabled) {
             if (skin::CControlUI* profile =
                     m_PaintManager.FindSubControlByName(device, "DeviceProfileItem"))
                 profile->SetEnabled(enabled);
+        if (CZembravaUSBDevice* device = ActiveDevice())
+            if (CKeySetControlUI* keys = CKeySetControlUI::Of(*device)) keys->SetBusy(!enabled);
     }
     controlEnabled_ = enabled;
 }

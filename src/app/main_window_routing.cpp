@@ -15,7 +15,9 @@
 #include "core/debug_output.h"
 #include "devices/models/keyboard_device.h"
 #include "devices/models/usb_device.h"
+#include "core/json_file.h"
 #include "panels/device_profile.h"
+#include "panels/key_set_control.h"
 #include "panels/light_control.h"
 #include "panels/panel_factory.h"
 #include "panels/widgets/widget_factory.h"
@@ -70,7 +72,6 @@ const std::vector<ElementRow>& ElementTable() {
         DeviceRow<CZembravaUSBDevice>("ZembravaHS6533Device"),
         ContainerRow("MagicControl"),
         ContainerRow("Voice6533Control"),
-        ContainerRow("KeySetControl"),
         ContainerRow("ShootControl"),
         ContainerRow("MacroControl"),
         {CMpDevicePowerUI::kElementName,
@@ -80,7 +81,6 @@ const std::vector<ElementRow>& ElementTable() {
         ContainerRow("ComboEditContainerElement"),
         LayoutRow("Voice6533SetControlUI", "XML\\CustomControlXML\\Voice6533Control.xml"),
         LayoutRow("MagicSetControlUI", "XML\\CustomControlXML\\MagicControl.xml"),
-        LayoutRow("KeySetControlUI", "XML\\CustomControlXML\\KeySetControl.xml"),
         LayoutRow("MacroSetControlUI", "XML\\CustomControlXML\\MacroControl.xml"),
         LayoutRow("ShootKeySetControlUI", "XML\\CustomControlXML\\ShootControl.xml"),
     };
@@ -167,6 +167,29 @@ void CMainWnd::RouteToActiveKeyboard(skin::TNotifyUI& msg) {
         keyboard->HandleSystemSettingNotify(msg);
 }
 
+void CMainWnd::RouteToKeyPanel(const Route& route, skin::TNotifyUI& msg) {
+    CZembravaUSBDevice* device = ActiveDevice();
+    if (!device) return;
+    if (CKeySetControlUI* panel = CKeySetControlUI::Of(*device))
+        panel->OnRoutedNotify(route, msg, *device);
+}
+
+void CMainWnd::OnKeyButton(int key) {
+    CZembravaUSBDevice* device = ActiveDevice();
+    if (!device) return;
+    // A page whose profile file cannot be read edits nothing.
+    if (ReadJsonFile(device->GetProfileName()).isNull()) return;
+    if (device->GetFunctionPage() == CZembravaUSBDevice::kKeysPage) {
+        device->SelectKey(key);
+    } else if (device->GetFunctionPage() == CZembravaUSBDevice::kLightingPage) {
+        // On the lighting page a key click lights or darkens that key.
+        auto* keyboard = dynamic_cast<CZembravaKeyboardDevice*>(device);
+        if (!keyboard) return;
+        CLightControlUI* lighting = CLightControlUI::Of(*device);
+        keyboard->ToggleKeyLight(key, lighting ? lighting->GetSelectedCustomMode() : -1);
+    }
+}
+
 void CMainWnd::RouteToLightingPanel(const Route& route, skin::TNotifyUI& msg) {
     CZembravaUSBDevice* device = ActiveDevice();
     if (!device) return;
@@ -222,7 +245,13 @@ void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
             RouteToActiveKeyboard(msg);
             return;
         case Handler::KeyButton:
-            if (CZembravaUSBDevice* device = ActiveDevice()) device->SelectKey(route.number);
+            OnKeyButton(route.number);
+            return;
+        case Handler::KeyAssignmentButton:
+        case Handler::KeyAssignmentCheck:
+        case Handler::KeyAssignmentList:
+        case Handler::KeyAssignmentPendingChange:
+            RouteToKeyPanel(route, msg);
             return;
         case Handler::ShowDeviceSubPage:
             if (CZembravaUSBDevice* device = ActiveDevice()) device->SetFunctionPage(route.number);

@@ -51,7 +51,10 @@ Json::Value MacroEvent::ToJson() const {
     event["Type"] = type;
     event["Button"] = button;
     event["Action"] = down ? "down" : "up";
-    event["Delay"] = std::to_string(delay);
+    if (integerDelay)
+        event["Delay"] = delay;
+    else
+        event["Delay"] = std::to_string(delay);
     return event;
 }
 

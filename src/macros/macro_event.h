@@ -31,6 +31,10 @@ struct MacroEvent {
     uint8_t button = 0;  // key, button bit or distance
     bool down = false;   // "down"; every other "Action" counts as "up"
     uint16_t delay = 0;  // ms after this event, 0..65535
+    // The recorder marks the first event of a new recording: its "Delay" is
+    // the integer 0 until the next event rewrites it as text. Readers never
+    // set it, so every other delay is written as a decimal string.
+    bool integerDelay = false;
 
     bool operator==(const MacroEvent&) const = default;
 
@@ -38,7 +42,8 @@ struct MacroEvent {
     // it is read like atol and clamped to 0..65535 (a hand-edited 70000
     // plays as 65535, not as 70000 mod 65536). Nothing here fails.
     static MacroEvent FromJson(const Json::Value& event);
-    // The object macro files hold ("Delay" as a decimal string).
+    // The object macro files hold ("Delay" as a decimal string, or the
+    // integer when integerDelay is set).
     Json::Value ToJson() const;
     // Bytes 0-1 delay (LE), byte 2 type with bit 7 set for "down", byte 3 button.
     std::array<uint8_t, 4> ToCompact() const;

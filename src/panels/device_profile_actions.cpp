@@ -4,6 +4,7 @@
 #include "devices/models/keyboard_device.h"
 #include "devices/models/page_lookup.h"
 #include "panels/device_profile.h"
+#include "panels/macro_write_report.h"
 #include "panels/message_texts.h"
 #include "panels/panel_host.h"
 #include "skin/controls/combo.h"
@@ -140,14 +141,7 @@ void CDeviceProfileUI::ApplyToDevice(CZembravaUSBDevice& device, bool afterReset
         const int kind = device.GetDeviceKind();
         if (kind == kKeyboardKind) {
             HideKeySetPanel(device);
-            const int macros = device.WriteMacros();
-            if (macros == CZembravaKeyboardDevice::kMacroImageUnallocated) {
-                Report(texts::kMacroMemoryMissing);
-            } else if (macros == CZembravaKeyboardDevice::kMacroWriteFailed) {
-                Report(texts::kMacroWriteFailed);
-            } else if (host_ && macros > 0) {
-                host_->ShowMessage(texts::kMacroTooLarge, IPanelHost::Buttons::Ok, macros);
-            }
+            ReportMacroWrite(host_, device.WriteMacros());
             device.WriteStoredKeyMap(0);
         } else if (kind == kMouseKind) {
             device.WriteMacros();

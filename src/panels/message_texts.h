@@ -19,6 +19,8 @@ inline constexpr const char* kSaveFailed = "message_text_save_failed";
 inline constexpr const char* kListSaveFailed = "message_text_list_save_failed";
 // Renamed in the list; the profile's own file still holds the old name.
 inline constexpr const char* kRenameFileNotWritten = "message_text_rename_file_failed";
+// The device did not take the key map: the keys work as before on it.
+inline constexpr const char* kKeyMapWriteFailed = "message_text_keymap_write_failed";
 // The keyboard refused the macros.
 inline constexpr const char* kMacroWriteFailed = "message_text_macro_write_failed";
 // A file could not be read and is left alone: the program works on, but
@@ -30,6 +32,7 @@ inline constexpr const char* kLanguageNotSaved = "message_text_language_not_save
 inline constexpr std::array kAll = {kNameTaken,        kMacroMemoryMissing, kMacroTooLarge,
                                     kResetQuestion,    kExportFailed,       kImportFailed,
                                     kSaveFailed,       kListSaveFailed,     kRenameFileNotWritten,
-                                    kMacroWriteFailed, kKeptInMemoryOnly,   kLanguageNotSaved};
+                                    kMacroWriteFailed, kKeptInMemoryOnly,   kLanguageNotSaved,
+                                    kKeyMapWriteFailed};
 
 }  // namespace kelno::texts

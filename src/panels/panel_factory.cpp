@@ -4,6 +4,7 @@
 
 #include "core/debug_output.h"
 #include "panels/device_profile.h"
+#include "panels/key_set_control.h"
 #include "panels/light_control.h"
 #include "skin/core/attribute_values.h"
 #include "skin/core/dialog_builder.h"
@@ -27,10 +28,14 @@ skin::CControlUI* CreatePanelControl(std::string_view elementName, IPanelHost* h
         return new CLightControlUI(host);
     if (skin::EqualsNoCase(elementName, CDeviceProfileUI::kElementName))
         return new CDeviceProfileUI(host);
+    if (skin::EqualsNoCase(elementName, CKeySetControlUI::kElementName))
+        return new CKeySetControlUI(host);
     if (skin::EqualsNoCase(elementName, "LightSetControlUI"))
         return BuildLayout(kLightControlLayout, callback);
     if (skin::EqualsNoCase(elementName, "DeviceProfileUI"))
         return BuildLayout(kDeviceProfileLayout, callback);
+    if (skin::EqualsNoCase(elementName, "KeySetControlUI"))
+        return BuildLayout(kKeySetControlLayout, callback);
     return nullptr;
 }
 

@@ -18,6 +18,7 @@ class IDialogBuilderCallback;
 
 inline constexpr const char* kLightControlLayout = "XML/CustomControlXML/LightControl.xml";
 inline constexpr const char* kDeviceProfileLayout = "XML/CustomControlXML/DeviceProfile.xml";
+inline constexpr const char* kKeySetControlLayout = "XML/CustomControlXML/KeySetControl.xml";
 
 // A new control for `elementName`, or nullptr when it is not a panel's.
 skin::CControlUI* CreatePanelControl(std::string_view elementName, IPanelHost* host,

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "devices/hook/device_hook.h"
+
 namespace kelno {
 
 class CZembravaUSBDevice;
@@ -48,6 +50,12 @@ class IPanelHost {
     virtual void StartProfileSwitchTimer(CZembravaUSBDevice& target) = 0;
     // "deng_same_mode": the same-mode lighting synchronisation.
     virtual void StartSameModeSynchronisation() = 0;
+    // The global input capture of a macro recording (mode 4, 8, 16 or 32):
+    // its events go to the macro panel of `target` until it is stopped, or
+    // until the window hides, the device or its tab goes or the program
+    // ends, when the panel is told to end the recording.
+    virtual CaptureResult StartInputCapture(CZembravaUSBDevice& target, int32_t mode) = 0;
+    virtual void StopInputCapture() = 0;
 };
 
 }  // namespace kelno

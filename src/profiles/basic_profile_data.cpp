@@ -35,6 +35,31 @@ const Json::Value& ProfileDeviceNode(const Json::Value& root, int index) {
     return json::Element(json::Member(root, "Device"), index);
 }
 
+std::vector<KeyAssignmentPair> KeyListOfNode(const Json::Value& node) {
+    std::vector<KeyAssignmentPair> keys;
+    const Json::Value& list = json::Member(node, "KeyList");
+    const int count = json::ReadArraySize(node, "KeyList", CBasicProfiledata::kMaxListEntries);
+    for (int i = 0; i < count; ++i) {
+        const Json::Value& key = json::Element(list, i);
+        const auto index = static_cast<uint16_t>(i);
+        keys.push_back({KeyAssignment::FromPacked(
+                            index, static_cast<uint32_t>(json::ReadInt64(key, "Assignment"))),
+                        KeyAssignment::FromPacked(index, static_cast<uint32_t>(json::ReadInt64(
+                                                             key, "DefaultAssignment")))});
+    }
+    return keys;
+}
+
+void StoreKeyList(Json::Value& node, const std::vector<KeyAssignmentPair>& list) {
+    if (!node.isObject()) node = Json::Value(Json::objectValue);
+    Json::Value& keys = json::MutableMember(node, "KeyList");
+    const size_t count = std::min<size_t>(list.size(), CBasicProfiledata::kMaxListEntries);
+    for (size_t i = 0; i < count; ++i) {
+        json::MutableMember(json::MutableElement(keys, static_cast<Json::ArrayIndex>(i)),
+                            "Assignment") = list[i].current.Packed();
+    }
+}
+
 void CBasicProfiledata::SetProfilePath(const fs::path& path) {
     if (!path.empty()) profilePath_ = path;
 }
@@ -153,28 +178,13 @@ std::vector<LightEffectStep> CBasicProfiledata::GetCustomEffect() {
 }
 
 std::vector<KeyAssignmentPair> CBasicProfiledata::GetKeyList() {
-    keyList_.clear();
-    const Json::Value& list = json::Member(deviceNode_, "KeyList");
-    const int count = json::ReadArraySize(deviceNode_, "KeyList", kMaxListEntries);
-    for (int i = 0; i < count; ++i) {
-        const Json::Value& key = json::Element(list, i);
-        const auto index = static_cast<uint16_t>(i);
-        keyList_.push_back({KeyAssignment::FromPacked(
-                                index, static_cast<uint32_t>(json::ReadInt64(key, "Assignment"))),
-                            KeyAssignment::FromPacked(index, static_cast<uint32_t>(json::ReadInt64(
-                                                                 key, "DefaultAssignment")))});
-    }
+    keyList_ = KeyListOfNode(deviceNode_);
     return keyList_;
 }
 
 void CBasicProfiledata::SetKeyList(const std::vector<KeyAssignmentPair>& list) {
     keyList_ = list;
-    Json::Value& keys = json::MutableMember(MutableNode(), "KeyList");
-    const size_t count = std::min<size_t>(list.size(), kMaxListEntries);
-    for (size_t i = 0; i < count; ++i) {
-        json::MutableMember(json::MutableElement(keys, static_cast<Json::ArrayIndex>(i)),
-                            "Assignment") = list[i].current.Packed();
-    }
+    StoreKeyList(MutableNode(), list);
 }
 
 bool CBasicProfiledata::Save() {

@@ -85,4 +85,11 @@ class CBasicProfiledata {
 // The device node at `index` of a profile tree, or null.
 const Json::Value& ProfileDeviceNode(const Json::Value& root, int index);
 
+// The key assignments of a device node ("KeyList": "Assignment" and
+// "DefaultAssignment" of each key), at most kMaxListEntries.
+std::vector<KeyAssignmentPair> KeyListOfNode(const Json::Value& node);
+// Writes the current assignments into the node's "KeyList"; the defaults
+// and other members of each key stay as they are.
+void StoreKeyList(Json::Value& node, const std::vector<KeyAssignmentPair>& list);
+
 }  // namespace kelno

@@ -193,6 +193,13 @@ ProfileListState ProfileListStore::Load() {
     return ReadState();
 }
 
+std::vector<ProfileEntry> ProfileListStore::ListedProfiles() const {
+    std::vector<ProfileEntry> entries =
+        EntriesOfList(json::Member(ReadJsonFile(ListPath()), "profilelist")).entries;
+    if (entries.empty()) entries = ScanProfileFiles(folder_);
+    return entries;
+}
+
 ProfileListState ProfileListStore::Select(int index) {
     ProfileListState state = ReadState();
     state.selected = std::clamp(index, 0, static_cast<int>(state.entries.size()) - 1);

@@ -59,6 +59,11 @@ class ProfileListStore {
     // ProfileListState::inMemoryOnly.
     ProfileListState Load();
 
+    // The profiles the list file names, read without writing anything (no
+    // repair, no new list); when it names none, the profile files found in
+    // the folder, as Load would rebuild the list from them.
+    std::vector<ProfileEntry> ListedProfiles() const;
+
     // Records `index` as the selected profile (clamped into the list).
     ProfileListState Select(int index);
 

@@ -8,7 +8,7 @@
 #include <set>
 
 #include "core/debug_output.h"
-#include "devices/models/key_names.h"
+#include "keys/key_names.h"
 #include "devices/models/keyboard_wire.h"
 #include "skin/core/attribute_values.h"
 #include "skin/core/container.h"

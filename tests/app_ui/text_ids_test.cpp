@@ -9,7 +9,7 @@
 #include "app/ui/language_manager.h"
 #include "core/json_access.h"
 #include "core/json_file.h"
-#include "devices/models/key_names.h"
+#include "keys/key_names.h"
 #include "panels/message_texts.h"
 #include "skin/core/attribute_values.h"
 #include "skin/core/xml_document.h"

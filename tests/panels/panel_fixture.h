@@ -52,12 +52,20 @@ class FakePanelHost final : public IPanelHost {
         ++switchTimerStarts;
     }
     void StartSameModeSynchronisation() override { ++sameModeStarts; }
+    CaptureResult StartInputCapture(CZembravaUSBDevice&, int32_t mode) override {
+        captureModes.push_back(mode);
+        return captureResult;
+    }
+    void StopInputCapture() override { ++captureStops; }
 
     std::vector<Message> messages;
     std::deque<Choice> messageAnswers;                   // Ok when empty
     std::deque<std::optional<std::string>> openAnswers;  // cancelled when empty
     std::deque<std::optional<std::string>> saveAnswers;
     int dialogsShown = 0;
+    std::vector<int32_t> captureModes;  // each start, in order
+    CaptureResult captureResult = CaptureResult::Started;
+    int captureStops = 0;
     std::vector<bool> enableCalls;
     CZembravaUSBDevice* switchTarget = nullptr;
     int switchTimerStarts = 0;

@@ -6,7 +6,7 @@
 #include "core/json_access.h"
 #include "core/json_file.h"
 #include "core/names.h"
-#include "devices/models/key_names.h"
+#include "keys/key_names.h"
 #include "devices/models/light_button.h"
 #include "devices/models/page_lookup.h"
 #include "macros/macro_library.h"
@@ -73,6 +73,8 @@ std::string CZembravaKeyboardDevice::GetClass() const {
 
 void* CZembravaKeyboardDevice::GetInterface(std::string_view name) {
     if (skin::EqualsNoCase(name, "ZembravaKeyboardDevice")) return this;
+    if (skin::EqualsNoCase(name, IKeyAssignmentDevice::kInterface))
+        return static_cast<IKeyAssignmentDevice*>(this);
     return CZembravaUSBDevice::GetInterface(name);
 }
 
@@ -319,7 +321,20 @@ int CZembravaKeyboardDevice::WriteStoredKeyMap(int profileIndex) {
 void CZembravaKeyboardDevice::SetKeyAssignment(int index, const KeyAssignmentPair& record) {
     if (index < 0 || index >= static_cast<int>(keyAssignments_.size())) return;
     keyAssignments_[static_cast<size_t>(index)] = record;
+    profile_.SetKeyList(keyAssignments_);  // stored by the next SaveProfile
     RefreshKeyCaptions();
+}
+
+void CZembravaKeyboardDevice::SetKeyAssignments(const std::vector<KeyAssignmentPair>& records) {
+    // The page has one record per key; a list of another length is not ours.
+    if (records.size() != keyAssignments_.size()) return;
+    keyAssignments_ = records;
+    profile_.SetKeyList(keyAssignments_);
+    RefreshKeyCaptions();
+}
+
+std::vector<std::string> CZembravaKeyboardDevice::MacroNames() const {
+    return MacroLibrary(UserFolder()).ReadNames();
 }
 
 // --- settings block ----------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "devices/models/key_assignment_device.h"
 #include "devices/models/keyboard_wire.h"
 #include "devices/models/usb_device.h"
 #include "profiles/keyboard_profile_data.h"
@@ -22,15 +23,12 @@
 
 namespace kelno {
 
-class CZembravaKeyboardDevice : public CZembravaUSBDevice {
+class CZembravaKeyboardDevice : public CZembravaUSBDevice, public IKeyAssignmentDevice {
   public:
     static constexpr int kKeyCount = keyboard::kPageKeyCount;
     static constexpr int kLedCount = keyboard::kLedCount;
     static constexpr int kFunctionKey = 110;  // the page key of "FN"
     static constexpr int kPerKeyMode = 22;
-    // WriteMacros: the channel refused the image (0 means written).
-    static constexpr int kMacroWriteFailed = -2;
-    static constexpr int kMacroImageUnallocated = -1;
 
     // Indexes of systemSettings.
     enum SystemSetting : int {
@@ -126,9 +124,14 @@ class CZembravaKeyboardDevice : public CZembravaUSBDevice {
 
     // --- State for panels and tests ------------------------------------------------
     CKeyboardProfiledata& Profile() { return profile_; }
-    const std::vector<KeyAssignmentPair>& GetKeyAssignments() const { return keyAssignments_; }
-    // Replaces page key `index`'s record and refreshes its caption.
-    void SetKeyAssignment(int index, const KeyAssignmentPair& record);
+    // IKeyAssignmentDevice.
+    const std::vector<KeyAssignmentPair>& GetKeyAssignments() const override {
+        return keyAssignments_;
+    }
+    void SetKeyAssignment(int index, const KeyAssignmentPair& record) override;
+    void SetKeyAssignments(const std::vector<KeyAssignmentPair>& records) override;
+    std::filesystem::path MacroFolder() const override { return UserFolder(); }
+    std::vector<std::string> MacroNames() const override;
     const std::array<uint16_t, 6>& GetSystemSettings() const { return systemSettings_; }
     const std::array<uint8_t, keyboard::kBitmapSize>& GetKeyBitmap() const { return bitmap_; }
     const std::array<uint8_t, keyboard::kSettingsBlockSize>& GetSettingsBlock() const {

@@ -239,6 +239,9 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     virtual void MarkRingKeys();                                                    // 30
     virtual void RotateRing(bool forward);                                          // 31
     virtual void ClearKeyLevels();                                                  // 32
+    // Function pages of a device page (sub-pages 1 to 7).
+    static constexpr int kLightingPage = 1;
+    static constexpr int kKeysPage = 2;
     virtual void SetFunctionPage(int page);                                         // 33
     virtual int GetFunctionPage() const { return functionPage_; }                   // 34
     virtual void BindProfilePaths() {}                                              // 35

@@ -593,6 +593,7 @@ gboolean GtkWindowHost::OnKeyPress(GtkWidget*, GdkEventKey* e, gpointer self) {
     InputEvent key;
     key.type = InputEvent::Type::KeyDown;
     key.keyCode = e->keyval;
+    key.hardwareKey = e->hardware_keycode;
     key.modifiers = ModifiersFrom(e->state);
     std::weak_ptr<int> alive = host->lifetime_;
     host->EmitInput(std::move(key));
@@ -614,6 +615,7 @@ gboolean GtkWindowHost::OnKeyRelease(GtkWidget*, GdkEventKey* e, gpointer self) 
     InputEvent key;
     key.type = InputEvent::Type::KeyUp;
     key.keyCode = e->keyval;
+    key.hardwareKey = e->hardware_keycode;
     key.modifiers = ModifiersFrom(e->state);
     host->EmitInput(std::move(key));
     return TRUE;

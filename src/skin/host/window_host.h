@@ -46,6 +46,7 @@ struct InputEvent {
     uint32_t modifiers = 0;  // Modifier bits
     int wheelDelta = 0;      // +1 up, -1 down (one notch)
     uint32_t keyCode = 0;    // X11/GDK keysym for key events
+    uint32_t hardwareKey = 0;  // the key's own code (X keycode: evdev code + 8)
     std::string text;        // for Char
 };
 

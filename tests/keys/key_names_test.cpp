@@ -1,5 +1,5 @@
 // Key captions: which language text ids name a key code.
-#include "devices/models/key_names.h"
+#include "keys/key_names.h"
 
 #include <gtest/gtest.h>
 

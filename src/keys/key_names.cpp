@@ -1,4 +1,4 @@
-#include "devices/models/key_names.h"
+#include "keys/key_names.h"
 
 #include <array>
 

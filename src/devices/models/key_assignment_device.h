@@ -1,0 +1,34 @@
+#pragma once
+// What the key assignment panel and the macro editor need of a device whose
+// keys can be given new functions (the keyboard; the mouse joins later):
+// its key records, its macro library and the writes that store them.
+// Devices answer GetInterface(kInterface).
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "profiles/profile_records.h"
+
+namespace kelno {
+
+class IKeyAssignmentDevice {
+  public:
+    static constexpr const char* kInterface = "KeyAssignmentDevice";
+    // WriteMacros results besides 0 (written) and a positive overflow count.
+    static constexpr int kMacroImageUnallocated = -1;
+    static constexpr int kMacroWriteFailed = -2;  // the channel refused the image
+    virtual ~IKeyAssignmentDevice() = default;
+
+    // One record per page key: current assignment, then the default.
+    virtual const std::vector<KeyAssignmentPair>& GetKeyAssignments() const = 0;
+    // Replaces page key `index`'s record and refreshes its caption.
+    virtual void SetKeyAssignment(int index, const KeyAssignmentPair& record) = 0;
+    // Replaces every record (stored in the profile on the next save).
+    virtual void SetKeyAssignments(const std::vector<KeyAssignmentPair>& records) = 0;
+    // The folder of the device's macro library and the macros' names in order.
+    virtual std::filesystem::path MacroFolder() const = 0;
+    virtual std::vector<std::string> MacroNames() const = 0;
+};
+
+}  // namespace kelno
