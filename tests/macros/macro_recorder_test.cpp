@@ -169,6 +169,17 @@ TEST(MacroRecorder, RepeatMemoriesAreForgottenAtEachStart) {
     EXPECT_EQ(f.list.Size(), 2);
 }
 
+TEST(MacroRecorder, ALaterRecordingGivesTheWaitSinceItsStartToTheEventBefore) {
+    RecordingFixture f(MacroTimingMode::RealTime);
+    f.Key(kA, true, 0);
+    f.Key(kA, false, 100);
+    f.recorder.Stop();
+    f.recorder.Start(MacroTimingMode::RealTime, MacroCaptureKind::Append, "",
+                     RecordingFixture::At(5000));
+    f.Key(kB, true, 5400);
+    EXPECT_EQ(f.Delays(), (std::vector<Json::Value>{Text("100"), Text("400"), Text("0")}));
+}
+
 TEST(MacroRecorder, FullListDropsInputsSilently) {
     RecordingFixture f(MacroTimingMode::RealTime);
     std::vector<MacroEvent> full(MacroLimits::kEventsPerMacro, MacroEvent{10, 4, true, 7});
