@@ -8,6 +8,8 @@
 namespace kelno {
 namespace {
 
+constexpr uint8_t kDownBit = 0x80;
+
 long ParseDelay(const Json::Value& delay) {
     if (delay.isString()) return std::atol(delay.asCString());
     if (const auto number = json::AsInt64(delay)) {
@@ -58,9 +60,19 @@ Json::Value MacroEvent::ToJson() const {
     return event;
 }
 
+uint8_t MacroEvent::TypeByte() const {
+    return static_cast<uint8_t>((type & 0x7F) | (down ? kDownBit : 0x00));
+}
+
+MacroEvent MacroEvent::FromTypeByte(uint8_t typeByte) {
+    MacroEvent event;
+    event.type = static_cast<uint8_t>(typeByte & ~kDownBit);
+    event.down = (typeByte & kDownBit) != 0;
+    return event;
+}
+
 std::array<uint8_t, 4> MacroEvent::ToCompact() const {
-    return {static_cast<uint8_t>(delay), static_cast<uint8_t>(delay >> 8),
-            static_cast<uint8_t>((type & 0x7F) | (down ? 0x80 : 0x00)), button};
+    return {static_cast<uint8_t>(delay), static_cast<uint8_t>(delay >> 8), TypeByte(), button};
 }
 
 std::array<uint8_t, 4> MacroEventToCompact(const Json::Value& event) {

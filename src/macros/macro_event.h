@@ -45,7 +45,12 @@ struct MacroEvent {
     // The object macro files hold ("Delay" as a decimal string, or the
     // integer when integerDelay is set).
     Json::Value ToJson() const;
-    // Bytes 0-1 delay (LE), byte 2 type with bit 7 set for "down", byte 3 button.
+    // The type in bits 0-6 and "down" in bit 7, as in the compact form and
+    // the mouse event table.
+    uint8_t TypeByte() const;
+    // An event of that type byte: button 0, delay 0.
+    static MacroEvent FromTypeByte(uint8_t typeByte);
+    // Bytes 0-1 delay (LE), byte 2 the type byte, byte 3 button.
     std::array<uint8_t, 4> ToCompact() const;
 };
 
@@ -62,5 +67,10 @@ struct MouseEventRow {
     const char* nameKey;
 };
 extern const std::array<MouseEventRow, 15> kMouseEventTable;
+// Rows 0-9 are the buttons (down and up), rows 10-13 the pointer moves
+// (left, right, up, down); the wheel row is not used by macros.
+inline constexpr size_t kMouseButtonRowCount = 10;
+inline constexpr size_t kFirstPointerMoveRow = 10;
+inline constexpr size_t kPointerMoveRowCount = 4;
 
 }  // namespace kelno

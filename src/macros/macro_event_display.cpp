@@ -7,9 +7,6 @@ namespace {
 
 constexpr uint8_t kKeyCategory = 0x20;
 constexpr size_t kModifierRows = 8;
-constexpr size_t kMouseButtonRows = 10;
-constexpr size_t kFirstMoveRow = 10;
-constexpr size_t kLastMoveRow = 13;
 
 std::string KeyTextId(const char* name) {
     return std::string(keyboard::kKeyTextPrefix) + name;
@@ -31,14 +28,14 @@ std::string ModifierName(uint8_t bit) {
 }
 
 std::string MouseButtonName(uint8_t button) {
-    for (size_t i = 0; i < kMouseButtonRows; ++i)
+    for (size_t i = 0; i < kMouseButtonRowCount; ++i)
         if (kMouseEventTable[i].button == button) return kMouseEventTable[i].nameKey;
     return {};
 }
 
 std::string PointerMoveName(const MacroEvent& event) {
-    const uint8_t typeByte = static_cast<uint8_t>((event.down ? 0x80 : 0x00) | event.type);
-    for (size_t i = kFirstMoveRow; i <= kLastMoveRow; ++i)
+    const uint8_t typeByte = event.TypeByte();
+    for (size_t i = kFirstPointerMoveRow; i < kFirstPointerMoveRow + kPointerMoveRowCount; ++i)
         if (kMouseEventTable[i].typeByte == typeByte) return kMouseEventTable[i].nameKey;
     return {};
 }

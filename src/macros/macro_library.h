@@ -16,6 +16,8 @@ namespace kelno {
 struct MacroIndexEntry {
     std::string name;  // display name, UTF-8
     std::string guid;  // file base name; only a bare name is ever opened
+
+    bool operator==(const MacroIndexEntry&) const = default;
 };
 
 class MacroLibrary {

@@ -5,15 +5,9 @@
 namespace kelno {
 namespace {
 
-constexpr size_t kMouseButtonRows = 10;
-constexpr size_t kFirstMoveRow = 10;
-constexpr uint8_t kDownBit = 0x80;
-
 MacroEvent EventOfRow(const MouseEventRow& row) {
-    MacroEvent event;
-    event.type = static_cast<uint8_t>(row.typeByte & ~kDownBit);
+    MacroEvent event = MacroEvent::FromTypeByte(row.typeByte);
     event.button = row.button;
-    event.down = (row.typeByte & kDownBit) != 0;
     return event;
 }
 
@@ -28,7 +22,7 @@ uint8_t ExtraButtonBit(ExtraMouseButton extra) {
 }  // namespace
 
 std::optional<MacroEvent> MouseButtonEvent(uint16_t message, ExtraMouseButton extra) {
-    for (size_t i = 0; i < kMouseButtonRows; ++i) {
+    for (size_t i = 0; i < kMouseButtonRowCount; ++i) {
         const MouseEventRow& row = kMouseEventTable[i];
         if (row.message != message) continue;
         if (IsExtraMessage(message) && row.button != ExtraButtonBit(extra)) continue;
@@ -38,7 +32,8 @@ std::optional<MacroEvent> MouseButtonEvent(uint16_t message, ExtraMouseButton ex
 }
 
 MacroEvent PointerMoveEvent(PointerMoveDirection direction, long distance) {
-    MacroEvent event = EventOfRow(kMouseEventTable[kFirstMoveRow + static_cast<size_t>(direction)]);
+    MacroEvent event =
+        EventOfRow(kMouseEventTable[kFirstPointerMoveRow + static_cast<size_t>(direction)]);
     event.button = static_cast<uint8_t>(std::clamp(distance, 0L, 255L));
     return event;
 }
