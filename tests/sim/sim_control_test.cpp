@@ -50,6 +50,8 @@ TEST(SimDeviceSet, LineProtocol) {
         {"notify keyboard 10000", "err bad usage"},
         {"notify keyboard zz", "err bad usage"},
         {"keymap headset", "ok"},
+        {"macros keyboard", "ok"},  // nothing received yet
+        {"macros", "err usage: macros <kind>"},
         {"unplug keyboard", "ok"},
         {"unplug keyboard", "err not plugged"},
         {"list", "ok headset"},

@@ -116,6 +116,7 @@ std::string SimDeviceSet::HandleCommand(std::string_view line) {
         {"notify", 3, "err usage: notify <kind> <usage in hex>"},
         {"mem", 4, "err usage: mem <kind> <offset> <length>"},
         {"keymap", 2, "err usage: keymap <kind>"},
+        {"macros", 2, "err usage: macros <kind>"},
         {"fault", 3, kFaultUsage},
         {"faults", 2, "err usage: faults <kind>"},
     };
@@ -142,6 +143,7 @@ std::string SimDeviceSet::HandleCommand(std::string_view line) {
     }
     if (!device) return "err never plugged";
     if (command == "keymap") return OkBytes(device->KeyMap());
+    if (command == "macros") return OkBytes(device->MacroArea());
     if (command == "faults") return "ok " + std::to_string(device->PendingFaults());
 
     const auto offset = ParseNumber(words[2]);
