@@ -110,7 +110,7 @@ class OtherClient {
     bool FocusOwnWindow() {
         const Window root = DefaultRootWindow(x_);
         const Window window = XCreateSimpleWindow(x_, root, 0, 0, 200, 100, 0, 0, 0);
-        XSelectInput(x_, window, KeyPressMask | StructureNotifyMask);
+        XSelectInput(x_, window, KeyPressMask | FocusChangeMask | StructureNotifyMask);
         XMapWindow(x_, window);
         if (!WaitFor(MapNotify)) return false;
         XSetInputFocus(x_, window, RevertToParent, CurrentTime);
@@ -128,6 +128,17 @@ class OtherClient {
         XSync(x_, False);
     }
     bool WaitForKeyPress() { return WaitFor(KeyPress); }
+    // The focus comes back to the window when a keyboard grab ends.
+    bool WaitForGrabEnd() { return WaitFor(FocusIn, NotifyUngrab); }
+    // While the server is grabbed, no other client's request is carried out.
+    void GrabServer() {
+        XGrabServer(x_);
+        XSync(x_, False);
+    }
+    void UngrabServer() {
+        XUngrabServer(x_);
+        XSync(x_, False);
+    }
     // Whether a key press has reached this client by now: the round trip
     // brings every event the server sent before it.
     bool GotKeyPress() {
@@ -137,10 +148,19 @@ class OtherClient {
     }
 
   private:
-    bool WaitFor(int type) {
+    // Waits for an event of `type` (and `mode`, for focus events).
+    bool WaitFor(int type, int mode = -1) {
+        struct Wanted {
+            int type, mode;
+        } wanted{type, mode};
+        const auto matches = [](Display*, XEvent* event, XPointer arg) -> Bool {
+            const auto* w = reinterpret_cast<const Wanted*>(arg);
+            if (event->type != w->type) return False;
+            return w->mode < 0 || event->xfocus.mode == w->mode;
+        };
         const auto deadline = std::chrono::steady_clock::now() + kWait;
         XEvent event;
-        while (!XCheckTypedEvent(x_, type, &event)) {
+        while (!XCheckIfEvent(x_, &event, matches, reinterpret_cast<XPointer>(&wanted))) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) return false;
@@ -383,6 +403,27 @@ TEST_F(X11InputCaptureTest, TheKeyboardIsFreeOnceTheCaptureEnds) {
     EXPECT_EQ(other.GrabKeyboard(), GrabSuccess);
     EXPECT_FALSE(capture.Capturing());
     EXPECT_EQ(log.Inputs().size(), 1u);
+}
+
+TEST_F(X11InputCaptureTest, AGrabAnsweredTooLateIsReleased) {
+    InputLog log;
+    X11InputCapture capture(Name());
+    // The connection is open before the server stops answering.
+    ASSERT_EQ(capture.Start({}, log.OnInput(), log.OnLost()), CaptureStart::Started);
+    capture.Stop();
+    OtherClient focused(Name()), freezer(Name());
+    ASSERT_TRUE(focused.FocusOwnWindow());
+
+    freezer.GrabServer();
+    EXPECT_EQ(capture.Start({}, log.OnInput(), log.OnLost()), CaptureStart::Failed);
+    EXPECT_FALSE(capture.Capturing());
+    // The grab goes through once the server answers again, and is let go:
+    // nobody knows of it.
+    freezer.UngrabServer();
+    EXPECT_TRUE(focused.WaitForGrabEnd());
+    EXPECT_EQ(focused.GrabKeyboard(), GrabSuccess);
+    EXPECT_FALSE(capture.Capturing());
+    EXPECT_TRUE(log.Inputs().empty());
 }
 
 TEST_F(X11InputCaptureTest, ALostDisplayEndsTheCaptureOnce) {
