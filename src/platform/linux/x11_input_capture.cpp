@@ -300,6 +300,8 @@ void X11InputCapture::Shared::Deliver(std::variant<KeyInput, ButtonInput> event,
 }
 
 CaptureStart X11InputCapture::Shared::OpenDisplay() {
+    // libX11 1.8 sets up its thread support by itself, so this connection
+    // can live on its own thread beside the toolkit's.
     Display* opened = XOpenDisplay(displayName.empty() ? nullptr : displayName.c_str());
     if (!opened) {
         DebugOutputF("input capture: cannot open display '%s'", displayName.c_str());
@@ -463,12 +465,13 @@ bool X11InputCapture::StartThread() {
 
 CaptureStart X11InputCapture::Start(const CaptureRequest& request, InputHandler onInput,
                                     CaptureLostHandler onLost) {
-    const uint64_t generation = shared_->NewGeneration();
     if (OnCaptureThread()) {
+        const uint64_t generation = shared_->NewGeneration();
         shared_->wantedGeneration = generation;
         return shared_->StartCapture(request, std::move(onInput), std::move(onLost), generation);
     }
     std::lock_guard caller(callerMutex_);
+    const uint64_t generation = shared_->NewGeneration();
     shared_->wantedGeneration = generation;
     if (!StartThread()) return CaptureStart::Failed;
     auto command = std::make_shared<Command>();
