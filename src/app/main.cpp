@@ -9,6 +9,7 @@
 #include <iostream>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,9 @@
 #include "core/paths.h"
 #include "devices/detect/device_presence.h"
 #include "devices/detect/emulator_catalogue.h"
+#include "platform/linux/evdev_scan_codes.h"
 #include "platform/linux/hidraw_backend.h"
+#include "platform/linux/x11_input_capture.h"
 #include "platform/session/light_control_bus.h"
 #include "platform/session/private_fonts.h"
 #include "platform/session/single_instance.h"
@@ -149,6 +152,18 @@ int Run(const app::AppOptions& options, AppFolders folders) {
 
     skin::GtkWindowSystem windowSystem;
     skin::SetWindowSystem(&windowSystem);
+    // Keys are captured for every program on an X display; on another
+    // display (a Wayland desktop) only the window's own keys count.
+    if (const std::optional<std::string> x11 = skin::GtkWindowSystem::X11DisplayName())
+        windowOptions.inputCapture = std::make_shared<input::X11InputCapture>(*x11);
+    windowOptions.windowKeyToScan = [](uint32_t hardwareKey,
+                                       bool down) -> std::optional<input::KeyInput> {
+        // GDK gives X-style key codes on every Linux display.
+        const std::optional<input::ScanCode> scan =
+            input::ScanCodeOfXKeycode(static_cast<int>(hardwareKey));
+        if (!scan) return std::nullopt;
+        return input::KeyInput{down, scan->code, scan->extended};
+    };
 
     LightControlBus lightBus(
         DbusSignalConnection::Open(G_BUS_TYPE_SESSION), [&slot](uint32_t wParam, uint32_t lParam) {

@@ -10,14 +10,13 @@
 namespace kelno::test {
 namespace {
 
-// The keyboard page of the tests: the two panels, the key-assignment
-// container the reset hides and the caption label.
+// The keyboard page of the tests: the panels and the caption label.
 constexpr const char* kPageXml = R"(
 <HorizontalLayout>
   <DeviceProfileUI name="DeviceProfileItem" width="170"/>
   <VerticalLayout>
     <LightSetControlUI name="LightControlItem"/>
-    <Control name="keyset_layout" height="10"/>
+    <KeySetControlUI name="KeySetControlItem"/>
     <Label name="text_test" visible="false"/>
   </VerticalLayout>
 </HorizontalLayout>)";
@@ -28,6 +27,18 @@ T TakeFront(std::deque<T>& queue, T fallback) {
     T value = std::move(queue.front());
     queue.pop_front();
     return value;
+}
+
+bool IsKeyAssignmentRoute(app::Handler handler) {
+    switch (handler) {
+        case app::Handler::KeyAssignmentButton:
+        case app::Handler::KeyAssignmentCheck:
+        case app::Handler::KeyAssignmentList:
+        case app::Handler::KeyAssignmentPendingChange:
+            return true;
+        default:
+            return false;
+    }
 }
 
 bool IsLightingRoute(app::Handler handler) {
@@ -77,6 +88,10 @@ void PanelRouter::Notify(skin::TNotifyUI& msg) {
             if (CLightControlUI* panel = CLightControlUI::Of(*device_)) {
                 handled += panel->OnRoutedNotify(route, msg, *device_) ? 1 : 0;
             }
+        } else if (IsKeyAssignmentRoute(route.handler)) {
+            if (CKeySetControlUI* panel = CKeySetControlUI::Of(*device_)) {
+                handled += panel->OnRoutedNotify(route, msg, *device_) ? 1 : 0;
+            }
         } else if (route.handler == app::Handler::ProfileButton ||
                    route.handler == app::Handler::ProfileComboSelected) {
             if (CDeviceProfileUI* panel = CDeviceProfileUI::Of(*device_)) {
@@ -114,6 +129,7 @@ void KeyboardPageTest::BuildPage() {
     keyboard->InitLayout();
     ASSERT_NE(CLightControlUI::Of(*device), nullptr);
     ASSERT_NE(CDeviceProfileUI::Of(*device), nullptr);
+    ASSERT_NE(CKeySetControlUI::Of(*device), nullptr);
     const std::vector<std::string> paths = sim.Backend()->Paths("keyboard");
     ASSERT_GE(paths.size(), 4u);
     ASSERT_TRUE(keyboard->OpenCommandChannel(paths[3]));

@@ -17,6 +17,7 @@
 
 #include "devices/models/keyboard_device.h"
 #include "panels/device_profile.h"
+#include "panels/key_set_control.h"
 #include "panels/light_control.h"
 #include "panels/panel_host.h"
 #include "platform/sim/sim_device_set.h"
@@ -104,6 +105,7 @@ class KeyboardPageTest : public ::testing::Test {
     std::filesystem::path DefaultFolder() const { return temp.Path() / "default"; }
     CLightControlUI& Light() { return *CLightControlUI::Of(*device); }
     CDeviceProfileUI& Profiles() { return *CDeviceProfileUI::Of(*device); }
+    CKeySetControlUI& Keys() { return *CKeySetControlUI::Of(*device); }
     template <typename T>
     T* Find(const std::string& name) {
         skin::CControlUI* control = pm.FindControl(name);

@@ -1,6 +1,7 @@
 #include "skin/host/gtk_window_system.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "skin/host/gtk_tray.h"
 #include "skin/host/gtk_window_host.h"
@@ -36,6 +37,15 @@ GtkWindow* NativeOf(IWindowHost* host) {
 
 bool GtkWindowSystem::InitializeGtk(int* argc, char*** argv) {
     return gtk_init_check(argc, argv) != FALSE;
+}
+
+std::optional<std::string> GtkWindowSystem::X11DisplayName() {
+    GdkDisplay* display = gdk_display_get_default();
+    // By type name: the X11 headers' macros would collide with ours.
+    if (!display || std::strcmp(G_OBJECT_TYPE_NAME(display), "GdkX11Display") != 0)
+        return std::nullopt;
+    const char* name = gdk_display_get_name(display);
+    return std::string(name ? name : "");
 }
 
 std::unique_ptr<IWindowHost> GtkWindowSystem::CreateHost(IHostClient& client,

@@ -2,6 +2,9 @@
 // The GTK 3 backend of the window classes: GtkWindowHost windows, GLib main
 // loops, native file dialogs and a StatusNotifier tray icon.
 
+#include <optional>
+#include <string>
+
 #include "skin/window/window_system.h"
 
 namespace kelno::skin {
@@ -10,6 +13,10 @@ class GtkWindowSystem final : public IWindowSystem {
   public:
     // Opens the display (gtk_init_check); false when there is none.
     static bool InitializeGtk(int* argc, char*** argv);
+    // The name of the X display the windows are on; nothing when GTK drives
+    // another kind of display (a Wayland desktop), where no other client
+    // may take the keyboard.
+    static std::optional<std::string> X11DisplayName();
 
     std::unique_ptr<IWindowHost> CreateHost(IHostClient& client,
                                             const HostOptions& options) override;
