@@ -31,9 +31,10 @@ const char* FailureNotice(CaptureResult result) {
 }  // namespace
 
 void CMainWnd::CreateInputHook() {
-    hook_ = std::make_unique<CDeviceHook>(
-        options_.inputCapture,
-        [this](uint32_t message, hook::HookEvent event) { PostMessage(message, std::move(event)); });
+    hook_ = std::make_unique<CDeviceHook>(options_.inputCapture,
+                                          [this](uint32_t message, hook::HookEvent event) {
+                                              PostMessage(message, std::move(event));
+                                          });
 }
 
 CaptureResult CMainWnd::StartCapture(CZembravaUSBDevice& target, int32_t mode) {

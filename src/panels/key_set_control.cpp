@@ -128,8 +128,8 @@ KeyAssignmentPair CKeySetControlUI::Encode() {
     const KeyPanelChoice clamped = keyassign::ClampEditNumbers(read);
     // The edits show what is stored, not what was typed beyond the range.
     if (clamped != read) ShowChoice(clamped);
-    current_ = WithCode(current_, keyassign::Encode(clamped, CodeOf(current_), CodeOf(defaults_),
-                                                    MacroCount()));
+    current_ = WithCode(
+        current_, keyassign::Encode(clamped, CodeOf(current_), CodeOf(defaults_), MacroCount()));
     return {current_, defaults_};
 }
 
@@ -186,14 +186,12 @@ KeyPanelChoice CKeySetControlUI::ReadChoice() {
                 keyassign::CategoryFromNumber(skin::ParseInt(item->GetUserData()).value_or(-1));
     }
     choice.mouseButtonRow = ListSelection("keyset_mousekey_combo");
-    choice.swing = {ListSelection("keyset_mouseswing_combo"),
-                    EditNumber("keyset_mouseswing_num_edit"),
-                    EditNumber("keyset_mouseswing_delay_edit"),
-                    EditNumber("keyset_mouseswing_speed_edit")};
-    choice.wheel = {ListSelection("keyset_mousewheel_combo"),
-                    EditNumber("keyset_mousewheel_num_edit"),
-                    EditNumber("keyset_mousewheel_delay_edit"),
-                    EditNumber("keyset_mousewheel_speed_edit")};
+    choice.swing = {
+        ListSelection("keyset_mouseswing_combo"), EditNumber("keyset_mouseswing_num_edit"),
+        EditNumber("keyset_mouseswing_delay_edit"), EditNumber("keyset_mouseswing_speed_edit")};
+    choice.wheel = {
+        ListSelection("keyset_mousewheel_combo"), EditNumber("keyset_mousewheel_num_edit"),
+        EditNumber("keyset_mousewheel_delay_edit"), EditNumber("keyset_mousewheel_speed_edit")};
     choice.dpiRow = ListSelection("keyset_mousedpi_combo");
     choice.fireInterval = EditNumber("keyset_mousefire_interval_edit");
     choice.fireCount = EditNumber("keyset_mousefire_num_edit");

@@ -104,8 +104,8 @@ TEST_F(KeyPanel, ARightAltCaptureSurvivesApplyingAgain) {
 TEST_F(KeyPanel, KeysOutsideTheTableAndReleasesChangeNothing) {
     ChooseCategory(6);
     const KeyAssignment before = Current();
-    Keys().OnCapturedKey(Press(0x7F));              // no such key in the table
-    Keys().OnCapturedKey({false, 0x2E, false});     // a release
+    Keys().OnCapturedKey(Press(0x7F));           // no such key in the table
+    Keys().OnCapturedKey({false, 0x2E, false});  // a release
     EXPECT_EQ(Current(), before);
 }
 

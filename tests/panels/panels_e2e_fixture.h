@@ -133,6 +133,15 @@ class PanelsEndToEnd : public ::testing::Test {
         EXPECT_EQ(app.Ask("wait-visible keyboard_device 30000"), "ok") << Output();
         return ShownRef(app, "light_combo_modeSelect");
     }
+    // Waits until the first synchronisation has run: the emulator starts
+    // with mode 1 at brightness 24, the profile's brightness (20) on the
+    // device says the program wrote it (after reading the key map).
+    bool WaitForFirstSync(LineClient& emulator) {
+        const std::string memory = AskUntil(
+            emulator, "mem keyboard 0 25",
+            [](const std::string& r) { return MemoryByte(r, 1) == 1 && MemoryByte(r, 2) == 20; });
+        return MemoryByte(memory, 2) == 20;
+    }
     std::string Output() const {
         std::string text = ReadFileText(output_);
         return text.size() > 4000 ? text.substr(text.size() - 4000) : text;

@@ -23,10 +23,7 @@ TEST_F(PanelsEndToEnd, LightingAndProfilesReachTheKeyboardAndTheFiles) {
     const std::string profiles = ShownRef(app, "device_profile_combo");
     const std::string nameEdit = ShownRef(app, "device_profile_name_edit");
     const std::string rename = ShownRef(app, "device_profile_edit_save_btn");
-    // The initial synchronisation has written the profile's mode (1) and
-    // brightness (20; the emulator starts at 24).
-    AskUntil(emulator, "mem keyboard 0 25",
-             [](const std::string& r) { return MemoryByte(r, 1) == 1 && MemoryByte(r, 2) == 20; });
+    WaitForFirstSync(emulator);
     Screenshot(app, "panels-e2e-start.png");
 
     // A lighting mode with the colour group.

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/linux/evdev_scan_codes.h"
+#include "support/x_other_client.h"
 #include "xvfb_display.h"
 
 namespace kelno::input {
@@ -93,86 +94,7 @@ std::vector<Event> Strokes(std::initializer_list<int> keys) {
     return events;
 }
 
-// Another client of the display: it may hold a focused window or the
-// keyboard grab, and says whether key presses reached it.
-class OtherClient {
-  public:
-    explicit OtherClient(const std::string& display) : x_(XOpenDisplay(display.c_str())) {}
-    ~OtherClient() {
-        if (x_) XCloseDisplay(x_);
-    }
-    OtherClient(const OtherClient&) = delete;
-    OtherClient& operator=(const OtherClient&) = delete;
-
-    bool Connected() const { return x_ != nullptr; }
-
-    // A mapped top-level window with the input focus (no window manager).
-    bool FocusOwnWindow() {
-        const Window root = DefaultRootWindow(x_);
-        const Window window = XCreateSimpleWindow(x_, root, 0, 0, 200, 100, 0, 0, 0);
-        XSelectInput(x_, window, KeyPressMask | FocusChangeMask | StructureNotifyMask);
-        XMapWindow(x_, window);
-        if (!WaitFor(MapNotify)) return false;
-        XSetInputFocus(x_, window, RevertToParent, CurrentTime);
-        XSync(x_, False);
-        return true;
-    }
-    int GrabKeyboard() {
-        const int result = XGrabKeyboard(x_, DefaultRootWindow(x_), False, GrabModeAsync,
-                                         GrabModeAsync, CurrentTime);
-        XSync(x_, False);
-        return result;
-    }
-    void UngrabKeyboard() {
-        XUngrabKeyboard(x_, CurrentTime);
-        XSync(x_, False);
-    }
-    bool WaitForKeyPress() { return WaitFor(KeyPress); }
-    // The focus comes back to the window when a keyboard grab ends.
-    bool WaitForGrabEnd() { return WaitFor(FocusIn, NotifyUngrab); }
-    // While the server is grabbed, no other client's request is carried out.
-    void GrabServer() {
-        XGrabServer(x_);
-        XSync(x_, False);
-    }
-    void UngrabServer() {
-        XUngrabServer(x_);
-        XSync(x_, False);
-    }
-    // Whether a key press has reached this client by now: the round trip
-    // brings every event the server sent before it.
-    bool GotKeyPress() {
-        XSync(x_, False);
-        XEvent event;
-        return XCheckTypedEvent(x_, KeyPress, &event);
-    }
-
-  private:
-    // Waits for an event of `type` (and `mode`, for focus events).
-    bool WaitFor(int type, int mode = -1) {
-        struct Wanted {
-            int type, mode;
-        } wanted{type, mode};
-        const auto matches = [](Display*, XEvent* event, XPointer arg) -> Bool {
-            const auto* w = reinterpret_cast<const Wanted*>(arg);
-            if (event->type != w->type) return False;
-            return w->mode < 0 || event->xfocus.mode == w->mode;
-        };
-        const auto deadline = std::chrono::steady_clock::now() + kWait;
-        XEvent event;
-        while (!XCheckIfEvent(x_, &event, matches, reinterpret_cast<XPointer>(&wanted))) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0) return false;
-            pollfd p{ConnectionNumber(x_), POLLIN, 0};
-            ::poll(&p, 1, static_cast<int>(left.count()));
-            XEventsQueued(x_, QueuedAfterReading);
-        }
-        return true;
-    }
-
-    Display* x_;
-};
+using OtherClient = test::XOtherClient;
 
 class X11InputCaptureTest : public ::testing::Test {
   protected:

@@ -74,8 +74,7 @@ bool CDeviceHook::StopCapture() {
 
 void CDeviceHook::OnWindowKey(const input::KeyInput& key) {
     if (!IsWindowOnly()) return;
-    PostEvent(mode_, generation_,
-              input::CapturedInput{key, std::chrono::steady_clock::now()});
+    PostEvent(mode_, generation_, input::CapturedInput{key, std::chrono::steady_clock::now()});
 }
 
 }  // namespace kelno
