@@ -34,15 +34,42 @@ std::vector<std::string> MacroLibrary::ReadNames() const {
     return names;
 }
 
-std::vector<MacroEvent> MacroLibrary::ReadEvents(const std::string& guid) const {
-    const std::filesystem::path path = MacroPath(guid);
-    if (path.empty()) return {};
-    const Json::Value macro = ReadJsonFile(path);
+namespace {
+
+// The length of a file's array member, uncapped (0 when it is no array).
+size_t StoredArrayLength(const Json::Value& object, const char* key) {
+    const Json::Value& list = json::Member(object, key);
+    return list.isArray() ? list.size() : 0;
+}
+
+std::vector<MacroEvent> EventsOf(const Json::Value& macro) {
     const Json::Value& list = json::Member(macro, "Events");
     const int count = json::ReadArraySize(macro, "Events", MacroLimits::kEventsPerMacro);
     std::vector<MacroEvent> events;
     for (int i = 0; i < count; ++i) events.push_back(MacroEvent::FromJson(json::Element(list, i)));
     return events;
+}
+
+}  // namespace
+
+std::vector<MacroEvent> MacroLibrary::ReadEvents(const std::string& guid) const {
+    const std::filesystem::path path = MacroPath(guid);
+    if (path.empty()) return {};
+    return EventsOf(ReadJsonFile(path));
+}
+
+MacroLibraryContents MacroLibrary::ReadContents() const {
+    MacroLibraryContents contents;
+    contents.beyondLimits = StoredArrayLength(ReadJsonFile(IndexPath()), "MacroInfo") >
+                            size_t{MacroLimits::kMacrosPerDevice};
+    for (const MacroIndexEntry& entry : ReadIndex()) {
+        const std::filesystem::path path = MacroPath(entry.guid);
+        const Json::Value macro = path.empty() ? Json::Value() : ReadJsonFile(path);
+        if (StoredArrayLength(macro, "Events") > size_t{MacroLimits::kEventsPerMacro})
+            contents.beyondLimits = true;
+        contents.macros.push_back(EventsOf(macro));
+    }
+    return contents;
 }
 
 }  // namespace kelno

@@ -13,6 +13,14 @@
 
 namespace kelno {
 
+// Every macro of a library with its events, for a device's macro image.
+struct MacroLibraryContents {
+    std::vector<std::vector<MacroEvent>> macros;
+    // The files hold more macros or events than a device takes: an image of
+    // what was read would play macros cut short, so none is built.
+    bool beyondLimits = false;
+};
+
 struct MacroIndexEntry {
     std::string name;  // display name, UTF-8
     std::string guid;  // file base name; only a bare name is ever opened
@@ -21,7 +29,7 @@ struct MacroIndexEntry {
 };
 
 class MacroLibrary {
-public:
+  public:
     explicit MacroLibrary(std::filesystem::path folder, std::string indexFileName = "macro.config");
 
     const std::filesystem::path& Folder() const { return folder_; }
@@ -35,8 +43,11 @@ public:
 
     // The events of one macro, at most MacroLimits::kEventsPerMacro.
     std::vector<MacroEvent> ReadEvents(const std::string& guid) const;
+    // Every macro in index order, with whether the files went beyond the
+    // limits (then the contents are only what the limits let through).
+    MacroLibraryContents ReadContents() const;
 
-private:
+  private:
     std::filesystem::path folder_;
     std::string indexFileName_;
 };

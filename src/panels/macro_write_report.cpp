@@ -12,6 +12,8 @@ void ReportMacroWrite(IPanelHost* host, int result) {
         host->ShowMessage(texts::kMacroMemoryMissing, IPanelHost::Buttons::Ok);
     else if (result == IKeyAssignmentDevice::kMacroWriteFailed)
         host->ShowMessage(texts::kMacroWriteFailed, IPanelHost::Buttons::Ok);
+    else if (result == IKeyAssignmentDevice::kMacrosBeyondLimits)
+        host->ShowMessage(texts::kMacrosBeyondLimits, IPanelHost::Buttons::Ok);
     else if (result > 0)
         host->ShowMessage(texts::kMacroTooLarge, IPanelHost::Buttons::Ok, result);
 }

@@ -21,6 +21,8 @@ inline constexpr const char* kListSaveFailed = "message_text_list_save_failed";
 inline constexpr const char* kRenameFileNotWritten = "message_text_rename_file_failed";
 // The device did not take the key map: the keys work as before on it.
 inline constexpr const char* kKeyMapWriteFailed = "message_text_keymap_write_failed";
+// More macros or events than a device plays: nothing was sent.
+inline constexpr const char* kMacrosBeyondLimits = "message_text_macros_beyond_limits";
 // The keyboard refused the macros.
 inline constexpr const char* kMacroWriteFailed = "message_text_macro_write_failed";
 // A file could not be read and is left alone: the program works on, but
@@ -33,6 +35,6 @@ inline constexpr std::array kAll = {kNameTaken,        kMacroMemoryMissing, kMac
                                     kResetQuestion,    kExportFailed,       kImportFailed,
                                     kSaveFailed,       kListSaveFailed,     kRenameFileNotWritten,
                                     kMacroWriteFailed, kKeptInMemoryOnly,   kLanguageNotSaved,
-                                    kKeyMapWriteFailed};
+                                    kKeyMapWriteFailed, kMacrosBeyondLimits};
 
 }  // namespace kelno::texts

@@ -299,6 +299,14 @@ TEST_F(KeyboardMacroTest, AnImageThatDoesNotReachTheKeyboardIsAFailure) {
     }
 }
 
+TEST_F(KeyboardMacroTest, MacrosBeyondWhatTheKeyboardPlaysAreNotSentCutShort) {
+    WriteMacros({2001});
+    keyboard->ClearExchanges();
+    EXPECT_EQ(page->WriteMacros(), CZembravaKeyboardDevice::kMacrosBeyondLimits);
+    const std::vector<uint8_t> codes = CommandCodes();
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), CMD_WRITE_MACROS), 0);
+}
+
 TEST_F(KeyboardMacroTest, NoMacrosSendNothing) {
     keyboard->ClearExchanges();
     EXPECT_EQ(page->WriteMacros(), 0);

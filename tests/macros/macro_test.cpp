@@ -94,5 +94,41 @@ TEST(MacroLibrary, DamagedOrOversizedFilesAreBounded) {
               size_t{MacroLimits::kEventsPerMacro});
 }
 
+// What goes into a device's image: the whole library, or word that the
+// files hold more than a device plays (never a silently shortened image).
+TEST(MacroLibrary, ContentsSayWhenTheFilesGoBeyondTheLimits) {
+    const auto library = [](int macros, int eventsOfFirst) {
+        test::TempFolder folder;
+        Json::Value index;
+        for (int i = 0; i < macros; ++i) {
+            index["MacroInfo"][i]["MacroName"] = "m" + std::to_string(i);
+            index["MacroInfo"][i]["Guid"] = "g" + std::to_string(i);
+        }
+        EXPECT_EQ(WriteJsonFile(folder / "macro.config", index), 0);
+        Json::Value macro;
+        macro["Events"] = Json::Value(Json::arrayValue);
+        for (int e = 0; e < eventsOfFirst; ++e) macro["Events"][e]["Type"] = 10;
+        EXPECT_EQ(WriteJsonFile(folder / "g0.mac", macro), 0);
+        return MacroLibrary(folder.Path()).ReadContents();
+    };
+    struct Case {
+        int macros, eventsOfFirst;
+        bool beyond;
+        size_t macrosRead, eventsRead;
+    };
+    const Case cases[] = {
+        {3, 7, false, 3, 7},
+        {50, 2000, false, 50, 2000},
+        {51, 1, true, 50, 1},
+        {2, 2001, true, 2, 2000},
+    };
+    for (const Case& c : cases) {
+        const MacroLibraryContents contents = library(c.macros, c.eventsOfFirst);
+        EXPECT_EQ(contents.beyondLimits, c.beyond) << c.macros << " " << c.eventsOfFirst;
+        ASSERT_EQ(contents.macros.size(), c.macrosRead);
+        EXPECT_EQ(contents.macros[0].size(), c.eventsRead);
+    }
+}
+
 }  // namespace
 }  // namespace kelno

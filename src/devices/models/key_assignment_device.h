@@ -18,6 +18,9 @@ class IKeyAssignmentDevice {
     // WriteMacros results besides 0 (written) and a positive overflow count.
     static constexpr int kMacroImageUnallocated = -1;
     static constexpr int kMacroWriteFailed = -2;  // the channel refused the image
+    // The files hold more macros or events than a device plays: nothing is
+    // sent rather than macros cut short.
+    static constexpr int kMacrosBeyondLimits = -3;
     virtual ~IKeyAssignmentDevice() = default;
 
     // One record per page key: current assignment, then the default.

@@ -6,9 +6,9 @@
 #include "core/json_access.h"
 #include "core/json_file.h"
 #include "core/names.h"
-#include "keys/key_names.h"
 #include "devices/models/light_button.h"
 #include "devices/models/page_lookup.h"
+#include "keys/key_names.h"
 #include "macros/macro_library.h"
 #include "profiles/profile_list.h"
 #include "skin/controls/button.h"
@@ -462,15 +462,12 @@ int CZembravaKeyboardDevice::WriteMacros() {
         std::array<uint8_t, kDeviceInfoSize> info{};
         if (channel.ReadInfo(info) == kChannelOk) deviceInfo_ = info;
     }
-    const MacroLibrary library(UserFolder());
-    const std::vector<MacroIndexEntry> index = library.ReadIndex();
-    if (index.empty()) return 0;
-    std::vector<std::vector<MacroEvent>> macros;
-    macros.reserve(index.size());
-    for (const MacroIndexEntry& entry : index) macros.push_back(library.ReadEvents(entry.guid));
+    const MacroLibraryContents library = MacroLibrary(UserFolder()).ReadContents();
+    if (library.beyondLimits) return kMacrosBeyondLimits;
+    if (library.macros.empty()) return 0;
 
     const size_t capacity = size_t{deviceInfo_[6]} * 128;
-    const keyboard::MacroImage image = keyboard::BuildMacroImage(macros, capacity);
+    const keyboard::MacroImage image = keyboard::BuildMacroImage(library.macros, capacity);
     if (image.overflow > 0) return image.overflow;
     if (image.bytes.empty()) return kMacroImageUnallocated;
     // An image that does not reach the keyboard was not written.

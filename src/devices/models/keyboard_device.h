@@ -67,9 +67,9 @@ class CZembravaKeyboardDevice : public CZembravaUSBDevice, public IKeyAssignment
     int WriteKeyMap(int profileIndex, const std::vector<KeyAssignmentPair>& assignments) override;
     int WriteStoredKeyMap(int profileIndex) override;
     // 0 when written or when there is nothing to send, kMacroImageUnallocated,
-    // kMacroWriteFailed (the channel is closed or refused the image), or a
-    // positive count when the image does not fit (by ((size - capacity) / 4)
-    // + 1).
+    // kMacroWriteFailed (the channel is closed or refused the image),
+    // kMacrosBeyondLimits (nothing sent), or a positive count when the image
+    // does not fit (by ((size - capacity) / 4) + 1).
     int WriteMacros() override;
     // The settings block at profileIndex x 25, built now and written on the
     // device worker (QueueDeviceWrite gives the result).
