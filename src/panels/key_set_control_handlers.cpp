@@ -115,11 +115,12 @@ void CKeySetControlUI::OnCapturedKey(const input::KeyInput& key) {
 }
 
 void CKeySetControlUI::OnKeyCaptureState(bool capturing, CaptureResult result) {
+    // The hint beside the key box says when only this window's keys count.
     skin::CControlUI* notice = Find("keyset_capture_notice");
     if (!notice) return;
     const bool windowOnly = capturing && result == CaptureResult::WindowOnly;
-    notice->SetTextId(windowOnly ? "capture_window_only_text" : "");
-    notice->SetVisible(windowOnly);
+    notice->SetTextId(windowOnly ? "capture_window_only_text" : "keyset_capture_hint_text");
+    notice->SetToolTip(windowOnly ? notice->GetText() : std::string());
 }
 
 }  // namespace kelno

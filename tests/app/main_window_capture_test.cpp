@@ -114,7 +114,7 @@ TEST_F(CaptureTest, WithoutGlobalCaptureTheWindowsOwnKeysAreTaken) {
     capture_->SetStartOutcome(input::CaptureStart::Unavailable);
     FocusKeyEdit();
     ASSERT_TRUE(window_->Hook()->IsWindowOnly());
-    EXPECT_TRUE(Find("keyset_capture_notice")->IsOwnVisible());
+    EXPECT_EQ(Find("keyset_capture_notice")->GetTextId(), "capture_window_only_text");
     auto* host = skin::HeadlessWindowSystem::Inner(window_->GetHost());
     for (uint32_t evdev : {29u, 46u}) {  // left Ctrl, C
         skin::InputEvent key;
@@ -125,7 +125,7 @@ TEST_F(CaptureTest, WithoutGlobalCaptureTheWindowsOwnKeysAreTaken) {
     system_.RunPendingTasks();
     EXPECT_EQ(Assignment(), 0x200106u);
     BlurKeyEdit();
-    EXPECT_FALSE(Find("keyset_capture_notice")->IsOwnVisible());
+    EXPECT_EQ(Find("keyset_capture_notice")->GetTextId(), "keyset_capture_hint_text");
 }
 
 TEST_F(PreviewTest, AKeyClickOnTheLightingPageTogglesThatKeysLight) {
