@@ -17,6 +17,9 @@ using namespace kelno::skin;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
+    // Styles are program-wide and only ever added by layouts: start each
+    // input without the previous inputs' styles.
+    CResourceManager::Release();
     ParseXml(text);
     ParseAttributeList(text);
     CResourceManager::GetInstance().LoadLanguageText(text);

@@ -21,6 +21,8 @@ bool IsOtherCustomTag(std::string_view name) {
                                             "DeviceProfileUI",
                                             "LightSetControlUI",
                                             "KeySetControlUI",
+                                            "KeySetControl",
+                                            "MacroControl",
                                             "MacroSetControlUI",
                                             "ShootKeySetControlUI",
                                             "MagicSetControlUI",

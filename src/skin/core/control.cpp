@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/debug_output.h"
 #include "skin/core/attribute_values.h"
 #include "skin/core/image_cache.h"
 #include "skin/core/paint_manager.h"
@@ -15,6 +16,8 @@ namespace {
 
 // Sizes from layouts or code stay within a range layout arithmetic handles.
 constexpr int kMaxLength = 1'000'000;
+
+constexpr std::string_view kStyleAttribute = "style";
 
 }  // namespace
 
@@ -247,6 +250,8 @@ void CControlUI::SetAttribute(std::string_view name, std::string_view value) {
     };
     if (name == "name") {
         SetName(std::string(value));
+    } else if (name == kStyleAttribute) {
+        ApplyStyle(value);
     } else if (name == "pos") {
         if (auto rc = ParseRect(value)) {
             SetFixedXY({rc->left, rc->top});
@@ -318,6 +323,18 @@ void CControlUI::SetAttribute(std::string_view name, std::string_view value) {
 
 void CControlUI::ApplyAttributeList(std::string_view list) {
     for (const auto& [name, value] : ParseAttributeList(list)) SetAttribute(name, value);
+}
+
+void CControlUI::ApplyStyle(std::string_view styleName) {
+    const std::string* attributes = CResourceManager::GetInstance().GetStyle(styleName);
+    if (!attributes) {
+        DebugOutput("skin: unknown style \"" + std::string(styleName) + "\" ignored");
+        return;
+    }
+    for (const auto& [name, value] : ParseAttributeList(*attributes)) {
+        // A style lists attributes, not other styles: nothing to chain or loop through.
+        if (name != kStyleAttribute) SetAttribute(name, value);
+    }
 }
 
 // --- tree walk, events, painting ---

@@ -142,7 +142,9 @@ class CControlUI {
 
     // --- attributes ---
     // One attribute from a layout file. Unknown names are ignored; bad
-    // values leave the attribute unchanged.
+    // values leave the attribute unchanged. "style" applies the attributes
+    // of a named style (CResourceManager::GetStyle) at once, so attributes
+    // set afterwards override them; an unknown style changes nothing.
     virtual void SetAttribute(std::string_view name, std::string_view value);
     // A list such as `width="20" text="a &quot;b&quot;"`, applied in order.
     void ApplyAttributeList(std::string_view list);
@@ -167,6 +169,8 @@ class CControlUI {
     bool DrawImage(cairo_t* cr, std::string_view image, std::string_view modify = {});
 
   private:
+    void ApplyStyle(std::string_view styleName);
+
     CPaintManagerUI* manager_ = nullptr;
     CControlUI* parent_ = nullptr;
     std::string name_;

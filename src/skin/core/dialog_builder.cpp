@@ -27,6 +27,21 @@ CControlFactory::Creator Make() {
     return [] { return static_cast<CControlUI*>(new T); };
 }
 
+// <Style name value/> declares a named style wherever it stands: among a
+// window's resources or between the controls of a container, before the
+// controls that use it.
+bool DeclareStyle(const XmlNode& node) {
+    if (!EqualsNoCase(node.name, "Style")) return false;
+    const std::string* name = node.Attribute("name");
+    const std::string* value = node.Attribute("value");
+    if (name && value) {
+        CResourceManager::GetInstance().AddStyle(*name, *value);
+    } else {
+        DebugOutput("skin: <Style> without name or value");
+    }
+    return true;
+}
+
 std::string LayoutPath(const std::string& xml) {
     std::string file = CResourceManager::GetInstance().GetXmlPath(xml);
     return CResourceManager::ResolvePath(file.empty() ? xml : file);
@@ -126,9 +141,9 @@ CControlUI* CDialogBuilder::Build(const XmlNode& root, IDialogBuilderCallback* c
     if (!EqualsNoCase(root.name, "Window"))
         return Parse(root, callback, manager, parent, includeDepth);
     if (manager) ApplyWindowElement(root, manager);
-    // Resource elements first, so controls find fonts and defaults.
+    // Resource elements first, so controls find fonts, defaults and styles.
     for (const XmlNode& child : root.children) {
-        if (!manager) continue;
+        if (DeclareStyle(child) || !manager) continue;
         if (EqualsNoCase(child.name, "Font")) {
             FontInfo font = FontFromElement(child);
             const std::string* id = child.Attribute("id");
@@ -149,7 +164,7 @@ CControlUI* CDialogBuilder::Build(const XmlNode& root, IDialogBuilderCallback* c
     CControlUI* first = nullptr;
     for (const XmlNode& child : root.children) {
         if (EqualsNoCase(child.name, "Font") || EqualsNoCase(child.name, "Default") ||
-            EqualsNoCase(child.name, "Image"))
+            EqualsNoCase(child.name, "Image") || EqualsNoCase(child.name, "Style"))
             continue;
         CControlUI* control = Parse(child, callback, manager, parent, includeDepth);
         if (!first) first = control;
@@ -174,18 +189,23 @@ CControlUI* CDialogBuilder::Parse(const XmlNode& node, IDialogBuilderCallback* c
         }
         return Build(*parsed.root, callback, manager, parent, includeDepth + 1);
     }
+    if (DeclareStyle(node)) return nullptr;
     control = CControlFactory::GetInstance().CreateControl(node.name);
     if (!control && callback) control = callback->CreateControl(node.name);
     if (!control) {
         DebugOutput("skin: unknown element <" + node.name + "> skipped");
         return nullptr;
     }
-    // Defaults of the element name first, then the element's own values.
+    // Defaults of the element name first, then its style, then the
+    // element's own values, wherever the style attribute stands.
     if (manager) {
         std::string defaults = manager->GetDefaultAttributeList(node.name);
         if (!defaults.empty()) control->ApplyAttributeList(defaults);
     }
-    for (const auto& [name, value] : node.attributes) control->SetAttribute(name, value);
+    if (const std::string* style = node.Attribute("style")) control->SetAttribute("style", *style);
+    for (const auto& [name, value] : node.attributes) {
+        if (name != "style") control->SetAttribute(name, value);
+    }
 
     if (!node.children.empty()) {
         auto* container = static_cast<CContainerUI*>(control->GetInterface("Container"));

@@ -69,7 +69,14 @@ bool CResourceManager::ApplyResource(const XmlParseResult& parsed) {
     if (Refused(parsed)) return false;
     std::map<std::string, std::string> images, xmls;
     std::map<int, FontInfo> fonts;
+    std::vector<std::pair<std::string, std::string>> styles;
     for (const XmlNode& group : parsed.root->children) {
+        if (EqualsNoCase(group.name, "Style")) {
+            const std::string* name = group.Attribute("name");
+            const std::string* value = group.Attribute("value");
+            if (name && !name->empty() && value) styles.emplace_back(*name, *value);
+            continue;
+        }
         for (const XmlNode& item : group.children) {
             const std::string* id = item.Attribute("id");
             if (!id || id->empty()) continue;
@@ -86,6 +93,7 @@ bool CResourceManager::ApplyResource(const XmlParseResult& parsed) {
     images_ = std::move(images);
     xmls_ = std::move(xmls);
     fonts_ = std::move(fonts);
+    for (const auto& [name, value] : styles) AddStyle(name, value);
     // Cached pictures are keyed by id: an id may now name another file.
     ImageCache::Instance().Clear();
     return true;
@@ -96,6 +104,17 @@ void CResourceManager::ResetResourceMap() {
     images_.clear();
     xmls_.clear();
     fonts_.clear();
+    styles_.clear();
+}
+
+void CResourceManager::AddStyle(std::string_view name, std::string_view attributes) {
+    if (name.empty()) return;
+    styles_[ToLowerAscii(name)] = std::string(attributes);
+}
+
+const std::string* CResourceManager::GetStyle(std::string_view name) const {
+    auto it = styles_.find(ToLowerAscii(name));
+    return it == styles_.end() ? nullptr : &it->second;
 }
 
 std::string CResourceManager::GetImagePath(const std::string& id) const {

@@ -47,6 +47,14 @@ class CResourceManager {
     // a layout).
     const std::map<int, FontInfo>& GetFonts() const { return fonts_; }
 
+    // Named styles: attribute lists a control takes with style="name",
+    // declared by <Style name value/> in res.xml or in any layout. Names are
+    // program-wide and compared without regard to case; a later declaration
+    // replaces an earlier one. ResetResourceMap forgets them.
+    void AddStyle(std::string_view name, std::string_view attributes);
+    // The attribute list of a style; null when no style has the name.
+    const std::string* GetStyle(std::string_view name) const;
+
     void SetLanguage(const std::string& name) { language_ = name; }
     const std::string& GetLanguage() const { return language_; }
     // Replaces the language table with a language file's texts. On failure
@@ -76,6 +84,7 @@ class CResourceManager {
     std::map<std::string, std::string> images_;
     std::map<std::string, std::string> xmls_;
     std::map<int, FontInfo> fonts_;
+    std::map<std::string, std::string> styles_;  // lower-case names
     std::map<std::string, std::string> texts_;
     std::string language_;
     IQueryControlText* query_ = nullptr;
