@@ -19,6 +19,7 @@ class IDialogBuilderCallback;
 inline constexpr const char* kLightControlLayout = "XML/CustomControlXML/LightControl.xml";
 inline constexpr const char* kDeviceProfileLayout = "XML/CustomControlXML/DeviceProfile.xml";
 inline constexpr const char* kKeySetControlLayout = "XML/CustomControlXML/KeySetControl.xml";
+inline constexpr const char* kMacroControlLayout = "XML/CustomControlXML/MacroControl.xml";
 
 // A new control for `elementName`, or nullptr when it is not a panel's.
 skin::CControlUI* CreatePanelControl(std::string_view elementName, IPanelHost* host,
