@@ -147,7 +147,8 @@ class CMacroControlUI : public skin::CHorizontalLayoutUI,
     // The device's macro image again, when a key plays macro `index` (or
     // any macro, for -1).
     void RewriteDeviceMacrosIfPlayed(int index);
-    void StoreRemappedKeys(bool inMemoryChanged);
+    // Keys changed by a delete: the macros, the key map and the profile.
+    void StoreRemappedKeys();
     void Report(const MacroLibraryResult& result);
 
     // macro_control_recording.cpp.

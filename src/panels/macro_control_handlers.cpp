@@ -134,7 +134,7 @@ void CMacroControlUI::DeleteMacro() {
     ShowMacroList(MacroLibrary(folder_).ReadIndex(), entries_.size() > 1 ? 0 : -1);
     OnMacroSelected();
     AfterLibraryChanged();
-    if (remap.changed) StoreRemappedKeys(true);
+    if (remap.changed) StoreRemappedKeys();
 }
 
 void CMacroControlUI::ImportMacro() {
@@ -187,8 +187,8 @@ void CMacroControlUI::RewriteDeviceMacrosIfPlayed(int index) {
     }
 }
 
-void CMacroControlUI::StoreRemappedKeys(bool inMemoryChanged) {
-    if (!device_ || !inMemoryChanged) return;
+void CMacroControlUI::StoreRemappedKeys() {
+    if (!device_) return;
     // The macros moved up on disk: the device gets them at their new
     // places before the key map that names them.
     ReportMacroWrite(host_, device_->WriteMacros());

@@ -359,6 +359,46 @@ TEST_F(MacroPanelTest, InsertionsByHandFollowThePositionAndSelectionRules) {
     }
 }
 
+TEST_F(MacroPanelTest, ActivatingAnActionOpensTheMenuOnItAndItsItemsInsertThere) {
+    const std::vector<MacroEvent> four(4, MacroEvent{10, kUsageA, true, 10});
+    PrepareMacros({{"m", four}});
+    BuildPage();
+    PickMacro(0);
+    pm.SendNotify(ActionList()->GetItemAt(2), "itemactivate");
+    EXPECT_EQ(panelHost.menusShown, (std::vector<std::string>{kMacroActionMenu}));
+    EXPECT_EQ(Macros().Actions().Selected(), 2);
+
+    ASSERT_TRUE(Macros().OnMenuCommand("right_click"));
+    const std::vector<MacroEvent>& events = Macros().Actions().Events();
+    ASSERT_EQ(events.size(), 6u);
+    MacroEvent rightDown = *MouseButtonEvent(mouse_message::kRightDown, ExtraMouseButton::Back);
+    rightDown.delay = 50;  // the fixed delay
+    EXPECT_EQ(events[3], rightDown);
+    EXPECT_EQ(events[4].TypeByte(), rightDown.TypeByte() & 0x7F);
+    EXPECT_EQ(Macros().Actions().Selected(), 4);
+    EXPECT_FALSE(Macros().OnMenuCommand("no_such_item"));
+}
+
+TEST_F(MacroPanelTest, SavingAMacroThatAKeyPlaysRewritesTheDeviceMacros) {
+    PrepareMacros({{"played", {}}, {"idle", {}}});
+    BuildPage();
+    Settle();
+    SetKey(64, PlayMacro(0));
+
+    PickMacro(1);
+    ASSERT_TRUE(Macros().OnMenuCommand("left_click"));
+    Settle();
+    EXPECT_TRUE(firmware->MacroArea().empty());  // no key plays it
+
+    PickMacro(0);
+    ASSERT_TRUE(Macros().OnMenuCommand("left_click"));
+    Settle();
+    const std::vector<uint8_t> area = firmware->MacroArea();
+    ASSERT_GE(area.size(), 6u);
+    EXPECT_EQ(area[4] | area[5] << 8, 2);  // both macros, at their places
+    EXPECT_TRUE(firmware->MacroImageValid());
+}
+
 TEST_F(MacroPanelTest, AMoveDistanceBeyondAByteIsStoredAs255AndTheEditSaysSo) {
     PrepareMacros({{"m", {}}});
     BuildPage();
