@@ -3,7 +3,6 @@
 // to the recorder, and the two endings (the stop button, or the capture
 // ended from outside), both of which keep and save what was recorded.
 
-#include <cmath>
 #include <variant>
 
 #include "devices/hook/hook_messages.h"
@@ -150,11 +149,11 @@ bool CMacroControlUI::IsOnStopButton(int32_t screenX, int32_t screenY) {
     const skin::Point origin = screenOrigin_ ? screenOrigin_()
                                : host ? skin::Point{host->WindowRect().left, host->WindowRect().top}
                                       : skin::Point{};
-    const double scale = host ? host->DpiScale() : 1.0;
+    // Control positions are window pixels already (the layout applies the
+    // DPI scale), as are the window's position and the captured pointer.
     const skin::Rect& pos = stop->GetPos();
-    const auto at = [scale](int value) { return static_cast<int>(std::lround(value * scale)); };
-    const skin::Rect onScreen{origin.x + at(pos.left), origin.y + at(pos.top),
-                              origin.x + at(pos.right), origin.y + at(pos.bottom)};
+    const skin::Rect onScreen{origin.x + pos.left, origin.y + pos.top, origin.x + pos.right,
+                              origin.y + pos.bottom};
     return onScreen.Contains({screenX, screenY});
 }
 
