@@ -34,15 +34,16 @@ void SetStyle(skin::CControlUI& control, const std::string& style) {
     if (!style.empty()) control.SetAttribute("style", style);
 }
 
-skin::CControlUI* DelayEditOf(skin::CControlUI* item) {
-    auto* row = item ? static_cast<skin::CContainerUI*>(item->GetInterface("Container")) : nullptr;
+}  // namespace
+
+skin::CControlUI* DelayEditOf(skin::CControlUI* actionItem) {
+    auto* row = actionItem ? static_cast<skin::CContainerUI*>(actionItem->GetInterface("Container"))
+                           : nullptr;
     if (!row) return nullptr;
     for (int i = 0; i < row->GetCount(); ++i)
         if (row->GetItemAt(i)->GetName() == kDelayEditName) return row->GetItemAt(i);
     return nullptr;
 }
-
-}  // namespace
 
 CMacroControlUI::CMacroControlUI(IPanelHost* host)
     : host_(host), now_([] { return std::chrono::steady_clock::now(); }) {}

@@ -39,6 +39,9 @@ class CListUI;
 
 inline constexpr const char* kMacroActionMenu = "XML/Menus/macro_action_menu.xml";
 
+// The delay edit of an action item of the list; null for anything else.
+skin::CControlUI* DelayEditOf(skin::CControlUI* actionItem);
+
 class CMacroControlUI : public skin::CHorizontalLayoutUI,
                         public IDevicePanel,
                         public IMacroCapturePanel {
@@ -156,6 +159,7 @@ class CMacroControlUI : public skin::CHorizontalLayoutUI,
     void StopRecording();
     void FinishRecording();
     std::optional<RecordedInput> ResolveInput(const input::CapturedInput& input);
+    void ShowRecordedStep(const RecordedStep& step);
     bool IsOnStopButton(int32_t screenX, int32_t screenY);
 
     IPanelHost* host_ = nullptr;

@@ -12,6 +12,7 @@
 #include "panels/macro_control.h"
 #include "panels/panel_host.h"
 #include "panels/widgets/redio_macro_button.h"
+#include "skin/controls/list.h"
 #include "skin/core/paint_manager.h"
 #include "skin/host/window_host.h"
 
@@ -111,12 +112,29 @@ void CMacroControlUI::OnCapturedInput(int32_t mode, const input::CapturedInput& 
     if (!IsRecording() || mode != CaptureModeOf(recorder_.Kind())) return;
     const std::optional<RecordedInput> recorded = ResolveInput(input);
     if (!recorded) return;
-    // The user may have typed a delay before starting: it stays with its action.
-    TakeDelayEdits();
     const RecordedStep step = recorder_.Record(*recorded, actions_);
     if (step.kind == RecordedStep::Kind::Nothing) return;
-    ShowActions();
+    ShowRecordedStep(step);
     StartEnsureVisibleTimer();
+}
+
+void CMacroControlUI::ShowRecordedStep(const RecordedStep& step) {
+    // Only the items the step touched change, so a long recording does not
+    // rebuild the whole list for every input.
+    skin::CListUI* list = ActionList();
+    const int position = step.position;
+    if (!list || position < 0 || position >= actions_.Size() ||
+        list->GetCount() != actions_.Size() - (step.kind == RecordedStep::Kind::Insert ? 1 : 0)) {
+        ShowActions();
+        return;
+    }
+    UpdateScope scope(*this);
+    if (step.kind == RecordedStep::Kind::Replace) list->RemoveAt(position);
+    list->AddAt(MakeActionItem(actions_.Events()[static_cast<size_t>(position)]), position);
+    if (step.previousDelay && position > 0)
+        if (skin::CControlUI* edit = DelayEditOf(list->GetItemAt(position - 1)))
+            edit->SetText(std::to_string(*step.previousDelay));
+    list->SelectItem(actions_.Selected());
 }
 
 std::optional<RecordedInput> CMacroControlUI::ResolveInput(const input::CapturedInput& input) {

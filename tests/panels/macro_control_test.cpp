@@ -472,7 +472,10 @@ TEST_F(MacroPanelTest, RealTimeRecordingPutsEachWaitOnTheEventBeforeIt) {
     Key(mode, 0x00, true, t0 + 200ms);                       // no such key
     Key(mode, kScanB, true, t0 + 300ms);
     ASSERT_EQ(Macros().Actions().Size(), 3);
+    ASSERT_EQ(ActionList()->GetCount(), 3);
     EXPECT_EQ(ActionList()->GetCurSel(), 2);
+    for (const auto& [action, shown] : {std::pair{0, "120"}, {1, "180"}, {2, "0"}})
+        EXPECT_EQ(DelayEdit(action)->GetText(), shown) << action;
 
     Click("macro_btn_stopredio");
     EXPECT_FALSE(Macros().IsRecording());
@@ -539,6 +542,8 @@ TEST_F(MacroPanelTest, MenuRecordingsInsertBeforeOrReplaceTheSelectedAction) {
         Key(hook::kModeInsertBefore, kScanA, i % 2 == 0, t0 + i * 10ms);
     }
     EXPECT_EQ(Macros().Actions().Selected(), 6);
+    EXPECT_EQ(ActionList()->GetCount(), 8);
+    EXPECT_EQ(ActionList()->GetCurSel(), 6);
     Click("macro_btn_stopredio");
     const std::vector<EventSeen> saved = SavedEvents(0);
     ASSERT_EQ(saved.size(), 8u);
