@@ -150,14 +150,6 @@ int CMacroControlUI::GetSelectedMacroIndex() {
     return selected >= 0 && selected < static_cast<int>(entries_.size()) ? selected : -1;
 }
 
-void CMacroControlUI::SelectMacro(int index) {
-    if (skin::CListUI* list = NameList()) {
-        UpdateScope scope(*this);
-        list->SelectItem(index);
-    }
-    OnMacroSelected();
-}
-
 void CMacroControlUI::OnMacroSelected() {
     const int index = GetSelectedMacroIndex();
     if (skin::CControlUI* layout = Find("macro_action_layout")) layout->SetEnabled(index >= 0);

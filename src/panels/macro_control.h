@@ -127,7 +127,6 @@ class CMacroControlUI : public skin::CHorizontalLayoutUI,
 
     // macro_control.cpp: showing the models.
     void ShowMacroList(const std::vector<MacroIndexEntry>& entries, int selected);
-    void SelectMacro(int index);
     void ShowActions();
     skin::CControlUI* MakeActionItem(const MacroEvent& event);
     // The list's selection into the model (the list selects on clicks).
@@ -147,8 +146,7 @@ class CMacroControlUI : public skin::CHorizontalLayoutUI,
     // After a change of the macro list: the key assignment panel's list and
     // the key captions follow.
     void AfterLibraryChanged();
-    // The device's macro image again, when a key plays macro `index` (or
-    // any macro, for -1).
+    // The device's macro image again, when a key plays macro `index`.
     void RewriteDeviceMacrosIfPlayed(int index);
     // Keys changed by a delete: the macros, the key map and the profile.
     void StoreRemappedKeys();

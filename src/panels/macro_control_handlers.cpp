@@ -179,7 +179,7 @@ void CMacroControlUI::RewriteDeviceMacrosIfPlayed(int index) {
     IKeyAssignmentDevice* keys = KeyDevice();
     if (!keys || !device_) return;
     for (const KeyAssignmentPair& key : keys->GetKeyAssignments()) {
-        if (PlaysMacro(key.current) && (index < 0 || key.current.middle == index)) {
+        if (PlaysMacro(key.current) && key.current.middle == index) {
             // A key must never play an older version of the macro.
             ReportMacroWrite(host_, device_->WriteMacros());
             return;
