@@ -27,6 +27,7 @@
 #include "macros/macro_recorder.h"
 #include "panels/capture_panels.h"
 #include "panels/child_lookup.h"
+#include "panels/message_texts.h"
 #include "skin/layout/layouts.h"
 
 namespace kelno {
@@ -150,7 +151,10 @@ class CMacroControlUI : public skin::CHorizontalLayoutUI,
     void RewriteDeviceMacrosIfPlayed(int index);
     // Keys changed by a delete: the macros, the key map and the profile.
     void StoreRemappedKeys();
-    void Report(const MacroLibraryResult& result);
+    // Tells the user what a refused operation means; a failed write of the
+    // index changed nothing, a failed save of the actions kept them here.
+    void Report(const MacroLibraryResult& result,
+                const char* writeFailedText = texts::kMacroListSaveFailed);
 
     // macro_control_recording.cpp.
     void StartRecording(const std::string& trigger);

@@ -163,7 +163,8 @@ bool CMacroControlUI::SaveMacro() {
     if (index < 0) return false;
     TakeDelayEdits();
     const MacroLibraryResult result = Writer().SaveEvents(index, actions_.Events());
-    Report(result);
+    // The editor keeps the actions, so the user can save them again.
+    Report(result, texts::kMacroSaveFailed);
     if (!result.Ok()) return false;
     RewriteDeviceMacrosIfPlayed(index);
     return true;
@@ -198,7 +199,7 @@ void CMacroControlUI::StoreRemappedKeys() {
     if (host_ && !saved) host_->ShowMessage(texts::kSaveFailed, IPanelHost::Buttons::Ok);
 }
 
-void CMacroControlUI::Report(const MacroLibraryResult& result) {
+void CMacroControlUI::Report(const MacroLibraryResult& result, const char* writeFailedText) {
     const char* text = nullptr;
     switch (result.status) {
         case MacroLibraryStatus::Ok:
@@ -216,7 +217,7 @@ void CMacroControlUI::Report(const MacroLibraryResult& result) {
             text = texts::kMacroIndexUnreadable;
             break;
         case MacroLibraryStatus::WriteFailed:
-            text = texts::kMacroSaveFailed;
+            text = writeFailedText;
             break;
         case MacroLibraryStatus::CopyFailed:
             text = texts::kMacroCopyFailed;

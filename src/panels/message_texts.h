@@ -32,11 +32,12 @@ inline constexpr const char* kKeptInMemoryOnly = "message_text_in_memory_only";
 inline constexpr const char* kLanguageNotSaved = "message_text_language_not_saved";
 
 // The macro editor: the library index is damaged (kept beside it as .bak),
-// a macro file or the index could not be written, a file could not be
+// a macro's actions or the index could not be written, a file could not be
 // copied, an import source is no macro, a macro without a saved file, the
 // action limit, and profiles a delete could not update.
 inline constexpr const char* kMacroIndexUnreadable = "message_text_macro_index_unreadable";
 inline constexpr const char* kMacroSaveFailed = "message_text_macro_save_failed";
+inline constexpr const char* kMacroListSaveFailed = "message_text_macro_list_save_failed";
 inline constexpr const char* kMacroCopyFailed = "message_text_macro_copy_failed";
 inline constexpr const char* kMacroImportInvalid = "message_text_macro_import_invalid";
 inline constexpr const char* kMacroNothingToExport = "message_text_macro_nothing_to_export";
@@ -60,6 +61,7 @@ inline constexpr std::array kAll = {kNameTaken,
                                     kMacroDeleteQuestion,
                                     kMacroIndexUnreadable,
                                     kMacroSaveFailed,
+                                    kMacroListSaveFailed,
                                     kMacroCopyFailed,
                                     kMacroImportInvalid,
                                     kMacroNothingToExport,

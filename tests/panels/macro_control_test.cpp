@@ -321,6 +321,37 @@ TEST_F(MacroPanelTest, DeleteRemapsTheKeysInMemoryInOtherProfilesAndOnTheDevice)
     EXPECT_EQ(keyMap[at + 1], 1);
 }
 
+TEST_F(MacroPanelTest, WhatTheLibraryRefusesIsToldAndChangesNothing) {
+    PrepareMacros({{"m", {MacroEvent{10, kUsageA, true, 5}}}});
+    temp.WriteFile("not_a_folder", "plain file");
+    BuildPage();
+    PickMacro(0);
+
+    // A folder in the place of the macro's file: the actions stay on screen.
+    std::filesystem::rename(UserFolder() / "g0.mac", temp.Path() / "g0.aside");
+    std::filesystem::create_directories(UserFolder() / "g0.mac" / "inside");
+    EXPECT_TRUE(Macros().OnMenuCommand("left_down"));
+    EXPECT_EQ(MessageIds(), (std::vector<std::string>{"message_text_macro_save_failed"}));
+    EXPECT_EQ(Macros().Actions().Size(), 2);
+    std::filesystem::remove_all(UserFolder() / "g0.mac");
+    std::filesystem::rename(temp.Path() / "g0.aside", UserFolder() / "g0.mac");
+    Click("macro_btn_save");  // the retry goes through
+    EXPECT_EQ(SavedEvents(0).size(), 2u);
+
+    panelHost.messages.clear();
+    panelHost.saveAnswers.push_back((temp.Path() / "not_a_folder" / "out.mac").string());
+    Click("macro_btn_export");
+    EXPECT_EQ(MessageIds(), (std::vector<std::string>{"message_text_macro_copy_failed"}));
+
+    // A damaged index is kept aside and nothing is added to it.
+    panelHost.messages.clear();
+    temp.WriteFile("user/keyboard/macro.config", "{\"MacroInfo\": [");
+    Click("macro_btn_name_add");
+    EXPECT_EQ(MessageIds(), (std::vector<std::string>{"message_text_macro_index_unreadable"}));
+    EXPECT_EQ(temp.ReadFile("user/keyboard/macro.config"), "{\"MacroInfo\": [");
+    EXPECT_TRUE(std::filesystem::exists(UserFolder() / "macro.config.bak"));
+}
+
 // --- actions ----------------------------------------------------------------------------
 
 TEST_F(MacroPanelTest, InsertionsByHandFollowThePositionAndSelectionRules) {
