@@ -430,6 +430,27 @@ TEST_F(MacroPanelTest, SavingAMacroThatAKeyPlaysRewritesTheDeviceMacros) {
     EXPECT_TRUE(firmware->MacroImageValid());
 }
 
+TEST_F(MacroPanelTest, ANewActionAtTheEndIsScrolledIntoView) {
+    PrepareMacros({{"m", std::vector<MacroEvent>(200, MacroEvent{10, kUsageA, true, 1})}});
+    BuildPage();
+    PickMacro(0);
+    pm.UpdateLayout();
+    skin::CVerticalLayoutUI* body = ActionList()->GetList();
+    ASSERT_EQ(body->GetScrollPos(), 0);
+
+    PickAction(199);
+    ActionList()->SetScrollPos(0);  // the user scrolled back up
+    ASSERT_TRUE(Macros().OnMenuCommand("left_down"));
+    pm.UpdateLayout();
+    host.AdvanceTime(CMacroControlUI::kEnsureVisibleDelayMs);
+    pm.UpdateLayout();
+    const skin::Rect shown = body->GetPos();
+    const skin::Rect item = ActionList()->GetItemAt(200)->GetPos();
+    EXPECT_GT(body->GetScrollPos(), 0);
+    EXPECT_GE(item.top, shown.top);
+    EXPECT_LE(item.bottom, shown.bottom);
+}
+
 TEST_F(MacroPanelTest, AMoveDistanceBeyondAByteIsStoredAs255AndTheEditSaysSo) {
     PrepareMacros({{"m", {}}});
     BuildPage();
