@@ -12,6 +12,7 @@
 #include "app/ui/language_manager.h"
 #include "core/debug_output.h"
 #include "devices/models/usb_device.h"
+#include "panels/macro_control.h"
 #include "panels/message_texts.h"
 #include "skin/controls/combo.h"
 #include "skin/core/resource_manager.h"
@@ -329,8 +330,11 @@ void CMainWnd::OnMenuCommand(const std::string& command) {
         Exit();
         return;
     }
-    DebugOutputF("menu command %s: the macro action menu comes with the macro editor",
-                 command.c_str());
+    // The other commands are the macro action menu's items.
+    CZembravaUSBDevice* device = ActiveDevice();
+    CMacroControlUI* macros = device ? CMacroControlUI::Of(*device) : nullptr;
+    if (!macros || !macros->OnMenuCommand(command))
+        DebugOutputF("menu command %s: nobody takes it", command.c_str());
 }
 
 void CMainWnd::OnCloseRequest() {

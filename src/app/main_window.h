@@ -112,6 +112,9 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     void ShowNoticeLater(const std::string& textId) override;
     std::optional<std::string> ChooseProfileToOpen() override;
     std::optional<std::string> ChooseProfileToSave(const std::string& suggestedName) override;
+    std::optional<std::string> ChooseMacroToOpen() override;
+    std::optional<std::string> ChooseMacroToSave(const std::string& suggestedName) override;
+    void ShowMenuAtPointer(const std::string& menuFile) override;
     void EnableControls(bool enabled) override { EnableControls(true, enabled); }
     // Captures `target` now; when the timer fires the switch happens only if
     // the same arrival of that device is still connected.
@@ -215,6 +218,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     void RouteToActiveKeyboard(skin::TNotifyUI& msg);
     void RouteToLightingPanel(const Route& route, skin::TNotifyUI& msg);
     void RouteToKeyPanel(const Route& route, skin::TNotifyUI& msg);
+    void RouteToMacroPanel(const Route& route, skin::TNotifyUI& msg);
     // "key_" n: selects the key on the key page, toggles its light on a
     // keyboard's lighting page.
     void OnKeyButton(int key);
@@ -240,7 +244,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     std::optional<DeviceCapture> pendingProfileSwitch_;
     std::unique_ptr<CDeviceHook> hook_;
     std::optional<DeviceCapture> captureTarget_;  // whose panel gets the captured input
-    std::vector<std::string> pendingNotices_;  // for kTimerNotices
+    std::vector<std::string> pendingNotices_;     // for kTimerNotices
     skin::CTrayIcon tray_;
     ScreenSize screen_;
     skin::CControlUI* setButton_ = nullptr;

@@ -13,15 +13,17 @@
 #include "app/ui/message_box.h"
 #include "app/ui/mp_device_power.h"
 #include "core/debug_output.h"
+#include "core/json_file.h"
 #include "devices/models/keyboard_device.h"
 #include "devices/models/usb_device.h"
-#include "core/json_file.h"
 #include "panels/device_profile.h"
 #include "panels/key_set_control.h"
 #include "panels/light_control.h"
+#include "panels/macro_control.h"
 #include "panels/panel_factory.h"
 #include "panels/widgets/widget_factory.h"
 #include "skin/core/attribute_values.h"
+#include "skin/window/menu_wnd.h"
 #include "skin/window/window_system.h"
 
 namespace kelno::app {
@@ -73,7 +75,6 @@ const std::vector<ElementRow>& ElementTable() {
         ContainerRow("MagicControl"),
         ContainerRow("Voice6533Control"),
         ContainerRow("ShootControl"),
-        ContainerRow("MacroControl"),
         {CMpDevicePowerUI::kElementName,
          [](CMainWnd&, const std::shared_ptr<hid::HidBackend>&) -> skin::CControlUI* {
              return new CMpDevicePowerUI();
@@ -81,7 +82,6 @@ const std::vector<ElementRow>& ElementTable() {
         ContainerRow("ComboEditContainerElement"),
         LayoutRow("Voice6533SetControlUI", "XML\\CustomControlXML\\Voice6533Control.xml"),
         LayoutRow("MagicSetControlUI", "XML\\CustomControlXML\\MagicControl.xml"),
-        LayoutRow("MacroSetControlUI", "XML\\CustomControlXML\\MacroControl.xml"),
         LayoutRow("ShootKeySetControlUI", "XML\\CustomControlXML\\ShootControl.xml"),
     };
     return rows;
@@ -134,6 +134,29 @@ std::optional<std::string> CMainWnd::ChooseProfileToSave(const std::string& sugg
                                     suggestedName);
 }
 
+std::optional<std::string> CMainWnd::ChooseMacroToOpen() {
+    return skin::ShowOpenFileDialog(GetHost(), "", {{"Macro Files", {"*.mac"}}});
+}
+
+std::optional<std::string> CMainWnd::ChooseMacroToSave(const std::string& suggestedName) {
+    return skin::ShowSaveFileDialog(GetHost(), "", {{"Macro Files", {"*.mac"}}}, "mac",
+                                    suggestedName);
+}
+
+void CMainWnd::ShowMenuAtPointer(const std::string& menuFile) {
+    // A pop-up takes the input until it closes, so a second one can only
+    // open once the first has gone.
+    skin::IWindowSystem* system = skin::CurrentWindowSystem();
+    std::optional<skin::Point> at = system ? system->PointerPosition() : std::nullopt;
+    if (!at) {
+        const skin::Rect mine = GetHost() ? GetHost()->WindowRect() : skin::Rect{};
+        at = skin::Point{mine.left, mine.top};
+    }
+    skin::CMenuWnd::ShowMenu(this, menuFile, *at, [this](std::string command) {
+        PostMessage(kMsgMenuCommand, std::move(command));
+    });
+}
+
 void CMainWnd::SwitchToSelectedProfile(CZembravaUSBDevice& device) {
     if (CDeviceProfileUI* profile = CDeviceProfileUI::Of(device))
         profile->SwitchToSelectedProfile(device);
@@ -171,6 +194,13 @@ void CMainWnd::RouteToKeyPanel(const Route& route, skin::TNotifyUI& msg) {
     CZembravaUSBDevice* device = ActiveDevice();
     if (!device) return;
     if (CKeySetControlUI* panel = CKeySetControlUI::Of(*device))
+        panel->OnRoutedNotify(route, msg, *device);
+}
+
+void CMainWnd::RouteToMacroPanel(const Route& route, skin::TNotifyUI& msg) {
+    CZembravaUSBDevice* device = ActiveDevice();
+    if (!device) return;
+    if (CMacroControlUI* panel = CMacroControlUI::Of(*device))
         panel->OnRoutedNotify(route, msg, *device);
 }
 
@@ -253,6 +283,14 @@ void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
         case Handler::KeyAssignmentPendingChange:
             RouteToKeyPanel(route, msg);
             return;
+        case Handler::MacroEditorButton:
+        case Handler::MacroRecording:
+        case Handler::MacroInsertCursorStep:
+        case Handler::MacroNameList:
+        case Handler::MacroDelayEdited:
+        case Handler::OpenMacroActionMenu:
+            RouteToMacroPanel(route, msg);
+            return;
         case Handler::ShowDeviceSubPage:
             if (CZembravaUSBDevice* device = ActiveDevice()) device->SetFunctionPage(route.number);
             return;
@@ -285,7 +323,7 @@ void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
             SendMessage(kMsgInputHook, int64_t{0});
             return;
         default:
-            // Key assignment, macros, recoil, equaliser, voice changer, OS
+            // Recoil, equaliser, voice changer, OS
             // settings, skin picker and settings window come with later work.
             DebugOutputF("%s (%d): not built yet", HandlerName(route.handler), route.number);
             return;

@@ -7,6 +7,8 @@
 namespace kelno::texts {
 
 inline constexpr const char* kNameTaken = "message_text_5";
+inline constexpr const char* kMacroInUseQuestion = "message_text_2";
+inline constexpr const char* kMacroDeleteQuestion = "message_text_4";
 inline constexpr const char* kMacroMemoryMissing = "message_text_7";
 inline constexpr const char* kMacroTooLarge = "message_text_16";
 inline constexpr const char* kResetQuestion = "message_text_22";
@@ -31,10 +33,42 @@ inline constexpr const char* kKeptInMemoryOnly = "message_text_in_memory_only";
 // The chosen language is in use but could not be stored for the next start.
 inline constexpr const char* kLanguageNotSaved = "message_text_language_not_saved";
 
-inline constexpr std::array kAll = {kNameTaken,        kMacroMemoryMissing, kMacroTooLarge,
-                                    kResetQuestion,    kExportFailed,       kImportFailed,
-                                    kSaveFailed,       kListSaveFailed,     kRenameFileNotWritten,
-                                    kMacroWriteFailed, kKeptInMemoryOnly,   kLanguageNotSaved,
-                                    kKeyMapWriteFailed, kMacrosBeyondLimits};
+// The macro editor: the library index is damaged (kept beside it as .bak),
+// a macro's actions or the index could not be written, a file could not be
+// copied, an import source is no macro, a macro without a saved file, the
+// action limit, and profiles a delete could not update.
+inline constexpr const char* kMacroIndexUnreadable = "message_text_macro_index_unreadable";
+inline constexpr const char* kMacroSaveFailed = "message_text_macro_save_failed";
+inline constexpr const char* kMacroListSaveFailed = "message_text_macro_list_save_failed";
+inline constexpr const char* kMacroCopyFailed = "message_text_macro_copy_failed";
+inline constexpr const char* kMacroImportInvalid = "message_text_macro_import_invalid";
+inline constexpr const char* kMacroNothingToExport = "message_text_macro_nothing_to_export";
+inline constexpr const char* kMacroTooManyActions = "message_text_macro_too_many_actions";
+inline constexpr const char* kMacroProfilesNotUpdated = "message_text_macro_profiles_not_updated";
+
+inline constexpr std::array kAll = {kNameTaken,
+                                    kMacroMemoryMissing,
+                                    kMacroTooLarge,
+                                    kResetQuestion,
+                                    kExportFailed,
+                                    kImportFailed,
+                                    kSaveFailed,
+                                    kListSaveFailed,
+                                    kRenameFileNotWritten,
+                                    kMacroWriteFailed,
+                                    kKeptInMemoryOnly,
+                                    kLanguageNotSaved,
+                                    kKeyMapWriteFailed,
+                                    kMacrosBeyondLimits,
+                                    kMacroInUseQuestion,
+                                    kMacroDeleteQuestion,
+                                    kMacroIndexUnreadable,
+                                    kMacroSaveFailed,
+                                    kMacroListSaveFailed,
+                                    kMacroCopyFailed,
+                                    kMacroImportInvalid,
+                                    kMacroNothingToExport,
+                                    kMacroTooManyActions,
+                                    kMacroProfilesNotUpdated};
 
 }  // namespace kelno::texts

@@ -6,6 +6,7 @@
 #include "panels/device_profile.h"
 #include "panels/key_set_control.h"
 #include "panels/light_control.h"
+#include "panels/macro_control.h"
 #include "skin/core/attribute_values.h"
 #include "skin/core/dialog_builder.h"
 
@@ -30,12 +31,16 @@ skin::CControlUI* CreatePanelControl(std::string_view elementName, IPanelHost* h
         return new CDeviceProfileUI(host);
     if (skin::EqualsNoCase(elementName, CKeySetControlUI::kElementName))
         return new CKeySetControlUI(host);
+    if (skin::EqualsNoCase(elementName, CMacroControlUI::kElementName))
+        return new CMacroControlUI(host);
     if (skin::EqualsNoCase(elementName, "LightSetControlUI"))
         return BuildLayout(kLightControlLayout, callback);
     if (skin::EqualsNoCase(elementName, "DeviceProfileUI"))
         return BuildLayout(kDeviceProfileLayout, callback);
     if (skin::EqualsNoCase(elementName, "KeySetControlUI"))
         return BuildLayout(kKeySetControlLayout, callback);
+    if (skin::EqualsNoCase(elementName, "MacroSetControlUI"))
+        return BuildLayout(kMacroControlLayout, callback);
     return nullptr;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The element factory entries of the panels: "LightControl" and
-// "DeviceProfile" make the panel controls, "LightSetControlUI" and
-// "DeviceProfileUI" build their inner layouts from the skin's
+// The element factory entries of the panels: "LightControl",
+// "DeviceProfile", "KeySetControl" and "MacroControl" make the panel
+// controls, "LightSetControlUI", "DeviceProfileUI", "KeySetControlUI" and
+// "MacroSetControlUI" build their inner layouts from the skin's
 // CustomControlXML files. The main window's element factory asks here
 // first; `callback` is that whole factory, so the inner layouts may use
 // every element it knows.
@@ -19,6 +20,7 @@ class IDialogBuilderCallback;
 inline constexpr const char* kLightControlLayout = "XML/CustomControlXML/LightControl.xml";
 inline constexpr const char* kDeviceProfileLayout = "XML/CustomControlXML/DeviceProfile.xml";
 inline constexpr const char* kKeySetControlLayout = "XML/CustomControlXML/KeySetControl.xml";
+inline constexpr const char* kMacroControlLayout = "XML/CustomControlXML/MacroControl.xml";
 
 // A new control for `elementName`, or nullptr when it is not a panel's.
 skin::CControlUI* CreatePanelControl(std::string_view elementName, IPanelHost* host,

@@ -2,8 +2,8 @@
 // What the configuration panels need from the main window: the screen size
 // that travels with every settings write, the message box, the file
 // dialogs, the enable operation, the profile-switch timer and the start of
-// the same-mode synchronisation. The main window implements it; tests give
-// the panels a double that records the calls and answers the dialogs.
+// the same-mode synchronisation, pop-up menus and the global input capture. The main window
+// implements it; tests give the panels a double that records the calls and answers the dialogs.
 
 #include <cstdint>
 #include <optional>
@@ -41,6 +41,12 @@ class IPanelHost {
     // cancelled.
     virtual std::optional<std::string> ChooseProfileToOpen() = 0;
     virtual std::optional<std::string> ChooseProfileToSave(const std::string& suggestedName) = 0;
+    // The same for macro files ("*.mac").
+    virtual std::optional<std::string> ChooseMacroToOpen() = 0;
+    virtual std::optional<std::string> ChooseMacroToSave(const std::string& suggestedName) = 0;
+    // A pop-up menu from a menu layout file at the pointer; the name of the
+    // item chosen comes back to the window as a menu command (1145).
+    virtual void ShowMenuAtPointer(const std::string& menuFile) = 0;
     // The main window's enable operation with apply-to-tabs set: the device
     // tabs and the active device's profile control follow `enabled`.
     virtual void EnableControls(bool enabled) = 0;

@@ -1,8 +1,12 @@
 // The main window: pages per kind, arrival and removal, the preview tick,
 // device write notices, light control, tray, shutdown.
 
+#include "app/app_messages.h"
 #include "devices/hid/command_report.h"
+#include "devices/models/key_assignment_device.h"
+#include "macros/macro_library.h"
 #include "main_window_fixture.h"
+#include "panels/macro_control.h"
 
 namespace kelno::app::test {
 namespace {
@@ -401,6 +405,27 @@ TEST_F(MainWindowTest, TrayMenuFromTheMenuLayoutTogglesTheWindowAndItsExitEndsEv
     EXPECT_EQ(system_.Tray(), nullptr) << "the tray icon is removed";
 }
 
+TEST_F(MainWindowTest, MacroNotificationsAndMenuCommandsReachTheActiveKeyboardsMacroPanel) {
+    emulator_->Plug(SimKind::Keyboard);
+    Pass();
+    CMacroControlUI* macros = CMacroControlUI::Of(*Keyboard());
+    ASSERT_NE(macros, nullptr);
+    auto* keys = static_cast<IKeyAssignmentDevice*>(
+        Keyboard()->GetInterface(IKeyAssignmentDevice::kInterface));
+    ASSERT_NE(keys, nullptr);
+    const MacroLibrary library(keys->MacroFolder());
+
+    Raise("macro_btn_name_add", "click");
+    EXPECT_EQ(library.ReadNames(), (std::vector<std::string>{"macro_1"}));
+    EXPECT_EQ(macros->GetSelectedMacroIndex(), 0);
+
+    // An item of the action menu comes back as the menu command message.
+    ASSERT_TRUE(window_->PostMessage(kMsgMenuCommand, std::string("left_click")));
+    system_.RunPendingTasks();
+    EXPECT_EQ(macros->Actions().Size(), 2);
+    EXPECT_EQ(library.ReadEvents(library.ReadIndex().at(0).guid).size(), 2u);
+}
+
 TEST_F(MainWindowTest, ElementFactoryKnowsTheNamesOfTheSkinWithoutRegardToCase) {
     struct Case {
         const char* element;
@@ -419,6 +444,7 @@ TEST_F(MainWindowTest, ElementFactoryKnowsTheNamesOfTheSkinWithoutRegardToCase) 
         {"DeviceKeyButton", "DeviceKeyButton"},
         {"MagicControl", "Container"},
         {"ShootControl", "Container"},
+        {"MacroControl", "MacroControl"},
         {"NoSuchElement", nullptr},
         {"", nullptr},
     };

@@ -3,14 +3,19 @@
 #include "app/routing/notify_routes.h"
 #include "core/json_access.h"
 #include "core/json_file.h"
+#include "panels/key_set_control.h"
+#include "panels/macro_control.h"
 #include "panels/panel_factory.h"
+#include "panels/widgets/widget_factory.h"
 #include "skin/controls/combo.h"
 #include "skin/host/headless_input.h"
 
 namespace kelno::test {
 namespace {
 
-// The keyboard page of the tests: the panels and the caption label.
+// The keyboard page of the tests: the profile control, the lighting and
+// key assignment panels (the page shows the latter once a key is chosen),
+// the caption label and, in a column of its own, the macro editor.
 constexpr const char* kPageXml = R"(
 <HorizontalLayout>
   <DeviceProfileUI name="DeviceProfileItem" width="170"/>
@@ -19,6 +24,7 @@ constexpr const char* kPageXml = R"(
     <KeySetControlUI name="KeySetControlItem"/>
     <Label name="text_test" visible="false"/>
   </VerticalLayout>
+  <MacroSetControlUI name="MacroControlItem" width="640"/>
 </HorizontalLayout>)";
 
 template <typename T>
@@ -27,6 +33,20 @@ T TakeFront(std::deque<T>& queue, T fallback) {
     T value = std::move(queue.front());
     queue.pop_front();
     return value;
+}
+
+bool IsMacroRoute(app::Handler handler) {
+    switch (handler) {
+        case app::Handler::MacroEditorButton:
+        case app::Handler::MacroRecording:
+        case app::Handler::MacroInsertCursorStep:
+        case app::Handler::MacroNameList:
+        case app::Handler::MacroDelayEdited:
+        case app::Handler::OpenMacroActionMenu:
+            return true;
+        default:
+            return false;
+    }
 }
 
 bool IsKeyAssignmentRoute(app::Handler handler) {
@@ -77,6 +97,7 @@ std::optional<std::string> FakePanelHost::ChooseProfileToSave(const std::string&
 }
 
 skin::CControlUI* PanelFactory::CreateControl(const std::string& className) {
+    if (skin::CControlUI* widget = widgets::CreateWidget(className)) return widget;
     return CreatePanelControl(className, host_, this);
 }
 
@@ -86,6 +107,10 @@ void PanelRouter::Notify(skin::TNotifyUI& msg) {
          app::RouteNotification(msg.sType, msg.pSender->GetName()).routes) {
         if (IsLightingRoute(route.handler)) {
             if (CLightControlUI* panel = CLightControlUI::Of(*device_)) {
+                handled += panel->OnRoutedNotify(route, msg, *device_) ? 1 : 0;
+            }
+        } else if (IsMacroRoute(route.handler)) {
+            if (CMacroControlUI* panel = CMacroControlUI::Of(*device_)) {
                 handled += panel->OnRoutedNotify(route, msg, *device_) ? 1 : 0;
             }
         } else if (IsKeyAssignmentRoute(route.handler)) {
@@ -130,6 +155,7 @@ void KeyboardPageTest::BuildPage() {
     ASSERT_NE(CLightControlUI::Of(*device), nullptr);
     ASSERT_NE(CDeviceProfileUI::Of(*device), nullptr);
     ASSERT_NE(CKeySetControlUI::Of(*device), nullptr);
+    ASSERT_NE(CMacroControlUI::Of(*device), nullptr);
     const std::vector<std::string> paths = sim.Backend()->Paths("keyboard");
     ASSERT_GE(paths.size(), 4u);
     ASSERT_TRUE(keyboard->OpenCommandChannel(paths[3]));

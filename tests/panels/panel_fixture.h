@@ -47,6 +47,13 @@ class FakePanelHost final : public IPanelHost {
     }
     std::optional<std::string> ChooseProfileToOpen() override;
     std::optional<std::string> ChooseProfileToSave(const std::string& suggestedName) override;
+    // The macro dialogs answer from the same queues.
+    std::optional<std::string> ChooseMacroToOpen() override { return ChooseProfileToOpen(); }
+    std::optional<std::string> ChooseMacroToSave(const std::string& suggestedName) override {
+        savedNameSuggestions.push_back(suggestedName);
+        return ChooseProfileToSave(suggestedName);
+    }
+    void ShowMenuAtPointer(const std::string& menuFile) override { menusShown.push_back(menuFile); }
     void EnableControls(bool enabled) override { enableCalls.push_back(enabled); }
     void StartProfileSwitchTimer(CZembravaUSBDevice& target) override {
         switchTarget = &target;
@@ -64,6 +71,8 @@ class FakePanelHost final : public IPanelHost {
     std::deque<std::optional<std::string>> openAnswers;  // cancelled when empty
     std::deque<std::optional<std::string>> saveAnswers;
     int dialogsShown = 0;
+    std::vector<std::string> savedNameSuggestions;
+    std::vector<std::string> menusShown;
     std::vector<int32_t> captureModes;  // each start, in order
     CaptureResult captureResult = CaptureResult::Started;
     int captureStops = 0;
@@ -140,7 +149,7 @@ class KeyboardPageTest : public ::testing::Test {
     TempFolder temp;
     sim::SimDeviceSet sim;
     std::shared_ptr<sim::SimCommandDevice> firmware;
-    skin::HeadlessHost host{{1280, 900}};
+    skin::HeadlessHost host{{1920, 1000}};
     skin::CPaintManagerUI pm;
     FakePanelHost panelHost;
     CZembravaUSBDevice* device = nullptr;
