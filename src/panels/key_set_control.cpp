@@ -99,7 +99,7 @@ void CKeySetControlUI::SetMacroNames(const std::vector<std::string>& names) {
     macroNames_ = names;
     skin::CComboUI* macros = AsCombo(Find("keyset_macro_combo"));
     if (!macros) return;
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     macros->RemoveAll();
     for (const std::string& name : names) AppendListItem(*macros, name);
     macros->SelectItem(-1);
@@ -134,7 +134,7 @@ KeyAssignmentPair CKeySetControlUI::Encode() {
 }
 
 void CKeySetControlUI::SelectModifier(int check) {
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     for (int i = 0; i < kModifierChecks; ++i)
         if (skin::COptionUI* option = AsOption(Find(kCheckPrefix + std::to_string(i))))
             option->Selected(i == check);
@@ -210,7 +210,7 @@ KeyPanelChoice CKeySetControlUI::ReadChoice() {
 }
 
 void CKeySetControlUI::ShowChoice(const KeyPanelChoice& choice) {
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     SelectListItem("keyset_mousekey_combo", choice.mouseButtonRow);
     SelectListItem("keyset_mouseswing_combo", choice.swing.option);
     SetEditNumber("keyset_mouseswing_num_edit", choice.swing.count);
@@ -238,7 +238,7 @@ void CKeySetControlUI::ShowChoice(const KeyPanelChoice& choice) {
 }
 
 void CKeySetControlUI::ShowCategory(std::optional<Category> category) {
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     skin::CComboUI* functions = AsCombo(Find("keyset_function_combo"));
     int itemIndex = -1;
     if (functions && category) {

@@ -21,6 +21,7 @@
 #include "keys/key_assignment_codec.h"
 #include "panels/capture_panels.h"
 #include "panels/child_lookup.h"
+#include "panels/update_scope.h"
 #include "profiles/profile_records.h"
 #include "skin/layout/layouts.h"
 
@@ -74,17 +75,6 @@ class CKeySetControlUI : public skin::CHorizontalLayoutUI,
     void OnKeyCaptureState(bool capturing, CaptureResult result) override;
 
   private:
-    class UpdateScope {
-      public:
-        explicit UpdateScope(CKeySetControlUI& panel) : panel_(panel) { ++panel_.updating_; }
-        ~UpdateScope() { --panel_.updating_; }
-        UpdateScope(const UpdateScope&) = delete;
-        UpdateScope& operator=(const UpdateScope&) = delete;
-
-      private:
-        CKeySetControlUI& panel_;
-    };
-
     skin::CControlUI* Find(const std::string& name) { return children_.Find(name); }
     IKeyAssignmentDevice* KeyDevice() const;
     int MacroCount() const { return static_cast<int>(macroNames_.size()); }

@@ -38,7 +38,7 @@ bool CKeySetControlUI::OnRoutedNotify(const app::Route& route, const skin::TNoti
 }
 
 void CKeySetControlUI::OnListSelected(const std::string& name, CZembravaUSBDevice&) {
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     if (skin::EqualsNoCase(name, "keyset_macro_over_combo")) {
         if (skin::CControlUI* cycles = Find("keyset_macro_cycle_layout"))
             cycles->SetVisible(ListSelection(name) == keyassign::kMacroRepeatCounted);

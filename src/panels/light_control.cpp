@@ -62,7 +62,7 @@ void CLightControlUI::RefreshFromDevice() {
 
 void CLightControlUI::Setup(const std::vector<LightModeName>& modes, int brightnessMax,
                             int speedMax) {
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     if (auto* list = FindAs<skin::CComboUI>("light_combo_modeSelect", "Combo")) {
         list->RemoveAll();
         for (const LightModeName& mode : modes) {
@@ -81,7 +81,7 @@ void CLightControlUI::Setup(const std::vector<LightModeName>& modes, int brightn
 }
 
 void CLightControlUI::SetCustomModes(const std::vector<std::string>& names) {
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     auto* list = FindAs<skin::CComboUI>("light_combo_custommodeSelect", "Combo");
     if (!list) return;
     list->RemoveAll();
@@ -89,7 +89,7 @@ void CLightControlUI::SetCustomModes(const std::vector<std::string>& names) {
 }
 
 void CLightControlUI::ShowSetting(uint32_t word0, uint32_t word1, uint32_t word2) {
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     const LightSetting setting = LightSetting::FromWords(word0, word1, word2);
     SelectMode(setting[LightSetting::kMode]);
     SetBrightness(setting[LightSetting::kBrightness]);
@@ -110,7 +110,7 @@ void CLightControlUI::ShowComponents(ColourComponents colour) {
 }
 
 void CLightControlUI::SelectMode(int index) {
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     if (auto* list = FindAs<skin::CComboUI>("light_combo_modeSelect", "Combo")) {
         list->SelectItem(index, false);
     }
@@ -123,7 +123,7 @@ int CLightControlUI::GetSelectedMode() {
 }
 
 void CLightControlUI::SelectCustomMode(int index) {
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     if (auto* list = FindAs<skin::CComboUI>("light_combo_custommodeSelect", "Combo")) {
         list->SelectItem(index, false);
     }
@@ -135,7 +135,7 @@ int CLightControlUI::GetSelectedCustomMode() {
 }
 
 void CLightControlUI::SetBrightness(int value) {
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     if (auto* slider = FindAs<skin::CSliderUI>("deng_light_slider", "Slider"))
         slider->SetValue(value, false);
 }
@@ -146,7 +146,7 @@ int CLightControlUI::GetBrightness() {
 }
 
 void CLightControlUI::SetSpeed(int value) {
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     if (auto* slider = FindAs<skin::CSliderUI>("deng_speed_slider", "Slider"))
         slider->SetValue(value, false);
 }
@@ -157,7 +157,7 @@ int CLightControlUI::GetSpeed() {
 }
 
 void CLightControlUI::SetEditText(const std::string& name, const std::string& text) {
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     if (auto* edit = FindAs<skin::CEditUI>(name, "Edit")) edit->SetText(text, false);
 }
 
@@ -167,7 +167,7 @@ std::string CLightControlUI::EditText(const std::string& name) {
 }
 
 void CLightControlUI::SetColour(uint32_t colour) {
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     if (auto* palette = FindAs<skin::CColorPaletteUI>("deng_Color_Pallet", "ColorPalette")) {
         palette->SetSelectColor(colour, false);
     }
@@ -189,7 +189,7 @@ uint32_t CLightControlUI::GetSwatchColour(int n) {
 }
 
 void CLightControlUI::SetMultiColour(bool on) {
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     SelectOption(Find("deng_7color_check"), on);
 }
 
@@ -199,7 +199,7 @@ bool CLightControlUI::GetMultiColour() {
 }
 
 void CLightControlUI::SetDirection(bool left) {
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     SelectOption(Find("deng_FXL_check"), left);
     SelectOption(Find("deng_FXR_check"), !left);
 }
@@ -216,7 +216,7 @@ void CLightControlUI::SetSynchronisationOffered(bool offered) {
 }
 
 void CLightControlUI::ApplyRules(int mode) {
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     const LightingGroupChanges changes = LightingRules(type_, mode, synchronisationOffered_);
     ApplyGroup(Find("deng_7color_check"), changes.multiColourCheck);
     ApplyGroup(Find("deng_color_layout"), changes.colourLayout);

@@ -18,6 +18,7 @@
 #include "app/routing/notify_routes.h"
 #include "devices/models/usb_device.h"
 #include "panels/child_lookup.h"
+#include "panels/update_scope.h"
 #include "panels/light_data.h"
 #include "skin/layout/layouts.h"
 
@@ -87,18 +88,6 @@ class CLightControlUI : public skin::CHorizontalLayoutUI, public IDevicePanel {
                         CZembravaUSBDevice& device);
 
   private:
-    // Set while the panel changes its own controls.
-    class UpdateScope {
-      public:
-        explicit UpdateScope(CLightControlUI& panel) : panel_(panel) { ++panel_.updating_; }
-        ~UpdateScope() { --panel_.updating_; }
-        UpdateScope(const UpdateScope&) = delete;
-        UpdateScope& operator=(const UpdateScope&) = delete;
-
-      private:
-        CLightControlUI& panel_;
-    };
-
     skin::CControlUI* Find(const std::string& name) { return children_.Find(name); }
     template <typename T>
     T* FindAs(const std::string& name, std::string_view interfaceName) {

@@ -126,7 +126,7 @@ void CMacroControlUI::ShowMacroList(const std::vector<MacroIndexEntry>& entries,
     entries_ = entries;
     skin::CListUI* list = NameList();
     if (!list) return;
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     list->RemoveAll();
     for (const MacroIndexEntry& entry : entries_) {
         auto* item = new skin::CListTextElementUI();
@@ -164,7 +164,7 @@ void CMacroControlUI::OnMacroSelected() {
 void CMacroControlUI::ShowActions() {
     skin::CListUI* list = ActionList();
     if (!list) return;
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     list->RemoveAll();
     for (const MacroEvent& event : actions_.Events()) list->Add(MakeActionItem(event));
     list->SelectItem(actions_.Selected());
@@ -209,7 +209,7 @@ void CMacroControlUI::TakeActionSelection() {
 void CMacroControlUI::TakeDelayEdits() {
     skin::CListUI* list = ActionList();
     if (!list) return;
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     const int count = std::min(list->GetCount(), actions_.Size());
     for (int i = 0; i < count; ++i) {
         skin::CControlUI* edit = DelayEditOf(list->GetItemAt(i));
@@ -228,7 +228,7 @@ uint16_t CMacroControlUI::TakeFixedDelay() {
     if (!edit) return recorder_.FixedDelay();
     const DelayText read = recorder_.ReadFixedDelay(edit->GetText());
     if (read.needsRewrite) {
-        UpdateScope scope(*this);
+        UpdateScope scope(updating_);
         edit->SetText(read.canonical);
     }
     return read.value;
@@ -242,7 +242,7 @@ PointerMoveDistances CMacroControlUI::TakeMoveDistances() {
         const long typed = skin::ParseInt(edit->GetText()).value_or(0);
         const long stored = std::clamp(typed, 0L, kMaxMoveDistance);
         if (edit->GetText() != std::to_string(stored)) {
-            UpdateScope scope(*this);
+            UpdateScope scope(updating_);
             edit->SetText(std::to_string(stored));
         }
         return stored;
@@ -256,7 +256,7 @@ void CMacroControlUI::StartEnsureVisibleTimer() {
 }
 
 void CMacroControlUI::EnableEditing(bool enabled) {
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     for (const char* name : {"macro_name_tab", "macro_action_list"}) {
         skin::CControlUI* control = Find(name);
         if (!control) continue;

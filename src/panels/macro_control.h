@@ -27,6 +27,7 @@
 #include "macros/macro_recorder.h"
 #include "panels/capture_panels.h"
 #include "panels/child_lookup.h"
+#include "panels/update_scope.h"
 #include "panels/message_texts.h"
 #include "skin/layout/layouts.h"
 
@@ -109,17 +110,6 @@ class CMacroControlUI : public skin::CHorizontalLayoutUI,
     void SetScreenOrigin(ScreenOrigin origin) { screenOrigin_ = std::move(origin); }
 
   private:
-    class UpdateScope {
-      public:
-        explicit UpdateScope(CMacroControlUI& panel) : panel_(panel) { ++panel_.updating_; }
-        ~UpdateScope() { --panel_.updating_; }
-        UpdateScope(const UpdateScope&) = delete;
-        UpdateScope& operator=(const UpdateScope&) = delete;
-
-      private:
-        CMacroControlUI& panel_;
-    };
-
     skin::CControlUI* Find(const std::string& name) { return children_.Find(name); }
     skin::CListUI* NameList();
     skin::CListUI* ActionList();

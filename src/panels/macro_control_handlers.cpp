@@ -98,7 +98,7 @@ void CMacroControlUI::RenameMacro() {
     Report(result);
     if (!result.Ok()) return;
     {
-        UpdateScope scope(*this);
+        UpdateScope scope(updating_);
         edit->SetText({});
     }
     entries_ = MacroLibrary(folder_).ReadIndex();
@@ -287,7 +287,7 @@ void CMacroControlUI::OpenActionMenu(const skin::TNotifyUI& notify) {
     TakeDelayEdits();
     actions_.Select(index);
     {
-        UpdateScope scope(*this);
+        UpdateScope scope(updating_);
         list->SelectItem(index);
     }
     if (host_) host_->ShowMenuAtPointer(kMacroActionMenu);

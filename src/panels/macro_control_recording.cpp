@@ -74,7 +74,7 @@ void CMacroControlUI::StartRecording(const std::string& trigger) {
     const DelayText fixed =
         recorder_.Start(start->mode, start->kind, fixedEdit ? fixedEdit->GetText() : "", now_());
     if (fixed.needsRewrite && fixedEdit && start->mode == MacroTimingMode::FixedDelay) {
-        UpdateScope scope(*this);
+        UpdateScope scope(updating_);
         fixedEdit->SetText(fixed.canonical);
     }
     const CaptureResult result = host_->StartInputCapture(*device_, CaptureModeOf(start->kind));
@@ -128,7 +128,7 @@ void CMacroControlUI::ShowRecordedStep(const RecordedStep& step) {
         ShowActions();
         return;
     }
-    UpdateScope scope(*this);
+    UpdateScope scope(updating_);
     if (step.kind == RecordedStep::Kind::Replace) list->RemoveAt(position);
     list->AddAt(MakeActionItem(actions_.Events()[static_cast<size_t>(position)]), position);
     if (step.previousDelay && position > 0)
