@@ -78,7 +78,9 @@ void CKeySetControlUI::RefreshFromDevice() {
     if (key < 0 || key >= static_cast<int>(records.size())) return;
     const KeyAssignmentPair& record = records[static_cast<size_t>(key)];
     ShowKey(record.current, record.defaults);
-    EnableSaveButtons(false);
+    // Applied edits not yet saved stay savable: a refresh (a macro added,
+    // the language changed) does not store them.
+    EnableSaveButtons(unsaved_);
 }
 
 // --- operations ------------------------------------------------------------------------

@@ -109,6 +109,15 @@ TEST_F(KeyPanel, KeysOutsideTheTableAndReleasesChangeNothing) {
     EXPECT_EQ(Current(), before);
 }
 
+TEST_F(KeyPanel, ARefreshKeepsAppliedEditsSavable) {
+    ChooseCategory(6);
+    Keys().OnCapturedKey(Press(0x30));
+    device->RefreshPanels();  // e.g. a macro was added meanwhile
+    EXPECT_TRUE(SaveButtonsEnabled());
+    Click("key_butt_prosave");
+    EXPECT_EQ(StoredAssignment(), 0x200005u);
+}
+
 TEST_F(KeyPanel, DefaultShowsAndCancelTakesBack) {
     ChooseCategory(6);
     Keys().OnCapturedKey(Press(0x30));  // B
