@@ -7,6 +7,7 @@
 
 #include "core/json_access.h"
 #include "core/json_file.h"
+#include "macros/recoil_data.h"
 #include "profiles/headset_profile_data.h"
 #include "profiles/keyboard_profile_data.h"
 #include "profiles/mouse_profile_data.h"
@@ -63,6 +64,24 @@ TEST(DefaultData, MouseAndHeadsetDefaultsAreComplete) {
     CHs6533Profiledata headset;
     headset.Load(kDataDir / "HD.Json");
     for (int type = 1; type <= 12; ++type) EXPECT_EQ(headset.GetEqValues(type).size(), 10u);
+}
+
+// A recoil reset copies these files over the user's: each holds the 30
+// shots whole (click, release, two moves), with amounts and delays a device
+// takes.
+TEST(DefaultData, RecoilPresetsHoldThirtyWholeShots) {
+    for (int preset = 0; preset < RecoilLimits::kPresets; ++preset) {
+        const Json::Value file = ReadJsonFile(RecoilFilePath(kDataDir, preset));
+        const Json::Value& events = json::Member(file, "Events");
+        ASSERT_EQ(events.size(), 4u * RecoilLimits::kShots) << preset;
+        for (int shot = 0; shot < RecoilLimits::kShots; ++shot) {
+            Json::Value copy = file;
+            const RecoilShot values = ReadRecoilShot(file, shot);
+            StoreRecoilShot(copy, shot, values);  // what the panel would write back
+            EXPECT_EQ(copy, file) << "preset " << preset << " shot " << shot;
+            EXPECT_GT(values.delay, 0) << "preset " << preset << " shot " << shot;
+        }
+    }
 }
 
 }  // namespace
