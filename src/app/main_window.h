@@ -218,6 +218,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     void RouteToActiveKeyboard(skin::TNotifyUI& msg);
     void RouteToLightingPanel(const Route& route, skin::TNotifyUI& msg);
     void RouteToKeyPanel(const Route& route, skin::TNotifyUI& msg);
+    void RouteToRecoilPanel(const Route& route, skin::TNotifyUI& msg);
     void RouteToMacroPanel(const Route& route, skin::TNotifyUI& msg);
     // "key_" n: selects the key on the key page, toggles its light on a
     // keyboard's lighting page.

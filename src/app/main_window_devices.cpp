@@ -18,10 +18,6 @@ namespace {
 
 constexpr const char* kPowerIndicatorXml = "XML\\CustomControlXML\\MpDevicePower.xml";
 
-int EffectiveKind(int kind) {
-    return kind == KindCode(DeviceKind::WirelessMouse) ? KindCode(DeviceKind::Mouse) : kind;
-}
-
 bool IsDeviceKind(int kind) {
     switch (static_cast<DeviceKind>(kind)) {
         case DeviceKind::Keyboard:

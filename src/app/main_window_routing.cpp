@@ -21,6 +21,7 @@
 #include "panels/light_control.h"
 #include "panels/macro_control.h"
 #include "panels/panel_factory.h"
+#include "panels/shoot_control.h"
 #include "panels/widgets/widget_factory.h"
 #include "skin/core/attribute_values.h"
 #include "skin/window/menu_wnd.h"
@@ -74,7 +75,6 @@ const std::vector<ElementRow>& ElementTable() {
         DeviceRow<CZembravaUSBDevice>("ZembravaHS6533Device"),
         ContainerRow("MagicControl"),
         ContainerRow("Voice6533Control"),
-        ContainerRow("ShootControl"),
         {CMpDevicePowerUI::kElementName,
          [](CMainWnd&, const std::shared_ptr<hid::HidBackend>&) -> skin::CControlUI* {
              return new CMpDevicePowerUI();
@@ -82,7 +82,6 @@ const std::vector<ElementRow>& ElementTable() {
         ContainerRow("ComboEditContainerElement"),
         LayoutRow("Voice6533SetControlUI", "XML\\CustomControlXML\\Voice6533Control.xml"),
         LayoutRow("MagicSetControlUI", "XML\\CustomControlXML\\MagicControl.xml"),
-        LayoutRow("ShootKeySetControlUI", "XML\\CustomControlXML\\ShootControl.xml"),
     };
     return rows;
 }
@@ -204,6 +203,14 @@ void CMainWnd::RouteToMacroPanel(const Route& route, skin::TNotifyUI& msg) {
         panel->OnRoutedNotify(route, msg, *device);
 }
 
+void CMainWnd::RouteToRecoilPanel(const Route& route, skin::TNotifyUI& msg) {
+    CZembravaUSBDevice* device = ActiveDevice();
+    // Recoil presets belong to mice.
+    if (!device || EffectiveKind(device->GetDeviceKind()) != KindCode(DeviceKind::Mouse)) return;
+    if (CShootControlUI* panel = CShootControlUI::Of(*device))
+        panel->OnRoutedNotify(route, msg, *device);
+}
+
 void CMainWnd::OnKeyButton(int key) {
     CZembravaUSBDevice* device = ActiveDevice();
     if (!device) return;
@@ -276,6 +283,11 @@ void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
             return;
         case Handler::KeyButton:
             OnKeyButton(route.number);
+            return;
+        case Handler::RecoilOption:
+        case Handler::RecoilButton:
+        case Handler::RecoilEdit:
+            RouteToRecoilPanel(route, msg);
             return;
         case Handler::KeyAssignmentButton:
         case Handler::KeyAssignmentCheck:

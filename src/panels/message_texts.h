@@ -25,6 +25,10 @@ inline constexpr const char* kRenameFileNotWritten = "message_text_rename_file_f
 inline constexpr const char* kKeyMapWriteFailed = "message_text_keymap_write_failed";
 // More macros or events than a device plays: nothing was sent.
 inline constexpr const char* kMacrosBeyondLimits = "message_text_macros_beyond_limits";
+// A recoil preset has no default copy to reset from; the user's is kept.
+inline constexpr const char* kRecoilDefaultMissing = "message_text_recoil_default_missing";
+// A recoil shot could not be written; the panel shows what the file holds.
+inline constexpr const char* kRecoilNotSaved = "message_text_recoil_not_saved";
 // The keyboard refused the macros.
 inline constexpr const char* kMacroWriteFailed = "message_text_macro_write_failed";
 // A file could not be read and is left alone: the program works on, but
@@ -69,6 +73,8 @@ inline constexpr std::array kAll = {kNameTaken,
                                     kMacroImportInvalid,
                                     kMacroNothingToExport,
                                     kMacroTooManyActions,
-                                    kMacroProfilesNotUpdated};
+                                    kMacroProfilesNotUpdated,
+                                    kRecoilDefaultMissing,
+                                    kRecoilNotSaved};
 
 }  // namespace kelno::texts

@@ -5,6 +5,7 @@
 #include "core/debug_output.h"
 #include "panels/device_profile.h"
 #include "panels/key_set_control.h"
+#include "panels/shoot_control.h"
 #include "panels/light_control.h"
 #include "panels/macro_control.h"
 #include "skin/core/attribute_values.h"
@@ -31,6 +32,8 @@ skin::CControlUI* CreatePanelControl(std::string_view elementName, IPanelHost* h
         return new CDeviceProfileUI(host);
     if (skin::EqualsNoCase(elementName, CKeySetControlUI::kElementName))
         return new CKeySetControlUI(host);
+    if (skin::EqualsNoCase(elementName, CShootControlUI::kElementName))
+        return new CShootControlUI(host);
     if (skin::EqualsNoCase(elementName, CMacroControlUI::kElementName))
         return new CMacroControlUI(host);
     if (skin::EqualsNoCase(elementName, "LightSetControlUI"))
@@ -39,6 +42,8 @@ skin::CControlUI* CreatePanelControl(std::string_view elementName, IPanelHost* h
         return BuildLayout(kDeviceProfileLayout, callback);
     if (skin::EqualsNoCase(elementName, "KeySetControlUI"))
         return BuildLayout(kKeySetControlLayout, callback);
+    if (skin::EqualsNoCase(elementName, "ShootKeySetControlUI"))
+        return BuildLayout(kShootControlLayout, callback);
     if (skin::EqualsNoCase(elementName, "MacroSetControlUI"))
         return BuildLayout(kMacroControlLayout, callback);
     return nullptr;

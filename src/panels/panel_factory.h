@@ -20,6 +20,7 @@ class IDialogBuilderCallback;
 inline constexpr const char* kLightControlLayout = "XML/CustomControlXML/LightControl.xml";
 inline constexpr const char* kDeviceProfileLayout = "XML/CustomControlXML/DeviceProfile.xml";
 inline constexpr const char* kKeySetControlLayout = "XML/CustomControlXML/KeySetControl.xml";
+inline constexpr const char* kShootControlLayout = "XML/CustomControlXML/ShootControl.xml";
 inline constexpr const char* kMacroControlLayout = "XML/CustomControlXML/MacroControl.xml";
 
 // A new control for `elementName`, or nullptr when it is not a panel's.

@@ -443,7 +443,7 @@ TEST_F(MainWindowTest, ElementFactoryKnowsTheNamesOfTheSkinWithoutRegardToCase) 
         {"SelectPanel", "SelectPanel"},
         {"DeviceKeyButton", "DeviceKeyButton"},
         {"MagicControl", "Container"},
-        {"ShootControl", "Container"},
+        {"ShootControl", "ShootControl"},
         {"MacroControl", "MacroControl"},
         {"NoSuchElement", nullptr},
         {"", nullptr},

@@ -25,6 +25,7 @@ bool IsOtherCustomTag(std::string_view name) {
                                             "MacroControl",
                                             "MacroSetControlUI",
                                             "ShootKeySetControlUI",
+                                            "ShootControl",
                                             "MagicSetControlUI",
                                             "Voice6533SetControlUI",
                                             "Menu",

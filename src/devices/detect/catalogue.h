@@ -28,6 +28,11 @@ constexpr uint16_t KindCode(DeviceKind kind) {
     return static_cast<uint16_t>(kind);
 }
 
+// The kind a page and its panels treat a device as: a wireless mouse is a mouse.
+constexpr int EffectiveKind(int kind) {
+    return kind == KindCode(DeviceKind::WirelessMouse) ? KindCode(DeviceKind::Mouse) : kind;
+}
+
 // `variant` of the primary (vendor-defined, commanded) interface of a product
 // and of its secondary (consumer-control) interface.
 inline constexpr uint16_t kPrimaryVariant = 0;
