@@ -27,6 +27,16 @@ std::array<uint8_t, kBreathingSteps> MakeBreathingCurve() {
     return curve;
 }
 
+std::array<uint8_t, kWaveSteps> MakeWaveCurve() {
+    constexpr size_t kHalf = kWaveSteps / 2;
+    std::array<uint8_t, kWaveSteps> curve{};
+    for (size_t i = 0; i < kHalf; ++i) {
+        curve[i] = kBreathRise[kBreathRise.size() - kHalf + i];
+        curve[kWaveSteps - 1 - i] = curve[i];
+    }
+    return curve;
+}
+
 std::array<Rgb, kColourWheelSize> MakeColourWheel() {
     std::array<Rgb, kColourWheelSize> wheel{};
     for (size_t i = 0; i < 32; ++i) {
@@ -43,11 +53,15 @@ std::array<Rgb, kColourWheelSize> MakeColourWheel() {
 }  // namespace
 
 const std::array<uint8_t, kMaxBrightnessLevel + 1> kLevelTable = {
-    0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120, 130, 140, 150, 160, 170, 180, 190, 200, 210, 220, 230, 255};
+    0,   10,  20,  30,  40,  50,  60,  70,  80,  90,  100, 110, 120,
+    130, 140, 150, 160, 170, 180, 190, 200, 210, 220, 230, 255};
 const std::array<uint8_t, kBreathingSteps> kBreathingCurve = MakeBreathingCurve();
+const std::array<uint8_t, kWaveSteps> kWaveCurve = MakeWaveCurve();
 const std::array<Rgb, kColourWheelSize> kColourWheel = MakeColourWheel();
-const std::array<Rgb, 4> kFourColours = {{{0, 255, 180}, {0, 255, 0}, {255, 255, 255}, {255, 0, 0}}};
+const std::array<Rgb, 4> kFourColours = {
+    {{0, 255, 180}, {0, 255, 0}, {255, 255, 255}, {255, 0, 0}}};
 const std::array<uint8_t, kMaxSpeed + 1> kBlinkPeriod = {28, 23, 18, 13, 7, 0};
+const std::array<uint8_t, kMaxSpeed + 1> kCycleStepPasses = {6, 5, 4, 3, 2, 1};
 
 uint8_t LevelForBrightness(int brightness) {
     return kLevelTable[static_cast<size_t>(std::clamp(brightness, 0, kMaxBrightnessLevel))];
@@ -55,6 +69,11 @@ uint8_t LevelForBrightness(int brightness) {
 
 uint8_t BlinkPeriodForSpeed(int speed) {
     return kBlinkPeriod[static_cast<size_t>(std::clamp(speed, 0, kMaxSpeed))];
+}
+
+uint8_t CycleStepPassesForSpeed(int speed) {
+    if (speed > kMaxSpeed) return 0;
+    return kCycleStepPasses[static_cast<size_t>(std::max(speed, 0))];
 }
 
 uint8_t Step(bool forward, uint8_t modulus, uint8_t value, uint8_t amount) {
