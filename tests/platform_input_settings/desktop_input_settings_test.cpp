@@ -170,5 +170,36 @@ TEST(CombinedInputSettings, UnsupportedWheelLinesLeaveADebugLine) {
     EXPECT_NE(lines[0].find("255"), std::string::npos) << lines[0];
 }
 
+// ---------------------------------------------------------------------------
+
+TEST(SessionKind, XCallsOnlyWhereTheDisplayIsAnXServer) {
+    struct Case {
+        const char* display;
+        const char* waylandDisplay;
+        const char* sessionType;
+        bool x;
+    };
+    // Under Wayland, X settings would reach only the compatibility server.
+    const std::vector<Case> cases = {
+        {":0", nullptr, "x11", true},          {":0", nullptr, nullptr, true},
+        {":0", "wayland-0", "wayland", false}, {":0", "wayland-0", nullptr, false},
+        {":0", nullptr, "wayland", false},     {nullptr, nullptr, "x11", false},
+        {"", nullptr, "x11", false},           {":1", "", "tty", true},
+    };
+    const auto setOrUnset = [](const char* name, const char* value) {
+        if (value) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    };
+    for (const Case& c : cases) {
+        setOrUnset("DISPLAY", c.display);
+        setOrUnset("WAYLAND_DISPLAY", c.waylandDisplay);
+        setOrUnset("XDG_SESSION_TYPE", c.sessionType);
+        EXPECT_EQ(IsXSession(), c.x) << "case " << (&c - cases.data());
+    }
+}
+
 }  // namespace
 }  // namespace kelno::input_settings
