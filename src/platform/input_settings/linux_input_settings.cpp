@@ -51,45 +51,33 @@ GSettings* DesktopInputSettings::Writable(Schema& schema, const char* key) {
     return schema.settings;
 }
 
-Outcome DesktopInputSettings::WriteDouble(Schema& schema, const char* key, double value) {
+Outcome DesktopInputSettings::Write(Schema& schema, const char* key, GVariant* value) {
+    g_variant_ref_sink(value);
     GSettings* settings = Writable(schema, key);
+    bool written = false;
+    if (settings) {
+        // GSettings only warns about a value of the wrong type or outside the
+        // key's range; it is refused here instead.
+        GSettingsSchemaKey* schemaKey = g_settings_schema_get_key(schema.schema, key);
+        written = g_variant_is_of_type(value, g_settings_schema_key_get_value_type(schemaKey)) &&
+                  g_settings_schema_key_range_check(schemaKey, value) &&
+                  g_settings_set_value(settings, key, value);
+        g_settings_schema_key_unref(schemaKey);
+        g_settings_sync();
+    }
+    g_variant_unref(value);
     if (!settings) return Outcome::NotSupported;
-    const bool written = g_settings_set_double(settings, key, value);
-    g_settings_sync();
-    return written ? Outcome::Applied : Outcome::Failed;
-}
-
-Outcome DesktopInputSettings::WriteInt(Schema& schema, const char* key, int value) {
-    GSettings* settings = Writable(schema, key);
-    if (!settings) return Outcome::NotSupported;
-    const bool written = g_settings_set_int(settings, key, value);
-    g_settings_sync();
-    return written ? Outcome::Applied : Outcome::Failed;
-}
-
-Outcome DesktopInputSettings::WriteUint(Schema& schema, const char* key, unsigned value) {
-    GSettings* settings = Writable(schema, key);
-    if (!settings) return Outcome::NotSupported;
-    const bool written = g_settings_set_uint(settings, key, value);
-    g_settings_sync();
-    return written ? Outcome::Applied : Outcome::Failed;
-}
-
-Outcome DesktopInputSettings::WriteEnum(Schema& schema, const char* key, const char* nick) {
-    GSettings* settings = Writable(schema, key);
-    if (!settings) return Outcome::NotSupported;
-    // By nick: the enum's numbers are the schema's business.
-    const bool written = g_settings_set_string(settings, key, nick);
-    g_settings_sync();
     return written ? Outcome::Applied : Outcome::Failed;
 }
 
 Outcome DesktopInputSettings::SetPointerSpeed(int speed) {
-    return WriteDouble(mouse_, "speed", DesktopPointerSpeed(speed));
+    return Write(mouse_, "speed", g_variant_new_double(DesktopPointerSpeed(speed)));
 }
 
 Outcome DesktopInputSettings::SetPointerPrecision(bool enhanced) {
-    return WriteEnum(mouse_, "accel-profile", enhanced ? kDefaultProfile : kFlatProfile);
+    // By nick: the enum's numbers are the schema's business.
+    return Write(mouse_, "accel-profile",
+                 g_variant_new_string(enhanced ? kDefaultProfile : kFlatProfile));
 }
 
 Outcome DesktopInputSettings::SetWheelLines(int) {
@@ -97,15 +85,17 @@ Outcome DesktopInputSettings::SetWheelLines(int) {
 }
 
 Outcome DesktopInputSettings::SetDoubleClickTime(int milliseconds) {
-    return WriteInt(mouse_, "double-click", milliseconds > 0 ? milliseconds : 1);
+    return Write(mouse_, "double-click", g_variant_new_int32(milliseconds > 0 ? milliseconds : 1));
 }
 
 Outcome DesktopInputSettings::SetKeyRepeatRate(int rate) {
-    return WriteUint(keyboard_, "repeat-interval", static_cast<unsigned>(RepeatIntervalMs(rate)));
+    return Write(keyboard_, "repeat-interval",
+                 g_variant_new_uint32(static_cast<uint32_t>(RepeatIntervalMs(rate))));
 }
 
 Outcome DesktopInputSettings::SetKeyRepeatDelay(int delay) {
-    return WriteUint(keyboard_, "delay", static_cast<unsigned>(RepeatDelayMs(delay)));
+    return Write(keyboard_, "delay",
+                 g_variant_new_uint32(static_cast<uint32_t>(RepeatDelayMs(delay))));
 }
 
 // ---------------------------------------------------------------------------

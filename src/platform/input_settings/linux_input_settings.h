@@ -11,6 +11,7 @@
 
 typedef struct _GSettings GSettings;
 typedef struct _GSettingsSchema GSettingsSchema;
+typedef struct _GVariant GVariant;
 
 namespace kelno::input_settings {
 
@@ -39,10 +40,8 @@ class DesktopInputSettings : public IInputSettings {
         GSettingsSchema* schema = nullptr;  // null when not installed
         GSettings* settings = nullptr;      // made on first write, by the writing thread
     };
-    Outcome WriteDouble(Schema& schema, const char* key, double value);
-    Outcome WriteInt(Schema& schema, const char* key, int value);
-    Outcome WriteUint(Schema& schema, const char* key, unsigned value);
-    Outcome WriteEnum(Schema& schema, const char* key, const char* nick);
+    // Takes `value` (floating or not); NotSupported when the key is missing.
+    Outcome Write(Schema& schema, const char* key, GVariant* value);
     GSettings* Writable(Schema& schema, const char* key);
 
     Schema mouse_;
