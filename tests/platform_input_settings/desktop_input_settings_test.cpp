@@ -8,7 +8,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/debug_output.h"
@@ -193,12 +195,19 @@ TEST(SessionKind, XCallsOnlyWhereTheDisplayIsAnXServer) {
             unsetenv(name);
         }
     };
+    // Put back afterwards: the X tests of this process may need $DISPLAY.
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE"}) {
+        const char* value = std::getenv(name);
+        saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+    }
     for (const Case& c : cases) {
         setOrUnset("DISPLAY", c.display);
         setOrUnset("WAYLAND_DISPLAY", c.waylandDisplay);
         setOrUnset("XDG_SESSION_TYPE", c.sessionType);
         EXPECT_EQ(IsXSession(), c.x) << "case " << (&c - cases.data());
     }
+    for (const auto& [name, value] : saved) setOrUnset(name, value ? value->c_str() : nullptr);
 }
 
 }  // namespace
