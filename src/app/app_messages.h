@@ -26,6 +26,9 @@ inline constexpr uint32_t kMsgIdentity = 0xC000;
 inline constexpr uint32_t kMsgLightControlRequest = 0xC002;
 // The machine suspends (wParam 1) or resumes (wParam 0).
 inline constexpr uint32_t kMsgPowerBroadcast = 0xC003;
+// The input settings worker applied a value: wParam the setting, lParam the
+// outcome (input_settings enums).
+inline constexpr uint32_t kMsgInputSettingOutcome = 0xC004;
 
 // Window timers of the main window.
 inline constexpr uint32_t kTimerSizeNormalise = 1011;

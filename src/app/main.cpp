@@ -23,6 +23,7 @@
 #include "devices/detect/emulator_catalogue.h"
 #include "platform/linux/evdev_scan_codes.h"
 #include "platform/linux/hidraw_backend.h"
+#include "platform/input_settings/linux_input_settings.h"
 #include "platform/linux/x11_input_capture.h"
 #include "platform/session/light_control_bus.h"
 #include "platform/session/private_fonts.h"
@@ -156,6 +157,9 @@ int Run(const app::AppOptions& options, AppFolders folders) {
     // display (a Wayland desktop) only the window's own keys count.
     if (const std::optional<std::string> x11 = skin::GtkWindowSystem::X11DisplayName())
         windowOptions.inputCapture = std::make_shared<input::X11InputCapture>(*x11);
+    // The pointer, wheel, double-click and key-repeat settings of the desktop
+    // (and of the X server on an X display).
+    windowOptions.inputSettings = input_settings::MakeLinuxInputSettings();
     windowOptions.windowKeyToScan = [](uint32_t hardwareKey,
                                        bool down) -> std::optional<input::KeyInput> {
         // GDK gives X-style key codes on every Linux display.

@@ -34,6 +34,7 @@ CMainWnd::CMainWnd(MainWindowOptions options)
       settings_(
           std::make_unique<SettingsStore>(SettingsStore::ForConfigFolder(options_.configFolder))) {
     CreateInputHook();
+    CreateInputSettingsWorker();
 }
 
 CMainWnd::~CMainWnd() {
@@ -65,11 +66,12 @@ void CMainWnd::OnWindowInit() {
     SetUpLanguage();
     RefreshTrayMenu();
     SetLightControl(lightControl_);
-    BuildDevicePages();
+    // Before the pages: the mouse's settings block carries the screen size.
     if (skin::IWindowHost* host = GetHost()) {
         const skin::Rect screen = host->WorkArea();
         screen_ = {screen.Width(), screen.Height()};
     }
+    BuildDevicePages();
     // Hidden until the first detection pass is over (identity message).
     ShowWindow(false);
     detector_ = std::make_unique<DeviceDetector>(options_.backend, options_.catalogue, *this);
@@ -124,6 +126,11 @@ int64_t CMainWnd::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
             return 1;
         case UWM_DEVICE_WRITE_MSG:
             ShowDeviceWriteState();
+            return 1;
+        case kMsgInputSettingOutcome:
+            if (w >= 0 && w < input_settings::kSettingCount)
+                ShowInputSettingOutcome(static_cast<input_settings::Setting>(w),
+                                        static_cast<input_settings::Outcome>(l));
             return 1;
         default:
             if (id >= hook::kMsgKeySingleKey && id <= hook::kMsgCaptureLost &&
@@ -397,6 +404,8 @@ void CMainWnd::Shutdown() {
         if (!device->StopThreads()) DebugOutput("所有对象处于非激发状态，超时");
         device->DetachNotifyPath();
     }
+    if (inputSettingsWorker_ && !inputSettingsWorker_->Shutdown())
+        DebugOutput("input settings worker did not stop in time");
     m_PaintManager.RemoveAllTimers();
 }
 

@@ -26,11 +26,14 @@
 #include "devices/hook/device_hook.h"
 #include "panels/panel_host.h"
 #include "platform/input/input_capture.h"
+#include "platform/input_settings/input_settings_worker.h"
 #include "skin/window/tray_icon.h"
 #include "skin/window/window_impl_base.h"
 
 namespace kelno {
 class CZembravaUSBDevice;
+class CZembravaKeyboardDevice;
+class CZembravaMouseDevice;
 namespace hid {
 class HidBackend;
 }
@@ -65,6 +68,10 @@ struct MainWindowOptions {
     std::shared_ptr<input::IInputCapture> inputCapture;
     // The window's own key events as scan codes (hardware key code, press).
     std::function<std::optional<input::KeyInput>(uint32_t hardwareKey, bool down)> windowKeyToScan;
+    // The system's pointer, wheel, double-click and key-repeat settings that
+    // the mouse and keyboard pages change; null: the pages keep them in
+    // their profiles only.
+    std::shared_ptr<input_settings::IInputSettings> inputSettings;
 };
 
 class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public IPanelHost {
@@ -216,6 +223,15 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     // Routing.
     void Dispatch(const Route& route, skin::TNotifyUI& msg);
     void RouteToActiveKeyboard(skin::TNotifyUI& msg);
+    // The mouse controls go to the active page when it is a mouse's.
+    void RouteToActiveMouse(skin::TNotifyUI& msg);
+
+    // OS input settings (main_window_input_settings.cpp): the pages' values
+    // applied on the settings worker; a failure shows "os_setting_notice".
+    void CreateInputSettingsWorker();
+    void ApplyMouseSystemSettings(const CZembravaMouseDevice& mouse);
+    void ApplyKeyboardRepeat(const CZembravaKeyboardDevice& keyboard);
+    void ShowInputSettingOutcome(input_settings::Setting setting, input_settings::Outcome outcome);
     void RouteToLightingPanel(const Route& route, skin::TNotifyUI& msg);
     void RouteToKeyPanel(const Route& route, skin::TNotifyUI& msg);
     void RouteToRecoilPanel(const Route& route, skin::TNotifyUI& msg);
@@ -244,6 +260,8 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     std::map<const CZembravaUSBDevice*, uint64_t> generations_;
     std::optional<DeviceCapture> pendingProfileSwitch_;
     std::unique_ptr<CDeviceHook> hook_;
+    std::unique_ptr<input_settings::InputSettingsWorker> inputSettingsWorker_;
+    uint32_t failedInputSettings_ = 0;  // a bit per Setting whose last value failed
     std::optional<DeviceCapture> captureTarget_;  // whose panel gets the captured input
     std::vector<std::string> pendingNotices_;     // for kTimerNotices
     skin::CTrayIcon tray_;

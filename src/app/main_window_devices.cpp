@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/ui/mp_device_power.h"
 #include "core/debug_output.h"
+#include "devices/models/mouse_device.h"
 #include "devices/models/usb_device.h"
 #include "panels/key_set_control.h"
 #include "skin/core/dialog_builder.h"
@@ -111,6 +112,8 @@ bool CMainWnd::BuildKindPage(const DeviceKindEntry& row) {
     page->SetPowerDisplay(powerView);
     page->AttachCatalogueEntry(slot);
     page->SetLightConfigName(pageRow.lightConfigName);
+    if (auto* mouse = dynamic_cast<CZembravaMouseDevice*>(page))
+        mouse->SetScreenSize(screen_.width, screen_.height);
     if (!options_.userData.empty()) page->SetDataFolders(options_.userData, options_.defaultData);
     pageSwitch->Add(page);
     page->InitLayout();

@@ -15,6 +15,7 @@
 #include "core/debug_output.h"
 #include "core/json_file.h"
 #include "devices/models/keyboard_device.h"
+#include "devices/models/mouse_device.h"
 #include "devices/models/usb_device.h"
 #include "panels/device_profile.h"
 #include "panels/key_set_control.h"
@@ -70,7 +71,7 @@ const std::vector<ElementRow>& ElementTable() {
          }},
         DeviceRow<CZembravaKeyboardDevice>("ZembravaKeyboardDevice"),
         DeviceRow<CZembravaUSBDevice>("ZembravaUSBDevice"),
-        DeviceRow<CZembravaUSBDevice>("ZembravaMouseDevice"),
+        DeviceRow<CZembravaMouseDevice>("ZembravaMouseDevice"),
         DeviceRow<CZembravaUSBDevice>("ZembravaMousePadDevice"),
         DeviceRow<CZembravaUSBDevice>("ZembravaHS6533Device"),
         ContainerRow("MagicControl"),
@@ -185,8 +186,18 @@ void CMainWnd::RestoreDefaultsAfterQuestion() {
 }
 
 void CMainWnd::RouteToActiveKeyboard(skin::TNotifyUI& msg) {
-    if (auto* keyboard = dynamic_cast<CZembravaKeyboardDevice*>(ActiveDevice()))
-        keyboard->HandleSystemSettingNotify(msg);
+    auto* keyboard = dynamic_cast<CZembravaKeyboardDevice*>(ActiveDevice());
+    if (keyboard && keyboard->HandleSystemSettingNotify(msg)) ApplyKeyboardRepeat(*keyboard);
+}
+
+void CMainWnd::RouteToActiveMouse(skin::TNotifyUI& msg) {
+    auto* mouse = dynamic_cast<CZembravaMouseDevice*>(ActiveDevice());
+    if (!mouse || !mouse->HandleMouseNotify(msg) || !msg.pSender) return;
+    static constexpr std::string_view kSystemControls[] = {
+        "pointer_speed_slider", "pointer_precision_check", "scrolls_page_check",
+        "scroll_speed_slider", "double_click_slider"};
+    for (std::string_view name : kSystemControls)
+        if (skin::EqualsNoCase(msg.pSender->GetName(), name)) ApplyMouseSystemSettings(*mouse);
 }
 
 void CMainWnd::RouteToKeyPanel(const Route& route, skin::TNotifyUI& msg) {
@@ -278,8 +289,19 @@ void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
         case Handler::ResetKeyRepeat:
         case Handler::KeyboardFlag:
         case Handler::KeyboardRepeatDelay:
-        case Handler::SystemSettingSlider:
             RouteToActiveKeyboard(msg);
+            return;
+        case Handler::SystemSettingSlider:
+            // The sliders' names tell the pages apart; each page knows its own.
+            RouteToActiveKeyboard(msg);
+            RouteToActiveMouse(msg);
+            return;
+        case Handler::MouseOption:
+        case Handler::MouseSystemOption:
+        case Handler::DpiSlider:
+        case Handler::DpiSliderMoving:
+        case Handler::DpiEdit:
+            RouteToActiveMouse(msg);
             return;
         case Handler::KeyButton:
             OnKeyButton(route.number);

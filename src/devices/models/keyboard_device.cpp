@@ -8,9 +8,6 @@
 #include "core/names.h"
 #include "devices/models/light_button.h"
 #include "devices/models/page_lookup.h"
-#include "keys/key_names.h"
-#include "macros/macro_library.h"
-#include "profiles/profile_list.h"
 #include "skin/controls/button.h"
 #include "skin/controls/edit.h"
 #include "skin/controls/label.h"
@@ -24,38 +21,20 @@ constexpr int kPollingRates = 4;
 constexpr int kRepeatDelays = 4;
 constexpr int kRepeatDelayStepMs = 250;
 constexpr uint32_t kPerKeyButtonColour = 0x0000FF;
-constexpr uint8_t kMaxKeyCount = 170;  // 3 bytes each must fit the 512-byte key map
 
 // Reactive preview modes, which key presses drive.
 bool IsReactiveMode(int mode) {
     return (mode >= 8 && mode <= 13) || mode == 20;
 }
 
-keyboard::KeyCode CodeOf(const KeyAssignment& assignment) {
-    return {assignment.high, assignment.middle, assignment.low};
-}
-
 uint16_t Flag(uint16_t value) {
     return value != 0 ? 1 : 0;
-}
-
-void SelectOption(skin::CControlUI* control, bool selected) {
-    if (!control) return;
-    if (auto* option = static_cast<skin::COptionUI*>(control->GetInterface("Option"))) {
-        option->Selected(selected);
-    }
-}
-
-bool IsOptionSelected(skin::CControlUI* control) {
-    auto* option =
-        control ? static_cast<skin::COptionUI*>(control->GetInterface("Option")) : nullptr;
-    return option && option->IsSelected();
 }
 
 }  // namespace
 
 CZembravaKeyboardDevice::CZembravaKeyboardDevice(std::shared_ptr<hid::HidBackend> backend)
-    : CZembravaUSBDevice(std::move(backend)) {
+    : CZembravaKeyMappedDevice(std::move(backend)) {
     deviceKind_ = KindCode(DeviceKind::Keyboard);
     SetKindName("keyboard");
     SetKeyCount(kKeyCount);
@@ -73,13 +52,7 @@ std::string CZembravaKeyboardDevice::GetClass() const {
 
 void* CZembravaKeyboardDevice::GetInterface(std::string_view name) {
     if (skin::EqualsNoCase(name, "ZembravaKeyboardDevice")) return this;
-    if (skin::EqualsNoCase(name, IKeyAssignmentDevice::kInterface))
-        return static_cast<IKeyAssignmentDevice*>(this);
-    return CZembravaUSBDevice::GetInterface(name);
-}
-
-skin::CControlUI* CZembravaKeyboardDevice::Find(const char* name) {
-    return FindDescendantByName(this, name);
+    return CZembravaKeyMappedDevice::GetInterface(name);
 }
 
 // --- page binding --------------------------------------------------------------
@@ -97,56 +70,11 @@ void CZembravaKeyboardDevice::InitDeviceLayout() {
     keyPanel_ =
         panel ? static_cast<skin::CContainerUI*>(panel->GetInterface("Container")) : nullptr;
     BindKeyButtons(keyPanel_, true);
-    layoutCaptionIds_.assign(static_cast<size_t>(GetKeyCount()), std::string());
-    for (int i = 0; i < GetKeyCount(); ++i) {
-        if (skin::CControlUI* button = KeyButton(i))
-            layoutCaptionIds_[static_cast<size_t>(i)] = button->GetTextId();
-    }
-    profilePanel_ = Find("DeviceProfileItem");
-    lightPanel_ = Find("LightControlItem");
-    macroPanel_ = Find("MacroControlItem");
-    keySetPanel_ = Find("KeySetControlItem");
-    textTest_ = Find("text_test");
-    if (keySetPanel_) keySetPanel_->SetVisible(false);
-    BindProfilePaths();
-    for (skin::CControlUI* control : {profilePanel_, lightPanel_, macroPanel_, keySetPanel_}) {
-        if (!control) continue;
-        if (auto* panelHook =
-                static_cast<IDevicePanel*>(control->GetInterface(kDevicePanelInterface))) {
-            panelHook->BindDevice(this);
-        }
-    }
-    FillPanelLists();
+    BindLayoutCaptions();
+    BindPanels();
 }
 
 // --- profile -----------------------------------------------------------------------
-
-void CZembravaKeyboardDevice::BindProfilePaths() {
-    const std::filesystem::path folder = UserFolder();
-    if (profileName_.empty() || !IsBareName(profileName_)) {
-        ProfileListStore store(folder, DefaultProfilePath());
-        const ProfileListState state = store.Load();
-        profileName_ = state.entries.empty()
-                           ? std::string()
-                           : state.entries[static_cast<size_t>(state.selected)].uuid;
-    }
-    profile_.SetDefaultPath(DefaultProfilePath());
-    if (!profileName_.empty()) profile_.SetProfilePath(folder / (profileName_ + ".Json"));
-    profile_.SetLightConfigPath(folder / (lightConfigName_ + ".config"));
-}
-
-std::string CZembravaKeyboardDevice::GetProfileName() const {
-    return profile_.GetProfilePath().string();
-}
-
-int CZembravaKeyboardDevice::SaveProfile() {
-    return profile_.Save() ? 1 : 0;
-}
-
-void CZembravaKeyboardDevice::SetLightListIndex(int index) {
-    CZembravaUSBDevice::SetLightListIndex(index);
-    profile_.SetDeviceIndex(0);
-}
 
 void CZembravaKeyboardDevice::SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2) {
     TakeLightSetting(LightSetting::FromWords(word0, word1, word2));
@@ -154,9 +82,7 @@ void CZembravaKeyboardDevice::SetLightSettings(uint32_t word0, uint32_t word1, u
 }
 
 void CZembravaKeyboardDevice::TakeProfileState() {
-    std::vector<KeyAssignmentPair> keys = profile_.GetKeyList();
-    keys.resize(kKeyCount);
-    keyAssignments_ = std::move(keys);
+    TakeKeyList();
     RefreshUi();
     const KeyboardSystemSettings stages = profile_.GetSystemStages();
     for (size_t i = 0; i < systemSettings_.size(); ++i) {
@@ -183,7 +109,7 @@ int CZembravaKeyboardDevice::RestoreDefaults() {
     SendKeyBitmap();
     // The keyboard follows the file: its settings and key map go back too.
     WriteSettings(0, 0, 1, 0, 0);
-    WriteStoredKeyMap(0);
+    QueueStoredKeyMapWrite(0);
     return saved;
 }
 
@@ -222,119 +148,15 @@ void CZembravaKeyboardDevice::ResetPreview() {
 
 // --- key map -------------------------------------------------------------------------
 
-int CZembravaKeyboardDevice::ReadKeyMapFromDevice() {
-    if (!commandChannel_->IsOpen()) return 0;
-    return TakeKeyMap(ReadKeyMapTransactions());
-}
-
-CZembravaKeyboardDevice::KeyMapReading CZembravaKeyboardDevice::ReadKeyMapTransactions() {
-    CHidCommandChannel& channel = *commandChannel_;
-    KeyMapReading reading;
-    const auto group = channel.LockGroup();
-    channel.SendStart();
-    reading.result = channel.ReadInfo(reading.info);
-    reading.infoRead = reading.result == kChannelOk;
-    const uint8_t deviceKeys = reading.info[5];
-    if (!reading.infoRead || deviceKeys > kMaxKeyCount ||
-        !channel.SetDataSize(static_cast<uint16_t>(3 * deviceKeys))) {
-        // Close the group opened above; the maps stay as they were.
-        channel.SendFinish();
-        if (reading.infoRead) reading.result = 0;
-        return reading;
-    }
-    reading.result = channel.ReadKeyMap(reading.keyMap);
-    if (reading.result == kChannelOk) reading.result = channel.ReadKeyLeds(reading.keyLeds);
-    channel.SendFinish();
-    if (reading.result == kChannelOk) reading.mapSize = 3u * deviceKeys;
-    return reading;
-}
-
-int CZembravaKeyboardDevice::TakeKeyMap(const KeyMapReading& reading) {
-    if (reading.infoRead) deviceInfo_ = reading.info;
-    if (reading.mapSize == 0) {
-        if (reading.infoRead && reading.result != kChannelOk)
-            DebugOutputF("key map read failed (%d); the maps are kept", reading.result);
-        return reading.result;
-    }
-    const size_t deviceKeys = reading.mapSize / 3;
-    keyMapBuffer_ = reading.keyMap;
-    keyLedBuffer_ = reading.keyLeds;
-    keyMapSize_ = reading.mapSize;
-
-    DebugOutput("324234234234234");
-    const auto deviceIndex = keyboard::MatchKeyMap(std::span(keyMapBuffer_.data(), keyMapSize_));
+std::map<int, int> CZembravaKeyboardDevice::KeyLedsOf(const std::vector<uint8_t>& deviceKeys,
+                                                      const KeyMapReading& reading) const {
+    std::array<uint8_t, keyboard::kPageKeyCount> keys;
+    std::copy_n(deviceKeys.begin(), keys.size(), keys.begin());
     const auto leds =
-        keyboard::MapKeyLeds(deviceIndex, std::span(keyLedBuffer_.data(), deviceKeys));
-    std::map<int, int> keyToDevice;
+        keyboard::MapKeyLeds(keys, std::span(reading.keyLeds.data(), reading.mapSize / 3));
     std::map<int, int> keyToLed;
-    for (int j = 0; j < kKeyCount; ++j) {
-        keyToDevice[j] = deviceIndex[static_cast<size_t>(j)];
-        keyToLed[j] = leds[static_cast<size_t>(j)];
-        DebugOutputF("%d的时候=%d", j, keyToDevice[j]);
-    }
-    SetKeyMaps(std::move(keyToDevice), std::move(keyToLed));
-    return kChannelOk;
-}
-
-int CZembravaKeyboardDevice::WriteKeyMap(int profileIndex,
-                                         const std::vector<KeyAssignmentPair>& assignments) {
-    CHidCommandChannel& channel = *commandChannel_;
-    // Without a complete read there is nothing safe to start from: writing
-    // would zero the keys the read did not bring.
-    if (keyMapSize_ == 0) return 0;
-    if (channel.IsOpen()) {
-        std::array<uint8_t, kDeviceInfoSize> info{};
-        if (channel.ReadInfo(info) == kChannelOk) deviceInfo_ = info;
-    }
-    std::array<uint8_t, keyboard::kPageKeyCount> deviceIndex;
-    deviceIndex.fill(keyboard::kUnmapped);
-    for (const auto& [page, device] : KeyToDeviceIndex()) {
-        if (page >= 0 && page < kKeyCount)
-            deviceIndex[static_cast<size_t>(page)] = static_cast<uint8_t>(device);
-    }
-    std::vector<keyboard::KeyCode> codes(kKeyCount, keyboard::KeyCode{0x20, 0, 0});
-    std::vector<bool> given(kKeyCount, false);
-    for (size_t j = 0; j < assignments.size() && j < codes.size(); ++j) {
-        codes[j] = CodeOf(assignments[j].current);
-        given[j] = true;
-    }
-    // Keys without an assignment keep what the keyboard has.
-    for (size_t j = 0; j < codes.size(); ++j) {
-        if (!given[j]) deviceIndex[j] = keyboard::kUnmapped;
-    }
-    const std::vector<uint8_t> keyMap =
-        keyboard::BuildKeyMap(std::span(keyMapBuffer_.data(), keyMapSize_), deviceIndex, codes);
-    if (!channel.IsOpen()) return 0;
-    const auto group = channel.LockGroup();
-    channel.SetDataSize(static_cast<uint16_t>(keyMapSize_));
-    channel.SendStart();
-    const int result = channel.WriteKeyMap(keyMap, profileIndex);
-    channel.SendFinish();
-    if (result == kChannelOk) std::copy(keyMap.begin(), keyMap.end(), keyMapBuffer_.begin());
-    return result;
-}
-
-int CZembravaKeyboardDevice::WriteStoredKeyMap(int profileIndex) {
-    return WriteKeyMap(profileIndex, keyAssignments_);
-}
-
-void CZembravaKeyboardDevice::SetKeyAssignment(int index, const KeyAssignmentPair& record) {
-    if (index < 0 || index >= static_cast<int>(keyAssignments_.size())) return;
-    keyAssignments_[static_cast<size_t>(index)] = record;
-    profile_.SetKeyList(keyAssignments_);  // stored by the next SaveProfile
-    RefreshKeyCaptions();
-}
-
-void CZembravaKeyboardDevice::SetKeyAssignments(const std::vector<KeyAssignmentPair>& records) {
-    // The page has one record per key; a list of another length is not ours.
-    if (records.size() != keyAssignments_.size()) return;
-    keyAssignments_ = records;
-    profile_.SetKeyList(keyAssignments_);
-    RefreshKeyCaptions();
-}
-
-std::vector<std::string> CZembravaKeyboardDevice::MacroNames() const {
-    return MacroLibrary(UserFolder()).ReadNames();
+    for (int j = 0; j < kKeyCount; ++j) keyToLed[j] = leds[static_cast<size_t>(j)];
+    return keyToLed;
 }
 
 // --- settings block ----------------------------------------------------------------------
@@ -452,31 +274,6 @@ void CZembravaKeyboardDevice::StoreSystemSettings() {
                                                                  << 16;
     }
     profile_.SetSystemStages(stages);
-}
-
-// --- macros ------------------------------------------------------------------------------
-
-int CZembravaKeyboardDevice::WriteMacros() {
-    CHidCommandChannel& channel = *commandChannel_;
-    if (channel.IsOpen()) {
-        std::array<uint8_t, kDeviceInfoSize> info{};
-        if (channel.ReadInfo(info) == kChannelOk) deviceInfo_ = info;
-    }
-    const MacroLibraryContents library = MacroLibrary(UserFolder()).ReadContents();
-    if (library.beyondLimits) return kMacrosBeyondLimits;
-    if (library.macros.empty()) return 0;
-
-    const size_t capacity = size_t{deviceInfo_[6]} * 128;
-    const keyboard::MacroImage image = keyboard::BuildMacroImage(library.macros, capacity);
-    if (image.overflow > 0) return image.overflow;
-    if (image.bytes.empty()) return kMacroImageUnallocated;
-    // An image that does not reach the keyboard was not written.
-    if (!channel.IsOpen()) return kMacroWriteFailed;
-    const auto group = channel.LockGroup();
-    channel.SendStart();
-    const int result = channel.WriteMacros(image.bytes);
-    channel.SendFinish();
-    return result == kChannelOk ? 0 : kMacroWriteFailed;
 }
 
 // --- per-key lighting ----------------------------------------------------------------------
@@ -631,17 +428,6 @@ int CZembravaKeyboardDevice::FinishInitialSync() {
     return result;
 }
 
-int CZembravaKeyboardDevice::FillPanelLists() {
-    for (skin::CControlUI* control : {profilePanel_, lightPanel_, keySetPanel_, macroPanel_}) {
-        if (!control) continue;
-        if (auto* panel =
-                static_cast<IDevicePanel*>(control->GetInterface(kDevicePanelInterface))) {
-            panel->RefreshFromDevice();
-        }
-    }
-    return 1;
-}
-
 int CZembravaKeyboardDevice::RefreshPanels() {
     FillPanelLists();
     RefreshKeyCaptions();
@@ -649,56 +435,22 @@ int CZembravaKeyboardDevice::RefreshPanels() {
     return 1;
 }
 
-std::string CZembravaKeyboardDevice::ResolveText(const std::string& textId) {
-    if (!textTest_) textTest_ = Find("text_test");
-    if (!textTest_) return textId;
-    textTest_->SetTextId(textId);
-    return textTest_->GetText();
-}
-
-std::string CZembravaKeyboardDevice::KeyCaption(const KeyAssignment& assignment) {
-    if (assignment.high == 0x20 && assignment.middle == 0 && assignment.low == 0) {
-        return ResolveText("close_text");
-    }
-    std::string caption;
-    for (const std::string& id :
-         keyboard::KeyCodeTextIds(assignment.high, assignment.middle, assignment.low)) {
-        if (!caption.empty()) caption += "+";
-        caption += ResolveText(id);
-    }
-    return caption;
-}
-
-void CZembravaKeyboardDevice::RefreshKeyCaptions() {
-    for (size_t i = 0; i < keyAssignments_.size(); ++i) {
-        skin::CControlUI* button = KeyButton(static_cast<int>(i));
-        if (!button) continue;
-        const std::string caption = KeyCaption(keyAssignments_[i].current);
-        // A code the key-name table cannot name (the keyboard's own
-        // function keys) keeps the layout's caption rather than none.
-        if (caption.empty() && i < layoutCaptionIds_.size() && !layoutCaptionIds_[i].empty())
-            button->SetTextId(layoutCaptionIds_[i]);
-        else
-            button->SetText(caption);
-    }
-}
-
 void CZembravaKeyboardDevice::RefreshSystemControls() {
     const int polling =
         systemSettings_[kPollingRate] < kPollingRates ? systemSettings_[kPollingRate] : 0;
     for (int i = 0; i < kPollingRates; ++i) {
-        SelectOption(Find(("polling_rate_option_" + std::to_string(i)).c_str()), i == polling);
+        SetOptionSelected(Find(("polling_rate_option_" + std::to_string(i)).c_str()), i == polling);
     }
-    SelectOption(Find("winlockflag_option"), systemSettings_[kWinLockFlag] != 0);
-    SelectOption(Find("wflag_option"), systemSettings_[kWFlag] != 0);
-    SelectOption(Find("6flag_option"), systemSettings_[kSixKeyFlag] != 0);
+    SetOptionSelected(Find("winlockflag_option"), systemSettings_[kWinLockFlag] != 0);
+    SetOptionSelected(Find("wflag_option"), systemSettings_[kWFlag] != 0);
+    SetOptionSelected(Find("6flag_option"), systemSettings_[kSixKeyFlag] != 0);
     if (auto* slider = FindAs<skin::CSliderUI>("repeat_rate_slider", "Slider")) {
         slider->SetValue(systemSettings_[kRepeatRate]);
     }
     const int delay =
         systemSettings_[kRepeatDelay] < kRepeatDelays ? systemSettings_[kRepeatDelay] : 0;
     for (int i = 0; i < kRepeatDelays; ++i) {
-        SelectOption(Find(("repeat_delay_check_" + std::to_string(i)).c_str()), i == delay);
+        SetOptionSelected(Find(("repeat_delay_check_" + std::to_string(i)).c_str()), i == delay);
     }
     if (skin::CControlUI* label = Find("repeat_delay_time_label1")) {
         label->SetText(ResolveText("Repeat_Delay_Time") +
@@ -747,16 +499,6 @@ void CZembravaKeyboardDevice::SetFunctionPage(int page) {
     if (skin::CControlUI* fn = KeyButton(kFunctionKey)) {
         if (page == 1) fn->SetEnabled(true);
         if (page == 2) fn->SetEnabled(false);
-    }
-}
-
-void CZembravaKeyboardDevice::SelectKey(int index) {
-    CZembravaUSBDevice::SelectKey(index);
-    if (!keySetPanel_) return;
-    keySetPanel_->SetVisible(true);
-    if (auto* panel =
-            static_cast<IDevicePanel*>(keySetPanel_->GetInterface(kDevicePanelInterface))) {
-        panel->RefreshFromDevice();
     }
 }
 

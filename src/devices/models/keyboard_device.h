@@ -15,15 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "devices/models/key_assignment_device.h"
+#include "devices/models/key_mapped_device.h"
 #include "devices/models/keyboard_wire.h"
-#include "devices/models/usb_device.h"
 #include "profiles/keyboard_profile_data.h"
 #include "skin/core/ui_defs.h"
 
 namespace kelno {
 
-class CZembravaKeyboardDevice : public CZembravaUSBDevice, public IKeyAssignmentDevice {
+class CZembravaKeyboardDevice : public CZembravaKeyMappedDevice {
   public:
     static constexpr int kKeyCount = keyboard::kPageKeyCount;
     static constexpr int kLedCount = keyboard::kLedCount;
@@ -62,32 +61,12 @@ class CZembravaKeyboardDevice : public CZembravaUSBDevice, public IKeyAssignment
     int LoadProfile() override;
     int RefreshPanels() override;
     int RestoreDefaults() override;
-    // The channel's result (1 when written); 0 when the channel is closed
-    // or no complete key map was read yet (nothing is written then).
-    int WriteKeyMap(int profileIndex, const std::vector<KeyAssignmentPair>& assignments) override;
-    int WriteStoredKeyMap(int profileIndex) override;
-    // 0 when written or when there is nothing to send, kMacroImageUnallocated,
-    // kMacroWriteFailed (the channel is closed or refused the image),
-    // kMacrosBeyondLimits (nothing sent), or a positive count when the image
-    // does not fit (by ((size - capacity) / 4) + 1).
-    int WriteMacros() override;
     // The settings block at profileIndex x 25, built now and written on the
     // device worker (QueueDeviceWrite gives the result).
     int WriteSettings(int profileIndex, int activeProfile, int flag, int screenWidth,
                       int screenHeight) override;
-    int FillPanelLists() override;
     void SetFunctionPage(int page) override;
-    void BindProfilePaths() override;
-    std::string GetProfileName() const override;  // the profile file's path
-    int SaveProfile() override;
-    // The last load found a profile file it could not read or back up: the
-    // page works from the default profile and saves nothing over that file.
-    bool IsProfileKeptInMemory() const {
-        return profile_.GetLastLoadResult() == CBasicProfiledata::LoadResult::InMemoryOnly;
-    }
-    void SetLightListIndex(int index) override;
     void SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2) override;
-    void SelectKey(int index) override;
     // The page shows per-key lights only (mode 22); they move only under a
     // light list with moving entries.
     bool LightingAnimates() const override {
@@ -97,9 +76,6 @@ class CZembravaKeyboardDevice : public CZembravaUSBDevice, public IKeyAssignment
     // --- Keyboard operations ------------------------------------------------------
     // Binds the page: "keyboard_device_key_light" and the panels.
     virtual void InitDeviceLayout();
-    // Reads info, key map and key-to-LED table (START ... FINISH) and
-    // rebuilds the maps. The maps change only after every read succeeded.
-    int ReadKeyMapFromDevice();
     // The light writes below, and SetLedStatus, are built on the UI thread
     // and written on the device worker in the order they were made
     // (QueueDeviceWrite gives the result).
@@ -124,26 +100,12 @@ class CZembravaKeyboardDevice : public CZembravaUSBDevice, public IKeyAssignment
 
     // --- State for panels and tests ------------------------------------------------
     CKeyboardProfiledata& Profile() { return profile_; }
-    // IKeyAssignmentDevice.
-    const std::vector<KeyAssignmentPair>& GetKeyAssignments() const override {
-        return keyAssignments_;
-    }
-    void SetKeyAssignment(int index, const KeyAssignmentPair& record) override;
-    void SetKeyAssignments(const std::vector<KeyAssignmentPair>& records) override;
-    std::filesystem::path MacroFolder() const override { return UserFolder(); }
-    std::vector<std::string> MacroNames() const override;
     const std::array<uint16_t, 6>& GetSystemSettings() const { return systemSettings_; }
     const std::array<uint8_t, keyboard::kBitmapSize>& GetKeyBitmap() const { return bitmap_; }
     const std::array<uint8_t, keyboard::kSettingsBlockSize>& GetSettingsBlock() const {
         return settingsBlock_;
     }
     uint8_t GetActiveProfile() const { return activeProfile_; }
-    bool HasKeyMap() const { return keyMapSize_ > 0; }
-    // The language text of an id through the hidden label "text_test" (the
-    // id itself when the page has none).
-    std::string ResolveText(const std::string& textId);
-    // The caption of a key assignment (language texts joined with "+").
-    std::string KeyCaption(const KeyAssignment& assignment);
 
   protected:
     void MirrorLedsToButtons() override;
@@ -151,25 +113,23 @@ class CZembravaKeyboardDevice : public CZembravaUSBDevice, public IKeyAssignment
     void PreviewStep() override;
     void HandleNotification(uint16_t usage) override;
     uint32_t SyncRequestDelayMs() const override { return 100; }
+    CBasicProfiledata& BasicProfile() override { return profile_; }
+    const CBasicProfiledata& BasicProfile() const override { return profile_; }
+    std::span<const keymap::KeyCode> DefaultKeyCodes() const override {
+        return keyboard::kDefaultKeyCodes;
+    }
+    uint8_t UnmappedMarker() const override { return keyboard::kUnmapped; }
+    bool ReadsKeyLeds() const override { return true; }
+    std::map<int, int> KeyLedsOf(const std::vector<uint8_t>& deviceKeys,
+                                 const KeyMapReading& reading) const override;
 
   private:
-    // What the key map read brought (transactions only, any thread).
-    struct KeyMapReading {
-        int result = 0;
-        bool infoRead = false;
-        std::array<uint8_t, kDeviceInfoSize> info{};
-        size_t mapSize = 0;  // 0: no complete map
-        std::array<uint8_t, kMaxDataSize> keyMap{};
-        std::array<uint8_t, kMaxDataSize> keyLeds{};
-    };
     // What the settings read-back brought (transactions only, any thread).
     struct SettingsReading {
         int result = 0;
         uint8_t activeProfile = 0;
         std::array<uint8_t, keyboard::kSettingsBlockSize> block{};
     };
-    KeyMapReading ReadKeyMapTransactions();
-    int TakeKeyMap(const KeyMapReading& reading);
     // The profile, the panels, the settings block and the preview after
     // the key map read.
     int FinishInitialSync();
@@ -186,36 +146,19 @@ class CZembravaKeyboardDevice : public CZembravaUSBDevice, public IKeyAssignment
     void TakeLightSetting(const LightSetting& setting);
     void ResetPreview();
     void ReactiveKeyEvent(int pageKey, bool press);
-    void RefreshKeyCaptions();
     void RefreshSystemControls();
     void StoreSystemSettings();
     void StoreCustomSet(int customSet);
     std::vector<bool> LitLeds() const;
     // The profile's per-key colours of the current custom set into the LEDs.
     void LoadCustomColours();
-    skin::CControlUI* Find(const char* name);
-    template <typename T>
-    T* FindAs(const char* name, const char* interfaceName) {
-        skin::CControlUI* control = Find(name);
-        return control ? static_cast<T*>(control->GetInterface(interfaceName)) : nullptr;
-    }
-
-    std::vector<KeyAssignmentPair> keyAssignments_;
-    // Each key button's text id in the layout, bound with the page.
-    std::vector<std::string> layoutCaptionIds_;
     CKeyboardProfiledata profile_;
-    std::array<uint8_t, kMaxDataSize> keyMapBuffer_{};
-    std::array<uint8_t, kMaxDataSize> keyLedBuffer_{};
-    size_t keyMapSize_ = 0;  // 0 until a complete read
     std::array<uint8_t, 13> previousShadow_{};
     uint8_t activeProfile_ = 0;
     LightSetting lightShadow_;
     std::array<uint8_t, keyboard::kSettingsBlockSize> settingsBlock_{};
     std::array<uint16_t, 6> systemSettings_{};
     std::array<uint8_t, keyboard::kBitmapSize> bitmap_{};
-    skin::CControlUI* keySetPanel_ = nullptr;
-    skin::CControlUI* macroPanel_ = nullptr;
-    skin::CControlUI* textTest_ = nullptr;
     // Serialises preview steps with the per-key edits of the UI thread, so
     // a step of the old mode never paints over a key just toggled.
     std::mutex previewMutex_;

@@ -3,15 +3,6 @@
 #include <algorithm>
 
 namespace kelno::keyboard {
-namespace {
-
-void PutLe16(std::vector<uint8_t>& out, size_t offset, size_t value) {
-    out[offset] = static_cast<uint8_t>(value);
-    out[offset + 1] = static_cast<uint8_t>(value >> 8);
-}
-
-}  // namespace
-
 const std::array<KeyCode, kPageKeyCount> kDefaultKeyCodes = {{
     {0x20, 0x00, 0x29}, {0x20, 0x00, 0x3A}, {0x20, 0x00, 0x3B}, {0x20, 0x00, 0x3C}, {0x20, 0x00, 0x3D},
     {0x20, 0x00, 0x3E}, {0x20, 0x00, 0x3F}, {0x20, 0x00, 0x40}, {0x20, 0x00, 0x41}, {0x20, 0x00, 0x42},
@@ -78,21 +69,9 @@ KeyboardSettings ReadSettingsBlock(std::span<const uint8_t, kSettingsBlockSize> 
 }
 
 std::array<uint8_t, kPageKeyCount> MatchKeyMap(std::span<const uint8_t> keyMap) {
+    const std::vector<uint8_t> matched = keymap::MatchKeyMap(keyMap, kDefaultKeyCodes, kUnmapped);
     std::array<uint8_t, kPageKeyCount> deviceKeys;
-    deviceKeys.fill(kUnmapped);
-    // Device key numbers travel in one byte and 255 means "none".
-    const size_t deviceKeyCount = std::min<size_t>(keyMap.size() / 3, kUnmapped);
-    std::vector<bool> taken(deviceKeyCount, false);
-    for (size_t page = 0; page < kPageKeyCount; ++page) {
-        for (size_t k = 0; k < deviceKeyCount; ++k) {
-            if (taken[k] || !std::equal(kDefaultKeyCodes[page].begin(), kDefaultKeyCodes[page].end(),
-                                        keyMap.begin() + static_cast<std::ptrdiff_t>(3 * k)))
-                continue;
-            deviceKeys[page] = static_cast<uint8_t>(k);
-            taken[k] = true;
-            break;
-        }
-    }
+    std::copy(matched.begin(), matched.end(), deviceKeys.begin());
     return deviceKeys;
 }
 
@@ -106,51 +85,6 @@ std::array<uint8_t, kPageKeyCount> MapKeyLeds(const std::array<uint8_t, kPageKey
         if (keyLeds[k] < kLedCount) leds[page] = keyLeds[k];
     }
     return leds;
-}
-
-std::vector<uint8_t> BuildKeyMap(std::span<const uint8_t> readKeyMap,
-                                 const std::array<uint8_t, kPageKeyCount>& deviceKeys,
-                                 std::span<const KeyCode> assignments) {
-    std::vector<uint8_t> map(readKeyMap.begin(), readKeyMap.end());
-    const size_t count = std::min<size_t>(assignments.size(), kPageKeyCount);
-    for (size_t page = 0; page < count; ++page) {
-        const size_t offset = 3 * size_t{deviceKeys[page]};
-        if (deviceKeys[page] == kUnmapped || offset + 3 > map.size()) continue;
-        std::copy(assignments[page].begin(), assignments[page].end(),
-                  map.begin() + static_cast<std::ptrdiff_t>(offset));
-    }
-    return map;
-}
-
-size_t MacroImageSize(std::span<const std::vector<MacroEvent>> macros) {
-    size_t size = 16 + 6 * macros.size();
-    for (const auto& events : macros) size += 4 * events.size();
-    return size;
-}
-
-MacroImage BuildMacroImage(std::span<const std::vector<MacroEvent>> macros, size_t capacity) {
-    const size_t size = MacroImageSize(macros);
-    // The image's own length and offset fields are 16 bits wide.
-    const size_t limit = std::min<size_t>(capacity, 0xFFFF);
-    if (size > limit) return {{}, static_cast<int>((size - limit) / 4) + 1};
-
-    std::vector<uint8_t> image(size, 0);
-    PutLe16(image, 0, kMacroImageMagic);
-    PutLe16(image, 2, size);
-    PutLe16(image, 4, macros.size());
-    size_t record = 16 + 2 * macros.size();
-    for (size_t m = 0; m < macros.size(); ++m) {
-        PutLe16(image, 16 + 2 * m, record);
-        PutLe16(image, record, macros[m].size());
-        size_t event = record + 4;
-        for (const MacroEvent& e : macros[m]) {
-            const auto compact = e.ToCompact();
-            std::copy(compact.begin(), compact.end(), image.begin() + static_cast<std::ptrdiff_t>(event));
-            event += 4;
-        }
-        record = event;
-    }
-    return {std::move(image), 0};
 }
 
 std::optional<BitPosition> BitmapPosition(int led) {

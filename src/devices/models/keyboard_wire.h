@@ -9,21 +9,25 @@
 #include <span>
 #include <vector>
 
-#include "macros/macro_event.h"
+#include "devices/models/key_map_wire.h"
 
 namespace kelno::keyboard {
 
 inline constexpr int kPageKeyCount = 126;
 inline constexpr int kLedCount = 126;
-inline constexpr uint8_t kUnmapped = 255;
+inline constexpr uint8_t kUnmapped = keymap::kKeyboardUnmapped;
 inline constexpr int kSettingsBlockSize = 25;
 inline constexpr int kBitmapSize = 21;
 inline constexpr int kMaxModes = 25;  // modes 25 and above are sent as 0
-inline constexpr uint16_t kMacroImageMagic = 0x55AA;
 
 // A key code: type, b1, b2 (0x20 keyboard key, 0x30 consumer, 0xA0/0xD0
 // keyboard functions).
-using KeyCode = std::array<uint8_t, 3>;
+using keymap::BuildKeyMap;
+using keymap::BuildMacroImage;
+using keymap::KeyCode;
+using keymap::kMacroImageMagic;
+using keymap::MacroImage;
+using keymap::MacroImageSize;
 
 // The default code of each page key; a device key map is matched against it.
 extern const std::array<KeyCode, kPageKeyCount> kDefaultKeyCodes;
@@ -64,21 +68,6 @@ std::array<uint8_t, kPageKeyCount> MatchKeyMap(std::span<const uint8_t> keyMap);
 // key); kUnmapped for unmapped keys and for LED numbers out of range.
 std::array<uint8_t, kPageKeyCount> MapKeyLeds(const std::array<uint8_t, kPageKeyCount>& deviceKeys,
                                               std::span<const uint8_t> keyLeds);
-
-// A key map to write: `readKeyMap` with each mapped page key's code
-// replaced by its assignment.
-std::vector<uint8_t> BuildKeyMap(std::span<const uint8_t> readKeyMap,
-                                 const std::array<uint8_t, kPageKeyCount>& deviceKeys,
-                                 std::span<const KeyCode> assignments);
-
-// The macro image, or by how much it does not fit.
-struct MacroImage {
-    std::vector<uint8_t> bytes;  // empty when it does not fit
-    int overflow = 0;            // ((size - capacity) / 4) + 1 when it does not fit
-};
-// Size of the image of these macros (event counts).
-size_t MacroImageSize(std::span<const std::vector<MacroEvent>> macros);
-MacroImage BuildMacroImage(std::span<const std::vector<MacroEvent>> macros, size_t capacity);
 
 // Per-key light bitmap: bit (led / 21) of byte (led % 21).
 struct BitPosition {

@@ -1,5 +1,6 @@
 #include "devices/models/page_lookup.h"
 
+#include "skin/controls/button.h"
 #include "skin/core/attribute_values.h"
 #include "skin/layout/layouts.h"
 
@@ -40,6 +41,18 @@ void SelectTab(skin::CControlUI* tabLayout, int index) {
     if (auto* tabs = static_cast<skin::CTabLayoutUI*>(tabLayout->GetInterface("TabLayout"))) {
         tabs->SelectItem(index);
     }
+}
+
+void SetOptionSelected(skin::CControlUI* control, bool selected) {
+    if (!control) return;
+    if (auto* option = static_cast<skin::COptionUI*>(control->GetInterface("Option")))
+        option->Selected(selected);
+}
+
+bool IsOptionSelected(skin::CControlUI* control) {
+    auto* option =
+        control ? static_cast<skin::COptionUI*>(control->GetInterface("Option")) : nullptr;
+    return option && option->IsSelected();
 }
 
 }  // namespace kelno

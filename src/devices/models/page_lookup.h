@@ -16,4 +16,10 @@ skin::CContainerUI* FindDescendantByInterface(skin::CControlUI* root, std::strin
 // Selects page `index` of a tab layout; nothing for null or other controls.
 void SelectTab(skin::CControlUI* tabLayout, int index);
 
+// Selects or clears an option or check box without notifying; nothing for
+// null or other controls.
+void SetOptionSelected(skin::CControlUI* control, bool selected);
+// False for null or other controls.
+bool IsOptionSelected(skin::CControlUI* control);
+
 }  // namespace kelno

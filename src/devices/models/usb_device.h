@@ -54,6 +54,7 @@ enum class DeviceWriteKind : uint8_t {
     Settings = 1 << 0,
     KeyLights = 1 << 1,
     LedStatus = 1 << 2,
+    KeyMap = 1 << 3,
 };
 
 // The tab item's timers that drive a device page.

@@ -1,0 +1,324 @@
+#include "devices/models/key_mapped_device.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "core/debug_output.h"
+#include "core/names.h"
+#include "devices/models/page_lookup.h"
+#include "keys/key_names.h"
+#include "macros/macro_library.h"
+#include "profiles/profile_list.h"
+#include "skin/core/attribute_values.h"
+
+namespace kelno {
+namespace {
+
+// 3 bytes each must fit the 512-byte key map.
+constexpr uint8_t kMaxDeviceKeys = 170;
+
+keymap::KeyCode CodeOf(const KeyAssignment& assignment) {
+    return {assignment.high, assignment.middle, assignment.low};
+}
+
+IDevicePanel* PanelOf(skin::CControlUI* control) {
+    return control ? static_cast<IDevicePanel*>(control->GetInterface(kDevicePanelInterface))
+                   : nullptr;
+}
+
+}  // namespace
+
+CZembravaKeyMappedDevice::CZembravaKeyMappedDevice(std::shared_ptr<hid::HidBackend> backend)
+    : CZembravaUSBDevice(std::move(backend)) {}
+
+void* CZembravaKeyMappedDevice::GetInterface(std::string_view name) {
+    if (skin::EqualsNoCase(name, IKeyAssignmentDevice::kInterface))
+        return static_cast<IKeyAssignmentDevice*>(this);
+    return CZembravaUSBDevice::GetInterface(name);
+}
+
+skin::CControlUI* CZembravaKeyMappedDevice::Find(const char* name) {
+    return FindDescendantByName(this, name);
+}
+
+// --- profile ---------------------------------------------------------------------------
+
+void CZembravaKeyMappedDevice::BindProfilePaths() {
+    const std::filesystem::path folder = UserFolder();
+    if (profileName_.empty() || !IsBareName(profileName_)) {
+        ProfileListStore store(folder, DefaultProfilePath());
+        const ProfileListState state = store.Load();
+        profileName_ = state.entries.empty()
+                           ? std::string()
+                           : state.entries[static_cast<size_t>(state.selected)].uuid;
+    }
+    CBasicProfiledata& profile = BasicProfile();
+    profile.SetDefaultPath(DefaultProfilePath());
+    if (!profileName_.empty()) profile.SetProfilePath(folder / (profileName_ + ".Json"));
+    profile.SetLightConfigPath(folder / (lightConfigName_ + ".config"));
+}
+
+std::string CZembravaKeyMappedDevice::GetProfileName() const {
+    return BasicProfile().GetProfilePath().string();
+}
+
+int CZembravaKeyMappedDevice::SaveProfile() {
+    return BasicProfile().Save() ? 1 : 0;
+}
+
+bool CZembravaKeyMappedDevice::IsProfileKeptInMemory() const {
+    return BasicProfile().GetLastLoadResult() == CBasicProfiledata::LoadResult::InMemoryOnly;
+}
+
+void CZembravaKeyMappedDevice::SetLightListIndex(int index) {
+    CZembravaUSBDevice::SetLightListIndex(index);
+    BasicProfile().SetDeviceIndex(0);
+}
+
+void CZembravaKeyMappedDevice::TakeKeyList() {
+    std::vector<KeyAssignmentPair> keys = BasicProfile().GetKeyList();
+    keys.resize(DefaultKeyCodes().size());
+    keyAssignments_ = std::move(keys);
+}
+
+// --- key map ---------------------------------------------------------------------------
+
+int CZembravaKeyMappedDevice::ReadKeyMapFromDevice() {
+    if (!commandChannel_->IsOpen()) return 0;
+    return TakeKeyMap(ReadKeyMapTransactions());
+}
+
+int CZembravaKeyMappedDevice::AbandonGroup() {
+    commandChannel_->SendFinish();
+    return 0;
+}
+
+CZembravaKeyMappedDevice::KeyMapReading CZembravaKeyMappedDevice::ReadKeyMapTransactions() {
+    CHidCommandChannel& channel = *commandChannel_;
+    KeyMapReading reading;
+    const auto group = channel.LockGroup();
+    if (!LinkUp()) return reading;
+    channel.SendStart();
+    if (!LinkUp()) {
+        reading.result = AbandonGroup();
+        return reading;
+    }
+    reading.result = channel.ReadInfo(reading.info);
+    reading.infoRead = reading.result == kChannelOk;
+    const uint8_t deviceKeys = reading.info[5];
+    if (!reading.infoRead || deviceKeys > kMaxDeviceKeys ||
+        !channel.SetDataSize(static_cast<uint16_t>(3 * deviceKeys)) || !LinkUp()) {
+        // Close the group opened above; the maps stay as they were.
+        channel.SendFinish();
+        if (reading.infoRead) reading.result = 0;
+        return reading;
+    }
+    reading.result = channel.ReadKeyMap(reading.keyMap);
+    if (reading.result == kChannelOk && ReadsKeyLeds())
+        reading.result = channel.ReadKeyLeds(reading.keyLeds);
+    channel.SendFinish();
+    if (reading.result == kChannelOk) reading.mapSize = 3u * deviceKeys;
+    return reading;
+}
+
+std::map<int, int> CZembravaKeyMappedDevice::KeyLedsOf(const std::vector<uint8_t>& deviceKeys,
+                                                       const KeyMapReading& /*reading*/) const {
+    std::map<int, int> none;
+    for (size_t j = 0; j < deviceKeys.size(); ++j) none[static_cast<int>(j)] = kNoIndex;
+    return none;
+}
+
+int CZembravaKeyMappedDevice::TakeKeyMap(const KeyMapReading& reading) {
+    if (reading.infoRead) deviceInfo_ = reading.info;
+    if (reading.mapSize == 0) {
+        if (reading.infoRead && reading.result != kChannelOk)
+            DebugOutputF("key map read failed (%d); the maps are kept", reading.result);
+        return reading.result;
+    }
+    keyMapBuffer_ = reading.keyMap;
+    keyMapSize_ = reading.mapSize;
+    const std::vector<uint8_t> deviceIndex = keymap::MatchKeyMap(
+        std::span(keyMapBuffer_.data(), keyMapSize_), DefaultKeyCodes(), UnmappedMarker());
+    std::map<int, int> keyToDevice;
+    for (size_t j = 0; j < deviceIndex.size(); ++j)
+        keyToDevice[static_cast<int>(j)] = deviceIndex[j];
+    SetKeyMaps(std::move(keyToDevice), KeyLedsOf(deviceIndex, reading));
+    return kChannelOk;
+}
+
+std::optional<std::vector<uint8_t>> CZembravaKeyMappedDevice::KeyMapToWrite(
+    const std::vector<KeyAssignmentPair>& assignments) const {
+    if (keyMapSize_ == 0) return std::nullopt;
+    const size_t pageKeys = DefaultKeyCodes().size();
+    std::vector<uint8_t> deviceIndex(pageKeys, UnmappedMarker());
+    for (const auto& [page, device] : KeyToDeviceIndex()) {
+        if (page >= 0 && static_cast<size_t>(page) < pageKeys)
+            deviceIndex[static_cast<size_t>(page)] = static_cast<uint8_t>(device);
+    }
+    // Keys without an assignment keep what the device has. The read map
+    // stays the base: every mapped key is written from its assignment, and
+    // the keys no page key maps never change.
+    std::vector<keymap::KeyCode> codes;
+    for (size_t j = 0; j < assignments.size() && j < pageKeys; ++j)
+        codes.push_back(CodeOf(assignments[j].current));
+    return keymap::BuildKeyMap(std::span(keyMapBuffer_.data(), keyMapSize_), deviceIndex, codes);
+}
+
+int CZembravaKeyMappedDevice::WriteKeyMapTransactions(const std::vector<uint8_t>& keyMap,
+                                                      int profileIndex) {
+    CHidCommandChannel& channel = *commandChannel_;
+    if (!channel.IsOpen()) return 0;
+    const auto group = channel.LockGroup();
+    if (!LinkUp()) return 0;
+    channel.SetDataSize(static_cast<uint16_t>(keyMap.size()));
+    channel.SendStart();
+    if (!LinkUp()) return AbandonGroup();
+    const int result = channel.WriteKeyMap(keyMap, profileIndex);
+    channel.SendFinish();
+    return result;
+}
+
+int CZembravaKeyMappedDevice::WriteKeyMap(int profileIndex,
+                                          const std::vector<KeyAssignmentPair>& assignments) {
+    const auto keyMap = KeyMapToWrite(assignments);
+    if (!keyMap || !commandChannel_->IsOpen()) return 0;
+    return WriteKeyMapTransactions(*keyMap, profileIndex);
+}
+
+int CZembravaKeyMappedDevice::QueueStoredKeyMapWrite(int profileIndex) {
+    const auto keyMap = KeyMapToWrite(keyAssignments_);
+    if (!keyMap) return 0;
+    return QueueDeviceWrite(DeviceWriteKind::KeyMap, [this, map = *keyMap, profileIndex] {
+        return WriteKeyMapTransactions(map, profileIndex);
+    });
+}
+
+int CZembravaKeyMappedDevice::WriteStoredKeyMap(int profileIndex) {
+    return WriteKeyMap(profileIndex, keyAssignments_);
+}
+
+int CZembravaKeyMappedDevice::WriteMacros() {
+    CHidCommandChannel& channel = *commandChannel_;
+    const auto group = channel.LockGroup();
+    const bool linked = !channel.IsOpen() || LinkUp();
+    if (linked && channel.IsOpen()) {
+        std::array<uint8_t, kDeviceInfoSize> info{};
+        if (channel.ReadInfo(info) == kChannelOk) deviceInfo_ = info;
+    }
+    const MacroLibraryContents library = MacroLibrary(UserFolder()).ReadContents();
+    if (library.beyondLimits) return kMacrosBeyondLimits;
+    if (library.macros.empty()) return 0;
+
+    const size_t capacity = size_t{deviceInfo_[6]} * 128;
+    const keymap::MacroImage image = keymap::BuildMacroImage(library.macros, capacity);
+    if (image.overflow > 0) return image.overflow;
+    if (image.bytes.empty()) return kMacroImageUnallocated;
+    // An image that does not reach the device was not written.
+    if (!channel.IsOpen() || !linked || !LinkUp()) return kMacroWriteFailed;
+    channel.SendStart();
+    if (!LinkUp()) {
+        AbandonGroup();
+        return kMacroWriteFailed;
+    }
+    const int result = channel.WriteMacros(image.bytes);
+    channel.SendFinish();
+    return result == kChannelOk ? 0 : kMacroWriteFailed;
+}
+
+void CZembravaKeyMappedDevice::SetKeyAssignment(int index, const KeyAssignmentPair& record) {
+    if (index < 0 || index >= static_cast<int>(keyAssignments_.size())) return;
+    keyAssignments_[static_cast<size_t>(index)] = record;
+    BasicProfile().SetKeyList(keyAssignments_);  // stored by the next SaveProfile
+    RefreshKeyCaptions();
+}
+
+void CZembravaKeyMappedDevice::SetKeyAssignments(const std::vector<KeyAssignmentPair>& records) {
+    // The page has one record per key; a list of another length is not ours.
+    if (records.size() != keyAssignments_.size()) return;
+    keyAssignments_ = records;
+    BasicProfile().SetKeyList(keyAssignments_);
+    RefreshKeyCaptions();
+}
+
+std::vector<std::string> CZembravaKeyMappedDevice::MacroNames() const {
+    return MacroLibrary(UserFolder()).ReadNames();
+}
+
+// --- panels and captions ------------------------------------------------------------------
+
+void CZembravaKeyMappedDevice::BindPanels(std::initializer_list<const char*> extraPanels) {
+    profilePanel_ = Find("DeviceProfileItem");
+    lightPanel_ = Find("LightControlItem");
+    macroPanel_ = Find("MacroControlItem");
+    keySetPanel_ = Find("KeySetControlItem");
+    textTest_ = Find("text_test");
+    extraPanels_.clear();
+    for (const char* name : extraPanels)
+        if (skin::CControlUI* panel = Find(name)) extraPanels_.push_back(panel);
+    if (keySetPanel_) keySetPanel_->SetVisible(false);
+    BindProfilePaths();
+    for (skin::CControlUI* control : {profilePanel_, lightPanel_, macroPanel_, keySetPanel_})
+        if (IDevicePanel* panel = PanelOf(control)) panel->BindDevice(this);
+    for (skin::CControlUI* control : extraPanels_)
+        if (IDevicePanel* panel = PanelOf(control)) panel->BindDevice(this);
+    FillPanelLists();
+}
+
+int CZembravaKeyMappedDevice::FillPanelLists() {
+    for (skin::CControlUI* control : {profilePanel_, lightPanel_, keySetPanel_, macroPanel_})
+        if (IDevicePanel* panel = PanelOf(control)) panel->RefreshFromDevice();
+    for (skin::CControlUI* control : extraPanels_)
+        if (IDevicePanel* panel = PanelOf(control)) panel->RefreshFromDevice();
+    return 1;
+}
+
+void CZembravaKeyMappedDevice::SelectKey(int index) {
+    CZembravaUSBDevice::SelectKey(index);
+    if (!keySetPanel_ || index < 0 || index >= static_cast<int>(keyAssignments_.size())) return;
+    keySetPanel_->SetVisible(true);
+    if (IDevicePanel* panel = PanelOf(keySetPanel_)) panel->RefreshFromDevice();
+}
+
+std::string CZembravaKeyMappedDevice::ResolveText(const std::string& textId) {
+    if (!textTest_) textTest_ = Find("text_test");
+    if (!textTest_) return textId;
+    textTest_->SetTextId(textId);
+    return textTest_->GetText();
+}
+
+std::string CZembravaKeyMappedDevice::KeyCaption(const KeyAssignment& assignment) {
+    if (assignment.high == 0x20 && assignment.middle == 0 && assignment.low == 0) {
+        return ResolveText("close_text");
+    }
+    std::string caption;
+    for (const std::string& id :
+         keyboard::KeyCodeTextIds(assignment.high, assignment.middle, assignment.low)) {
+        if (!caption.empty()) caption += "+";
+        caption += ResolveText(id);
+    }
+    return caption;
+}
+
+void CZembravaKeyMappedDevice::BindLayoutCaptions() {
+    layoutCaptionIds_.assign(static_cast<size_t>(GetKeyCount()), std::string());
+    for (int i = 0; i < GetKeyCount(); ++i) {
+        if (skin::CControlUI* button = KeyButton(i))
+            layoutCaptionIds_[static_cast<size_t>(i)] = button->GetTextId();
+    }
+}
+
+void CZembravaKeyMappedDevice::RefreshKeyCaptions() {
+    for (size_t i = 0; i < keyAssignments_.size(); ++i) {
+        skin::CControlUI* button = KeyButton(static_cast<int>(i));
+        if (!button) continue;
+        const std::string caption = KeyCaption(keyAssignments_[i].current);
+        // A code the key-name table cannot name (the device's own function
+        // keys) keeps the layout's caption rather than none.
+        if (caption.empty() && i < layoutCaptionIds_.size() && !layoutCaptionIds_[i].empty())
+            button->SetTextId(layoutCaptionIds_[i]);
+        else
+            button->SetText(caption);
+    }
+}
+
+}  // namespace kelno

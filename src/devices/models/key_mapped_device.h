@@ -1,0 +1,147 @@
+#pragma once
+// CZembravaKeyMappedDevice: what the keyboard and the mouse pages share.
+// Both store 3 bytes per device key and find each page key's device key by
+// its factory code, play macros from one image, keep a profile file with a
+// key list, and host the same panels (profile, lighting, key assignment,
+// macro editor). A wireless device checks its link before each command.
+
+#include <array>
+#include <filesystem>
+#include <initializer_list>
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "devices/models/key_assignment_device.h"
+#include "devices/models/key_map_wire.h"
+#include "devices/models/usb_device.h"
+#include "profiles/basic_profile_data.h"
+
+namespace kelno {
+
+class CZembravaKeyMappedDevice : public CZembravaUSBDevice, public IKeyAssignmentDevice {
+  public:
+    explicit CZembravaKeyMappedDevice(std::shared_ptr<hid::HidBackend> backend);
+
+    void* GetInterface(std::string_view name) override;
+
+    // --- Profile --------------------------------------------------------------
+    // The selected profile of the kind's profile list (or the name given by
+    // SetProfileName), the default profile and the light configuration.
+    void BindProfilePaths() override;
+    std::string GetProfileName() const override;  // the profile file's path
+    int SaveProfile() override;
+    // The last load found a profile file it could not read or back up: the
+    // page works from the default profile and saves nothing over that file.
+    bool IsProfileKeptInMemory() const;
+    void SetLightListIndex(int index) override;
+
+    // --- Key map and macros -----------------------------------------------------
+    // Reads info and key map (START ... FINISH) and rebuilds the maps. The
+    // maps change only after every read succeeded.
+    int ReadKeyMapFromDevice();
+    // The channel's result (1 when written); 0 when the channel is closed,
+    // a wireless link is down, or no complete key map was read yet (nothing
+    // is written then: it would zero the keys the read did not bring).
+    int WriteKeyMap(int profileIndex, const std::vector<KeyAssignmentPair>& assignments) override;
+    int WriteStoredKeyMap(int profileIndex) override;
+    // The stored key records, built now and written on the device worker
+    // (QueueDeviceWrite gives the result).
+    int QueueStoredKeyMapWrite(int profileIndex);
+    // 0 when written or when there is nothing to send, kMacroImageUnallocated,
+    // kMacroWriteFailed (the channel is closed, the link down or the image
+    // refused), kMacrosBeyondLimits (nothing sent), or a positive count when
+    // the image does not fit (by ((size - capacity) / 4) + 1).
+    int WriteMacros() override;
+    bool HasKeyMap() const { return keyMapSize_ > 0; }
+
+    // --- Panels ---------------------------------------------------------------------
+    int FillPanelLists() override;
+    // Opens the key assignment panel on the key.
+    void SelectKey(int index) override;
+
+    // IKeyAssignmentDevice.
+    const std::vector<KeyAssignmentPair>& GetKeyAssignments() const override {
+        return keyAssignments_;
+    }
+    void SetKeyAssignment(int index, const KeyAssignmentPair& record) override;
+    void SetKeyAssignments(const std::vector<KeyAssignmentPair>& records) override;
+    std::filesystem::path MacroFolder() const override { return UserFolder(); }
+    std::vector<std::string> MacroNames() const override;
+
+    // The language text of an id through the hidden label "text_test" (the
+    // id itself when the page has none).
+    std::string ResolveText(const std::string& textId);
+    // The caption of a key assignment (language texts joined with "+").
+    std::string KeyCaption(const KeyAssignment& assignment);
+
+  protected:
+    // What the key map read brought (transactions only, any thread).
+    struct KeyMapReading {
+        int result = 0;
+        bool infoRead = false;
+        std::array<uint8_t, kDeviceInfoSize> info{};
+        size_t mapSize = 0;  // 0: no complete map
+        std::array<uint8_t, kMaxDataSize> keyMap{};
+        std::array<uint8_t, kMaxDataSize> keyLeds{};
+    };
+
+    // What a kind adds.
+    virtual CBasicProfiledata& BasicProfile() = 0;
+    virtual const CBasicProfiledata& BasicProfile() const = 0;
+    virtual std::span<const keymap::KeyCode> DefaultKeyCodes() const = 0;
+    virtual uint8_t UnmappedMarker() const = 0;
+    // The keyboard also reads its key-to-LED table with the key map.
+    virtual bool ReadsKeyLeds() const { return false; }
+    // Page key -> LED of each page key, from the matched device keys.
+    virtual std::map<int, int> KeyLedsOf(const std::vector<uint8_t>& deviceKeys,
+                                         const KeyMapReading& reading) const;
+    // Whether the device answers: a wireless device's receiver is asked
+    // before each command, since a sleeping device takes every command
+    // without acting on it. Transactions only.
+    virtual bool LinkUp() { return true; }
+
+    // Binds the page's panels (profile, lighting, macros, key assignment,
+    // and `extraPanels` by name), the profile paths and the text label,
+    // then fills the panels.
+    void BindPanels(std::initializer_list<const char*> extraPanels = {});
+    // Keeps each key button's text id of the layout.
+    void BindLayoutCaptions();
+    // The profile's key list into the key records, one per page key.
+    void TakeKeyList();
+    void RefreshKeyCaptions();
+
+    KeyMapReading ReadKeyMapTransactions();
+    // The key map to write for these records (UI thread); nothing before a
+    // complete read.
+    std::optional<std::vector<uint8_t>> KeyMapToWrite(
+        const std::vector<KeyAssignmentPair>& assignments) const;
+    // Transactions only, any thread.
+    int WriteKeyMapTransactions(const std::vector<uint8_t>& keyMap, int profileIndex);
+    int TakeKeyMap(const KeyMapReading& reading);
+    // Ends a group whose link went down; the operation's result is 0.
+    int AbandonGroup();
+
+    skin::CControlUI* Find(const char* name);
+    template <typename T>
+    T* FindAs(const char* name, const char* interfaceName) {
+        skin::CControlUI* control = Find(name);
+        return control ? static_cast<T*>(control->GetInterface(interfaceName)) : nullptr;
+    }
+
+    std::vector<KeyAssignmentPair> keyAssignments_;
+    std::array<uint8_t, kMaxDataSize> keyMapBuffer_{};
+    size_t keyMapSize_ = 0;  // 0 until a complete read
+    skin::CControlUI* keySetPanel_ = nullptr;
+    skin::CControlUI* macroPanel_ = nullptr;
+    skin::CControlUI* textTest_ = nullptr;
+    std::vector<skin::CControlUI*> extraPanels_;
+
+  private:
+    // Each key button's text id in the layout, bound with the page.
+    std::vector<std::string> layoutCaptionIds_;
+};
+
+}  // namespace kelno

@@ -1,0 +1,615 @@
+#include "devices/models/mouse_device.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "core/debug_output.h"
+#include "core/names.h"
+#include "devices/models/page_lookup.h"
+#include "skin/controls/progress.h"
+#include "skin/core/attribute_values.h"
+
+namespace kelno {
+namespace {
+
+// The ripple's LED groups (255: no LED); group 8, set last, wins LED 9.
+constexpr std::array<std::array<uint8_t, 3>, 9> kRippleGroups = {{
+    {0, 18, 18},
+    {1, 255, 17},
+    {2, 255, 16},
+    {3, 255, 15},
+    {4, 255, 14},
+    {5, 255, 13},
+    {6, 255, 12},
+    {7, 9, 11},
+    {8, 9, 10},
+}};
+
+// Lighting passes are 2 ms; a step comes every T[speed] passes, but frames
+// go out at most every 10 ms so the fastest speeds do not flood the mouse.
+constexpr std::chrono::milliseconds kPass{2};
+constexpr std::chrono::milliseconds kShortestStep{10};
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr const char* kCurrentStageColour = "#FFF5A623";
+constexpr const char* kStageColour = "#FF19D3C5";
+
+std::string Numbered(const char* prefix, int number) {
+    return prefix + std::to_string(number);
+}
+
+uint16_t Low(uint32_t word) {
+    return static_cast<uint16_t>(word & 0xFFFF);
+}
+uint16_t High(uint32_t word) {
+    return static_cast<uint16_t>(word >> 16);
+}
+
+}  // namespace
+
+CZembravaMouseDevice::CZembravaMouseDevice(std::shared_ptr<hid::HidBackend> backend)
+    : CZembravaKeyMappedDevice(std::move(backend)) {
+    deviceKind_ = KindCode(DeviceKind::Mouse);
+    SetKindName("mouse");
+    SetKeyCount(kPageKeyCount);
+    SetLedCount(kLedCount);
+    keyAssignments_.resize(kPageKeyCount);
+    lighting_.ClearKeyLevels();
+    lighting_.SetRingEntry(0, 1);
+}
+
+CZembravaMouseDevice::~CZembravaMouseDevice() {
+    StopThreads();
+}
+
+std::string CZembravaMouseDevice::GetClass() const {
+    return "ZembravaMouseDevice";
+}
+
+void* CZembravaMouseDevice::GetInterface(std::string_view name) {
+    if (skin::EqualsNoCase(name, "ZembravaMouseDevice")) return this;
+    return CZembravaKeyMappedDevice::GetInterface(name);
+}
+
+// --- page binding ------------------------------------------------------------------
+
+void CZembravaMouseDevice::InitLayout() {
+    InitDeviceLayout();
+}
+
+void CZembravaMouseDevice::InitDeviceLayout() {
+    if (layoutFile_.empty()) {
+        UnbindAll();
+        return;
+    }
+    skin::CControlUI* picture = Find("mouse_device_seting_layout");
+    auto* keys =
+        picture ? static_cast<skin::CContainerUI*>(picture->GetInterface("Container")) : nullptr;
+    BindKeyButtons(keys, true);
+    zoneButtons_.clear();
+    logoButton_ = nullptr;
+    if (keys) {
+        std::string prefix;
+        int number = -1;
+        for (int i = 0; i < keys->GetCount(); ++i) {
+            skin::CControlUI* child = keys->GetItemAt(i);
+            if (!child) continue;
+            if (skin::EqualsNoCase(child->GetName(), "logo")) logoButton_ = child;
+            if (SplitIndexedName(child->GetName(), prefix, number) &&
+                skin::EqualsNoCase(prefix, "light_0_")) {
+                if (static_cast<size_t>(number) >= zoneButtons_.size())
+                    zoneButtons_.resize(static_cast<size_t>(number) + 1, nullptr);
+                zoneButtons_[static_cast<size_t>(number)] = child;
+            }
+        }
+    }
+    // The LED picture is also the lighting panel's selection panel.
+    keyPanel_ = FindDescendantByInterface(this, "SelectPanel");
+    BindKeyButtons(keyPanel_, true);
+    BindLayoutCaptions();
+    hintLabel_ = Find("device_tishi_info");
+    BindPanels({"ShootControlItem"});
+}
+
+// --- profile --------------------------------------------------------------------------
+
+void CZembravaMouseDevice::TakeLightSetting(const LightSetting& setting) {
+    const uint8_t previousMode = lightShadow_[LightSetting::kMode];
+    StoreLightSettings(setting);
+    // Byte 3 too: the settings block carries the direction from here.
+    for (int byte : {LightSetting::kMode, LightSetting::kBrightness, LightSetting::kSpeed,
+                     LightSetting::kDirection, LightSetting::kMultiColor, LightSetting::kRed,
+                     LightSetting::kGreen, LightSetting::kBlue}) {
+        lightShadow_[byte] = setting[byte];
+    }
+    lightMode_ = setting[LightSetting::kMode];
+    if (previousMode != setting[LightSetting::kMode]) {
+        lighting_.ClearKeyLevels();
+        lighting_.SetRingEntry(0, 1);
+        NotifyPreviewState();
+    }
+}
+
+int CZembravaMouseDevice::RefreshUi() {
+    TakeLightSetting(profile_.GetLightSetting());
+    ReplaceLightList(profile_.GetLightList());
+    {
+        std::lock_guard lock(customEffectLock_);
+        player_.SetSteps(profile_.GetCustomEffect());
+    }
+    return 1;
+}
+
+void CZembravaMouseDevice::SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2) {
+    TakeLightSetting(LightSetting::FromWords(word0, word1, word2));
+    profile_.SetLightSetting(word0, word1, word2);
+}
+
+void CZembravaMouseDevice::TakeProfileState() {
+    TakeKeyList();
+    RefreshUi();
+    stages_ = profile_.GetDpiStages();
+    activeStage_ = profile_.GetActiveStage();
+    const MouseSystemSettings system = profile_.GetSystemStages();
+    for (size_t i = 0; i < systemSettings_.size(); ++i) {
+        const uint32_t word = system.words[i / 2];
+        systemSettings_[i] = i % 2 == 0 ? Low(word) : High(word);
+    }
+}
+
+void CZembravaMouseDevice::StoreDpiStages() {
+    profile_.SetDpiStages(stages_);
+    profile_.SetActiveStage(activeStage_);
+}
+
+void CZembravaMouseDevice::StoreSystemSettings() {
+    MouseSystemSettings system;
+    for (size_t i = 0; i < 3; ++i) {
+        system.words[i] =
+            uint32_t{systemSettings_[2 * i]} | uint32_t{systemSettings_[2 * i + 1]} << 16;
+    }
+    profile_.SetSystemStages(system);
+}
+
+int CZembravaMouseDevice::LoadProfile() {
+    BindProfilePaths();
+    if (profile_.GetProfilePath().empty()) return 0;
+    profile_.Load(profile_.GetProfilePath());
+    TakeProfileState();
+    return 1;
+}
+
+int CZembravaMouseDevice::RestoreDefaults() {
+    BindProfilePaths();
+    profile_.Load(DefaultProfilePath());
+    TakeProfileState();
+    const int saved = SaveProfile();
+    RefreshPanels();
+    // The mouse follows the file: its settings and key map go back too.
+    WriteSettings(0, 0, 1, screenWidth_, screenHeight_);
+    QueueStoredKeyMapWrite(0);
+    return saved;
+}
+
+void CZembravaMouseDevice::SetScreenSize(int width, int height) {
+    screenWidth_ = std::clamp(width, 0, 0xFFFF);
+    screenHeight_ = std::clamp(height, 0, 0xFFFF);
+}
+
+// --- the link --------------------------------------------------------------------------
+
+bool CZembravaMouseDevice::LinkUp() {
+    return !commandChannel_->IsWireless() || commandChannel_->ProbeLink();
+}
+
+// --- settings block -----------------------------------------------------------------------
+
+mouse::MouseSettings CZembravaMouseDevice::SettingsFromProfile() const {
+    const LightSetting light = GetLightSettings();
+    mouse::MouseSettings s;
+    s.mode = light[LightSetting::kMode];
+    s.brightness = light[LightSetting::kBrightness];
+    s.speed = light[LightSetting::kSpeed];
+    s.effectOption = lightShadow_[LightSetting::kDirection];
+    s.multiColour = light[LightSetting::kMultiColor];
+    s.red = light[LightSetting::kRed];
+    s.green = light[LightSetting::kGreen];
+    s.blue = light[LightSetting::kBlue];
+    s.reportRate = static_cast<uint8_t>(systemSettings_[kReportRate]);
+    s.currentStage = static_cast<uint8_t>(std::clamp(activeStage_, 0, 255));
+    s.stages = stages_;
+    return s;
+}
+
+int CZembravaMouseDevice::WriteSettings(int profileIndex, int activeProfile, int flag,
+                                        int screenWidth, int screenHeight) {
+    if (profileIndex < 0) return 0;
+    mouse::MouseSettings settings = SettingsFromProfile();
+    settings.flag = static_cast<uint8_t>(flag);
+    settings.screenWidth = static_cast<uint16_t>(std::clamp(screenWidth, 0, 0xFFFF));
+    settings.screenHeight = static_cast<uint16_t>(std::clamp(screenHeight, 0, 0xFFFF));
+    const std::vector<CorrectInfoEntry> corrections = profile_.GetCorrectInfo();
+    std::tie(settings.minimumSquare, settings.pixelThreshold) =
+        mouse::SelectedCorrection(corrections);
+    const auto block =
+        mouse::BuildSettingsBlock(static_cast<uint8_t>(activeProfile), settings);
+    return QueueDeviceWrite(DeviceWriteKind::Settings, [this, block, profileIndex] {
+        return WriteSettingsBlock(block, profileIndex);
+    });
+}
+
+int CZembravaMouseDevice::WriteSettingsBlock(
+    const std::array<uint8_t, mouse::kSettingsWriteSize>& block, int profileIndex) {
+    CHidCommandChannel& channel = *commandChannel_;
+    const auto group = channel.LockGroup();
+    if (!LinkUp()) return 0;
+    channel.SendStart();
+    if (!LinkUp()) return AbandonGroup();
+    const int result =
+        channel.WriteMemory(block, static_cast<uint32_t>(profileIndex) * mouse::kBlockStride);
+    channel.SendFinish();
+    return result;
+}
+
+// --- read-back ------------------------------------------------------------------------------
+
+CZembravaMouseDevice::SettingsReading CZembravaMouseDevice::ReadSettingsTransactions() {
+    CHidCommandChannel& channel = *commandChannel_;
+    SettingsReading reading;
+    const auto group = channel.LockGroup();
+    if (!LinkUp()) return reading;
+    std::array<uint8_t, 1> active{};
+    reading.result = channel.ReadMemory(active, 0);
+    if (reading.result == kChannelOk && LinkUp()) {
+        reading.activeProfile = active[0];
+        reading.result =
+            channel.ReadMemory(reading.block, uint32_t{active[0]} * mouse::kBlockStride);
+    } else if (reading.result == kChannelOk) {
+        reading.result = 0;
+    }
+    return reading;
+}
+
+int CZembravaMouseDevice::TakeSettingsReading(const SettingsReading& reading) {
+    if (reading.result != kChannelOk) {
+        // A partial read would put zeros into the profile: keep everything.
+        DebugOutputF("mouse settings read-back failed (%d)", reading.result);
+        return reading.result;
+    }
+    activeProfile_ = reading.activeProfile;
+    settingsBlock_ = reading.block;
+    settingsBlock_[9] = 0;
+    const mouse::MouseReadBack read = mouse::ReadSettingsBlock(settingsBlock_, stages_.size());
+    LightSetting light = profile_.GetLightSetting();
+    light[LightSetting::kMode] = read.mode;
+    light[LightSetting::kBrightness] = read.brightness;
+    light[LightSetting::kSpeed] = read.speed;
+    light[LightSetting::kMultiColor] = read.multiColour;
+    light[LightSetting::kRed] = read.red;
+    light[LightSetting::kGreen] = read.green;
+    light[LightSetting::kBlue] = read.blue;
+    SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
+    if (read.currentStage) {
+        activeStage_ = *read.currentStage;
+        StoreDpiStages();
+    }
+    SaveProfile();
+    RefreshPanels();
+    return kChannelOk;
+}
+
+int CZembravaMouseDevice::OnSyncRequest() {
+    commandChannel_->SetLightingHold(false);
+    previousShadow_[0] = activeProfile_;
+    std::copy(lightShadow_.bytes.begin(), lightShadow_.bytes.end(), previousShadow_.begin() + 1);
+    if (!commandChannel_->IsOpen()) return 0;
+    return TakeSettingsReading(ReadSettingsTransactions());
+}
+
+void CZembravaMouseDevice::OnSyncRequestTimer() {
+    commandChannel_->SetLightingHold(false);
+    previousShadow_[0] = activeProfile_;
+    std::copy(lightShadow_.bytes.begin(), lightShadow_.bytes.end(), previousShadow_.begin() + 1);
+    if (!commandChannel_->IsOpen()) return;
+    RunOnDevice([this] { return ReadSettingsTransactions(); },
+                [this](const SettingsReading& reading) { TakeSettingsReading(reading); });
+}
+
+// --- initial sync ----------------------------------------------------------------------------
+
+int CZembravaMouseDevice::InitialSync() {
+    const int read = ReadKeyMapFromDevice();
+    const int finished = FinishInitialSync();
+    return read == kChannelOk ? finished : read;
+}
+
+void CZembravaMouseDevice::OnInitialSyncTimer() {
+    const bool queued =
+        commandChannel_->IsOpen() && RunOnDevice([this] { return ReadKeyMapTransactions(); },
+                                                 [this](const KeyMapReading& reading) {
+                                                     TakeKeyMap(reading);
+                                                     FinishInitialSync();
+                                                 });
+    if (!queued) FinishInitialSync();
+}
+
+int CZembravaMouseDevice::FinishInitialSync() {
+    LoadProfile();
+    RefreshPanels();
+    StartLightingThread();
+    return 1;
+}
+
+// --- panels and controls ------------------------------------------------------------------------
+
+int CZembravaMouseDevice::RefreshPanels() {
+    FillPanelLists();
+    RefreshKeyCaptions();
+    RefreshMouseControls();
+    return 1;
+}
+
+void CZembravaMouseDevice::RefreshDpiStage(int stage) {
+    const mouse::DpiRange range = GetDpiRange();
+    const bool present = stage < static_cast<int>(stages_.size());
+    const DpiStage value = present ? stages_[static_cast<size_t>(stage)] : DpiStage{};
+    const bool enabled = present && value.enabled != 0;
+    SetOptionSelected(Find(Numbered("DPI_enable_check_", stage).c_str()), enabled);
+    if (skin::CControlUI* check = Find(Numbered("DPI_enable_check_", stage).c_str()))
+        check->SetEnabled(present);
+    auto* slider = FindAs<skin::CSliderUI>(Numbered("DPI_slider_", stage).c_str(), "Slider");
+    if (slider) {
+        slider->SetMinValue(0);
+        slider->SetMaxValue(std::max(range.steps, 1));
+        slider->SetValue(value.dpiX);
+        slider->SetEnabled(enabled);
+        slider->SetAttribute("forecolor",
+                             stage == activeStage_ ? kCurrentStageColour : kStageColour);
+    }
+    if (skin::CControlUI* edit = Find(Numbered("DPI_edit_", stage).c_str())) {
+        edit->SetText(std::to_string(int{value.dpiX} * range.step));
+        edit->SetEnabled(enabled);
+    }
+}
+
+void CZembravaMouseDevice::RefreshMouseControls() {
+    for (int stage = 0; stage < kDpiControls; ++stage) RefreshDpiStage(stage);
+    // One stage always stays on: the last checked stage cannot be cleared.
+    const int enabledStages = static_cast<int>(std::count_if(
+        stages_.begin(), stages_.begin() + std::min<ptrdiff_t>(stages_.size(), kDpiControls),
+        [](const DpiStage& s) { return s.enabled != 0; }));
+    if (enabledStages <= 1) {
+        for (int stage = 0; stage < kDpiControls && stage < static_cast<int>(stages_.size());
+             ++stage) {
+            if (stages_[static_cast<size_t>(stage)].enabled != 0)
+                if (skin::CControlUI* check = Find(Numbered("DPI_enable_check_", stage).c_str()))
+                    check->SetEnabled(false);
+        }
+    }
+    const int rate = systemSettings_[kReportRate] < mouse::kReportRates
+                         ? systemSettings_[kReportRate]
+                         : 0;
+    for (int i = 0; i < mouse::kReportRates; ++i)
+        SetOptionSelected(Find(Numbered("polling_rate_option_", i).c_str()), i == rate);
+    if (auto* slider = FindAs<skin::CSliderUI>("pointer_speed_slider", "Slider"))
+        slider->SetValue(systemSettings_[kPointerSpeed]);
+    if (auto* slider = FindAs<skin::CSliderUI>("scroll_speed_slider", "Slider"))
+        slider->SetValue(systemSettings_[kWheelLines]);
+    if (auto* slider = FindAs<skin::CSliderUI>("double_click_slider", "Slider"))
+        slider->SetValue(systemSettings_[kDoubleClick]);
+    SetOptionSelected(Find("pointer_precision_check"), systemSettings_[kPointerPrecision] != 0);
+    SetOptionSelected(Find("scrolls_page_check"), systemSettings_[kWheelPage] != 0);
+}
+
+void CZembravaMouseDevice::CommitMouseChange() {
+    StoreDpiStages();
+    StoreSystemSettings();
+    SaveProfile();
+    RefreshMouseControls();
+    WriteSettings(0, 0, 1, screenWidth_, screenHeight_);
+}
+
+bool CZembravaMouseDevice::HandleDpiNotify(const std::string& prefix, int number,
+                                           const skin::TNotifyUI& msg) {
+    if (number >= kDpiControls) return false;
+    const auto index = static_cast<size_t>(number);
+    const mouse::DpiRange range = GetDpiRange();
+    if (skin::EqualsNoCase(prefix, "DPI_enable_check_")) {
+        if (index >= stages_.size()) return true;
+        stages_[index].enabled = IsOptionSelected(msg.pSender) ? 1 : 0;
+        // Enabling any stage gives every check back.
+        if (stages_[index].enabled != 0)
+            for (int stage = 0; stage < kDpiControls; ++stage)
+                if (skin::CControlUI* check = Find(Numbered("DPI_enable_check_", stage).c_str()))
+                    check->SetEnabled(true);
+        CommitMouseChange();
+        return true;
+    }
+    if (skin::EqualsNoCase(prefix, "DPI_slider_")) {
+        auto* slider = static_cast<skin::CSliderUI*>(msg.pSender->GetInterface("Slider"));
+        if (!slider || index >= stages_.size()) return true;
+        const int steps = std::clamp(slider->GetValue(), 0, std::max(range.steps, 0));
+        if (skin::EqualsNoCase(msg.sType, "movevaluechanged")) {
+            if (skin::CControlUI* edit = Find(Numbered("DPI_edit_", number).c_str()))
+                edit->SetText(std::to_string(steps * range.step));
+            return true;
+        }
+        stages_[index].dpiX = static_cast<uint16_t>(steps);
+        stages_[index].dpiY = static_cast<uint16_t>(steps);
+        CommitMouseChange();
+        return true;
+    }
+    if (skin::EqualsNoCase(prefix, "DPI_edit_")) {
+        if (index >= stages_.size()) return true;
+        const std::string text = msg.pSender->GetText();
+        long long typed = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), typed);
+        if (error != std::errc() || end != text.data() + text.size()) {
+            RefreshDpiStage(number);  // not a number: the edit shows the stored DPI again
+            return true;
+        }
+        const int steps = mouse::StepsOfDpi(typed, range);
+        stages_[index].dpiX = static_cast<uint16_t>(steps);
+        stages_[index].dpiY = static_cast<uint16_t>(steps);
+        CommitMouseChange();
+        return true;
+    }
+    return false;
+}
+
+bool CZembravaMouseDevice::HandleSystemNotify(const std::string& name,
+                                              const skin::TNotifyUI& msg) {
+    const auto sliderValue = [&msg] {
+        auto* slider = static_cast<skin::CSliderUI*>(msg.pSender->GetInterface("Slider"));
+        return static_cast<uint16_t>(slider ? std::max(slider->GetValue(), 0) : 0);
+    };
+    if (skin::EqualsNoCase(name, "pointer_speed_slider")) {
+        systemSettings_[kPointerSpeed] = sliderValue();
+    } else if (skin::EqualsNoCase(name, "double_click_slider")) {
+        systemSettings_[kDoubleClick] = sliderValue();
+    } else if (skin::EqualsNoCase(name, "scroll_speed_slider")) {
+        systemSettings_[kWheelLines] = sliderValue();
+        systemSettings_[kWheelPage] = 0;  // choosing lines ends "one page per notch"
+    } else if (skin::EqualsNoCase(name, "pointer_precision_check")) {
+        systemSettings_[kPointerPrecision] = IsOptionSelected(msg.pSender) ? 1 : 0;
+    } else if (skin::EqualsNoCase(name, "scrolls_page_check")) {
+        systemSettings_[kWheelPage] = IsOptionSelected(msg.pSender) ? 1 : 0;
+    } else {
+        return false;
+    }
+    CommitMouseChange();
+    return true;
+}
+
+bool CZembravaMouseDevice::HandleMouseNotify(const skin::TNotifyUI& msg) {
+    if (!msg.pSender) return false;
+    const std::string& name = msg.pSender->GetName();
+    std::string prefix;
+    int number = -1;
+    if (SplitIndexedName(name, prefix, number)) {
+        if (HandleDpiNotify(prefix, number, msg)) return true;
+        if (skin::EqualsNoCase(prefix, "polling_rate_option_") && number < mouse::kReportRates) {
+            // Option groups also tell the option that lost the selection.
+            if (!IsOptionSelected(msg.pSender)) return true;
+            systemSettings_[kReportRate] = static_cast<uint16_t>(number);
+            CommitMouseChange();
+            return true;
+        }
+        if (skin::EqualsNoCase(prefix, "mouse_device_seting_option_")) {
+            if (IsOptionSelected(msg.pSender)) SelectTab(Find("device_key_function_switch"), number);
+            return true;
+        }
+    }
+    return HandleSystemNotify(name, msg);
+}
+
+void CZembravaMouseDevice::SetFunctionPage(int page) {
+    CZembravaUSBDevice::SetFunctionPage(page);
+    if (hintLabel_) hintLabel_->SetVisible(page == 1 || page == 2 || page == 4);
+}
+
+// --- lighting -------------------------------------------------------------------------------------
+
+bool CZembravaMouseDevice::LightingAnimates() const {
+    const int mode = lightMode_;
+    if (mode == kStatic || mode == kOff) return LightListAnimates();
+    return true;
+}
+
+std::chrono::milliseconds CZembravaMouseDevice::StepInterval() const {
+    if (lightMode_ > kOff) return kShortestStep;  // the player paces itself by time
+    const int speed = GetLightSettings()[LightSetting::kSpeed];
+    return std::max(kPass * BlinkPeriodForSpeed(speed), kShortestStep);
+}
+
+void CZembravaMouseDevice::Wave(const EffectParameters& p) {
+    const int leds = GetLedCount();
+    const uint8_t level = LevelForBrightness(p.brightness);
+    if (p.multiColour) {
+        effectPhase_ = Step(p.forward, kColourWheelSize, effectPhase_, 1);
+        for (int i = 0; i < leds; ++i) {
+            const Rgb c = kColourWheel[static_cast<size_t>((effectPhase_ + 1 + 7 * i) % kColourWheelSize)];
+            lighting_.SetLedColour(i, LedColour{c.red, c.green, c.blue, level});
+        }
+        return;
+    }
+    effectPhase_ = Step(p.forward, kWaveSteps, effectPhase_, 1);
+    for (int i = 0; i < leds; ++i) {
+        const uint8_t wave = kWaveCurve[static_cast<size_t>((effectPhase_ + 1 + 7 * i) % kWaveSteps)];
+        lighting_.SetLedColour(i, LedColour{p.colour.red, p.colour.green, p.colour.blue,
+                                            static_cast<uint8_t>(level * wave / 256)});
+    }
+}
+
+void CZembravaMouseDevice::Ripple(const EffectParameters& p) {
+    const int leds = GetLedCount();
+    const uint8_t level = LevelForBrightness(p.brightness);
+    effectPhase_ = Step(p.forward, kColourWheelSize, effectPhase_, 1);
+    lighting_.MarkRingKeys();
+    lighting_.RotateRing(p.forward);
+    const bool firstLedColour = p.forward ? rippleFirstLedForward_ : rippleFirstLedBackward_;
+    for (size_t g = 0; g < kRippleGroups.size(); ++g) {
+        lighting_.LowerKeyLevel(static_cast<int>(g), true);
+        Rgb colour = p.colour;
+        if (p.multiColour) {
+            // The phase runs past the wheel here; the next Step brings it back.
+            effectPhase_ = static_cast<uint8_t>(effectPhase_ + 12);
+            colour = kColourWheel[effectPhase_ >= kColourWheelSize
+                                      ? effectPhase_ - kColourWheelSize
+                                      : effectPhase_];
+            if (firstLedColour) {
+                const int first = kRippleGroups[g][0];
+                if (first >= leds) continue;
+                const LedColour present = lighting_.GetLedColour(first);
+                colour = Rgb{present.red, present.green, present.blue};
+            }
+        }
+        const auto groupLevel =
+            static_cast<uint8_t>(level * lighting_.KeyLevel(static_cast<int>(g)) / 256);
+        for (uint8_t led : kRippleGroups[g]) {
+            if (led < leds)
+                lighting_.SetLedColour(led, LedColour{colour.red, colour.green, colour.blue,
+                                                      groupLevel});
+        }
+    }
+}
+
+void CZembravaMouseDevice::PreviewStep() {
+    const EffectParameters parameters = lighting_.Parameters();
+    switch (lightMode_.load()) {
+        case kWave:
+            Wave(parameters);
+            break;
+        case kColourCycle:
+            LightColourCycle();
+            break;
+        case kBreathe:
+            LightBreathe();
+            break;
+        case kStatic:
+            LightStatic();
+            break;
+        case kBlink:
+            LightBlink();
+            break;
+        case kRipple:
+            Ripple(parameters);
+            break;
+        case kBreatheFourColours:
+            LightBreatheFourColours();
+            break;
+        case kBlinkFourColours:
+            LightBlinkFourColours();
+            break;
+        case kOff:
+            LightOff();
+            break;
+        default: {
+            std::lock_guard lock(customEffectLock_);
+            player_.Play(lighting_, parameters.speed, CustomEffectPlayer::Clock::now());
+            break;
+        }
+    }
+    ApplyLightList();
+}
+
+}  // namespace kelno

@@ -1,0 +1,165 @@
+#pragma once
+// CZembravaMouseDevice: the mouse's page (its keys, six LEDs, five DPI
+// stages, report rate and the pointer settings of the system) and the
+// translation of its profile into the mouse's memory: the settings block at
+// profile x 128, the key map and the macro image. The program renders the
+// mouse's lighting: the lighting thread steps the effect and sends an
+// 18-byte frame after each step that changed it (none while wireless).
+// A wireless mouse is asked through its receiver whether it answers before
+// every command; writes run on the device worker, so a sleeping mouse never
+// holds the window.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "devices/models/custom_effect_player.h"
+#include "devices/models/key_mapped_device.h"
+#include "devices/models/mouse_wire.h"
+#include "profiles/mouse_profile_data.h"
+#include "skin/core/ui_defs.h"
+
+namespace kelno {
+
+class CZembravaMouseDevice : public CZembravaKeyMappedDevice {
+  public:
+    static constexpr int kPageKeyCount = mouse::kPageKeyCount;
+    static constexpr int kLedCount = mouse::kLedCount;
+    static constexpr int kDpiControls = mouse::kBlockStages;
+    static constexpr int kDoubleClickSliderMax = 9;
+    // The light modes the lighting thread runs.
+    enum LightMode : int {
+        kWave = 0,
+        kColourCycle = 1,
+        kBreathe = 2,
+        kStatic = 3,
+        kBlink = 4,
+        kRipple = 5,
+        kBreatheFourColours = 6,
+        kBlinkFourColours = 7,
+        kOff = 8,
+    };
+    // Indexes of systemSettings (the page's own units: slider positions and
+    // flags).
+    enum SystemSetting : int {
+        kDoubleClick = 0,
+        kPointerSpeed = 1,
+        kPointerPrecision = 2,
+        kWheelPage = 3,
+        kWheelLines = 4,
+        kReportRate = 5,
+    };
+
+    explicit CZembravaMouseDevice(std::shared_ptr<hid::HidBackend> backend = nullptr);
+    ~CZembravaMouseDevice() override;
+
+    std::string GetClass() const override;  // "ZembravaMouseDevice"
+    void* GetInterface(std::string_view name) override;
+
+    // --- Overrides of the base virtuals -----------------------------------------
+    void InitLayout() override;
+    int RefreshUi() override;
+    // Reads the key map (no settings write: the mouse keeps its own).
+    int InitialSync() override;
+    int OnSyncRequest() override;
+    // The same with the reads on the device worker.
+    void OnInitialSyncTimer() override;
+    void OnSyncRequestTimer() override;
+    int LoadProfile() override;
+    int RefreshPanels() override;
+    int RestoreDefaults() override;
+    // The settings block (66 bytes at profileIndex x 128), built now and
+    // written on the device worker (QueueDeviceWrite gives the result).
+    int WriteSettings(int profileIndex, int activeProfile, int flag, int screenWidth,
+                      int screenHeight) override;
+    void SetFunctionPage(int page) override;
+    void SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2) override;
+    bool LightingAnimates() const override;
+
+    // --- Mouse operations ----------------------------------------------------------
+    virtual void InitDeviceLayout();
+    // A user change of a mouse control ("DPI_enable_check_" n, "DPI_slider_"
+    // n, "DPI_edit_" n, "polling_rate_option_" n, "mouse_device_seting_option_"
+    // n, "pointer_speed_slider", "pointer_precision_check",
+    // "scrolls_page_check", "scroll_speed_slider", "double_click_slider"):
+    // stored, saved and written to the mouse. True when the control is one
+    // of them. A slider still being dragged only updates its edit.
+    bool HandleMouseNotify(const skin::TNotifyUI& msg);
+    // The screen size the settings block carries.
+    void SetScreenSize(int width, int height);
+
+    // --- State for panels, the main window and tests ------------------------------
+    CMouseProfiledata& Profile() { return profile_; }
+    const std::array<uint16_t, 6>& GetSystemSettings() const { return systemSettings_; }
+    const std::vector<DpiStage>& GetDpiStages() const { return stages_; }
+    int GetActiveStage() const { return activeStage_; }
+    mouse::DpiRange GetDpiRange() const { return mouse::DpiRangeOf(deviceInfo_); }
+    const std::array<uint8_t, mouse::kSettingsReadSize>& GetSettingsBlock() const {
+        return settingsBlock_;
+    }
+    uint8_t GetActiveProfile() const { return activeProfile_; }
+
+  protected:
+    bool LinkUp() override;
+    std::chrono::milliseconds StepInterval() const override;
+    void PreviewStep() override;
+    CBasicProfiledata& BasicProfile() override { return profile_; }
+    const CBasicProfiledata& BasicProfile() const override { return profile_; }
+    std::span<const keymap::KeyCode> DefaultKeyCodes() const override {
+        return mouse::kDefaultKeyCodes;
+    }
+    uint8_t UnmappedMarker() const override { return mouse::kUnmapped; }
+
+  private:
+    struct SettingsReading {
+        int result = 0;
+        uint8_t activeProfile = 0;
+        std::array<uint8_t, mouse::kSettingsReadSize> block{};
+    };
+    int FinishInitialSync();
+    SettingsReading ReadSettingsTransactions();
+    int TakeSettingsReading(const SettingsReading& reading);
+    int WriteSettingsBlock(const std::array<uint8_t, mouse::kSettingsWriteSize>& block,
+                           int profileIndex);
+    mouse::MouseSettings SettingsFromProfile() const;
+    void TakeProfileState();
+    void TakeLightSetting(const LightSetting& setting);
+    void StoreDpiStages();
+    void StoreSystemSettings();
+    // The stage, report rate and system controls as stored (no notifications).
+    void RefreshMouseControls();
+    void RefreshDpiStage(int stage);
+    // Stores, saves, writes: the end of every control change.
+    void CommitMouseChange();
+    bool HandleDpiNotify(const std::string& prefix, int number, const skin::TNotifyUI& msg);
+    bool HandleSystemNotify(const std::string& name, const skin::TNotifyUI& msg);
+    // The light effects of the mouse that the base does not have.
+    void Wave(const EffectParameters& parameters);
+    void Ripple(const EffectParameters& parameters);
+
+    CMouseProfiledata profile_;
+    std::vector<DpiStage> stages_;
+    int activeStage_ = 0;
+    std::array<uint16_t, 6> systemSettings_{};
+    std::array<uint8_t, mouse::kSettingsReadSize> settingsBlock_{};
+    uint8_t activeProfile_ = 0;
+    LightSetting lightShadow_;
+    std::array<uint8_t, 13> previousShadow_{};
+    int screenWidth_ = 0;
+    int screenHeight_ = 0;
+    skin::CControlUI* hintLabel_ = nullptr;
+    skin::CControlUI* logoButton_ = nullptr;
+    std::vector<skin::CControlUI*> zoneButtons_;
+    std::atomic<int> lightMode_{0};
+    // Lighting thread only: the wave and ripple position.
+    uint8_t effectPhase_ = 0;
+    // Which first-LED colour the multi-colour ripple takes per direction;
+    // nothing sets them, so the ripple takes its colours from the wheel.
+    bool rippleFirstLedForward_ = false;
+    bool rippleFirstLedBackward_ = false;
+    CustomEffectPlayer player_;
+};
+
+}  // namespace kelno
