@@ -125,28 +125,29 @@ void CDeviceProfileUI::SwitchToSelectedProfile(CZembravaUSBDevice& device) {
 void CDeviceProfileUI::ApplyToDevice(CZembravaUSBDevice& device, bool afterReset) {
     const ScreenSize screen = host_ ? host_->GetScreenSize() : ScreenSize{};
     if (host_) host_->EnableControls(false);
+    auto* keys = static_cast<IKeyAssignmentDevice*>(
+        device.GetInterface(IKeyAssignmentDevice::kInterface));
     if (!afterReset) {
         device.SetProfileName(currentUuid_);
         device.LoadProfile();
         device.ApplyKeyPanel();
         device.RefreshPanels();
         device.WriteSettings(0, 0, 1, screen.width, screen.height);
-        if (device.WriteMacros() == CZembravaKeyboardDevice::kMacroWriteFailed)
-            Report(texts::kMacroWriteFailed);
-        device.WriteStoredKeyMap(0);
+        if (keys)
+            keys->StoreKeysOnDevice([this](IKeyAssignmentDevice::KeyStoreResult result) {
+                if (result.macros == IKeyAssignmentDevice::kMacroWriteFailed)
+                    Report(texts::kMacroWriteFailed);
+            });
     } else {
         device.LoadProfile();
         device.RefreshPanels();
         device.WriteSettings(0, 0, 1, screen.width, screen.height);
         const int kind = device.GetDeviceKind();
-        if (kind == kKeyboardKind) {
+        if (keys && (kind == kKeyboardKind || kind == kMouseKind)) {
             HideKeySetPanel(device);
-            ReportMacroWrite(host_, device.WriteMacros());
-            device.WriteStoredKeyMap(0);
-        } else if (kind == kMouseKind) {
-            device.WriteMacros();
-            device.WriteStoredKeyMap(0);
-            HideKeySetPanel(device);
+            keys->StoreKeysOnDevice([this](IKeyAssignmentDevice::KeyStoreResult result) {
+                ReportMacroWrite(host_, result.macros);
+            });
         }
     }
     if (host_) host_->EnableControls(true);

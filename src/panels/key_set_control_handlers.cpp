@@ -82,17 +82,23 @@ void CKeySetControlUI::Apply(CZembravaUSBDevice& device) {
 }
 
 void CKeySetControlUI::SaveToDevice(CZembravaUSBDevice& device) {
-    // The macros first: a key that plays a macro made since the last
-    // profile switch must find it on the device.
-    ReportMacroWrite(host_, device.WriteMacros());
-    const bool written = device.WriteStoredKeyMap(0) > 0;
+    IKeyAssignmentDevice* keys = KeyDevice();
+    if (!keys) return;
     const bool saved = device.SaveProfile() > 0;
-    if (host_ && !written) host_->ShowMessage(texts::kKeyMapWriteFailed, IPanelHost::Buttons::Ok);
     if (host_ && !saved) host_->ShowMessage(texts::kSaveFailed, IPanelHost::Buttons::Ok);
-    // What failed stays marked as not saved, so the user can try again.
-    const bool done = written && saved;
-    EnableSaveButtons(!done);
-    unsaved_ = !done;
+    // The macros go first (a key that plays a macro made since the last
+    // profile switch must find it), then the key map; both on the device
+    // worker. What failed stays marked as not saved, so the user can try
+    // again.
+    keys->StoreKeysOnDevice([this, saved](IKeyAssignmentDevice::KeyStoreResult result) {
+        ReportMacroWrite(host_, result.macros);
+        const bool written = result.keyMap > 0;
+        if (host_ && !written)
+            host_->ShowMessage(texts::kKeyMapWriteFailed, IPanelHost::Buttons::Ok);
+        const bool done = written && saved;
+        EnableSaveButtons(!done);
+        unsaved_ = !done;
+    });
 }
 
 // --- capture ---------------------------------------------------------------------------

@@ -182,21 +182,26 @@ void CMacroControlUI::RewriteDeviceMacrosIfPlayed(int index) {
     for (const KeyAssignmentPair& key : keys->GetKeyAssignments()) {
         if (PlaysMacro(key.current) && key.current.middle == index) {
             // A key must never play an older version of the macro.
-            ReportMacroWrite(host_, device_->WriteMacros());
+            keys->StoreKeysOnDevice([this](IKeyAssignmentDevice::KeyStoreResult result) {
+                ReportMacroWrite(host_, result.macros);
+            });
             return;
         }
     }
 }
 
 void CMacroControlUI::StoreRemappedKeys() {
-    if (!device_) return;
+    IKeyAssignmentDevice* keys = KeyDevice();
+    if (!device_ || !keys) return;
+    const bool saved = device_->SaveProfile() > 0;
+    if (host_ && !saved) host_->ShowMessage(texts::kSaveFailed, IPanelHost::Buttons::Ok);
     // The macros moved up on disk: the device gets them at their new
     // places before the key map that names them.
-    ReportMacroWrite(host_, device_->WriteMacros());
-    const bool written = device_->WriteStoredKeyMap(0) > 0;
-    const bool saved = device_->SaveProfile() > 0;
-    if (host_ && !written) host_->ShowMessage(texts::kKeyMapWriteFailed, IPanelHost::Buttons::Ok);
-    if (host_ && !saved) host_->ShowMessage(texts::kSaveFailed, IPanelHost::Buttons::Ok);
+    keys->StoreKeysOnDevice([this](IKeyAssignmentDevice::KeyStoreResult result) {
+        ReportMacroWrite(host_, result.macros);
+        if (host_ && result.keyMap <= 0)
+            host_->ShowMessage(texts::kKeyMapWriteFailed, IPanelHost::Buttons::Ok);
+    });
 }
 
 void CMacroControlUI::Report(const MacroLibraryResult& result, const char* writeFailedText) {

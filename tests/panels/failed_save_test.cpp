@@ -155,6 +155,7 @@ TEST_F(FailedSave, AResetWhoseMacrosTheKeyboardRefusesSaysSo) {
     ASSERT_EQ(WriteJsonFile(UserFolder() / "macro.config", index), 0);
     firmware->InjectFault(sim::SimFault::StatusRejected, 1, CMD_WRITE_MACROS);
     MenuClick("device_reset_btn");
+    Settle();  // the writes run on the device worker
     EXPECT_EQ(MessageIds(),
               (std::vector<std::string>{texts::kResetQuestion, texts::kMacroWriteFailed}));
 }

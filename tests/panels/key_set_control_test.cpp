@@ -184,6 +184,7 @@ TEST_F(KeyPanel, AKeyMapTheKeyboardRefusesIsToldAndStaysUnsaved) {
     Settle();
     firmware->InjectFault(sim::SimFault::StatusError, 1, CMD_WRITE_KEYMAP);
     Click("key_butt_prosave");
+    Settle();  // the writes run on the device worker
     ASSERT_FALSE(panelHost.messages.empty());
     EXPECT_EQ(panelHost.messages.back().textId, texts::kKeyMapWriteFailed);
     EXPECT_TRUE(SaveButtonsEnabled());

@@ -5,6 +5,7 @@
 // Devices answer GetInterface(kInterface).
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,18 @@ class IKeyAssignmentDevice {
     // The folder of the device's macro library and the macros' names in order.
     virtual std::filesystem::path MacroFolder() const = 0;
     virtual std::vector<std::string> MacroNames() const = 0;
+
+    // What storing the keys on the device brought: the macro write's result
+    // (as WriteMacros gives it) and the key map write's (1 when written).
+    struct KeyStoreResult {
+        int macros = 0;
+        int keyMap = 0;
+    };
+    // Writes the macro library, then the stored key records, on the device
+    // worker after every write queued before them, so a device that does
+    // not answer never holds the window. `done` runs on the UI thread with
+    // both results; it does not run when the device went away meanwhile.
+    virtual void StoreKeysOnDevice(std::function<void(KeyStoreResult)> done) = 0;
 };
 
 }  // namespace kelno

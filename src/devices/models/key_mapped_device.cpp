@@ -197,32 +197,70 @@ int CZembravaKeyMappedDevice::WriteStoredKeyMap(int profileIndex) {
     return WriteKeyMap(profileIndex, keyAssignments_);
 }
 
-int CZembravaKeyMappedDevice::WriteMacros() {
+CZembravaKeyMappedDevice::MacroWrite CZembravaKeyMappedDevice::WriteMacroTransactions(
+    const MacroLibraryContents& library, std::array<uint8_t, kDeviceInfoSize> info) {
     CHidCommandChannel& channel = *commandChannel_;
+    MacroWrite write;
     const auto group = channel.LockGroup();
     const bool linked = !channel.IsOpen() || LinkUp();
     if (linked && channel.IsOpen()) {
-        std::array<uint8_t, kDeviceInfoSize> info{};
-        if (channel.ReadInfo(info) == kChannelOk) deviceInfo_ = info;
+        write.infoRead = channel.ReadInfo(write.info) == kChannelOk;
+        if (write.infoRead) info = write.info;
     }
-    const MacroLibraryContents library = MacroLibrary(UserFolder()).ReadContents();
-    if (library.beyondLimits) return kMacrosBeyondLimits;
-    if (library.macros.empty()) return 0;
-
-    const size_t capacity = size_t{deviceInfo_[6]} * 128;
+    if (library.beyondLimits) {
+        write.result = kMacrosBeyondLimits;
+        return write;
+    }
+    if (library.macros.empty()) return write;  // nothing to send
+    const size_t capacity = size_t{info[6]} * 128;
     const keymap::MacroImage image = keymap::BuildMacroImage(library.macros, capacity);
-    if (image.overflow > 0) return image.overflow;
-    if (image.bytes.empty()) return kMacroImageUnallocated;
+    if (image.overflow > 0) {
+        write.result = image.overflow;
+        return write;
+    }
+    if (image.bytes.empty()) {
+        write.result = kMacroImageUnallocated;
+        return write;
+    }
     // An image that does not reach the device was not written.
-    if (!channel.IsOpen() || !linked || !LinkUp()) return kMacroWriteFailed;
+    write.result = kMacroWriteFailed;
+    if (!channel.IsOpen() || !linked || !LinkUp()) return write;
     channel.SendStart();
     if (!LinkUp()) {
         AbandonGroup();
-        return kMacroWriteFailed;
+        return write;
     }
-    const int result = channel.WriteMacros(image.bytes);
+    if (channel.WriteMacros(image.bytes) == kChannelOk) write.result = 0;
     channel.SendFinish();
-    return result == kChannelOk ? 0 : kMacroWriteFailed;
+    return write;
+}
+
+int CZembravaKeyMappedDevice::WriteMacros() {
+    const MacroWrite write =
+        WriteMacroTransactions(MacroLibrary(UserFolder()).ReadContents(), deviceInfo_);
+    if (write.infoRead) deviceInfo_ = write.info;
+    return write.result;
+}
+
+void CZembravaKeyMappedDevice::StoreKeysOnDevice(std::function<void(KeyStoreResult)> done) {
+    struct Outcome {
+        MacroWrite macros;
+        int keyMap = 0;
+    };
+    auto io = [this, library = MacroLibrary(UserFolder()).ReadContents(), info = deviceInfo_,
+               keyMap = KeyMapToWrite(keyAssignments_)] {
+        Outcome outcome;
+        outcome.macros = WriteMacroTransactions(library, info);
+        if (keyMap) outcome.keyMap = WriteKeyMapTransactions(*keyMap, 0);
+        return outcome;
+    };
+    auto apply = [this, done = std::move(done)](const Outcome& outcome) {
+        if (outcome.macros.infoRead) deviceInfo_ = outcome.macros.info;
+        if (done) done(KeyStoreResult{outcome.macros.result, outcome.keyMap});
+    };
+    if (commandChannel_->IsOpen() && RunOnDevice(io, apply)) return;
+    // Nothing to come back to (a tool) or nothing open: at once.
+    apply(io());
 }
 
 void CZembravaKeyMappedDevice::SetKeyAssignment(int index, const KeyAssignmentPair& record) {

@@ -17,6 +17,7 @@
 #include "devices/models/key_assignment_device.h"
 #include "devices/models/key_map_wire.h"
 #include "devices/models/usb_device.h"
+#include "macros/macro_library.h"
 #include "profiles/basic_profile_data.h"
 
 namespace kelno {
@@ -70,6 +71,7 @@ class CZembravaKeyMappedDevice : public CZembravaUSBDevice, public IKeyAssignmen
     void SetKeyAssignments(const std::vector<KeyAssignmentPair>& records) override;
     std::filesystem::path MacroFolder() const override { return UserFolder(); }
     std::vector<std::string> MacroNames() const override;
+    void StoreKeysOnDevice(std::function<void(KeyStoreResult)> done) override;
 
     // The language text of an id through the hidden label "text_test" (the
     // id itself when the page has none).
@@ -121,6 +123,15 @@ class CZembravaKeyMappedDevice : public CZembravaUSBDevice, public IKeyAssignmen
     // Transactions only, any thread.
     int WriteKeyMapTransactions(const std::vector<uint8_t>& keyMap, int profileIndex);
     int TakeKeyMap(const KeyMapReading& reading);
+    // The macro image of the library (read on the UI thread) written with
+    // the capacity the device reports now. Transactions only, any thread.
+    struct MacroWrite {
+        int result = 0;
+        bool infoRead = false;
+        std::array<uint8_t, kDeviceInfoSize> info{};
+    };
+    MacroWrite WriteMacroTransactions(const MacroLibraryContents& library,
+                                      std::array<uint8_t, kDeviceInfoSize> info);
     // Ends a group whose link went down; the operation's result is 0.
     int AbandonGroup();
 
