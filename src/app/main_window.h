@@ -136,6 +136,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     DeviceDetector* Detector() { return detector_.get(); }
     const std::vector<CDeviceOptionUI*>& TabItems() const { return tabItems_; }
     const std::vector<CZembravaUSBDevice*>& Keyboards() const { return keyboards_; }
+    const std::vector<CZembravaUSBDevice*>& Mice() const { return mice_; }
     const std::vector<skin::CControlUI*>& PowerIndicators() const { return powerIndicators_; }
     bool IsPowerActive() const { return powerActive_; }
     int GetLightControlFlag() const { return lightControl_; }

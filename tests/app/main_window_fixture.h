@@ -19,6 +19,7 @@
 #include "devices/models/keyboard_device.h"
 #include "devices/models/usb_device.h"
 #include "platform/linux/evdev_scan_codes.h"
+#include "platform/sim/recording_input_settings.h"
 #include "platform/sim/scripted_input_capture.h"
 #include "platform/sim/sim_device_set.h"
 #include "skin/core/paint_manager.h"
@@ -68,6 +69,7 @@ class MainWindowTest : public ::testing::Test {
             announced_.emplace_back(w, l);
         };
         options.inputCapture = capture_;
+        options.inputSettings = inputSettings_;
         options.windowKeyToScan = [](uint32_t key, bool down) -> std::optional<input::KeyInput> {
             const auto scan = input::ScanCodeOfXKeycode(static_cast<int>(key));
             if (!scan) return std::nullopt;
@@ -126,6 +128,8 @@ class MainWindowTest : public ::testing::Test {
     std::shared_ptr<sim::SimDeviceSet> emulator_ = std::make_shared<sim::SimDeviceSet>();
     std::shared_ptr<sim::ScriptedInputCapture> capture_ =
         std::make_shared<sim::ScriptedInputCapture>();
+    std::shared_ptr<sim::RecordingInputSettings> inputSettings_ =
+        std::make_shared<sim::RecordingInputSettings>();
     std::unique_ptr<TestMainWnd> window_;
 };
 

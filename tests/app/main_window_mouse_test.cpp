@@ -1,0 +1,97 @@
+// The window's side of the mouse page: its controls reach the mouse, the
+// pointer settings reach the system through the settings worker (never the
+// UI thread), and a setting the system refuses is shown until one goes
+// through.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/main_window_fixture.h"
+#include "devices/models/mouse_device.h"
+#include "skin/controls/button.h"
+#include "skin/controls/progress.h"
+
+namespace kelno::app::test {
+namespace {
+
+using input_settings::Outcome;
+using input_settings::Setting;
+using Call = sim::RecordingInputSettings::Call;
+
+class MainWindowMouseTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        emulator_->Plug(SimKind::Mouse);
+        Pass();
+        ASSERT_FALSE(window_->Mice().empty());
+        mouse_ = dynamic_cast<CZembravaMouseDevice*>(window_->Mice().at(0));
+        ASSERT_NE(mouse_, nullptr) << "the mouse page is the mouse's own class";
+        ASSERT_EQ(window_->ActiveDevice(), mouse_);
+        Advance(CDeviceOptionUI::kInitialSyncDelayMs + 50);
+        ASSERT_TRUE(PumpUntil([&] { return mouse_->IsDeviceWorkDone() && mouse_->HasKeyMap(); }));
+    }
+
+    void Slide(const char* name, int value) {
+        auto* slider = static_cast<skin::CSliderUI*>(Find(name)->GetInterface("Slider"));
+        slider->SetValue(value);
+        Raise(name, "valuechanged");
+    }
+    void Check(const char* name, bool on) {
+        static_cast<skin::COptionUI*>(Find(name)->GetInterface("Option"))->Selected(on);
+        Raise(name, "selectchanged");
+    }
+    // The last value the system got for `setting`, once the worker is idle.
+    std::optional<int> Applied(Setting setting) {
+        std::optional<int> last;
+        for (const Call& call : inputSettings_->Calls())
+            if (call.setting == setting) last = call.value;
+        return last;
+    }
+    bool WaitForValue(Setting setting, int value) {
+        return PumpUntil([&] { return Applied(setting) == value; });
+    }
+
+    CZembravaMouseDevice* mouse_ = nullptr;
+};
+
+TEST_F(MainWindowMouseTest, PointerControlsReachTheSystemInItsUnits) {
+    Slide("pointer_speed_slider", 6);
+    EXPECT_TRUE(WaitForValue(Setting::PointerSpeed, 14));
+    Slide("double_click_slider", 2);
+    EXPECT_TRUE(WaitForValue(Setting::DoubleClickTime, 800));
+    Slide("scroll_speed_slider", 4);
+    EXPECT_TRUE(WaitForValue(Setting::WheelLines, 5));
+    Check("scrolls_page_check", true);
+    EXPECT_TRUE(WaitForValue(Setting::WheelLines, 255)) << "one page per notch";
+    Check("pointer_precision_check", false);
+    EXPECT_TRUE(WaitForValue(Setting::PointerPrecision, 0));
+    EXPECT_EQ(mouse_->GetSystemSettings()[CZembravaMouseDevice::kPointerSpeed], 6);
+    EXPECT_FALSE(Applied(Setting::KeyRepeatRate)) << "the mouse page sets no key repeat";
+}
+
+TEST_F(MainWindowMouseTest, ARefusedSettingIsShownUntilOneGoesThrough) {
+    inputSettings_->SetOutcome(Setting::DoubleClickTime, Outcome::Failed);
+    Slide("double_click_slider", 3);
+    EXPECT_TRUE(PumpUntil([&] { return Find("os_setting_notice")->IsOwnVisible(); }));
+
+    // A setting this system lacks says nothing on its own.
+    inputSettings_->SetOutcome(Setting::DoubleClickTime, Outcome::NotSupported);
+    Slide("double_click_slider", 4);
+    EXPECT_TRUE(PumpUntil([&] { return !Find("os_setting_notice")->IsOwnVisible(); }));
+}
+
+TEST_F(MainWindowMouseTest, DpiAndReportRateControlsWriteTheMouse) {
+    const auto mouseDevice = emulator_->Device(SimKind::Mouse);
+    Slide("DPI_slider_0", 40);
+    Check("polling_rate_option_1", true);
+    ASSERT_TRUE(PumpUntil([&] { return mouse_->IsDeviceWorkDone(); }));
+    const std::vector<uint8_t> memory = mouseDevice->Memory();
+    EXPECT_EQ(memory[mouse::kStageOffset + 2], 40);
+    EXPECT_EQ(memory[11], 1);
+    EXPECT_FALSE(Find("device_write_notice")->IsOwnVisible());
+}
+
+}  // namespace
+}  // namespace kelno::app::test
