@@ -240,6 +240,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     // "key_" n: selects the key on the key page, toggles its light on a
     // keyboard's lighting page.
     void OnKeyButton(int key);
+    static bool IsLastLeftButton(CZembravaUSBDevice& device, int key);
     void RouteToProfilePanel(const Route& route, skin::TNotifyUI& msg);
     // Lighting synchronisation is offered while two or more tabs show.
     void OfferSynchronisation(bool offered);

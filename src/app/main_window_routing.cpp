@@ -2,6 +2,7 @@
 // notifications (the table is app/routing/notify_routes.h) to the classes
 // that own the controls.
 
+#include <algorithm>
 #include <functional>
 #include <string_view>
 #include <utility>
@@ -21,6 +22,7 @@
 #include "panels/key_set_control.h"
 #include "panels/light_control.h"
 #include "panels/macro_control.h"
+#include "panels/message_texts.h"
 #include "panels/panel_factory.h"
 #include "panels/shoot_control.h"
 #include "panels/widgets/widget_factory.h"
@@ -222,12 +224,32 @@ void CMainWnd::RouteToRecoilPanel(const Route& route, skin::TNotifyUI& msg) {
         panel->OnRoutedNotify(route, msg, *device);
 }
 
+// A mouse must keep a left button: its last one is not opened for
+// reassignment.
+bool CMainWnd::IsLastLeftButton(CZembravaUSBDevice& device, int key) {
+    if (EffectiveKind(device.GetDeviceKind()) != KindCode(DeviceKind::Mouse)) return false;
+    auto* keys = static_cast<IKeyAssignmentDevice*>(
+        device.GetInterface(IKeyAssignmentDevice::kInterface));
+    if (!keys) return false;
+    const auto& records = keys->GetKeyAssignments();
+    if (key < 0 || key >= static_cast<int>(records.size())) return false;
+    const auto isLeft = [](const KeyAssignmentPair& r) {
+        return r.current.high == 0x10 && r.current.middle == 0x01 && r.current.low == 0;
+    };
+    return isLeft(records[static_cast<size_t>(key)]) &&
+           std::count_if(records.begin(), records.end(), isLeft) == 1;
+}
+
 void CMainWnd::OnKeyButton(int key) {
     CZembravaUSBDevice* device = ActiveDevice();
     if (!device) return;
     // A page whose profile file cannot be read edits nothing.
     if (ReadJsonFile(device->GetProfileName()).isNull()) return;
     if (device->GetFunctionPage() == CZembravaUSBDevice::kKeysPage) {
+        if (IsLastLeftButton(*device, key)) {
+            ShowMessage(texts::kLastLeftButton, Buttons::Ok);
+            return;
+        }
         device->SelectKey(key);
     } else if (device->GetFunctionPage() == CZembravaUSBDevice::kLightingPage) {
         // On the lighting page a key click lights or darkens that key.

@@ -12,6 +12,8 @@ inline constexpr const char* kMacroDeleteQuestion = "message_text_4";
 inline constexpr const char* kMacroMemoryMissing = "message_text_7";
 inline constexpr const char* kMacroTooLarge = "message_text_16";
 inline constexpr const char* kResetQuestion = "message_text_22";
+// The last key of a mouse that acts as its left button cannot be reassigned.
+inline constexpr const char* kLastLeftButton = "message_text_6";
 inline constexpr const char* kExportFailed = "message_text_export_failed";
 inline constexpr const char* kImportFailed = "message_text_import_failed";
 // A change to the profile could not be saved; the window shows what is stored.
@@ -51,6 +53,7 @@ inline constexpr const char* kMacroTooManyActions = "message_text_macro_too_many
 inline constexpr const char* kMacroProfilesNotUpdated = "message_text_macro_profiles_not_updated";
 
 inline constexpr std::array kAll = {kNameTaken,
+                                    kLastLeftButton,
                                     kMacroMemoryMissing,
                                     kMacroTooLarge,
                                     kResetQuestion,

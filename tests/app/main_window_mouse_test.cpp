@@ -9,6 +9,7 @@
 
 #include "app/main_window_fixture.h"
 #include "devices/models/mouse_device.h"
+#include "panels/message_texts.h"
 #include "skin/controls/button.h"
 #include "skin/controls/progress.h"
 
@@ -91,6 +92,21 @@ TEST_F(MainWindowMouseTest, DpiAndReportRateControlsWriteTheMouse) {
     EXPECT_EQ(memory[mouse::kStageOffset + 2], 40);
     EXPECT_EQ(memory[11], 1);
     EXPECT_FALSE(Find("device_write_notice")->IsOwnVisible());
+}
+
+TEST_F(MainWindowMouseTest, TheLastLeftButtonIsNotOpenedForReassignment) {
+    mouse_->SetFunctionPage(CZembravaUSBDevice::kKeysPage);
+    Raise("key_0", "click");
+    EXPECT_EQ(window_->asked, std::vector<std::string>{texts::kLastLeftButton});
+    EXPECT_EQ(mouse_->GetSelectedKey(), -1);
+
+    // With a second left button either may be reassigned.
+    KeyAssignmentPair second = mouse_->GetKeyAssignments()[1];
+    second.current = mouse_->GetKeyAssignments()[0].current;
+    mouse_->SetKeyAssignment(1, second);
+    Raise("key_0", "click");
+    EXPECT_EQ(window_->asked.size(), 1u);
+    EXPECT_EQ(mouse_->GetSelectedKey(), 0);
 }
 
 }  // namespace

@@ -239,6 +239,20 @@ TEST_F(MousePageTest, AKeyWithoutItsFactoryCodeIsUnmappedAndNeverWritten) {
     }
 }
 
+TEST_F(MousePageTest, KeyCaptionsNameButtonsAndKeyboardKeys) {
+    Open();
+    page->InitialSync();
+    Settle();
+    EXPECT_EQ(window.pm.FindControl("key_0")->GetText(), "L");
+    KeyAssignmentPair record = page->GetKeyAssignments()[0];
+    record.current = KeyAssignment::FromPacked(0, 0x100200);
+    page->SetKeyAssignment(0, record);
+    EXPECT_EQ(window.pm.FindControl("key_0")->GetText(), "R");
+    record.current = KeyAssignment::FromPacked(0, 0x200004);
+    page->SetKeyAssignment(0, record);
+    EXPECT_EQ(window.pm.FindControl("key_0")->GetText(), "A");
+}
+
 TEST_F(MousePageTest, DpiSliderWritesTheBlockWithStagesAndScreenSize) {
     Open();
     page->InitialSync();

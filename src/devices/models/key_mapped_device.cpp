@@ -329,12 +329,16 @@ std::string CZembravaKeyMappedDevice::KeyCaption(const KeyAssignment& assignment
         return ResolveText("close_text");
     }
     std::string caption;
-    for (const std::string& id :
-         keyboard::KeyCodeTextIds(assignment.high, assignment.middle, assignment.low)) {
+    for (const std::string& id : CodeTextIds(assignment)) {
         if (!caption.empty()) caption += "+";
         caption += ResolveText(id);
     }
     return caption;
+}
+
+std::vector<std::string> CZembravaKeyMappedDevice::CodeTextIds(
+    const KeyAssignment& assignment) const {
+    return keyboard::KeyCodeTextIds(assignment.high, assignment.middle, assignment.low);
 }
 
 void CZembravaKeyMappedDevice::BindLayoutCaptions() {

@@ -100,6 +100,9 @@ class CZembravaKeyMappedDevice : public CZembravaUSBDevice, public IKeyAssignmen
     // Page key -> LED of each page key, from the matched device keys.
     virtual std::map<int, int> KeyLedsOf(const std::vector<uint8_t>& deviceKeys,
                                          const KeyMapReading& reading) const;
+    // The text ids that name a code on a key button (joined with "+");
+    // empty keeps the layout's caption. The keyboard's names by default.
+    virtual std::vector<std::string> CodeTextIds(const KeyAssignment& assignment) const;
     // Whether the device answers: a wireless device's receiver is asked
     // before each command, since a sleeping device takes every command
     // without acting on it. Transactions only.

@@ -70,6 +70,23 @@ void* CZembravaMouseDevice::GetInterface(std::string_view name) {
     return CZembravaKeyMappedDevice::GetInterface(name);
 }
 
+std::vector<std::string> CZembravaMouseDevice::CodeTextIds(const KeyAssignment& assignment) const {
+    struct Name {
+        uint8_t type, b1;
+        const char* textId;
+    };
+    static constexpr Name kNames[] = {
+        {0x10, 0x01, "mouse_key_left_short"},    {0x10, 0x02, "mouse_key_right_short"},
+        {0x10, 0x04, "mouse_key_middle_short"},  {0x10, 0x10, "mouse_key_forward_short"},
+        {0x10, 0x08, "mouse_key_back_short"},    {0x13, 0x01, "mouse_key_dpi_up_short"},
+        {0x13, 0x02, "mouse_key_dpi_down_short"},
+    };
+    for (const Name& name : kNames)
+        if (assignment.high == name.type && assignment.middle == name.b1 && assignment.low == 0)
+            return {name.textId};
+    return CZembravaKeyMappedDevice::CodeTextIds(assignment);
+}
+
 // --- page binding ------------------------------------------------------------------
 
 void CZembravaMouseDevice::InitLayout() {

@@ -111,6 +111,9 @@ class CZembravaMouseDevice : public CZembravaKeyMappedDevice {
         return mouse::kDefaultKeyCodes;
     }
     uint8_t UnmappedMarker() const override { return mouse::kUnmapped; }
+    // Buttons and DPI keys by the picture's short names, the rest as on
+    // the keyboard.
+    std::vector<std::string> CodeTextIds(const KeyAssignment& assignment) const override;
 
   private:
     struct SettingsReading {
