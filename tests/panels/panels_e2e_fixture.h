@@ -82,6 +82,7 @@ class PanelsEndToEnd : public ::testing::Test {
         output_ =
             artefacts_ / (std::string("kelno-driver-") +
                           ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".out");
+        const std::string demo = DemoOption();
         pid_ = fork();
         if (pid_ == 0) {
             const int out = open(output_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -92,7 +93,10 @@ class PanelsEndToEnd : public ::testing::Test {
             setenv("XDG_RUNTIME_DIR", folder_.Path().c_str(), 1);
             setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
             unsetenv("WAYLAND_DISPLAY");
-            execl(KELNO_DRIVER, "kelno-driver", "--demo", "--sim-control",
+            // The desktop settings the pages change go to a file of the
+            // test's own folder (XDG_CONFIG_HOME), where a test reads them.
+            setenv("GSETTINGS_BACKEND", "keyfile", 1);
+            execl(KELNO_DRIVER, "kelno-driver", demo.c_str(), "--sim-control",
                   (folder_ / "emulator.sock").c_str(), "--automation",
                   (folder_ / "automation.sock").c_str(), "--data-dir", data_.c_str(),
                   static_cast<char*>(nullptr));
@@ -121,6 +125,8 @@ class PanelsEndToEnd : public ::testing::Test {
     }
     // What a test puts in the data folder before the program starts.
     virtual void PrepareData() {}
+    // The emulated devices the program starts with.
+    virtual std::string DemoOption() const { return "--demo"; }
     // Connects to the program and its emulator, plugs the keyboard when the
     // demo has none and waits for the keyboard's page: until it shows,
     // another kind's page (with controls of the same names) may be the one
