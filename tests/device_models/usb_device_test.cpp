@@ -228,6 +228,30 @@ TEST_F(UsbDeviceTest, AnAnimatedEffectStepsOnlyWhileSomeoneNeedsTheSteps) {
     EXPECT_TRUE(page->StopThreads());
 }
 
+TEST_F(UsbDeviceTest, AHeldDeviceSkipsItsOwnEffectButSendsTheColoursItIsGiven) {
+    page->InitLayout();
+    ASSERT_TRUE(page->OpenCommandChannel(devices.Backend()->Paths("keyboard")[3]));
+    SetStaticColour(1, 2, 3);
+    page->StartLighting();
+    ASSERT_TRUE(WaitUntilTrue([&] { return page->LightFramesSent() > 0; }));
+
+    page->CommandChannel().SetLightingHold(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const int steps = page->steps;
+    // Synchronisation paints the LEDs from another thread.
+    page->SetLedColour(0, PackLedEntry(LedColour{255, 0, 0, 255}));
+    ASSERT_TRUE(WaitUntilTrue([&] { return keyboard->LightFrame()[0] == 254; }))
+        << "the frame follows the colour it was given";
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(page->steps, steps) << "its own effect is paused while held";
+    EXPECT_EQ(keyboard->LightFrame()[0], 254) << "and does not paint over it";
+
+    page->CommandChannel().SetLightingHold(false);
+    SetStaticColour(1, 2, 3);
+    ASSERT_TRUE(WaitUntilTrue([&] { return page->steps > steps; }));
+    EXPECT_TRUE(page->StopThreads());
+}
+
 TEST_F(UsbDeviceTest, AFailedFrameIsSentAgainWithoutAnotherStep) {
     page->InitLayout();
     ASSERT_TRUE(page->OpenCommandChannel(devices.Backend()->Paths("keyboard")[3]));

@@ -592,6 +592,10 @@ bool CZembravaUSBDevice::LightingStepsWanted() const {
 
 bool CZembravaUSBDevice::RunLightingStep() {
     PreviewStep();
+    return TakeLedChanges();
+}
+
+bool CZembravaUSBDevice::TakeLedChanges() {
     // Against what the last step left, so edits made in between count too.
     std::vector<LedColour> leds = lighting_.LedColours();
     if (leds == lastSteppedLeds_) return false;
@@ -639,11 +643,10 @@ void CZembravaUSBDevice::LightingLoop(const std::stop_token& token) {
         nextStep = kNothingDue;
         if (!commandChannel_->IsOpen()) continue;  // opening the channel wakes the thread
         const auto now = Clock::now();
-        if (commandChannel_->LightingHold()) {
-            nextStep = now + StepInterval();
-            continue;
-        }
-        if (RunLightingStep()) {
+        // While synchronisation holds the device it sets the LEDs itself:
+        // the device's own effect pauses, but its frames keep flowing.
+        const bool held = commandChannel_->LightingHold();
+        if (held ? TakeLedChanges() : RunLightingStep()) {
             frameWanted_ = true;
             // A ticking preview mirrors by itself; a still one needs this one.
             if (previewShown_ && !LightingAnimates()) PostMirror();
@@ -652,7 +655,7 @@ void CZembravaUSBDevice::LightingLoop(const std::stop_token& token) {
             nextStep = now + kFailedFramePause;
             continue;
         }
-        if (LightingStepsWanted()) nextStep = now + StepInterval();
+        if (held || LightingStepsWanted()) nextStep = now + StepInterval();
     }
 }
 

@@ -421,6 +421,8 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     bool LightingStepsWanted() const;
     // One step; true when it changed the LEDs.
     bool RunLightingStep();
+    // True when the LEDs differ from what the last step or change left.
+    bool TakeLedChanges();
     // Mirrors the LEDs on the UI thread once (coalesced).
     void PostMirror();
     // False when a frame was wanted and sending it failed.
