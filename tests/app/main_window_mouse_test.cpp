@@ -109,5 +109,27 @@ TEST_F(MainWindowMouseTest, TheLastLeftButtonIsNotOpenedForReassignment) {
     EXPECT_EQ(mouse_->GetSelectedKey(), 0);
 }
 
+// The keyboard's repeat controls reach the system the same way.
+TEST_F(MainWindowTest, KeyRepeatControlsReachTheSystem) {
+    emulator_->Plug(SimKind::Keyboard);
+    Pass();
+    ASSERT_EQ(window_->ActiveDevice(), Keyboard());
+    static_cast<skin::CSliderUI*>(Find("repeat_rate_slider")->GetInterface("Slider"))->SetValue(20);
+    Raise("repeat_rate_slider", "valuechanged");
+    static_cast<skin::COptionUI*>(Find("repeat_delay_check_2")->GetInterface("Option"))
+        ->Selected(true);
+    Raise("repeat_delay_check_2", "selectchanged");
+    const auto applied = [&](Setting setting, int value) {
+        return PumpUntil([&] {
+            const auto calls = inputSettings_->Calls();
+            return std::find(calls.begin(), calls.end(), Call{setting, value}) != calls.end();
+        });
+    };
+    EXPECT_TRUE(applied(Setting::KeyRepeatRate, 20));
+    EXPECT_TRUE(applied(Setting::KeyRepeatDelay, 2));
+    for (const Call& call : inputSettings_->Calls())
+        EXPECT_NE(call.setting, Setting::PointerSpeed) << "a keyboard sets no pointer speed";
+}
+
 }  // namespace
 }  // namespace kelno::app::test
