@@ -282,6 +282,84 @@ std::vector<std::string> CZembravaKeyMappedDevice::MacroNames() const {
     return MacroLibrary(UserFolder()).ReadNames();
 }
 
+// --- synchronisation ------------------------------------------------------------------
+
+int CZembravaKeyMappedDevice::InitialSync() {
+    const int read = ReadKeyMapFromDevice();
+    const int finished = FinishInitialSync();
+    return read == kChannelOk ? finished : read;
+}
+
+void CZembravaKeyMappedDevice::OnInitialSyncTimer() {
+    const bool queued =
+        commandChannel_->IsOpen() && RunOnDevice([this] { return ReadKeyMapTransactions(); },
+                                                 [this](const KeyMapReading& reading) {
+                                                     TakeKeyMap(reading);
+                                                     FinishInitialSync();
+                                                 });
+    if (!queued) FinishInitialSync();
+}
+
+void CZembravaKeyMappedDevice::BeginSyncRequest() {
+    commandChannel_->SetLightingHold(false);
+    previousShadow_[0] = activeProfile_;
+    std::copy(lightShadow_.bytes.begin(), lightShadow_.bytes.end(), previousShadow_.begin() + 1);
+}
+
+int CZembravaKeyMappedDevice::OnSyncRequest() {
+    BeginSyncRequest();
+    if (!commandChannel_->IsOpen()) return 0;
+    return TakeSettingsReading(ReadSettingsTransactions());
+}
+
+void CZembravaKeyMappedDevice::OnSyncRequestTimer() {
+    BeginSyncRequest();
+    if (!commandChannel_->IsOpen()) return;
+    RunOnDevice([this] { return ReadSettingsTransactions(); },
+                [this](const SettingsReading& reading) { TakeSettingsReading(reading); });
+}
+
+CZembravaKeyMappedDevice::SettingsReading CZembravaKeyMappedDevice::ReadSettingsTransactions() {
+    CHidCommandChannel& channel = *commandChannel_;
+    SettingsReading reading;
+    const auto group = channel.LockGroup();
+    if (!LinkUp()) return reading;
+    std::array<uint8_t, 1> active{};
+    reading.result = channel.ReadMemory(active, 0);
+    if (reading.result != kChannelOk) return reading;
+    if (!LinkUp()) {
+        reading.result = 0;
+        return reading;
+    }
+    reading.activeProfile = active[0];
+    reading.block.assign(SettingsReadSize(), 0);
+    reading.result = channel.ReadMemory(reading.block, uint32_t{active[0]} * SettingsStride());
+    return reading;
+}
+
+int CZembravaKeyMappedDevice::TakeSettingsReading(const SettingsReading& reading) {
+    if (reading.result != kChannelOk || reading.block.size() != SettingsReadSize()) {
+        // A partial read would put zeros into the profile: keep everything.
+        DebugOutputF("settings read-back failed (%d)", reading.result);
+        return reading.result == kChannelOk ? 0 : reading.result;
+    }
+    activeProfile_ = reading.activeProfile;
+    return TakeSettingsBlock(reading.activeProfile, reading.block);
+}
+
+void CZembravaKeyMappedDevice::TakeReadLight(uint8_t mode, uint8_t brightness, uint8_t speed,
+                                             uint8_t multiColour, Rgb colour) {
+    LightSetting light = BasicProfile().GetLightSetting();
+    light[LightSetting::kMode] = mode;
+    light[LightSetting::kBrightness] = brightness;
+    light[LightSetting::kSpeed] = speed;
+    light[LightSetting::kMultiColor] = multiColour;
+    light[LightSetting::kRed] = colour.red;
+    light[LightSetting::kGreen] = colour.green;
+    light[LightSetting::kBlue] = colour.blue;
+    SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
+}
+
 // --- panels and captions ------------------------------------------------------------------
 
 void CZembravaKeyMappedDevice::BindPanels(std::initializer_list<const char*> extraPanels) {

@@ -58,6 +58,16 @@ class CZembravaKeyMappedDevice : public CZembravaUSBDevice, public IKeyAssignmen
     int WriteMacros() override;
     bool HasKeyMap() const { return keyMapSize_ > 0; }
 
+    // --- Synchronisation ----------------------------------------------------------------
+    // The key map, then the kind's own steps (FinishInitialSync).
+    int InitialSync() override;
+    void OnInitialSyncTimer() override;  // the reads on the device worker
+    // The settings block the device reports (after its 0x401), read whole
+    // or not taken at all.
+    int OnSyncRequest() override;
+    void OnSyncRequestTimer() override;  // the reads on the device worker
+    uint8_t GetActiveProfile() const { return activeProfile_; }
+
     // --- Panels ---------------------------------------------------------------------
     int FillPanelLists() override;
     // Opens the key assignment panel on the key.
@@ -90,7 +100,22 @@ class CZembravaKeyMappedDevice : public CZembravaUSBDevice, public IKeyAssignmen
         std::array<uint8_t, kMaxDataSize> keyLeds{};
     };
 
+    // What the settings read-back brought (transactions only, any thread).
+    struct SettingsReading {
+        int result = 0;
+        uint8_t activeProfile = 0;
+        std::vector<uint8_t> block;  // complete when result is kChannelOk
+    };
+
     // What a kind adds.
+    // After the key map read: profile, panels, the kind's writes, lighting.
+    virtual int FinishInitialSync() = 0;
+    // Where the device keeps the settings block of profile p (p x stride)
+    // and how much of it is read back.
+    virtual uint32_t SettingsStride() const = 0;
+    virtual size_t SettingsReadSize() const = 0;
+    // A complete block read back: into the profile and the page.
+    virtual int TakeSettingsBlock(uint8_t activeProfile, std::span<const uint8_t> block) = 0;
     virtual CBasicProfiledata& BasicProfile() = 0;
     virtual const CBasicProfiledata& BasicProfile() const = 0;
     virtual std::span<const keymap::KeyCode> DefaultKeyCodes() const = 0;
@@ -118,6 +143,11 @@ class CZembravaKeyMappedDevice : public CZembravaUSBDevice, public IKeyAssignmen
     void TakeKeyList();
     void RefreshKeyCaptions();
 
+    SettingsReading ReadSettingsTransactions();
+    // The light bytes the device reports into the light setting and the
+    // profile (the others are kept).
+    void TakeReadLight(uint8_t mode, uint8_t brightness, uint8_t speed, uint8_t multiColour,
+                       Rgb colour);
     KeyMapReading ReadKeyMapTransactions();
     // The key map to write for these records (UI thread); nothing before a
     // complete read.
@@ -152,8 +182,15 @@ class CZembravaKeyMappedDevice : public CZembravaUSBDevice, public IKeyAssignmen
     skin::CControlUI* macroPanel_ = nullptr;
     skin::CControlUI* textTest_ = nullptr;
     std::vector<skin::CControlUI*> extraPanels_;
+    uint8_t activeProfile_ = 0;
+    // The light bytes as last taken (mode, brightness, speed, ...), and what
+    // they were before the last read-back (active profile first).
+    LightSetting lightShadow_;
+    std::array<uint8_t, 13> previousShadow_{};
 
   private:
+    void BeginSyncRequest();
+    int TakeSettingsReading(const SettingsReading& reading);
     // Each key button's text id in the layout, bound with the page.
     std::vector<std::string> layoutCaptionIds_;
 };

@@ -201,66 +201,20 @@ int CZembravaKeyboardDevice::WriteSettingsBlock(
     return result;
 }
 
-void CZembravaKeyboardDevice::BeginSyncRequest() {
-    commandChannel_->SetLightingHold(false);
-    previousShadow_[0] = activeProfile_;
-    std::copy(lightShadow_.bytes.begin(), lightShadow_.bytes.end(), previousShadow_.begin() + 1);
-}
-
-int CZembravaKeyboardDevice::OnSyncRequest() {
-    BeginSyncRequest();
-    if (!commandChannel_->IsOpen()) return 0;
-    return TakeSettingsReading(ReadSettingsTransactions());
-}
-
-void CZembravaKeyboardDevice::OnSyncRequestTimer() {
-    BeginSyncRequest();
-    if (!commandChannel_->IsOpen()) return;
-    RunOnDevice([this] { return ReadSettingsTransactions(); },
-                [this](const SettingsReading& reading) { TakeSettingsReading(reading); });
-}
-
-CZembravaKeyboardDevice::SettingsReading CZembravaKeyboardDevice::ReadSettingsTransactions() {
-    CHidCommandChannel& channel = *commandChannel_;
-    SettingsReading reading;
-    const auto group = channel.LockGroup();
-    std::array<uint8_t, 1> active{};
-    reading.result = channel.ReadMemory(active, 0);
-    if (reading.result == kChannelOk) {
-        reading.activeProfile = active[0];
-        reading.result =
-            channel.ReadMemory(reading.block, uint32_t{active[0]} * keyboard::kSettingsBlockSize);
-    }
-    return reading;
-}
-
-int CZembravaKeyboardDevice::TakeSettingsReading(const SettingsReading& reading) {
-    if (reading.result != kChannelOk) {
-        // A partial read would put zeros into the profile: keep everything.
-        DebugOutputF("settings read-back failed (%d)", reading.result);
-        return reading.result;
-    }
-    activeProfile_ = reading.activeProfile;
-    std::array<uint8_t, keyboard::kSettingsBlockSize> block = reading.block;
+int CZembravaKeyboardDevice::TakeSettingsBlock(uint8_t /*activeProfile*/,
+                                               std::span<const uint8_t> read) {
+    std::array<uint8_t, keyboard::kSettingsBlockSize> block{};
+    std::copy_n(read.begin(), block.size(), block.begin());
     block[16] = 0;
     settingsBlock_ = block;
 
-    keyboard::KeyboardSettings previous = SettingsFromProfile();
-    const keyboard::KeyboardSettings read = keyboard::ReadSettingsBlock(block, previous);
-    LightSetting light = profile_.GetLightSetting();
-    light[LightSetting::kMode] = read.mode;
-    light[LightSetting::kBrightness] = read.brightness;
-    light[LightSetting::kSpeed] = read.speed;
-    light[LightSetting::kMultiColor] = read.multiColour;
-    light[LightSetting::kRed] = read.red;
-    light[LightSetting::kGreen] = read.green;
-    light[LightSetting::kBlue] = read.blue;
-    TakeLightSetting(light);
-    profile_.SetLightSetting(light.Word(0), light.Word(1), light.Word(2));
-
-    systemSettings_[kWFlag] = Flag(read.wFlag);
-    systemSettings_[kSixKeyFlag] = Flag(read.sixKeyFlag);
-    systemSettings_[kWinLockFlag] = Flag(read.winLockFlag);
+    const keyboard::KeyboardSettings settings =
+        keyboard::ReadSettingsBlock(block, SettingsFromProfile());
+    TakeReadLight(settings.mode, settings.brightness, settings.speed, settings.multiColour,
+                  Rgb{settings.red, settings.green, settings.blue});
+    systemSettings_[kWFlag] = Flag(settings.wFlag);
+    systemSettings_[kSixKeyFlag] = Flag(settings.sixKeyFlag);
+    systemSettings_[kWinLockFlag] = Flag(settings.winLockFlag);
     StoreSystemSettings();
     SaveProfile();
     RefreshPanels();
@@ -401,22 +355,6 @@ int CZembravaKeyboardDevice::SetLedStatus(bool on) {
 }
 
 // --- sync, panels, captions -------------------------------------------------------------------
-
-int CZembravaKeyboardDevice::InitialSync() {
-    const int read = ReadKeyMapFromDevice();
-    const int finished = FinishInitialSync();
-    return read == kChannelOk ? finished : read;
-}
-
-void CZembravaKeyboardDevice::OnInitialSyncTimer() {
-    const bool queued =
-        commandChannel_->IsOpen() && RunOnDevice([this] { return ReadKeyMapTransactions(); },
-                                                 [this](const KeyMapReading& reading) {
-                                                     TakeKeyMap(reading);
-                                                     FinishInitialSync();
-                                                 });
-    if (!queued) FinishInitialSync();
-}
 
 // The settings block is queued like every write a user's change makes, so
 // writes reach the keyboard in the order they were made.

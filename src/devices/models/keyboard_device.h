@@ -53,11 +53,6 @@ class CZembravaKeyboardDevice : public CZembravaKeyMappedDevice {
     void InitLayout() override;
     int RefreshUi() override;
     void LightTick() override;
-    int InitialSync() override;
-    int OnSyncRequest() override;
-    // The same with the reads on the device worker.
-    void OnInitialSyncTimer() override;
-    void OnSyncRequestTimer() override;
     int LoadProfile() override;
     int RefreshPanels() override;
     int RestoreDefaults() override;
@@ -105,7 +100,6 @@ class CZembravaKeyboardDevice : public CZembravaKeyMappedDevice {
     const std::array<uint8_t, keyboard::kSettingsBlockSize>& GetSettingsBlock() const {
         return settingsBlock_;
     }
-    uint8_t GetActiveProfile() const { return activeProfile_; }
 
   protected:
     void MirrorLedsToButtons() override;
@@ -123,19 +117,14 @@ class CZembravaKeyboardDevice : public CZembravaKeyMappedDevice {
     std::map<int, int> KeyLedsOf(const std::vector<uint8_t>& deviceKeys,
                                  const KeyMapReading& reading) const override;
 
-  private:
-    // What the settings read-back brought (transactions only, any thread).
-    struct SettingsReading {
-        int result = 0;
-        uint8_t activeProfile = 0;
-        std::array<uint8_t, keyboard::kSettingsBlockSize> block{};
-    };
     // The profile, the panels, the settings block and the preview after
     // the key map read.
-    int FinishInitialSync();
-    void BeginSyncRequest();
-    SettingsReading ReadSettingsTransactions();
-    int TakeSettingsReading(const SettingsReading& reading);
+    int FinishInitialSync() override;
+    uint32_t SettingsStride() const override { return keyboard::kSettingsBlockSize; }
+    size_t SettingsReadSize() const override { return keyboard::kSettingsBlockSize; }
+    int TakeSettingsBlock(uint8_t activeProfile, std::span<const uint8_t> block) override;
+
+  private:
     int WriteSettingsBlock(const std::array<uint8_t, keyboard::kSettingsBlockSize>& block,
                            int profileIndex);
     // Queues the whole per-key bitmap as it is now.
@@ -153,9 +142,6 @@ class CZembravaKeyboardDevice : public CZembravaKeyMappedDevice {
     // The profile's per-key colours of the current custom set into the LEDs.
     void LoadCustomColours();
     CKeyboardProfiledata profile_;
-    std::array<uint8_t, 13> previousShadow_{};
-    uint8_t activeProfile_ = 0;
-    LightSetting lightShadow_;
     std::array<uint8_t, keyboard::kSettingsBlockSize> settingsBlock_{};
     std::array<uint16_t, 6> systemSettings_{};
     std::array<uint8_t, keyboard::kBitmapSize> bitmap_{};

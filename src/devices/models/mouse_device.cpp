@@ -269,44 +269,15 @@ int CZembravaMouseDevice::WriteSettingsBlock(
 
 // --- read-back ------------------------------------------------------------------------------
 
-CZembravaMouseDevice::SettingsReading CZembravaMouseDevice::ReadSettingsTransactions() {
-    CHidCommandChannel& channel = *commandChannel_;
-    SettingsReading reading;
-    const auto group = channel.LockGroup();
-    if (!LinkUp()) return reading;
-    std::array<uint8_t, 1> active{};
-    reading.result = channel.ReadMemory(active, 0);
-    if (reading.result == kChannelOk && LinkUp()) {
-        reading.activeProfile = active[0];
-        reading.result =
-            channel.ReadMemory(reading.block, uint32_t{active[0]} * mouse::kBlockStride);
-    } else if (reading.result == kChannelOk) {
-        reading.result = 0;
-    }
-    return reading;
-}
-
-int CZembravaMouseDevice::TakeSettingsReading(const SettingsReading& reading) {
-    if (reading.result != kChannelOk) {
-        // A partial read would put zeros into the profile: keep everything.
-        DebugOutputF("mouse settings read-back failed (%d)", reading.result);
-        return reading.result;
-    }
-    activeProfile_ = reading.activeProfile;
-    settingsBlock_ = reading.block;
+int CZembravaMouseDevice::TakeSettingsBlock(uint8_t /*activeProfile*/,
+                                            std::span<const uint8_t> read) {
+    std::copy_n(read.begin(), settingsBlock_.size(), settingsBlock_.begin());
     settingsBlock_[9] = 0;
-    const mouse::MouseReadBack read = mouse::ReadSettingsBlock(settingsBlock_, stages_.size());
-    LightSetting light = profile_.GetLightSetting();
-    light[LightSetting::kMode] = read.mode;
-    light[LightSetting::kBrightness] = read.brightness;
-    light[LightSetting::kSpeed] = read.speed;
-    light[LightSetting::kMultiColor] = read.multiColour;
-    light[LightSetting::kRed] = read.red;
-    light[LightSetting::kGreen] = read.green;
-    light[LightSetting::kBlue] = read.blue;
-    SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
-    if (read.currentStage) {
-        activeStage_ = *read.currentStage;
+    const mouse::MouseReadBack light = mouse::ReadSettingsBlock(settingsBlock_, stages_.size());
+    TakeReadLight(light.mode, light.brightness, light.speed, light.multiColour,
+                  Rgb{light.red, light.green, light.blue});
+    if (light.currentStage) {
+        activeStage_ = *light.currentStage;
         StoreDpiStages();
     }
     SaveProfile();
@@ -314,40 +285,7 @@ int CZembravaMouseDevice::TakeSettingsReading(const SettingsReading& reading) {
     return kChannelOk;
 }
 
-int CZembravaMouseDevice::OnSyncRequest() {
-    commandChannel_->SetLightingHold(false);
-    previousShadow_[0] = activeProfile_;
-    std::copy(lightShadow_.bytes.begin(), lightShadow_.bytes.end(), previousShadow_.begin() + 1);
-    if (!commandChannel_->IsOpen()) return 0;
-    return TakeSettingsReading(ReadSettingsTransactions());
-}
-
-void CZembravaMouseDevice::OnSyncRequestTimer() {
-    commandChannel_->SetLightingHold(false);
-    previousShadow_[0] = activeProfile_;
-    std::copy(lightShadow_.bytes.begin(), lightShadow_.bytes.end(), previousShadow_.begin() + 1);
-    if (!commandChannel_->IsOpen()) return;
-    RunOnDevice([this] { return ReadSettingsTransactions(); },
-                [this](const SettingsReading& reading) { TakeSettingsReading(reading); });
-}
-
 // --- initial sync ----------------------------------------------------------------------------
-
-int CZembravaMouseDevice::InitialSync() {
-    const int read = ReadKeyMapFromDevice();
-    const int finished = FinishInitialSync();
-    return read == kChannelOk ? finished : read;
-}
-
-void CZembravaMouseDevice::OnInitialSyncTimer() {
-    const bool queued =
-        commandChannel_->IsOpen() && RunOnDevice([this] { return ReadKeyMapTransactions(); },
-                                                 [this](const KeyMapReading& reading) {
-                                                     TakeKeyMap(reading);
-                                                     FinishInitialSync();
-                                                 });
-    if (!queued) FinishInitialSync();
-}
 
 int CZembravaMouseDevice::FinishInitialSync() {
     LoadProfile();

@@ -61,12 +61,6 @@ class CZembravaMouseDevice : public CZembravaKeyMappedDevice {
     // --- Overrides of the base virtuals -----------------------------------------
     void InitLayout() override;
     int RefreshUi() override;
-    // Reads the key map (no settings write: the mouse keeps its own).
-    int InitialSync() override;
-    int OnSyncRequest() override;
-    // The same with the reads on the device worker.
-    void OnInitialSyncTimer() override;
-    void OnSyncRequestTimer() override;
     int LoadProfile() override;
     int RefreshPanels() override;
     int RestoreDefaults() override;
@@ -99,7 +93,6 @@ class CZembravaMouseDevice : public CZembravaKeyMappedDevice {
     const std::array<uint8_t, mouse::kSettingsReadSize>& GetSettingsBlock() const {
         return settingsBlock_;
     }
-    uint8_t GetActiveProfile() const { return activeProfile_; }
 
   protected:
     bool LinkUp() override;
@@ -115,15 +108,14 @@ class CZembravaMouseDevice : public CZembravaKeyMappedDevice {
     // the keyboard.
     std::vector<std::string> CodeTextIds(const KeyAssignment& assignment) const override;
 
+    // The profile, the panels and the lighting; no settings write: the
+    // mouse keeps its own.
+    int FinishInitialSync() override;
+    uint32_t SettingsStride() const override { return mouse::kBlockStride; }
+    size_t SettingsReadSize() const override { return mouse::kSettingsReadSize; }
+    int TakeSettingsBlock(uint8_t activeProfile, std::span<const uint8_t> block) override;
+
   private:
-    struct SettingsReading {
-        int result = 0;
-        uint8_t activeProfile = 0;
-        std::array<uint8_t, mouse::kSettingsReadSize> block{};
-    };
-    int FinishInitialSync();
-    SettingsReading ReadSettingsTransactions();
-    int TakeSettingsReading(const SettingsReading& reading);
     int WriteSettingsBlock(const std::array<uint8_t, mouse::kSettingsWriteSize>& block,
                            int profileIndex);
     mouse::MouseSettings SettingsFromProfile() const;
@@ -147,9 +139,6 @@ class CZembravaMouseDevice : public CZembravaKeyMappedDevice {
     int activeStage_ = 0;
     std::array<uint16_t, 6> systemSettings_{};
     std::array<uint8_t, mouse::kSettingsReadSize> settingsBlock_{};
-    uint8_t activeProfile_ = 0;
-    LightSetting lightShadow_;
-    std::array<uint8_t, 13> previousShadow_{};
     int screenWidth_ = 0;
     int screenHeight_ = 0;
     skin::CControlUI* hintLabel_ = nullptr;
