@@ -16,8 +16,8 @@
 
 #include "core/json_file.h"
 #include "devices/detect/catalogue.h"
+#include "device_page_harness.h"
 #include "devices/models/keyboard_device.h"
-#include "panels/widgets/widget_factory.h"
 #include "platform/sim/sim_device_set.h"
 #include "skin/core/resource_manager.h"
 #include "skin_core/skin_fixture.h"
@@ -26,24 +26,6 @@
 namespace kelno::test {
 
 inline const std::filesystem::path kFixtures = KELNO_DEVICE_FIXTURES;
-
-class DevicePageFactory : public skin::IDialogBuilderCallback {
-  public:
-    explicit DevicePageFactory(std::shared_ptr<hid::HidBackend> backend)
-        : backend_(std::move(backend)) {}
-    skin::CControlUI* CreateControl(const std::string& className) override {
-        if (className == "ZembravaKeyboardDevice") return new CZembravaKeyboardDevice(backend_);
-        return widgets::CreateWidget(className);
-    }
-
-  private:
-    std::shared_ptr<hid::HidBackend> backend_;
-};
-
-// The opcode of a command report the host wrote.
-inline uint8_t CodeOf(const std::vector<uint8_t>& request) {
-    return request.size() > 3 ? request[3] : 0;
-}
 
 class KeyboardPageTest : public testing::Test {
   protected:
@@ -93,29 +75,9 @@ class KeyboardPageTest : public testing::Test {
         if (page) page->StopThreads();
     }
 
-    // Runs posted tasks until `done` holds (or a generous hang guard ends).
-    bool PumpUntil(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < deadline) {
-            window.host.RunPendingTasks();
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return false;
-    }
-
-    // The writes a call queued have reached the keyboard, and what they
-    // post back has run.
-    void Settle() {
-        ASSERT_TRUE(page->WaitForDeviceWork(std::chrono::seconds(10)));
-        window.host.RunPendingTasks();
-    }
-
-    std::vector<uint8_t> CommandCodes() const {
-        std::vector<uint8_t> codes;
-        for (const auto& request : keyboard->CommandRequests()) codes.push_back(CodeOf(request));
-        return codes;
-    }
+    bool PumpUntil(const std::function<bool()>& done) { return test::PumpUntil(window, done); }
+    void Settle() { test::Settle(*page, window); }
+    std::vector<uint8_t> CommandCodes() const { return CommandCodesOf(*keyboard); }
     // The codes with repeats (the chunks of one transfer) counted once.
     std::vector<uint8_t> CollapsedCommandCodes() const {
         std::vector<uint8_t> collapsed;

@@ -18,8 +18,8 @@
 #include "core/json_file.h"
 #include "devices/detect/emulator_catalogue.h"
 #include "devices/hid/command_report.h"
+#include "device_page_harness.h"
 #include "devices/models/mouse_device.h"
-#include "panels/widgets/widget_factory.h"
 #include "platform/sim/sim_device_set.h"
 #include "platform/sim/sim_devices.h"
 #include "skin/controls/button.h"
@@ -32,23 +32,6 @@ namespace kelno::test {
 namespace {
 
 const std::filesystem::path kFixtures = KELNO_DEVICE_FIXTURES;
-
-class MousePageFactory : public skin::IDialogBuilderCallback {
-  public:
-    explicit MousePageFactory(std::shared_ptr<hid::HidBackend> backend)
-        : backend_(std::move(backend)) {}
-    skin::CControlUI* CreateControl(const std::string& className) override {
-        if (className == "ZembravaMouseDevice") return new CZembravaMouseDevice(backend_);
-        return widgets::CreateWidget(className);
-    }
-
-  private:
-    std::shared_ptr<hid::HidBackend> backend_;
-};
-
-uint8_t CodeOf(const std::vector<uint8_t>& request) {
-    return request.size() > 3 ? request[3] : 0;
-}
 
 std::vector<uint8_t> Range(const std::vector<uint8_t>& bytes, size_t offset, size_t length) {
     return {bytes.begin() + static_cast<std::ptrdiff_t>(offset),
@@ -111,26 +94,9 @@ class MousePageTest : public testing::Test {
         if (page) page->StopThreads();
     }
 
-    bool PumpUntil(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < deadline) {
-            window.host.RunPendingTasks();
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return false;
-    }
-
-    void Settle() {
-        ASSERT_TRUE(page->WaitForDeviceWork(std::chrono::seconds(10)));
-        window.host.RunPendingTasks();
-    }
-
-    std::vector<uint8_t> CommandCodes() const {
-        std::vector<uint8_t> codes;
-        for (const auto& request : mouse->CommandRequests()) codes.push_back(CodeOf(request));
-        return codes;
-    }
+    bool PumpUntil(const std::function<bool()>& done) { return test::PumpUntil(window, done); }
+    void Settle() { test::Settle(*page, window); }
+    std::vector<uint8_t> CommandCodes() const { return CommandCodesOf(*mouse); }
 
     // The device key holding a page key's factory code in the emulator.
     int DeviceKeyOf(int pageKey) const {
@@ -170,7 +136,7 @@ class MousePageTest : public testing::Test {
     TempFolder folder;
     sim::SimDeviceSet devices;
     std::shared_ptr<sim::SimCommandDevice> mouse;
-    MousePageFactory factory;
+    DevicePageFactory factory;
     skin::test::SkinWindow window;
     CZembravaMouseDevice* page = nullptr;
     std::vector<int> writeResults;

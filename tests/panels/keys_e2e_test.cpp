@@ -13,13 +13,6 @@
 namespace kelno::test {
 namespace {
 
-std::vector<std::string> Words(const std::string& reply) {
-    std::istringstream in(reply);
-    std::vector<std::string> words;
-    for (std::string word; in >> word;) words.push_back(word);
-    return words;
-}
-
 class KeysEndToEnd : public PanelsEndToEnd {
   protected:
     // Real key presses through the X server (XTEST), e.g. "ctrl+c".

@@ -14,13 +14,6 @@
 namespace kelno::test {
 namespace {
 
-std::vector<std::string> Words(const std::string& reply) {
-    std::istringstream in(reply);
-    std::vector<std::string> words;
-    for (std::string word; in >> word;) words.push_back(word);
-    return words;
-}
-
 class MouseEndToEnd : public PanelsEndToEnd {
   protected:
     std::string DemoOption() const override { return "--demo=" + Kind(); }

@@ -16,6 +16,7 @@
 #include <functional>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "automation_client.h"
 #include "core/json_file.h"
@@ -38,6 +39,14 @@ inline std::string AskUntil(LineClient& client, const std::string& line,
         reply = client.Ask(line);
     }
     return reply;
+}
+
+// The words of a reply.
+inline std::vector<std::string> Words(const std::string& reply) {
+    std::istringstream in(reply);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
 }
 
 // The hex byte `index` of an "ok xx xx ..." memory reply, or -1.
