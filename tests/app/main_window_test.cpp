@@ -12,7 +12,8 @@ namespace kelno::app::test {
 namespace {
 
 TEST_F(MainWindowTest, StartsHiddenWithOneHiddenPagePerKindThenShowsNoDevice) {
-    // The kind table's order: mouse, keyboard, mouse pad, headset.
+    // The kind table's order: mouse, keyboard, mouse pad, headset; then the
+    // emulator's wireless mouse, a mouse page of its own.
     std::vector<int> kinds;
     for (CDeviceOptionUI* item : window_->TabItems()) {
         kinds.push_back(item->GetKind());
@@ -20,8 +21,8 @@ TEST_F(MainWindowTest, StartsHiddenWithOneHiddenPagePerKindThenShowsNoDevice) {
         ASSERT_NE(item->GetPage(), nullptr);
         EXPECT_EQ(item->GetPage()->GetOptionItem(), item);
     }
-    EXPECT_EQ(kinds, (std::vector<int>{2, 1, 3, 7}));
-    EXPECT_EQ(window_->PowerIndicators().size(), 4u);
+    EXPECT_EQ(kinds, (std::vector<int>{2, 1, 3, 7, 2}));
+    EXPECT_EQ(window_->PowerIndicators().size(), 5u);
     EXPECT_FALSE(window_->IsVisible());
 
     Pass();

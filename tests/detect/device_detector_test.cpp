@@ -348,13 +348,14 @@ TEST_F(EmulatorDetection, EveryKindClaimsItsRows) {
     for (SimKind kind : sim::kAllSimKinds) Plug(kind, std::string(sim::SimKindName(kind)));
     detector.RunPass();
     const auto slots = detector.List().Snapshot();
-    ASSERT_EQ(slots.size(), 7u);
-    const std::string expected[7] = {
+    ASSERT_EQ(slots.size(), 9u);
+    const std::string expected[9] = {
         backend->Paths("keyboard")[3], backend->Paths("keyboard")[2], backend->Paths("mouse")[3],
         backend->Paths("mouse")[2],    backend->Paths("mousepad")[3], backend->Paths("mousepad")[2],
-        backend->Paths("headset")[0],
+        backend->Paths("headset")[0],  backend->Paths("wmouse")[3],   backend->Paths("wmouse")[2],
     };
-    for (size_t i = 0; i < 7; ++i) EXPECT_EQ(slots[i].path, expected[i]) << i;
+    for (size_t i = 0; i < 9; ++i) EXPECT_EQ(slots[i].path, expected[i]) << i;
+    EXPECT_EQ(slots[7].kind, KindCode(DeviceKind::WirelessMouse));
     // All claimed: a pass only checks presence, no listing, no opens.
     const size_t opens = backend->OpenAttempts().size();
     detector.RunPass();

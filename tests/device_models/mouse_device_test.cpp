@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -83,8 +82,8 @@ class MousePageTest : public testing::Test {
     static std::string VendorPath(const std::vector<std::string>& paths) {
         // The vendor collection is the one the catalogue's primary row names.
         const SupportedDeviceEntry row = PrimaryMouseRow();
-        char collection[8];
-        std::snprintf(collection, sizeof collection, "col%02d", row.collectionNumber);
+        const std::string number = std::to_string(row.collectionNumber);
+        const std::string collection = (number.size() < 2 ? "col0" : "col") + number;
         for (const std::string& path : paths)
             if (path.find(collection) != std::string::npos) return path;
         return paths.back();

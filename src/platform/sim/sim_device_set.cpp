@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <optional>
+#include <span>
 #include <sstream>
 #include <vector>
 
@@ -51,6 +52,29 @@ constexpr const char* kFaultUsage =
     "err usage: fault <kind> <timeout|echo|error|short|none> [count]";
 // More would only make a request wait out its time-outs for longer.
 constexpr size_t kMaxFaultCount = 1000;
+
+// Hexadecimal bytes written "0a 0b 0c", "0a0b0c" or mixed; nothing when a
+// word is not whole bytes. At most `limit` bytes.
+std::optional<std::vector<uint8_t>> HexBytesOf(std::span<const std::string_view> words,
+                                               size_t limit) {
+    std::vector<uint8_t> bytes;
+    for (std::string_view word : words) {
+        if (word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X'))
+            word.remove_prefix(2);
+        if (word.empty() || word.size() % 2 != 0) return std::nullopt;
+        for (size_t at = 0; at < word.size(); at += 2) {
+            const auto value = ParseNumber(word.substr(at, 2), 16);
+            if (!value) return std::nullopt;
+            bytes.push_back(static_cast<uint8_t>(*value));
+        }
+        if (bytes.size() > limit) return std::nullopt;
+    }
+    if (bytes.empty()) return std::nullopt;
+    return bytes;
+}
+
+// A status answer is one report's payload at the most.
+constexpr size_t kMaxPowerBytes = 56;
 
 std::string OkBytes(const std::vector<uint8_t>& bytes) {
     return bytes.empty() ? "ok" : "ok " + hid::FormatHexBytes(bytes);
@@ -119,13 +143,21 @@ std::string SimDeviceSet::HandleCommand(std::string_view line) {
         {"macros", 2, "err usage: macros <kind>"},
         {"fault", 3, kFaultUsage},
         {"faults", 2, "err usage: faults <kind>"},
+        {"link", 3, "err usage: link <kind> up|down"},
+        {"power", 3, "err usage: power <kind> <hex bytes>"},
+        {"frame", 2, "err usage: frame <kind>"},
+        {"poke", 4, "err usage: poke <kind> <offset> <hex bytes>"},
+        {"codes", 2, "err usage: codes <kind>"},
+        {"clear", 2, "err usage: clear <kind>"},
+        {"group", 2, "err usage: group <kind>"},
     };
     const auto usage = std::find_if(std::begin(kUsages), std::end(kUsages),
                                     [&](const Usage& u) { return u.name == command; });
     if (usage == std::end(kUsages)) return "err unknown command";
-    // A fault's count is optional.
+    // A fault's count is optional; bytes may come as several words.
     const bool countGiven = command == "fault" && words.size() == usage->words + 1;
-    if (words.size() != usage->words && !countGiven) return usage->text;
+    const bool moreBytes = (command == "power" || command == "poke") && words.size() > usage->words;
+    if (words.size() != usage->words && !countGiven && !moreBytes) return usage->text;
     const auto kind = SimKindFromName(words[1]);
     if (!kind) return "err unknown kind";
 
@@ -145,6 +177,41 @@ std::string SimDeviceSet::HandleCommand(std::string_view line) {
     if (command == "keymap") return OkBytes(device->KeyMap());
     if (command == "macros") return OkBytes(device->MacroArea());
     if (command == "faults") return "ok " + std::to_string(device->PendingFaults());
+    if (command == "frame")
+        return device->LightFrameReceived() ? OkBytes(device->LightFrame()) : "ok";
+    if (command == "group") return "ok " + std::to_string(device->GroupDepth());
+    if (command == "clear") {
+        device->ClearExchanges();
+        return "ok";
+    }
+    if (command == "codes") {
+        std::vector<uint8_t> codes;
+        for (const auto& request : device->CommandRequests())
+            if (request.size() > 3) codes.push_back(request[3]);
+        return OkBytes(codes);
+    }
+    if (command == "link") {
+        if (*kind != SimKind::WirelessMouse) return "err no wireless link";
+        if (words[2] != "up" && words[2] != "down") return usage->text;
+        device->SetLinkUp(words[2] == "up");
+        return "ok";
+    }
+    if (command == "power") {
+        const auto bytes = HexBytesOf(std::span(words).subspan(2), kMaxPowerBytes);
+        if (!bytes) return "err bad bytes";
+        device->SetPowerStatus(*bytes);
+        return "ok";
+    }
+    if (command == "poke") {
+        const auto offset = ParseNumber(words[2]);
+        const size_t size = device->Memory().size();
+        const auto bytes = HexBytesOf(std::span(words).subspan(3), size);
+        if (!offset || !bytes) return "err bad bytes";
+        if (*offset > size || bytes->size() > size - *offset) return "err out of range";
+        if (!device->IsPlugged()) return "err not plugged";
+        device->ChangeMemoryOnDevice(*offset, *bytes);
+        return "ok";
+    }
 
     const auto offset = ParseNumber(words[2]);
     const auto length = ParseNumber(words[3]);

@@ -12,8 +12,16 @@
 //                                   requests of the device get that fault,
 //                                   "none" clears every armed fault
 //   faults <kind>                -> "ok" and the number of armed faults
+//   link <kind> up|down          -> "ok"; a wireless device's link
+//   power <kind> <hex bytes>     -> "ok"; the power status answers from now
+//   frame <kind>                 -> "ok" and the last light frame in hex
+//   poke <kind> <offset> <hex bytes>
+//                                -> "ok"; device memory changed, then 0x401
+//   codes <kind> / clear <kind>  -> "ok" and the command codes received since
+//                                   the last clear / "ok"
+//   group <kind>                 -> "ok" and the START nesting depth
 // Every other line, or a command that cannot be done, gets "err <reason>".
-// Kinds: keyboard, mouse, mousepad, headset.
+// Kinds: keyboard, mouse, mousepad, headset, wmouse.
 
 #include <map>
 #include <memory>

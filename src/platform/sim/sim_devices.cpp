@@ -81,15 +81,17 @@ std::vector<uint8_t> InfoRecord(uint8_t keyCount, uint8_t macroUnits) {
     return info;
 }
 
-std::vector<uint8_t> FactoryMemory() {
+// Profile 0 block: mode 1, the device's top brightness, speed byte 3, red.
+std::vector<uint8_t> FactoryMemory(uint8_t brightness) {
     std::vector<uint8_t> memory(kSimSettingsMemorySize, 0);
-    // Profile 0 block: mode 1, brightness 24, speed byte 3, red.
     memory[1] = 1;
-    memory[2] = 24;
+    memory[2] = brightness;
     memory[3] = 3;
     memory[6] = 0xFF;
     return memory;
 }
+constexpr uint8_t kKeyboardTopBrightness = 24;
+constexpr uint8_t kTopBrightness = 4;  // mouse and mouse pad
 
 SimDeviceConfig BaseConfig(std::string name, hid::DeviceAttributes ids, size_t leds) {
     SimDeviceConfig config;
@@ -98,9 +100,11 @@ SimDeviceConfig BaseConfig(std::string name, hid::DeviceAttributes ids, size_t l
     config.interfaceNumber = 1;
     config.reportDescriptor = MouseInterfaceDescriptor();
     config.notifyReportId = kNotifyReportId;
-    config.memory = FactoryMemory();
+    config.memory = FactoryMemory(kTopBrightness);
     config.lightFrameSize = 3 * leds;
-    config.powerStatus = {0x01, 100, 0x00, 0x00, 4, 0x00, 0x00, 0x00};
+    // Level first, then the charging state (0: not charging); byte 3 says
+    // wireless (the host fills it in).
+    config.powerStatus = {100, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
     return config;
 }
 
@@ -116,6 +120,8 @@ std::string_view SimKindName(SimKind kind) {
             return "mousepad";
         case SimKind::Headset:
             return "headset";
+        case SimKind::WirelessMouse:
+            return "wmouse";
     }
     return "";
 }
@@ -136,6 +142,8 @@ hid::DeviceAttributes SimKindIds(SimKind kind) {
             return kSimMousePadIds;
         case SimKind::Headset:
             return kSimHeadsetIds;
+        case SimKind::WirelessMouse:
+            return kSimWirelessMouseIds;
     }
     return {};
 }
@@ -157,6 +165,7 @@ std::shared_ptr<SimCommandDevice> MakeSimDevice(SimKind kind) {
             SimDeviceConfig config =
                 BaseConfig("KELNO emulated keyboard", kSimKeyboardIds, kSimKeyboardKeys);
             config.reportDescriptor = KeyboardInterfaceDescriptor();
+            config.memory = FactoryMemory(kKeyboardTopBrightness);
             config.info = InfoRecord(kSimKeyboardKeys, 16);
             config.keyMap = KeyMapInOrder(kKeyboardCodes, SimKeyboardDeviceOrder());
             // Device key k sits under an LED of a second fixed shuffle, so
@@ -166,14 +175,20 @@ std::shared_ptr<SimCommandDevice> MakeSimDevice(SimKind kind) {
             config.keyLightBitmapSize = 21;
             return std::make_shared<SimCommandDevice>(std::move(config));
         }
-        case SimKind::Mouse: {
-            SimDeviceConfig config = BaseConfig("KELNO emulated mouse", kSimMouseIds, 6);
+        case SimKind::Mouse:
+        case SimKind::WirelessMouse: {
+            const bool wireless = kind == SimKind::WirelessMouse;
+            SimDeviceConfig config =
+                wireless ? BaseConfig("KELNO emulated wireless mouse", kSimWirelessMouseIds, 6)
+                         : BaseConfig("KELNO emulated mouse", kSimMouseIds, 6);
             config.info = InfoRecord(kSimMouseKeys, 8);
             config.info[11] = 50;    // DPI step
             config.info[12] = 0x90;  // 400 steps, little-endian
             config.info[13] = 0x01;
             config.keyMap = KeyMapInOrder(kMouseCodes, Shuffled(kSimMouseKeys, kKeyOrderSeed));
             config.keyLeds.assign(kSimMouseKeys, 0);
+            config.overTheAir = wireless;
+            if (wireless) config.powerStatus[0] = 80;
             return std::make_shared<SimCommandDevice>(std::move(config));
         }
         case SimKind::MousePad: {

@@ -14,21 +14,24 @@
 
 namespace kelno::sim {
 
-enum class SimKind { Keyboard, Mouse, MousePad, Headset };
+// The wireless mouse is the mouse's firmware behind a receiver of its own ids.
+enum class SimKind { Keyboard, Mouse, MousePad, Headset, WirelessMouse };
 
-inline constexpr std::array<SimKind, 4> kAllSimKinds = {SimKind::Keyboard, SimKind::Mouse,
-                                                        SimKind::MousePad, SimKind::Headset};
+inline constexpr std::array<SimKind, 5> kAllSimKinds = {
+    SimKind::Keyboard, SimKind::Mouse, SimKind::MousePad, SimKind::Headset,
+    SimKind::WirelessMouse};
 
 inline constexpr hid::DeviceAttributes kSimKeyboardIds{0x0C45, 0x7650, 0x0105};
 inline constexpr hid::DeviceAttributes kSimMouseIds{0x0C45, 0x7652, 0x0102};
 inline constexpr hid::DeviceAttributes kSimMousePadIds{0x0C45, 0x7653, 0x0101};
 inline constexpr hid::DeviceAttributes kSimHeadsetIds{0x0C45, 0x7654, 0x0100};
+inline constexpr hid::DeviceAttributes kSimWirelessMouseIds{0x0C45, 0x7655, 0x0102};
 
 inline constexpr size_t kSimKeyboardKeys = 126;
 inline constexpr size_t kSimMouseKeys = 10;
 inline constexpr size_t kSimSettingsMemorySize = 1024;
 
-// "keyboard", "mouse", "mousepad", "headset".
+// "keyboard", "mouse", "mousepad", "headset", "wmouse".
 std::string_view SimKindName(SimKind kind);
 std::optional<SimKind> SimKindFromName(std::string_view name);
 
