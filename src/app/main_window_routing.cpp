@@ -17,6 +17,7 @@
 #include "core/json_file.h"
 #include "devices/models/keyboard_device.h"
 #include "devices/models/mouse_device.h"
+#include "devices/models/mouse_pad_device.h"
 #include "devices/models/usb_device.h"
 #include "panels/device_profile.h"
 #include "panels/key_set_control.h"
@@ -74,7 +75,7 @@ const std::vector<ElementRow>& ElementTable() {
         DeviceRow<CZembravaKeyboardDevice>("ZembravaKeyboardDevice"),
         DeviceRow<CZembravaUSBDevice>("ZembravaUSBDevice"),
         DeviceRow<CZembravaMouseDevice>("ZembravaMouseDevice"),
-        DeviceRow<CZembravaUSBDevice>("ZembravaMousePadDevice"),
+        DeviceRow<CZembravaMousePadDevice>("ZembravaMousePadDevice"),
         DeviceRow<CZembravaUSBDevice>("ZembravaHS6533Device"),
         ContainerRow("MagicControl"),
         ContainerRow("Voice6533Control"),

@@ -14,6 +14,7 @@
 
 #include "devices/models/keyboard_device.h"
 #include "devices/models/mouse_device.h"
+#include "devices/models/mouse_pad_device.h"
 #include "panels/widgets/widget_factory.h"
 #include "platform/sim/sim_command_device.h"
 #include "skin_core/skin_fixture.h"
@@ -27,6 +28,7 @@ class DevicePageFactory : public skin::IDialogBuilderCallback {
     skin::CControlUI* CreateControl(const std::string& className) override {
         if (className == "ZembravaKeyboardDevice") return new CZembravaKeyboardDevice(backend_);
         if (className == "ZembravaMouseDevice") return new CZembravaMouseDevice(backend_);
+        if (className == "ZembravaMousePadDevice") return new CZembravaMousePadDevice(backend_);
         return widgets::CreateWidget(className);
     }
 

@@ -4,11 +4,9 @@
 #include <optional>
 
 #include "core/debug_output.h"
-#include "core/names.h"
 #include "devices/models/page_lookup.h"
 #include "keys/key_names.h"
 #include "macros/macro_library.h"
-#include "profiles/profile_list.h"
 #include "skin/core/attribute_values.h"
 
 namespace kelno {
@@ -21,58 +19,15 @@ keymap::KeyCode CodeOf(const KeyAssignment& assignment) {
     return {assignment.high, assignment.middle, assignment.low};
 }
 
-IDevicePanel* PanelOf(skin::CControlUI* control) {
-    return control ? static_cast<IDevicePanel*>(control->GetInterface(kDevicePanelInterface))
-                   : nullptr;
-}
-
 }  // namespace
 
 CZembravaKeyMappedDevice::CZembravaKeyMappedDevice(std::shared_ptr<hid::HidBackend> backend)
-    : CZembravaUSBDevice(std::move(backend)) {}
+    : CZembravaProfiledDevice(std::move(backend)) {}
 
 void* CZembravaKeyMappedDevice::GetInterface(std::string_view name) {
     if (skin::EqualsNoCase(name, IKeyAssignmentDevice::kInterface))
         return static_cast<IKeyAssignmentDevice*>(this);
-    return CZembravaUSBDevice::GetInterface(name);
-}
-
-skin::CControlUI* CZembravaKeyMappedDevice::Find(const char* name) {
-    return FindDescendantByName(this, name);
-}
-
-// --- profile ---------------------------------------------------------------------------
-
-void CZembravaKeyMappedDevice::BindProfilePaths() {
-    const std::filesystem::path folder = UserFolder();
-    if (profileName_.empty() || !IsBareName(profileName_)) {
-        ProfileListStore store(folder, DefaultProfilePath());
-        const ProfileListState state = store.Load();
-        profileName_ = state.entries.empty()
-                           ? std::string()
-                           : state.entries[static_cast<size_t>(state.selected)].uuid;
-    }
-    CBasicProfiledata& profile = BasicProfile();
-    profile.SetDefaultPath(DefaultProfilePath());
-    if (!profileName_.empty()) profile.SetProfilePath(folder / (profileName_ + ".Json"));
-    profile.SetLightConfigPath(folder / (lightConfigName_ + ".config"));
-}
-
-std::string CZembravaKeyMappedDevice::GetProfileName() const {
-    return BasicProfile().GetProfilePath().string();
-}
-
-int CZembravaKeyMappedDevice::SaveProfile() {
-    return BasicProfile().Save() ? 1 : 0;
-}
-
-bool CZembravaKeyMappedDevice::IsProfileKeptInMemory() const {
-    return BasicProfile().GetLastLoadResult() == CBasicProfiledata::LoadResult::InMemoryOnly;
-}
-
-void CZembravaKeyMappedDevice::SetLightListIndex(int index) {
-    CZembravaUSBDevice::SetLightListIndex(index);
-    BasicProfile().SetDeviceIndex(0);
+    return CZembravaProfiledDevice::GetInterface(name);
 }
 
 void CZembravaKeyMappedDevice::TakeKeyList() {
@@ -362,30 +317,14 @@ void CZembravaKeyMappedDevice::TakeReadLight(uint8_t mode, uint8_t brightness, u
 
 // --- panels and captions ------------------------------------------------------------------
 
-void CZembravaKeyMappedDevice::BindPanels(std::initializer_list<const char*> extraPanels) {
-    profilePanel_ = Find("DeviceProfileItem");
-    lightPanel_ = Find("LightControlItem");
-    macroPanel_ = Find("MacroControlItem");
+void CZembravaKeyMappedDevice::BindKeyPanels(std::initializer_list<const char*> extraPanels) {
     keySetPanel_ = Find("KeySetControlItem");
-    textTest_ = Find("text_test");
-    extraPanels_.clear();
-    for (const char* name : extraPanels)
-        if (skin::CControlUI* panel = Find(name)) extraPanels_.push_back(panel);
+    macroPanel_ = Find("MacroControlItem");
     if (keySetPanel_) keySetPanel_->SetVisible(false);
-    BindProfilePaths();
-    for (skin::CControlUI* control : {profilePanel_, lightPanel_, macroPanel_, keySetPanel_})
-        if (IDevicePanel* panel = PanelOf(control)) panel->BindDevice(this);
-    for (skin::CControlUI* control : extraPanels_)
-        if (IDevicePanel* panel = PanelOf(control)) panel->BindDevice(this);
-    FillPanelLists();
-}
-
-int CZembravaKeyMappedDevice::FillPanelLists() {
-    for (skin::CControlUI* control : {profilePanel_, lightPanel_, keySetPanel_, macroPanel_})
-        if (IDevicePanel* panel = PanelOf(control)) panel->RefreshFromDevice();
-    for (skin::CControlUI* control : extraPanels_)
-        if (IDevicePanel* panel = PanelOf(control)) panel->RefreshFromDevice();
-    return 1;
+    std::vector<const char*> names = {"DeviceProfileItem", "LightControlItem",
+                                      "KeySetControlItem", "MacroControlItem"};
+    names.insert(names.end(), extraPanels.begin(), extraPanels.end());
+    BindPanels(names);
 }
 
 void CZembravaKeyMappedDevice::SelectKey(int index) {
@@ -393,13 +332,6 @@ void CZembravaKeyMappedDevice::SelectKey(int index) {
     if (!keySetPanel_ || index < 0 || index >= static_cast<int>(keyAssignments_.size())) return;
     keySetPanel_->SetVisible(true);
     if (IDevicePanel* panel = PanelOf(keySetPanel_)) panel->RefreshFromDevice();
-}
-
-std::string CZembravaKeyMappedDevice::ResolveText(const std::string& textId) {
-    if (!textTest_) textTest_ = Find("text_test");
-    if (!textTest_) return textId;
-    textTest_->SetTextId(textId);
-    return textTest_->GetText();
 }
 
 std::string CZembravaKeyMappedDevice::KeyCaption(const KeyAssignment& assignment) {

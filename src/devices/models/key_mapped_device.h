@@ -16,28 +16,16 @@
 
 #include "devices/models/key_assignment_device.h"
 #include "devices/models/key_map_wire.h"
-#include "devices/models/usb_device.h"
+#include "devices/models/profiled_device.h"
 #include "macros/macro_library.h"
-#include "profiles/basic_profile_data.h"
 
 namespace kelno {
 
-class CZembravaKeyMappedDevice : public CZembravaUSBDevice, public IKeyAssignmentDevice {
+class CZembravaKeyMappedDevice : public CZembravaProfiledDevice, public IKeyAssignmentDevice {
   public:
     explicit CZembravaKeyMappedDevice(std::shared_ptr<hid::HidBackend> backend);
 
     void* GetInterface(std::string_view name) override;
-
-    // --- Profile --------------------------------------------------------------
-    // The selected profile of the kind's profile list (or the name given by
-    // SetProfileName), the default profile and the light configuration.
-    void BindProfilePaths() override;
-    std::string GetProfileName() const override;  // the profile file's path
-    int SaveProfile() override;
-    // The last load found a profile file it could not read or back up: the
-    // page works from the default profile and saves nothing over that file.
-    bool IsProfileKeptInMemory() const;
-    void SetLightListIndex(int index) override;
 
     // --- Key map and macros -----------------------------------------------------
     // Reads info and key map (START ... FINISH) and rebuilds the maps. The
@@ -69,7 +57,6 @@ class CZembravaKeyMappedDevice : public CZembravaUSBDevice, public IKeyAssignmen
     uint8_t GetActiveProfile() const { return activeProfile_; }
 
     // --- Panels ---------------------------------------------------------------------
-    int FillPanelLists() override;
     // Opens the key assignment panel on the key.
     void SelectKey(int index) override;
 
@@ -83,9 +70,6 @@ class CZembravaKeyMappedDevice : public CZembravaUSBDevice, public IKeyAssignmen
     std::vector<std::string> MacroNames() const override;
     void StoreKeysOnDevice(std::function<void(KeyStoreResult)> done) override;
 
-    // The language text of an id through the hidden label "text_test" (the
-    // id itself when the page has none).
-    std::string ResolveText(const std::string& textId);
     // The caption of a key assignment (language texts joined with "+").
     std::string KeyCaption(const KeyAssignment& assignment);
 
@@ -116,8 +100,6 @@ class CZembravaKeyMappedDevice : public CZembravaUSBDevice, public IKeyAssignmen
     virtual size_t SettingsReadSize() const = 0;
     // A complete block read back: into the profile and the page.
     virtual int TakeSettingsBlock(uint8_t activeProfile, std::span<const uint8_t> block) = 0;
-    virtual CBasicProfiledata& BasicProfile() = 0;
-    virtual const CBasicProfiledata& BasicProfile() const = 0;
     virtual std::span<const keymap::KeyCode> DefaultKeyCodes() const = 0;
     virtual uint8_t UnmappedMarker() const = 0;
     // The keyboard also reads its key-to-LED table with the key map.
@@ -133,10 +115,9 @@ class CZembravaKeyMappedDevice : public CZembravaUSBDevice, public IKeyAssignmen
     // without acting on it. Transactions only.
     virtual bool LinkUp() { return true; }
 
-    // Binds the page's panels (profile, lighting, macros, key assignment,
-    // and `extraPanels` by name), the profile paths and the text label,
-    // then fills the panels.
-    void BindPanels(std::initializer_list<const char*> extraPanels = {});
+    // Binds the page's panels (profile, lighting, key assignment, macros and
+    // `extraPanels` by name); the key assignment panel starts hidden.
+    void BindKeyPanels(std::initializer_list<const char*> extraPanels = {});
     // Keeps each key button's text id of the layout.
     void BindLayoutCaptions();
     // The profile's key list into the key records, one per page key.
@@ -168,20 +149,11 @@ class CZembravaKeyMappedDevice : public CZembravaUSBDevice, public IKeyAssignmen
     // Ends a group whose link went down; the operation's result is 0.
     int AbandonGroup();
 
-    skin::CControlUI* Find(const char* name);
-    template <typename T>
-    T* FindAs(const char* name, const char* interfaceName) {
-        skin::CControlUI* control = Find(name);
-        return control ? static_cast<T*>(control->GetInterface(interfaceName)) : nullptr;
-    }
-
     std::vector<KeyAssignmentPair> keyAssignments_;
     std::array<uint8_t, kMaxDataSize> keyMapBuffer_{};
     size_t keyMapSize_ = 0;  // 0 until a complete read
     skin::CControlUI* keySetPanel_ = nullptr;
     skin::CControlUI* macroPanel_ = nullptr;
-    skin::CControlUI* textTest_ = nullptr;
-    std::vector<skin::CControlUI*> extraPanels_;
     uint8_t activeProfile_ = 0;
     // The light bytes as last taken (mode, brightness, speed, ...), and what
     // they were before the last read-back (active profile first).

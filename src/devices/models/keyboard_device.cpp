@@ -71,7 +71,7 @@ void CZembravaKeyboardDevice::InitDeviceLayout() {
         panel ? static_cast<skin::CContainerUI*>(panel->GetInterface("Container")) : nullptr;
     BindKeyButtons(keyPanel_, true);
     BindLayoutCaptions();
-    BindPanels();
+    BindKeyPanels();
 }
 
 // --- profile -----------------------------------------------------------------------

@@ -25,10 +25,6 @@ constexpr std::array<std::array<uint8_t, 3>, 9> kRippleGroups = {{
     {8, 9, 10},
 }};
 
-// Lighting passes are 2 ms; a step comes every T[speed] passes, but frames
-// go out at most every 10 ms so the fastest speeds do not flood the mouse.
-constexpr std::chrono::milliseconds kPass{2};
-constexpr std::chrono::milliseconds kShortestStep{10};
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr const char* kCurrentStageColour = "#FFF5A623";
 constexpr const char* kStageColour = "#FF19D3C5";
@@ -124,7 +120,7 @@ void CZembravaMouseDevice::InitDeviceLayout() {
     BindKeyButtons(keyPanel_, true);
     BindLayoutCaptions();
     hintLabel_ = Find("device_tishi_info");
-    BindPanels({"ShootControlItem"});
+    BindKeyPanels({"ShootControlItem"});
 }
 
 // --- profile --------------------------------------------------------------------------
@@ -471,28 +467,7 @@ bool CZembravaMouseDevice::LightingAnimates() const {
 }
 
 std::chrono::milliseconds CZembravaMouseDevice::StepInterval() const {
-    if (lightMode_ > kOff) return kShortestStep;  // the player paces itself by time
-    const int speed = GetLightSettings()[LightSetting::kSpeed];
-    return std::max(kPass * BlinkPeriodForSpeed(speed), kShortestStep);
-}
-
-void CZembravaMouseDevice::Wave(const EffectParameters& p) {
-    const int leds = GetLedCount();
-    const uint8_t level = LevelForBrightness(p.brightness);
-    if (p.multiColour) {
-        effectPhase_ = Step(p.forward, kColourWheelSize, effectPhase_, 1);
-        for (int i = 0; i < leds; ++i) {
-            const Rgb c = kColourWheel[static_cast<size_t>((effectPhase_ + 1 + 7 * i) % kColourWheelSize)];
-            lighting_.SetLedColour(i, LedColour{c.red, c.green, c.blue, level});
-        }
-        return;
-    }
-    effectPhase_ = Step(p.forward, kWaveSteps, effectPhase_, 1);
-    for (int i = 0; i < leds; ++i) {
-        const uint8_t wave = kWaveCurve[static_cast<size_t>((effectPhase_ + 1 + 7 * i) % kWaveSteps)];
-        lighting_.SetLedColour(i, LedColour{p.colour.red, p.colour.green, p.colour.blue,
-                                            static_cast<uint8_t>(level * wave / 256)});
-    }
+    return EffectStepInterval(GetLightSettings()[LightSetting::kSpeed], lightMode_ > kOff);
 }
 
 void CZembravaMouseDevice::Ripple(const EffectParameters& p) {
@@ -532,7 +507,7 @@ void CZembravaMouseDevice::PreviewStep() {
     const EffectParameters parameters = lighting_.Parameters();
     switch (lightMode_.load()) {
         case kWave:
-            Wave(parameters);
+            wave_.Step(lighting_, parameters);
             break;
         case kColourCycle:
             LightColourCycle();

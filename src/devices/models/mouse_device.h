@@ -18,6 +18,7 @@
 #include "devices/models/custom_effect_player.h"
 #include "devices/models/key_mapped_device.h"
 #include "devices/models/mouse_wire.h"
+#include "devices/models/ring_effects.h"
 #include "profiles/mouse_profile_data.h"
 #include "skin/core/ui_defs.h"
 
@@ -131,7 +132,6 @@ class CZembravaMouseDevice : public CZembravaKeyMappedDevice {
     bool HandleDpiNotify(const std::string& prefix, int number, const skin::TNotifyUI& msg);
     bool HandleSystemNotify(const std::string& name, const skin::TNotifyUI& msg);
     // The light effects of the mouse that the base does not have.
-    void Wave(const EffectParameters& parameters);
     void Ripple(const EffectParameters& parameters);
 
     CMouseProfiledata profile_;
@@ -145,7 +145,8 @@ class CZembravaMouseDevice : public CZembravaKeyMappedDevice {
     skin::CControlUI* logoButton_ = nullptr;
     std::vector<skin::CControlUI*> zoneButtons_;
     std::atomic<int> lightMode_{0};
-    // Lighting thread only: the wave and ripple position.
+    // Lighting thread only: the wave, and the ripple's position.
+    WaveEffect wave_{7};
     uint8_t effectPhase_ = 0;
     // Which first-LED colour the multi-colour ripple takes per direction;
     // nothing sets them, so the ripple takes its colours from the wheel.

@@ -188,20 +188,23 @@ void SoftwareLighting::SetKeyLevel(int index, uint8_t level) {
     if (InKeyRange(index)) keyLevels_[static_cast<size_t>(index)] = level;
 }
 
-void SoftwareLighting::RotateRing(bool forward) {
+void SoftwareLighting::RotateRing(bool forward, int length) {
     std::lock_guard lock(mutex_);
+    const auto end = ring_.begin() + std::clamp(length, 0, kRingSize);
+    if (end == ring_.begin()) return;
     if (forward) {
-        ringSpare_ = ring_.back();
-        std::rotate(ring_.rbegin(), ring_.rbegin() + 1, ring_.rend());
+        ringSpare_ = *(end - 1);
+        std::rotate(ring_.begin(), end - 1, end);
     } else {
         ringSpare_ = ring_.front();
-        std::rotate(ring_.begin(), ring_.begin() + 1, ring_.end());
+        std::rotate(ring_.begin(), ring_.begin() + 1, end);
     }
 }
 
-void SoftwareLighting::MarkRingKeys() {
+void SoftwareLighting::MarkRingKeys(int count) {
     std::lock_guard lock(mutex_);
-    for (size_t i = 0; i <= 8; ++i)
+    const int marked = std::clamp(count, 0, std::min(kRingSize, kKeyLevelCount));
+    for (size_t i = 0; i < static_cast<size_t>(marked); ++i)
         if (ring_[i] != 0) keyLevels_[i] = 255;
 }
 

@@ -80,8 +80,10 @@ public:
 
     // The ring: rotating by one, copying ring marks 0 to 8 into key levels,
     // and clearing key levels and ring together.
-    void RotateRing(bool forward);
-    void MarkRingKeys();
+    // The first `length` entries rotate; ring marks 0 to `count` - 1 light
+    // their key levels.
+    void RotateRing(bool forward, int length = kRingSize);
+    void MarkRingKeys(int count = 9);
     void ClearKeyLevels();
     uint8_t RingEntry(int index) const;
     void SetRingEntry(int index, uint8_t value);
