@@ -11,6 +11,7 @@
 #include "app/tray_menu.h"
 #include "app/ui/language_manager.h"
 #include "core/debug_output.h"
+#include "devices/models/light_sync.h"
 #include "devices/models/usb_device.h"
 #include "panels/macro_control.h"
 #include "panels/message_texts.h"
@@ -72,6 +73,9 @@ void CMainWnd::OnWindowInit() {
         screen_ = {screen.Width(), screen.Height()};
     }
     BuildDevicePages();
+    // One thread animates the devices held for same-mode synchronisation.
+    synchroniser_ = std::make_unique<LightSynchroniser>(AllDevices());
+    synchroniser_->Start();
     // Hidden until the first detection pass is over (identity message).
     ShowWindow(false);
     detector_ = std::make_unique<DeviceDetector>(options_.backend, options_.catalogue, *this);
@@ -397,6 +401,9 @@ void CMainWnd::Shutdown() {
     // The detection thread first: it may be waiting for this thread, and it
     // is released by the stop request.
     if (detector_ && !detector_->Stop()) DebugOutput("所有对象处于非激发状态，超时");
+    // Before the pages it paints.
+    if (synchroniser_ && !synchroniser_->Stop())
+        DebugOutput("light synchronisation did not stop in time");
     for (CZembravaUSBDevice* device : AllDevices()) {
         // Closed first: a transaction the device worker is waiting on ends
         // at once instead of at its time-out.

@@ -34,6 +34,7 @@ namespace kelno {
 class CZembravaUSBDevice;
 class CZembravaKeyboardDevice;
 class CZembravaMouseDevice;
+class LightSynchroniser;
 namespace hid {
 class HidBackend;
 }
@@ -137,6 +138,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     const std::vector<CDeviceOptionUI*>& TabItems() const { return tabItems_; }
     const std::vector<CZembravaUSBDevice*>& Keyboards() const { return keyboards_; }
     const std::vector<CZembravaUSBDevice*>& Mice() const { return mice_; }
+    const LightSynchroniser* Synchroniser() const { return synchroniser_.get(); }
     const std::vector<skin::CControlUI*>& PowerIndicators() const { return powerIndicators_; }
     bool IsPowerActive() const { return powerActive_; }
     int GetLightControlFlag() const { return lightControl_; }
@@ -263,6 +265,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     std::optional<DeviceCapture> pendingProfileSwitch_;
     std::unique_ptr<CDeviceHook> hook_;
     std::unique_ptr<input_settings::InputSettingsWorker> inputSettingsWorker_;
+    std::unique_ptr<LightSynchroniser> synchroniser_;
     uint32_t failedInputSettings_ = 0;  // a bit per Setting whose last value failed
     std::optional<DeviceCapture> captureTarget_;  // whose panel gets the captured input
     std::vector<std::string> pendingNotices_;     // for kTimerNotices

@@ -16,6 +16,7 @@
 #include "core/debug_output.h"
 #include "core/json_file.h"
 #include "devices/models/keyboard_device.h"
+#include "devices/models/light_sync.h"
 #include "devices/models/mouse_device.h"
 #include "devices/models/mouse_pad_device.h"
 #include "devices/models/usb_device.h"
@@ -173,7 +174,27 @@ void CMainWnd::StartProfileSwitchTimer(CZembravaUSBDevice& target) {
 }
 
 void CMainWnd::StartSameModeSynchronisation() {
-    DebugOutput("same-mode synchronisation: comes with the lighting synchronisation");
+    CZembravaUSBDevice* active = ActiveDevice();
+    if (!active || !synchroniser_) return;
+    const LightSetting source = active->GetLightSettings();
+    const std::optional<int> code =
+        lightsync::CommonCode(EffectiveKind(active->GetDeviceKind()), source[LightSetting::kMode]);
+    if (!code) return;  // this effect cannot be shared
+    for (const auto* list : {&keyboards_, &mice_, &mousePads_, &headsets_}) {
+        for (CZembravaUSBDevice* device : *list) {
+            if (!device->CommandChannel().IsOpen()) continue;
+            device->CommandChannel().SetLightingHold(true);
+            const LightSetting target =
+                lightsync::TargetSetting(source, EffectiveKind(device->GetDeviceKind()), *code);
+            if (CLightControlUI* panel = CLightControlUI::Of(*device))
+                panel->ShowSetting(target.Word(0), target.Word(1), target.Word(2));
+            device->SetLightSettings(target.Word(0), target.Word(1), target.Word(2));
+            device->SaveProfile();
+            device->RefreshUi();
+            device->WriteSettings(0, 0, 1, screen_.width, screen_.height);
+        }
+    }
+    synchroniser_->Begin(*code, source);
 }
 
 void CMainWnd::RestoreDefaultsAfterQuestion() {
@@ -276,9 +297,12 @@ void CMainWnd::RouteToProfilePanel(const Route& route, skin::TNotifyUI& msg) {
 }
 
 void CMainWnd::OfferSynchronisation(bool offered) {
-    for (CZembravaUSBDevice* device : AllDevices())
+    for (CZembravaUSBDevice* device : AllDevices()) {
         if (CLightControlUI* panel = CLightControlUI::Of(*device))
             panel->SetSynchronisationOffered(offered);
+        // A device alone has nothing to keep in step with.
+        if (!offered) device->CommandChannel().SetLightingHold(false);
+    }
 }
 
 void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "app/main_window_fixture.h"
+#include "devices/models/light_sync.h"
 #include "devices/models/mouse_device.h"
 #include "panels/message_texts.h"
 #include "skin/controls/button.h"
@@ -129,6 +130,49 @@ TEST_F(MainWindowTest, KeyRepeatControlsReachTheSystem) {
     EXPECT_TRUE(applied(Setting::KeyRepeatDelay, 2));
     for (const Call& call : inputSettings_->Calls())
         EXPECT_NE(call.setting, Setting::PointerSpeed) << "a keyboard sets no pointer speed";
+}
+
+// Same-mode synchronisation from the mouse: each device in its own kind's
+// mode, both held and painted together; alone again, the mouse is let go.
+TEST_F(MainWindowMouseTest, SynchronisationFromTheMouseHoldsEveryConnectedDevice) {
+    emulator_->Plug(SimKind::Keyboard);
+    Pass();
+    ASSERT_EQ(window_->ActiveDevice(), mouse_) << "the first device keeps the selection";
+    Advance(CDeviceOptionUI::kInitialSyncDelayMs + 50);
+    ASSERT_TRUE(PumpUntil([&] { return Keyboard()->IsDeviceWorkDone(); }));
+
+    LightSetting breathing = mouse_->GetLightSettings();
+    breathing[LightSetting::kMode] = 2;
+    breathing[LightSetting::kBrightness] = 3;
+    mouse_->SetLightSettings(breathing.Word(0), breathing.Word(1), breathing.Word(2));
+    window_->StartSameModeSynchronisation();
+
+    EXPECT_EQ(Keyboard()->GetLightSettings()[LightSetting::kMode], 6);
+    EXPECT_EQ(Keyboard()->GetLightSettings()[LightSetting::kBrightness], 3);
+    EXPECT_EQ(mouse_->GetLightSettings()[LightSetting::kMode], 2);
+    EXPECT_TRUE(Keyboard()->CommandChannel().LightingHold());
+    EXPECT_TRUE(mouse_->CommandChannel().LightingHold());
+    EXPECT_TRUE(PumpUntil([&] { return window_->Synchroniser()->Steps() > 10; }));
+    EXPECT_TRUE(PumpUntil([&] {
+        return Keyboard()->GetLedColour(0) == mouse_->GetLedColour(0) &&
+               mouse_->GetLedColour(0) != 0;
+    })) << "both devices breathe together";
+
+    emulator_->Unplug(SimKind::Keyboard);
+    Pass();
+    EXPECT_FALSE(mouse_->CommandChannel().LightingHold()) << "alone, the mouse is let go";
+}
+
+TEST_F(MainWindowMouseTest, AModeThatCannotBeSharedChangesNothing) {
+    emulator_->Plug(SimKind::Keyboard);
+    Pass();
+    LightSetting wave = mouse_->GetLightSettings();
+    wave[LightSetting::kMode] = 0;  // the mouse's wave has no common code
+    mouse_->SetLightSettings(wave.Word(0), wave.Word(1), wave.Word(2));
+    const LightSetting keyboardBefore = Keyboard()->GetLightSettings();
+    window_->StartSameModeSynchronisation();
+    EXPECT_EQ(Keyboard()->GetLightSettings(), keyboardBefore);
+    EXPECT_FALSE(mouse_->CommandChannel().LightingHold());
 }
 
 }  // namespace
