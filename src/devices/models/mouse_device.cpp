@@ -145,10 +145,7 @@ void CZembravaMouseDevice::TakeLightSetting(const LightSetting& setting) {
 int CZembravaMouseDevice::RefreshUi() {
     TakeLightSetting(profile_.GetLightSetting());
     ReplaceLightList(profile_.GetLightList());
-    {
-        std::lock_guard lock(customEffectLock_);
-        player_.SetSteps(profile_.GetCustomEffect());
-    }
+    SetCustomEffect(profile_.GetCustomEffect());
     return 1;
 }
 
@@ -505,38 +502,27 @@ void CZembravaMouseDevice::Ripple(const EffectParameters& p) {
 
 void CZembravaMouseDevice::PreviewStep() {
     const EffectParameters parameters = lighting_.Parameters();
-    switch (lightMode_.load()) {
-        case kWave:
-            wave_.Step(lighting_, parameters);
-            break;
-        case kColourCycle:
-            LightColourCycle();
-            break;
-        case kBreathe:
-            LightBreathe();
-            break;
-        case kStatic:
-            LightStatic();
-            break;
-        case kBlink:
-            LightBlink();
-            break;
-        case kRipple:
-            Ripple(parameters);
-            break;
-        case kBreatheFourColours:
-            LightBreatheFourColours();
-            break;
-        case kBlinkFourColours:
-            LightBlinkFourColours();
-            break;
-        case kOff:
-            LightOff();
-            break;
-        default: {
-            std::lock_guard lock(customEffectLock_);
-            player_.Play(lighting_, parameters.speed, CustomEffectPlayer::Clock::now());
-            break;
+    const int mode = lightMode_;
+    if (!StepSharedEffect(mode)) {
+        switch (mode) {
+            case kWave:
+                wave_.Step(lighting_, parameters);
+                break;
+            case kRipple:
+                Ripple(parameters);
+                break;
+            case kBreatheFourColours:
+                LightBreatheFourColours();
+                break;
+            case kBlinkFourColours:
+                LightBlinkFourColours();
+                break;
+            case kOff:
+                LightOff();
+                break;
+            default:
+                PlayCustomEffect();
+                break;
         }
     }
     ApplyLightList();

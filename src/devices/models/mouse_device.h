@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "devices/models/custom_effect_player.h"
 #include "devices/models/key_mapped_device.h"
 #include "devices/models/mouse_wire.h"
 #include "devices/models/ring_effects.h"
@@ -152,7 +151,6 @@ class CZembravaMouseDevice : public CZembravaKeyMappedDevice {
     // nothing sets them, so the ripple takes its colours from the wheel.
     bool rippleFirstLedForward_ = false;
     bool rippleFirstLedBackward_ = false;
-    CustomEffectPlayer player_;
 };
 
 }  // namespace kelno

@@ -108,10 +108,7 @@ int CZembravaMousePadDevice::RefreshUi() {
     for (const ShadowByte& byte : kShadowBytes) shadow_[byte.shadow] = light[byte.light];
     FollowShadow();
     ReplaceLightList(profile_.GetLightList());
-    {
-        std::lock_guard lock(customEffectLock_);
-        player_.SetSteps(profile_.GetCustomEffect());
-    }
+    SetCustomEffect(profile_.GetCustomEffect());
     return 1;
 }
 
@@ -244,36 +241,25 @@ std::chrono::milliseconds CZembravaMousePadDevice::StepInterval() const {
 
 void CZembravaMousePadDevice::PreviewStep() {
     const EffectParameters parameters = lighting_.Parameters();
-    switch (lightMode_.load()) {
-        case kWave:
-            wave_.Step(lighting_, parameters);
-            break;
-        case kColourCycle:
-            LightColourCycle();
-            break;
-        case kBreathe:
-            LightBreathe();
-            break;
-        case kStatic:
-            LightStatic();
-            break;
-        case kBlink:
-            LightBlink();
-            break;
-        case kCustom: {
-            std::lock_guard lock(customEffectLock_);
-            player_.Play(lighting_, parameters.speed, CustomEffectPlayer::Clock::now());
-            break;
+    const int mode = lightMode_;
+    if (!StepSharedEffect(mode)) {
+        switch (mode) {
+            case kWave:
+                wave_.Step(lighting_, parameters);
+                break;
+            case kCustom:
+                PlayCustomEffect();
+                break;
+            case kRingChase:
+                ringChase_.Step(lighting_, parameters);
+                break;
+            case kPairedChase:
+                pairedChase_.Step(lighting_, parameters);
+                break;
+            default:
+                LightOff();
+                break;
         }
-        case kRingChase:
-            ringChase_.Step(lighting_, parameters);
-            break;
-        case kPairedChase:
-            pairedChase_.Step(lighting_, parameters);
-            break;
-        default:
-            LightOff();
-            break;
     }
     ApplyLightList();
 }

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <string>
 
-#include "devices/models/custom_effect_player.h"
 #include "devices/models/profiled_device.h"
 #include "devices/models/ring_effects.h"
 
@@ -110,7 +109,6 @@ class CZembravaMousePadDevice : public CZembravaProfiledDevice {
     WaveEffect wave_{7};
     RingChase ringChase_{RingChase::Kind::Ring, pad::kLedCount};
     RingChase pairedChase_{RingChase::Kind::Paired, pad::kLedCount};
-    CustomEffectPlayer player_;
 };
 
 }  // namespace kelno

@@ -302,6 +302,36 @@ void CZembravaUSBDevice::LightOff() {
     lighting_.Off();
 }
 
+bool CZembravaUSBDevice::StepSharedEffect(int mode) {
+    switch (mode) {
+        case 1:
+            LightColourCycle();
+            return true;
+        case 2:
+            LightBreathe();
+            return true;
+        case 3:
+            LightStatic();
+            return true;
+        case 4:
+            LightBlink();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CZembravaUSBDevice::SetCustomEffect(std::vector<LightEffectStep> steps) {
+    std::lock_guard lock(customEffectLock_);
+    customEffect_.SetSteps(std::move(steps));
+}
+
+void CZembravaUSBDevice::PlayCustomEffect() {
+    const int speed = lighting_.Parameters().speed;
+    std::lock_guard lock(customEffectLock_);
+    customEffect_.Play(lighting_, speed, CustomEffectPlayer::Clock::now());
+}
+
 void CZembravaUSBDevice::SetLedColour(int index, uint32_t packed) {
     lighting_.SetLedColour(index, UnpackLedEntry(packed));
 }

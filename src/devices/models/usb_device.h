@@ -34,6 +34,7 @@
 #include "core/worker_thread.h"
 #include "devices/detect/catalogue.h"
 #include "devices/hid/command_channel.h"
+#include "devices/models/custom_effect_player.h"
 #include "devices/models/light_list_overlay.h"
 #include "devices/models/software_lighting.h"
 #include "profiles/profile_records.h"
@@ -333,6 +334,13 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     virtual std::chrono::milliseconds StepInterval() const;
     // One step of the current effect, on the lighting thread.
     virtual void PreviewStep() {}
+    // The effects the software-lit devices number alike: 1 colour cycle,
+    // 2 breathing, 3 steady, 4 blinking. False for other modes.
+    bool StepSharedEffect(int mode);
+    // The profile's custom effect: new steps (any thread), one pass
+    // (lighting thread); both under customEffectLock.
+    void SetCustomEffect(std::vector<LightEffectStep> steps);
+    void PlayCustomEffect();
     // False on devices that render their own lighting.
     virtual bool SendsLightFrames() const { return true; }
     // Wakes the lighting thread early (a setting changed).
@@ -411,6 +419,7 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     bool powerPolling_ = false;
     int lightListIndex_ = 0;
     std::mutex customEffectLock_;
+    CustomEffectPlayer customEffect_;  // under customEffectLock_
     std::mutex lightListLock_;
     LightListOverlay lightList_;  // under lightListLock_
     std::atomic<bool> lightListAnimates_{false};
