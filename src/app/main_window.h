@@ -232,8 +232,9 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     // OS input settings (main_window_input_settings.cpp): the pages' values
     // applied on the settings worker; a failure shows "os_setting_notice".
     void CreateInputSettingsWorker();
-    void ApplyMouseSystemSettings(const CZembravaMouseDevice& mouse);
-    void ApplyKeyboardRepeat(const CZembravaKeyboardDevice& keyboard);
+    // The system setting that `control` of the page stands for, if any.
+    void ApplyMouseSetting(const CZembravaMouseDevice& mouse, std::string_view control);
+    void ApplyKeyboardSetting(const CZembravaKeyboardDevice& keyboard, std::string_view control);
     void ShowInputSettingOutcome(input_settings::Setting setting, input_settings::Outcome outcome);
     void RouteToLightingPanel(const Route& route, skin::TNotifyUI& msg);
     void RouteToKeyPanel(const Route& route, skin::TNotifyUI& msg);

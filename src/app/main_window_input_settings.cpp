@@ -8,6 +8,7 @@
 #include "devices/models/keyboard_device.h"
 #include "devices/models/mouse_device.h"
 #include "platform/input_settings/input_settings_units.h"
+#include "skin/core/attribute_values.h"
 
 namespace kelno::app {
 
@@ -38,27 +39,38 @@ void CMainWnd::ShowInputSettingOutcome(Setting setting, Outcome outcome) {
         notice->SetVisible(failedInputSettings_ != 0);
 }
 
-void CMainWnd::ApplyMouseSystemSettings(const CZembravaMouseDevice& mouse) {
+// Only the setting the control stands for goes to the system: the others
+// did not change.
+void CMainWnd::ApplyMouseSetting(const CZembravaMouseDevice& mouse, std::string_view control) {
     if (!inputSettingsWorker_) return;
     const auto& s = mouse.GetSystemSettings();
     using M = CZembravaMouseDevice;
-    inputSettingsWorker_->Set(Setting::PointerSpeed,
-                              input_settings::PointerSpeedFromSlider(s[M::kPointerSpeed]));
-    inputSettingsWorker_->Set(Setting::PointerPrecision, s[M::kPointerPrecision] != 0 ? 1 : 0);
-    inputSettingsWorker_->Set(
-        Setting::WheelLines,
-        input_settings::WheelLinesFromSlider(s[M::kWheelLines], s[M::kWheelPage] != 0));
-    inputSettingsWorker_->Set(Setting::DoubleClickTime,
-                              input_settings::DoubleClickTimeFromSlider(
-                                  s[M::kDoubleClick], M::kDoubleClickSliderMax));
+    const auto is = [control](std::string_view name) { return skin::EqualsNoCase(control, name); };
+    if (is("pointer_speed_slider")) {
+        inputSettingsWorker_->Set(Setting::PointerSpeed,
+                                  input_settings::PointerSpeedFromSlider(s[M::kPointerSpeed]));
+    } else if (is("pointer_precision_check")) {
+        inputSettingsWorker_->Set(Setting::PointerPrecision, s[M::kPointerPrecision] != 0 ? 1 : 0);
+    } else if (is("scroll_speed_slider") || is("scrolls_page_check")) {
+        inputSettingsWorker_->Set(
+            Setting::WheelLines,
+            input_settings::WheelLinesFromSlider(s[M::kWheelLines], s[M::kWheelPage] != 0));
+    } else if (is("double_click_slider")) {
+        inputSettingsWorker_->Set(Setting::DoubleClickTime,
+                                  input_settings::DoubleClickTimeFromSlider(
+                                      s[M::kDoubleClick], M::kDoubleClickSliderMax));
+    }
 }
 
-void CMainWnd::ApplyKeyboardRepeat(const CZembravaKeyboardDevice& keyboard) {
+void CMainWnd::ApplyKeyboardSetting(const CZembravaKeyboardDevice& keyboard,
+                                    std::string_view control) {
     if (!inputSettingsWorker_) return;
     const auto& s = keyboard.GetSystemSettings();
     using K = CZembravaKeyboardDevice;
-    inputSettingsWorker_->Set(Setting::KeyRepeatRate, s[K::kRepeatRate]);
-    inputSettingsWorker_->Set(Setting::KeyRepeatDelay, s[K::kRepeatDelay]);
+    if (skin::EqualsNoCase(control, "repeat_rate_slider"))
+        inputSettingsWorker_->Set(Setting::KeyRepeatRate, s[K::kRepeatRate]);
+    else if (control.starts_with("repeat_delay_check_"))
+        inputSettingsWorker_->Set(Setting::KeyRepeatDelay, s[K::kRepeatDelay]);
 }
 
 }  // namespace kelno::app

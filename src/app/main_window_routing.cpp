@@ -211,17 +211,13 @@ void CMainWnd::RestoreDefaultsAfterQuestion() {
 
 void CMainWnd::RouteToActiveKeyboard(skin::TNotifyUI& msg) {
     auto* keyboard = dynamic_cast<CZembravaKeyboardDevice*>(ActiveDevice());
-    if (keyboard && keyboard->HandleSystemSettingNotify(msg)) ApplyKeyboardRepeat(*keyboard);
+    if (keyboard && keyboard->HandleSystemSettingNotify(msg))
+        ApplyKeyboardSetting(*keyboard, msg.pSender->GetName());
 }
 
 void CMainWnd::RouteToActiveMouse(skin::TNotifyUI& msg) {
     auto* mouse = dynamic_cast<CZembravaMouseDevice*>(ActiveDevice());
-    if (!mouse || !mouse->HandleMouseNotify(msg) || !msg.pSender) return;
-    static constexpr std::string_view kSystemControls[] = {
-        "pointer_speed_slider", "pointer_precision_check", "scrolls_page_check",
-        "scroll_speed_slider", "double_click_slider"};
-    for (std::string_view name : kSystemControls)
-        if (skin::EqualsNoCase(msg.pSender->GetName(), name)) ApplyMouseSystemSettings(*mouse);
+    if (mouse && mouse->HandleMouseNotify(msg)) ApplyMouseSetting(*mouse, msg.pSender->GetName());
 }
 
 void CMainWnd::RouteToKeyPanel(const Route& route, skin::TNotifyUI& msg) {

@@ -107,6 +107,9 @@ TEST(LightSync, TheThreadPaintsHeldDevicesAndSleepsWhenNoneIs) {
         std::this_thread::sleep_for(1ms);
     EXPECT_EQ(held.GetLedColour(5), PackLedEntry(LedColour{200, 100, 50, 255}));
     EXPECT_EQ(free.GetLedColour(5), 0u) << "a device not held keeps its own lights";
+    const uint64_t painted = synchroniser.Steps();
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(synchroniser.Steps(), painted) << "a steady colour is painted once";
 
     // Nobody held: one more step finds that out, then the thread sleeps.
     held.CommandChannel().SetLightingHold(false);

@@ -170,9 +170,11 @@ void LightSynchroniser::Loop(const std::stop_token& token) {
         const LedColour colour = animation_->Step(now);
         due = now + lightsync::StepInterval(animation_->Speed());
         ++steps_;
+        const bool animates = animation_->Animates();
         lock.unlock();
-        // The devices take their own locks; none is taken under ours.
-        stepping = Apply(colour);
+        // The devices take their own locks; none is taken under ours. A
+        // still effect is painted once; then the thread sleeps until woken.
+        stepping = Apply(colour) && animates;
     }
     DebugOutput("同步灯光线程设定退出");
 }

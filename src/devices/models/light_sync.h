@@ -41,6 +41,8 @@ class SyncAnimation {
     SyncAnimation(int code, const LightSetting& source);
     int Code() const { return code_; }
     int Speed() const { return speed_; }
+    // Steady colour and off look the same at every step.
+    bool Animates() const { return code_ != kSteady && code_ != kOff; }
     // The colour every synchronised LED takes after one step at `now`.
     LedColour Step(Clock::time_point now);
 

@@ -49,8 +49,7 @@ CZembravaMouseDevice::CZembravaMouseDevice(std::shared_ptr<hid::HidBackend> back
     SetKeyCount(kPageKeyCount);
     SetLedCount(kLedCount);
     keyAssignments_.resize(kPageKeyCount);
-    lighting_.ClearKeyLevels();
-    lighting_.SetRingEntry(0, 1);
+    lighting_.RestartRing();
 }
 
 CZembravaMouseDevice::~CZembravaMouseDevice() {
@@ -136,8 +135,7 @@ void CZembravaMouseDevice::TakeLightSetting(const LightSetting& setting) {
     }
     lightMode_ = setting[LightSetting::kMode];
     if (previousMode != setting[LightSetting::kMode]) {
-        lighting_.ClearKeyLevels();
-        lighting_.SetRingEntry(0, 1);
+        lighting_.RestartRing();
         NotifyPreviewState();
     }
 }

@@ -50,10 +50,7 @@ CZembravaMousePadDevice::CZembravaMousePadDevice(std::shared_ptr<hid::HidBackend
     deviceKind_ = KindCode(DeviceKind::MousePad);
     SetKindName("MousePad");
     SetLedCount(pad::kLedCount);
-    // The chases carry one mark round the ring; an empty ring would leave
-    // them dark.
-    lighting_.ClearKeyLevels();
-    lighting_.SetRingEntry(0, 1);
+    lighting_.RestartRing();
 }
 
 CZembravaMousePadDevice::~CZembravaMousePadDevice() {
@@ -90,8 +87,7 @@ void CZembravaMousePadDevice::FollowShadow() {
     lightMode_ = light[LightSetting::kMode];
     StoreLightSettings(light);
     if (modeChanged) {
-        lighting_.ClearKeyLevels();
-        lighting_.SetRingEntry(0, 1);
+        lighting_.RestartRing();
         NotifyPreviewState();
     }
 }

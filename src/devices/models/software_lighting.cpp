@@ -214,6 +214,13 @@ void SoftwareLighting::ClearKeyLevels() {
     ring_.fill(0);
 }
 
+void SoftwareLighting::RestartRing() {
+    std::lock_guard lock(mutex_);
+    keyLevels_.fill(0);
+    ring_.fill(0);
+    ring_[0] = 1;
+}
+
 uint8_t SoftwareLighting::RingEntry(int index) const {
     std::lock_guard lock(mutex_);
     return index >= 0 && index < kRingSize ? ring_[static_cast<size_t>(index)] : 0;

@@ -85,6 +85,9 @@ public:
     void RotateRing(bool forward, int length = kRingSize);
     void MarkRingKeys(int count = 9);
     void ClearKeyLevels();
+    // Key levels cleared and one mark on the ring, which the ripple and the
+    // chases carry round (an empty ring would leave them dark).
+    void RestartRing();
     uint8_t RingEntry(int index) const;
     void SetRingEntry(int index, uint8_t value);
 
