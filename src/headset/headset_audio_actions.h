@@ -24,6 +24,10 @@ enum class SaveCurveResult {
     Failed,     // the profile could not be saved
 };
 
+// The headset page answers GetInterface(kHeadsetAudioActionsInterface)
+// with its IHeadsetAudioActions.
+inline constexpr const char* kHeadsetAudioActionsInterface = "HeadsetAudioActions";
+
 class IHeadsetAudioActions {
   public:
     virtual ~IHeadsetAudioActions() = default;
