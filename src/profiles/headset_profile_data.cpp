@@ -101,4 +101,16 @@ void CHs6533Profiledata::SetCustomEqValues(int index, const std::vector<int>& va
     WriteCurve(kCustomCurves, index, values);
 }
 
+bool CHs6533Profiledata::RemoveCustomEq(int index) {
+    const int count = json::ReadArraySize(DeviceNode(), "CustomEQNameInfo", kMaxCustomCurves);
+    if (index < 0 || index >= count) return false;
+    Json::Value removed;
+    json::MutableMember(MutableNode(), "CustomEQNameInfo")
+        .removeIndex(static_cast<Json::ArrayIndex>(index), &removed);
+    Json::Value& curves = json::MutableMember(MutableNode(), kCustomCurves);
+    if (curves.isArray() && static_cast<Json::ArrayIndex>(index) < curves.size())
+        curves.removeIndex(static_cast<Json::ArrayIndex>(index), &removed);
+    return true;
+}
+
 }  // namespace kelno

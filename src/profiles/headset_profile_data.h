@@ -51,6 +51,9 @@ public:
     // Custom curve `index` (0 to 19); empty / ignored outside that range.
     std::vector<int> GetCustomEqValues(int index);
     void SetCustomEqValues(int index, const std::vector<int>& values);
+    // Removes custom curve `index`, name and gains together, so the later
+    // names keep their own curves. False outside the names.
+    bool RemoveCustomEq(int index);
 
 private:
     std::vector<int> ReadCurve(const char* key, int slot);

@@ -49,18 +49,35 @@ TEST(EffectStepInterval, AStepEveryTPassesButNoFasterThanTenMilliseconds) {
 
 TEST(WaveEffect, EachLedIsSpacingPlacesFurtherOnTheWheelOrTheCurve) {
     SoftwareLighting lighting(6);
-    WaveEffect wave(7);
+    WaveEffect wave(WaveEffect::Shape{});
     wave.Step(lighting, Red(true, true));
     EXPECT_EQ(wave.Phase(), 1);
     const Rgb led1 = kColourWheel[1 + 1 + 7];
     EXPECT_EQ(lighting.GetLedColour(1), (LedColour{led1.red, led1.green, led1.blue, 255}));
 
     SoftwareLighting single(6);
-    WaveEffect curve(7);
+    WaveEffect curve(WaveEffect::Shape{});
     curve.Step(single, Red(false));  // backward from 0 wraps to the curve's end
     EXPECT_EQ(curve.Phase(), kWaveSteps - 1);
     const uint8_t level = static_cast<uint8_t>(255 * kWaveCurve[(95 + 1 + 7 * 2) % 96] / 256);
     EXPECT_EQ(single.GetLedColour(2), (LedColour{255, 0, 0, level}));
+}
+
+TEST(WaveEffect, TheHeadsetShapeSpreadsTheWheelWiderAndMovesTheCurveThreePlaces) {
+    const WaveEffect::Shape headset{16, 10, 3, 0};
+    SoftwareLighting lighting(13);
+    WaveEffect wave(headset);
+    wave.Step(lighting, Red(true, true));
+    const Rgb led12 = kColourWheel[(1 + 1 + 16 * 12) % 192];
+    EXPECT_EQ(lighting.GetLedColour(12), (LedColour{led12.red, led12.green, led12.blue, 255}));
+
+    SoftwareLighting single(13);
+    WaveEffect curve(headset);
+    curve.Step(single, Red(true));
+    curve.Step(single, Red(true));
+    EXPECT_EQ(curve.Phase(), 6);
+    const uint8_t level = static_cast<uint8_t>(255 * kWaveCurve[(6 + 10 * 9) % 96] / 256);
+    EXPECT_EQ(single.GetLedColour(9), (LedColour{255, 0, 0, level}));
 }
 
 TEST(RingChase, TheMarkMovesOneLedEverySecondCallAndLeavesATrail) {

@@ -150,5 +150,20 @@ TEST(HeadsetProfile, CustomCurvesAndNames) {
     EXPECT_EQ(profile.GetCustomEqNames(), (std::vector<std::string>{"Bass", "Voice"}));
 }
 
+TEST(HeadsetProfile, RemovingACurveTakesItsGainsWithItsName) {
+    test::TempFolder folder;
+    CHs6533Profiledata profile;
+    LoadNode(profile, folder, R"({"Device": [{}]})");
+    profile.SetCustomEqNames({"Bass", "Voice", "Flat"});
+    for (int i = 0; i < 3; ++i) profile.SetCustomEqValues(i, std::vector<int>(10, i + 1));
+
+    EXPECT_FALSE(profile.RemoveCustomEq(3));
+    EXPECT_FALSE(profile.RemoveCustomEq(-1));
+    ASSERT_TRUE(profile.RemoveCustomEq(1));
+    EXPECT_EQ(profile.GetCustomEqNames(), (std::vector<std::string>{"Bass", "Flat"}));
+    EXPECT_EQ(profile.GetCustomEqValues(1), std::vector<int>(10, 3)) << "Flat keeps its own curve";
+    EXPECT_EQ(profile.DeviceNode()["CustomEQHzValueInfo"].size(), 2u);
+}
+
 }  // namespace
 }  // namespace kelno

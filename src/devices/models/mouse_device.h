@@ -145,7 +145,7 @@ class CZembravaMouseDevice : public CZembravaKeyMappedDevice {
     std::vector<skin::CControlUI*> zoneButtons_;
     std::atomic<int> lightMode_{0};
     // Lighting thread only: the wave, and the ripple's position.
-    WaveEffect wave_{7};
+    WaveEffect wave_{WaveEffect::Shape{}};
     uint8_t effectPhase_ = 0;
     // Which first-LED colour the multi-colour ripple takes per direction;
     // nothing sets them, so the ripple takes its colours from the wheel.

@@ -32,14 +32,15 @@ void WaveEffect::Step(SoftwareLighting& lighting, const EffectParameters& p) {
         phase_ = kelno::Step(p.forward, kColourWheelSize, phase_, 1);
         for (int i = 0; i < leds; ++i)
             lighting.SetLedColour(
-                i, At(kColourWheel[static_cast<size_t>((phase_ + 1 + spacing_ * i) %
+                i, At(kColourWheel[static_cast<size_t>((phase_ + 1 + shape_.wheelSpacing * i) %
                                                        kColourWheelSize)],
                       level));
         return;
     }
-    phase_ = kelno::Step(p.forward, kWaveSteps, phase_, 1);
+    phase_ = kelno::Step(p.forward, kWaveSteps, phase_, shape_.curveStep);
     for (int i = 0; i < leds; ++i) {
-        const uint8_t wave = kWaveCurve[static_cast<size_t>((phase_ + 1 + spacing_ * i) % kWaveSteps)];
+        const uint8_t wave = kWaveCurve[static_cast<size_t>(
+            (phase_ + shape_.curveOffset + shape_.curveSpacing * i) % kWaveSteps)];
         lighting.SetLedColour(i, At(p.colour, static_cast<uint8_t>(level * wave / 256)));
     }
 }

@@ -18,17 +18,23 @@ namespace kelno {
 // its steps by their own times, is played every 10 ms.
 std::chrono::milliseconds EffectStepInterval(int speed, bool customEffect);
 
-// The wave: with multi-colour every LED takes the wheel colour `spacing`
-// places after its neighbour; with one colour every LED takes the wave
-// curve's level at that place.
+// The wave: with multi-colour every LED takes the wheel colour
+// `wheelSpacing` places after its neighbour; with one colour every LED
+// takes the wave curve's level `curveSpacing` places after its neighbour's.
 class WaveEffect {
   public:
-    explicit WaveEffect(int spacing) : spacing_(spacing) {}
+    struct Shape {
+        int wheelSpacing = 7;
+        int curveSpacing = 7;
+        uint8_t curveStep = 1;    // places the curve moves per step
+        int curveOffset = 1;      // where LED 0 starts past the phase
+    };
+    explicit WaveEffect(Shape shape) : shape_(shape) {}
     void Step(SoftwareLighting& lighting, const EffectParameters& parameters);
     uint8_t Phase() const { return phase_; }
 
   private:
-    int spacing_;
+    Shape shape_;
     uint8_t phase_ = 0;
 };
 

@@ -643,10 +643,14 @@ void CZembravaUSBDevice::PostMirror() {
     }
 }
 
+int CZembravaUSBDevice::SendLightFrame() {
+    return commandChannel_->SendLightFrame(lighting_.Frame());
+}
+
 bool CZembravaUSBDevice::SendFrameIfWanted() {
     if (!SendsLightFrames() || commandChannel_->IsWireless() || !frameWanted_.exchange(false))
         return true;
-    const int result = commandChannel_->SendLightFrame(lighting_.Frame());
+    const int result = SendLightFrame();
     ++framesSent_;
     if (result == kChannelOk) return true;
     frameWanted_ = true;

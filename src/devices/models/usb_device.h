@@ -171,7 +171,7 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     CHidCommandChannel& NotifyChannel() { return *notifyChannel_; }
     // Open / close the vendor interface (under its transfer lock).
     bool OpenCommandChannel(const std::string& path, bool wireless = false);
-    void CloseCommandChannel();
+    virtual void CloseCommandChannel();
     // The consumer-control interface appeared: open notifyChannel on it and
     // start the notification thread. False when it cannot be opened.
     virtual bool AttachNotifyPath(const std::string& path);
@@ -343,6 +343,9 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     void PlayCustomEffect();
     // False on devices that render their own lighting.
     virtual bool SendsLightFrames() const { return true; }
+    // Sends the LEDs as they are now (lighting thread): one light frame
+    // command by default. The channel's result.
+    virtual int SendLightFrame();
     // Wakes the lighting thread early (a setting changed).
     void WakeLightingThread();
     // Tells the preview listener (UI thread).
