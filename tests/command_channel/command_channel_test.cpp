@@ -262,6 +262,25 @@ TEST_F(ChannelTest, AStaleAnswerIsReadPastOnce) {
     EXPECT_EQ(device->ReadCount(), 2u);
 }
 
+TEST_F(ChannelTest, ReportsOfOtherIdsAreNoAnswerAndCostNoAttempt) {
+    // Notifications (report id 1) of the same interface arrive before the
+    // answer: more than the one stale answer an exchange reads past.
+    CommandReport notification{};
+    notification[0] = 1;
+    notification[1] = 0x01;
+    notification[2] = 0x04;
+    for (int i = 0; i < 3; ++i) device->QueueAnswer(notification);
+    std::vector<uint8_t> out(4);
+    EXPECT_EQ(channel.ReadMemory(out, 0x40), kChannelOk);
+    EXPECT_EQ(out, (std::vector<uint8_t>{0x40, 0x41, 0x42, 0x43}));
+
+    // A flood of them ends the exchange instead of holding it.
+    device->SetResponder([&](const CommandReport&) {
+        return std::vector<CommandReport>(40, notification);
+    });
+    EXPECT_EQ(channel.ReadMemory(out, 0), kChannelNoAnswer);
+}
+
 TEST_F(ChannelTest, TwoMismatchedAnswers) {
     // Every answer echoes a foreign command, with a chosen status.
     const auto foreign = [&](uint8_t status) {

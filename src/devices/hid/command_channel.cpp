@@ -75,6 +75,12 @@ uint32_t CHidCommandChannel::TimeoutMs(Lane lane) const {
     return lane == Lane::Command && wireless_ ? kWirelessTimeoutMs : kTimeoutMs;
 }
 
+namespace {
+// Reports of other ids read past in one exchange, at most (a device that
+// floods them cannot hold a transaction forever).
+constexpr int kMaxForeignReports = 16;
+}  // namespace
+
 CHidCommandChannel::Outcome CHidCommandChannel::Exchange(const CommandReport& request,
                                                          CommandReport& answer, Lane lane) {
     Outcome outcome;
@@ -88,12 +94,20 @@ CHidCommandChannel::Outcome CHidCommandChannel::Exchange(const CommandReport& re
     }
     // One stale answer (of an earlier, timed-out request) is read past. A
     // report cut short is no answer: its missing bytes would read as zeros.
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    // On a device whose one interface also carries notifications (the
+    // headset) their reports arrive here too: they are no answer and do not
+    // use up an attempt.
+    int foreignReports = 0;
+    for (int attempt = 0; attempt < 2;) {
         answer.fill(0);
         size_t received = 0;
-        const bool read =
-            HidReadReport(record_, answer.size(), answer.data(), timeout, &received) > 0 &&
-            received == answer.size();
+        const bool got =
+            HidReadReport(record_, answer.size(), answer.data(), timeout, &received) > 0;
+        if (got && received > 0 && answer[0] != request[0] &&
+            ++foreignReports <= kMaxForeignReports)
+            continue;
+        ++attempt;
+        const bool read = got && received == answer.size();
         outcome.result = read ? kChannelOk : kChannelNoAnswer;
         if (read && answer[kCommandCodeOffset] == request[kCommandCodeOffset]) {
             outcome.echoMatched = true;
