@@ -246,8 +246,8 @@ TEST_F(UsbDeviceTest, AHeldDeviceSkipsItsOwnEffectButSendsTheColoursItIsGiven) {
     EXPECT_EQ(page->steps, steps) << "its own effect is paused while held";
     EXPECT_EQ(keyboard->LightFrame()[0], 254) << "and does not paint over it";
 
+    // The hold's end alone wakes the device's own effect.
     page->CommandChannel().SetLightingHold(false);
-    SetStaticColour(1, 2, 3);
     ASSERT_TRUE(WaitUntilTrue([&] { return page->steps > steps; }));
     EXPECT_TRUE(page->StopThreads());
 }

@@ -14,6 +14,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -48,7 +49,15 @@ class CHidCommandChannel {
     uint64_t Openings() const { return openings_; }
     void SetWireless(bool wireless) { wireless_ = wireless; }
     bool IsWireless() const { return wireless_; }
-    void SetLightingHold(bool hold) { lightingHold_ = hold; }
+    // While held, another thread (same-mode synchronisation) sets the
+    // device's LEDs. `listener` hears every change of the hold (set it once,
+    // before the hold is used).
+    void SetLightingHold(bool hold) {
+        if (lightingHold_.exchange(hold) != hold && holdListener_) holdListener_();
+    }
+    void SetLightingHoldListener(std::function<void()> listener) {
+        holdListener_ = std::move(listener);
+    }
     bool LightingHold() const { return lightingHold_; }
     bool IsBusy() const { return busy_; }
     HidDeviceRecord& Record() { return record_; }
@@ -135,6 +144,7 @@ class CHidCommandChannel {
     std::atomic<bool> open_{false};
     std::atomic<uint64_t> openings_{0};
     std::atomic<bool> lightingHold_{false};
+    std::function<void()> holdListener_;
     std::atomic<bool> wireless_{false};
     std::recursive_mutex groupLock_;
     std::mutex transferLock_;

@@ -55,7 +55,10 @@ uint32_t ButtonColour(uint8_t red, uint8_t green, uint8_t blue) {
 CZembravaUSBDevice::CZembravaUSBDevice(std::shared_ptr<hid::HidBackend> backend)
     : commandChannel_(std::make_unique<CHidCommandChannel>(backend)),
       notifyChannel_(std::make_unique<CHidCommandChannel>(backend)),
-      alive_(std::make_shared<CZembravaUSBDevice*>(this)) {}
+      alive_(std::make_shared<CZembravaUSBDevice*>(this)) {
+    // The hold's end hands the LEDs back to the device's own effect.
+    commandChannel_->SetLightingHoldListener([this] { WakeLightingThread(); });
+}
 
 CZembravaUSBDevice::~CZembravaUSBDevice() {
     alive_.reset();
@@ -334,6 +337,8 @@ void CZembravaUSBDevice::PlayCustomEffect() {
 
 void CZembravaUSBDevice::SetLedColour(int index, uint32_t packed) {
     lighting_.SetLedColour(index, UnpackLedEntry(packed));
+    // A held device sleeps until its LEDs are set from outside.
+    if (commandChannel_->LightingHold()) WakeLightingThread();
 }
 
 uint32_t CZembravaUSBDevice::GetLedColour(int index) const {
@@ -614,7 +619,6 @@ bool CZembravaUSBDevice::StopLightingThread() {
 }
 
 bool CZembravaUSBDevice::LightingStepsWanted() const {
-    if (commandChannel_->LightingHold()) return true;  // the hold is polled while it lasts
     if (!LightingAnimates()) return false;
     const bool framesWanted = SendsLightFrames() && !commandChannel_->IsWireless();
     return framesWanted || previewShown_;
@@ -689,7 +693,8 @@ void CZembravaUSBDevice::LightingLoop(const std::stop_token& token) {
             nextStep = now + kFailedFramePause;
             continue;
         }
-        if (held || LightingStepsWanted()) nextStep = now + StepInterval();
+        // A held device is woken by the LEDs set on it and by the hold's end.
+        if (!held && LightingStepsWanted()) nextStep = now + StepInterval();
     }
 }
 
