@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 namespace kelno {
@@ -84,26 +85,27 @@ void CAudioSdkAdapter::Drop() {
 }
 
 std::optional<audio::DeviceDescriptor> CAudioSdkAdapter::PickPlayback() {
-    int32_t count = 0;
-    if (lib_->GetDeviceCount(Direction::Playback, count) != audio::kAudioOk) return std::nullopt;
     for (const int32_t type : kPlaybackTypes) {
-        for (int32_t index = 0; index < count; ++index) {
-            audio::DeviceDescriptor device;
-            if (lib_->GetDeviceById(Direction::Playback, index, device) == audio::kAudioOk &&
-                device.type == type && device.flag == 1)
-                return device;
-        }
+        const auto device = FirstDevice(Direction::Playback, [&](const audio::DeviceDescriptor& d) {
+            return d.type == type && d.flag == 1;
+        });
+        if (device) return device;
     }
     return std::nullopt;
 }
 
 std::optional<audio::DeviceDescriptor> CAudioSdkAdapter::PickCapture() {
+    return FirstDevice(Direction::Capture,
+                       [](const audio::DeviceDescriptor& d) { return d.type == kCaptureType; });
+}
+
+std::optional<audio::DeviceDescriptor> CAudioSdkAdapter::FirstDevice(
+    Direction direction, const std::function<bool(const audio::DeviceDescriptor&)>& fits) {
     int32_t count = 0;
-    if (lib_->GetDeviceCount(Direction::Capture, count) != audio::kAudioOk) return std::nullopt;
+    if (lib_->GetDeviceCount(direction, count) != audio::kAudioOk) return std::nullopt;
     for (int32_t index = 0; index < count; ++index) {
         audio::DeviceDescriptor device;
-        if (lib_->GetDeviceById(Direction::Capture, index, device) == audio::kAudioOk &&
-            device.type == kCaptureType)
+        if (lib_->GetDeviceById(direction, index, device) == audio::kAudioOk && fits(device))
             return device;
     }
     return std::nullopt;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -87,6 +88,9 @@ class CAudioSdkAdapter {
   private:
     std::optional<audio::DeviceDescriptor> PickPlayback();
     std::optional<audio::DeviceDescriptor> PickCapture();
+    std::optional<audio::DeviceDescriptor> FirstDevice(
+        audio::Direction direction,
+        const std::function<bool(const audio::DeviceDescriptor&)>& fits);
     std::optional<AudioFeatureNumbers> ReadFeatures(const audio::DeviceDescriptor& device);
     void ProbeInitialState();
 
