@@ -2,6 +2,7 @@
 
 #include <array>
 #include <span>
+#include <sstream>
 
 #include "devices/hid/command_channel.h"
 #include "platform/sim/sim_control_server.h"
@@ -190,6 +191,128 @@ TEST(SimDeviceSet, AFaultHitsTheNextCountRequestsAndNoneClearsIt) {
     ASSERT_EQ(devices.HandleCommand("fault keyboard none"), "ok");
     EXPECT_EQ(channel.ReadMemory(bytes, 0), kChannelOk);
     EXPECT_EQ(bytes[1], keyboard->Memory()[1]);
+}
+
+TEST(SimDeviceSet, AudioVerbs) {
+    SimDeviceSet devices;
+    const Step steps[] = {
+        {"audio get capture MuteControl", "ok 0"},
+        {"audio set capture MuteControl 1", "ok"},
+        {"audio get capture MuteControl", "ok 1"},
+        {"audio get playback MuteControl", "err unknown property"},
+        {"audio set playback RFX_SHAPE 3", "ok"},  // added
+        {"audio get playback RFX_SHAPE", "ok 3"},
+        {"audio get capture GetSupportFeature", "ok 131075,0,0,0,4,0,1"},
+        {"audio get speaker MuteControl", "err unknown direction"},
+        {"audio get capture", "err usage: audio get <playback|capture> <property>"},
+        {"audio set capture MuteControl",
+         "err usage: audio set <playback|capture> <property> <value>"},
+        {"audio set capture MuteControl 1 2",
+         "err usage: audio set <playback|capture> <property> <value>"},
+        {"audio set capture Mute;Control 1", "err no ';' in names or values"},
+        {"audio set capture MuteControl 1;0", "err no ';' in names or values"},
+        {"audio fail capture MuteControl peek",
+         "err usage: audio fail <playback|capture> <property> <read|write> [count]"},
+        {"audio fail capture MuteControl",
+         "err usage: audio fail <playback|capture> <property> <read|write> [count]"},
+        {"audio fail capture MuteControl read 0", "err bad count"},
+        {"audio fail capture MuteControl read 1001", "err bad count"},
+        {"audio fail capture MuteControl read x", "err bad count"},
+        {"audio fail capture MuteControl read 1 2",
+         "err usage: audio fail <playback|capture> <property> <read|write> [count]"},
+        {"audio fail capture MuteControl write 1000", "ok"},
+        {"audio fail capture AnyName read", "ok"},
+        {"audio log", "ok"},
+        {"audio log all", "err usage: audio log"},
+        {"audio clear now", "err usage: audio clear"},
+        {"audio clear", "ok"},
+        {"audio", "err usage: audio get|set|fail|log|clear ..."},
+        {"audio launch", "err unknown audio command"},
+    };
+    ExpectReplies(devices, steps);
+}
+
+// What the verbs arm and show, seen by a host of the audio library; its
+// devices come and go with the headset.
+TEST(SimDeviceSet, AudioVerbsDriveTheHeadsetsAudioLibrary) {
+    SimDeviceSet devices;
+    const auto audio = devices.Audio();
+    audio->CreateDeviceList();
+    int32_t count = -1;
+    ASSERT_EQ(audio->GetDeviceCount(audio::Direction::Capture, count), audio::kAudioOk);
+    EXPECT_EQ(count, 0) << "no headset plugged";
+    ASSERT_TRUE(devices.Plug(SimKind::Headset));
+    audio->CreateDeviceList();
+    audio::DeviceDescriptor capture;
+    ASSERT_EQ(audio->GetDeviceById(audio::Direction::Capture, 0, capture), audio::kAudioOk);
+
+    ASSERT_EQ(devices.HandleCommand("audio fail capture MuteControl read 2"), "ok");
+    std::string answer;
+    EXPECT_NE(audio->ReadProperty(capture, "MuteControl", {}, answer), audio::kAudioOk);
+    EXPECT_NE(audio->ReadProperty(capture, "MuteControl", {}, answer), audio::kAudioOk);
+    EXPECT_EQ(audio->ReadProperty(capture, "MuteControl", {}, answer), audio::kAudioOk);
+    const int32_t allChannels[] = {-1};
+    ASSERT_EQ(audio->WriteProperty(capture, "VolumeScalarControl", 0.29f, allChannels),
+              audio::kAudioOk);
+    EXPECT_EQ(devices.HandleCommand("audio get capture VolumeScalarControl"), "ok 0.29");
+    EXPECT_EQ(devices.HandleCommand("audio log"),
+              "ok list;list;read capture MuteControl;read capture MuteControl;"
+              "read capture MuteControl;write capture VolumeScalarControl 0.29 @-1");
+
+    ASSERT_EQ(devices.HandleCommand("audio fail capture MuteControl write 3"), "ok");
+    ASSERT_EQ(devices.HandleCommand("audio clear"), "ok");
+    EXPECT_EQ(devices.HandleCommand("audio log"), "ok");
+    EXPECT_EQ(audio->WriteProperty(capture, "MuteControl", int32_t{1}, {}), audio::kAudioOk)
+        << "clear disarms";
+
+    ASSERT_TRUE(devices.Unplug(SimKind::Headset));
+    EXPECT_EQ(audio->ReadProperty(capture, "MuteControl", {}, answer), audio::kAudioFailed);
+    ASSERT_TRUE(devices.Plug(SimKind::Headset));
+    EXPECT_EQ(audio->ReadProperty(capture, "MuteControl", {}, answer), audio::kAudioOk);
+    EXPECT_EQ(answer, "1");
+}
+
+// A headset LED output report whose fourth byte is `mark`.
+std::vector<uint8_t> LedReport(uint8_t mark) {
+    std::vector<uint8_t> report(17, 0);
+    report[0] = 0xFF;
+    report[1] = 0x22;
+    report[2] = 0xAA;
+    report[3] = mark;
+    return report;
+}
+
+TEST(SimDeviceSet, LedsShowsTheCountAndTheLastTwelveReports) {
+    SimDeviceSet devices;
+    const Step before[] = {
+        {"leds headset", "err never plugged"},
+        {"leds", "err usage: leds <kind>"},
+        {"leds headset 1", "err usage: leds <kind>"},
+        {"leds toaster", "err unknown kind"},
+        {"plug headset", "ok"},
+        {"plug mouse", "ok"},
+        {"leds headset", "ok 0"},
+        {"leds mouse", "ok 0"},
+    };
+    ExpectReplies(devices, before);
+
+    const auto headset = devices.Device(SimKind::Headset);
+    ASSERT_TRUE(headset->HandleSetReport(hid::ReportType::Output, LedReport(1)));
+    std::string expectedOne = "ok 1 ff 22 aa 01";
+    for (int i = 0; i < 13; ++i) expectedOne += " 00";
+    EXPECT_EQ(devices.HandleCommand("leds headset"), expectedOne);
+
+    for (uint8_t mark = 2; mark <= 14; ++mark)
+        ASSERT_TRUE(headset->HandleSetReport(hid::ReportType::Output, LedReport(mark)));
+    const std::string reply = devices.HandleCommand("leds headset");
+    ASSERT_EQ(reply.substr(0, 6), "ok 14 ");
+    std::vector<std::string> reports;
+    std::stringstream list(reply.substr(6));
+    for (std::string report; std::getline(list, report, ';');) reports.push_back(report);
+    ASSERT_EQ(reports.size(), 12u);
+    EXPECT_EQ(reports.front().substr(0, 12), "ff 22 aa 03 ") << "the oldest two are left out";
+    EXPECT_EQ(reports.back().substr(0, 12), "ff 22 aa 0e ");
+    EXPECT_EQ(reports.back().size(), 17u * 3 - 1);
 }
 
 TEST(SimDeviceSet, ReplugKeepsMemoryAndTheSameNode) {

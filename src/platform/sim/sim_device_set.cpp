@@ -1,42 +1,17 @@
 #include "platform/sim/sim_device_set.h"
 
 #include <algorithm>
-#include <charconv>
 #include <optional>
 #include <span>
 #include <sstream>
 #include <vector>
 
 #include "platform/hid/hex_bytes.h"
+#include "platform/sim/sim_audio_verbs.h"
+#include "platform/sim/sim_line_words.h"
 
 namespace kelno::sim {
 namespace {
-
-std::vector<std::string_view> Words(std::string_view line) {
-    std::vector<std::string_view> words;
-    size_t at = 0;
-    while (at < line.size()) {
-        const size_t start = line.find_first_not_of(" \t\r", at);
-        if (start == std::string_view::npos) break;
-        const size_t end = std::min(line.find_first_of(" \t\r", start), line.size());
-        words.push_back(line.substr(start, end - start));
-        at = end;
-    }
-    return words;
-}
-
-// A number in decimal, or hexadecimal after "0x".
-std::optional<size_t> ParseNumber(std::string_view text, int base = 10) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        text.remove_prefix(2);
-        base = 16;
-    }
-    size_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return value;
-}
 
 // The faults `fault <kind> <name> [count]` arms; "none" clears them.
 struct FaultName {
@@ -80,10 +55,26 @@ std::string OkBytes(const std::vector<uint8_t>& bytes) {
     return bytes.empty() ? "ok" : "ok " + hid::FormatHexBytes(bytes);
 }
 
+// As many LED reports as a few light effect steps send.
+constexpr size_t kLedReportsShown = 12;
+
+// "ok <count received>" and the last reports in hex, ";" between reports.
+std::string OkLedReports(const std::vector<std::vector<uint8_t>>& reports) {
+    std::string reply = "ok " + std::to_string(reports.size());
+    const size_t first = reports.size() - std::min(reports.size(), kLedReportsShown);
+    for (size_t i = first; i < reports.size(); ++i)
+        reply += (i == first ? " " : ";") + hid::FormatHexBytes(reports[i]);
+    return reply;
+}
+
 }  // namespace
 
 SimDeviceSet::SimDeviceSet(std::shared_ptr<SimHidBackend> backend)
-    : backend_(backend ? std::move(backend) : std::make_shared<SimHidBackend>()) {}
+    : backend_(backend ? std::move(backend) : std::make_shared<SimHidBackend>()),
+      audio_(std::make_shared<SimAudioConfigLib>()) {
+    // The headset's sound devices come and go with it.
+    audio_->SetHeadsetPresent(false);
+}
 
 std::shared_ptr<SimCommandDevice> SimDeviceSet::Plug(SimKind kind) {
     std::lock_guard lock(mutex_);
@@ -96,6 +87,7 @@ std::shared_ptr<SimCommandDevice> SimDeviceSet::Plug(SimKind kind) {
         }
     }
     device->SetPlugged(true);
+    if (kind == SimKind::Headset) audio_->SetHeadsetPresent(true);
     return device;
 }
 
@@ -103,6 +95,7 @@ bool SimDeviceSet::Unplug(SimKind kind) {
     const auto device = Device(kind);
     if (!device || !device->IsPlugged()) return false;
     device->SetPlugged(false);
+    if (kind == SimKind::Headset) audio_->SetHeadsetPresent(false);
     return true;
 }
 
@@ -128,6 +121,7 @@ std::string SimDeviceSet::HandleCommand(std::string_view line) {
             if (IsPlugged(kind)) reply += " " + std::string(SimKindName(kind));
         return reply;
     }
+    if (command == "audio") return HandleAudioCommand(*audio_, words);
 
     struct Usage {
         std::string_view name;
@@ -150,6 +144,7 @@ std::string SimDeviceSet::HandleCommand(std::string_view line) {
         {"codes", 2, "err usage: codes <kind>"},
         {"clear", 2, "err usage: clear <kind>"},
         {"group", 2, "err usage: group <kind>"},
+        {"leds", 2, "err usage: leds <kind>"},
     };
     const auto usage = std::find_if(std::begin(kUsages), std::end(kUsages),
                                     [&](const Usage& u) { return u.name == command; });
@@ -180,6 +175,7 @@ std::string SimDeviceSet::HandleCommand(std::string_view line) {
     if (command == "frame")
         return device->LightFrameReceived() ? OkBytes(device->LightFrame()) : "ok";
     if (command == "group") return "ok " + std::to_string(device->GroupDepth());
+    if (command == "leds") return OkLedReports(device->LedReports());
     if (command == "clear") {
         device->ClearExchanges();
         return "ok";

@@ -20,6 +20,22 @@
 //   codes <kind> / clear <kind>  -> "ok" and the command codes received since
 //                                   the last clear / "ok"
 //   group <kind>                 -> "ok" and the START nesting depth
+//   leds <kind>                  -> "ok <count>": the number of 17-byte LED
+//                                   output reports received, then the last
+//                                   twelve in hex, ";" between reports
+//   audio get <playback|capture> <property>
+//                                -> "ok <value>" (the headset's audio library)
+//   audio set <playback|capture> <property> <value>
+//                                -> "ok"; the property answers <value> from now
+//   audio fail <playback|capture> <property> <read|write> [count]
+//                                -> "ok"; the next `count` (default 1) such
+//                                   calls fail
+//   audio log                    -> "ok" and the audio calls since the last
+//                                   clear, ";" between entries
+//                                   (sim_audio_config_lib.h)
+//   audio clear                  -> "ok"; forgets the calls and the armed
+//                                   failures
+// The headset's audio devices are present while the headset is plugged.
 // Every other line, or a command that cannot be done, gets "err <reason>".
 // Kinds: keyboard, mouse, mousepad, headset, wmouse.
 
@@ -30,6 +46,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/sim/sim_audio_config_lib.h"
 #include "platform/sim/sim_backend.h"
 #include "platform/sim/sim_devices.h"
 
@@ -40,6 +57,9 @@ class SimDeviceSet {
     explicit SimDeviceSet(std::shared_ptr<SimHidBackend> backend = nullptr);
 
     const std::shared_ptr<SimHidBackend>& Backend() const { return backend_; }
+    // The headset's audio configuration library; its devices are present
+    // while the headset is plugged.
+    const std::shared_ptr<SimAudioConfigLib>& Audio() const { return audio_; }
 
     // Plugs the kind's device (made on first use; it keeps its memory
     // across unplugging). Null only when the backend refused it.
@@ -56,6 +76,7 @@ class SimDeviceSet {
     std::string HandleFault(SimKind kind, const std::vector<std::string_view>& words);
 
     std::shared_ptr<SimHidBackend> backend_;
+    std::shared_ptr<SimAudioConfigLib> audio_;
     mutable std::mutex mutex_;
     std::map<SimKind, std::shared_ptr<SimCommandDevice>> devices_;
 };
