@@ -313,6 +313,13 @@ TEST(SimDeviceSet, LedsShowsTheCountAndTheLastTwelveReports) {
     EXPECT_EQ(reports.front().substr(0, 12), "ff 22 aa 03 ") << "the oldest two are left out";
     EXPECT_EQ(reports.back().substr(0, 12), "ff 22 aa 0e ");
     EXPECT_EQ(reports.back().size(), 17u * 3 - 1);
+
+    // A long run keeps the latest reports only, and the count of all.
+    for (int i = 0; i < 3000; ++i)
+        ASSERT_TRUE(headset->HandleSetReport(hid::ReportType::Output, LedReport(0x20)));
+    EXPECT_LE(headset->LedReports().size(), 1200u);
+    EXPECT_EQ(headset->LedReportCount(), 3014u);
+    EXPECT_EQ(devices.HandleCommand("leds headset").substr(0, 8), "ok 3014 ");
 }
 
 TEST(SimDeviceSet, ReplugKeepsMemoryAndTheSameNode) {

@@ -34,6 +34,8 @@ constexpr size_t kKeyMapPageSize = 512;
 constexpr size_t kMaxQueuedInput = 256;
 // Exchanges kept for inspection; a long run keeps the most recent ones.
 constexpr size_t kMaxLoggedExchanges = 1 << 16;
+// Twelve reports a frame: the last hundred frames or so.
+constexpr size_t kMaxKeptLedReports = 1200;
 
 enum Command : uint8_t {
     kStart = 0x01,
@@ -368,7 +370,10 @@ bool SimCommandDevice::HandleSetReport(hid::ReportType type, std::span<const uin
     if (report.size() != 17 || report[0] != 0xFF || (report[1] != 0x22 && report[1] != 0x44) ||
         report[2] < 0xAA || report[2] > 0xAF)
         return false;
+    if (ledReports_.size() >= kMaxKeptLedReports)
+        ledReports_.erase(ledReports_.begin(), ledReports_.begin() + kMaxKeptLedReports / 4);
     ledReports_.emplace_back(report.begin(), report.end());
+    ++ledReportCount_;
     return true;
 }
 

@@ -113,8 +113,10 @@ class SimCommandDevice : public hid::HidDeviceModel {
     std::vector<uint8_t> KeyLightBitmap() const { return Locked(keyLightBitmap_); }
     std::vector<uint8_t> LightFrame() const { return Locked(lightFrame_); }
     bool LightFrameReceived() const { return Locked(lightFrameReceived_); }
-    // The LED output reports received, 17 bytes each.
+    // The LED output reports received, 17 bytes each: the latest ones (a
+    // demo runs for hours) and how many came in all.
     std::vector<std::vector<uint8_t>> LedReports() const { return Locked(ledReports_); }
+    uint64_t LedReportCount() const { return Locked(ledReportCount_); }
     int GroupDepth() const { return Locked(groupDepth_); }  // START nesting
     int Commits() const { return Locked(commits_); }        // outermost FINISHes
     std::vector<SimExchange> Exchanges() const { return Locked(exchanges_); }
@@ -168,6 +170,7 @@ class SimCommandDevice : public hid::HidDeviceModel {
     std::vector<uint8_t> keyLightBitmap_;
     std::vector<uint8_t> lightFrame_;
     std::vector<std::vector<uint8_t>> ledReports_;
+    uint64_t ledReportCount_ = 0;
     std::vector<uint8_t> powerStatus_;
     bool linkUp_ = true;
     bool lightFrameReceived_ = false;

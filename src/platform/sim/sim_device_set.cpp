@@ -59,8 +59,8 @@ std::string OkBytes(const std::vector<uint8_t>& bytes) {
 constexpr size_t kLedReportsShown = 12;
 
 // "ok <count received>" and the last reports in hex, ";" between reports.
-std::string OkLedReports(const std::vector<std::vector<uint8_t>>& reports) {
-    std::string reply = "ok " + std::to_string(reports.size());
+std::string OkLedReports(uint64_t count, const std::vector<std::vector<uint8_t>>& reports) {
+    std::string reply = "ok " + std::to_string(count);
     const size_t first = reports.size() - std::min(reports.size(), kLedReportsShown);
     for (size_t i = first; i < reports.size(); ++i)
         reply += (i == first ? " " : ";") + hid::FormatHexBytes(reports[i]);
@@ -175,7 +175,7 @@ std::string SimDeviceSet::HandleCommand(std::string_view line) {
     if (command == "frame")
         return device->LightFrameReceived() ? OkBytes(device->LightFrame()) : "ok";
     if (command == "group") return "ok " + std::to_string(device->GroupDepth());
-    if (command == "leds") return OkLedReports(device->LedReports());
+    if (command == "leds") return OkLedReports(device->LedReportCount(), device->LedReports());
     if (command == "clear") {
         device->ClearExchanges();
         return "ok";
