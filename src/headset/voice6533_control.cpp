@@ -1,5 +1,6 @@
 #include "headset/voice6533_control.h"
 
+#include "headset/eq_presets.h"
 #include "headset/panel_controls.h"
 #include "panels/message_texts.h"
 #include "panels/panel_host.h"
@@ -24,7 +25,6 @@ constexpr const char* kMicSwitch = "6533_MicIn_option";
 constexpr const char* kMicSlider = "6533_MicIn_slider";
 constexpr const char* kMonitorSwitch = "6533_MicMoniter_option";
 constexpr const char* kMonitorSlider = "6533_MicMoniter_slider";
-constexpr int kFirstPreset = 1;
 
 bool Is(const std::string& name, std::string_view expected) {
     return skin::EqualsNoCase(name, expected);
@@ -53,7 +53,8 @@ CVoice6533ControlUI* CVoice6533ControlUI::Of(CZembravaUSBDevice& device) {
 
 void CVoice6533ControlUI::SelectPreset(int preset) {
     UpdateScope scope(updating_);
-    SelectOneOf(children_, kPresetPrefix, kFirstPreset, CHs6533Profiledata::kCustomEqType, preset);
+    SelectOneOf(children_, kPresetPrefix, kFirstEqPreset, CHs6533Profiledata::kCustomEqType,
+                preset);
 }
 
 void CVoice6533ControlUI::EnableCustom(bool enabled) {
@@ -202,7 +203,8 @@ void CVoice6533ControlUI::OnOption(const std::string& name, int number,
     } else if (Is(name, kMonitorSwitch)) {
         if (!actions.SetMonitorOn(selected))
             SetMonitorOn(stored.values[Settings::kMicMonitorSelect] != 0);
-    } else if (selected && number >= kFirstPreset && number <= CHs6533Profiledata::kCustomEqType) {
+    } else if (selected && number >= kFirstEqPreset &&
+               number <= CHs6533Profiledata::kCustomEqType) {
         // The group also reports the option it cleared; only the chosen
         // one acts. Success or not, the panel shows what is stored now.
         actions.ChoosePreset(number);

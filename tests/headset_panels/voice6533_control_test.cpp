@@ -129,6 +129,21 @@ TEST_F(EqualiserPanel, NumbersOutsideTheRangesAreIgnored) {
     EXPECT_TRUE(Actions().calls.empty());
 }
 
+// A page without the audio actions (another device's) gets nothing done.
+TEST_F(EqualiserPanel, APageWithoutAudioActionsIsLeftAlone) {
+    CZembravaUSBDevice otherPage;
+    Voice().BindDevice(&otherPage);
+    Magic().BindDevice(&otherPage);
+    EXPECT_EQ(SelectedPresets(), std::vector<int>{13}) << "the panel keeps what it showed";
+    skin::TNotifyUI notify;
+    notify.sType = "selectchanged";
+    notify.pSender = Find(Preset(2));
+    EXPECT_FALSE(Voice().OnRoutedNotify({app::Handler::EqualiserOption, 2}, notify, otherPage));
+    notify.pSender = Find("magic_option_2");
+    EXPECT_FALSE(Magic().OnRoutedNotify({app::Handler::VoiceChangerOption, 2}, notify, otherPage));
+    EXPECT_TRUE(Actions().calls.empty());
+}
+
 // A write the page refuses leaves every control at what is stored.
 TEST_F(EqualiserPanel, ARefusedWritePutsTheControlBack) {
     UsePreset(7);
