@@ -2,7 +2,6 @@
 
 #include "headset/magic_control.h"
 #include "headset/voice6533_control.h"
-#include "panels/panel_factory.h"
 #include "skin/core/attribute_values.h"
 
 namespace kelno {

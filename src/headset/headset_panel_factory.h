@@ -7,13 +7,9 @@
 
 #include <string_view>
 
-namespace kelno {
+#include "panels/panel_factory.h"  // IPanelHost, CControlUI and the builder callback
 
-class IPanelHost;
-namespace skin {
-class CControlUI;
-class IDialogBuilderCallback;
-}  // namespace skin
+namespace kelno {
 
 inline constexpr const char* kVoice6533ControlLayout = "XML/CustomControlXML/Voice6533Control.xml";
 inline constexpr const char* kMagicControlLayout = "XML/CustomControlXML/MagicControl.xml";
