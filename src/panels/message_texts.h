@@ -31,6 +31,8 @@ inline constexpr const char* kMacrosBeyondLimits = "message_text_macros_beyond_l
 inline constexpr const char* kRecoilDefaultMissing = "message_text_recoil_default_missing";
 // A recoil shot could not be written; the panel shows what the file holds.
 inline constexpr const char* kRecoilNotSaved = "message_text_recoil_not_saved";
+// A custom equaliser curve could not be saved; the panel shows what is stored.
+inline constexpr const char* kEqCurveNotSaved = "message_text_eq_curve_not_saved";
 // The keyboard refused the macros.
 inline constexpr const char* kMacroWriteFailed = "message_text_macro_write_failed";
 // A file could not be read and is left alone: the program works on, but
@@ -78,6 +80,7 @@ inline constexpr std::array kAll = {kNameTaken,
                                     kMacroTooManyActions,
                                     kMacroProfilesNotUpdated,
                                     kRecoilDefaultMissing,
-                                    kRecoilNotSaved};
+                                    kRecoilNotSaved,
+                                    kEqCurveNotSaved};
 
 }  // namespace kelno::texts

@@ -12,17 +12,14 @@
 #include "skin/core/dialog_builder.h"
 
 namespace kelno {
-namespace {
 
-skin::CControlUI* BuildLayout(const char* file, skin::IDialogBuilderCallback* callback) {
+skin::CControlUI* BuildPanelLayout(const char* file, skin::IDialogBuilderCallback* callback) {
     skin::CDialogBuilder builder;
     skin::CControlUI* root = builder.Create(file, callback);
     if (!root)
         DebugOutput(std::string("panels: cannot build ") + file + ": " + builder.GetLastError());
     return root;
 }
-
-}  // namespace
 
 skin::CControlUI* CreatePanelControl(std::string_view elementName, IPanelHost* host,
                                      skin::IDialogBuilderCallback* callback) {
@@ -37,15 +34,15 @@ skin::CControlUI* CreatePanelControl(std::string_view elementName, IPanelHost* h
     if (skin::EqualsNoCase(elementName, CMacroControlUI::kElementName))
         return new CMacroControlUI(host);
     if (skin::EqualsNoCase(elementName, "LightSetControlUI"))
-        return BuildLayout(kLightControlLayout, callback);
+        return BuildPanelLayout(kLightControlLayout, callback);
     if (skin::EqualsNoCase(elementName, "DeviceProfileUI"))
-        return BuildLayout(kDeviceProfileLayout, callback);
+        return BuildPanelLayout(kDeviceProfileLayout, callback);
     if (skin::EqualsNoCase(elementName, "KeySetControlUI"))
-        return BuildLayout(kKeySetControlLayout, callback);
+        return BuildPanelLayout(kKeySetControlLayout, callback);
     if (skin::EqualsNoCase(elementName, "ShootKeySetControlUI"))
-        return BuildLayout(kShootControlLayout, callback);
+        return BuildPanelLayout(kShootControlLayout, callback);
     if (skin::EqualsNoCase(elementName, "MacroSetControlUI"))
-        return BuildLayout(kMacroControlLayout, callback);
+        return BuildPanelLayout(kMacroControlLayout, callback);
     return nullptr;
 }
 

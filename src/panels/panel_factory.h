@@ -23,6 +23,10 @@ inline constexpr const char* kKeySetControlLayout = "XML/CustomControlXML/KeySet
 inline constexpr const char* kShootControlLayout = "XML/CustomControlXML/ShootControl.xml";
 inline constexpr const char* kMacroControlLayout = "XML/CustomControlXML/MacroControl.xml";
 
+// A panel's inner layout built from `file`; null (and a debug line) when
+// the file cannot be built.
+skin::CControlUI* BuildPanelLayout(const char* file, skin::IDialogBuilderCallback* callback);
+
 // A new control for `elementName`, or nullptr when it is not a panel's.
 skin::CControlUI* CreatePanelControl(std::string_view elementName, IPanelHost* host,
                                      skin::IDialogBuilderCallback* callback);
