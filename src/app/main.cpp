@@ -160,6 +160,9 @@ int Run(const app::AppOptions& options, AppFolders folders) {
     // The pointer, wheel, double-click and key-repeat settings of the desktop
     // (and of the X server on an X display).
     windowOptions.inputSettings = input_settings::MakeLinuxInputSettings();
+    // The emulated headset's audio comes from the emulator; the real
+    // program has no audio backend yet, and its headset page says so.
+    if (emulator) windowOptions.audioLibrary = emulator->Audio();
     windowOptions.windowKeyToScan = [](uint32_t hardwareKey,
                                        bool down) -> std::optional<input::KeyInput> {
         // GDK gives X-style key codes on every Linux display.

@@ -25,6 +25,7 @@
 #include "devices/detect/device_detector.h"
 #include "devices/hook/device_hook.h"
 #include "panels/panel_host.h"
+#include "platform/audio/audio_config_lib.h"
 #include "platform/input/input_capture.h"
 #include "platform/input_settings/input_settings_worker.h"
 #include "skin/window/tray_icon.h"
@@ -73,6 +74,9 @@ struct MainWindowOptions {
     // the mouse and keyboard pages change; null: the pages keep them in
     // their profiles only.
     std::shared_ptr<input_settings::IInputSettings> inputSettings;
+    // The headset's audio settings; null: the headset page says its audio
+    // is unavailable and its audio controls change nothing.
+    std::shared_ptr<audio::IAudioConfigLib> audioLibrary;
 };
 
 class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public IPanelHost {
@@ -139,6 +143,9 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     const std::vector<CZembravaUSBDevice*>& Keyboards() const { return keyboards_; }
     const std::vector<CZembravaUSBDevice*>& Mice() const { return mice_; }
     const LightSynchroniser* Synchroniser() const { return synchroniser_.get(); }
+    const std::shared_ptr<audio::IAudioConfigLib>& AudioLibrary() const {
+        return options_.audioLibrary;
+    }
     const std::vector<skin::CControlUI*>& PowerIndicators() const { return powerIndicators_; }
     bool IsPowerActive() const { return powerActive_; }
     int GetLightControlFlag() const { return lightControl_; }
@@ -238,6 +245,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     void ShowInputSettingOutcome(input_settings::Setting setting, input_settings::Outcome outcome);
     void RouteToLightingPanel(const Route& route, skin::TNotifyUI& msg);
     void RouteToKeyPanel(const Route& route, skin::TNotifyUI& msg);
+    void RouteToHeadsetPanel(const Route& route, skin::TNotifyUI& msg);
     void RouteToRecoilPanel(const Route& route, skin::TNotifyUI& msg);
     void RouteToMacroPanel(const Route& route, skin::TNotifyUI& msg);
     // "key_" n: selects the key on the key page, toggles its light on a

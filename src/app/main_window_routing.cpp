@@ -20,6 +20,10 @@
 #include "devices/models/mouse_device.h"
 #include "devices/models/mouse_pad_device.h"
 #include "devices/models/usb_device.h"
+#include "headset/headset_device.h"
+#include "headset/headset_panel_factory.h"
+#include "headset/magic_control.h"
+#include "headset/voice6533_control.h"
 #include "panels/device_profile.h"
 #include "panels/key_set_control.h"
 #include "panels/light_control.h"
@@ -57,16 +61,8 @@ ElementRow ContainerRow(std::string_view name) {
             [](CMainWnd&, const std::shared_ptr<hid::HidBackend>&) { return PlainContainer(); }};
 }
 
-ElementRow LayoutRow(std::string_view name, const char* file) {
-    return {name, [file](CMainWnd& window, const std::shared_ptr<hid::HidBackend>&) {
-                return window.BuildLayout(file);
-            }};
-}
-
 // Element names the skin library does not know itself. Widgets come first
-// (from the widget factory); the mouse, mouse-pad and headset pages are
-// plain device pages until their own classes exist, and the panels of later
-// work are plain containers until then.
+// (from the widget factory), then the panels (panels/ and headset/).
 const std::vector<ElementRow>& ElementTable() {
     static const std::vector<ElementRow> rows = {
         {"DeviceOption",
@@ -77,16 +73,17 @@ const std::vector<ElementRow>& ElementTable() {
         DeviceRow<CZembravaUSBDevice>("ZembravaUSBDevice"),
         DeviceRow<CZembravaMouseDevice>("ZembravaMouseDevice"),
         DeviceRow<CZembravaMousePadDevice>("ZembravaMousePadDevice"),
-        DeviceRow<CZembravaUSBDevice>("ZembravaHS6533Device"),
-        ContainerRow("MagicControl"),
-        ContainerRow("Voice6533Control"),
+        {"ZembravaHS6533Device",
+         [](CMainWnd& window, const std::shared_ptr<hid::HidBackend>& backend) -> skin::CControlUI* {
+             auto* headset = new CZembravaHS6533Device(backend);
+             headset->SetAudioLibrary(window.AudioLibrary());
+             return headset;
+         }},
         {CMpDevicePowerUI::kElementName,
          [](CMainWnd&, const std::shared_ptr<hid::HidBackend>&) -> skin::CControlUI* {
              return new CMpDevicePowerUI();
          }},
         ContainerRow("ComboEditContainerElement"),
-        LayoutRow("Voice6533SetControlUI", "XML\\CustomControlXML\\Voice6533Control.xml"),
-        LayoutRow("MagicSetControlUI", "XML\\CustomControlXML\\MagicControl.xml"),
     };
     return rows;
 }
@@ -96,6 +93,7 @@ const std::vector<ElementRow>& ElementTable() {
 skin::CControlUI* CMainWnd::CreateControl(const std::string& className) {
     if (skin::CControlUI* widget = widgets::CreateWidget(className)) return widget;
     if (skin::CControlUI* panel = CreatePanelControl(className, this, this)) return panel;
+    if (skin::CControlUI* panel = CreateHeadsetPanelControl(className, this, this)) return panel;
     for (const ElementRow& row : ElementTable())
         if (skin::EqualsNoCase(row.name, className)) return row.make(*this, options_.backend);
     return nullptr;
@@ -234,6 +232,19 @@ void CMainWnd::RouteToMacroPanel(const Route& route, skin::TNotifyUI& msg) {
         panel->OnRoutedNotify(route, msg, *device);
 }
 
+void CMainWnd::RouteToHeadsetPanel(const Route& route, skin::TNotifyUI& msg) {
+    CZembravaUSBDevice* device = ActiveDevice();
+    // The audio panels act on a headset only.
+    if (!device || device->GetDeviceKind() != KindCode(DeviceKind::Headset)) return;
+    if (route.handler == Handler::VoiceChangerOption) {
+        if (CMagicControlUI* panel = CMagicControlUI::Of(*device))
+            panel->OnRoutedNotify(route, msg, *device);
+        return;
+    }
+    if (CVoice6533ControlUI* panel = CVoice6533ControlUI::Of(*device))
+        panel->OnRoutedNotify(route, msg, *device);
+}
+
 void CMainWnd::RouteToRecoilPanel(const Route& route, skin::TNotifyUI& msg) {
     CZembravaUSBDevice* device = ActiveDevice();
     // Recoil presets belong to mice.
@@ -349,6 +360,13 @@ void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
         case Handler::KeyButton:
             OnKeyButton(route.number);
             return;
+        case Handler::EqualiserButton:
+        case Handler::EqualiserOption:
+        case Handler::EqualiserSlider:
+        case Handler::CustomEqList:
+        case Handler::VoiceChangerOption:
+            RouteToHeadsetPanel(route, msg);
+            return;
         case Handler::RecoilOption:
         case Handler::RecoilButton:
         case Handler::RecoilEdit:
@@ -400,8 +418,7 @@ void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
             SendMessage(kMsgInputHook, int64_t{0});
             return;
         default:
-            // Recoil, equaliser, voice changer, OS
-            // settings, skin picker and settings window come with later work.
+            // The skin picker and the settings window come with later work.
             DebugOutputF("%s (%d): not built yet", HandlerName(route.handler), route.number);
             return;
     }
