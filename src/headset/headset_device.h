@@ -83,6 +83,8 @@ class CZembravaHS6533Device : public CZembravaLightBlockDevice, public IHeadsetA
     const CBasicProfiledata& BasicProfile() const override { return profile_; }
     std::vector<const char*> PanelNames() const override;
     bool ReadsInfoAtSync() const override { return false; }
+    // Modes beyond the headset's own play the custom effect.
+    int EffectOfMode(int mode) const override { return mode > kOff ? kCustom : mode; }
     void FinishInitialSync() override;
     std::chrono::milliseconds StepInterval() const override;
     void PreviewStep() override;

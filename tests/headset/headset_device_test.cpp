@@ -17,6 +17,7 @@
 #include "device_models/device_page_harness.h"
 #include "devices/hid/command_report.h"
 #include "headset/headset_device.h"
+#include "devices/models/custom_effect_player.h"
 #include "headset/headset_led_report.h"
 #include "platform/sim/sim_audio_config_lib.h"
 #include "platform/sim/sim_device_set.h"
@@ -31,12 +32,19 @@ using S = HeadsetSystemSettings;
 
 const std::filesystem::path kFixtures = KELNO_HEADSET_FIXTURES;
 
+// The page with its custom effect settable from the test.
+class TestHeadset : public CZembravaHS6533Device {
+  public:
+    using CZembravaHS6533Device::CZembravaHS6533Device;
+    using CZembravaHS6533Device::SetCustomEffect;
+};
+
 class HeadsetFactory : public skin::IDialogBuilderCallback {
   public:
     explicit HeadsetFactory(std::shared_ptr<hid::HidBackend> backend)
         : backend_(std::move(backend)) {}
     skin::CControlUI* CreateControl(const std::string& className) override {
-        if (className == "ZembravaHS6533Device") return new CZembravaHS6533Device(backend_);
+        if (className == "ZembravaHS6533Device") return new TestHeadset(backend_);
         return widgets::CreateWidget(className);
     }
 
@@ -61,7 +69,8 @@ class HeadsetPageTest : public testing::Test {
             builder.Create((kFixtures / "headset_page.xml").string(), &factory, &window.pm);
         ASSERT_NE(root, nullptr) << builder.GetLastError();
         window.pm.SetRoot(root);
-        page = static_cast<CZembravaHS6533Device*>(root->GetInterface("ZembravaHS6533Device"));
+        page = static_cast<TestHeadset*>(
+            static_cast<CZembravaHS6533Device*>(root->GetInterface("ZembravaHS6533Device")));
         ASSERT_NE(page, nullptr);
         page->SetLayoutFile("headset_page.xml");
         page->SetKindName("HD");
@@ -116,7 +125,7 @@ class HeadsetPageTest : public testing::Test {
     std::shared_ptr<sim::SimAudioConfigLib> audio;
     HeadsetFactory factory;
     skin::test::SkinWindow window;
-    CZembravaHS6533Device* page = nullptr;
+    TestHeadset* page = nullptr;
     std::string path;
 };
 
@@ -180,12 +189,39 @@ TEST_F(HeadsetPageTest, ASteadyColourGoesOutAsTwelveLedReports) {
     EXPECT_EQ(frame[4][3], headset::ChannelValue(100, level)) << "green";
 }
 
-TEST_F(HeadsetPageTest, AModeBeyondTheHeadsetsIsWrittenAsZero) {
+TEST_F(HeadsetPageTest, AModeBeyondTheHeadsetsPlaysTheCustomEffectAndIsWrittenAsZero) {
     Arrive();
     SetLight(12, 4, 2);
+    // A steady blue step at brightness 24 for a second, again and again.
+    LightEffectStep blue;
+    blue.mode = CustomEffectPlayer::kSteady;
+    blue.brightness = 24;
+    blue.blue = 200;
+    blue.time = 1000;
+    page->SetCustomEffect({blue});
+    ASSERT_TRUE(PumpUntil(window, [&] {
+        const auto reports = headset->LedReports();
+        return reports.size() >= 12 && reports[reports.size() - 4][3] == headset::ChannelValue(200, 255);
+    })) << "the blue of LEDs 0-6 on driver 0x44";
+
     EXPECT_EQ(page->WriteSettings(0, 0, 1, 0, 0), kChannelOk);
     Settle();
     EXPECT_EQ(headset->Memory()[1], 0);
+}
+
+TEST_F(HeadsetPageTest, RestoringDefaultsKeepsTheCurvesAndPutsTheSettingsOnTheHeadset) {
+    Arrive();
+    const EqGains bass{9, 8, 7, 0, 0, 0, 0, 0, 0, 0};
+    ASSERT_EQ(page->SaveCustomCurve("Bass", bass), SaveCurveResult::Saved);
+    ASSERT_TRUE(page->SetMicOn(false));
+    ASSERT_TRUE(page->SetMicVolume(10));
+    page->RestoreDefaults();
+    EXPECT_EQ(page->CustomCurveNames(), std::vector<std::string>{"Bass"});
+    // HD.Json: microphone on at 50, preset 1.
+    EXPECT_EQ(audio->Property(Direction::Capture, "MuteControl"), "0");
+    EXPECT_EQ(audio->Property(Direction::Capture, "VolumeScalarControl"), "0.5");
+    EXPECT_EQ(audio->Property(Direction::Playback, "EQ_Slider1"), "7");
+    EXPECT_EQ(page->AudioSettings().values[S::kEqType], 1);
 }
 
 TEST_F(HeadsetPageTest, ARefusedMicrophoneWriteChangesNothing) {

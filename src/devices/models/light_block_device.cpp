@@ -77,8 +77,9 @@ void CZembravaLightBlockDevice::InitLayout() {
 void CZembravaLightBlockDevice::FollowShadow() {
     LightSetting light = GetLightSettings();
     for (const ShadowByte& byte : kShadowBytes) light[byte.light] = shadow_[byte.shadow];
-    const bool modeChanged = lightMode_ != light[LightSetting::kMode];
-    lightMode_ = light[LightSetting::kMode];
+    const int effect = EffectOfMode(light[LightSetting::kMode]);
+    const bool modeChanged = lightMode_ != effect;
+    lightMode_ = effect;
     StoreLightSettings(light);
     if (modeChanged) {
         lighting_.RestartRing();

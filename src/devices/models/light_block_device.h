@@ -100,9 +100,10 @@ class CZembravaLightBlockDevice : public CZembravaProfiledDevice {
     virtual void FinishInitialSync();
     std::chrono::milliseconds StepInterval() const override;
     void PreviewStep() override;
+    // The effect a light mode runs (modes the device lacks: none, i.e. off).
+    virtual int EffectOfMode(int mode) const { return mode; }
     // One step of the current mode, then the light list.
     void StepEffect();
-    int LightMode() const { return lightMode_; }
 
   private:
     struct SettingsReading {
@@ -120,7 +121,7 @@ class CZembravaLightBlockDevice : public CZembravaProfiledDevice {
     const char* ledPanel_;
     std::array<uint8_t, lightblock::kShadowSize> shadow_{};
     std::array<uint8_t, lightblock::kShadowSize> previousShadow_{};
-    std::atomic<int> lightMode_{0};
+    std::atomic<int> lightMode_{0};  // the effect of the light mode
     // Lighting thread only.
     WaveEffect wave_;
     RingChase ringChase_;
