@@ -4,7 +4,6 @@
 // received per second and the process CPU they cost; then what an audio
 // change costs the UI thread against a simulated audio library answering
 // after 1 ms per call.
-#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -14,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "bench_clock.h"
 #include "headset/headset_device.h"
 #include "platform/sim/sim_audio_config_lib.h"
 #include "platform/sim/sim_backend.h"
@@ -22,19 +22,11 @@
 namespace kelno {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Ms;
+using bench::ProcessCpuMs;
 constexpr auto kLatency = std::chrono::milliseconds(1);
 constexpr auto kMeasure = std::chrono::seconds(5);
-
-double ProcessCpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
-}
-
-double Ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
 
 int BenchHeadset() {
     const std::filesystem::path folder =

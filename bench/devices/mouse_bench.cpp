@@ -4,7 +4,6 @@
 // long the UI thread spends queuing a write, and how long the device worker
 // waits before the write fails, with a receiver that answers "not linked"
 // and with one that does not answer at all.
-#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -16,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_clock.h"
 #include "devices/hid/command_report.h"
 #include "devices/models/mouse_device.h"
 #include "platform/sim/sim_backend.h"
@@ -24,19 +24,11 @@
 namespace kelno {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Ms;
+using bench::ProcessCpuMs;
 constexpr auto kLatency = std::chrono::milliseconds(1);
 constexpr auto kMeasure = std::chrono::seconds(5);
-
-double ProcessCpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
-}
-
-double Ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
 
 struct Bench {
     std::filesystem::path folder;
