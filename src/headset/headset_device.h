@@ -105,6 +105,8 @@ class CZembravaHS6533Device : public CZembravaLightBlockDevice, public IHeadsetA
     bool StoreSettings();
     // The outcome of an audio write: a failed one shows the notice.
     bool Report(bool written);
+    // After a write of one setting: kept (settings, profile) only when written.
+    bool KeepIfWritten(bool written, int index, int32_t value);
     void ShowAudioNotice(std::string textId);
     // The equaliser of preset `preset` (1-12) or custom curve `index`.
     std::optional<EqGains> CurveOf(int preset, int customIndex);

@@ -105,30 +105,28 @@ bool CZembravaHS6533Device::StoreSettings() {
 
 // --- microphone and monitor ----------------------------------------------------------------
 
-bool CZembravaHS6533Device::SetMicOn(bool on) {
-    if (!Report(audio_->SetMicOn(on))) return false;
-    settings_.values[S::kMicInSelect] = on ? 1 : 0;
+bool CZembravaHS6533Device::KeepIfWritten(bool written, int index, int32_t value) {
+    if (!Report(written)) return false;
+    settings_.values[static_cast<size_t>(index)] = value;
     return StoreSettings();
+}
+
+bool CZembravaHS6533Device::SetMicOn(bool on) {
+    return KeepIfWritten(audio_->SetMicOn(on), S::kMicInSelect, on ? 1 : 0);
 }
 
 bool CZembravaHS6533Device::SetMicVolume(int value) {
     value = std::clamp(value, 0, 100);
-    if (!Report(audio_->SetMicVolume(value))) return false;
-    settings_.values[S::kMicInValue] = value;
-    return StoreSettings();
+    return KeepIfWritten(audio_->SetMicVolume(value), S::kMicInValue, value);
 }
 
 bool CZembravaHS6533Device::SetMonitorOn(bool on) {
-    if (!Report(audio_->SetMonitorOn(on))) return false;
-    settings_.values[S::kMicMonitorSelect] = on ? 1 : 0;
-    return StoreSettings();
+    return KeepIfWritten(audio_->SetMonitorOn(on), S::kMicMonitorSelect, on ? 1 : 0);
 }
 
 bool CZembravaHS6533Device::SetMonitorVolume(int value) {
     value = std::clamp(value, 0, 100);
-    if (!Report(audio_->SetMonitorVolume(value))) return false;
-    settings_.values[S::kMicMonitorValue] = value;
-    return StoreSettings();
+    return KeepIfWritten(audio_->SetMonitorVolume(value), S::kMicMonitorValue, value);
 }
 
 // --- equaliser ------------------------------------------------------------------------------
@@ -214,16 +212,12 @@ bool CZembravaHS6533Device::DeleteCustomCurve() {
 
 bool CZembravaHS6533Device::SetVoiceChangerOn(bool on) {
     if (!VoiceChangerSupported()) return false;
-    if (!Report(audio_->SetVoiceChangerOn(on))) return false;
-    settings_.values[S::kMagicEnable] = on ? 1 : 0;
-    return StoreSettings();
+    return KeepIfWritten(audio_->SetVoiceChangerOn(on), S::kMagicEnable, on ? 1 : 0);
 }
 
 bool CZembravaHS6533Device::ChooseVoice(int voice) {
     if (voice < 1 || voice > 4 || !VoiceChangerSupported()) return false;
-    if (!Report(audio_->SelectVoice(voice))) return false;
-    settings_.values[S::kMagicType] = voice;
-    return StoreSettings();
+    return KeepIfWritten(audio_->SelectVoice(voice), S::kMagicType, voice);
 }
 
 }  // namespace kelno
