@@ -1,13 +1,15 @@
 // The headset on the real program under Xvfb, driven through the
-// automation socket and the emulator's control socket (its audio library
-// too): the LED output reports of a steady colour, a preset's gains, a band
-// that leaves the preset, a refused microphone write that changes nothing,
-// a headset plugged after the start, and one unplugged while the program
-// keeps answering.
+// automation socket, the emulator's control socket (its audio library
+// too) and real typing through XTEST: the LED output reports of a steady
+// colour, a preset's gains, a band that leaves the preset, a refused
+// microphone write that changes nothing, a custom curve named from the
+// keyboard, a headset plugged after the start, and one unplugged while the
+// program keeps answering.
 
 #include <vector>
 
 #include "panels_e2e_fixture.h"
+#include "support/command_run.h"
 
 namespace kelno::test {
 namespace {
@@ -69,6 +71,12 @@ class HeadsetEndToEnd : public PanelsEndToEnd {
         const std::string found = app.Ask("find headset_audio_notice");
         EXPECT_TRUE(found.starts_with("ok ")) << found;
         return found.find(" visible=0 ") != std::string::npos;
+    }
+    // Real typing through the X server (XTEST).
+    void TypeText(const std::string& text) {
+        const CommandRun run = RunCommand("DISPLAY=" + display_.Name() +
+                                          " xdotool type --delay 40 '" + text + "' 2>&1");
+        ASSERT_EQ(run.status, 0) << run.output;
     }
     bool Selected(LineClient& app, const std::string& name) {
         return app.Ask("find " + ShownRef(app, name)).find(" selected=1 ") != std::string::npos;
@@ -180,6 +188,42 @@ TEST_F(HeadsetEndToEnd, UnpluggingStopsTheReportsAndTheWindowAnswers) {
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(ParseLeds(emulator.Ask("leds headset")).count, count);
     EXPECT_TRUE(app.Ask("find closebtn").starts_with("ok")) << Output();
+}
+
+TEST_F(HeadsetEndToEnd, ACurveNamedFromTheKeyboardIsSavedAndItsNameIsTakenOnlyOnce) {
+    LineClient app, emulator;
+    Connect(app, emulator);
+    WaitForHeadset(emulator);
+    ShowEqualiser(app);
+    // The name and its buttons open with the custom setting.
+    ASSERT_EQ(app.Ask("click " + ShownRef(app, "6533_eq_option_13")), "ok");
+    const std::string edit = ShownRef(app, "custom_eq_name_edit");
+    ASSERT_EQ(app.Ask("click " + edit), "ok") << Output();
+    TypeText("Bass");
+    const std::string named = AskUntil(app, "find " + edit, [](const std::string& r) {
+        return r.ends_with(" text=Bass");
+    });
+    ASSERT_TRUE(named.ends_with(" text=Bass")) << named << "\n" << Output();
+    ASSERT_EQ(app.Ask("click " + ShownRef(app, "hs_EQ_btn_save")), "ok");
+    const Json::Value device = HeadsetProfile()["Device"][0];
+    ASSERT_EQ(device["CustomEQNameInfo"].size(), 1u) << Output();
+    EXPECT_EQ(device["CustomEQNameInfo"][0]["Name"].asString(), "Bass");
+    EXPECT_EQ(device["SystemSetStages"]["EqType"].asInt(), 13);
+    EXPECT_NE(app.Ask("find " + ShownRef(app, "custom_eq_name_combo")).find(" items=1 "),
+              std::string::npos);
+
+    // The same name in other case is refused with the message.
+    ASSERT_EQ(app.Ask("click " + edit), "ok");
+    TypeText("bass");
+    const std::string typed = AskUntil(app, "find " + edit, [](const std::string& r) {
+        return r.ends_with(" text=bass");
+    });
+    ASSERT_TRUE(typed.ends_with(" text=bass")) << typed;
+    ASSERT_EQ(app.Ask("click " + ShownRef(app, "hs_EQ_btn_save")), "ok");
+    ASSERT_EQ(app.Ask("wait-visible MessageText 5000"), "ok") << Output();
+    EXPECT_NE(app.Ask("find MessageText").find("already in use"), std::string::npos);
+    ASSERT_EQ(app.Ask("click confirm_btn"), "ok");
+    EXPECT_EQ(HeadsetProfile()["Device"][0]["CustomEQNameInfo"].size(), 1u);
 }
 
 class LateHeadsetEndToEnd : public HeadsetEndToEnd {
