@@ -1,0 +1,18 @@
+#pragma once
+// What the build fixes about updates: the server (the KELNO_UPDATE_URL cache
+// variable; empty builds a program that checks nothing and says so) and the
+// program's own version text.
+
+#include <string_view>
+
+#include "update/update_check.h"
+
+namespace kelno::update {
+
+std::string_view BuiltUpdateUrl();
+std::string_view BuiltVersionText();
+
+// The command line's server when one was given, else the build's.
+UpdateServer ChooseUpdateServer(std::string_view commandLineUrl);
+
+}  // namespace kelno::update
