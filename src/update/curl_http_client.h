@@ -23,8 +23,8 @@ struct CurlClientOptions {
     std::string userAgent = "KELNO Driver";
 };
 
-// curl_global_init, once per process. The program calls it from main before
-// it starts threads; the client calls it too, for tests.
+// curl_global_init, once per process; every client's constructor calls it
+// (the libcurl here makes it safe from any thread).
 void InitCurlOnce();
 
 class CurlHttpClient final : public IHttpClient {
