@@ -48,6 +48,11 @@ struct DownloadOutcome {
     bool Ok() const { return failure == DownloadFailure::None; }
 };
 
+// The private download folder: the cache folder + "UpdateData".
+inline std::filesystem::path DownloadFolder(const std::filesystem::path& cacheFolder) {
+    return cacheFolder / kDownloadFolderName;
+}
+
 // Percent of a download for its row: 0 while the total is unknown, never
 // above 100, in 64 bits so large files do not wrap.
 int ProgressPercent(uint64_t total, uint64_t received);

@@ -8,6 +8,7 @@
 #include "core/debug_output.h"
 #include "core/json_access.h"
 #include "core/names.h"
+#include "update/last_check_date.h"
 
 namespace kelno::update {
 namespace {
@@ -275,7 +276,8 @@ TargetAnswer CheckTarget(IHttpClient& client, const UpdateServer& server,
 
 CheckPassResult RunCheckPass(IHttpClient& client, const UpdateServer& server,
                              std::span<const UpdateTarget> targets, std::stop_token stop,
-                             const std::function<void(size_t, const TargetAnswer&)>& onAnswer) {
+                             const std::function<void(size_t, const TargetAnswer&)>& onAnswer,
+                             const LastCheckDate* lastCheck) {
     CheckPassResult result;
     if (!server.Configured()) {
         result.status = WindowStatus::NotConfigured;
@@ -291,7 +293,10 @@ CheckPassResult RunCheckPass(IHttpClient& client, const UpdateServer& server,
         }
         anyFailed = anyFailed || answer.Failed();
         anyNewer = anyNewer || answer.status == RowStatus::NeedUpdate;
-        result.anyAnswered = result.anyAnswered || !answer.Failed();
+        if (!answer.Failed() && !result.anyAnswered) {
+            result.anyAnswered = true;
+            if (lastCheck) lastCheck->WriteToday();
+        }
         if (onAnswer) onAnswer(i, answer);
         result.answers.push_back(std::move(answer));
     }

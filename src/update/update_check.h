@@ -163,10 +163,14 @@ struct CheckPassResult {
     bool anyAnswered = false;  // a target got a version from the server
 };
 
+class LastCheckDate;
+
 // Checks every target in order (stopping early on stop) and works out the
-// window status. `onAnswer` hears each answer as it comes.
+// window status. `onAnswer` hears each answer as it comes; `lastCheck`, when
+// given, gets today's date once a target has been answered.
 CheckPassResult RunCheckPass(IHttpClient& client, const UpdateServer& server,
                              std::span<const UpdateTarget> targets, std::stop_token stop,
-                             const std::function<void(size_t, const TargetAnswer&)>& onAnswer = {});
+                             const std::function<void(size_t, const TargetAnswer&)>& onAnswer = {},
+                             const LastCheckDate* lastCheck = nullptr);
 
 }  // namespace kelno::update

@@ -14,7 +14,10 @@ std::vector<UpdateRow> RowsFromCheck(std::span<const UpdateTarget> targets,
             row.answer = check.answers[i];
             row.status = row.answer.status;
         } else {
-            row.answer.failure = CheckFailure::Transfer;  // the pass stopped before it
+            // Not asked: no server, or the pass stopped before this target.
+            row.answer.failure = check.status == WindowStatus::NotConfigured
+                                     ? CheckFailure::NotConfigured
+                                     : CheckFailure::Transfer;
             row.answer.localVersionText = LocalVersionText(targets[i]);
         }
         row.marked = !row.answer.Failed() && row.status != RowStatus::NoInfo &&

@@ -10,6 +10,7 @@
 #include "core/worker_thread.h"
 #include "support/temp_folder.h"
 #include "update/fake_http_client.h"
+#include "update/recording_launcher.h"
 #include "update/update_passes.h"
 
 namespace kelno::update {
@@ -17,22 +18,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::FakeHttpClient;
+using test::RecordingLauncher;
 using test::ScriptedDownload;
 
 const UpdateServer kServer{"https://updates.example/api/"};
 const std::string kUrl = "https://updates.example/files/fw-2.bin";
 // SHA-256 of "abcdef".
 const std::string kAbcdefSha = "bef57ec7f53a6d40beb640a780a639c83bc29ac8a9816f1fc6c5c6dcd93c4721";
-
-class RecordingLauncher final : public IInstallerLauncher {
-public:
-    bool Reveal(const fs::path& file) override {
-        shown.push_back(file);
-        return answer;
-    }
-    std::vector<fs::path> shown;
-    bool answer = true;
-};
 
 mode_t ModeOf(const fs::path& path) {
     struct stat status {};
@@ -57,7 +49,7 @@ protected:
     }
 
     kelno::test::TempFolder temp_;
-    fs::path folder_ = temp_ / "cache/KELNO Driver/UpdateData";
+    fs::path folder_ = DownloadFolder(temp_ / "cache/KELNO Driver");
     FakeHttpClient client_;
 };
 
@@ -237,6 +229,14 @@ TEST_F(DownloaderTest, PassesMoveMarkedRowsThroughTheirStatuses) {
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_TRUE(rows[0].marked);
     EXPECT_FALSE(rows[1].marked);
+    // Without a server no row is marked, and none reads as up to date.
+    CheckPassResult unconfigured;
+    unconfigured.status = WindowStatus::NotConfigured;
+    for (const UpdateRow& row : RowsFromCheck(targets, unconfigured)) {
+        EXPECT_FALSE(row.marked);
+        EXPECT_EQ(row.answer.failure, CheckFailure::NotConfigured);
+        EXPECT_STREQ(RowStatusTextKey(row.status, row.answer.Failed()), kCheckFailedTextKey);
+    }
     rows[0].status = RowStatus::DownloadWaiting;
 
     Downloader downloader(client_, kServer, folder_);

@@ -6,6 +6,7 @@
 #include "support/temp_folder.h"
 #include "update/fake_http_client.h"
 #include "update/last_check_date.h"
+#include "update/update_config.h"
 
 namespace kelno::update {
 namespace {
@@ -55,6 +56,16 @@ TEST(UpdateRequest, ProgramVersionFromItsText) {
     EXPECT_EQ(ApplicationVersionNumber("1000.02"), 100002u);
     for (const char* bad : {"", "0.0", "1.2-rc1", "v1.2", "99999999999", " 1.0"})
         EXPECT_FALSE(ApplicationVersionNumber(bad)) << bad;
+}
+
+TEST(UpdateRequest, ServerFromTheCommandLineOrTheBuild) {
+    EXPECT_EQ(ChooseUpdateServer("https://127.0.0.1:8443/api/").apiBase,
+              "https://127.0.0.1:8443/api/");
+    EXPECT_EQ(ChooseUpdateServer("").apiBase, BuiltUpdateUrl());
+    EXPECT_EQ(UpdateServer{"https://u.example/api"}.UpdatesUrl(), "https://u.example/api/updates");
+    EXPECT_EQ(UpdateServer{"https://u.example/api/"}.UpdatesUrl(), "https://u.example/api/updates");
+    // The program's own row needs a version the server can compare.
+    EXPECT_TRUE(ApplicationVersionNumber(BuiltVersionText())) << BuiltVersionText();
 }
 
 TEST(UpdateAnswer, VersionIsAWholeNumberInTheTargetsBase) {
@@ -216,18 +227,24 @@ TEST(UpdateCheck, WindowSaysUpToDateOnlyWhenEveryTargetAnswered) {
         {"all failed", down, JsonAnswer("nope"), WindowStatus::CheckFailed, false},
     };
     const auto targets = KeyboardAndProgram();
+    const kelno::test::FixedWallClock clock({2026, 5, 6, 0, 0, 0, 0});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FakeHttpClient client;
         client.answer = [&](const HttpRequest& request) {
             return request.body.find("ALL") != std::string::npos ? c.program : c.keyboard;
         };
+        kelno::test::TempFolder folder;
+        const LastCheckDate lastCheck(folder / kLastCheckFileName, clock);
         std::vector<size_t> heard;
-        const CheckPassResult pass =
-            RunCheckPass(client, kServer, targets, {},
-                         [&](size_t i, const TargetAnswer&) { heard.push_back(i); });
+        const CheckPassResult pass = RunCheckPass(
+            client, kServer, targets, {},
+            [&](size_t i, const TargetAnswer&) { heard.push_back(i); }, &lastCheck);
         EXPECT_EQ(pass.status, c.status);
         EXPECT_EQ(pass.anyAnswered, c.anyAnswered);
+        // The date says when the server last answered, not when it was asked.
+        EXPECT_EQ(lastCheck.Read(), c.anyAnswered ? std::optional<std::string>("2026-5-6")
+                                                  : std::nullopt);
         EXPECT_EQ(heard, (std::vector<size_t>{0, 1}));
         ASSERT_EQ(pass.answers.size(), 2u);
     }
