@@ -171,6 +171,24 @@ TEST_F(CurlClientTest, UnreachableServer) {
     EXPECT_EQ(client.Request({"POST", url, {}}, {}).failure, HttpFailure::Unreachable);
 }
 
+// With a proxy in the environment the request goes there (here: a closed
+// port), not to the server.
+TEST_F(CurlClientTest, ProxyComesFromTheEnvironment) {
+    std::string proxy;
+    {
+        TestHttpsServer gone(certificates_->leaf, certificates_->key);
+        proxy = "http://127.0.0.1:" + std::to_string(gone.Port());
+    }
+    ::setenv("https_proxy", proxy.c_str(), 1);
+    ::setenv("no_proxy", "", 1);
+    CurlHttpClient client(TrustingTestCa());
+    const HttpResponse response = client.Request({"POST", server_->Url("/api/updates"), {}}, {});
+    ::unsetenv("https_proxy");
+    ::setenv("no_proxy", "127.0.0.1,localhost", 1);
+    EXPECT_EQ(response.failure, HttpFailure::Unreachable) << response.error;
+    EXPECT_TRUE(server_->Requests().empty());
+}
+
 TEST_F(CurlClientTest, StalledTransferEnds) {
     CurlClientOptions options = TrustingTestCa();
     options.lowSpeedTime = std::chrono::seconds(1);
