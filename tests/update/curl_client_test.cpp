@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <thread>
 
@@ -310,6 +314,57 @@ TEST_F(CurlClientTest, CheckOverHttpsTellsFailuresFromAnswers) {
         EXPECT_EQ(result.failure, c.failure) << result.detail;
         EXPECT_EQ(result.status, c.row);
     }
+}
+
+// The same server as a program, for tests of the real program: it says
+// where it listens and which authority to trust, and takes its answer on
+// standard input.
+TEST(TestUpdateServerProgram, ServesTheAnswerItIsGiven) {
+    kelno::test::TempFolder folder;
+    int toServer[2];
+    int fromServer[2];
+    ASSERT_EQ(::pipe(toServer), 0);
+    ASSERT_EQ(::pipe(fromServer), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::dup2(toServer[0], STDIN_FILENO);
+        ::dup2(fromServer[1], STDOUT_FILENO);
+        ::close(toServer[1]);
+        ::close(fromServer[0]);
+        ::execl(KELNO_TEST_UPDATE_SERVER, KELNO_TEST_UPDATE_SERVER, folder.Path().c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(toServer[0]);
+    ::close(fromServer[1]);
+    FILE* out = ::fdopen(fromServer[0], "r");
+    FILE* in = ::fdopen(toServer[1], "w");
+    ASSERT_TRUE(out && in);
+    char line[1100] = {};
+    char url[512] = {};
+    char ca[512] = {};
+    ASSERT_TRUE(std::fgets(line, sizeof line, out));
+    ASSERT_EQ(std::sscanf(line, "ready %511s %511s", url, ca), 2) << line;
+    std::fputs("answer 200 {\"version\": \"106\"}\n", in);
+    std::fflush(in);
+    char ok[8] = {};
+    ASSERT_TRUE(std::fgets(ok, sizeof ok, out));
+    EXPECT_STREQ(ok, "ok\n");
+
+    CurlClientOptions options;
+    options.caFile = ca;
+    CurlHttpClient client(options);
+    const HttpResponse response =
+        client.Request({"POST", UpdateServer{url}.UpdatesUrl(), "app_key=x"}, {});
+    EXPECT_EQ(response.failure, HttpFailure::None) << response.error;
+    EXPECT_EQ(response.body, R"({"version": "106"})");
+
+    std::fclose(in);  // the server's cue to end
+    int status = -1;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    std::fclose(out);
 }
 
 }  // namespace
