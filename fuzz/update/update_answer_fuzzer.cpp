@@ -19,9 +19,12 @@ std::optional<uint32_t> ReferenceVersion(std::string_view text, bool hex) {
     uint64_t value = 0;
     for (const char c : text) {
         int digit = -1;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else if (hex && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (hex && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
         if (digit < 0) return {};
         value = value * (hex ? 16 : 10) + static_cast<uint64_t>(digit);
         if (value > UINT32_MAX) return {};
@@ -51,7 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (bytes.size() > kMaxAnswerBytes) std::abort();
     if (!kelno::IsBareName(answer.name)) std::abort();
     if (ReferenceVersion(answer.versionText, hex) != answer.version) std::abort();
-    if (answer.sha256 && (answer.sha256->size() != 64 || !IsLowerHex(*answer.sha256)))
-        std::abort();
+    if (answer.sha256 && (answer.sha256->size() != 64 || !IsLowerHex(*answer.sha256))) std::abort();
     return 0;
 }

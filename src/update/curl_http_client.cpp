@@ -150,36 +150,36 @@ long ResponseCode(CURL* easy) {
 HttpFailure Classify(CURLcode code, const TransferState& state, bool answered) {
     if (state.abortReason != HttpFailure::None) return state.abortReason;
     switch (code) {
-    case CURLE_OK:
-        return HttpFailure::None;
-    case CURLE_ABORTED_BY_CALLBACK:
-        return HttpFailure::Cancelled;
-    case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY:
-    case CURLE_COULDNT_CONNECT:
-    case CURLE_SEND_ERROR:
-        return HttpFailure::Unreachable;
-    case CURLE_OPERATION_TIMEDOUT:
-        // Before an answer this is the connect time-out; after, a stall.
-        return answered ? HttpFailure::Stalled : HttpFailure::Unreachable;
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_CIPHER:
-    case CURLE_SSL_ISSUER_ERROR:
-    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
-    case CURLE_SSL_INVALIDCERTSTATUS:
-        return HttpFailure::Tls;
-    case CURLE_UNSUPPORTED_PROTOCOL:  // the first address was checked: a redirect
-    case CURLE_TOO_MANY_REDIRECTS:
-        return HttpFailure::Redirect;
-    case CURLE_FILESIZE_EXCEEDED:
-        return HttpFailure::TooLarge;
-    case CURLE_PARTIAL_FILE:
-        return HttpFailure::Truncated;
-    default:
-        return HttpFailure::Other;
+        case CURLE_OK:
+            return HttpFailure::None;
+        case CURLE_ABORTED_BY_CALLBACK:
+            return HttpFailure::Cancelled;
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_CONNECT:
+        case CURLE_SEND_ERROR:
+            return HttpFailure::Unreachable;
+        case CURLE_OPERATION_TIMEDOUT:
+            // Before an answer this is the connect time-out; after, a stall.
+            return answered ? HttpFailure::Stalled : HttpFailure::Unreachable;
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        case CURLE_SSL_INVALIDCERTSTATUS:
+            return HttpFailure::Tls;
+        case CURLE_UNSUPPORTED_PROTOCOL:  // the first address was checked: a redirect
+        case CURLE_TOO_MANY_REDIRECTS:
+            return HttpFailure::Redirect;
+        case CURLE_FILESIZE_EXCEEDED:
+            return HttpFailure::TooLarge;
+        case CURLE_PARTIAL_FILE:
+            return HttpFailure::Truncated;
+        default:
+            return HttpFailure::Other;
     }
 }
 
@@ -200,17 +200,28 @@ bool IsMethod(std::string_view method, std::string_view name) {
 
 const char* HttpFailureName(HttpFailure failure) {
     switch (failure) {
-    case HttpFailure::None: return "none";
-    case HttpFailure::BadRequest: return "bad request";
-    case HttpFailure::Unreachable: return "unreachable";
-    case HttpFailure::Tls: return "certificate not verified";
-    case HttpFailure::Redirect: return "redirect refused";
-    case HttpFailure::TooLarge: return "answer too large";
-    case HttpFailure::Stalled: return "stalled";
-    case HttpFailure::Truncated: return "answer cut short";
-    case HttpFailure::Cancelled: return "cancelled";
-    case HttpFailure::Refused: return "answer refused";
-    case HttpFailure::Other: return "transfer failed";
+        case HttpFailure::None:
+            return "none";
+        case HttpFailure::BadRequest:
+            return "bad request";
+        case HttpFailure::Unreachable:
+            return "unreachable";
+        case HttpFailure::Tls:
+            return "certificate not verified";
+        case HttpFailure::Redirect:
+            return "redirect refused";
+        case HttpFailure::TooLarge:
+            return "answer too large";
+        case HttpFailure::Stalled:
+            return "stalled";
+        case HttpFailure::Truncated:
+            return "answer cut short";
+        case HttpFailure::Cancelled:
+            return "cancelled";
+        case HttpFailure::Refused:
+            return "answer refused";
+        case HttpFailure::Other:
+            return "transfer failed";
     }
     return "transfer failed";
 }

@@ -28,14 +28,14 @@ struct CurlClientOptions {
 void InitCurlOnce();
 
 class CurlHttpClient final : public IHttpClient {
-public:
+  public:
     explicit CurlHttpClient(CurlClientOptions options = {});
 
     HttpResponse Request(const HttpRequest& request, std::stop_token stop) override;
     DownloadResult Download(const DownloadRequest& request, const DownloadSink& sink,
                             const DownloadProgress& progress, std::stop_token stop) override;
 
-private:
+  private:
     CurlClientOptions options_;
 };
 

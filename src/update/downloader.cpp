@@ -51,8 +51,7 @@ UniqueFd OpenPrivateFolder(const std::filesystem::path& folder) {
     UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!fd.Valid()) return UniqueFd();
     struct stat status {};
-    if (::fstat(fd.Get(), &status) != 0 || !S_ISDIR(status.st_mode) ||
-        status.st_uid != ::geteuid())
+    if (::fstat(fd.Get(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid())
         return UniqueFd();
     if ((status.st_mode & 07777) != 0700 && ::fchmod(fd.Get(), 0700) != 0) return UniqueFd();
     return fd;
@@ -77,16 +76,26 @@ DownloadOutcome Failure(DownloadFailure failure, std::string detail) {
 
 const char* DownloadFailureName(DownloadFailure failure) {
     switch (failure) {
-    case DownloadFailure::None: return "none";
-    case DownloadFailure::BadAddress: return "address not on the update server";
-    case DownloadFailure::BadName: return "not a bare file name";
-    case DownloadFailure::Folder: return "download folder not usable";
-    case DownloadFailure::File: return "file not written";
-    case DownloadFailure::Transfer: return "transfer failed";
-    case DownloadFailure::HttpStatus: return "HTTP error";
-    case DownloadFailure::SizeMismatch: return "size does not match";
-    case DownloadFailure::HashMismatch: return "SHA-256 does not match";
-    case DownloadFailure::Cancelled: return "cancelled";
+        case DownloadFailure::None:
+            return "none";
+        case DownloadFailure::BadAddress:
+            return "address not on the update server";
+        case DownloadFailure::BadName:
+            return "not a bare file name";
+        case DownloadFailure::Folder:
+            return "download folder not usable";
+        case DownloadFailure::File:
+            return "file not written";
+        case DownloadFailure::Transfer:
+            return "transfer failed";
+        case DownloadFailure::HttpStatus:
+            return "HTTP error";
+        case DownloadFailure::SizeMismatch:
+            return "size does not match";
+        case DownloadFailure::HashMismatch:
+            return "SHA-256 does not match";
+        case DownloadFailure::Cancelled:
+            return "cancelled";
     }
     return "failed";
 }
@@ -159,8 +168,8 @@ DownloadOutcome Downloader::Fetch(const DownloadJob& job, const DownloadProgress
         outcome = Failure(DownloadFailure::Transfer,
                           std::string(HttpFailureName(result.failure)) + ": " + result.error);
     } else if (result.received == 0 || (result.lengthKnown && result.received != result.length)) {
-        outcome = Failure(DownloadFailure::SizeMismatch, std::to_string(result.received) + " of " +
-                                                             std::to_string(result.length));
+        outcome = Failure(DownloadFailure::SizeMismatch,
+                          std::to_string(result.received) + " of " + std::to_string(result.length));
     } else if (job.sha256 && *job.sha256 != g_checksum_get_string(checksum.get())) {
         outcome = Failure(DownloadFailure::HashMismatch, g_checksum_get_string(checksum.get()));
     } else if (::fsync(file.Get()) != 0 || ::close(file.Release()) != 0 ||

@@ -67,7 +67,7 @@ std::optional<std::string> LocalFileName(std::string_view localName, std::string
 bool EnsurePrivateFolder(const std::filesystem::path& folder);
 
 class Downloader {
-public:
+  public:
     // `folder` is the private download folder (cache/UpdateData).
     Downloader(IHttpClient& client, UpdateServer server, std::filesystem::path folder,
                uint64_t maxBytes = kMaxDownloadBytes)
@@ -79,7 +79,7 @@ public:
     DownloadOutcome Fetch(const DownloadJob& job, const DownloadProgress& progress,
                           std::stop_token stop);
 
-private:
+  private:
     IHttpClient& client_;
     UpdateServer server_;
     std::filesystem::path folder_;

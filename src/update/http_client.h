@@ -31,7 +31,7 @@ const char* HttpFailureName(HttpFailure failure);
 struct HttpRequest {
     std::string method = "GET";  // GET or POST, any case
     std::string url;
-    std::string body;              // POST only: form-encoded text
+    std::string body;  // POST only: form-encoded text
     size_t maxBodyBytes = 100 * 1024;
 };
 
@@ -66,7 +66,7 @@ struct DownloadResult {
 };
 
 class IHttpClient {
-public:
+  public:
     virtual ~IHttpClient() = default;
     // One request; redirects are followed to https addresses only.
     virtual HttpResponse Request(const HttpRequest& request, std::stop_token stop) = 0;

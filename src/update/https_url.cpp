@@ -3,8 +3,8 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cctype>
+#include <charconv>
 #include <memory>
 
 namespace kelno::update {
@@ -43,7 +43,8 @@ std::optional<HttpsUrl> ParseHttpsUrl(std::string_view url) {
     std::transform(host->begin(), host->end(), host->begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     HttpsUrl result;
-    const auto [end, error] = std::from_chars(port->data(), port->data() + port->size(), result.port);
+    const auto [end, error] =
+        std::from_chars(port->data(), port->data() + port->size(), result.port);
     if (error != std::errc() || end != port->data() + port->size()) return {};
     result.host = std::move(*host);
     result.path = Part(parsed.get(), CURLUPART_PATH).value_or("/");

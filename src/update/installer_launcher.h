@@ -10,7 +10,7 @@
 namespace kelno::update {
 
 class IInstallerLauncher {
-public:
+  public:
     virtual ~IInstallerLauncher() = default;
     // Shows the file to the user. False when nothing could show it.
     virtual bool Reveal(const std::filesystem::path& file) = 0;
@@ -21,7 +21,7 @@ public:
 // manager answers, opens the file's folder with the desktop's default
 // handler. Blocks for at most a few seconds: call it off the UI thread.
 class DesktopFileRevealer final : public IInstallerLauncher {
-public:
+  public:
     // `bus`: the connection to use (tests run a private bus); nullptr: the
     // session bus at the time of each call.
     explicit DesktopFileRevealer(GDBusConnection* bus = nullptr);
@@ -31,7 +31,7 @@ public:
 
     bool Reveal(const std::filesystem::path& file) override;
 
-private:
+  private:
     GDBusConnection* bus_;
 };
 

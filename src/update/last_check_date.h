@@ -14,7 +14,7 @@ namespace kelno::update {
 inline constexpr const char* kLastCheckFileName = "updatetime.config";
 
 class LastCheckDate {
-public:
+  public:
     LastCheckDate(std::filesystem::path file, const WallClock& clock)
         : file_(std::move(file)), clock_(clock) {}
 
@@ -26,7 +26,7 @@ public:
     // The stored date, writing today's first when none is stored.
     std::string ReadOrWriteToday() const;
 
-private:
+  private:
     std::filesystem::path file_;
     const WallClock& clock_;
 };

@@ -82,8 +82,8 @@ std::vector<UpdateTarget> MakeUpdateTargets(std::span<const FirmwareEntry> rows,
         target.vendor = row.vendorName;
         target.image = row.imageName;
         target.model = row.modelName;
-        target.versionText = target.IsApplication() ? "V" + std::string(applicationVersionText)
-                                                    : row.versionText;
+        target.versionText =
+            target.IsApplication() ? "V" + std::string(applicationVersionText) : row.versionText;
         targets.push_back(std::move(target));
     }
     return targets;
@@ -156,16 +156,26 @@ std::optional<uint32_t> ParseVersionNumber(std::string_view text, bool hex) {
 
 const char* CheckFailureName(CheckFailure failure) {
     switch (failure) {
-    case CheckFailure::None: return "none";
-    case CheckFailure::NotConfigured: return "no update server configured";
-    case CheckFailure::Transfer: return "no answer";
-    case CheckFailure::HttpStatus: return "HTTP error";
-    case CheckFailure::TooLarge: return "answer too large";
-    case CheckFailure::NotJson: return "answer is not a JSON object";
-    case CheckFailure::BadField: return "answer field missing or mistyped";
-    case CheckFailure::BadVersion: return "version is not a number";
-    case CheckFailure::BadName: return "name is not a bare name";
-    case CheckFailure::BadPath: return "path is not on the update server";
+        case CheckFailure::None:
+            return "none";
+        case CheckFailure::NotConfigured:
+            return "no update server configured";
+        case CheckFailure::Transfer:
+            return "no answer";
+        case CheckFailure::HttpStatus:
+            return "HTTP error";
+        case CheckFailure::TooLarge:
+            return "answer too large";
+        case CheckFailure::NotJson:
+            return "answer is not a JSON object";
+        case CheckFailure::BadField:
+            return "answer field missing or mistyped";
+        case CheckFailure::BadVersion:
+            return "version is not a number";
+        case CheckFailure::BadName:
+            return "name is not a bare name";
+        case CheckFailure::BadPath:
+            return "path is not on the update server";
     }
     return "failed";
 }
@@ -205,15 +215,23 @@ ParsedAnswer ParseUpdateAnswer(std::string_view body, bool hex) {
 const char* RowStatusTextKey(RowStatus status, bool checkFailed) {
     if (checkFailed) return kCheckFailedTextKey;
     switch (status) {
-    case RowStatus::NoInfo: return "LessUpdateText";
-    case RowStatus::NeedUpdate:
-    case RowStatus::NeedUpdateAgain: return "NeedUpdateText";
-    case RowStatus::DownloadWaiting: return "DownloadWaitText";
-    case RowStatus::Downloading: return "DownloadIngText";
-    case RowStatus::Downloaded: return "DownloadOkText";
-    case RowStatus::Updating: return "UpdateIngText";
-    case RowStatus::UpToDate: return "UpdateOkText";
-    case RowStatus::UpdateFailed: return "UpdateFailText";
+        case RowStatus::NoInfo:
+            return "LessUpdateText";
+        case RowStatus::NeedUpdate:
+        case RowStatus::NeedUpdateAgain:
+            return "NeedUpdateText";
+        case RowStatus::DownloadWaiting:
+            return "DownloadWaitText";
+        case RowStatus::Downloading:
+            return "DownloadIngText";
+        case RowStatus::Downloaded:
+            return "DownloadOkText";
+        case RowStatus::Updating:
+            return "UpdateIngText";
+        case RowStatus::UpToDate:
+            return "UpdateOkText";
+        case RowStatus::UpdateFailed:
+            return "UpdateFailText";
     }
     return "LessUpdateText";
 }
@@ -225,12 +243,18 @@ bool RowSelectable(RowStatus status) {
 
 const char* WindowStatusTextKey(WindowStatus status) {
     switch (status) {
-    case WindowStatus::Checking: return "GetUpdateInfoText";
-    case WindowStatus::UpdatesFound: return "HaveUpdateInfoText";
-    case WindowStatus::CheckFailed: return "NoUpdateInfoText";
-    case WindowStatus::Updating: return "ISUpdateINGText";
-    case WindowStatus::UpToDate: return "UpdateIsLastText";
-    case WindowStatus::NotConfigured: return "UpdateNotConfiguredText";
+        case WindowStatus::Checking:
+            return "GetUpdateInfoText";
+        case WindowStatus::UpdatesFound:
+            return "HaveUpdateInfoText";
+        case WindowStatus::CheckFailed:
+            return "NoUpdateInfoText";
+        case WindowStatus::Updating:
+            return "ISUpdateINGText";
+        case WindowStatus::UpToDate:
+            return "UpdateIsLastText";
+        case WindowStatus::NotConfigured:
+            return "UpdateNotConfiguredText";
     }
     return "NoUpdateInfoText";
 }
@@ -269,8 +293,8 @@ TargetAnswer CheckTarget(IHttpClient& client, const UpdateServer& server,
     answer.server = std::move(parsed.answer);
     answer.serverVersionText =
         target.Hex() ? "V" + answer.server.versionText : answer.server.versionName;
-    answer.status = target.currentVersion < answer.server.version ? RowStatus::NeedUpdate
-                                                                  : RowStatus::UpToDate;
+    answer.status =
+        target.currentVersion < answer.server.version ? RowStatus::NeedUpdate : RowStatus::UpToDate;
     return answer;
 }
 

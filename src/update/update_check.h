@@ -83,11 +83,11 @@ enum class CheckFailure {
     Transfer,       // no answer (unreachable, certificate, stall, cancelled...)
     HttpStatus,     // an answer other than 200
     TooLarge,
-    NotJson,        // not one JSON object
-    BadField,       // a field missing or of the wrong type
-    BadVersion,     // "version" is not a whole number in the target's base
-    BadName,        // "name" is not a bare name
-    BadPath,        // "path" is not https on the update server's host
+    NotJson,     // not one JSON object
+    BadField,    // a field missing or of the wrong type
+    BadVersion,  // "version" is not a whole number in the target's base
+    BadName,     // "name" is not a bare name
+    BadPath,     // "path" is not https on the update server's host
 };
 
 const char* CheckFailureName(CheckFailure failure);
@@ -136,7 +136,7 @@ enum class WindowStatus : int {
     UpdatesFound = 1,
     CheckFailed = 2,  // no update found and at least one check failed
     Updating = 3,
-    UpToDate = 4,     // every target answered, none newer
+    UpToDate = 4,  // every target answered, none newer
     NotConfigured = 5,
 };
 

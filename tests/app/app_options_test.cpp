@@ -25,8 +25,8 @@ TEST(AppOptions, AcceptedLines) {
     EXPECT_FALSE(fallback.options->demo);
     EXPECT_EQ(fallback.options->simControlSocket, "/s");
 
-    const ParsedOptions update = ParseAppOptions(
-        {"--update-url", "https://127.0.0.1:8443/api/", "--update-ca=/tmp/ca.pem"});
+    const ParsedOptions update =
+        ParseAppOptions({"--update-url", "https://127.0.0.1:8443/api/", "--update-ca=/tmp/ca.pem"});
     ASSERT_TRUE(update.options) << update.error;
     EXPECT_EQ(update.options->updateUrl, "https://127.0.0.1:8443/api/");
     EXPECT_EQ(update.options->updateCa, "/tmp/ca.pem");

@@ -27,7 +27,7 @@ using test::TestCertificates;
 using test::TestHttpsServer;
 
 class CurlClientTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         // Requests to 127.0.0.1 must not go to a proxy of the machine.
         ::setenv("no_proxy", "127.0.0.1,localhost", 1);
@@ -63,8 +63,7 @@ protected:
         std::vector<std::string> files;
         for (const auto& entry : fs::recursive_directory_iterator(temp_.Path())) {
             if (entry.is_directory()) continue;
-            if (entry.path().parent_path() != downloads_)
-                files.push_back(entry.path().string());
+            if (entry.path().parent_path() != downloads_) files.push_back(entry.path().string());
         }
         return files;
     }
@@ -109,8 +108,8 @@ TEST_F(CurlClientTest, RequestFaultsEndInTheirFailure) {
     const Case cases[] = {
         {"answer", "POST", "/api/updates", 200, "{}", false, HttpFailure::None, 200},
         {"not found", "POST", "/api/updates", 404, "gone", false, HttpFailure::None, 404},
-        {"too large with length", "POST", "/api/updates", 200, large, false,
-         HttpFailure::TooLarge, 200},
+        {"too large with length", "POST", "/api/updates", 200, large, false, HttpFailure::TooLarge,
+         200},
         {"too large in chunks", "POST", "/api/updates", 200, large, true, HttpFailure::TooLarge,
          200},
         {"bound exactly", "POST", "/api/updates", 200, large.substr(1), true, HttpFailure::None,
@@ -199,7 +198,6 @@ TEST_F(CurlClientTest, StalledTransferEnds) {
     CurlHttpClient client(options);
     EXPECT_EQ(client.Request({"POST", server_->Url("/api/stall"), {}}, {}).failure,
               HttpFailure::Stalled);
-
 }
 
 // The stall would last far longer than the test: only the stop can end it.
@@ -236,8 +234,7 @@ TEST_F(CurlClientTest, DownloadsOnlyAVerifiedWholeFile) {
         {"wrong hash", "/files/fw.bin", "127.0.0.1", wrongSha, DownloadFailure::HashMismatch},
         {"short body, then closed", "/files/short.bin", "127.0.0.1", std::nullopt,
          DownloadFailure::Transfer},
-        {"not found", "/files/missing.bin", "127.0.0.1", std::nullopt,
-         DownloadFailure::HttpStatus},
+        {"not found", "/files/missing.bin", "127.0.0.1", std::nullopt, DownloadFailure::HttpStatus},
         {"redirect to another host", "/files/other-host.bin", "127.0.0.1", std::nullopt,
          DownloadFailure::HttpStatus},
         {"another host", "/files/fw.bin", "localhost", std::nullopt, DownloadFailure::BadAddress},
@@ -249,13 +246,13 @@ TEST_F(CurlClientTest, DownloadsOnlyAVerifiedWholeFile) {
         fs::remove_all(downloads_);
         uint64_t lastTotal = 0;
         uint64_t lastReceived = 0;
-        const DownloadOutcome outcome = downloader.Fetch(
-            {server_->Url(c.path, c.host), "QB42M16D", c.sha256},
-            [&](uint64_t total, uint64_t received) {
-                lastTotal = total;
-                lastReceived = received;
-            },
-            {});
+        const DownloadOutcome outcome =
+            downloader.Fetch({server_->Url(c.path, c.host), "QB42M16D", c.sha256},
+                             [&](uint64_t total, uint64_t received) {
+                                 lastTotal = total;
+                                 lastReceived = received;
+                             },
+                             {});
         EXPECT_EQ(outcome.failure, c.failure) << outcome.detail;
         EXPECT_EQ(FilesOutsideDownloads(), std::vector<std::string>{});
         if (c.failure != DownloadFailure::None) {

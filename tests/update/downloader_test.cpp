@@ -32,7 +32,7 @@ mode_t ModeOf(const fs::path& path) {
 }
 
 class DownloaderTest : public ::testing::Test {
-protected:
+  protected:
     // Every file below the test's folder, relative, the download folder
     // itself left out.
     std::vector<std::string> Files() const {
@@ -72,8 +72,8 @@ TEST_F(DownloaderTest, KeepsOnlyAVerifiedFileInThePrivateFolder) {
          kMaxDownloadBytes, DownloadFailure::None},
         {"wrong hash", script(200, {"abc", "deg"}, 6), kAbcdefSha, kMaxDownloadBytes,
          DownloadFailure::HashMismatch},
-        {"error page", script(404, {"<html>not found</html>"}, 22), std::nullopt,
-         kMaxDownloadBytes, DownloadFailure::HttpStatus},
+        {"error page", script(404, {"<html>not found</html>"}, 22), std::nullopt, kMaxDownloadBytes,
+         DownloadFailure::HttpStatus},
         {"redirect", script(302, {}, 0), std::nullopt, kMaxDownloadBytes,
          DownloadFailure::HttpStatus},
         {"cut short", script(200, {"abc"}, 6, HttpFailure::Truncated), std::nullopt,
@@ -86,8 +86,8 @@ TEST_F(DownloaderTest, KeepsOnlyAVerifiedFileInThePrivateFolder) {
          DownloadFailure::SizeMismatch},
         {"above the bound", script(200, {"abc", "def"}, std::nullopt), std::nullopt, 4,
          DownloadFailure::Transfer},
-        {"stalled", script(200, {"abc"}, 6, HttpFailure::Stalled), std::nullopt,
-         kMaxDownloadBytes, DownloadFailure::Transfer},
+        {"stalled", script(200, {"abc"}, 6, HttpFailure::Stalled), std::nullopt, kMaxDownloadBytes,
+         DownloadFailure::Transfer},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -129,7 +129,8 @@ TEST_F(DownloaderTest, RefusesAddressesAndNamesBeforeAsking) {
     };
     client_.download = {200, {"abcdef"}, 6, HttpFailure::None, false};
     for (const Case& c : cases) {
-        EXPECT_EQ(Fetch({c.url, c.localName, {}}).failure, c.failure) << c.url << " " << c.localName;
+        EXPECT_EQ(Fetch({c.url, c.localName, {}}).failure, c.failure)
+            << c.url << " " << c.localName;
     }
     EXPECT_TRUE(client_.Downloads().empty());
     EXPECT_EQ(Files(), std::vector<std::string>{});
@@ -218,8 +219,7 @@ TEST(DownloadName, LocalNameWithTheAddressExtension) {
 // 3); the pass downloads it, and the reveal pass shows it once.
 TEST_F(DownloaderTest, PassesMoveMarkedRowsThroughTheirStatuses) {
     const std::vector<int32_t> tabs{0, 0x0105, 0, 0};
-    const auto targets =
-        MakeUpdateTargets(Catalogue::Shipped().firmwareList(tabs, 10), "0.1.0");
+    const auto targets = MakeUpdateTargets(Catalogue::Shipped().firmwareList(tabs, 10), "0.1.0");
     CheckPassResult check;
     check.answers.resize(2);
     check.answers[0].status = RowStatus::NeedUpdate;
@@ -258,9 +258,9 @@ TEST_F(DownloaderTest, PassesMoveMarkedRowsThroughTheirStatuses) {
     client_.download = {200, {"abc", "def"}, 6, HttpFailure::None, false};
     RunDownloadPass(rows, downloader, {}, record);
     EXPECT_EQ(heard, (std::vector<std::pair<RowStatus, int>>{{RowStatus::Downloading, 0},
-                                                            {RowStatus::Downloading, 50},
-                                                            {RowStatus::Downloading, 100},
-                                                            {RowStatus::Downloaded, 100}}));
+                                                             {RowStatus::Downloading, 50},
+                                                             {RowStatus::Downloading, 100},
+                                                             {RowStatus::Downloaded, 100}}));
     EXPECT_EQ(rows[0].file, folder_ / "QB42M16D.bin");
     EXPECT_EQ(client_.Downloads().size(), 2u);
 

@@ -16,13 +16,13 @@ namespace kelno::update::test {
 struct ScriptedDownload {
     long status = 200;
     std::vector<std::string> chunks;
-    std::optional<uint64_t> length;  // announced; nothing: no length
+    std::optional<uint64_t> length;              // announced; nothing: no length
     HttpFailure endFailure = HttpFailure::None;  // how the transfer ends
     bool waitForStopAfterFirstChunk = false;
 };
 
 class FakeHttpClient final : public IHttpClient {
-public:
+  public:
     std::function<HttpResponse(const HttpRequest&)> answer;
     ScriptedDownload download;
 
@@ -70,7 +70,7 @@ public:
         return downloads_;
     }
 
-private:
+  private:
     static DownloadResult Ended(DownloadResult result, HttpFailure failure) {
         result.failure = failure;
         return result;

@@ -26,9 +26,8 @@ struct FileManagerCalls {
     std::vector<std::string> uris;
 };
 
-void OnMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*,
-                  const gchar* method, GVariant* parameters, GDBusMethodInvocation* invocation,
-                  gpointer user) {
+void OnMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* method,
+                  GVariant* parameters, GDBusMethodInvocation* invocation, gpointer user) {
     auto* calls = static_cast<FileManagerCalls*>(user);
     if (g_strcmp0(method, "ShowItems") == 0) {
         GVariantIter* uris = nullptr;
@@ -42,7 +41,7 @@ void OnMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*,
 }
 
 class RevealTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         bus_ = g_test_dbus_new(G_TEST_DBUS_NONE);
         g_test_dbus_up(bus_);
@@ -72,8 +71,7 @@ protected:
         GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kFileManagerXml, nullptr);
         static const GDBusInterfaceVTable vtable = {OnMethodCall, nullptr, nullptr, {}};
         g_dbus_connection_register_object(fileManager_, "/org/freedesktop/FileManager1",
-                                          node->interfaces[0], &vtable, &calls_, nullptr,
-                                          nullptr);
+                                          node->interfaces[0], &vtable, &calls_, nullptr, nullptr);
         g_dbus_node_info_unref(node);
         GVariant* reply = g_dbus_connection_call_sync(
             fileManager_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",

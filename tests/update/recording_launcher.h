@@ -9,7 +9,7 @@
 namespace kelno::update::test {
 
 class RecordingLauncher final : public IInstallerLauncher {
-public:
+  public:
     bool Reveal(const std::filesystem::path& file) override {
         shown.push_back(file);
         return answer;

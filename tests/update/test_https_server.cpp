@@ -19,25 +19,26 @@ std::string Quoted(const std::filesystem::path& path) {
 
 std::optional<TestCertificates> TestCertificates::Make(const std::filesystem::path& folder,
                                                        std::string& log) {
-    TestCertificates made{folder / "ca.pem",      folder / "other-ca.pem",
-                          folder / "leaf.pem",    folder / "expired.pem",
-                          folder / "wrong-name.pem", folder / "leaf.key"};
+    TestCertificates made{folder / "ca.pem",      folder / "other-ca.pem",   folder / "leaf.pem",
+                          folder / "expired.pem", folder / "wrong-name.pem", folder / "leaf.key"};
     // EC keys: quick to make. `-days -1` puts the end before the start, so
     // the certificate is expired from the moment it is made.
     const std::string ec = "-newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes";
-    const std::string sign = "openssl x509 -req -in leaf.csr -CA ca.pem -CAkey ca.key "
-                             "-CAcreateserial ";
+    const std::string sign =
+        "openssl x509 -req -in leaf.csr -CA ca.pem -CAkey ca.key "
+        "-CAcreateserial ";
     const std::string script =
-        "set -e; cd " + Quoted(folder) + "; " +
-        "openssl req -x509 " + ec + " -keyout ca.key -out ca.pem -days 2 -subj /CN=kelno-test-ca; " +
-        "openssl req -x509 " + ec + " -keyout other-ca.key -out other-ca.pem -days 2 "
+        "set -e; cd " + Quoted(folder) + "; " + "openssl req -x509 " + ec +
+        " -keyout ca.key -out ca.pem -days 2 -subj /CN=kelno-test-ca; " + "openssl req -x509 " +
+        ec +
+        " -keyout other-ca.key -out other-ca.pem -days 2 "
         "-subj /CN=kelno-other-ca; " +
         "openssl req " + ec + " -keyout leaf.key -out leaf.csr -subj /CN=kelno-test-server; " +
         "printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\\n' > names.ext; " +
-        "printf 'subjectAltName=DNS:wrong.example\\n' > wrong.ext; " +
-        sign + "-days 2 -extfile names.ext -out leaf.pem; " +
-        sign + "-days -1 -extfile names.ext -out expired.pem; " +
-        sign + "-days 2 -extfile wrong.ext -out wrong-name.pem";
+        "printf 'subjectAltName=DNS:wrong.example\\n' > wrong.ext; " + sign +
+        "-days 2 -extfile names.ext -out leaf.pem; " + sign +
+        "-days -1 -extfile names.ext -out expired.pem; " + sign +
+        "-days 2 -extfile wrong.ext -out wrong-name.pem";
     const kelno::test::CommandRun run = kelno::test::RunCommand("(" + script + ") 2>&1");
     log = run.output;
     if (run.status != 0) return {};
@@ -55,45 +56,44 @@ TestHttpsServer::TestHttpsServer(const std::filesystem::path& cert,
                              request.get_header_value("Accept"),
                              request.get_header_value("Content-Type")});
     };
-    server.Post("/api/updates", [this, log](const httplib::Request& request,
-                                            httplib::Response& response) {
-        log(request);
-        std::lock_guard lock(mutex_);
-        response.status = answerStatus_;
-        if (!answerChunked_) {
-            response.set_content(answerBody_, "application/json");
-            return;
-        }
-        response.set_chunked_content_provider(
-            "application/json", [body = answerBody_](size_t offset, httplib::DataSink& sink) {
-                const size_t piece = std::min<size_t>(4096, body.size() - offset);
-                if (piece > 0) return sink.write(body.data() + offset, piece);
-                sink.done();
-                return true;
-            });
-    });
+    server.Post(
+        "/api/updates", [this, log](const httplib::Request& request, httplib::Response& response) {
+            log(request);
+            std::lock_guard lock(mutex_);
+            response.status = answerStatus_;
+            if (!answerChunked_) {
+                response.set_content(answerBody_, "application/json");
+                return;
+            }
+            response.set_chunked_content_provider(
+                "application/json", [body = answerBody_](size_t offset, httplib::DataSink& sink) {
+                    const size_t piece = std::min<size_t>(4096, body.size() - offset);
+                    if (piece > 0) return sink.write(body.data() + offset, piece);
+                    sink.done();
+                    return true;
+                });
+        });
     const auto stall = [this, log](const httplib::Request& request, httplib::Response& response) {
         log(request);
-        response.set_content_provider(
-            1000, "application/octet-stream",
-            [this](size_t, size_t, httplib::DataSink& sink) {
-                sink.write(kFirmware.data(), kStallBytes);
-                Stall();
-                return false;
-            });
+        response.set_content_provider(1000, "application/octet-stream",
+                                      [this](size_t, size_t, httplib::DataSink& sink) {
+                                          sink.write(kFirmware.data(), kStallBytes);
+                                          Stall();
+                                          return false;
+                                      });
     };
     server.Post("/api/stall", stall);
     server.Get("/files/stall.bin", stall);
-    server.Post("/api/to-http", [this, log](const httplib::Request& request,
-                                            httplib::Response& response) {
-        log(request);
-        response.set_redirect("http://127.0.0.1:" + std::to_string(port_) + "/api/updates");
-    });
-    server.Post("/api/to-https", [this, log](const httplib::Request& request,
-                                             httplib::Response& response) {
-        log(request);
-        response.set_redirect(Url("/api/updates"), 307);
-    });
+    server.Post(
+        "/api/to-http", [this, log](const httplib::Request& request, httplib::Response& response) {
+            log(request);
+            response.set_redirect("http://127.0.0.1:" + std::to_string(port_) + "/api/updates");
+        });
+    server.Post("/api/to-https",
+                [this, log](const httplib::Request& request, httplib::Response& response) {
+                    log(request);
+                    response.set_redirect(Url("/api/updates"), 307);
+                });
     server.Get("/files/fw.bin",
                [log](const httplib::Request& request, httplib::Response& response) {
                    log(request);
@@ -113,12 +113,11 @@ TestHttpsServer::TestHttpsServer(const std::filesystem::path& cert,
     server.Get("/files/short.bin",
                [log](const httplib::Request& request, httplib::Response& response) {
                    log(request);
-                   response.set_content_provider(
-                       1000, "application/octet-stream",
-                       [](size_t, size_t, httplib::DataSink& sink) {
-                           sink.write(kFirmware.data(), 100);
-                           return false;  // closes the connection
-                       });
+                   response.set_content_provider(1000, "application/octet-stream",
+                                                 [](size_t, size_t, httplib::DataSink& sink) {
+                                                     sink.write(kFirmware.data(), 100);
+                                                     return false;  // closes the connection
+                                                 });
                });
     server.Get("/files/missing.bin",
                [log](const httplib::Request& request, httplib::Response& response) {

@@ -61,7 +61,7 @@ struct LoggedRequest {
 };
 
 class TestHttpsServer {
-public:
+  public:
     TestHttpsServer(const std::filesystem::path& cert, const std::filesystem::path& key);
     ~TestHttpsServer();
     TestHttpsServer(const TestHttpsServer&) = delete;
@@ -78,7 +78,7 @@ public:
     // Waits until a stalled route has sent its first bytes.
     void WaitForStall();
 
-private:
+  private:
     void Stall();
 
     std::unique_ptr<httplib::SSLServer> server_;

@@ -47,8 +47,7 @@ TEST(UpdateRequest, KeyAndBodyPerTarget) {
     UpdateTarget odd = targets[0];
     odd.vendor.clear();
     odd.model = "T4 5&x=1/é";
-    EXPECT_EQ(RequestBody(odd),
-              "app_key=NULL_1_QB42M16D_T4%205%26x%3D1%2F%C3%A9_1&version=105");
+    EXPECT_EQ(RequestBody(odd), "app_key=NULL_1_QB42M16D_T4%205%26x%3D1%2F%C3%A9_1&version=105");
 }
 
 TEST(UpdateRequest, ProgramVersionFromItsText) {
@@ -133,7 +132,8 @@ TEST(UpdateAnswer, ParsesOneObjectOrSaysWhatIsWrong) {
         const ParsedAnswer parsed = ParseUpdateAnswer(c.body, true);
         EXPECT_EQ(parsed.failure, c.failure) << c.body.substr(0, 120);
     }
-    const ParsedAnswer good = ParseUpdateAnswer(Answer("106", R"(, "sha256": ")" + sha + "\""), true);
+    const ParsedAnswer good =
+        ParseUpdateAnswer(Answer("106", R"(, "sha256": ")" + sha + "\""), true);
     EXPECT_EQ(good.answer.version, 0x106u);
     EXPECT_EQ(good.answer.deviceId, 7);
     EXPECT_EQ(good.answer.name, "T45");
@@ -152,12 +152,21 @@ TEST(UpdateCheck, EachTargetEndsNewerUpToDateOrFailed) {
         {"newer", JsonAnswer(Answer("106")), CheckFailure::None, RowStatus::NeedUpdate, "V106"},
         {"same", JsonAnswer(Answer("105")), CheckFailure::None, RowStatus::UpToDate, "V105"},
         {"older", JsonAnswer(Answer("104")), CheckFailure::None, RowStatus::UpToDate, "V104"},
-        {"unreachable", {HttpFailure::Unreachable, 0, {}, {}, "refused"}, CheckFailure::Transfer,
-         RowStatus::NoInfo, ""},
-        {"certificate", {HttpFailure::Tls, 0, {}, {}, "unknown CA"}, CheckFailure::Transfer,
-         RowStatus::NoInfo, ""},
-        {"too large", {HttpFailure::TooLarge, 200, {}, {}, {}}, CheckFailure::TooLarge,
-         RowStatus::NoInfo, ""},
+        {"unreachable",
+         {HttpFailure::Unreachable, 0, {}, {}, "refused"},
+         CheckFailure::Transfer,
+         RowStatus::NoInfo,
+         ""},
+        {"certificate",
+         {HttpFailure::Tls, 0, {}, {}, "unknown CA"},
+         CheckFailure::Transfer,
+         RowStatus::NoInfo,
+         ""},
+        {"too large",
+         {HttpFailure::TooLarge, 200, {}, {}, {}},
+         CheckFailure::TooLarge,
+         RowStatus::NoInfo,
+         ""},
         {"not found", JsonAnswer(Answer("106"), 404), CheckFailure::HttpStatus, RowStatus::NoInfo,
          ""},
         {"error page", JsonAnswer("<html/>"), CheckFailure::NotJson, RowStatus::NoInfo, ""},
@@ -243,8 +252,8 @@ TEST(UpdateCheck, WindowSaysUpToDateOnlyWhenEveryTargetAnswered) {
         EXPECT_EQ(pass.status, c.status);
         EXPECT_EQ(pass.anyAnswered, c.anyAnswered);
         // The date says when the server last answered, not when it was asked.
-        EXPECT_EQ(lastCheck.Read(), c.anyAnswered ? std::optional<std::string>("2026-5-6")
-                                                  : std::nullopt);
+        EXPECT_EQ(lastCheck.Read(),
+                  c.anyAnswered ? std::optional<std::string>("2026-5-6") : std::nullopt);
         EXPECT_EQ(heard, (std::vector<size_t>{0, 1}));
         ASSERT_EQ(pass.answers.size(), 2u);
     }
@@ -268,7 +277,8 @@ TEST(UpdateCheck, StoppedPassIsNotUpToDate) {
         stop.request_stop();
         return JsonAnswer(Answer("105"));
     };
-    const CheckPassResult pass = RunCheckPass(client, kServer, KeyboardAndProgram(), stop.get_token());
+    const CheckPassResult pass =
+        RunCheckPass(client, kServer, KeyboardAndProgram(), stop.get_token());
     EXPECT_EQ(pass.answers.size(), 1u);
     EXPECT_EQ(pass.status, WindowStatus::CheckFailed);
 }
@@ -315,7 +325,8 @@ TEST(LastCheckDate, StoredAsDayWithoutLeadingZeros) {
     // Anything but a date is not shown.
     for (const char* text :
          {R"({"updatelasttime": {"value": "<b>1</b>"}})", R"({"updatelasttime": {"value": 5}})",
-          R"({"updatelasttime": "2026-1-1"})", "not json", R"({"updatelasttime": {"value": "1-2"}})"}) {
+          R"({"updatelasttime": "2026-1-1"})", "not json",
+          R"({"updatelasttime": {"value": "1-2"}})"}) {
         folder.WriteFile(kLastCheckFileName, text);
         EXPECT_FALSE(date.Read()) << text;
     }
