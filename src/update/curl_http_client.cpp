@@ -259,10 +259,10 @@ HttpResponse CurlHttpClient::Request(const HttpRequest& request, std::stop_token
     };
     char errorBuffer[CURL_ERROR_SIZE] = {};
     HeaderList headers(curl_slist_append(nullptr, "Accept: application/prs.Tovra.v1+json"));
-    if (post) {
-        headers.reset(curl_slist_append(headers.release(),
-                                        "Content-Type: application/x-www-form-urlencoded"));
-    }
+    // Appending to a list returns its same head, or nullptr (list unchanged).
+    if (headers && post &&
+        !curl_slist_append(headers.get(), "Content-Type: application/x-www-form-urlencoded"))
+        headers.reset();
     bool ok = headers && SetupEasy(easy.get(), options_, request.url, state);
     ok = ok && curl_easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, errorBuffer) == CURLE_OK &&
          curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get()) == CURLE_OK &&

@@ -27,6 +27,7 @@ struct CurlClientOptions {
 // (the libcurl here makes it safe from any thread).
 void InitCurlOnce();
 
+// Each call makes its own handles, so calls may run on several threads.
 class CurlHttpClient final : public IHttpClient {
   public:
     explicit CurlHttpClient(CurlClientOptions options = {});
