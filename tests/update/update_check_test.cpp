@@ -64,7 +64,19 @@ TEST(UpdateRequest, ServerFromTheCommandLineOrTheBuild) {
     EXPECT_EQ(UpdateServer{"https://u.example/api"}.UpdatesUrl(), "https://u.example/api/updates");
     EXPECT_EQ(UpdateServer{"https://u.example/api/"}.UpdatesUrl(), "https://u.example/api/updates");
     // The program's own row needs a version the server can compare.
-    EXPECT_TRUE(ApplicationVersionNumber(BuiltVersionText())) << BuiltVersionText();
+    const auto version = ApplicationVersionNumber(BuiltVersionText());
+    ASSERT_TRUE(version) << BuiltVersionText();
+
+    // With the mouse and the keyboard connected: the keyboard's firmware and
+    // the program, nothing for the mouse.
+    const std::vector<int32_t> tabs{0x0102, 0x0105, 0, 0};
+    const auto targets = CurrentUpdateTargets(Catalogue::Shipped(), tabs);
+    ASSERT_EQ(targets.size(), 2u);
+    EXPECT_EQ(targets[0].image, "QB42M16D");
+    EXPECT_EQ(targets[0].currentVersion, 0x0105u);
+    EXPECT_TRUE(targets[1].IsApplication());
+    EXPECT_EQ(targets[1].currentVersion, *version);
+    EXPECT_EQ(targets[1].versionText, "V" + std::string(BuiltVersionText()));
 }
 
 TEST(UpdateAnswer, VersionIsAWholeNumberInTheTargetsBase) {
