@@ -45,6 +45,8 @@ ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments) {
         std::string* target = name == "--sim-control"  ? &options.simControlSocket
                               : name == "--automation" ? &options.automationSocket
                               : name == "--data-dir"   ? &options.dataDir
+                              : name == "--update-url" ? &options.updateUrl
+                              : name == "--update-ca"  ? &options.updateCa
                                                        : nullptr;
         if (!target) return {std::nullopt, "unknown option " + std::string(argument)};
         if (inlineValue) {
@@ -56,6 +58,9 @@ ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments) {
         }
         if (target->empty()) return {std::nullopt, std::string(name) + " needs a value"};
     }
+    // Updates are fetched and verified over https only.
+    if (!options.updateUrl.empty() && !options.updateUrl.starts_with("https://"))
+        return {std::nullopt, "--update-url needs an https:// address"};
     if (options.demo && options.demoIfNoDevice)
         return {std::nullopt, "--demo and --demo-if-no-device exclude each other"};
     if (!options.simControlSocket.empty() && !options.demo && !options.demoIfNoDevice)

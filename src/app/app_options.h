@@ -9,6 +9,10 @@
 //                             (with either demo option)
 //   --automation <path>       the skin library's automation server
 //   --data-dir <folder>       the per-user data folder (tests)
+//   --update-url <url>        the update server's API base (https), in place
+//                             of the one the program was built with
+//   --update-ca <file>        trust only the certificate authorities in this
+//                             PEM file for update transfers (tests)
 // Both "--option value" and "--option=value" are accepted.
 
 #include <optional>
@@ -24,6 +28,8 @@ struct AppOptions {
     std::string simControlSocket;
     std::string automationSocket;
     std::string dataDir;
+    std::string updateUrl;  // empty: the build's server
+    std::string updateCa;   // empty: the system's authorities
 };
 
 struct ParsedOptions {

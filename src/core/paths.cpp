@@ -44,6 +44,7 @@ AppFolders ResolveAppFolders(const EnvironmentLookup& environment, const fs::pat
     AppFolders folders;
     folders.userData = XdgFolder(environment, "XDG_DATA_HOME", ".local/share");
     folders.config = XdgFolder(environment, "XDG_CONFIG_HOME", ".config");
+    folders.cache = XdgFolder(environment, "XDG_CACHE_HOME", ".cache");
 
     fs::path runtime = AbsoluteFromEnvironment(environment, "XDG_RUNTIME_DIR");
     if (runtime.empty()) runtime = fs::temp_directory_path() / ("kelno-" + std::to_string(::getuid()));

@@ -17,12 +17,14 @@ struct AppFolders {
     std::filesystem::path userData;     // profiles, macros, per-kind subfolders
     std::filesystem::path config;       // the settings store
     std::filesystem::path runtime;      // single-instance lock and sockets
+    std::filesystem::path cache;        // downloads that can be fetched again
     std::filesystem::path programData;  // "skin", "Font", "DefaultData" of the installation
 };
 
 // XDG folders plus "KELNO Driver":
 //   userData    $XDG_DATA_HOME   or $HOME/.local/share
 //   config      $XDG_CONFIG_HOME or $HOME/.config
+//   cache       $XDG_CACHE_HOME  or $HOME/.cache
 //   runtime     $XDG_RUNTIME_DIR or the temporary folder + "kelno-<uid>"
 //   programData $KELNO_DATA_DIR when set; else the executable's folder when it
 //               holds "DefaultData" or "skin"; else <prefix>/share/kelno-driver

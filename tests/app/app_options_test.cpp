@@ -25,10 +25,18 @@ TEST(AppOptions, AcceptedLines) {
     EXPECT_FALSE(fallback.options->demo);
     EXPECT_EQ(fallback.options->simControlSocket, "/s");
 
+    const ParsedOptions update =
+        ParseAppOptions({"--update-url", "https://127.0.0.1:8443/api/", "--update-ca=/tmp/ca.pem"});
+    ASSERT_TRUE(update.options) << update.error;
+    EXPECT_EQ(update.options->updateUrl, "https://127.0.0.1:8443/api/");
+    EXPECT_EQ(update.options->updateCa, "/tmp/ca.pem");
+
     const ParsedOptions none = ParseAppOptions({});
     ASSERT_TRUE(none.options);
     EXPECT_FALSE(none.options->demo);
     EXPECT_TRUE(none.options->automationSocket.empty());
+    EXPECT_TRUE(none.options->updateUrl.empty());
+    EXPECT_TRUE(none.options->updateCa.empty());
 }
 
 TEST(AppOptions, RefusedLinesSayWhy) {
@@ -46,6 +54,8 @@ TEST(AppOptions, RefusedLinesSayWhy) {
         {{"--sim-control", "/tmp/e"}, "--sim-control needs --demo or --demo-if-no-device"},
         {{"--demo", "--demo-if-no-device"}, "--demo and --demo-if-no-device exclude each other"},
         {{"--demo-if-no-device=yes"}, "unknown option --demo-if-no-device=yes"},
+        {{"--update-url", "http://updates.example/api/"}, "--update-url needs an https:// address"},
+        {{"--update-ca"}, "--update-ca needs a value"},
     };
     for (const Case& c : cases) {
         const ParsedOptions parsed = ParseAppOptions(c.line);

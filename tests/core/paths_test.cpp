@@ -22,18 +22,24 @@ TEST(ResolveAppFolders, UsesXdgFoldersAndFallsBackToHome) {
         FakeEnvironment({{"HOME", "/home/u"},
                          {"XDG_DATA_HOME", "/data"},
                          {"XDG_CONFIG_HOME", "/conf"},
+                         {"XDG_CACHE_HOME", "/cache"},
                          {"XDG_RUNTIME_DIR", "/run/user/1000"}}),
         "/opt/kelno/bin/kelno-driver");
     EXPECT_EQ(xdg.userData, "/data/KELNO Driver");
     EXPECT_EQ(xdg.config, "/conf/KELNO Driver");
+    EXPECT_EQ(xdg.cache, "/cache/KELNO Driver");
     EXPECT_EQ(xdg.runtime, "/run/user/1000/KELNO Driver");
 
     // Unset, empty and relative values all fall back.
     const AppFolders home = ResolveAppFolders(
-        FakeEnvironment({{"HOME", "/home/u"}, {"XDG_DATA_HOME", ""}, {"XDG_CONFIG_HOME", "rel"}}),
+        FakeEnvironment({{"HOME", "/home/u"},
+                         {"XDG_DATA_HOME", ""},
+                         {"XDG_CONFIG_HOME", "rel"},
+                         {"XDG_CACHE_HOME", "cache"}}),
         "/opt/kelno/bin/kelno-driver");
     EXPECT_EQ(home.userData, "/home/u/.local/share/KELNO Driver");
     EXPECT_EQ(home.config, "/home/u/.config/KELNO Driver");
+    EXPECT_EQ(home.cache, "/home/u/.cache/KELNO Driver");
     EXPECT_EQ(home.runtime.filename(), "KELNO Driver");
     EXPECT_NE(home.runtime.string().find("kelno-"), std::string::npos);
 }

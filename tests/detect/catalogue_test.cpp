@@ -160,10 +160,13 @@ TEST(Catalogue, SameInterfaceIgnoresRunTimeFields) {
     EXPECT_FALSE(sameInterface(otherUsage, row));
 }
 
-TEST(Catalogue, FirmwareListFillsVersionsAndDropsZeros) {
+// The shipped tabs are mouse, keyboard, pad, headset while the firmware rows
+// are two keyboards, a mouse and the application: only the keyboard tab
+// lines up with a row of its own kind.
+TEST(Catalogue, FirmwareListOffersARowOnlyToATabOfItsKind) {
     struct Case {
         const char* name;
-        std::vector<int32_t> tabVersions;
+        std::vector<int32_t> tabVersions;  // mouse, keyboard, pad, headset
         int32_t appVersion;
         std::vector<std::pair<std::string, int32_t>> expected;  // imageName, version
     };
@@ -173,12 +176,12 @@ TEST(Catalogue, FirmwareListFillsVersionsAndDropsZeros) {
          {0, 0x0105, 0, 0},
          0x1000,
          {{"QB42M16D", 0x0105}, {"ALL", 0x1000}}},
-        {"last tab's version is replaced by the app's", {7, 0, 0, 9}, 0, {{"QB42M17D", 7}}},
-        {"fewer tab items than rows", {3}, 2, {{"QB42M17D", 3}, {"ALL", 2}}},
-        {"more tab items than rows",
-         {1, 1, 1, 1, 1, 1},
-         5,
-         {{"QB42M17D", 1}, {"QB42M16D", 1}, {"QB42M09D_1", 1}, {"ALL", 5}}},
+        {"mouse, pad and headset get no other kind's firmware",
+         {0x0102, 0x0105, 0x0101, 0x0100},
+         0,
+         {{"QB42M16D", 0x0105}}},
+        {"fewer tab items than rows", {3}, 2, {{"ALL", 2}}},
+        {"more tab items than rows", {1, 1, 1, 1, 1, 1}, 5, {{"QB42M16D", 1}, {"ALL", 5}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -193,6 +196,25 @@ TEST(Catalogue, FirmwareListFillsVersionsAndDropsZeros) {
     for (const auto& row : Shipped().FirmwareTable()) EXPECT_EQ(row.currentVersion, 0);
     const auto& app = Shipped().FirmwareTable().back();
     EXPECT_EQ(app, (FirmwareEntry{0, 1, 0, "TOVRA", "ALL", "R17_T46_T45", "AP", "V1000.02"}));
+}
+
+TEST(Catalogue, FirmwareListFillsEveryRowWhoseTabHasItsKind) {
+    const auto tab = [](DeviceKind kind) {
+        DeviceKindEntry entry;
+        entry.kind = KindCode(kind);
+        return entry;
+    };
+    const Catalogue matching({},
+                             {tab(DeviceKind::Keyboard), tab(DeviceKind::Keyboard),
+                              tab(DeviceKind::Mouse), tab(DeviceKind::Headset)},
+                             {}, Shipped().FirmwareTable());
+    const std::vector<int32_t> versions{0x0110, 0x0105, 0x0102, 0x0100};
+    const auto rows = matching.firmwareList(versions, 7);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].currentVersion, 0x0110);
+    EXPECT_EQ(rows[1].currentVersion, 0x0105);
+    EXPECT_EQ(rows[2].currentVersion, 0x0102);
+    EXPECT_EQ(rows[3].currentVersion, 7);
 }
 
 }  // namespace

@@ -150,8 +150,10 @@ int Catalogue::findKindRow(int vendorId, int productId, int kind, int variant) c
 std::vector<FirmwareEntry> Catalogue::firmwareList(std::span<const int32_t> tabItemVersions,
                                                    int32_t applicationVersion) const {
     std::vector<FirmwareEntry> rows = firmware_;
-    for (size_t i = 0; i < rows.size(); ++i)
-        rows[i].currentVersion = i < tabItemVersions.size() ? tabItemVersions[i] : 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const bool sameKind = i < kinds_.size() && kinds_[i].kind == rows[i].updateKind;
+        rows[i].currentVersion = sameKind && i < tabItemVersions.size() ? tabItemVersions[i] : 0;
+    }
     if (!rows.empty()) rows.back().currentVersion = applicationVersion;
     std::erase_if(rows, [](const FirmwareEntry& row) { return row.currentVersion == 0; });
     return rows;

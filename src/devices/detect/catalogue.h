@@ -126,8 +126,9 @@ class Catalogue {
 
     // The firmware rows with `currentVersion` filled in: row i from the
     // release number of tab item i's connected device (0 when it has none),
-    // the last (application) row from `applicationVersion`. Rows left at 0
-    // are dropped.
+    // but only when that tab's kind is the row's `updateKind`, so no device
+    // is offered another kind's firmware; the last (application) row from
+    // `applicationVersion`. Rows left at 0 are dropped.
     std::vector<FirmwareEntry> firmwareList(std::span<const int32_t> tabItemVersions,
                                             int32_t applicationVersion) const;
 

@@ -1,0 +1,342 @@
+#include "update/curl_http_client.h"
+
+#include <curl/curl.h>
+
+#include <cctype>
+#include <memory>
+#include <mutex>
+
+#include "update/https_url.h"
+
+namespace kelno::update {
+namespace {
+
+constexpr size_t kMaxHeaderBytes = 64 * 1024;
+constexpr int kPollMilliseconds = 1000;
+
+struct EasyDeleter {
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
+
+struct ListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
+
+// What the callbacks of one transfer share.
+struct TransferState {
+    CURL* easy = nullptr;
+    std::stop_token stop;
+    // Takes the body bytes; false ends the transfer with `abortReason` set.
+    std::function<bool(std::string_view)> onBody;
+    HttpFailure abortReason = HttpFailure::None;
+    std::string headers;
+};
+
+size_t OnBody(char* data, size_t size, size_t count, void* user) {
+    auto* state = static_cast<TransferState*>(user);
+    const size_t bytes = size * count;
+    if (state->stop.stop_requested()) {
+        state->abortReason = HttpFailure::Cancelled;
+        return CURL_WRITEFUNC_ERROR;
+    }
+    if (!state->onBody(std::string_view(data, bytes))) return CURL_WRITEFUNC_ERROR;
+    return bytes;
+}
+
+// Keeps the header lines of the last answer only (a followed redirect's
+// lines are dropped when the next status line comes).
+size_t OnHeader(char* data, size_t size, size_t count, void* user) {
+    auto* state = static_cast<TransferState*>(user);
+    const std::string_view line(data, size * count);
+    if (line.starts_with("HTTP/")) state->headers.clear();
+    if (state->headers.size() + line.size() > kMaxHeaderBytes) {
+        state->abortReason = HttpFailure::TooLarge;
+        return CURL_WRITEFUNC_ERROR;
+    }
+    state->headers.append(line);
+    return line.size();
+}
+
+// Also ends a transfer on stop between two polls of a slow phase (name
+// lookup, TLS handshake).
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    auto* state = static_cast<TransferState*>(user);
+    if (!state->stop.stop_requested()) return 0;
+    state->abortReason = HttpFailure::Cancelled;
+    return 1;
+}
+
+bool SetupEasy(CURL* easy, const CurlClientOptions& options, const std::string& url,
+               TransferState& state) {
+    bool ok = true;
+    const auto set = [&](CURLoption option, auto value) {
+        ok = ok && curl_easy_setopt(easy, option, value) == CURLE_OK;
+    };
+    set(CURLOPT_URL, url.c_str());
+    set(CURLOPT_PROTOCOLS_STR, "https");
+    set(CURLOPT_REDIR_PROTOCOLS_STR, "https");
+    set(CURLOPT_SSL_VERIFYPEER, 1L);
+    set(CURLOPT_SSL_VERIFYHOST, 2L);
+    set(CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+    if (!options.caFile.empty()) {
+        set(CURLOPT_CAINFO, options.caFile.c_str());
+        // Only the configured authorities: no folder of system ones beside.
+        set(CURLOPT_CAPATH, static_cast<const char*>(nullptr));
+    }
+    set(CURLOPT_NOSIGNAL, 1L);
+    set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeout.count()));
+    set(CURLOPT_LOW_SPEED_LIMIT, 1L);
+    set(CURLOPT_LOW_SPEED_TIME, static_cast<long>(options.lowSpeedTime.count()));
+    set(CURLOPT_USERAGENT, options.userAgent.c_str());
+    set(CURLOPT_WRITEFUNCTION, &OnBody);
+    set(CURLOPT_WRITEDATA, static_cast<void*>(&state));
+    set(CURLOPT_HEADERFUNCTION, &OnHeader);
+    set(CURLOPT_HEADERDATA, static_cast<void*>(&state));
+    set(CURLOPT_XFERINFOFUNCTION, &OnProgress);
+    set(CURLOPT_XFERINFODATA, static_cast<void*>(&state));
+    set(CURLOPT_NOPROGRESS, 0L);
+    return ok;
+}
+
+// Runs the transfer in a multi handle whose poll the stop token wakes.
+CURLcode Perform(CURL* easy, const std::stop_token& stop) {
+    CURLM* multi = curl_multi_init();
+    if (!multi) return CURLE_OUT_OF_MEMORY;
+    CURLcode result = CURLE_OK;
+    if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
+        curl_multi_cleanup(multi);
+        return CURLE_FAILED_INIT;
+    }
+    {
+        std::stop_callback wake(stop, [multi] { curl_multi_wakeup(multi); });
+        int running = 1;
+        bool done = false;
+        while (!done) {
+            if (curl_multi_perform(multi, &running) != CURLM_OK) {
+                result = CURLE_FAILED_INIT;
+                break;
+            }
+            int left = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+                if (message->msg == CURLMSG_DONE) {
+                    result = message->data.result;
+                    done = true;
+                }
+            }
+            if (done || running == 0) break;
+            if (stop.stop_requested()) {
+                result = CURLE_ABORTED_BY_CALLBACK;
+                break;
+            }
+            if (curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr) != CURLM_OK) {
+                result = CURLE_FAILED_INIT;
+                break;
+            }
+        }
+    }
+    curl_multi_remove_handle(multi, easy);
+    curl_multi_cleanup(multi);
+    return result;
+}
+
+long ResponseCode(CURL* easy) {
+    long status = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    return status;
+}
+
+HttpFailure Classify(CURLcode code, const TransferState& state, bool answered) {
+    if (state.abortReason != HttpFailure::None) return state.abortReason;
+    switch (code) {
+        case CURLE_OK:
+            return HttpFailure::None;
+        case CURLE_ABORTED_BY_CALLBACK:
+            return HttpFailure::Cancelled;
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_CONNECT:
+        case CURLE_SEND_ERROR:
+            return HttpFailure::Unreachable;
+        case CURLE_OPERATION_TIMEDOUT:
+            // Before an answer this is the connect time-out; after, a stall.
+            return answered ? HttpFailure::Stalled : HttpFailure::Unreachable;
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        case CURLE_SSL_INVALIDCERTSTATUS:
+            return HttpFailure::Tls;
+        case CURLE_UNSUPPORTED_PROTOCOL:  // the first address was checked: a redirect
+        case CURLE_TOO_MANY_REDIRECTS:
+            return HttpFailure::Redirect;
+        case CURLE_FILESIZE_EXCEEDED:
+            return HttpFailure::TooLarge;
+        case CURLE_PARTIAL_FILE:
+            return HttpFailure::Truncated;
+        default:
+            return HttpFailure::Other;
+    }
+}
+
+std::string ErrorText(CURLcode code, const char* buffer) {
+    std::string text = curl_easy_strerror(code);
+    if (buffer[0] != '\0') text += std::string(": ") + buffer;
+    return text;
+}
+
+bool IsMethod(std::string_view method, std::string_view name) {
+    if (method.size() != name.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(method[i])) != name[i]) return false;
+    return true;
+}
+
+}  // namespace
+
+const char* HttpFailureName(HttpFailure failure) {
+    switch (failure) {
+        case HttpFailure::None:
+            return "none";
+        case HttpFailure::BadRequest:
+            return "bad request";
+        case HttpFailure::Unreachable:
+            return "unreachable";
+        case HttpFailure::Tls:
+            return "certificate not verified";
+        case HttpFailure::Redirect:
+            return "redirect refused";
+        case HttpFailure::TooLarge:
+            return "answer too large";
+        case HttpFailure::Stalled:
+            return "stalled";
+        case HttpFailure::Truncated:
+            return "answer cut short";
+        case HttpFailure::Cancelled:
+            return "cancelled";
+        case HttpFailure::Refused:
+            return "answer refused";
+        case HttpFailure::Other:
+            return "transfer failed";
+    }
+    return "transfer failed";
+}
+
+void InitCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+CurlHttpClient::CurlHttpClient(CurlClientOptions options) : options_(std::move(options)) {
+    InitCurlOnce();
+}
+
+HttpResponse CurlHttpClient::Request(const HttpRequest& request, std::stop_token stop) {
+    HttpResponse response;
+    const bool post = IsMethod(request.method, "POST");
+    if ((!post && !IsMethod(request.method, "GET")) || !ParseHttpsUrl(request.url)) {
+        response.failure = HttpFailure::BadRequest;
+        response.error = "only GET or POST to an https address";
+        return response;
+    }
+    EasyHandle easy(curl_easy_init());
+    if (!easy) return {HttpFailure::Other, 0, {}, {}, "curl_easy_init failed"};
+
+    TransferState state;
+    state.easy = easy.get();
+    state.stop = stop;
+    state.onBody = [&](std::string_view bytes) {
+        if (response.body.size() + bytes.size() > request.maxBodyBytes) {
+            state.abortReason = HttpFailure::TooLarge;
+            return false;
+        }
+        response.body.append(bytes);
+        return true;
+    };
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    HeaderList headers(curl_slist_append(nullptr, "Accept: application/prs.Tovra.v1+json"));
+    // Appending to a list returns its same head, or nullptr (list unchanged).
+    if (headers && post &&
+        !curl_slist_append(headers.get(), "Content-Type: application/x-www-form-urlencoded"))
+        headers.reset();
+    bool ok = headers && SetupEasy(easy.get(), options_, request.url, state);
+    ok = ok && curl_easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, errorBuffer) == CURLE_OK &&
+         curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get()) == CURLE_OK &&
+         curl_easy_setopt(easy.get(), CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK &&
+         curl_easy_setopt(easy.get(), CURLOPT_MAXREDIRS, options_.maxRedirects) == CURLE_OK &&
+         curl_easy_setopt(easy.get(), CURLOPT_MAXFILESIZE_LARGE,
+                          static_cast<curl_off_t>(request.maxBodyBytes)) == CURLE_OK;
+    if (ok && post) {
+        ok = curl_easy_setopt(easy.get(), CURLOPT_POST, 1L) == CURLE_OK &&
+             curl_easy_setopt(easy.get(), CURLOPT_POSTFIELDSIZE_LARGE,
+                              static_cast<curl_off_t>(request.body.size())) == CURLE_OK &&
+             curl_easy_setopt(easy.get(), CURLOPT_POSTFIELDS, request.body.data()) == CURLE_OK;
+    }
+    if (!ok) return {HttpFailure::Other, 0, {}, {}, "could not set up the transfer"};
+
+    const CURLcode code = Perform(easy.get(), stop);
+    response.status = ResponseCode(easy.get());
+    response.failure = Classify(code, state, response.status != 0);
+    response.headers = std::move(state.headers);
+    if (response.failure != HttpFailure::None) {
+        response.error = ErrorText(code, errorBuffer);
+        response.body.clear();
+    }
+    return response;
+}
+
+DownloadResult CurlHttpClient::Download(const DownloadRequest& request, const DownloadSink& sink,
+                                        const DownloadProgress& progress, std::stop_token stop) {
+    DownloadResult result;
+    if (!ParseHttpsUrl(request.url)) {
+        result.failure = HttpFailure::BadRequest;
+        result.error = "not an https address";
+        return result;
+    }
+    EasyHandle easy(curl_easy_init());
+    if (!easy) return {HttpFailure::Other, 0, false, 0, 0, "curl_easy_init failed"};
+
+    TransferState state;
+    state.easy = easy.get();
+    state.stop = stop;
+    state.onBody = [&](std::string_view bytes) {
+        if (request.maxBytes != 0 && result.received + bytes.size() > request.maxBytes) {
+            state.abortReason = HttpFailure::TooLarge;
+            return false;
+        }
+        if (!sink(ResponseCode(state.easy), bytes)) {
+            state.abortReason = HttpFailure::Refused;
+            return false;
+        }
+        result.received += bytes.size();
+        curl_off_t total = -1;
+        curl_easy_getinfo(state.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
+        if (progress) progress(total > 0 ? static_cast<uint64_t>(total) : 0, result.received);
+        return true;
+    };
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    bool ok = SetupEasy(easy.get(), options_, request.url, state) &&
+              curl_easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, errorBuffer) == CURLE_OK &&
+              curl_easy_setopt(easy.get(), CURLOPT_FOLLOWLOCATION, 0L) == CURLE_OK;
+    if (ok && request.maxBytes != 0) {
+        ok = curl_easy_setopt(easy.get(), CURLOPT_MAXFILESIZE_LARGE,
+                              static_cast<curl_off_t>(request.maxBytes)) == CURLE_OK;
+    }
+    if (!ok) return {HttpFailure::Other, 0, false, 0, 0, "could not set up the transfer"};
+
+    const CURLcode code = Perform(easy.get(), stop);
+    result.status = ResponseCode(easy.get());
+    curl_off_t length = -1;
+    curl_easy_getinfo(easy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    result.lengthKnown = length >= 0;
+    result.length = length >= 0 ? static_cast<uint64_t>(length) : 0;
+    result.failure = Classify(code, state, result.status != 0);
+    if (result.failure != HttpFailure::None) result.error = ErrorText(code, errorBuffer);
+    return result;
+}
+
+}  // namespace kelno::update

@@ -1,0 +1,58 @@
+#include "update/https_url.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <memory>
+
+namespace kelno::update {
+namespace {
+
+struct UrlDeleter {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+
+struct PartText {
+    char* text = nullptr;
+    ~PartText() { curl_free(text); }
+};
+
+std::optional<std::string> Part(CURLU* url, CURLUPart part, unsigned flags = 0) {
+    PartText value;
+    if (curl_url_get(url, part, &value.text, flags) != CURLUE_OK || !value.text) return {};
+    return std::string(value.text);
+}
+
+}  // namespace
+
+std::optional<HttpsUrl> ParseHttpsUrl(std::string_view url) {
+    if (url.empty() || url.find('\0') != url.npos) return {};
+    std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
+    const std::string text(url);
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK)
+        return {};
+    const auto scheme = Part(parsed.get(), CURLUPART_SCHEME);
+    if (!scheme || *scheme != "https") return {};
+    // Credentials in an address from the server are never meant for us.
+    if (Part(parsed.get(), CURLUPART_USER) || Part(parsed.get(), CURLUPART_PASSWORD)) return {};
+    auto host = Part(parsed.get(), CURLUPART_HOST);
+    const auto port = Part(parsed.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT);
+    if (!host || host->empty() || !port) return {};
+    std::transform(host->begin(), host->end(), host->begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    HttpsUrl result;
+    const auto [end, error] =
+        std::from_chars(port->data(), port->data() + port->size(), result.port);
+    if (error != std::errc() || end != port->data() + port->size()) return {};
+    result.host = std::move(*host);
+    result.path = Part(parsed.get(), CURLUPART_PATH).value_or("/");
+    return result;
+}
+
+bool SameServer(const HttpsUrl& a, const HttpsUrl& b) {
+    return a.host == b.host && a.port == b.port;
+}
+
+}  // namespace kelno::update

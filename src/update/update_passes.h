@@ -1,0 +1,45 @@
+#pragma once
+// The update list's rows and the passes that move them: after a check the
+// rows with an update are marked; a download pass fetches the marked rows
+// that wait (or failed before); a reveal pass shows the downloaded files.
+// The rows belong to the worker running the pass; each change is handed to
+// `onChange` as a copy, for the window to post to its own thread.
+
+#include <filesystem>
+#include <functional>
+#include <stop_token>
+#include <vector>
+
+#include "update/downloader.h"
+#include "update/installer_launcher.h"
+#include "update/update_check.h"
+
+namespace kelno::update {
+
+struct UpdateRow {
+    UpdateTarget target;
+    TargetAnswer answer;
+    RowStatus status = RowStatus::NoInfo;
+    bool marked = false;
+    int percent = 0;
+    std::filesystem::path file;  // the verified download
+    bool revealed = false;
+};
+
+using RowChanged = std::function<void(size_t index, const UpdateRow& row)>;
+
+// One row per target with its answer; rows with an update are marked.
+std::vector<UpdateRow> RowsFromCheck(std::span<const UpdateTarget> targets,
+                                     const CheckPassResult& check);
+
+// Every marked row in DownloadWaiting or UpdateFailed: Downloading, then
+// Downloaded or UpdateFailed. A stop ends the pass; the row being fetched
+// goes back to DownloadWaiting (its partial file is gone).
+void RunDownloadPass(std::vector<UpdateRow>& rows, Downloader& downloader, std::stop_token stop,
+                     const RowChanged& onChange);
+
+// Shows every marked, downloaded row's file once. The number shown.
+int RunRevealPass(std::vector<UpdateRow>& rows, IInstallerLauncher& launcher,
+                  const RowChanged& onChange);
+
+}  // namespace kelno::update
