@@ -29,6 +29,8 @@ inline constexpr uint32_t kMsgPowerBroadcast = 0xC003;
 // The input settings worker applied a value: wParam the setting, lParam the
 // outcome (input_settings enums).
 inline constexpr uint32_t kMsgInputSettingOutcome = 0xC004;
+// The skin picker closed with a pick: wParam the CSkinFrame::Pick.
+inline constexpr uint32_t kMsgSkinPicked = 0xC005;
 
 // Window timers of the main window.
 inline constexpr uint32_t kTimerSizeNormalise = 1011;

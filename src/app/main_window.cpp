@@ -72,6 +72,9 @@ void CMainWnd::OnWindowInit() {
         const skin::Rect screen = host->WorkArea();
         screen_ = {screen.Width(), screen.Height()};
     }
+    // The background the user chose last time.
+    if (const std::optional<SkinChoice> stored = LoadSkinChoice(options_.userData))
+        ApplySkin(*stored);
     BuildDevicePages();
     // One thread animates the devices held for same-mode synchronisation.
     synchroniser_ = std::make_unique<LightSynchroniser>(AllDevices());
@@ -130,6 +133,9 @@ int64_t CMainWnd::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
             return 1;
         case UWM_DEVICE_WRITE_MSG:
             ShowDeviceWriteState();
+            return 1;
+        case kMsgSkinPicked:
+            if (const auto* pick = std::any_cast<CSkinFrame::Pick>(&wParam)) OnSkinPicked(*pick);
             return 1;
         case kMsgInputSettingOutcome:
             if (w >= 0 && w < input_settings::kSettingCount)

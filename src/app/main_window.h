@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/routing/notify_routes.h"
+#include "app/ui/skin_frame.h"
 #include "core/settings_store.h"
 #include "devices/detect/catalogue.h"
 #include "devices/detect/device_detector.h"
@@ -146,6 +147,9 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     const std::shared_ptr<audio::IAudioConfigLib>& AudioLibrary() const {
         return options_.audioLibrary;
     }
+    // Shows the background of `choice` on the window's root; false (and
+    // nothing changed) when its picture cannot be loaded.
+    bool ApplySkin(const SkinChoice& choice);
     const std::vector<skin::CControlUI*>& PowerIndicators() const { return powerIndicators_; }
     bool IsPowerActive() const { return powerActive_; }
     int GetLightControlFlag() const { return lightControl_; }
@@ -246,6 +250,11 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     void RouteToLightingPanel(const Route& route, skin::TNotifyUI& msg);
     void RouteToKeyPanel(const Route& route, skin::TNotifyUI& msg);
     void RouteToHeadsetPanel(const Route& route, skin::TNotifyUI& msg);
+    // The skin picker (main_window_skin.cpp): opened under the skin button;
+    // a pick is shown (a custom picture chosen in the file dialog first) and
+    // kept in main.ini for the next start.
+    void OpenSkinPicker();
+    void OnSkinPicked(const CSkinFrame::Pick& pick);
     void RouteToRecoilPanel(const Route& route, skin::TNotifyUI& msg);
     void RouteToMacroPanel(const Route& route, skin::TNotifyUI& msg);
     // "key_" n: selects the key on the key page, toggles its light on a
@@ -275,6 +284,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     std::unique_ptr<CDeviceHook> hook_;
     std::unique_ptr<input_settings::InputSettingsWorker> inputSettingsWorker_;
     std::unique_ptr<LightSynchroniser> synchroniser_;
+    int customBackgrounds_ = 0;  // the user's pictures loaded, each under its own name
     uint32_t failedInputSettings_ = 0;  // a bit per Setting whose last value failed
     std::optional<DeviceCapture> captureTarget_;  // whose panel gets the captured input
     std::vector<std::string> pendingNotices_;     // for kTimerNotices

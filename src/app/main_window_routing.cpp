@@ -386,6 +386,9 @@ void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
         case Handler::OpenMacroActionMenu:
             RouteToMacroPanel(route, msg);
             return;
+        case Handler::OpenSkinPicker:
+            OpenSkinPicker();
+            return;
         case Handler::ShowDeviceSubPage:
             if (CZembravaUSBDevice* device = ActiveDevice()) device->SetFunctionPage(route.number);
             return;
@@ -418,7 +421,7 @@ void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
             SendMessage(kMsgInputHook, int64_t{0});
             return;
         default:
-            // The skin picker and the settings window come with later work.
+            // The settings window comes with later work.
             DebugOutputF("%s (%d): not built yet", HandlerName(route.handler), route.number);
             return;
     }

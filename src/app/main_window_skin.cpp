@@ -1,0 +1,71 @@
+// The main window's background: the skin picker under the skin button, the
+// background shown on the root, and the choice kept for the next start.
+
+#include "app/app_messages.h"
+#include "app/main_window.h"
+#include "core/debug_output.h"
+#include "skin/core/image_cache.h"
+#include "skin/window/window_system.h"
+
+namespace kelno::app {
+namespace {
+
+constexpr const char* kSkinImageFailed = "skin_image_failed_text";
+constexpr const char* kSkinSaveFailed = "skin_save_failed_text";
+
+}  // namespace
+
+void CMainWnd::OpenSkinPicker() {
+    skin::CControlUI* button = m_PaintManager.FindControl("skinbtn");
+    const skin::Rect window = GetHost() ? GetHost()->WindowRect() : skin::Rect{};
+    const skin::Rect at = button ? button->GetPos() : skin::Rect{};
+    // Its top-right corner under the button's bottom-right corner.
+    CSkinFrame::Show(this, {window.left + at.right, window.top + at.bottom},
+                     [this](CSkinFrame::Pick pick) { PostMessage(kMsgSkinPicked, std::move(pick)); });
+}
+
+void CMainWnd::OnSkinPicked(const CSkinFrame::Pick& pick) {
+    SkinChoice choice = pick.choice;
+    if (pick.what == CSkinFrame::Pick::What::CustomFile) {
+        const std::optional<std::string> path =
+            skin::ShowOpenFileDialog(GetHost(), "", {{"PNG", {"*.png", "*.PNG"}}, {"*", {"*"}}});
+        if (!path) return;
+        choice = CustomSkinChoice(*path);
+    }
+    if (!ApplySkin(choice)) {
+        ShowMessage(kSkinImageFailed, Buttons::Ok);
+        return;
+    }
+    if (!SaveSkinChoice(options_.userData, choice)) ShowMessage(kSkinSaveFailed, Buttons::Ok);
+}
+
+bool CMainWnd::ApplySkin(const SkinChoice& choice) {
+    skin::CControlUI* root = m_PaintManager.FindControl("root");
+    if (!root) return false;
+    const SkinChangedParam& param = choice.param;
+    if (param.isColour) {
+        root->SetBkColor(param.colour);
+        root->SetBkImage({});
+        return true;
+    }
+    std::string image = param.image;
+    if (choice.kind == SkinChoice::Kind::Custom) {
+        // Loaded here and named by us: a path is never read as image
+        // attributes, and a picture changed on disk is read afresh.
+        std::shared_ptr<skin::ImageData> picture = skin::LoadPngImage(param.image);
+        if (!picture) {
+            DebugOutputF("background %s cannot be loaded", param.image.c_str());
+            return false;
+        }
+        image = "custom_background_" + std::to_string(++customBackgrounds_);
+        skin::CPaintManagerUI::AddImage(image, std::move(picture));
+    } else if (!m_PaintManager.GetImage(image)) {
+        DebugOutputF("background %s is not in the skin", image.c_str());
+        return false;
+    }
+    root->SetBkColor(0);
+    root->SetBkImage(image);
+    return true;
+}
+
+}  // namespace kelno::app

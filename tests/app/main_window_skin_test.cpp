@@ -1,0 +1,78 @@
+// The main window's background: a stored choice is shown again at start,
+// the user's own picture is loaded under a name of the window's (a path is
+// never read as image attributes), one that cannot be loaded changes
+// nothing, and a pick from the picker is kept in main.ini.
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/app_messages.h"
+#include "core/json_file.h"
+#include "main_window_fixture.h"
+
+namespace kelno::app::test {
+namespace {
+
+// A small PNG of one colour at `path`.
+void WritePicture(const std::filesystem::path& path) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 6);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 0.2, 0.4, 0.6);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    ASSERT_EQ(cairo_surface_write_to_png(surface, path.c_str()), CAIRO_STATUS_SUCCESS);
+    cairo_surface_destroy(surface);
+}
+
+class StoredSkinTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(SaveSkinChoice(folder_ / "user", ColourSkinChoice(0xFF1B2233)));
+        MainWindowTest::SetUp();
+    }
+};
+
+TEST_F(StoredSkinTest, TheStoredColourIsShownAtStart) {
+    EXPECT_EQ(Find("root")->GetBkColor(), 0xFF1B2233u);
+    EXPECT_EQ(Find("root")->GetBkImage(), "");
+}
+
+TEST_F(MainWindowTest, TheUsersPictureIsShownAndABrokenOneChangesNothing) {
+    const std::filesystem::path picture = folder_ / "wall=paper 'one'.png";
+    WritePicture(picture);
+    ASSERT_TRUE(window_->ApplySkin(CustomSkinChoice(picture.string())));
+    skin::CControlUI* root = Find("root");
+    const std::string shown = root->GetBkImage();
+    EXPECT_TRUE(shown.starts_with("custom_background_")) << shown;
+    EXPECT_NE(window_->GetPaintManager().GetImage(shown), nullptr);
+    EXPECT_EQ(root->GetBkColor(), 0u);
+
+    const std::filesystem::path broken = folder_ / "broken.png";
+    std::ofstream(broken) << "not a picture";
+    EXPECT_FALSE(window_->ApplySkin(CustomSkinChoice(broken.string())));
+    EXPECT_FALSE(window_->ApplySkin(BuiltInSkinChoice("common/background/none.png")));
+    EXPECT_EQ(root->GetBkImage(), shown) << "the background stays";
+}
+
+TEST_F(MainWindowTest, APickedPictureIsKeptForTheNextStart) {
+    const std::filesystem::path picture = folder_ / "mine.png";
+    WritePicture(picture);
+    system_.QueueFileDialogAnswer(picture.string());
+    CSkinFrame::Pick pick;
+    pick.what = CSkinFrame::Pick::What::CustomFile;
+    ASSERT_TRUE(window_->PostMessage(kMsgSkinPicked, pick));
+    system_.RunPendingTasks();
+    EXPECT_TRUE(Find("root")->GetBkImage().starts_with("custom_background_"));
+    EXPECT_EQ(LoadSkinChoice(folder_ / "user"), CustomSkinChoice(picture.string()));
+
+    // A cancelled dialog changes nothing.
+    system_.QueueFileDialogAnswer(std::nullopt);
+    ASSERT_TRUE(window_->PostMessage(kMsgSkinPicked, pick));
+    system_.RunPendingTasks();
+    EXPECT_EQ(LoadSkinChoice(folder_ / "user"), CustomSkinChoice(picture.string()));
+}
+
+}  // namespace
+}  // namespace kelno::app::test
