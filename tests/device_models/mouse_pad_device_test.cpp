@@ -93,7 +93,10 @@ TEST_F(MousePadPageTest, TheFirstSynchronisationOnlyReads) {
     pad->ClearExchanges();
     page->InitialSync();
     Settle();
-    EXPECT_EQ(CommandCodesOf(*pad), (std::vector<uint8_t>{CMD_START, CMD_READ_INFO, CMD_FINISH}));
+    // The lighting thread it starts may have sent a frame already.
+    std::vector<uint8_t> codes = CommandCodesOf(*pad);
+    std::erase(codes, CMD_LIGHT_FRAME);
+    EXPECT_EQ(codes, (std::vector<uint8_t>{CMD_START, CMD_READ_INFO, CMD_FINISH}));
     EXPECT_EQ(pad->Memory(), before);
     EXPECT_TRUE(page->IsLightingThreadRunning());
 }
