@@ -1,0 +1,525 @@
+#include "platform/linux/pulse_audio_config_lib.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <variant>
+
+namespace kelno::audio {
+namespace {
+
+// In every module the backend loads: how a later start finds them.
+constexpr const char* kMarker = "kelno.driver=";
+constexpr const char* kMonitorProperties = "sink_input_properties=kelno.driver=monitor";
+// Low enough to hear oneself without an echo.
+constexpr int kMonitorLatencyMs = 20;
+// No equaliser or voice changer (capture field 0 bit 0x20000 clear).
+constexpr const char* kFeatures = "0,0,0,0,0,0,0";
+
+std::optional<uint32_t> ParseHexId(std::string_view text) {
+    if (text.starts_with("0x") || text.starts_with("0X")) text.remove_prefix(2);
+    uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+bool Under(std::string_view path, std::string_view parent) {
+    if (parent.starts_with("/sys/")) parent.remove_prefix(4);
+    while (parent.size() > 1 && parent.back() == '/') parent.remove_suffix(1);
+    if (parent.empty() || !path.starts_with(parent)) return false;
+    return path.size() == parent.size() || path[parent.size()] == '/';
+}
+
+std::string Property(const pa_proplist* properties, const char* key) {
+    const char* value = properties ? pa_proplist_gets(properties, key) : nullptr;
+    return value ? value : "";
+}
+
+PulseDeviceInfo Describe(uint32_t index, const char* name, const pa_proplist* properties,
+                         bool monitor) {
+    return {index,
+            name ? name : "",
+            Property(properties, PA_PROP_DEVICE_BUS),
+            Property(properties, PA_PROP_DEVICE_VENDOR_ID),
+            Property(properties, PA_PROP_DEVICE_PRODUCT_ID),
+            Property(properties, "sysfs.path"),
+            monitor};
+}
+
+// Shortest text that reads back as the same number.
+std::string NumberText(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
+double Share(const pa_cvolume& volume) {
+    return static_cast<double>(pa_cvolume_avg(&volume)) / PA_VOLUME_NORM;
+}
+
+// Rounded: 0.3 is 19660.8 of the norm and must not become 19660.
+pa_volume_t VolumeOf(double share) {
+    return static_cast<pa_volume_t>(std::lround(std::clamp(share, 0.0, 1.0) * PA_VOLUME_NORM));
+}
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+}  // namespace
+
+std::vector<PulseDeviceInfo> MatchHeadsetDevices(const std::vector<PulseDeviceInfo>& devices,
+                                                 const PulseHeadsetMatch& match) {
+    std::vector<PulseDeviceInfo> found;
+    if (match.vendorId == 0 && match.productId == 0) return found;
+    for (const PulseDeviceInfo& device : devices) {
+        if (device.monitor || device.bus != "usb") continue;
+        if (ParseHexId(device.vendorId) == match.vendorId &&
+            ParseHexId(device.productId) == match.productId)
+            found.push_back(device);
+    }
+    std::stable_partition(found.begin(), found.end(), [&](const PulseDeviceInfo& device) {
+        return Under(device.sysfsPath, match.usbParent);
+    });
+    return found;
+}
+
+// One connection to the server on its own thread. Each request is started
+// with the loop locked; the caller then waits for its answer up to the
+// timeout and cancels it when none came (a cancelled request's callback
+// never runs, so the answer may live on the caller's stack).
+class PulseAudioConfigLib::Client {
+  public:
+    struct Pending {
+        std::mutex mutex;
+        std::condition_variable answered;
+        bool done = false;
+        bool ok = false;
+        void Finish(bool success) {
+            {
+                std::lock_guard lock(mutex);
+                done = true;
+                ok = success;
+            }
+            answered.notify_all();
+        }
+    };
+
+    Client(std::string server, std::chrono::milliseconds timeout)
+        : server_(std::move(server)), timeout_(timeout) {}
+    ~Client() { Disconnect(); }
+
+    int Connect() {
+        if (Ready()) return kAudioOk;
+        Disconnect();
+        loop_ = pa_threaded_mainloop_new();
+        if (!loop_) return kAudioFailed;
+        pa_proplist* properties = pa_proplist_new();
+        pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "KELNO Driver");
+        pa_threaded_mainloop_lock(loop_);
+        context_ = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), "KELNO Driver",
+                                                properties);
+        pa_proplist_free(properties);
+        bool started = false;
+        if (context_) {
+            state_.done = false;
+            pa_context_set_state_callback(context_, &Client::OnState, this);
+            started = pa_context_connect(context_, server_.empty() ? nullptr : server_.c_str(),
+                                         PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0;
+        }
+        pa_threaded_mainloop_unlock(loop_);
+        if (!started || pa_threaded_mainloop_start(loop_) < 0) {
+            Disconnect();
+            return kAudioNoLibrary;
+        }
+        std::unique_lock lock(state_.mutex);
+        const bool answered = state_.answered.wait_for(lock, timeout_, [&] { return state_.done; });
+        const bool ready = answered && state_.ok;
+        lock.unlock();
+        if (ready) return kAudioOk;
+        Disconnect();
+        return answered ? kAudioNoLibrary : kAudioTimedOut;
+    }
+
+    bool Ready() const { return ready_.load(); }
+
+    // `start` runs with the loop locked and returns the request.
+    int Run(Pending& pending, const std::function<pa_operation*(pa_context*)>& start) {
+        if (!Ready()) return kAudioFailed;
+        pa_threaded_mainloop_lock(loop_);
+        pa_operation* operation = start(context_);
+        pa_threaded_mainloop_unlock(loop_);
+        if (!operation) return kAudioFailed;
+        std::unique_lock lock(pending.mutex);
+        pending.answered.wait_for(lock, timeout_, [&] { return pending.done; });
+        lock.unlock();
+        pa_threaded_mainloop_lock(loop_);
+        if (pa_operation_get_state(operation) == PA_OPERATION_RUNNING)
+            pa_operation_cancel(operation);
+        pa_operation_unref(operation);
+        pa_threaded_mainloop_unlock(loop_);
+        std::lock_guard again(pending.mutex);
+        if (!pending.done) return kAudioTimedOut;
+        return pending.ok ? kAudioOk : kAudioFailed;
+    }
+
+    static void OnSuccess(pa_context*, int success, void* data) {
+        static_cast<Pending*>(data)->Finish(success != 0);
+    }
+
+  private:
+    static void OnState(pa_context* context, void* data) {
+        auto* client = static_cast<Client*>(data);
+        switch (pa_context_get_state(context)) {
+            case PA_CONTEXT_READY:
+                client->ready_ = true;
+                client->state_.Finish(true);
+                break;
+            case PA_CONTEXT_FAILED:
+            case PA_CONTEXT_TERMINATED:
+                client->ready_ = false;
+                client->state_.Finish(false);
+                break;
+            default:
+                break;
+        }
+    }
+
+    void Disconnect() {
+        ready_ = false;
+        if (!loop_) return;
+        pa_threaded_mainloop_lock(loop_);
+        if (context_) {
+            pa_context_set_state_callback(context_, nullptr, nullptr);
+            pa_context_disconnect(context_);
+            pa_context_unref(context_);
+            context_ = nullptr;
+        }
+        pa_threaded_mainloop_unlock(loop_);
+        pa_threaded_mainloop_stop(loop_);
+        pa_threaded_mainloop_free(loop_);
+        loop_ = nullptr;
+    }
+
+    std::string server_;
+    std::chrono::milliseconds timeout_;
+    pa_threaded_mainloop* loop_ = nullptr;
+    pa_context* context_ = nullptr;
+    Pending state_;
+    std::atomic<bool> ready_{false};
+};
+
+namespace {
+
+using Pending = PulseAudioConfigLib::Client::Pending;
+
+struct DeviceList : Pending {
+    std::vector<PulseDeviceInfo> devices;
+};
+
+template <typename Info>
+bool Collect(DeviceList& list, const Info* info, int eol) {
+    if (eol != 0) {
+        list.Finish(eol > 0);
+        return false;
+    }
+    return info != nullptr;
+}
+
+void OnSink(pa_context*, const pa_sink_info* info, int eol, void* data) {
+    auto& list = *static_cast<DeviceList*>(data);
+    if (Collect(list, info, eol))
+        list.devices.push_back(Describe(info->index, info->name, info->proplist, false));
+}
+
+void OnSource(pa_context*, const pa_source_info* info, int eol, void* data) {
+    auto& list = *static_cast<DeviceList*>(data);
+    if (Collect(list, info, eol))
+        list.devices.push_back(Describe(info->index, info->name, info->proplist,
+                                        info->monitor_of_sink != PA_INVALID_INDEX));
+}
+
+struct SourceState : Pending {
+    pa_cvolume volume{};
+    bool muted = false;
+};
+
+void OnSourceState(pa_context*, const pa_source_info* info, int eol, void* data) {
+    auto& state = *static_cast<SourceState*>(data);
+    if (eol != 0) {
+        state.Finish(eol > 0 && state.volume.channels > 0);
+    } else if (info) {
+        state.volume = info->volume;
+        state.muted = info->mute != 0;
+    }
+}
+
+struct ModuleList : Pending {
+    std::vector<uint32_t> marked;
+};
+
+void OnModule(pa_context*, const pa_module_info* info, int eol, void* data) {
+    auto& list = *static_cast<ModuleList*>(data);
+    if (eol != 0)
+        list.Finish(eol > 0);
+    else if (info && info->argument &&
+             std::string_view(info->argument).find(kMarker) != std::string_view::npos)
+        list.marked.push_back(info->index);
+}
+
+struct Loaded : Pending {
+    uint32_t index = PA_INVALID_INDEX;
+};
+
+void OnLoaded(pa_context*, uint32_t index, void* data) {
+    auto& loaded = *static_cast<Loaded*>(data);
+    loaded.index = index;
+    loaded.Finish(index != PA_INVALID_INDEX);
+}
+
+// The stream a module made: its index and volume.
+struct StreamOf : Pending {
+    uint32_t module = PA_INVALID_INDEX;
+    uint32_t index = PA_INVALID_INDEX;
+    pa_cvolume volume{};
+};
+
+void OnSinkInput(pa_context*, const pa_sink_input_info* info, int eol, void* data) {
+    auto& stream = *static_cast<StreamOf*>(data);
+    if (eol != 0) {
+        stream.Finish(eol > 0 && stream.index != PA_INVALID_INDEX);
+    } else if (info && info->owner_module == stream.module) {
+        stream.index = info->index;
+        stream.volume = info->volume;
+    }
+}
+
+std::optional<double> NumberOf(const PropertyValue& value) {
+    if (const auto* whole = std::get_if<int32_t>(&value)) return *whole;
+    const double scalar = std::get<float>(value);
+    if (!std::isfinite(scalar)) return std::nullopt;
+    return scalar;
+}
+
+}  // namespace
+
+PulseAudioConfigLib::PulseAudioConfigLib(PulseHeadsetMatch match, std::string server,
+                                         std::chrono::milliseconds timeout)
+    : match_(std::move(match)), client_(std::make_unique<Client>(std::move(server), timeout)) {}
+
+PulseAudioConfigLib::~PulseAudioConfigLib() {
+    RemoveMonitor();
+}
+
+int PulseAudioConfigLib::ConfLibInit() {
+    if (client_->Ready()) return kAudioOk;
+    const int result = client_->Connect();
+    // A new connection: what an earlier run left is no one's any more.
+    if (result == kAudioOk) {
+        monitorModule_.reset();
+        RemoveLeftovers();
+    }
+    return result;
+}
+
+void PulseAudioConfigLib::CreateDeviceList() {
+    DeviceList sinks, sources;
+    const bool listed = client_->Run(sinks, [&](pa_context* c) {
+        return pa_context_get_sink_info_list(c, OnSink, &sinks);
+    }) == kAudioOk && client_->Run(sources, [&](pa_context* c) {
+        return pa_context_get_source_info_list(c, OnSource, &sources);
+    }) == kAudioOk;
+    sinks_ = listed ? MatchHeadsetDevices(sinks.devices, match_) : std::vector<PulseDeviceInfo>{};
+    sources_ =
+        listed ? MatchHeadsetDevices(sources.devices, match_) : std::vector<PulseDeviceInfo>{};
+    // The monitor belongs to the headset it was made for.
+    const bool same = !sinks_.empty() && !sources_.empty() &&
+                      monitorEnds_ == std::pair(sources_.front().index, sinks_.front().index);
+    if (!same) RemoveMonitor();
+}
+
+int PulseAudioConfigLib::GetDeviceCount(Direction direction, int32_t& count) {
+    count =
+        static_cast<int32_t>(direction == Direction::Playback ? sinks_.size() : sources_.size());
+    return kAudioOk;
+}
+
+int PulseAudioConfigLib::GetDeviceById(Direction direction, int32_t index,
+                                       DeviceDescriptor& device) {
+    const auto& list = direction == Direction::Playback ? sinks_ : sources_;
+    if (index < 0 || static_cast<size_t>(index) >= list.size()) return kAudioFailed;
+    const auto id = static_cast<int32_t>(list[static_cast<size_t>(index)].index);
+    device = direction == Direction::Playback ? DeviceDescriptor{id, 1, 0, 1}
+                                              : DeviceDescriptor{id, 2, 0, 0};
+    return kAudioOk;
+}
+
+const PulseDeviceInfo* PulseAudioConfigLib::Listed(const DeviceDescriptor& device) const {
+    const auto& list = device.type == 2 ? sources_ : sinks_;
+    const auto it = std::find_if(list.begin(), list.end(), [&](const PulseDeviceInfo& d) {
+        return static_cast<int32_t>(d.index) == device.id;
+    });
+    return it == list.end() ? nullptr : &*it;
+}
+
+int PulseAudioConfigLib::ReadProperty(const DeviceDescriptor& device, std::string_view name,
+                                      PropertyParams, std::string& answer) {
+    const PulseDeviceInfo* listed = Listed(device);
+    if (!listed) return kAudioFailed;
+    if (name == "GetSupportFeature") {
+        answer = kFeatures;
+        return kAudioOk;
+    }
+    if (device.type != 2) return kAudioUnsupported;
+    return ReadCapture(*listed, name, answer);
+}
+
+int PulseAudioConfigLib::WriteProperty(const DeviceDescriptor& device, std::string_view name,
+                                       const PropertyValue& value, PropertyParams) {
+    const PulseDeviceInfo* listed = Listed(device);
+    if (!listed) return kAudioFailed;
+    if (device.type != 2) return kAudioUnsupported;
+    const auto number = NumberOf(value);
+    if (!number) return kAudioFailed;
+    return WriteCapture(*listed, name, *number);
+}
+
+int PulseAudioConfigLib::ReadCapture(const PulseDeviceInfo& source, std::string_view name,
+                                     std::string& answer) {
+    if (name == "MuteControl" || name == "VolumeScalarControl") {
+        SourceState state;
+        const int result = client_->Run(state, [&](pa_context* c) {
+            return pa_context_get_source_info_by_index(c, source.index, OnSourceState, &state);
+        });
+        if (result != kAudioOk) return result;
+        answer =
+            name == "MuteControl" ? (state.muted ? "1" : "0") : NumberText(Share(state.volume));
+        return kAudioOk;
+    }
+    // The monitor needs the headset's sink to loop back to; the level
+    // properties in dB have no counterpart here.
+    if (sinks_.empty()) return kAudioUnsupported;
+    if (name == "GetAAMaxVol") {
+        answer = "0";
+        return kAudioOk;
+    }
+    if (name == "AAMuteControl") {
+        answer = monitorModule_ ? "0" : "1";
+        return kAudioOk;
+    }
+    if (name == "AAVolumeScalarControl") {
+        if (monitorModule_) {
+            StreamOf stream;
+            stream.module = *monitorModule_;
+            const int result = client_->Run(stream, [&](pa_context* c) {
+                return pa_context_get_sink_input_info_list(c, OnSinkInput, &stream);
+            });
+            if (result != kAudioOk) return result;
+            monitorVolume_ = Share(stream.volume);
+        }
+        answer = NumberText(monitorVolume_);
+        return kAudioOk;
+    }
+    return kAudioUnsupported;
+}
+
+int PulseAudioConfigLib::WriteCapture(const PulseDeviceInfo& source, std::string_view name,
+                                      double value) {
+    if (name == "MuteControl") {
+        Pending done;
+        return client_->Run(done, [&](pa_context* c) {
+            return pa_context_set_source_mute_by_index(c, source.index, value != 0,
+                                                       Client::OnSuccess, &done);
+        });
+    }
+    if (name == "VolumeScalarControl") {
+        // Every channel at the one level, as many as the source has.
+        SourceState state;
+        int result = client_->Run(state, [&](pa_context* c) {
+            return pa_context_get_source_info_by_index(c, source.index, OnSourceState, &state);
+        });
+        if (result != kAudioOk) return result;
+        pa_cvolume volume;
+        pa_cvolume_set(&volume, state.volume.channels, VolumeOf(value));
+        Pending done;
+        return client_->Run(done, [&](pa_context* c) {
+            return pa_context_set_source_volume_by_index(c, source.index, &volume,
+                                                         Client::OnSuccess, &done);
+        });
+    }
+    if (sinks_.empty()) return kAudioUnsupported;
+    if (name == "AAMuteControl") return SetMonitor(source, value == 0);
+    if (name == "AAVolumeScalarControl") return SetMonitorVolume(value);
+    return kAudioUnsupported;
+}
+
+int PulseAudioConfigLib::SetMonitor(const PulseDeviceInfo& source, bool on) {
+    if (!on) {
+        RemoveMonitor();
+        return monitorModule_ ? kAudioFailed : kAudioOk;
+    }
+    if (monitorModule_) return kAudioOk;
+    const std::string arguments =
+        "source=" + Quoted(source.name) + " sink=" + Quoted(sinks_.front().name) +
+        " latency_msec=" + std::to_string(kMonitorLatencyMs) +
+        " source_dont_move=true sink_dont_move=true " + kMonitorProperties;
+    Loaded loaded;
+    const int result = client_->Run(loaded, [&](pa_context* c) {
+        return pa_context_load_module(c, "module-loopback", arguments.c_str(), OnLoaded, &loaded);
+    });
+    if (result != kAudioOk) return result;
+    monitorModule_ = loaded.index;
+    monitorEnds_ = {source.index, sinks_.front().index};
+    return SetMonitorVolume(monitorVolume_);
+}
+
+int PulseAudioConfigLib::SetMonitorVolume(double share) {
+    monitorVolume_ = std::clamp(share, 0.0, 1.0);
+    if (!monitorModule_) return kAudioOk;  // taken when the monitor is switched on
+    StreamOf stream;
+    stream.module = *monitorModule_;
+    int result = client_->Run(stream, [&](pa_context* c) {
+        return pa_context_get_sink_input_info_list(c, OnSinkInput, &stream);
+    });
+    if (result != kAudioOk) return result;
+    pa_cvolume volume;
+    pa_cvolume_set(&volume, stream.volume.channels, VolumeOf(monitorVolume_));
+    Pending done;
+    return client_->Run(done, [&](pa_context* c) {
+        return pa_context_set_sink_input_volume(c, stream.index, &volume, Client::OnSuccess, &done);
+    });
+}
+
+void PulseAudioConfigLib::RemoveMonitor() {
+    if (!monitorModule_) return;
+    Pending done;
+    const int result = client_->Run(done, [&](pa_context* c) {
+        return pa_context_unload_module(c, *monitorModule_, Client::OnSuccess, &done);
+    });
+    // A module that is gone already (its source went away) counts as removed.
+    if (result == kAudioOk || result == kAudioFailed) monitorModule_.reset();
+}
+
+void PulseAudioConfigLib::RemoveLeftovers() {
+    ModuleList modules;
+    if (client_->Run(modules, [&](pa_context* c) {
+            return pa_context_get_module_info_list(c, OnModule, &modules);
+        }) != kAudioOk)
+        return;
+    for (const uint32_t index : modules.marked) {
+        Pending done;
+        client_->Run(done, [&](pa_context* c) {
+            return pa_context_unload_module(c, index, Client::OnSuccess, &done);
+        });
+    }
+}
+
+}  // namespace kelno::audio

@@ -1,0 +1,96 @@
+#pragma once
+// The headset's audio settings on a PulseAudio server (pipewire-pulse
+// serves the same protocol). The headset's sink and source are the USB
+// devices carrying its vendor and product ids; without one the backend
+// lists nothing, so the computer's own microphone is never touched.
+//
+// Capture: mute and volume of the matched source; the monitor (side-tone)
+// is a low-latency loopback from that source to the headset's sink, on
+// while loaded, its volume the loopback stream's. Every module the backend
+// loads carries "kelno.driver=" in its arguments: a later start removes
+// what a crashed one left. The equaliser and voice changer are not
+// offered (their properties answer unsupported).
+//
+// Every call returns within the timeout given; the server runs on a thread
+// of its own (pa_threaded_mainloop).
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/audio/audio_config_lib.h"
+
+namespace kelno::audio {
+
+// Which USB device is the headset: its ids as its HID interface reports
+// them and, when known, the sysfs folder of its USB device
+// ("/sys/devices/.../1-2"), which is preferred when several devices match.
+struct PulseHeadsetMatch {
+    uint16_t vendorId = 0;
+    uint16_t productId = 0;
+    std::string usbParent;
+};
+
+// What the server says of a sink or source, as far as matching needs it.
+struct PulseDeviceInfo {
+    uint32_t index = 0;
+    std::string name;
+    std::string bus;        // device.bus
+    std::string vendorId;   // device.vendor.id, hex ("0c45" or "0x0c45")
+    std::string productId;  // device.product.id
+    std::string sysfsPath;  // sysfs.path ("/devices/...")
+    bool monitor = false;   // a sink's monitor source
+};
+
+// The headset's devices among `devices`, those under the USB parent first,
+// otherwise in the server's order. Ids 0:0 match nothing.
+std::vector<PulseDeviceInfo> MatchHeadsetDevices(const std::vector<PulseDeviceInfo>& devices,
+                                                 const PulseHeadsetMatch& match);
+
+class PulseAudioConfigLib : public IAudioConfigLib {
+  public:
+    // `server` empty: the user's server (PULSE_SERVER or the default); a
+    // server is never started for us.
+    explicit PulseAudioConfigLib(PulseHeadsetMatch match, std::string server = {},
+                                 std::chrono::milliseconds timeout = std::chrono::seconds(2));
+    // Removes what it loaded.
+    ~PulseAudioConfigLib() override;
+    PulseAudioConfigLib(const PulseAudioConfigLib&) = delete;
+    PulseAudioConfigLib& operator=(const PulseAudioConfigLib&) = delete;
+
+    int ConfLibInit() override;
+    void CreateDeviceList() override;
+    int GetDeviceCount(Direction direction, int32_t& count) override;
+    int GetDeviceById(Direction direction, int32_t index, DeviceDescriptor& device) override;
+    int ReadProperty(const DeviceDescriptor& device, std::string_view name, PropertyParams params,
+                     std::string& answer) override;
+    int WriteProperty(const DeviceDescriptor& device, std::string_view name,
+                      const PropertyValue& value, PropertyParams params) override;
+
+    class Client;
+
+  private:
+    const PulseDeviceInfo* Listed(const DeviceDescriptor& device) const;
+    int ReadCapture(const PulseDeviceInfo& source, std::string_view name, std::string& answer);
+    int WriteCapture(const PulseDeviceInfo& source, std::string_view name, double value);
+    int SetMonitor(const PulseDeviceInfo& source, bool on);
+    int SetMonitorVolume(double share);
+    // Unloads the monitor this backend loaded.
+    void RemoveMonitor();
+    // Unloads every module carrying the marker (left by a crash).
+    void RemoveLeftovers();
+
+    PulseHeadsetMatch match_;
+    std::unique_ptr<Client> client_;
+    std::vector<PulseDeviceInfo> sinks_;
+    std::vector<PulseDeviceInfo> sources_;
+    std::optional<uint32_t> monitorModule_;
+    std::pair<uint32_t, uint32_t> monitorEnds_;  // its source and sink
+    double monitorVolume_ = 0.5;
+};
+
+}  // namespace kelno::audio

@@ -1,0 +1,265 @@
+// The PulseAudio backend on a private daemon: the emulated headset's sink
+// and microphone beside the computer's own (the defaults), asserted with
+// pactl.
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "headset/audio_sdk_adapter.h"
+#include "platform/linux/pulse_audio_config_lib.h"
+#include "support/command_run.h"
+#include "support/pulse_daemon.h"
+#include "support/temp_folder.h"
+
+namespace kelno::audio {
+namespace {
+
+using test::PulseDaemon;
+
+constexpr PropertyParams kNone{};
+
+class PulseBackendTest : public testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(daemon_.Running()) << daemon_.Reason(); }
+
+    std::unique_ptr<PulseAudioConfigLib> Started(PulseHeadsetMatch match = {0x0c45, 0x7654, {}}) {
+        auto lib = std::make_unique<PulseAudioConfigLib>(match, daemon_.Server());
+        EXPECT_EQ(lib->ConfLibInit(), kAudioOk);
+        lib->CreateDeviceList();
+        return lib;
+    }
+    static DeviceDescriptor Device(IAudioConfigLib& lib, Direction direction) {
+        DeviceDescriptor device;
+        EXPECT_EQ(lib.GetDeviceById(direction, 0, device), kAudioOk);
+        return device;
+    }
+    static std::string Read(IAudioConfigLib& lib, const DeviceDescriptor& device,
+                            std::string_view name) {
+        std::string answer = "(none)";
+        const int result = lib.ReadProperty(device, name, kNone, answer);
+        return result == kAudioOk ? answer : "error " + std::to_string(result);
+    }
+    // The server's index of a sink or source by name.
+    int32_t IndexOf(const std::string& kind, const std::string& name) const {
+        std::istringstream lines(daemon_.Pactl("list short " + kind).output);
+        for (std::string line; std::getline(lines, line);) {
+            std::istringstream words(line);
+            std::string index, found;
+            words >> index >> found;
+            if (found == name) return std::stoi(index);
+        }
+        return -1;
+    }
+    // The loopback modules loaded, "source=... sink=..." each.
+    std::string Loopbacks() const {
+        std::istringstream lines(daemon_.Modules());
+        std::string found;
+        for (std::string line; std::getline(lines, line);)
+            if (line.starts_with("module-loopback")) found += line + "\n";
+        return found;
+    }
+    // The first channel's volume of the stream marked as the monitor.
+    std::string MonitorStreamVolume() const {
+        const std::string listing = daemon_.Pactl("list sink-inputs").output;
+        const size_t marker = listing.find("kelno.driver = \"monitor\"");
+        const size_t start = listing.rfind("Sink Input #", marker);
+        if (marker == std::string::npos || start == std::string::npos) return {};
+        const size_t at = listing.find("\tVolume: ", start);
+        std::istringstream rest(listing.substr(at + 9));
+        std::string channel, volume;
+        rest >> channel >> volume;
+        return volume;
+    }
+
+    PulseDaemon daemon_;
+};
+
+TEST_F(PulseBackendTest, ListsTheHeadsetsSinkAndMicrophoneOnly) {
+    const auto lib = Started();
+    int32_t playback = -1, capture = -1;
+    ASSERT_EQ(lib->GetDeviceCount(Direction::Playback, playback), kAudioOk);
+    ASSERT_EQ(lib->GetDeviceCount(Direction::Capture, capture), kAudioOk);
+    // Not the computer's own devices, not the sink's monitor.
+    EXPECT_EQ(playback, 1);
+    EXPECT_EQ(capture, 1);
+    EXPECT_EQ(Device(*lib, Direction::Playback),
+              (DeviceDescriptor{IndexOf("sinks", PulseDaemon::kHeadsetSink), 1, 0, 1}));
+    EXPECT_EQ(Device(*lib, Direction::Capture),
+              (DeviceDescriptor{IndexOf("sources", PulseDaemon::kHeadsetMic), 2, 0, 0}));
+    // No equaliser or voice changer offered.
+    EXPECT_EQ(Read(*lib, Device(*lib, Direction::Capture), "GetSupportFeature"), "0,0,0,0,0,0,0");
+    EXPECT_EQ(Read(*lib, Device(*lib, Direction::Playback), "Enable_EQ_GFX"), "error 2");
+}
+
+TEST_F(PulseBackendTest, WithoutTheHeadsetNothingIsOfferedAndNothingChanges) {
+    const std::string ownVolume = daemon_.SourceVolume(PulseDaemon::kOwnMic);
+    const auto lib = Started({0x1234, 0x5678, {}});
+    int32_t playback = -1, capture = -1;
+    lib->GetDeviceCount(Direction::Playback, playback);
+    lib->GetDeviceCount(Direction::Capture, capture);
+    EXPECT_EQ(playback, 0);
+    EXPECT_EQ(capture, 0);
+    // A descriptor of another device (the default microphone's index) is refused.
+    const DeviceDescriptor own{IndexOf("sources", PulseDaemon::kOwnMic), 2, 0, 0};
+    EXPECT_EQ(lib->WriteProperty(own, "MuteControl", int32_t{1}, kNone), kAudioFailed);
+    EXPECT_EQ(lib->WriteProperty(own, "VolumeScalarControl", 0.1f, kNone), kAudioFailed);
+    EXPECT_EQ(daemon_.SourceMute(PulseDaemon::kOwnMic), "0");
+    EXPECT_EQ(daemon_.SourceVolume(PulseDaemon::kOwnMic), ownVolume);
+}
+
+TEST_F(PulseBackendTest, MutesAndSetsTheHeadsetMicrophoneWithRoundedVolumes) {
+    const auto lib = Started();
+    const DeviceDescriptor mic = Device(*lib, Direction::Capture);
+    ASSERT_EQ(lib->WriteProperty(mic, "MuteControl", int32_t{1}, kNone), kAudioOk);
+    EXPECT_EQ(daemon_.SourceMute(PulseDaemon::kHeadsetMic), "1");
+    EXPECT_EQ(Read(*lib, mic, "MuteControl"), "1");
+    ASSERT_EQ(lib->WriteProperty(mic, "MuteControl", int32_t{0}, kNone), kAudioOk);
+    EXPECT_EQ(daemon_.SourceMute(PulseDaemon::kHeadsetMic), "0");
+
+    // 0.3 of 65536 is 19660.8: rounded, not cut.
+    ASSERT_EQ(lib->WriteProperty(mic, "VolumeScalarControl", 0.3f, kNone), kAudioOk);
+    EXPECT_EQ(daemon_.SourceVolume(PulseDaemon::kHeadsetMic), "19661");
+    // A change made elsewhere is what the next read says.
+    ASSERT_EQ(
+        daemon_.Pactl(std::string("set-source-volume ") + PulseDaemon::kHeadsetMic + " 45%").status,
+        0);
+    EXPECT_NEAR(std::stod(Read(*lib, mic, "VolumeScalarControl")), 0.45, 0.0001);
+
+    EXPECT_EQ(daemon_.SourceMute(PulseDaemon::kOwnMic), "0");
+    EXPECT_EQ(daemon_.SourceVolume(PulseDaemon::kOwnMic), "65536");
+}
+
+TEST_F(PulseBackendTest, TheAdapterDrivesTheMicrophoneThroughIt) {
+    const auto lib = Started();
+    CAudioSdkAdapter adapter(lib.get());
+    ASSERT_EQ(adapter.Start(), AudioStartOutcome::Ready);
+    EXPECT_FALSE(adapter.VoiceChangerSupported());
+    ASSERT_TRUE(adapter.SetMicOn(false));
+    ASSERT_TRUE(adapter.SetMicVolume(29));
+    EXPECT_EQ(daemon_.SourceMute(PulseDaemon::kHeadsetMic), "1");
+    const HeadsetAudioReading reading = adapter.ReadState();
+    EXPECT_EQ(reading.micOn, false);
+    EXPECT_EQ(reading.micVolume, 29);
+    EXPECT_TRUE(reading.monitorAvailable);
+    EXPECT_EQ(reading.monitorOn, false);
+}
+
+TEST_F(PulseBackendTest, TheMonitorIsALoopbackFromTheMicrophoneToTheHeadset) {
+    const auto lib = Started();
+    const DeviceDescriptor mic = Device(*lib, Direction::Capture);
+    EXPECT_EQ(Read(*lib, mic, "GetAAMaxVol"), "0");
+    EXPECT_EQ(Read(*lib, mic, "AAMuteControl"), "1");
+    ASSERT_EQ(lib->WriteProperty(mic, "AAVolumeScalarControl", 0.3f, kNone), kAudioOk);
+    EXPECT_EQ(Loopbacks(), "") << "the volume alone loads nothing";
+
+    ASSERT_EQ(lib->WriteProperty(mic, "AAMuteControl", int32_t{0}, kNone), kAudioOk);
+    const std::string loaded = Loopbacks();
+    EXPECT_NE(loaded.find(std::string("source=\"") + PulseDaemon::kHeadsetMic + "\""),
+              std::string::npos)
+        << loaded;
+    EXPECT_NE(loaded.find(std::string("sink=\"") + PulseDaemon::kHeadsetSink + "\""),
+              std::string::npos)
+        << loaded;
+    EXPECT_EQ(MonitorStreamVolume(), "19661") << "the volume set before it was on";
+    EXPECT_EQ(Read(*lib, mic, "AAMuteControl"), "0");
+    // Switched on again: still one.
+    ASSERT_EQ(lib->WriteProperty(mic, "AAMuteControl", int32_t{0}, kNone), kAudioOk);
+    EXPECT_EQ(Loopbacks(), loaded);
+
+    ASSERT_EQ(lib->WriteProperty(mic, "AAVolumeScalarControl", 0.5f, kNone), kAudioOk);
+    EXPECT_EQ(MonitorStreamVolume(), "32768");
+    EXPECT_EQ(Read(*lib, mic, "AAVolumeScalarControl"), "0.5");
+
+    ASSERT_EQ(lib->WriteProperty(mic, "AAMuteControl", int32_t{1}, kNone), kAudioOk);
+    EXPECT_EQ(Loopbacks(), "");
+    EXPECT_EQ(Read(*lib, mic, "AAMuteControl"), "1");
+}
+
+TEST_F(PulseBackendTest, ItsModulesGoOnExitAndWhenTheHeadsetGoes) {
+    {
+        const auto lib = Started();
+        ASSERT_EQ(lib->WriteProperty(Device(*lib, Direction::Capture), "AAMuteControl", int32_t{0},
+                                     kNone),
+                  kAudioOk);
+        ASSERT_NE(Loopbacks(), "");
+    }
+    EXPECT_EQ(Loopbacks(), "") << "on exit";
+
+    const auto lib = Started();
+    const DeviceDescriptor mic = Device(*lib, Direction::Capture);
+    ASSERT_EQ(lib->WriteProperty(mic, "AAMuteControl", int32_t{0}, kNone), kAudioOk);
+    ASSERT_NE(Loopbacks(), "");
+    // The headset's sink goes (unplugged): the next list drops both the
+    // sink and the monitor, and the microphone's calls still reach it.
+    std::istringstream modules(daemon_.Pactl("list short modules").output);
+    for (std::string line; std::getline(modules, line);) {
+        if (line.find(std::string("sink_name=") + PulseDaemon::kHeadsetSink) != std::string::npos) {
+            ASSERT_EQ(daemon_.Pactl("unload-module " + line.substr(0, line.find('\t'))).status, 0);
+        }
+    }
+    lib->CreateDeviceList();
+    int32_t playback = -1;
+    lib->GetDeviceCount(Direction::Playback, playback);
+    EXPECT_EQ(playback, 0);
+    EXPECT_EQ(Loopbacks(), "");
+    EXPECT_EQ(Read(*lib, mic, "GetAAMaxVol"), "error 2") << "no monitor without the sink";
+    EXPECT_EQ(lib->WriteProperty(mic, "MuteControl", int32_t{1}, kNone), kAudioOk);
+}
+
+TEST_F(PulseBackendTest, ARestartRemovesWhatAKilledRunLeft) {
+    const test::CommandRun killed =
+        test::RunCommand(std::string(KELNO_PULSE_KILLED_RUN) + " '" + daemon_.Server() + "' 2>&1");
+    ASSERT_TRUE(WIFSIGNALED(killed.status) ||
+                (WIFEXITED(killed.status) && WEXITSTATUS(killed.status) == 128 + SIGKILL))
+        << killed.status << " " << killed.output;
+    ASSERT_NE(Loopbacks(), "") << "the killed run's monitor stays";
+    // Another client's loopback is not ours to remove.
+    ASSERT_EQ(daemon_
+                  .Pactl(std::string("load-module module-loopback source=") + PulseDaemon::kOwnMic +
+                         " sink=" + PulseDaemon::kOwnSpeaker)
+                  .status,
+              0);
+
+    const auto lib = Started();
+    const std::string left = Loopbacks();
+    EXPECT_EQ(left.find("kelno.driver"), std::string::npos) << left;
+    EXPECT_NE(left.find(PulseDaemon::kOwnMic), std::string::npos) << left;
+}
+
+TEST(PulseBackendServer, NoServerOrOneThatDoesNotAnswerFailsTheStart) {
+    test::TempFolder folder;
+    PulseAudioConfigLib none({0x0c45, 0x7654, {}}, "unix:" + (folder / "none").string());
+    EXPECT_EQ(none.ConfLibInit(), kAudioNoLibrary);
+
+    // A socket that accepts and never speaks.
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = (folder / "silent").string();
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 4), 0);
+    PulseAudioConfigLib silent({0x0c45, 0x7654, {}}, "unix:" + path,
+                               std::chrono::milliseconds(300));
+    EXPECT_EQ(silent.ConfLibInit(), kAudioTimedOut);
+    int32_t count = -1;
+    silent.CreateDeviceList();
+    silent.GetDeviceCount(Direction::Capture, count);
+    EXPECT_EQ(count, 0);
+    close(listener);
+}
+
+}  // namespace
+}  // namespace kelno::audio
