@@ -9,6 +9,10 @@
 //                             (with either demo option)
 //   --automation <path>       the skin library's automation server
 //   --data-dir <folder>       the per-user data folder (tests)
+//   --audio=pulse             the headset's audio settings on the sound
+//                             server even in demo mode (the real program
+//                             always uses it; demo mode otherwise uses the
+//                             emulator's)
 // Both "--option value" and "--option=value" are accepted.
 
 #include <optional>
@@ -17,6 +21,12 @@
 
 namespace kelno::app {
 
+// Where the headset's audio settings go.
+enum class AudioChoice {
+    Default,  // the emulator's in demo mode, the sound server otherwise
+    Pulse,    // the sound server (PulseAudio or pipewire-pulse)
+};
+
 struct AppOptions {
     bool demo = false;
     bool demoIfNoDevice = false;
@@ -24,6 +34,7 @@ struct AppOptions {
     std::string simControlSocket;
     std::string automationSocket;
     std::string dataDir;
+    AudioChoice audio = AudioChoice::Default;
 };
 
 struct ParsedOptions {

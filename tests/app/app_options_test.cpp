@@ -25,9 +25,18 @@ TEST(AppOptions, AcceptedLines) {
     EXPECT_FALSE(fallback.options->demo);
     EXPECT_EQ(fallback.options->simControlSocket, "/s");
 
+    const ParsedOptions pulse = ParseAppOptions({"--demo=headset", "--audio=pulse"});
+    ASSERT_TRUE(pulse.options) << pulse.error;
+    EXPECT_EQ(pulse.options->audio, AudioChoice::Pulse);
+    const ParsedOptions spaced = ParseAppOptions({"--audio", "pulse", "--data-dir", "/d"});
+    ASSERT_TRUE(spaced.options) << spaced.error;
+    EXPECT_EQ(spaced.options->audio, AudioChoice::Pulse);
+    EXPECT_EQ(spaced.options->dataDir, "/d");
+
     const ParsedOptions none = ParseAppOptions({});
     ASSERT_TRUE(none.options);
     EXPECT_FALSE(none.options->demo);
+    EXPECT_EQ(none.options->audio, AudioChoice::Default);
     EXPECT_TRUE(none.options->automationSocket.empty());
 }
 
@@ -46,6 +55,9 @@ TEST(AppOptions, RefusedLinesSayWhy) {
         {{"--sim-control", "/tmp/e"}, "--sim-control needs --demo or --demo-if-no-device"},
         {{"--demo", "--demo-if-no-device"}, "--demo and --demo-if-no-device exclude each other"},
         {{"--demo-if-no-device=yes"}, "unknown option --demo-if-no-device=yes"},
+        {{"--audio=alsa"}, "--audio takes pulse"},
+        {{"--audio"}, "--audio takes pulse"},
+        {{"--audio="}, "--audio takes pulse"},
     };
     for (const Case& c : cases) {
         const ParsedOptions parsed = ParseAppOptions(c.line);
