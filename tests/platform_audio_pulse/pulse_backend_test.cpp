@@ -13,8 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "headset/audio_sdk_adapter.h"
 #include "platform/linux/pulse_audio_config_lib.h"
@@ -29,12 +31,44 @@ using test::PulseDaemon;
 
 constexpr PropertyParams kNone{};
 
+// A card's side-tone element; its state outlives the control.
+struct SideToneState {
+    bool on = false;
+    double volume = 0.25;
+};
+
+class FakeSideTone : public SideToneControl {
+  public:
+    explicit FakeSideTone(std::shared_ptr<SideToneState> state) : state_(std::move(state)) {}
+    std::optional<bool> On() override { return state_->on; }
+    bool SetOn(bool on) override {
+        state_->on = on;
+        return true;
+    }
+    std::optional<double> Volume() override { return state_->volume; }
+    bool SetVolume(double share) override {
+        state_->volume = share;
+        return true;
+    }
+
+  private:
+    std::shared_ptr<SideToneState> state_;
+};
+
 class PulseBackendTest : public testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(daemon_.Running()) << daemon_.Reason(); }
 
+    // The card's side-tone element is the fake's when `sideTone_` is set,
+    // none otherwise (a real card of this machine is never touched).
     std::unique_ptr<PulseAudioConfigLib> Started(PulseHeadsetMatch match = {0x0c45, 0x7654, {}}) {
-        auto lib = std::make_unique<PulseAudioConfigLib>(match, daemon_.Server());
+        auto lib = std::make_unique<PulseAudioConfigLib>(
+            match, daemon_.Server(), std::chrono::seconds(2),
+            [this](const std::string& card) -> std::unique_ptr<SideToneControl> {
+                openedCards_ += card + ";";
+                if (!sideTone_) return nullptr;
+                return std::make_unique<FakeSideTone>(sideTone_);
+            });
         EXPECT_EQ(lib->ConfLibInit(), kAudioOk);
         lib->CreateDeviceList();
         return lib;
@@ -83,6 +117,8 @@ class PulseBackendTest : public testing::Test {
     }
 
     PulseDaemon daemon_;
+    std::shared_ptr<SideToneState> sideTone_;
+    std::string openedCards_;
 };
 
 TEST_F(PulseBackendTest, ListsTheHeadsetsSinkAndMicrophoneOnly) {
@@ -184,6 +220,24 @@ TEST_F(PulseBackendTest, TheMonitorIsALoopbackFromTheMicrophoneToTheHeadset) {
     ASSERT_EQ(lib->WriteProperty(mic, "AAMuteControl", int32_t{1}, kNone), kAudioOk);
     EXPECT_EQ(Loopbacks(), "");
     EXPECT_EQ(Read(*lib, mic, "AAMuteControl"), "1");
+}
+
+TEST_F(PulseBackendTest, TheCardsOwnSideToneIsUsedInsteadOfALoopback) {
+    sideTone_ = std::make_shared<SideToneState>();
+    const auto lib = Started();
+    EXPECT_EQ(openedCards_, "31;") << "the microphone's card";
+    const DeviceDescriptor mic = Device(*lib, Direction::Capture);
+    EXPECT_EQ(Read(*lib, mic, "AAMuteControl"), "1");
+    EXPECT_EQ(Read(*lib, mic, "AAVolumeScalarControl"), "0.25");
+    ASSERT_EQ(lib->WriteProperty(mic, "AAMuteControl", int32_t{0}, kNone), kAudioOk);
+    ASSERT_EQ(lib->WriteProperty(mic, "AAVolumeScalarControl", 0.5f, kNone), kAudioOk);
+    EXPECT_TRUE(sideTone_->on);
+    EXPECT_EQ(sideTone_->volume, 0.5);
+    EXPECT_EQ(Read(*lib, mic, "AAMuteControl"), "0");
+    EXPECT_EQ(Loopbacks(), "");
+    // A new list of the same headset keeps the element open.
+    lib->CreateDeviceList();
+    EXPECT_EQ(openedCards_, "31;");
 }
 
 TEST_F(PulseBackendTest, ItsModulesGoOnExitAndWhenTheHeadsetGoes) {

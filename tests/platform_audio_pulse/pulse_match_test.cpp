@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <string>
 #include <vector>
 
+#include "platform/linux/alsa_side_tone.h"
 #include "platform/linux/pulse_audio_config_lib.h"
 
 namespace kelno::audio {
@@ -16,6 +19,7 @@ PulseDeviceInfo Device(uint32_t index, std::string bus, std::string vendor, std:
             std::move(vendor),
             std::move(product),
             std::move(sysfs),
+            {},
             monitor};
 }
 
@@ -63,6 +67,23 @@ TEST(PulseHeadsetMatching, PrefersTheSameUsbParentAndNeverMatchesZeroIds) {
               (std::vector<uint32_t>{1, 2, 3}));
     // A catalogue without the headset's ids matches nothing, not the first device.
     EXPECT_TRUE(MatchHeadsetDevices({Device(4, "usb", "0", "0")}, {}).empty());
+}
+
+TEST(AlsaSideTone, SharesBecomeRoundedStepsOfTheElementsRange) {
+    struct Case {
+        double share;
+        long min, max, step;
+    };
+    const Case cases[] = {
+        {0.5, 0, 31, 16},                                             // 15.5: rounded, not cut
+        {0.3, 0, 31, 9},                                              // 9.3
+        {0.5, -10, 10, 0},                                            // a range below zero
+        {1.5, 0, 31, 31},                                             // clamped
+        {-1.0, 4, 31, 4},  {std::nan(""), 4, 31, 4}, {0.5, 7, 7, 7},  // no range
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MixerStep(c.share, c.min, c.max), c.step)
+            << c.share << " of " << c.min << ".." << c.max;
 }
 
 }  // namespace

@@ -13,7 +13,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr const char* kUsbHeadset = "device.bus=usb device.vendor.id=0c45 device.product.id=7654";
+constexpr const char* kUsbHeadset =
+    "device.bus=usb device.vendor.id=0c45 device.product.id=7654 alsa.card=31";
 constexpr const char* kOwnDevice = "device.bus=pci device.vendor.id=8086 device.product.id=7654";
 
 // The value after `key` in the block of `pactl list sources` about `name`.

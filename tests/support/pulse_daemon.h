@@ -1,10 +1,10 @@
 #pragma once
 // A private PulseAudio daemon in a temporary folder, for the audio
 // backend's tests: the emulated headset (a null sink and a microphone
-// carrying its USB ids, 0c45:7654) beside the computer's own speaker and
-// microphone, which are the defaults and must stay untouched. Asserted on
-// with pactl. Started per fixture; a daemon that does not come up is a
-// failure, never a skip.
+// carrying its USB ids, 0c45:7654, on ALSA card 31, a number no real card
+// has here) beside the computer's own speaker and microphone, which are
+// the defaults and must stay untouched. Asserted on with pactl. Started
+// per fixture; a daemon that does not come up is a failure, never a skip.
 
 #include <sys/types.h>
 

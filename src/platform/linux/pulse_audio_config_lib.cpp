@@ -51,6 +51,7 @@ PulseDeviceInfo Describe(uint32_t index, const char* name, const pa_proplist* pr
             Property(properties, PA_PROP_DEVICE_VENDOR_ID),
             Property(properties, PA_PROP_DEVICE_PRODUCT_ID),
             Property(properties, "sysfs.path"),
+            Property(properties, "alsa.card"),
             monitor};
 }
 
@@ -312,8 +313,11 @@ std::optional<double> NumberOf(const PropertyValue& value) {
 }  // namespace
 
 PulseAudioConfigLib::PulseAudioConfigLib(PulseHeadsetMatch match, std::string server,
-                                         std::chrono::milliseconds timeout)
-    : match_(std::move(match)), client_(std::make_unique<Client>(std::move(server), timeout)) {}
+                                         std::chrono::milliseconds timeout,
+                                         SideToneOpener openSideTone)
+    : match_(std::move(match)),
+      client_(std::make_unique<Client>(std::move(server), timeout)),
+      openSideTone_(std::move(openSideTone)) {}
 
 PulseAudioConfigLib::~PulseAudioConfigLib() {
     RemoveMonitor();
@@ -344,6 +348,12 @@ void PulseAudioConfigLib::CreateDeviceList() {
     const bool same = !sinks_.empty() && !sources_.empty() &&
                       monitorEnds_ == std::pair(sources_.front().index, sinks_.front().index);
     if (!same) RemoveMonitor();
+    if (sources_.empty()) {
+        sideTone_.reset();
+    } else if (!sideTone_ || sideToneSource_ != sources_.front().index) {
+        sideTone_ = openSideTone_ ? openSideTone_(sources_.front().alsaCard) : nullptr;
+        sideToneSource_ = sources_.front().index;
+    }
 }
 
 int PulseAudioConfigLib::GetDeviceCount(Direction direction, int32_t& count) {
@@ -404,6 +414,7 @@ int PulseAudioConfigLib::ReadCapture(const PulseDeviceInfo& source, std::string_
             name == "MuteControl" ? (state.muted ? "1" : "0") : NumberText(Share(state.volume));
         return kAudioOk;
     }
+    if (sideTone_) return ReadSideTone(name, answer);
     // The monitor needs the headset's sink to loop back to; the level
     // properties in dB have no counterpart here.
     if (sinks_.empty()) return kAudioUnsupported;
@@ -455,9 +466,37 @@ int PulseAudioConfigLib::WriteCapture(const PulseDeviceInfo& source, std::string
                                                          Client::OnSuccess, &done);
         });
     }
+    if (sideTone_) return WriteSideTone(name, value);
     if (sinks_.empty()) return kAudioUnsupported;
     if (name == "AAMuteControl") return SetMonitor(source, value == 0);
     if (name == "AAVolumeScalarControl") return SetMonitorVolume(value);
+    return kAudioUnsupported;
+}
+
+int PulseAudioConfigLib::ReadSideTone(std::string_view name, std::string& answer) {
+    if (name == "GetAAMaxVol") {
+        answer = "0";
+        return kAudioOk;
+    }
+    if (name == "AAMuteControl") {
+        const auto on = sideTone_->On();
+        if (!on) return kAudioFailed;
+        answer = *on ? "0" : "1";
+        return kAudioOk;
+    }
+    if (name == "AAVolumeScalarControl") {
+        const auto volume = sideTone_->Volume();
+        if (!volume) return kAudioFailed;
+        answer = NumberText(*volume);
+        return kAudioOk;
+    }
+    return kAudioUnsupported;
+}
+
+int PulseAudioConfigLib::WriteSideTone(std::string_view name, double value) {
+    if (name == "AAMuteControl") return sideTone_->SetOn(value == 0) ? kAudioOk : kAudioFailed;
+    if (name == "AAVolumeScalarControl")
+        return sideTone_->SetVolume(value) ? kAudioOk : kAudioFailed;
     return kAudioUnsupported;
 }
 

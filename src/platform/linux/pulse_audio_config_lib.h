@@ -5,8 +5,9 @@
 // lists nothing, so the computer's own microphone is never touched.
 //
 // Capture: mute and volume of the matched source; the monitor (side-tone)
-// is a low-latency loopback from that source to the headset's sink, on
-// while loaded, its volume the loopback stream's. Every module the backend
+// is the card's own mixer element where it has one, otherwise a
+// low-latency loopback from that source to the headset's sink, on while
+// loaded, its volume the loopback stream's. Every module the backend
 // loads carries "kelno.driver=" in its arguments: a later start removes
 // what a crashed one left. The equaliser and voice changer are not
 // offered (their properties answer unsupported).
@@ -16,6 +17,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include "platform/audio/audio_config_lib.h"
+#include "platform/linux/alsa_side_tone.h"
 
 namespace kelno::audio {
 
@@ -43,6 +46,7 @@ struct PulseDeviceInfo {
     std::string vendorId;   // device.vendor.id, hex ("0c45" or "0x0c45")
     std::string productId;  // device.product.id
     std::string sysfsPath;  // sysfs.path ("/devices/...")
+    std::string alsaCard;   // alsa.card, the card's number
     bool monitor = false;   // a sink's monitor source
 };
 
@@ -51,12 +55,17 @@ struct PulseDeviceInfo {
 std::vector<PulseDeviceInfo> MatchHeadsetDevices(const std::vector<PulseDeviceInfo>& devices,
                                                  const PulseHeadsetMatch& match);
 
+// The side-tone element of a card, by its "alsa.card" number; empty when
+// it has none.
+using SideToneOpener = std::function<std::unique_ptr<SideToneControl>(const std::string& card)>;
+
 class PulseAudioConfigLib : public IAudioConfigLib {
   public:
     // `server` empty: the user's server (PULSE_SERVER or the default); a
     // server is never started for us.
     explicit PulseAudioConfigLib(PulseHeadsetMatch match, std::string server = {},
-                                 std::chrono::milliseconds timeout = std::chrono::seconds(2));
+                                 std::chrono::milliseconds timeout = std::chrono::seconds(2),
+                                 SideToneOpener openSideTone = OpenAlsaSideTone);
     // Removes what it loaded.
     ~PulseAudioConfigLib() override;
     PulseAudioConfigLib(const PulseAudioConfigLib&) = delete;
@@ -77,6 +86,8 @@ class PulseAudioConfigLib : public IAudioConfigLib {
     const PulseDeviceInfo* Listed(const DeviceDescriptor& device) const;
     int ReadCapture(const PulseDeviceInfo& source, std::string_view name, std::string& answer);
     int WriteCapture(const PulseDeviceInfo& source, std::string_view name, double value);
+    int ReadSideTone(std::string_view name, std::string& answer);
+    int WriteSideTone(std::string_view name, double value);
     int SetMonitor(const PulseDeviceInfo& source, bool on);
     int SetMonitorVolume(double share);
     // Unloads the monitor this backend loaded.
@@ -91,6 +102,9 @@ class PulseAudioConfigLib : public IAudioConfigLib {
     std::optional<uint32_t> monitorModule_;
     std::pair<uint32_t, uint32_t> monitorEnds_;  // its source and sink
     double monitorVolume_ = 0.5;
+    SideToneOpener openSideTone_;
+    std::unique_ptr<SideToneControl> sideTone_;
+    uint32_t sideToneSource_ = 0;  // the source it belongs to
 };
 
 }  // namespace kelno::audio
