@@ -1,6 +1,7 @@
 // The emulated headset on the real program with its audio on a private
 // PulseAudio daemon (--audio=pulse): the page's microphone switch and
-// slider reach the headset's microphone, and only it.
+// slider reach the headset's microphone, and only it; a preset loads the
+// equaliser in front of the headset's sink with its gains.
 
 #include <cmath>
 #include <string>
@@ -82,6 +83,24 @@ TEST_F(HeadsetOnPulseEndToEnd, TheMicrophoneSwitchAndSliderReachTheHeadsetsMicro
     // The computer's own microphone kept its state.
     EXPECT_EQ(daemon_.SourceMute(PulseDaemon::kOwnMic), "0");
     EXPECT_EQ(daemon_.SourceVolume(PulseDaemon::kOwnMic), "65536");
+}
+
+TEST_F(HeadsetOnPulseEndToEnd, APresetLoadsTheEqualiserWithItsGains) {
+    LineClient app, emulator;
+    OpenAudioPage(app, emulator);
+    ASSERT_EQ(app.Ask("click " + ShownRef(app, "6533_eq_option_7")), "ok");
+    // The filters loaded, each as "<master> <gains>": rebuilt band by band,
+    // one is left with all the gains.
+    const auto filters = [this] {
+        std::istringstream lines(daemon_.Equalisers());
+        std::string found;
+        for (std::string line; std::getline(lines, line);)
+            found += line.substr(line.find(' ') + 1) + "\n";
+        return found;
+    };
+    const std::string want =
+        "\"" + std::string(PulseDaemon::kHeadsetSink) + "\" 14,10,4,0,-4,-3,-1,1,2,3\n";
+    EXPECT_EQ(ReadUntil(filters, want), want) << Output();
 }
 
 }  // namespace

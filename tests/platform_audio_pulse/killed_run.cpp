@@ -1,4 +1,5 @@
-// A run of the backend that dies by SIGKILL with the monitor on, for the
+// A run of the backend that dies by SIGKILL with the monitor and the
+// equaliser on, for the
 // cleanup test (libpulse refuses to work in a forked copy of a process
 // that used it, so this is a program of its own).
 //   killed_run <server>
@@ -16,6 +17,9 @@ int main(int argc, char** argv) {
     DeviceDescriptor mic;
     if (lib.GetDeviceById(Direction::Capture, 0, mic) != kAudioOk) return 4;
     if (lib.WriteProperty(mic, "AAMuteControl", int32_t{0}, {}) != kAudioOk) return 5;
+    DeviceDescriptor sink;
+    if (lib.GetDeviceById(Direction::Playback, 0, sink) != kAudioOk) return 6;
+    if (lib.WriteProperty(sink, "Enable_EQ_GFX", int32_t{1}, {}) != kAudioOk) return 7;
     raise(SIGKILL);
-    return 6;
+    return 8;
 }

@@ -17,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "headset/audio_sdk_adapter.h"
 #include "platform/linux/pulse_audio_config_lib.h"
@@ -116,7 +117,40 @@ class PulseBackendTest : public testing::Test {
         return volume;
     }
 
+    // A stream named `name` playing silence on `sink` until the test ends.
+    void Play(const std::string& name, const std::string& sink) {
+        const test::CommandRun started = test::RunCommand(
+            "PULSE_SERVER='" + daemon_.Server() + "' pacat --playback -d " + sink +
+            " --property=media.name=" + name + " </dev/zero >/dev/null 2>&1 & echo $!");
+        players_.push_back(std::stoi(started.output));
+        // Until the server has it.
+        for (int i = 0; i < 100 && StreamSink(name).empty(); ++i) usleep(20000);
+        ASSERT_EQ(StreamSink(name), sink);
+    }
+    // The name of the sink the stream plays on; empty when there is none.
+    std::string StreamSink(const std::string& name) const {
+        const std::string listing = daemon_.Pactl("list sink-inputs").output;
+        const size_t at = listing.find("media.name = \"" + name + "\"");
+        const size_t start = listing.rfind("Sink Input #", at);
+        if (at == std::string::npos || start == std::string::npos) return {};
+        const size_t sink = listing.find("\tSink: ", start);
+        const int index = std::stoi(listing.substr(sink + 7));
+        std::istringstream lines(daemon_.Pactl("list short sinks").output);
+        for (std::string line; std::getline(lines, line);) {
+            std::istringstream words(line);
+            int found = -1;
+            std::string sinkName;
+            words >> found >> sinkName;
+            if (found == index) return sinkName;
+        }
+        return {};
+    }
+    void TearDown() override {
+        for (const pid_t player : players_) kill(player, SIGTERM);
+    }
+
     PulseDaemon daemon_;
+    std::vector<pid_t> players_;
     std::shared_ptr<SideToneState> sideTone_;
     std::string openedCards_;
 };
@@ -133,9 +167,9 @@ TEST_F(PulseBackendTest, ListsTheHeadsetsSinkAndMicrophoneOnly) {
               (DeviceDescriptor{IndexOf("sinks", PulseDaemon::kHeadsetSink), 1, 0, 1}));
     EXPECT_EQ(Device(*lib, Direction::Capture),
               (DeviceDescriptor{IndexOf("sources", PulseDaemon::kHeadsetMic), 2, 0, 0}));
-    // No equaliser or voice changer offered.
+    // No voice changer offered.
     EXPECT_EQ(Read(*lib, Device(*lib, Direction::Capture), "GetSupportFeature"), "0,0,0,0,0,0,0");
-    EXPECT_EQ(Read(*lib, Device(*lib, Direction::Playback), "Enable_EQ_GFX"), "error 2");
+    EXPECT_EQ(Read(*lib, Device(*lib, Direction::Capture), "Enable_MAGICVOICE"), "error 2");
 }
 
 TEST_F(PulseBackendTest, WithoutTheHeadsetNothingIsOfferedAndNothingChanges) {
@@ -240,6 +274,45 @@ TEST_F(PulseBackendTest, TheCardsOwnSideToneIsUsedInsteadOfALoopback) {
     EXPECT_EQ(openedCards_, "31;");
 }
 
+TEST_F(PulseBackendTest, TheEqualiserTakesTheHeadsetsStreamsAndARebuildKeepsThem) {
+    Play("music", PulseDaemon::kHeadsetSink);
+    Play("speaker", PulseDaemon::kOwnSpeaker);
+    auto lib = Started();
+    const DeviceDescriptor sink = Device(*lib, Direction::Playback);
+    const int32_t gains[] = {14, 10, 4, 0, -4, -3, -1, 1, 2, 3};
+    for (int band = 0; band < 10; ++band)
+        ASSERT_EQ(
+            lib->WriteProperty(sink, "EQ_Slider" + std::to_string(band + 1), gains[band], kNone),
+            kAudioOk);
+    EXPECT_EQ(daemon_.Equalisers(), "") << "gains alone load nothing";
+    ASSERT_EQ(lib->WriteProperty(sink, "Enable_EQ_GFX", int32_t{1}, kNone), kAudioOk);
+    EXPECT_EQ(daemon_.Equalisers(),
+              "kelno_equaliser_0 \"kelno_test_hp\" 14,10,4,0,-4,-3,-1,1,2,3\n");
+    EXPECT_EQ(StreamSink("music"), "kelno_equaliser_0");
+    EXPECT_EQ(StreamSink("speaker"), PulseDaemon::kOwnSpeaker) << "another device's stream";
+    EXPECT_EQ(Read(*lib, sink, "Enable_EQ_GFX"), "1");
+    EXPECT_EQ(Read(*lib, sink, "EQ_Slider5"), "-4");
+
+    // One band: a new filter with the new gains, the stream moved to it.
+    ASSERT_EQ(lib->WriteProperty(sink, "EQ_Slider4", int32_t{6}, kNone), kAudioOk);
+    EXPECT_EQ(daemon_.Equalisers(),
+              "kelno_equaliser_1 \"kelno_test_hp\" 14,10,4,6,-4,-3,-1,1,2,3\n");
+    EXPECT_EQ(StreamSink("music"), "kelno_equaliser_1");
+    EXPECT_EQ(lib->WriteProperty(sink, "EQ_Slider11", int32_t{6}, kNone), kAudioUnsupported);
+
+    ASSERT_EQ(lib->WriteProperty(sink, "Enable_EQ_GFX", int32_t{0}, kNone), kAudioOk);
+    EXPECT_EQ(daemon_.Equalisers(), "");
+    EXPECT_EQ(StreamSink("music"), PulseDaemon::kHeadsetSink);
+
+    // On exit too, the streams go back to the headset.
+    ASSERT_EQ(lib->WriteProperty(sink, "Enable_EQ_GFX", int32_t{1}, kNone), kAudioOk);
+    ASSERT_NE(StreamSink("music"), PulseDaemon::kHeadsetSink);
+    lib.reset();
+    EXPECT_EQ(daemon_.Equalisers(), "");
+    EXPECT_EQ(StreamSink("music"), PulseDaemon::kHeadsetSink);
+    EXPECT_EQ(StreamSink("speaker"), PulseDaemon::kOwnSpeaker);
+}
+
 TEST_F(PulseBackendTest, ItsModulesGoOnExitAndWhenTheHeadsetGoes) {
     {
         const auto lib = Started();
@@ -272,12 +345,15 @@ TEST_F(PulseBackendTest, ItsModulesGoOnExitAndWhenTheHeadsetGoes) {
 }
 
 TEST_F(PulseBackendTest, ARestartRemovesWhatAKilledRunLeft) {
+    Play("music", PulseDaemon::kHeadsetSink);
     const test::CommandRun killed =
         test::RunCommand(std::string(KELNO_PULSE_KILLED_RUN) + " '" + daemon_.Server() + "' 2>&1");
     ASSERT_TRUE(WIFSIGNALED(killed.status) ||
                 (WIFEXITED(killed.status) && WEXITSTATUS(killed.status) == 128 + SIGKILL))
         << killed.status << " " << killed.output;
     ASSERT_NE(Loopbacks(), "") << "the killed run's monitor stays";
+    ASSERT_NE(daemon_.Equalisers(), "") << "and its equaliser";
+    ASSERT_EQ(StreamSink("music"), "kelno_equaliser_0");
     // Another client's loopback is not ours to remove.
     ASSERT_EQ(daemon_
                   .Pactl(std::string("load-module module-loopback source=") + PulseDaemon::kOwnMic +
@@ -289,6 +365,8 @@ TEST_F(PulseBackendTest, ARestartRemovesWhatAKilledRunLeft) {
     const std::string left = Loopbacks();
     EXPECT_EQ(left.find("kelno.driver"), std::string::npos) << left;
     EXPECT_NE(left.find(PulseDaemon::kOwnMic), std::string::npos) << left;
+    EXPECT_EQ(daemon_.Equalisers(), "");
+    EXPECT_EQ(StreamSink("music"), PulseDaemon::kHeadsetSink) << "not the default device";
 }
 
 TEST(PulseBackendServer, NoServerOrOneThatDoesNotAnswerFailsTheStart) {

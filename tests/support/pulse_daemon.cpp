@@ -138,4 +138,21 @@ std::string PulseDaemon::Modules() const {
     return result;
 }
 
+std::string PulseDaemon::Equalisers() const {
+    std::istringstream lines(Modules());
+    std::string found;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("module-ladspa-sink")) continue;
+        std::istringstream words(line);
+        std::string word, name, master, controls;
+        while (words >> word) {
+            if (word.starts_with("sink_name=")) name = word.substr(10);
+            if (word.starts_with("sink_master=")) master = word.substr(12);
+            if (word.starts_with("control=")) controls = word.substr(8);
+        }
+        found += name + " " + master + " " + controls + "\n";
+    }
+    return found;
+}
+
 }  // namespace kelno::test

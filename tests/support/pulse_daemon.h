@@ -42,6 +42,9 @@ class PulseDaemon {
     std::string SourceVolume(const std::string& name) const;
     // The loaded modules' "name<TAB>argument" lines.
     std::string Modules() const;
+    // The equaliser filter sinks loaded, "<sink_name> <master> <controls>"
+    // a line.
+    std::string Equalisers() const;
 
   private:
     TempFolder folder_;

@@ -19,7 +19,12 @@ constexpr const char* kMarker = "kelno.driver=";
 constexpr const char* kMonitorProperties = "sink_input_properties=kelno.driver=monitor";
 // Low enough to hear oneself without an echo.
 constexpr int kMonitorLatencyMs = 20;
-// No equaliser or voice changer (capture field 0 bit 0x20000 clear).
+// The equaliser: caps' ten-band filter (31 Hz to 16 kHz, gains in dB).
+constexpr const char* kEqualiserPlugin = "plugin=caps label=Eq10X2";
+constexpr const char* kEqualiserProperties =
+    "sink_properties=\"device.description='KELNO Driver equaliser' kelno.driver=equaliser\"";
+constexpr size_t kBands = PulseAudioConfigLib::kBands;
+// No voice changer (capture field 0 bit 0x20000 clear).
 constexpr const char* kFeatures = "0,0,0,0,0,0,0";
 
 std::optional<uint32_t> ParseHexId(std::string_view text) {
@@ -263,8 +268,9 @@ void OnSourceState(pa_context*, const pa_source_info* info, int eol, void* data)
     }
 }
 
+// The modules carrying the marker, with their arguments.
 struct ModuleList : Pending {
-    std::vector<uint32_t> marked;
+    std::vector<std::pair<uint32_t, std::string>> marked;
 };
 
 void OnModule(pa_context*, const pa_module_info* info, int eol, void* data) {
@@ -273,7 +279,24 @@ void OnModule(pa_context*, const pa_module_info* info, int eol, void* data) {
         list.Finish(eol > 0);
     else if (info && info->argument &&
              std::string_view(info->argument).find(kMarker) != std::string_view::npos)
-        list.marked.push_back(info->index);
+        list.marked.emplace_back(info->index, info->argument);
+}
+
+// The value of `key=` in arguments the backend wrote (no spaces inside
+// values but quoted names); empty when missing.
+std::string ArgumentValue(std::string_view arguments, std::string_view key) {
+    for (size_t at = 0; at < arguments.size();) {
+        const size_t end = std::min(arguments.find(' ', at), arguments.size());
+        std::string_view word = arguments.substr(at, end - at);
+        at = end + 1;
+        if (!word.starts_with(key) || word.size() <= key.size() || word[key.size()] != '=')
+            continue;
+        word.remove_prefix(key.size() + 1);
+        if (word.size() >= 2 && word.front() == '"' && word.back() == '"')
+            word = word.substr(1, word.size() - 2);
+        return std::string(word);
+    }
+    return {};
 }
 
 struct Loaded : Pending {
@@ -286,21 +309,64 @@ void OnLoaded(pa_context*, uint32_t index, void* data) {
     loaded.Finish(index != PA_INVALID_INDEX);
 }
 
-// The stream a module made: its index and volume.
-struct StreamOf : Pending {
-    uint32_t module = PA_INVALID_INDEX;
+// The playback streams: where each plays, which module made it (if one
+// did) and whether it is one of ours.
+struct SinkInput {
     uint32_t index = PA_INVALID_INDEX;
+    uint32_t sink = PA_INVALID_INDEX;
+    uint32_t module = PA_INVALID_INDEX;
+    bool ours = false;
     pa_cvolume volume{};
 };
 
-void OnSinkInput(pa_context*, const pa_sink_input_info* info, int eol, void* data) {
-    auto& stream = *static_cast<StreamOf*>(data);
-    if (eol != 0) {
-        stream.Finish(eol > 0 && stream.index != PA_INVALID_INDEX);
-    } else if (info && info->owner_module == stream.module) {
-        stream.index = info->index;
-        stream.volume = info->volume;
+struct StreamList : Pending {
+    std::vector<SinkInput> streams;
+    const SinkInput* OfModule(uint32_t module) const {
+        for (const SinkInput& stream : streams)
+            if (stream.module == module) return &stream;
+        return nullptr;
     }
+};
+
+void OnSinkInput(pa_context*, const pa_sink_input_info* info, int eol, void* data) {
+    auto& list = *static_cast<StreamList*>(data);
+    if (eol != 0)
+        list.Finish(eol > 0);
+    else if (info)
+        list.streams.push_back({info->index, info->sink, info->owner_module,
+                                pa_proplist_contains(info->proplist, "kelno.driver") == 1,
+                                info->volume});
+}
+
+struct SinkIndex : Pending {
+    uint32_t index = PA_INVALID_INDEX;
+};
+
+void OnSinkIndex(pa_context*, const pa_sink_info* info, int eol, void* data) {
+    auto& sink = *static_cast<SinkIndex*>(data);
+    if (eol != 0)
+        sink.Finish(eol > 0 && sink.index != PA_INVALID_INDEX);
+    else if (info)
+        sink.index = info->index;
+}
+
+int ListStreams(PulseAudioConfigLib::Client& client, StreamList& list) {
+    return client.Run(list, [&](pa_context* c) {
+        return pa_context_get_sink_input_info_list(c, OnSinkInput, &list);
+    });
+}
+
+// The band of "EQ_Slider1".."EQ_Slider10", 0 to 9.
+std::optional<size_t> BandOf(std::string_view name) {
+    constexpr std::string_view kPrefix = "EQ_Slider";
+    if (!name.starts_with(kPrefix)) return std::nullopt;
+    name.remove_prefix(kPrefix.size());
+    size_t band = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), band);
+    if (name.empty() || error != std::errc() || end != name.data() + name.size() || band < 1 ||
+        band > kBands)
+        return std::nullopt;
+    return band - 1;
 }
 
 std::optional<double> NumberOf(const PropertyValue& value) {
@@ -320,6 +386,7 @@ PulseAudioConfigLib::PulseAudioConfigLib(PulseHeadsetMatch match, std::string se
       openSideTone_(std::move(openSideTone)) {}
 
 PulseAudioConfigLib::~PulseAudioConfigLib() {
+    RemoveEqualiser();
     RemoveMonitor();
 }
 
@@ -329,6 +396,7 @@ int PulseAudioConfigLib::ConfLibInit() {
     // A new connection: what an earlier run left is no one's any more.
     if (result == kAudioOk) {
         monitorModule_.reset();
+        equaliser_.reset();
         RemoveLeftovers();
     }
     return result;
@@ -348,6 +416,8 @@ void PulseAudioConfigLib::CreateDeviceList() {
     const bool same = !sinks_.empty() && !sources_.empty() &&
                       monitorEnds_ == std::pair(sources_.front().index, sinks_.front().index);
     if (!same) RemoveMonitor();
+    if (equaliser_ && (sinks_.empty() || sinks_.front().index != equaliser_->master))
+        RemoveEqualiser();
     if (sources_.empty()) {
         sideTone_.reset();
     } else if (!sideTone_ || sideToneSource_ != sources_.front().index) {
@@ -388,7 +458,7 @@ int PulseAudioConfigLib::ReadProperty(const DeviceDescriptor& device, std::strin
         answer = kFeatures;
         return kAudioOk;
     }
-    if (device.type != 2) return kAudioUnsupported;
+    if (device.type != 2) return ReadPlayback(name, answer);
     return ReadCapture(*listed, name, answer);
 }
 
@@ -396,10 +466,109 @@ int PulseAudioConfigLib::WriteProperty(const DeviceDescriptor& device, std::stri
                                        const PropertyValue& value, PropertyParams) {
     const PulseDeviceInfo* listed = Listed(device);
     if (!listed) return kAudioFailed;
-    if (device.type != 2) return kAudioUnsupported;
     const auto number = NumberOf(value);
     if (!number) return kAudioFailed;
+    if (device.type != 2) return WritePlayback(*listed, name, *number);
     return WriteCapture(*listed, name, *number);
+}
+
+int PulseAudioConfigLib::ReadPlayback(std::string_view name, std::string& answer) const {
+    if (name == "Enable_EQ_GFX") {
+        answer = equaliser_ ? "1" : "0";
+        return kAudioOk;
+    }
+    if (const auto band = BandOf(name)) {
+        answer = std::to_string(eqGains_[*band]);
+        return kAudioOk;
+    }
+    return kAudioUnsupported;
+}
+
+int PulseAudioConfigLib::WritePlayback(const PulseDeviceInfo& sink, std::string_view name,
+                                       double value) {
+    if (name == "Enable_EQ_GFX") {
+        if (value == 0) {
+            RemoveEqualiser();
+            return equaliser_ ? kAudioFailed : kAudioOk;
+        }
+        return equaliser_ ? kAudioOk : BuildEqualiser(sink);
+    }
+    if (const auto band = BandOf(name)) {
+        eqGains_[*band] = static_cast<int32_t>(std::lround(value));
+        // New gains mean a new filter: its controls are fixed at load.
+        return equaliser_ ? BuildEqualiser(sink) : kAudioOk;
+    }
+    return kAudioUnsupported;
+}
+
+int PulseAudioConfigLib::BuildEqualiser(const PulseDeviceInfo& sink) {
+    // Two names in turn: the new filter is loaded beside the old one, so
+    // no stream ever falls back to another device.
+    const std::string name = "kelno_equaliser_" + std::to_string(eqBuilds_++ % 2);
+    std::string controls;
+    for (const int32_t gain : eqGains_)
+        controls += (controls.empty() ? "" : ",") + std::to_string(gain);
+    const std::string arguments = "sink_name=" + name + " sink_master=" + Quoted(sink.name) + " " +
+                                  kEqualiserPlugin + " control=" + controls + " " +
+                                  kEqualiserProperties;
+    Loaded loaded;
+    int result = client_->Run(loaded, [&](pa_context* c) {
+        return pa_context_load_module(c, "module-ladspa-sink", arguments.c_str(), OnLoaded,
+                                      &loaded);
+    });
+    if (result != kAudioOk) return result;
+    const auto created = SinkByName(name);
+    const std::optional<Equaliser> old = equaliser_;
+    if (!created) {
+        UnloadModule(loaded.index);
+        return kAudioFailed;
+    }
+    equaliser_ = Equaliser{loaded.index, *created, sink.index};
+    result = MoveStreams(old ? old->sink : sink.index, *created);
+    if (old) UnloadModule(old->module);
+    return result;
+}
+
+void PulseAudioConfigLib::RemoveEqualiser() {
+    if (!equaliser_) return;
+    // Back to the headset before the filter goes, or the server would move
+    // them to its default device.
+    MoveStreams(equaliser_->sink, equaliser_->master);
+    const int result = UnloadModule(equaliser_->module);
+    if (result == kAudioOk || result == kAudioFailed) equaliser_.reset();
+}
+
+int PulseAudioConfigLib::MoveStreams(uint32_t from, uint32_t to) {
+    StreamList list;
+    int result = ListStreams(*client_, list);
+    for (const SinkInput& stream : list.streams) {
+        // The filters' own streams and the monitor stay where they are.
+        if (stream.sink != from || stream.ours) continue;
+        if (equaliser_ && stream.module == equaliser_->module) continue;
+        Pending done;
+        const int moved = client_->Run(done, [&](pa_context* c) {
+            return pa_context_move_sink_input_by_index(c, stream.index, to, Client::OnSuccess,
+                                                       &done);
+        });
+        if (moved != kAudioOk) result = moved;
+    }
+    return result;
+}
+
+std::optional<uint32_t> PulseAudioConfigLib::SinkByName(const std::string& name) {
+    SinkIndex sink;
+    if (client_->Run(sink, [&](pa_context* c) {
+            return pa_context_get_sink_info_by_name(c, name.c_str(), OnSinkIndex, &sink);
+        }) != kAudioOk)
+        return std::nullopt;
+    return sink.index;
+}
+
+int PulseAudioConfigLib::UnloadModule(uint32_t module) {
+    Pending done;
+    return client_->Run(done, [&](pa_context* c) {
+        return pa_context_unload_module(c, module, Client::OnSuccess, &done);
+    });
 }
 
 int PulseAudioConfigLib::ReadCapture(const PulseDeviceInfo& source, std::string_view name,
@@ -428,13 +597,12 @@ int PulseAudioConfigLib::ReadCapture(const PulseDeviceInfo& source, std::string_
     }
     if (name == "AAVolumeScalarControl") {
         if (monitorModule_) {
-            StreamOf stream;
-            stream.module = *monitorModule_;
-            const int result = client_->Run(stream, [&](pa_context* c) {
-                return pa_context_get_sink_input_info_list(c, OnSinkInput, &stream);
-            });
+            StreamList list;
+            const int result = ListStreams(*client_, list);
             if (result != kAudioOk) return result;
-            monitorVolume_ = Share(stream.volume);
+            const SinkInput* stream = list.OfModule(*monitorModule_);
+            if (!stream) return kAudioFailed;
+            monitorVolume_ = Share(stream->volume);
         }
         answer = NumberText(monitorVolume_);
         return kAudioOk;
@@ -523,26 +691,23 @@ int PulseAudioConfigLib::SetMonitor(const PulseDeviceInfo& source, bool on) {
 int PulseAudioConfigLib::SetMonitorVolume(double share) {
     monitorVolume_ = std::clamp(share, 0.0, 1.0);
     if (!monitorModule_) return kAudioOk;  // taken when the monitor is switched on
-    StreamOf stream;
-    stream.module = *monitorModule_;
-    int result = client_->Run(stream, [&](pa_context* c) {
-        return pa_context_get_sink_input_info_list(c, OnSinkInput, &stream);
-    });
+    StreamList list;
+    const int result = ListStreams(*client_, list);
     if (result != kAudioOk) return result;
+    const SinkInput* stream = list.OfModule(*monitorModule_);
+    if (!stream) return kAudioFailed;
     pa_cvolume volume;
-    pa_cvolume_set(&volume, stream.volume.channels, VolumeOf(monitorVolume_));
+    pa_cvolume_set(&volume, stream->volume.channels, VolumeOf(monitorVolume_));
     Pending done;
     return client_->Run(done, [&](pa_context* c) {
-        return pa_context_set_sink_input_volume(c, stream.index, &volume, Client::OnSuccess, &done);
+        return pa_context_set_sink_input_volume(c, stream->index, &volume, Client::OnSuccess,
+                                                &done);
     });
 }
 
 void PulseAudioConfigLib::RemoveMonitor() {
     if (!monitorModule_) return;
-    Pending done;
-    const int result = client_->Run(done, [&](pa_context* c) {
-        return pa_context_unload_module(c, *monitorModule_, Client::OnSuccess, &done);
-    });
+    const int result = UnloadModule(*monitorModule_);
     // A module that is gone already (its source went away) counts as removed.
     if (result == kAudioOk || result == kAudioFailed) monitorModule_.reset();
 }
@@ -553,11 +718,16 @@ void PulseAudioConfigLib::RemoveLeftovers() {
             return pa_context_get_module_info_list(c, OnModule, &modules);
         }) != kAudioOk)
         return;
-    for (const uint32_t index : modules.marked) {
-        Pending done;
-        client_->Run(done, [&](pa_context* c) {
-            return pa_context_unload_module(c, index, Client::OnSuccess, &done);
-        });
+    for (const auto& [index, arguments] : modules.marked) {
+        // A left equaliser's streams go back to the headset first, or the
+        // server would move them to its default device.
+        const std::string filter = ArgumentValue(arguments, "sink_name");
+        const std::string master = ArgumentValue(arguments, "sink_master");
+        if (!filter.empty() && !master.empty()) {
+            const auto from = SinkByName(filter), to = SinkByName(master);
+            if (from && to) MoveStreams(*from, *to);
+        }
+        UnloadModule(index);
     }
 }
 

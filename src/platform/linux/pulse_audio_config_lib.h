@@ -7,15 +7,24 @@
 // Capture: mute and volume of the matched source; the monitor (side-tone)
 // is the card's own mixer element where it has one, otherwise a
 // low-latency loopback from that source to the headset's sink, on while
-// loaded, its volume the loopback stream's. Every module the backend
-// loads carries "kelno.driver=" in its arguments: a later start removes
-// what a crashed one left. The equaliser and voice changer are not
-// offered (their properties answer unsupported).
+// loaded, its volume the loopback stream's.
+//
+// Playback: the equaliser is a ten-band LADSPA filter sink in front of the
+// headset's sink; while it is on the streams of the headset play through
+// it, a change of gains loads a new filter and moves them over, and off
+// moves them back.
+//
+// Every module the backend loads carries "kelno.driver=" in its arguments:
+// a later start removes what a crashed one left (an equaliser's streams
+// back to the headset first). The voice changer is not offered (its
+// properties answer unsupported).
 //
 // Every call returns within the timeout given; the server runs on a thread
 // of its own (pa_threaded_mainloop).
 
+#include <array>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -61,6 +70,8 @@ using SideToneOpener = std::function<std::unique_ptr<SideToneControl>(const std:
 
 class PulseAudioConfigLib : public IAudioConfigLib {
   public:
+    static constexpr size_t kBands = 10;
+
     // `server` empty: the user's server (PULSE_SERVER or the default); a
     // server is never started for us.
     explicit PulseAudioConfigLib(PulseHeadsetMatch match, std::string server = {},
@@ -86,6 +97,14 @@ class PulseAudioConfigLib : public IAudioConfigLib {
     const PulseDeviceInfo* Listed(const DeviceDescriptor& device) const;
     int ReadCapture(const PulseDeviceInfo& source, std::string_view name, std::string& answer);
     int WriteCapture(const PulseDeviceInfo& source, std::string_view name, double value);
+    int ReadPlayback(std::string_view name, std::string& answer) const;
+    int WritePlayback(const PulseDeviceInfo& sink, std::string_view name, double value);
+    int BuildEqualiser(const PulseDeviceInfo& sink);
+    void RemoveEqualiser();
+    // Moves the streams playing on `from` (but the backend's own) to `to`.
+    int MoveStreams(uint32_t from, uint32_t to);
+    int UnloadModule(uint32_t module);
+    std::optional<uint32_t> SinkByName(const std::string& name);
     int ReadSideTone(std::string_view name, std::string& answer);
     int WriteSideTone(std::string_view name, double value);
     int SetMonitor(const PulseDeviceInfo& source, bool on);
@@ -102,6 +121,14 @@ class PulseAudioConfigLib : public IAudioConfigLib {
     std::optional<uint32_t> monitorModule_;
     std::pair<uint32_t, uint32_t> monitorEnds_;  // its source and sink
     double monitorVolume_ = 0.5;
+    struct Equaliser {
+        uint32_t module;
+        uint32_t sink;
+        uint32_t master;  // the headset's sink
+    };
+    std::array<int32_t, kBands> eqGains_{};
+    std::optional<Equaliser> equaliser_;
+    unsigned eqBuilds_ = 0;
     SideToneOpener openSideTone_;
     std::unique_ptr<SideToneControl> sideTone_;
     uint32_t sideToneSource_ = 0;  // the source it belongs to
