@@ -1,5 +1,5 @@
-// A run of the backend that dies by SIGKILL with the monitor and the
-// equaliser on, for the
+// A run of the backend that dies by SIGKILL with the monitor, the
+// equaliser and the voice changer on, for the
 // cleanup test (libpulse refuses to work in a forked copy of a process
 // that used it, so this is a program of its own).
 //   killed_run <server>
@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     DeviceDescriptor mic;
     if (lib.GetDeviceById(Direction::Capture, 0, mic) != kAudioOk) return 4;
     if (lib.WriteProperty(mic, "AAMuteControl", int32_t{0}, {}) != kAudioOk) return 5;
+    if (lib.WriteProperty(mic, "Enable_MAGICVOICE", int32_t{1}, {}) != kAudioOk) return 9;
     DeviceDescriptor sink;
     if (lib.GetDeviceById(Direction::Playback, 0, sink) != kAudioOk) return 6;
     if (lib.WriteProperty(sink, "Enable_EQ_GFX", int32_t{1}, {}) != kAudioOk) return 7;

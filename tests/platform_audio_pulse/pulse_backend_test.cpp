@@ -167,9 +167,11 @@ TEST_F(PulseBackendTest, ListsTheHeadsetsSinkAndMicrophoneOnly) {
               (DeviceDescriptor{IndexOf("sinks", PulseDaemon::kHeadsetSink), 1, 0, 1}));
     EXPECT_EQ(Device(*lib, Direction::Capture),
               (DeviceDescriptor{IndexOf("sources", PulseDaemon::kHeadsetMic), 2, 0, 0}));
-    // No voice changer offered.
-    EXPECT_EQ(Read(*lib, Device(*lib, Direction::Capture), "GetSupportFeature"), "0,0,0,0,0,0,0");
-    EXPECT_EQ(Read(*lib, Device(*lib, Direction::Capture), "Enable_MAGICVOICE"), "error 2");
+    // The voice changer is offered (capture field 0 bit 0x20000).
+    EXPECT_EQ(Read(*lib, Device(*lib, Direction::Capture), "GetSupportFeature"),
+              "131072,0,0,0,0,0,0");
+    EXPECT_EQ(Read(*lib, Device(*lib, Direction::Playback), "GetSupportFeature"), "0,0,0,0,0,0,0");
+    EXPECT_EQ(Read(*lib, Device(*lib, Direction::Capture), "Enable_ENC_LFX"), "error 2");
 }
 
 TEST_F(PulseBackendTest, WithoutTheHeadsetNothingIsOfferedAndNothingChanges) {
@@ -214,7 +216,7 @@ TEST_F(PulseBackendTest, TheAdapterDrivesTheMicrophoneThroughIt) {
     const auto lib = Started();
     CAudioSdkAdapter adapter(lib.get());
     ASSERT_EQ(adapter.Start(), AudioStartOutcome::Ready);
-    EXPECT_FALSE(adapter.VoiceChangerSupported());
+    EXPECT_TRUE(adapter.VoiceChangerSupported());
     ASSERT_TRUE(adapter.SetMicOn(false));
     ASSERT_TRUE(adapter.SetMicVolume(29));
     EXPECT_EQ(daemon_.SourceMute(PulseDaemon::kHeadsetMic), "1");
@@ -313,6 +315,48 @@ TEST_F(PulseBackendTest, TheEqualiserTakesTheHeadsetsStreamsAndARebuildKeepsThem
     EXPECT_EQ(StreamSink("speaker"), PulseDaemon::kOwnSpeaker);
 }
 
+TEST_F(PulseBackendTest, TheVoiceChangerFeedsAVirtualMicrophoneThroughAPitchShifter) {
+    const auto lib = Started();
+    const DeviceDescriptor mic = Device(*lib, Direction::Capture);
+    const auto voiceModules = [this] {
+        std::istringstream lines(daemon_.Modules());
+        std::string found;
+        for (std::string line; std::getline(lines, line);)
+            if (line.find("kelno_voice") != std::string::npos) found += line + "\n";
+        return found;
+    };
+    ASSERT_EQ(lib->WriteProperty(mic, "MagicVoice_Selection", int32_t{1}, kNone), kAudioOk);
+    EXPECT_EQ(voiceModules(), "") << "a voice alone loads nothing";
+    ASSERT_EQ(lib->WriteProperty(mic, "Enable_MAGICVOICE", int32_t{1}, kNone), kAudioOk);
+    EXPECT_EQ(Read(*lib, mic, "Enable_MAGICVOICE"), "1");
+    const std::string chain = voiceModules();
+    for (const std::string& part :
+         {std::string("module-null-sink\tsink_name=kelno_voice_output"),
+          std::string("module-remap-source\tmaster=kelno_voice_output.monitor"),
+          std::string("label=pitchScale control=1.5 "),
+          std::string("module-loopback\tsource=\"") + PulseDaemon::kHeadsetMic +
+              "\" sink=kelno_voice_pitch"})
+        EXPECT_NE(chain.find(part), std::string::npos) << part << " in\n" << chain;
+    // Applications see the virtual microphone by its name.
+    const std::string sources = daemon_.Pactl("list sources").output;
+    EXPECT_NE(sources.find("Description: KELNO Driver voice\n"), std::string::npos);
+    const int32_t virtualMic = IndexOf("sources", "kelno_voice");
+    ASSERT_GE(virtualMic, 0);
+
+    // Another voice: another factor, the same virtual microphone.
+    ASSERT_EQ(lib->WriteProperty(mic, "MagicVoice_Selection", int32_t{3}, kNone), kAudioOk);
+    EXPECT_NE(voiceModules().find("control=1.8 "), std::string::npos) << voiceModules();
+    EXPECT_EQ(voiceModules().find("control=1.5 "), std::string::npos) << voiceModules();
+    EXPECT_EQ(IndexOf("sources", "kelno_voice"), virtualMic);
+    EXPECT_EQ(lib->WriteProperty(mic, "MagicVoice_Selection", int32_t{4}, kNone), kAudioFailed);
+    EXPECT_EQ(Read(*lib, mic, "MagicVoice_Selection"), "3");
+
+    ASSERT_EQ(lib->WriteProperty(mic, "Enable_MAGICVOICE", int32_t{0}, kNone), kAudioOk);
+    EXPECT_EQ(voiceModules(), "");
+    EXPECT_EQ(daemon_.Modules().find("kelno.driver"), std::string::npos);
+    EXPECT_EQ(IndexOf("sources", "kelno_voice"), -1);
+}
+
 TEST_F(PulseBackendTest, ItsModulesGoOnExitAndWhenTheHeadsetGoes) {
     {
         const auto lib = Started();
@@ -367,6 +411,7 @@ TEST_F(PulseBackendTest, ARestartRemovesWhatAKilledRunLeft) {
     EXPECT_NE(left.find(PulseDaemon::kOwnMic), std::string::npos) << left;
     EXPECT_EQ(daemon_.Equalisers(), "");
     EXPECT_EQ(StreamSink("music"), PulseDaemon::kHeadsetSink) << "not the default device";
+    EXPECT_EQ(daemon_.Modules().find("kelno.driver"), std::string::npos) << daemon_.Modules();
 }
 
 TEST(PulseBackendServer, NoServerOrOneThatDoesNotAnswerFailsTheStart) {

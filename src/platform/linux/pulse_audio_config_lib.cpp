@@ -24,8 +24,18 @@ constexpr const char* kEqualiserPlugin = "plugin=caps label=Eq10X2";
 constexpr const char* kEqualiserProperties =
     "sink_properties=\"device.description='KELNO Driver equaliser' kelno.driver=equaliser\"";
 constexpr size_t kBands = PulseAudioConfigLib::kBands;
-// No voice changer (capture field 0 bit 0x20000 clear).
-constexpr const char* kFeatures = "0,0,0,0,0,0,0";
+// The voice changer: the microphone looped through a pitch shifter into
+// a sink of its own, whose monitor is remapped as a virtual microphone
+// applications choose.
+constexpr const char* kVoiceOutput = "kelno_voice_output";
+constexpr const char* kVoicePitch = "kelno_voice_pitch";
+constexpr const char* kVoiceSource = "kelno_voice";
+constexpr const char* kVoiceName = "KELNO Driver voice";
+// Pitch factors of the four voices (the shifter takes 0.5 to 2).
+constexpr double kVoiceFactors[] = {0.75, 1.5, 0.6, 1.8};
+// Capture field 0 bit 0x20000: the voice changer is offered.
+constexpr const char* kCaptureFeatures = "131072,0,0,0,0,0,0";
+constexpr const char* kPlaybackFeatures = "0,0,0,0,0,0,0";
 
 std::optional<uint32_t> ParseHexId(std::string_view text) {
     if (text.starts_with("0x") || text.starts_with("0X")) text.remove_prefix(2);
@@ -386,6 +396,7 @@ PulseAudioConfigLib::PulseAudioConfigLib(PulseHeadsetMatch match, std::string se
       openSideTone_(std::move(openSideTone)) {}
 
 PulseAudioConfigLib::~PulseAudioConfigLib() {
+    RemoveVoice();
     RemoveEqualiser();
     RemoveMonitor();
 }
@@ -397,6 +408,7 @@ int PulseAudioConfigLib::ConfLibInit() {
     if (result == kAudioOk) {
         monitorModule_.reset();
         equaliser_.reset();
+        voice_.reset();
         RemoveLeftovers();
     }
     return result;
@@ -418,6 +430,7 @@ void PulseAudioConfigLib::CreateDeviceList() {
     if (!same) RemoveMonitor();
     if (equaliser_ && (sinks_.empty() || sinks_.front().index != equaliser_->master))
         RemoveEqualiser();
+    if (voice_ && (sources_.empty() || sources_.front().index != voice_->source)) RemoveVoice();
     if (sources_.empty()) {
         sideTone_.reset();
     } else if (!sideTone_ || sideToneSource_ != sources_.front().index) {
@@ -455,7 +468,7 @@ int PulseAudioConfigLib::ReadProperty(const DeviceDescriptor& device, std::strin
     const PulseDeviceInfo* listed = Listed(device);
     if (!listed) return kAudioFailed;
     if (name == "GetSupportFeature") {
-        answer = kFeatures;
+        answer = device.type == 2 ? kCaptureFeatures : kPlaybackFeatures;
         return kAudioOk;
     }
     if (device.type != 2) return ReadPlayback(name, answer);
@@ -511,20 +524,16 @@ int PulseAudioConfigLib::BuildEqualiser(const PulseDeviceInfo& sink) {
     const std::string arguments = "sink_name=" + name + " sink_master=" + Quoted(sink.name) + " " +
                                   kEqualiserPlugin + " control=" + controls + " " +
                                   kEqualiserProperties;
-    Loaded loaded;
-    int result = client_->Run(loaded, [&](pa_context* c) {
-        return pa_context_load_module(c, "module-ladspa-sink", arguments.c_str(), OnLoaded,
-                                      &loaded);
-    });
-    if (result != kAudioOk) return result;
+    const auto module = LoadModule("module-ladspa-sink", arguments);
+    if (!module) return kAudioFailed;
     const auto created = SinkByName(name);
     const std::optional<Equaliser> old = equaliser_;
     if (!created) {
-        UnloadModule(loaded.index);
+        UnloadModule(*module);
         return kAudioFailed;
     }
-    equaliser_ = Equaliser{loaded.index, *created, sink.index};
-    result = MoveStreams(old ? old->sink : sink.index, *created);
+    equaliser_ = Equaliser{*module, *created, sink.index};
+    const int result = MoveStreams(old ? old->sink : sink.index, *created);
     if (old) UnloadModule(old->module);
     return result;
 }
@@ -583,6 +592,13 @@ int PulseAudioConfigLib::ReadCapture(const PulseDeviceInfo& source, std::string_
             name == "MuteControl" ? (state.muted ? "1" : "0") : NumberText(Share(state.volume));
         return kAudioOk;
     }
+    if (name == "Enable_MAGICVOICE" || name == "MagicVoice_Selection" || name == "Enable_MICECHO") {
+        // The changed voice is never echoed to the ear.
+        answer = name == "Enable_MAGICVOICE"      ? (voice_ ? "1" : "0")
+                 : name == "MagicVoice_Selection" ? std::to_string(voiceSelection_)
+                                                  : "0";
+        return kAudioOk;
+    }
     if (sideTone_) return ReadSideTone(name, answer);
     // The monitor needs the headset's sink to loop back to; the level
     // properties in dB have no counterpart here.
@@ -634,11 +650,82 @@ int PulseAudioConfigLib::WriteCapture(const PulseDeviceInfo& source, std::string
                                                          Client::OnSuccess, &done);
         });
     }
+    if (name == "Enable_MAGICVOICE") {
+        if (value == 0) {
+            RemoveVoice();
+            return voice_ ? kAudioFailed : kAudioOk;
+        }
+        return voice_ ? kAudioOk : BuildVoice(source);
+    }
+    if (name == "MagicVoice_Selection") {
+        if (value < 0 || value > 3) return kAudioFailed;
+        voiceSelection_ = static_cast<int32_t>(value);
+        return voice_ ? BuildPitch(source) : kAudioOk;
+    }
+    if (name == "Enable_MICECHO") return value == 0 ? kAudioOk : kAudioUnsupported;
     if (sideTone_) return WriteSideTone(name, value);
     if (sinks_.empty()) return kAudioUnsupported;
     if (name == "AAMuteControl") return SetMonitor(source, value == 0);
     if (name == "AAVolumeScalarControl") return SetMonitorVolume(value);
     return kAudioUnsupported;
+}
+
+int PulseAudioConfigLib::BuildVoice(const PulseDeviceInfo& source) {
+    const std::string output = "sink_name=" + std::string(kVoiceOutput) +
+                               " sink_properties=\"device.description='" + kVoiceName +
+                               " output' kelno.driver=voice\"";
+    const std::string microphone =
+        "master=" + std::string(kVoiceOutput) + ".monitor source_name=" + kVoiceSource +
+        " source_properties=\"device.description='" + kVoiceName + "' kelno.driver=voice\"";
+    voice_ = VoiceChain{source.index, {}, {}, {}, {}};
+    const auto outputModule = LoadModule("module-null-sink", output);
+    const auto microphoneModule =
+        outputModule ? LoadModule("module-remap-source", microphone) : std::nullopt;
+    voice_->output = outputModule;
+    voice_->microphone = microphoneModule;
+    const int result = microphoneModule ? BuildPitch(source) : kAudioFailed;
+    if (result != kAudioOk) RemoveVoice();
+    return result;
+}
+
+// The shifter and the microphone's feed into it, afresh: the shifter's
+// factor is fixed at load. The virtual microphone stays, so applications
+// keep recording from it.
+int PulseAudioConfigLib::BuildPitch(const PulseDeviceInfo& source) {
+    for (auto* module : {&voice_->feed, &voice_->pitch}) {
+        if (*module) UnloadModule(**module);
+        module->reset();
+    }
+    const std::string pitch = "sink_name=" + std::string(kVoicePitch) +
+                              " sink_master=" + kVoiceOutput +
+                              " plugin=pitch_scale_1193 label=pitchScale control=" +
+                              NumberText(kVoiceFactors[static_cast<size_t>(voiceSelection_)]) +
+                              " sink_properties=kelno.driver=voice";
+    const std::string feed = "source=" + Quoted(source.name) + " sink=" + kVoicePitch +
+                             " latency_msec=" + std::to_string(kMonitorLatencyMs) +
+                             " source_dont_move=true sink_dont_move=true"
+                             " sink_input_properties=kelno.driver=voice";
+    voice_->pitch = LoadModule("module-ladspa-sink", pitch);
+    if (voice_->pitch) voice_->feed = LoadModule("module-loopback", feed);
+    return voice_->feed ? kAudioOk : kAudioFailed;
+}
+
+void PulseAudioConfigLib::RemoveVoice() {
+    if (!voice_) return;
+    // From the microphone's end, so nothing is left without its master.
+    for (const auto& module : {voice_->feed, voice_->pitch, voice_->microphone, voice_->output})
+        if (module) UnloadModule(*module);
+    voice_.reset();
+}
+
+std::optional<uint32_t> PulseAudioConfigLib::LoadModule(const char* name,
+                                                        const std::string& arguments) {
+    Loaded loaded;
+    if (client_->Run(loaded, [&](pa_context* c) {
+            return pa_context_load_module(c, name, arguments.c_str(), OnLoaded, &loaded);
+        }) != kAudioOk)
+        return std::nullopt;
+    return loaded.index;
 }
 
 int PulseAudioConfigLib::ReadSideTone(std::string_view name, std::string& answer) {
@@ -678,12 +765,8 @@ int PulseAudioConfigLib::SetMonitor(const PulseDeviceInfo& source, bool on) {
         "source=" + Quoted(source.name) + " sink=" + Quoted(sinks_.front().name) +
         " latency_msec=" + std::to_string(kMonitorLatencyMs) +
         " source_dont_move=true sink_dont_move=true " + kMonitorProperties;
-    Loaded loaded;
-    const int result = client_->Run(loaded, [&](pa_context* c) {
-        return pa_context_load_module(c, "module-loopback", arguments.c_str(), OnLoaded, &loaded);
-    });
-    if (result != kAudioOk) return result;
-    monitorModule_ = loaded.index;
+    monitorModule_ = LoadModule("module-loopback", arguments);
+    if (!monitorModule_) return kAudioFailed;
     monitorEnds_ = {source.index, sinks_.front().index};
     return SetMonitorVolume(monitorVolume_);
 }

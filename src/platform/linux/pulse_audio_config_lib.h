@@ -16,8 +16,11 @@
 //
 // Every module the backend loads carries "kelno.driver=" in its arguments:
 // a later start removes what a crashed one left (an equaliser's streams
-// back to the headset first). The voice changer is not offered (its
-// properties answer unsupported).
+// back to the headset first).
+//
+// Voice changer: the microphone through a pitch shifter (a fixed factor
+// per voice) into a sink whose monitor is the virtual microphone
+// "KELNO Driver voice"; off unloads every module of the chain.
 //
 // Every call returns within the timeout given; the server runs on a thread
 // of its own (pa_threaded_mainloop).
@@ -105,6 +108,10 @@ class PulseAudioConfigLib : public IAudioConfigLib {
     int MoveStreams(uint32_t from, uint32_t to);
     int UnloadModule(uint32_t module);
     std::optional<uint32_t> SinkByName(const std::string& name);
+    int BuildVoice(const PulseDeviceInfo& source);
+    int BuildPitch(const PulseDeviceInfo& source);
+    void RemoveVoice();
+    std::optional<uint32_t> LoadModule(const char* name, const std::string& arguments);
     int ReadSideTone(std::string_view name, std::string& answer);
     int WriteSideTone(std::string_view name, double value);
     int SetMonitor(const PulseDeviceInfo& source, bool on);
@@ -129,6 +136,14 @@ class PulseAudioConfigLib : public IAudioConfigLib {
     std::array<int32_t, kBands> eqGains_{};
     std::optional<Equaliser> equaliser_;
     unsigned eqBuilds_ = 0;
+    // The voice changer's modules, from its output sink to the
+    // microphone's feed.
+    struct VoiceChain {
+        uint32_t source;  // the headset's microphone
+        std::optional<uint32_t> output, microphone, pitch, feed;
+    };
+    std::optional<VoiceChain> voice_;
+    int32_t voiceSelection_ = 0;  // 0 to 3
     SideToneOpener openSideTone_;
     std::unique_ptr<SideToneControl> sideTone_;
     uint32_t sideToneSource_ = 0;  // the source it belongs to
