@@ -396,12 +396,14 @@ PulseAudioConfigLib::PulseAudioConfigLib(PulseHeadsetMatch match, std::string se
       openSideTone_(std::move(openSideTone)) {}
 
 PulseAudioConfigLib::~PulseAudioConfigLib() {
+    std::lock_guard lock(calls_);
     RemoveVoice();
     RemoveEqualiser();
     RemoveMonitor();
 }
 
 int PulseAudioConfigLib::ConfLibInit() {
+    std::lock_guard lock(calls_);
     if (client_->Ready()) return kAudioOk;
     const int result = client_->Connect();
     // A new connection: what an earlier run left is no one's any more.
@@ -415,6 +417,7 @@ int PulseAudioConfigLib::ConfLibInit() {
 }
 
 void PulseAudioConfigLib::CreateDeviceList() {
+    std::lock_guard lock(calls_);
     DeviceList sinks, sources;
     const bool listed = client_->Run(sinks, [&](pa_context* c) {
         return pa_context_get_sink_info_list(c, OnSink, &sinks);
@@ -440,6 +443,7 @@ void PulseAudioConfigLib::CreateDeviceList() {
 }
 
 int PulseAudioConfigLib::GetDeviceCount(Direction direction, int32_t& count) {
+    std::lock_guard lock(calls_);
     count =
         static_cast<int32_t>(direction == Direction::Playback ? sinks_.size() : sources_.size());
     return kAudioOk;
@@ -447,6 +451,7 @@ int PulseAudioConfigLib::GetDeviceCount(Direction direction, int32_t& count) {
 
 int PulseAudioConfigLib::GetDeviceById(Direction direction, int32_t index,
                                        DeviceDescriptor& device) {
+    std::lock_guard lock(calls_);
     const auto& list = direction == Direction::Playback ? sinks_ : sources_;
     if (index < 0 || static_cast<size_t>(index) >= list.size()) return kAudioFailed;
     const auto id = static_cast<int32_t>(list[static_cast<size_t>(index)].index);
@@ -465,6 +470,7 @@ const PulseDeviceInfo* PulseAudioConfigLib::Listed(const DeviceDescriptor& devic
 
 int PulseAudioConfigLib::ReadProperty(const DeviceDescriptor& device, std::string_view name,
                                       PropertyParams, std::string& answer) {
+    std::lock_guard lock(calls_);
     const PulseDeviceInfo* listed = Listed(device);
     if (!listed) return kAudioFailed;
     if (name == "GetSupportFeature") {
@@ -477,6 +483,7 @@ int PulseAudioConfigLib::ReadProperty(const DeviceDescriptor& device, std::strin
 
 int PulseAudioConfigLib::WriteProperty(const DeviceDescriptor& device, std::string_view name,
                                        const PropertyValue& value, PropertyParams) {
+    std::lock_guard lock(calls_);
     const PulseDeviceInfo* listed = Listed(device);
     if (!listed) return kAudioFailed;
     const auto number = NumberOf(value);

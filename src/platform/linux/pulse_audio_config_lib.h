@@ -22,8 +22,9 @@
 // per voice) into a sink whose monitor is the virtual microphone
 // "KELNO Driver voice"; off unloads every module of the chain.
 //
-// Every call returns within the timeout given; the server runs on a thread
-// of its own (pa_threaded_mainloop).
+// Every call returns within the timeout given (calls from several threads
+// take turns); the server runs on a thread of its own
+// (pa_threaded_mainloop).
 
 #include <array>
 #include <chrono>
@@ -31,6 +32,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -121,6 +123,7 @@ class PulseAudioConfigLib : public IAudioConfigLib {
     // Unloads every module carrying the marker (left by a crash).
     void RemoveLeftovers();
 
+    std::mutex calls_;
     PulseHeadsetMatch match_;
     std::unique_ptr<Client> client_;
     std::vector<PulseDeviceInfo> sinks_;
