@@ -38,6 +38,14 @@ ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments) {
             if (options.demoKinds.empty()) return {std::nullopt, "--demo= needs device kinds"};
             continue;
         }
+        if (name == "--audio") {
+            const std::string value = inlineValue                ? *inlineValue
+                                      : i + 1 < arguments.size() ? arguments[++i]
+                                                                 : std::string();
+            if (value != "pulse") return {std::nullopt, "--audio takes pulse"};
+            options.audio = AudioChoice::Pulse;
+            continue;
+        }
         if (argument == "--demo-if-no-device") {
             options.demoIfNoDevice = true;
             continue;

@@ -13,6 +13,10 @@
 //                             of the one the program was built with
 //   --update-ca <file>        trust only the certificate authorities in this
 //                             PEM file for update transfers (tests)
+//   --audio=pulse             the headset's audio settings on the sound
+//                             server even in demo mode (the real program
+//                             always uses it; demo mode otherwise uses the
+//                             emulator's)
 // Both "--option value" and "--option=value" are accepted.
 
 #include <optional>
@@ -20,6 +24,12 @@
 #include <vector>
 
 namespace kelno::app {
+
+// Where the headset's audio settings go.
+enum class AudioChoice {
+    Default,  // the emulator's in demo mode, the sound server otherwise
+    Pulse,    // the sound server (PulseAudio or pipewire-pulse)
+};
 
 struct AppOptions {
     bool demo = false;
@@ -30,6 +40,7 @@ struct AppOptions {
     std::string dataDir;
     std::string updateUrl;  // empty: the build's server
     std::string updateCa;   // empty: the system's authorities
+    AudioChoice audio = AudioChoice::Default;
 };
 
 struct ParsedOptions {

@@ -23,6 +23,9 @@
 #include "devices/detect/emulator_catalogue.h"
 #include "platform/linux/evdev_scan_codes.h"
 #include "platform/linux/hidraw_backend.h"
+#ifdef KELNO_HAVE_PULSE
+#include "platform/linux/pulse_audio_config_lib.h"
+#endif
 #include "platform/input_settings/linux_input_settings.h"
 #include "platform/linux/x11_input_capture.h"
 #include "platform/session/light_control_bus.h"
@@ -103,6 +106,29 @@ std::shared_ptr<sim::SimDeviceSet> ChooseDevices(const app::AppOptions& options,
     return emulator;
 }
 
+// The headset's audio settings: the emulator's in demo mode, the sound
+// server's for the real program or with --audio=pulse. The server backend
+// looks for the headset of the catalogue in use, by its USB ids.
+std::shared_ptr<audio::IAudioConfigLib> ChooseAudio(const app::AppOptions& options,
+                                                    const sim::SimDeviceSet* emulator,
+                                                    const Catalogue& catalogue) {
+    if (emulator && options.audio == app::AudioChoice::Default) return emulator->Audio();
+#ifdef KELNO_HAVE_PULSE
+    audio::PulseHeadsetMatch headset;
+    for (const SupportedDeviceEntry& row : catalogue.SupportedDeviceTable()) {
+        if (row.kind == KindCode(DeviceKind::Headset)) {
+            headset.vendorId = row.vendorId;
+            headset.productId = row.productId;
+            break;
+        }
+    }
+    return std::make_shared<audio::PulseAudioConfigLib>(headset);
+#else
+    (void)catalogue;
+    return nullptr;
+#endif
+}
+
 int Run(const app::AppOptions& options, AppFolders folders) {
     if (!options.dataDir.empty()) folders.userData = options.dataDir;
     const PrivateFonts fonts(folders.programData / "Font", kPrivateFontFiles);
@@ -160,9 +186,7 @@ int Run(const app::AppOptions& options, AppFolders folders) {
     // The pointer, wheel, double-click and key-repeat settings of the desktop
     // (and of the X server on an X display).
     windowOptions.inputSettings = input_settings::MakeLinuxInputSettings();
-    // The emulated headset's audio comes from the emulator; the real
-    // program has no audio backend yet, and its headset page says so.
-    if (emulator) windowOptions.audioLibrary = emulator->Audio();
+    windowOptions.audioLibrary = ChooseAudio(options, emulator.get(), windowOptions.catalogue);
     windowOptions.windowKeyToScan = [](uint32_t hardwareKey,
                                        bool down) -> std::optional<input::KeyInput> {
         // GDK gives X-style key codes on every Linux display.

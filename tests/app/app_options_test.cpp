@@ -30,10 +30,18 @@ TEST(AppOptions, AcceptedLines) {
     ASSERT_TRUE(update.options) << update.error;
     EXPECT_EQ(update.options->updateUrl, "https://127.0.0.1:8443/api/");
     EXPECT_EQ(update.options->updateCa, "/tmp/ca.pem");
+    const ParsedOptions pulse = ParseAppOptions({"--demo=headset", "--audio=pulse"});
+    ASSERT_TRUE(pulse.options) << pulse.error;
+    EXPECT_EQ(pulse.options->audio, AudioChoice::Pulse);
+    const ParsedOptions spaced = ParseAppOptions({"--audio", "pulse", "--data-dir", "/d"});
+    ASSERT_TRUE(spaced.options) << spaced.error;
+    EXPECT_EQ(spaced.options->audio, AudioChoice::Pulse);
+    EXPECT_EQ(spaced.options->dataDir, "/d");
 
     const ParsedOptions none = ParseAppOptions({});
     ASSERT_TRUE(none.options);
     EXPECT_FALSE(none.options->demo);
+    EXPECT_EQ(none.options->audio, AudioChoice::Default);
     EXPECT_TRUE(none.options->automationSocket.empty());
     EXPECT_TRUE(none.options->updateUrl.empty());
     EXPECT_TRUE(none.options->updateCa.empty());
@@ -56,6 +64,9 @@ TEST(AppOptions, RefusedLinesSayWhy) {
         {{"--demo-if-no-device=yes"}, "unknown option --demo-if-no-device=yes"},
         {{"--update-url", "http://updates.example/api/"}, "--update-url needs an https:// address"},
         {{"--update-ca"}, "--update-ca needs a value"},
+        {{"--audio=alsa"}, "--audio takes pulse"},
+        {{"--audio"}, "--audio takes pulse"},
+        {{"--audio="}, "--audio takes pulse"},
     };
     for (const Case& c : cases) {
         const ParsedOptions parsed = ParseAppOptions(c.line);

@@ -15,7 +15,9 @@
 #include <filesystem>
 #include <functional>
 #include <sstream>
+#include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "automation_client.h"
@@ -91,7 +93,15 @@ class PanelsEndToEnd : public ::testing::Test {
         output_ =
             artefacts_ / (std::string("kelno-driver-") +
                           ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".out");
-        const std::string demo = DemoOption();
+        std::vector<std::string> arguments = {
+            "kelno-driver",  DemoOption(),
+            "--sim-control", (folder_ / "emulator.sock").string(),
+            "--automation",  (folder_ / "automation.sock").string(),
+            "--data-dir",    data_.string()};
+        for (std::string& extra : ExtraArguments()) arguments.push_back(std::move(extra));
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
         pid_ = fork();
         if (pid_ == 0) {
             const int out = open(output_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -105,10 +115,8 @@ class PanelsEndToEnd : public ::testing::Test {
             // The desktop settings the pages change go to a file of the
             // test's own folder (XDG_CONFIG_HOME), where a test reads them.
             setenv("GSETTINGS_BACKEND", "keyfile", 1);
-            execl(KELNO_DRIVER, "kelno-driver", demo.c_str(), "--sim-control",
-                  (folder_ / "emulator.sock").c_str(), "--automation",
-                  (folder_ / "automation.sock").c_str(), "--data-dir", data_.c_str(),
-                  static_cast<char*>(nullptr));
+            for (const auto& [name, value] : environment_) setenv(name.c_str(), value.c_str(), 1);
+            execv(KELNO_DRIVER, argv.data());
             _exit(127);
         }
         ASSERT_GT(pid_, 0);
@@ -136,6 +144,8 @@ class PanelsEndToEnd : public ::testing::Test {
     virtual void PrepareData() {}
     // The emulated devices the program starts with.
     virtual std::string DemoOption() const { return "--demo"; }
+    // Options after the fixture's own.
+    virtual std::vector<std::string> ExtraArguments() const { return {}; }
     // Connects to the program and its emulator, plugs the keyboard when the
     // demo has none and waits for the keyboard's page: until it shows,
     // another kind's page (with controls of the same names) may be the one
@@ -172,6 +182,8 @@ class PanelsEndToEnd : public ::testing::Test {
     fs::path data_;
     fs::path output_;
     pid_t pid_ = -1;
+    // Set for the program besides the fixture's own (before SetUp).
+    std::vector<std::pair<std::string, std::string>> environment_;
 };
 
 }  // namespace kelno::test

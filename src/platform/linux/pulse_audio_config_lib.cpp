@@ -1,0 +1,824 @@
+#include "platform/linux/pulse_audio_config_lib.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <variant>
+
+namespace kelno::audio {
+namespace {
+
+// In every module the backend loads: how a later start finds them.
+constexpr const char* kMarker = "kelno.driver=";
+constexpr const char* kMonitorProperties = "sink_input_properties=kelno.driver=monitor";
+// Low enough to hear oneself without an echo.
+constexpr int kMonitorLatencyMs = 20;
+// The equaliser: caps' ten-band filter (31 Hz to 16 kHz, gains in dB).
+constexpr const char* kEqualiserPlugin = "plugin=caps label=Eq10X2";
+constexpr const char* kEqualiserProperties =
+    "sink_properties=\"device.description='KELNO Driver equaliser' kelno.driver=equaliser\"";
+constexpr size_t kBands = PulseAudioConfigLib::kBands;
+// The voice changer: the microphone looped through a pitch shifter into
+// a sink of its own, whose monitor is remapped as a virtual microphone
+// applications choose.
+constexpr const char* kVoiceOutput = "kelno_voice_output";
+constexpr const char* kVoicePitch = "kelno_voice_pitch";
+constexpr const char* kVoiceSource = "kelno_voice";
+constexpr const char* kVoiceName = "KELNO Driver voice";
+// Pitch factors of the four voices (the shifter takes 0.5 to 2).
+constexpr double kVoiceFactors[] = {0.75, 1.5, 0.6, 1.8};
+// Capture field 0 bit 0x20000: the voice changer is offered.
+constexpr const char* kCaptureFeatures = "131072,0,0,0,0,0,0";
+constexpr const char* kPlaybackFeatures = "0,0,0,0,0,0,0";
+
+std::optional<uint32_t> ParseHexId(std::string_view text) {
+    if (text.starts_with("0x") || text.starts_with("0X")) text.remove_prefix(2);
+    uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+bool Under(std::string_view path, std::string_view parent) {
+    if (parent.starts_with("/sys/")) parent.remove_prefix(4);
+    while (parent.size() > 1 && parent.back() == '/') parent.remove_suffix(1);
+    if (parent.empty() || !path.starts_with(parent)) return false;
+    return path.size() == parent.size() || path[parent.size()] == '/';
+}
+
+std::string Property(const pa_proplist* properties, const char* key) {
+    const char* value = properties ? pa_proplist_gets(properties, key) : nullptr;
+    return value ? value : "";
+}
+
+PulseDeviceInfo Describe(uint32_t index, const char* name, const pa_proplist* properties,
+                         bool monitor) {
+    return {index,
+            name ? name : "",
+            Property(properties, PA_PROP_DEVICE_BUS),
+            Property(properties, PA_PROP_DEVICE_VENDOR_ID),
+            Property(properties, PA_PROP_DEVICE_PRODUCT_ID),
+            Property(properties, "sysfs.path"),
+            Property(properties, "alsa.card"),
+            monitor};
+}
+
+// Shortest text that reads back as the same number.
+std::string NumberText(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
+double Share(const pa_cvolume& volume) {
+    return static_cast<double>(pa_cvolume_avg(&volume)) / PA_VOLUME_NORM;
+}
+
+// Rounded: 0.3 is 19660.8 of the norm and must not become 19660.
+pa_volume_t VolumeOf(double share) {
+    return static_cast<pa_volume_t>(std::lround(std::clamp(share, 0.0, 1.0) * PA_VOLUME_NORM));
+}
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+}  // namespace
+
+std::vector<PulseDeviceInfo> MatchHeadsetDevices(const std::vector<PulseDeviceInfo>& devices,
+                                                 const PulseHeadsetMatch& match) {
+    std::vector<PulseDeviceInfo> found;
+    if (match.vendorId == 0 && match.productId == 0) return found;
+    for (const PulseDeviceInfo& device : devices) {
+        if (device.monitor || device.bus != "usb") continue;
+        if (ParseHexId(device.vendorId) == match.vendorId &&
+            ParseHexId(device.productId) == match.productId)
+            found.push_back(device);
+    }
+    std::stable_partition(found.begin(), found.end(), [&](const PulseDeviceInfo& device) {
+        return Under(device.sysfsPath, match.usbParent);
+    });
+    return found;
+}
+
+// One connection to the server on its own thread. Each request is started
+// with the loop locked; the caller then waits for its answer up to the
+// timeout and cancels it when none came (a cancelled request's callback
+// never runs, so the answer may live on the caller's stack).
+class PulseAudioConfigLib::Client {
+  public:
+    struct Pending {
+        std::mutex mutex;
+        std::condition_variable answered;
+        bool done = false;
+        bool ok = false;
+        void Finish(bool success) {
+            {
+                std::lock_guard lock(mutex);
+                done = true;
+                ok = success;
+            }
+            answered.notify_all();
+        }
+    };
+
+    Client(std::string server, std::chrono::milliseconds timeout)
+        : server_(std::move(server)), timeout_(timeout) {}
+    ~Client() { Disconnect(); }
+
+    int Connect() {
+        if (Ready()) return kAudioOk;
+        Disconnect();
+        loop_ = pa_threaded_mainloop_new();
+        if (!loop_) return kAudioFailed;
+        pa_proplist* properties = pa_proplist_new();
+        pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "KELNO Driver");
+        pa_threaded_mainloop_lock(loop_);
+        context_ = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), "KELNO Driver",
+                                                properties);
+        pa_proplist_free(properties);
+        bool started = false;
+        if (context_) {
+            state_.done = false;
+            pa_context_set_state_callback(context_, &Client::OnState, this);
+            started = pa_context_connect(context_, server_.empty() ? nullptr : server_.c_str(),
+                                         PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0;
+        }
+        pa_threaded_mainloop_unlock(loop_);
+        if (!started || pa_threaded_mainloop_start(loop_) < 0) {
+            Disconnect();
+            return kAudioNoLibrary;
+        }
+        std::unique_lock lock(state_.mutex);
+        const bool answered = state_.answered.wait_for(lock, timeout_, [&] { return state_.done; });
+        const bool ready = answered && state_.ok;
+        lock.unlock();
+        if (ready) return kAudioOk;
+        Disconnect();
+        return answered ? kAudioNoLibrary : kAudioTimedOut;
+    }
+
+    bool Ready() const { return ready_.load(); }
+
+    // `start` runs with the loop locked and returns the request.
+    int Run(Pending& pending, const std::function<pa_operation*(pa_context*)>& start) {
+        if (!Ready()) return kAudioFailed;
+        pa_threaded_mainloop_lock(loop_);
+        pa_operation* operation = start(context_);
+        pa_threaded_mainloop_unlock(loop_);
+        if (!operation) return kAudioFailed;
+        std::unique_lock lock(pending.mutex);
+        pending.answered.wait_for(lock, timeout_, [&] { return pending.done; });
+        lock.unlock();
+        pa_threaded_mainloop_lock(loop_);
+        if (pa_operation_get_state(operation) == PA_OPERATION_RUNNING)
+            pa_operation_cancel(operation);
+        pa_operation_unref(operation);
+        pa_threaded_mainloop_unlock(loop_);
+        std::lock_guard again(pending.mutex);
+        if (!pending.done) return kAudioTimedOut;
+        return pending.ok ? kAudioOk : kAudioFailed;
+    }
+
+    static void OnSuccess(pa_context*, int success, void* data) {
+        static_cast<Pending*>(data)->Finish(success != 0);
+    }
+
+  private:
+    static void OnState(pa_context* context, void* data) {
+        auto* client = static_cast<Client*>(data);
+        switch (pa_context_get_state(context)) {
+            case PA_CONTEXT_READY:
+                client->ready_ = true;
+                client->state_.Finish(true);
+                break;
+            case PA_CONTEXT_FAILED:
+            case PA_CONTEXT_TERMINATED:
+                client->ready_ = false;
+                client->state_.Finish(false);
+                break;
+            default:
+                break;
+        }
+    }
+
+    void Disconnect() {
+        ready_ = false;
+        if (!loop_) return;
+        pa_threaded_mainloop_lock(loop_);
+        if (context_) {
+            pa_context_set_state_callback(context_, nullptr, nullptr);
+            pa_context_disconnect(context_);
+            pa_context_unref(context_);
+            context_ = nullptr;
+        }
+        pa_threaded_mainloop_unlock(loop_);
+        pa_threaded_mainloop_stop(loop_);
+        pa_threaded_mainloop_free(loop_);
+        loop_ = nullptr;
+    }
+
+    std::string server_;
+    std::chrono::milliseconds timeout_;
+    pa_threaded_mainloop* loop_ = nullptr;
+    pa_context* context_ = nullptr;
+    Pending state_;
+    std::atomic<bool> ready_{false};
+};
+
+namespace {
+
+using Pending = PulseAudioConfigLib::Client::Pending;
+
+struct DeviceList : Pending {
+    std::vector<PulseDeviceInfo> devices;
+};
+
+template <typename Info>
+bool Collect(DeviceList& list, const Info* info, int eol) {
+    if (eol != 0) {
+        list.Finish(eol > 0);
+        return false;
+    }
+    return info != nullptr;
+}
+
+void OnSink(pa_context*, const pa_sink_info* info, int eol, void* data) {
+    auto& list = *static_cast<DeviceList*>(data);
+    if (Collect(list, info, eol))
+        list.devices.push_back(Describe(info->index, info->name, info->proplist, false));
+}
+
+void OnSource(pa_context*, const pa_source_info* info, int eol, void* data) {
+    auto& list = *static_cast<DeviceList*>(data);
+    if (Collect(list, info, eol))
+        list.devices.push_back(Describe(info->index, info->name, info->proplist,
+                                        info->monitor_of_sink != PA_INVALID_INDEX));
+}
+
+struct SourceState : Pending {
+    pa_cvolume volume{};
+    bool muted = false;
+};
+
+void OnSourceState(pa_context*, const pa_source_info* info, int eol, void* data) {
+    auto& state = *static_cast<SourceState*>(data);
+    if (eol != 0) {
+        state.Finish(eol > 0 && state.volume.channels > 0);
+    } else if (info) {
+        state.volume = info->volume;
+        state.muted = info->mute != 0;
+    }
+}
+
+// The modules carrying the marker, with their arguments.
+struct ModuleList : Pending {
+    std::vector<std::pair<uint32_t, std::string>> marked;
+};
+
+void OnModule(pa_context*, const pa_module_info* info, int eol, void* data) {
+    auto& list = *static_cast<ModuleList*>(data);
+    if (eol != 0)
+        list.Finish(eol > 0);
+    else if (info && info->argument &&
+             std::string_view(info->argument).find(kMarker) != std::string_view::npos)
+        list.marked.emplace_back(info->index, info->argument);
+}
+
+// The value of `key=` in arguments the backend wrote (no spaces inside
+// values but quoted names); empty when missing.
+std::string ArgumentValue(std::string_view arguments, std::string_view key) {
+    for (size_t at = 0; at < arguments.size();) {
+        const size_t end = std::min(arguments.find(' ', at), arguments.size());
+        std::string_view word = arguments.substr(at, end - at);
+        at = end + 1;
+        if (!word.starts_with(key) || word.size() <= key.size() || word[key.size()] != '=')
+            continue;
+        word.remove_prefix(key.size() + 1);
+        if (word.size() >= 2 && word.front() == '"' && word.back() == '"')
+            word = word.substr(1, word.size() - 2);
+        return std::string(word);
+    }
+    return {};
+}
+
+struct Loaded : Pending {
+    uint32_t index = PA_INVALID_INDEX;
+};
+
+void OnLoaded(pa_context*, uint32_t index, void* data) {
+    auto& loaded = *static_cast<Loaded*>(data);
+    loaded.index = index;
+    loaded.Finish(index != PA_INVALID_INDEX);
+}
+
+// The playback streams: where each plays, which module made it (if one
+// did) and whether it is one of ours.
+struct SinkInput {
+    uint32_t index = PA_INVALID_INDEX;
+    uint32_t sink = PA_INVALID_INDEX;
+    uint32_t module = PA_INVALID_INDEX;
+    bool ours = false;
+    pa_cvolume volume{};
+};
+
+struct StreamList : Pending {
+    std::vector<SinkInput> streams;
+    const SinkInput* OfModule(uint32_t module) const {
+        for (const SinkInput& stream : streams)
+            if (stream.module == module) return &stream;
+        return nullptr;
+    }
+};
+
+void OnSinkInput(pa_context*, const pa_sink_input_info* info, int eol, void* data) {
+    auto& list = *static_cast<StreamList*>(data);
+    if (eol != 0)
+        list.Finish(eol > 0);
+    else if (info)
+        list.streams.push_back({info->index, info->sink, info->owner_module,
+                                pa_proplist_contains(info->proplist, "kelno.driver") == 1,
+                                info->volume});
+}
+
+struct SinkIndex : Pending {
+    uint32_t index = PA_INVALID_INDEX;
+};
+
+void OnSinkIndex(pa_context*, const pa_sink_info* info, int eol, void* data) {
+    auto& sink = *static_cast<SinkIndex*>(data);
+    if (eol != 0)
+        sink.Finish(eol > 0 && sink.index != PA_INVALID_INDEX);
+    else if (info)
+        sink.index = info->index;
+}
+
+int ListStreams(PulseAudioConfigLib::Client& client, StreamList& list) {
+    return client.Run(list, [&](pa_context* c) {
+        return pa_context_get_sink_input_info_list(c, OnSinkInput, &list);
+    });
+}
+
+// The band of "EQ_Slider1".."EQ_Slider10", 0 to 9.
+std::optional<size_t> BandOf(std::string_view name) {
+    constexpr std::string_view kPrefix = "EQ_Slider";
+    if (!name.starts_with(kPrefix)) return std::nullopt;
+    name.remove_prefix(kPrefix.size());
+    size_t band = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), band);
+    if (name.empty() || error != std::errc() || end != name.data() + name.size() || band < 1 ||
+        band > kBands)
+        return std::nullopt;
+    return band - 1;
+}
+
+std::optional<double> NumberOf(const PropertyValue& value) {
+    if (const auto* whole = std::get_if<int32_t>(&value)) return *whole;
+    const double scalar = std::get<float>(value);
+    if (!std::isfinite(scalar)) return std::nullopt;
+    return scalar;
+}
+
+}  // namespace
+
+PulseAudioConfigLib::PulseAudioConfigLib(PulseHeadsetMatch match, std::string server,
+                                         std::chrono::milliseconds timeout,
+                                         SideToneOpener openSideTone)
+    : match_(std::move(match)),
+      client_(std::make_unique<Client>(std::move(server), timeout)),
+      openSideTone_(std::move(openSideTone)) {}
+
+PulseAudioConfigLib::~PulseAudioConfigLib() {
+    std::lock_guard lock(calls_);
+    RemoveVoice();
+    RemoveEqualiser();
+    RemoveMonitor();
+}
+
+int PulseAudioConfigLib::ConfLibInit() {
+    std::lock_guard lock(calls_);
+    if (client_->Ready()) return kAudioOk;
+    const int result = client_->Connect();
+    // A new connection: what an earlier run left is no one's any more.
+    if (result == kAudioOk) {
+        monitorModule_.reset();
+        equaliser_.reset();
+        voice_.reset();
+        RemoveLeftovers();
+    }
+    return result;
+}
+
+void PulseAudioConfigLib::CreateDeviceList() {
+    std::lock_guard lock(calls_);
+    DeviceList sinks, sources;
+    const bool listed = client_->Run(sinks, [&](pa_context* c) {
+        return pa_context_get_sink_info_list(c, OnSink, &sinks);
+    }) == kAudioOk && client_->Run(sources, [&](pa_context* c) {
+        return pa_context_get_source_info_list(c, OnSource, &sources);
+    }) == kAudioOk;
+    sinks_ = listed ? MatchHeadsetDevices(sinks.devices, match_) : std::vector<PulseDeviceInfo>{};
+    sources_ =
+        listed ? MatchHeadsetDevices(sources.devices, match_) : std::vector<PulseDeviceInfo>{};
+    // The monitor belongs to the headset it was made for.
+    const bool same = !sinks_.empty() && !sources_.empty() &&
+                      monitorEnds_ == std::pair(sources_.front().index, sinks_.front().index);
+    if (!same) RemoveMonitor();
+    if (equaliser_ && (sinks_.empty() || sinks_.front().index != equaliser_->master))
+        RemoveEqualiser();
+    if (voice_ && (sources_.empty() || sources_.front().index != voice_->source)) RemoveVoice();
+    if (sources_.empty()) {
+        sideTone_.reset();
+    } else if (!sideTone_ || sideToneSource_ != sources_.front().index) {
+        sideTone_ = openSideTone_ ? openSideTone_(sources_.front().alsaCard) : nullptr;
+        sideToneSource_ = sources_.front().index;
+    }
+}
+
+int PulseAudioConfigLib::GetDeviceCount(Direction direction, int32_t& count) {
+    std::lock_guard lock(calls_);
+    count =
+        static_cast<int32_t>(direction == Direction::Playback ? sinks_.size() : sources_.size());
+    return kAudioOk;
+}
+
+int PulseAudioConfigLib::GetDeviceById(Direction direction, int32_t index,
+                                       DeviceDescriptor& device) {
+    std::lock_guard lock(calls_);
+    const auto& list = direction == Direction::Playback ? sinks_ : sources_;
+    if (index < 0 || static_cast<size_t>(index) >= list.size()) return kAudioFailed;
+    const auto id = static_cast<int32_t>(list[static_cast<size_t>(index)].index);
+    device = direction == Direction::Playback ? DeviceDescriptor{id, 1, 0, 1}
+                                              : DeviceDescriptor{id, 2, 0, 0};
+    return kAudioOk;
+}
+
+const PulseDeviceInfo* PulseAudioConfigLib::Listed(const DeviceDescriptor& device) const {
+    const auto& list = device.type == 2 ? sources_ : sinks_;
+    const auto it = std::find_if(list.begin(), list.end(), [&](const PulseDeviceInfo& d) {
+        return static_cast<int32_t>(d.index) == device.id;
+    });
+    return it == list.end() ? nullptr : &*it;
+}
+
+int PulseAudioConfigLib::ReadProperty(const DeviceDescriptor& device, std::string_view name,
+                                      PropertyParams, std::string& answer) {
+    std::lock_guard lock(calls_);
+    const PulseDeviceInfo* listed = Listed(device);
+    if (!listed) return kAudioFailed;
+    if (name == "GetSupportFeature") {
+        answer = device.type == 2 ? kCaptureFeatures : kPlaybackFeatures;
+        return kAudioOk;
+    }
+    if (device.type != 2) return ReadPlayback(name, answer);
+    return ReadCapture(*listed, name, answer);
+}
+
+int PulseAudioConfigLib::WriteProperty(const DeviceDescriptor& device, std::string_view name,
+                                       const PropertyValue& value, PropertyParams) {
+    std::lock_guard lock(calls_);
+    const PulseDeviceInfo* listed = Listed(device);
+    if (!listed) return kAudioFailed;
+    const auto number = NumberOf(value);
+    if (!number) return kAudioFailed;
+    if (device.type != 2) return WritePlayback(*listed, name, *number);
+    return WriteCapture(*listed, name, *number);
+}
+
+int PulseAudioConfigLib::ReadPlayback(std::string_view name, std::string& answer) const {
+    if (name == "Enable_EQ_GFX") {
+        answer = equaliser_ ? "1" : "0";
+        return kAudioOk;
+    }
+    if (const auto band = BandOf(name)) {
+        answer = std::to_string(eqGains_[*band]);
+        return kAudioOk;
+    }
+    return kAudioUnsupported;
+}
+
+int PulseAudioConfigLib::WritePlayback(const PulseDeviceInfo& sink, std::string_view name,
+                                       double value) {
+    if (name == "Enable_EQ_GFX") {
+        if (value == 0) {
+            RemoveEqualiser();
+            return equaliser_ ? kAudioFailed : kAudioOk;
+        }
+        return equaliser_ ? kAudioOk : BuildEqualiser(sink);
+    }
+    if (const auto band = BandOf(name)) {
+        eqGains_[*band] = static_cast<int32_t>(std::lround(value));
+        // New gains mean a new filter: its controls are fixed at load.
+        return equaliser_ ? BuildEqualiser(sink) : kAudioOk;
+    }
+    return kAudioUnsupported;
+}
+
+int PulseAudioConfigLib::BuildEqualiser(const PulseDeviceInfo& sink) {
+    // Two names in turn: the new filter is loaded beside the old one, so
+    // no stream ever falls back to another device.
+    const std::string name = "kelno_equaliser_" + std::to_string(eqBuilds_++ % 2);
+    std::string controls;
+    for (const int32_t gain : eqGains_)
+        controls += (controls.empty() ? "" : ",") + std::to_string(gain);
+    const std::string arguments = "sink_name=" + name + " sink_master=" + Quoted(sink.name) + " " +
+                                  kEqualiserPlugin + " control=" + controls + " " +
+                                  kEqualiserProperties;
+    const auto module = LoadModule("module-ladspa-sink", arguments);
+    if (!module) return kAudioFailed;
+    const auto created = SinkByName(name);
+    const std::optional<Equaliser> old = equaliser_;
+    if (!created) {
+        UnloadModule(*module);
+        return kAudioFailed;
+    }
+    equaliser_ = Equaliser{*module, *created, sink.index};
+    const int result = MoveStreams(old ? old->sink : sink.index, *created);
+    if (old) UnloadModule(old->module);
+    return result;
+}
+
+void PulseAudioConfigLib::RemoveEqualiser() {
+    if (!equaliser_) return;
+    // Back to the headset before the filter goes, or the server would move
+    // them to its default device.
+    MoveStreams(equaliser_->sink, equaliser_->master);
+    const int result = UnloadModule(equaliser_->module);
+    if (result == kAudioOk || result == kAudioFailed) equaliser_.reset();
+}
+
+int PulseAudioConfigLib::MoveStreams(uint32_t from, uint32_t to) {
+    StreamList list;
+    int result = ListStreams(*client_, list);
+    for (const SinkInput& stream : list.streams) {
+        // The filters' own streams and the monitor stay where they are.
+        if (stream.sink != from || stream.ours) continue;
+        if (equaliser_ && stream.module == equaliser_->module) continue;
+        Pending done;
+        const int moved = client_->Run(done, [&](pa_context* c) {
+            return pa_context_move_sink_input_by_index(c, stream.index, to, Client::OnSuccess,
+                                                       &done);
+        });
+        if (moved != kAudioOk) result = moved;
+    }
+    return result;
+}
+
+std::optional<uint32_t> PulseAudioConfigLib::SinkByName(const std::string& name) {
+    SinkIndex sink;
+    if (client_->Run(sink, [&](pa_context* c) {
+            return pa_context_get_sink_info_by_name(c, name.c_str(), OnSinkIndex, &sink);
+        }) != kAudioOk)
+        return std::nullopt;
+    return sink.index;
+}
+
+int PulseAudioConfigLib::UnloadModule(uint32_t module) {
+    Pending done;
+    return client_->Run(done, [&](pa_context* c) {
+        return pa_context_unload_module(c, module, Client::OnSuccess, &done);
+    });
+}
+
+int PulseAudioConfigLib::ReadCapture(const PulseDeviceInfo& source, std::string_view name,
+                                     std::string& answer) {
+    if (name == "MuteControl" || name == "VolumeScalarControl") {
+        SourceState state;
+        const int result = client_->Run(state, [&](pa_context* c) {
+            return pa_context_get_source_info_by_index(c, source.index, OnSourceState, &state);
+        });
+        if (result != kAudioOk) return result;
+        answer =
+            name == "MuteControl" ? (state.muted ? "1" : "0") : NumberText(Share(state.volume));
+        return kAudioOk;
+    }
+    if (name == "Enable_MAGICVOICE" || name == "MagicVoice_Selection" || name == "Enable_MICECHO") {
+        // The changed voice is never echoed to the ear.
+        answer = name == "Enable_MAGICVOICE"      ? (voice_ ? "1" : "0")
+                 : name == "MagicVoice_Selection" ? std::to_string(voiceSelection_)
+                                                  : "0";
+        return kAudioOk;
+    }
+    if (sideTone_) return ReadSideTone(name, answer);
+    // The monitor needs the headset's sink to loop back to; the level
+    // properties in dB have no counterpart here.
+    if (sinks_.empty()) return kAudioUnsupported;
+    if (name == "GetAAMaxVol") {
+        answer = "0";
+        return kAudioOk;
+    }
+    if (name == "AAMuteControl") {
+        answer = monitorModule_ ? "0" : "1";
+        return kAudioOk;
+    }
+    if (name == "AAVolumeScalarControl") {
+        if (monitorModule_) {
+            StreamList list;
+            const int result = ListStreams(*client_, list);
+            if (result != kAudioOk) return result;
+            const SinkInput* stream = list.OfModule(*monitorModule_);
+            if (!stream) return kAudioFailed;
+            monitorVolume_ = Share(stream->volume);
+        }
+        answer = NumberText(monitorVolume_);
+        return kAudioOk;
+    }
+    return kAudioUnsupported;
+}
+
+int PulseAudioConfigLib::WriteCapture(const PulseDeviceInfo& source, std::string_view name,
+                                      double value) {
+    if (name == "MuteControl") {
+        Pending done;
+        return client_->Run(done, [&](pa_context* c) {
+            return pa_context_set_source_mute_by_index(c, source.index, value != 0,
+                                                       Client::OnSuccess, &done);
+        });
+    }
+    if (name == "VolumeScalarControl") {
+        // Every channel at the one level, as many as the source has.
+        SourceState state;
+        int result = client_->Run(state, [&](pa_context* c) {
+            return pa_context_get_source_info_by_index(c, source.index, OnSourceState, &state);
+        });
+        if (result != kAudioOk) return result;
+        pa_cvolume volume;
+        pa_cvolume_set(&volume, state.volume.channels, VolumeOf(value));
+        Pending done;
+        return client_->Run(done, [&](pa_context* c) {
+            return pa_context_set_source_volume_by_index(c, source.index, &volume,
+                                                         Client::OnSuccess, &done);
+        });
+    }
+    if (name == "Enable_MAGICVOICE") {
+        if (value == 0) {
+            RemoveVoice();
+            return voice_ ? kAudioFailed : kAudioOk;
+        }
+        return voice_ ? kAudioOk : BuildVoice(source);
+    }
+    if (name == "MagicVoice_Selection") {
+        if (value < 0 || value > 3) return kAudioFailed;
+        voiceSelection_ = static_cast<int32_t>(value);
+        return voice_ ? BuildPitch(source) : kAudioOk;
+    }
+    if (name == "Enable_MICECHO") return value == 0 ? kAudioOk : kAudioUnsupported;
+    if (sideTone_) return WriteSideTone(name, value);
+    if (sinks_.empty()) return kAudioUnsupported;
+    if (name == "AAMuteControl") return SetMonitor(source, value == 0);
+    if (name == "AAVolumeScalarControl") return SetMonitorVolume(value);
+    return kAudioUnsupported;
+}
+
+int PulseAudioConfigLib::BuildVoice(const PulseDeviceInfo& source) {
+    const std::string output = "sink_name=" + std::string(kVoiceOutput) +
+                               " sink_properties=\"device.description='" + kVoiceName +
+                               " output' kelno.driver=voice\"";
+    const std::string microphone =
+        "master=" + std::string(kVoiceOutput) + ".monitor source_name=" + kVoiceSource +
+        " source_properties=\"device.description='" + kVoiceName + "' kelno.driver=voice\"";
+    voice_ = VoiceChain{source.index, {}, {}, {}, {}};
+    const auto outputModule = LoadModule("module-null-sink", output);
+    const auto microphoneModule =
+        outputModule ? LoadModule("module-remap-source", microphone) : std::nullopt;
+    voice_->output = outputModule;
+    voice_->microphone = microphoneModule;
+    const int result = microphoneModule ? BuildPitch(source) : kAudioFailed;
+    if (result != kAudioOk) RemoveVoice();
+    return result;
+}
+
+// The shifter and the microphone's feed into it, afresh: the shifter's
+// factor is fixed at load. The virtual microphone stays, so applications
+// keep recording from it.
+int PulseAudioConfigLib::BuildPitch(const PulseDeviceInfo& source) {
+    for (auto* module : {&voice_->feed, &voice_->pitch}) {
+        if (*module) UnloadModule(**module);
+        module->reset();
+    }
+    const std::string pitch = "sink_name=" + std::string(kVoicePitch) +
+                              " sink_master=" + kVoiceOutput +
+                              " plugin=pitch_scale_1193 label=pitchScale control=" +
+                              NumberText(kVoiceFactors[static_cast<size_t>(voiceSelection_)]) +
+                              " sink_properties=kelno.driver=voice";
+    const std::string feed = "source=" + Quoted(source.name) + " sink=" + kVoicePitch +
+                             " latency_msec=" + std::to_string(kMonitorLatencyMs) +
+                             " source_dont_move=true sink_dont_move=true"
+                             " sink_input_properties=kelno.driver=voice";
+    voice_->pitch = LoadModule("module-ladspa-sink", pitch);
+    if (voice_->pitch) voice_->feed = LoadModule("module-loopback", feed);
+    return voice_->feed ? kAudioOk : kAudioFailed;
+}
+
+void PulseAudioConfigLib::RemoveVoice() {
+    if (!voice_) return;
+    // From the microphone's end, so nothing is left without its master.
+    for (const auto& module : {voice_->feed, voice_->pitch, voice_->microphone, voice_->output})
+        if (module) UnloadModule(*module);
+    voice_.reset();
+}
+
+std::optional<uint32_t> PulseAudioConfigLib::LoadModule(const char* name,
+                                                        const std::string& arguments) {
+    Loaded loaded;
+    if (client_->Run(loaded, [&](pa_context* c) {
+            return pa_context_load_module(c, name, arguments.c_str(), OnLoaded, &loaded);
+        }) != kAudioOk)
+        return std::nullopt;
+    return loaded.index;
+}
+
+int PulseAudioConfigLib::ReadSideTone(std::string_view name, std::string& answer) {
+    if (name == "GetAAMaxVol") {
+        answer = "0";
+        return kAudioOk;
+    }
+    if (name == "AAMuteControl") {
+        const auto on = sideTone_->On();
+        if (!on) return kAudioFailed;
+        answer = *on ? "0" : "1";
+        return kAudioOk;
+    }
+    if (name == "AAVolumeScalarControl") {
+        const auto volume = sideTone_->Volume();
+        if (!volume) return kAudioFailed;
+        answer = NumberText(*volume);
+        return kAudioOk;
+    }
+    return kAudioUnsupported;
+}
+
+int PulseAudioConfigLib::WriteSideTone(std::string_view name, double value) {
+    if (name == "AAMuteControl") return sideTone_->SetOn(value == 0) ? kAudioOk : kAudioFailed;
+    if (name == "AAVolumeScalarControl")
+        return sideTone_->SetVolume(value) ? kAudioOk : kAudioFailed;
+    return kAudioUnsupported;
+}
+
+int PulseAudioConfigLib::SetMonitor(const PulseDeviceInfo& source, bool on) {
+    if (!on) {
+        RemoveMonitor();
+        return monitorModule_ ? kAudioFailed : kAudioOk;
+    }
+    if (monitorModule_) return kAudioOk;
+    const std::string arguments =
+        "source=" + Quoted(source.name) + " sink=" + Quoted(sinks_.front().name) +
+        " latency_msec=" + std::to_string(kMonitorLatencyMs) +
+        " source_dont_move=true sink_dont_move=true " + kMonitorProperties;
+    monitorModule_ = LoadModule("module-loopback", arguments);
+    if (!monitorModule_) return kAudioFailed;
+    monitorEnds_ = {source.index, sinks_.front().index};
+    return SetMonitorVolume(monitorVolume_);
+}
+
+int PulseAudioConfigLib::SetMonitorVolume(double share) {
+    monitorVolume_ = std::clamp(share, 0.0, 1.0);
+    if (!monitorModule_) return kAudioOk;  // taken when the monitor is switched on
+    StreamList list;
+    const int result = ListStreams(*client_, list);
+    if (result != kAudioOk) return result;
+    const SinkInput* stream = list.OfModule(*monitorModule_);
+    if (!stream) return kAudioFailed;
+    pa_cvolume volume;
+    pa_cvolume_set(&volume, stream->volume.channels, VolumeOf(monitorVolume_));
+    Pending done;
+    return client_->Run(done, [&](pa_context* c) {
+        return pa_context_set_sink_input_volume(c, stream->index, &volume, Client::OnSuccess,
+                                                &done);
+    });
+}
+
+void PulseAudioConfigLib::RemoveMonitor() {
+    if (!monitorModule_) return;
+    const int result = UnloadModule(*monitorModule_);
+    // A module that is gone already (its source went away) counts as removed.
+    if (result == kAudioOk || result == kAudioFailed) monitorModule_.reset();
+}
+
+void PulseAudioConfigLib::RemoveLeftovers() {
+    ModuleList modules;
+    if (client_->Run(modules, [&](pa_context* c) {
+            return pa_context_get_module_info_list(c, OnModule, &modules);
+        }) != kAudioOk)
+        return;
+    for (const auto& [index, arguments] : modules.marked) {
+        // A left equaliser's streams go back to the headset first, or the
+        // server would move them to its default device.
+        const std::string filter = ArgumentValue(arguments, "sink_name");
+        const std::string master = ArgumentValue(arguments, "sink_master");
+        if (!filter.empty() && !master.empty()) {
+            const auto from = SinkByName(filter), to = SinkByName(master);
+            if (from && to) MoveStreams(*from, *to);
+        }
+        UnloadModule(index);
+    }
+}
+
+}  // namespace kelno::audio
