@@ -153,8 +153,9 @@ class PanelsEndToEnd : public ::testing::Test {
     std::string OpenKeyboardPage(LineClient& app, LineClient& emulator) {
         EXPECT_TRUE(app.Connect((folder_ / "automation.sock").string(), 30s)) << Output();
         EXPECT_TRUE(emulator.Connect((folder_ / "emulator.sock").string(), 30s)) << Output();
-        if (emulator.Ask("list").find("keyboard") == std::string::npos)
+        if (emulator.Ask("list").find("keyboard") == std::string::npos) {
             EXPECT_EQ(emulator.Ask("plug keyboard"), "ok");
+        }
         EXPECT_EQ(app.Ask("wait-visible keyboard_device 30000"), "ok") << Output();
         return ShownRef(app, "light_combo_modeSelect");
     }
