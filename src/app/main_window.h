@@ -284,7 +284,6 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     std::unique_ptr<CDeviceHook> hook_;
     std::unique_ptr<input_settings::InputSettingsWorker> inputSettingsWorker_;
     std::unique_ptr<LightSynchroniser> synchroniser_;
-    int customBackgrounds_ = 0;  // the user's pictures loaded, each under its own name
     uint32_t failedInputSettings_ = 0;  // a bit per Setting whose last value failed
     std::optional<DeviceCapture> captureTarget_;  // whose panel gets the captured input
     std::vector<std::string> pendingNotices_;     // for kTimerNotices

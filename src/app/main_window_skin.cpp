@@ -12,6 +12,8 @@ namespace {
 
 constexpr const char* kSkinImageFailed = "skin_image_failed_text";
 constexpr const char* kSkinSaveFailed = "skin_save_failed_text";
+// The image cache's name of the user's own picture.
+constexpr const char* kCustomBackground = "custom_background_picture";
 
 }  // namespace
 
@@ -51,13 +53,14 @@ bool CMainWnd::ApplySkin(const SkinChoice& choice) {
     std::string image = param.image;
     if (choice.kind == SkinChoice::Kind::Custom) {
         // Loaded here and named by us: a path is never read as image
-        // attributes, and a picture changed on disk is read afresh.
+        // attributes, a picture changed on disk is read afresh, and each
+        // pick replaces the last one in the image cache.
         std::shared_ptr<skin::ImageData> picture = skin::LoadPngImage(param.image);
         if (!picture) {
             DebugOutputF("background %s cannot be loaded", param.image.c_str());
             return false;
         }
-        image = "custom_background_" + std::to_string(++customBackgrounds_);
+        image = kCustomBackground;
         skin::CPaintManagerUI::AddImage(image, std::move(picture));
     } else if (!m_PaintManager.GetImage(image)) {
         DebugOutputF("background %s is not in the skin", image.c_str());
