@@ -59,8 +59,10 @@ void UpdateSession::Download(std::vector<bool> marks) {
 void UpdateSession::Reveal() {
     worker_.Post([this](const std::stop_token& stop) {
         if (!parts_.launcher) return;
+        std::vector<IUpdateSessionListener::Revealed> revealed;
         for (const RevealResult& result : RunRevealPass(rows_, *parts_.launcher, stop))
-            listener_.OnRevealed(result.index, rows_[result.index], result.shown);
+            revealed.push_back({result.index, rows_[result.index], result.shown});
+        if (!revealed.empty() && !stop.stop_requested()) listener_.OnRevealed(std::move(revealed));
     });
 }
 

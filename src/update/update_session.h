@@ -25,8 +25,14 @@ class IUpdateSessionListener {
     virtual void OnRowChanged(size_t index, UpdateRow row) = 0;
     // A download pass has ended (every marked row downloaded or failed).
     virtual void OnDownloadPassDone() = 0;
-    // A downloaded file was handed to the file manager (`shown`) or could not be.
-    virtual void OnRevealed(size_t index, UpdateRow row, bool shown) = 0;
+    // The downloaded files were offered to the file manager: each row as it
+    // is now and whether its file was shown.
+    struct Revealed {
+        size_t index = 0;
+        UpdateRow row;
+        bool shown = false;
+    };
+    virtual void OnRevealed(std::vector<Revealed> rows) = 0;
 };
 
 struct UpdateSessionParts {

@@ -14,7 +14,9 @@ namespace {
 
 // Tags of the device pages, panels and menus, built by their owners' code.
 bool IsOtherCustomTag(std::string_view name) {
-    static constexpr const char* kTags[] = {"ZembravaKeyboardDevice",
+    static constexpr const char* kTags[] = {"UpdateInfoListItem",
+                                            "CloudShareListItem",
+                                            "ZembravaKeyboardDevice",
                                             "ZembravaMouseDevice",
                                             "ZembravaMousePadDevice",
                                             "ZembravaHS6533Device",

@@ -51,8 +51,11 @@ class RecordingListener final : public IUpdateSessionListener {
                [&] { rows_.at(index) = row; });
     }
     void OnDownloadPassDone() override { Record("downloaded", [] {}); }
-    void OnRevealed(size_t index, UpdateRow, bool shown) override {
-        Record("revealed " + std::to_string(index) + (shown ? " shown" : " not shown"), [] {});
+    void OnRevealed(std::vector<Revealed> rows) override {
+        std::string event = "revealed";
+        for (const Revealed& r : rows)
+            event += " " + std::to_string(r.index) + (r.shown ? " shown" : " not shown");
+        Record(event, [] {});
     }
 
     // Waits (hang guard) until `event` has been heard `times` times.
