@@ -47,20 +47,6 @@ update::HttpResponse Answer(std::string_view version, std::string_view sha = kAb
                       std::string(sha) + "\"}");
 }
 
-// Stands for the main window: keeps the messages it gets.
-class OwnerWindow final : public skin::WindowImplBase {
-  public:
-    std::vector<std::pair<uint32_t, int64_t>> messages;
-
-  protected:
-    std::string GetSkinFile() override { return "XML_MSG"; }
-    int64_t HandleMessage(uint32_t id, const skin::MessageParam& wParam,
-                          const skin::MessageParam& lParam) override {
-        messages.emplace_back(id, skin::MessageInt(wParam));
-        return WindowImplBase::HandleMessage(id, wParam, lParam);
-    }
-};
-
 class TestSetWnd final : public CSetWnd {
   public:
     using CSetWnd::CSetWnd;
@@ -70,18 +56,11 @@ class TestSetWnd final : public CSetWnd {
     void Tell(const std::string& text) override { told.push_back(text); }
 };
 
-class SetWndTest : public ::testing::Test {
+class SetWndTest : public test::OwnedWindowTest {
   protected:
-    void SetUp() override {
-        skin::SetWindowSystem(&system_);
-        test::LoadProgramSkin();
-        ASSERT_TRUE(owner_.Create(nullptr, "owner")) << owner_.GetBuildError();
-    }
     void TearDown() override {
         window_.reset();
-        owner_.Close();
-        system_.RunPendingTasks();
-        skin::SetWindowSystem(nullptr);
+        OwnedWindowTest::TearDown();
     }
 
     // Opens the window for the keyboard and the program with `server`.
@@ -143,8 +122,6 @@ class SetWndTest : public ::testing::Test {
         return false;
     }
 
-    skin::HeadlessWindowSystem system_;
-    OwnerWindow owner_;
     kelno::test::TempFolder temp_;
     kelno::test::FixedWallClock clock_{{2026, 3, 4, 10, 0, 0, 0}};
     SettingsStore store_{temp_ / "settings.json"};

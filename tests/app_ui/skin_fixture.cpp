@@ -87,4 +87,23 @@ std::vector<skin::CControlUI*> AllControls(skin::CControlUI* root) {
     return all;
 }
 
+int64_t OwnerWindow::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
+                                   const skin::MessageParam& lParam) {
+    messages.emplace_back(id, skin::MessageInt(wParam));
+    return WindowImplBase::HandleMessage(id, wParam, lParam);
+}
+
+void OwnedWindowTest::SetUp() {
+    skin::SetWindowSystem(&system_);
+    LoadProgramSkin();
+    ASSERT_TRUE(owner_.Create(nullptr, "owner")) << owner_.GetBuildError();
+    owner_.ShowWindow();
+}
+
+void OwnedWindowTest::TearDown() {
+    owner_.Close();
+    system_.RunPendingTasks();
+    skin::SetWindowSystem(nullptr);
+}
+
 }  // namespace kelno::app::test

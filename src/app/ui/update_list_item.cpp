@@ -14,12 +14,6 @@ constexpr uint32_t kPlainDisabled = 0xFF666666;
 constexpr uint32_t kUpdateText = 0xFF0099FF;
 constexpr uint32_t kUpdateDisabled = 0xFF0078C8;
 
-std::string ColourAttribute(uint32_t argb) {
-    char text[16];
-    std::snprintf(text, sizeof text, "#%08X", argb);
-    return text;
-}
-
 }  // namespace
 
 UpdateRowLook LookOfRowStatus(update::RowStatus status) {
@@ -69,7 +63,7 @@ void CUpdateInfoListItemUI::SetStatus(update::RowStatus status, bool checkFailed
     if (mark_) {
         mark_->SetEnabled(MarkAllowed());
         mark_->SetTextColor(look.markTextColour);
-        mark_->SetAttribute("selectedtextcolor", ColourAttribute(look.markTextColour));
+        mark_->SetSelectedTextColor(look.markTextColour);
         mark_->SetDisabledTextColor(look.markDisabledTextColour);
     }
     Invalidate();
