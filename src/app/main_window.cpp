@@ -51,6 +51,10 @@ void CMainWnd::InitWindow() {
     // The stored language replaces this one at window initialisation.
     skin::CResourceManager::GetInstance().LoadLanguage("lan_cn.xml");
     setButton_ = m_PaintManager.FindControl("setbtn");
+    // The update marker waits for a check to find everything up to date; a
+    // program without an update server never checks, so it has none.
+    if (setButton_ && (!options_.updateServer.Configured() || !options_.updateClient))
+        setButton_->SetForeImage({});
     tray_.CreateTrayIcon("kelno-driver", options_.trayIconPath, "KELNO 游戏键盘");
     RefreshTrayMenu();
     tray_.SetCommandHandler([this](const std::string& command) {
