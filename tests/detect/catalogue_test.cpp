@@ -161,8 +161,9 @@ TEST(Catalogue, SameInterfaceIgnoresRunTimeFields) {
 }
 
 // The shipped tabs are mouse, keyboard, pad, headset while the firmware rows
-// are two keyboards, a mouse and the application: only the keyboard tab
-// lines up with a row of its own kind.
+// are two keyboards, a mouse and the application: the keyboard tab lines up
+// with its row; the mouse's row is its kind's only one, so it is the
+// mouse's wherever it stands; the other keyboard row gets nothing.
 TEST(Catalogue, FirmwareListOffersARowOnlyToATabOfItsKind) {
     struct Case {
         const char* name;
@@ -176,12 +177,16 @@ TEST(Catalogue, FirmwareListOffersARowOnlyToATabOfItsKind) {
          {0, 0x0105, 0, 0},
          0x1000,
          {{"QB42M16D", 0x0105}, {"ALL", 0x1000}}},
-        {"mouse, pad and headset get no other kind's firmware",
+        {"pad and headset get no other kind's firmware",
          {0x0102, 0x0105, 0x0101, 0x0100},
          0,
-         {{"QB42M16D", 0x0105}}},
-        {"fewer tab items than rows", {3}, 2, {{"ALL", 2}}},
-        {"more tab items than rows", {1, 1, 1, 1, 1, 1}, 5, {{"QB42M16D", 1}, {"ALL", 5}}},
+         {{"QB42M16D", 0x0105}, {"QB42M09D_1", 0x0102}}},
+        {"the mouse alone", {0x0102, 0, 0, 0}, 0, {{"QB42M09D_1", 0x0102}}},
+        {"fewer tab items than rows", {3}, 2, {{"QB42M09D_1", 3}, {"ALL", 2}}},
+        {"more tab items than rows",
+         {1, 1, 1, 1, 1, 1},
+         5,
+         {{"QB42M16D", 1}, {"QB42M09D_1", 1}, {"ALL", 5}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

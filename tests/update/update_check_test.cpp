@@ -67,16 +67,18 @@ TEST(UpdateRequest, ServerFromTheCommandLineOrTheBuild) {
     const auto version = ApplicationVersionNumber(BuiltVersionText());
     ASSERT_TRUE(version) << BuiltVersionText();
 
-    // With the mouse and the keyboard connected: the keyboard's firmware and
-    // the program, nothing for the mouse.
+    // With the mouse and the keyboard connected: each one's firmware and the
+    // program.
     const std::vector<int32_t> tabs{0x0102, 0x0105, 0, 0};
     const auto targets = CurrentUpdateTargets(Catalogue::Shipped(), tabs);
-    ASSERT_EQ(targets.size(), 2u);
+    ASSERT_EQ(targets.size(), 3u);
     EXPECT_EQ(targets[0].image, "QB42M16D");
     EXPECT_EQ(targets[0].currentVersion, 0x0105u);
-    EXPECT_TRUE(targets[1].IsApplication());
-    EXPECT_EQ(targets[1].currentVersion, *version);
-    EXPECT_EQ(targets[1].versionText, "V" + std::string(BuiltVersionText()));
+    EXPECT_EQ(targets[1].image, "QB42M09D_1");
+    EXPECT_EQ(targets[1].currentVersion, 0x0102u);
+    EXPECT_TRUE(targets[2].IsApplication());
+    EXPECT_EQ(targets[2].currentVersion, *version);
+    EXPECT_EQ(targets[2].versionText, "V" + std::string(BuiltVersionText()));
 }
 
 TEST(UpdateAnswer, VersionIsAWholeNumberInTheTargetsBase) {

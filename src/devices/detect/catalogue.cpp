@@ -1,5 +1,7 @@
 #include "devices/detect/catalogue.h"
 
+#include <algorithm>
+
 #include "devices/hid/hid_path.h"
 
 namespace kelno {
@@ -150,9 +152,26 @@ int Catalogue::findKindRow(int vendorId, int productId, int kind, int variant) c
 std::vector<FirmwareEntry> Catalogue::firmwareList(std::span<const int32_t> tabItemVersions,
                                                    int32_t applicationVersion) const {
     std::vector<FirmwareEntry> rows = firmware_;
+    const auto versionOfTab = [&](size_t tab) {
+        return tab < tabItemVersions.size() ? tabItemVersions[tab] : 0;
+    };
     for (size_t i = 0; i < rows.size(); ++i) {
-        const bool sameKind = i < kinds_.size() && kinds_[i].kind == rows[i].updateKind;
-        rows[i].currentVersion = sameKind && i < tabItemVersions.size() ? tabItemVersions[i] : 0;
+        const int32_t kind = rows[i].updateKind;
+        rows[i].currentVersion = 0;
+        if (i < kinds_.size() && kinds_[i].kind == kind) {
+            rows[i].currentVersion = versionOfTab(i);
+            continue;
+        }
+        // A row that is its kind's only one belongs to that kind's tab,
+        // wherever it stands; of two rows of a kind (two keyboard models)
+        // only the one in line with the tab can be told to be its model.
+        const auto sameKind = [kind](const FirmwareEntry& row) { return row.updateKind == kind; };
+        if (kind == 0 || std::count_if(firmware_.begin(), firmware_.end(), sameKind) != 1) continue;
+        for (size_t tab = 0; tab < kinds_.size(); ++tab) {
+            if (kinds_[tab].kind != kind) continue;
+            rows[i].currentVersion = versionOfTab(tab);
+            break;
+        }
     }
     if (!rows.empty()) rows.back().currentVersion = applicationVersion;
     std::erase_if(rows, [](const FirmwareEntry& row) { return row.currentVersion == 0; });
