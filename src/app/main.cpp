@@ -38,6 +38,9 @@
 #include "skin/core/paint_manager.h"
 #include "skin/core/resource_manager.h"
 #include "skin/host/gtk_window_system.h"
+#include "update/curl_http_client.h"
+#include "update/installer_launcher.h"
+#include "update/update_config.h"
 
 namespace {
 
@@ -187,6 +190,13 @@ int Run(const app::AppOptions& options, AppFolders folders) {
     // (and of the X server on an X display).
     windowOptions.inputSettings = input_settings::MakeLinuxInputSettings();
     windowOptions.audioLibrary = ChooseAudio(options, emulator.get(), windowOptions.catalogue);
+    // Updates are checked when the settings window opens; a download is
+    // verified, kept in the cache folder and shown, never run.
+    windowOptions.updateServer = update::ChooseUpdateServer(options.updateUrl);
+    windowOptions.updateClient =
+        std::make_shared<update::CurlHttpClient>(update::CurlClientOptions{.caFile = options.updateCa});
+    windowOptions.updateLauncher = std::make_shared<update::DesktopFileRevealer>();
+    windowOptions.cacheFolder = folders.cache;
     windowOptions.windowKeyToScan = [](uint32_t hardwareKey,
                                        bool down) -> std::optional<input::KeyInput> {
         // GDK gives X-style key codes on every Linux display.

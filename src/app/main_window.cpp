@@ -51,6 +51,10 @@ void CMainWnd::InitWindow() {
     // The stored language replaces this one at window initialisation.
     skin::CResourceManager::GetInstance().LoadLanguage("lan_cn.xml");
     setButton_ = m_PaintManager.FindControl("setbtn");
+    // The update marker waits for a check to find everything up to date; a
+    // program without an update server never checks, so it has none.
+    if (setButton_ && (!options_.updateServer.Configured() || !options_.updateClient))
+        setButton_->SetForeImage({});
     tray_.CreateTrayIcon("kelno-driver", options_.trayIconPath, "KELNO 游戏键盘");
     RefreshTrayMenu();
     tray_.SetCommandHandler([this](const std::string& command) {
@@ -163,7 +167,7 @@ int64_t CMainWnd::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
             ApplyLanguage(static_cast<int>(w));
             return 1;
         case kMsgOpenSettings:
-            DebugOutput("open settings: the settings window comes with the update check");
+            OpenSettings(false);
             return 1;
         case kMsgDpiNotice:
             DebugOutput("界面 DPI 1发生变化");
@@ -173,6 +177,7 @@ int64_t CMainWnd::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
                 progress->SetVisible(true);
             return 1;
         case kMsgClearUpdateMarker:
+            // The marker is the button's fore image; its icon stays.
             if (setButton_) setButton_->SetForeImage({});
             return 1;
         case kMsgDeviceProfile:
@@ -247,6 +252,11 @@ void CMainWnd::ApplyLanguage(int index) {
     for (CZembravaUSBDevice* device : keyboards_) device->RefreshUi();
     for (CZembravaUSBDevice* device : mice_) device->RefreshUi();
     RefreshTrayMenu();
+    // A pick in the settings window: the title bar's list shows it too.
+    if (skin::CControlUI* control = m_PaintManager.FindControl("Language_combox"))
+        if (auto* combo = static_cast<skin::CComboUI*>(control->GetInterface("Combo")))
+            combo->SelectItem(index, false);
+    if (settingsWindow_) settingsWindow_->PostMessage(kMsgApplyLanguage);
     m_PaintManager.NeedUpdate();
     m_PaintManager.Invalidate();
 }
@@ -322,6 +332,7 @@ void CMainWnd::BringToFront() {
 void CMainWnd::TrayClick() {
     if (!powerActive_) return;
     UpdateNoDeviceNotice();
+    CloseSettings();
     const bool visible = IsVisible();
     if (visible) {
         ShowWindow(false);
@@ -400,6 +411,7 @@ void CMainWnd::Shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
     DebugOutput("退出测试");
+    CloseSettings();
     EndCapture();  // a recording is kept; the keyboard is given back first
     ShowWindow(false);
     for (uint32_t id : kWindowTimers) KillTimer(id);

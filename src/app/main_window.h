@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/routing/notify_routes.h"
+#include "app/ui/set_wnd.h"
 #include "app/ui/skin_frame.h"
 #include "core/settings_store.h"
 #include "devices/detect/catalogue.h"
@@ -78,6 +79,14 @@ struct MainWindowOptions {
     // The headset's audio settings; null: the headset page says its audio
     // is unavailable and its audio controls change nothing.
     std::shared_ptr<audio::IAudioConfigLib> audioLibrary;
+    // Updates, checked each time the settings window opens: the server
+    // (none: the window says no server is configured), the transfers'
+    // client (null: no check), what shows a download to the user, and the
+    // cache folder whose "UpdateData" keeps the downloads.
+    update::UpdateServer updateServer;
+    std::shared_ptr<update::IHttpClient> updateClient;
+    std::shared_ptr<update::IInstallerLauncher> updateLauncher;
+    std::filesystem::path cacheFolder;
 };
 
 class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public IPanelHost {
@@ -150,6 +159,8 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     // Shows the background of `choice` on the window's root; false (and
     // nothing changed) when its picture cannot be loaded.
     bool ApplySkin(const SkinChoice& choice);
+    // The settings window while it is open, else null.
+    CSetWnd* SettingsWindow() const { return settingsWindow_; }
     const std::vector<skin::CControlUI*>& PowerIndicators() const { return powerIndicators_; }
     bool IsPowerActive() const { return powerActive_; }
     int GetLightControlFlag() const { return lightControl_; }
@@ -255,6 +266,12 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     // kept in main.ini for the next start.
     void OpenSkinPicker();
     void OnSkinPicked(const CSkinFrame::Pick& pick);
+    // The settings window (main_window_settings.cpp): one at a time, docked
+    // under the title bar's right end or centred, run modally.
+    void OpenSettings(bool docked);
+    void CloseSettings();
+    // Each tab's connected device's release number, 0 for the others.
+    std::vector<int32_t> TabItemVersions() const;
     void RouteToRecoilPanel(const Route& route, skin::TNotifyUI& msg);
     void RouteToMacroPanel(const Route& route, skin::TNotifyUI& msg);
     // "key_" n: selects the key on the key page, toggles its light on a
@@ -290,6 +307,7 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     skin::CTrayIcon tray_;
     ScreenSize screen_;
     skin::CControlUI* setButton_ = nullptr;
+    CSetWnd* settingsWindow_ = nullptr;
     int languageIndex_ = -1;
     int lightControl_ = 1;
     bool initialised_ = false;

@@ -386,6 +386,9 @@ void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
         case Handler::OpenMacroActionMenu:
             RouteToMacroPanel(route, msg);
             return;
+        case Handler::OpenSettingsDocked:
+            OpenSettings(true);
+            return;
         case Handler::OpenSkinPicker:
             OpenSkinPicker();
             return;
@@ -421,7 +424,6 @@ void CMainWnd::Dispatch(const Route& route, skin::TNotifyUI& msg) {
             SendMessage(kMsgInputHook, int64_t{0});
             return;
         default:
-            // The settings window comes with later work.
             DebugOutputF("%s (%d): not built yet", HandlerName(route.handler), route.number);
             return;
     }

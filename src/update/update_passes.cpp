@@ -65,18 +65,16 @@ void RunDownloadPass(std::vector<UpdateRow>& rows, Downloader& downloader, std::
     }
 }
 
-int RunRevealPass(std::vector<UpdateRow>& rows, IInstallerLauncher& launcher,
-                  const RowChanged& onChange) {
-    int shown = 0;
-    for (size_t i = 0; i < rows.size(); ++i) {
+std::vector<RevealResult> RunRevealPass(std::vector<UpdateRow>& rows, IInstallerLauncher& launcher,
+                                        std::stop_token stop) {
+    std::vector<RevealResult> results;
+    for (size_t i = 0; i < rows.size() && !stop.stop_requested(); ++i) {
         UpdateRow& row = rows[i];
         if (!row.marked || row.status != RowStatus::Downloaded || row.revealed) continue;
         row.revealed = launcher.Reveal(row.file);
-        if (!row.revealed) continue;
-        ++shown;
-        if (onChange) onChange(i, row);
+        results.push_back({i, row.revealed});
     }
-    return shown;
+    return results;
 }
 
 }  // namespace kelno::update

@@ -38,8 +38,15 @@ std::vector<UpdateRow> RowsFromCheck(std::span<const UpdateTarget> targets,
 void RunDownloadPass(std::vector<UpdateRow>& rows, Downloader& downloader, std::stop_token stop,
                      const RowChanged& onChange);
 
-// Shows every marked, downloaded row's file once. The number shown.
-int RunRevealPass(std::vector<UpdateRow>& rows, IInstallerLauncher& launcher,
-                  const RowChanged& onChange);
+struct RevealResult {
+    size_t index = 0;
+    bool shown = false;
+};
+
+// Offers every marked, downloaded row's file to the launcher until one
+// showing succeeds (a failed one is tried again by the next pass). What
+// each row's attempt gave, in row order.
+std::vector<RevealResult> RunRevealPass(std::vector<UpdateRow>& rows, IInstallerLauncher& launcher,
+                                        std::stop_token stop = {});
 
 }  // namespace kelno::update

@@ -75,6 +75,7 @@ class MainWindowTest : public ::testing::Test {
             if (!scan) return std::nullopt;
             return input::KeyInput{down, scan->code, scan->extended};
         };
+        Configure(options);
         window_ = std::make_unique<TestMainWnd>(std::move(options));
         ASSERT_TRUE(window_->CreateMainWindow()) << window_->GetBuildError();
         ASSERT_NE(window_->Detector(), nullptr);
@@ -84,6 +85,8 @@ class MainWindowTest : public ::testing::Test {
         skin::SetWindowSystem(nullptr);
         skin::CResourceManager::Release();
     }
+    // A test's own window options, before the window is made.
+    virtual void Configure(MainWindowOptions&) {}
 
     // One detection pass, then whatever it posted.
     void Pass() {

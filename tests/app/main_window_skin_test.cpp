@@ -11,6 +11,7 @@
 #include "app/app_messages.h"
 #include "core/json_file.h"
 #include "main_window_fixture.h"
+#include "update/fake_http_client.h"
 
 namespace kelno::app::test {
 namespace {
@@ -72,6 +73,28 @@ TEST_F(MainWindowTest, APickedPictureIsKeptForTheNextStart) {
     ASSERT_TRUE(window_->PostMessage(kMsgSkinPicked, pick));
     system_.RunPendingTasks();
     EXPECT_EQ(LoadSkinChoice(folder_ / "user"), CustomSkinChoice(picture.string()));
+}
+
+// The settings button's update marker (its fore image) stays until a check
+// finds everything up to date; without an update server there is nothing
+// to wait for.
+class UpdateServerTest : public MainWindowTest {
+  protected:
+    void Configure(MainWindowOptions& options) override {
+        options.updateServer = {"https://updates.example/api/"};
+        options.updateClient = std::make_shared<update::test::FakeHttpClient>();
+    }
+};
+
+TEST_F(MainWindowTest, WithoutAnUpdateServerTheSettingsButtonHasNoUpdateMarker) {
+    EXPECT_EQ(Find("setbtn")->GetForeImage(), "");
+}
+
+TEST_F(UpdateServerTest, TheUpdateMarkerStaysUntilACheckFindsEverythingUpToDate) {
+    skin::CControlUI* settings = Find("setbtn");
+    EXPECT_EQ(settings->GetForeImage(), "update_mark.png");
+    window_->SendMessage(kMsgClearUpdateMarker);
+    EXPECT_EQ(settings->GetForeImage(), "");
 }
 
 }  // namespace

@@ -30,6 +30,17 @@ const std::vector<LayoutCase>& Layouts() {
          {"root", "closebtn", "minbtn", "maxbtn", "restorebtn", "skinbtn", "setbtn",
           "Language_combox", "control_light_status", "device_select_layout", "device_switch",
           "device_power_switch", "No_device_Link", "nodevice_ok_btn", "setting_progress"}},
+        {"setwnd.xml",
+         "",
+         {"closebtn", "maxbtn", "restorebtn", "minbtn", "menubtn", "laterbtn",
+          "device_update_list_info", "Language_combox_info", "homepage_btn",
+          "set_in_update_wnd_btn", "update_tishi_layout", "update_fw_and_ap",
+          "get_update_tab_layout", "update_OK_btn", "update_status_ring", "Update_Status_text",
+          "update_status_image"}},
+        {"XML\\CustomControlXML\\device_Update_list_item.xml",
+         "UpdateInfoListItem",
+         {"updateRev", "OldRev", "check_name_select", "update_status_text", "update_status_ing",
+          "update_progress_value", "update_status_ok"}},
         {"XML_MSG", "", {"MessageTitle", "MessageText", "confirm_btn", "cancel_btn", "closebtn"}},
         {"menu.xml", "Menu", {"exit"}},
         {"XML\\CustomControlXML\\DeviceOption.xml",
@@ -212,13 +223,26 @@ TEST_F(LayoutTest, EveryLayoutBuildsWithItsControls) {
         SCOPED_TRACE(c.file);
         ScopedDebugCapture debug;
         std::string error;
-        std::unique_ptr<skin::CControlUI> root(BuildLayout(c.file, factory_, &error));
+        // A factory per layout: a freed control's address may come back.
+        TestElementFactory factory;
+        std::unique_ptr<skin::CControlUI> root(BuildLayout(c.file, factory, &error));
         ASSERT_NE(root, nullptr) << error;
-        EXPECT_EQ(factory_.TagOf(root.get()), c.rootTag);
+        EXPECT_EQ(factory.TagOf(root.get()), c.rootTag);
         for (const char* name : c.names) EXPECT_NE(FindIn(root.get(), name), nullptr) << name;
         for (const std::string& line : debug.Lines())
             EXPECT_EQ(line.find("skin:"), std::string::npos) << line;
     }
+}
+
+// The settings button's fore image is the update marker, which "up to
+// date" clears: the gear must be another image.
+TEST_F(LayoutTest, TheUpdateMarkerIsTheSettingsButtonsOnlyForeImage) {
+    std::unique_ptr<skin::CControlUI> root(BuildLayout("XML_MAIN", factory_));
+    ASSERT_NE(root, nullptr);
+    skin::CControlUI* settings = FindIn(root.get(), "setbtn");
+    ASSERT_NE(settings, nullptr);
+    EXPECT_NE(settings->GetForeImage().find("update_mark.png"), std::string::npos);
+    EXPECT_NE(settings->GetBkImage().find("set.png"), std::string::npos);
 }
 
 TEST_F(LayoutTest, DevicePowerPanelsAndPagesUseTheirClasses) {

@@ -18,25 +18,8 @@ namespace {
 
 using skin::CPaintManagerUI;
 
-class OwnerWindow final : public skin::WindowImplBase {
+class MessageBoxTest : public test::OwnedWindowTest {
   protected:
-    std::string GetSkinFile() override { return "XML_MSG"; }
-};
-
-class MessageBoxTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        skin::SetWindowSystem(&system_);
-        test::LoadProgramSkin();
-        ASSERT_TRUE(owner_.Create(nullptr, "owner")) << owner_.GetBuildError();
-        owner_.ShowWindow();
-    }
-    void TearDown() override {
-        owner_.Close();
-        system_.RunPendingTasks();
-        skin::SetWindowSystem(nullptr);
-    }
-
     // Runs `inside` on the open message box's paint manager from within its
     // modal loop, then shows the box for `request`.
     int ShowAndThen(const MessageBoxRequest& request,
@@ -57,9 +40,6 @@ class MessageBoxTest : public ::testing::Test {
         ASSERT_TRUE(control->IsVisible()) << name;
         skin::HeadlessWindowSystem::Inner(box.GetHost())->Click(control->GetPos().Center());
     }
-
-    skin::HeadlessWindowSystem system_;
-    OwnerWindow owner_;
 };
 
 TEST_F(MessageBoxTest, AnswersByTheButtonThatClosedIt) {

@@ -14,7 +14,9 @@ namespace {
 
 // Tags of the device pages, panels and menus, built by their owners' code.
 bool IsOtherCustomTag(std::string_view name) {
-    static constexpr const char* kTags[] = {"ZembravaKeyboardDevice",
+    static constexpr const char* kTags[] = {"UpdateInfoListItem",
+                                            "CloudShareListItem",
+                                            "ZembravaKeyboardDevice",
                                             "ZembravaMouseDevice",
                                             "ZembravaMousePadDevice",
                                             "ZembravaHS6533Device",
@@ -83,6 +85,25 @@ std::vector<skin::CControlUI*> AllControls(skin::CControlUI* root) {
     std::vector<skin::CControlUI*> all;
     if (root) root->FindControl(&Collect, &all, skin::UIFIND_ME_FIRST);
     return all;
+}
+
+int64_t OwnerWindow::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
+                                   const skin::MessageParam& lParam) {
+    messages.emplace_back(id, skin::MessageInt(wParam));
+    return WindowImplBase::HandleMessage(id, wParam, lParam);
+}
+
+void OwnedWindowTest::SetUp() {
+    skin::SetWindowSystem(&system_);
+    LoadProgramSkin();
+    ASSERT_TRUE(owner_.Create(nullptr, "owner")) << owner_.GetBuildError();
+    owner_.ShowWindow();
+}
+
+void OwnedWindowTest::TearDown() {
+    owner_.Close();
+    system_.RunPendingTasks();
+    skin::SetWindowSystem(nullptr);
 }
 
 }  // namespace kelno::app::test

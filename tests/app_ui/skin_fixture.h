@@ -6,12 +6,18 @@
 // remember their tag, so tests can check which element built a control;
 // a tag nobody knows (a typo in a layout) builds nothing.
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "skin/core/container.h"
 #include "skin/core/dialog_builder.h"
+#include "skin/window/headless_window_system.h"
+#include "skin/window/window_impl_base.h"
 
 namespace kelno::app::test {
 
@@ -35,5 +41,28 @@ skin::CControlUI* BuildLayout(const std::string& file, TestElementFactory& facto
 
 // Every control of a tree, root first.
 std::vector<skin::CControlUI*> AllControls(skin::CControlUI* root);
+
+// A plain window that owns the window under test (as the main window
+// does) and keeps the application messages it gets.
+class OwnerWindow final : public skin::WindowImplBase {
+  public:
+    std::vector<std::pair<uint32_t, int64_t>> messages;  // id, wParam as a number
+
+  protected:
+    std::string GetSkinFile() override { return "XML_MSG"; }
+    int64_t HandleMessage(uint32_t id, const skin::MessageParam& wParam,
+                          const skin::MessageParam& lParam) override;
+};
+
+// The program's skin on the headless window system, with a shown owner
+// window.
+class OwnedWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    skin::HeadlessWindowSystem system_;
+    OwnerWindow owner_;
+};
 
 }  // namespace kelno::app::test

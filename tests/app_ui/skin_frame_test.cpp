@@ -16,23 +16,8 @@
 namespace kelno::app {
 namespace {
 
-class OwnerWindow final : public skin::WindowImplBase {
+class SkinFrameTest : public test::OwnedWindowTest {
   protected:
-    std::string GetSkinFile() override { return "XML_MSG"; }
-};
-
-class SkinFrameTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        skin::SetWindowSystem(&system_);
-        test::LoadProgramSkin();
-        ASSERT_TRUE(owner_.Create(nullptr, "owner")) << owner_.GetBuildError();
-    }
-    void TearDown() override {
-        owner_.Close();
-        system_.RunPendingTasks();
-        skin::SetWindowSystem(nullptr);
-    }
     CSkinFrame* Open() {
         return CSkinFrame::Show(&owner_, {400, 60},
                                 [this](CSkinFrame::Pick pick) { picks_.push_back(pick); });
@@ -57,8 +42,6 @@ class SkinFrameTest : public ::testing::Test {
         return picks_.back();
     }
 
-    skin::HeadlessWindowSystem system_;
-    OwnerWindow owner_;
     std::vector<CSkinFrame::Pick> picks_;
 };
 

@@ -13,6 +13,7 @@
 #include "panels/message_texts.h"
 #include "skin/core/attribute_values.h"
 #include "skin/core/xml_document.h"
+#include "update/update_check.h"
 
 namespace kelno::app::test {
 namespace {
@@ -66,7 +67,8 @@ const std::vector<std::string>& CodeIds() {
         "Phone_type_iphone",        "Phone_type_samsung",
         "Phone_type_other",         "Phone_type_no_device",
         "control_light_on_text",    "control_light_off_text",
-        "nodevice_permission_text", "demo_device_text"};
+        "nodevice_permission_text", "demo_device_text",
+        "update_revealed_text",     "update_reveal_failed_text"};
     return ids;
 }
 
@@ -80,6 +82,13 @@ std::set<std::string> UsedIds() {
         if (parsed.root) CollectIds(*parsed.root, ids);
     }
     CollectLightNames(ReadJsonFile(kDefaultData / "default_light.json"), ids);
+    // The update list's and the settings window's status texts.
+    for (int status = 0; status <= static_cast<int>(update::RowStatus::UpdateFailed); ++status) {
+        for (bool failed : {false, true})
+            ids.insert(update::RowStatusTextKey(static_cast<update::RowStatus>(status), failed));
+    }
+    for (int status = 0; status <= static_cast<int>(update::WindowStatus::NotConfigured); ++status)
+        ids.insert(update::WindowStatusTextKey(static_cast<update::WindowStatus>(status)));
     for (const keyboard::KeyNameRow& row : keyboard::KeyboardDefaultNameTable())
         ids.insert(std::string(keyboard::kKeyTextPrefix) + row.name);
     return ids;

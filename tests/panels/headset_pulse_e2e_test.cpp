@@ -15,7 +15,7 @@ namespace {
 
 // Polls `read` until it says `want` (bounded); the last answer.
 std::string ReadUntil(const std::function<std::string()>& read, const std::string& want) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;  // hang guard
+    const auto deadline = std::chrono::steady_clock::now() + 30s;  // hang guard (a loaded machine)
     std::string value = read();
     while (value != want && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(50ms);

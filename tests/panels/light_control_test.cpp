@@ -82,8 +82,12 @@ TEST_F(LightPanel, EveryModeWritesBackAndAppliesItsRuleRow) {
             const GroupChange& change = rules.*(group.change);
             skin::CControlUI* control = pm.FindControl(group.name);
             ASSERT_NE(control, nullptr) << group.name;
-            if (change.enabled) EXPECT_EQ(control->IsEnabled(), *change.enabled) << group.name;
-            if (change.visible) EXPECT_EQ(control->IsOwnVisible(), *change.visible) << group.name;
+            if (change.enabled) {
+                EXPECT_EQ(control->IsEnabled(), *change.enabled) << group.name;
+            }
+            if (change.visible) {
+                EXPECT_EQ(control->IsOwnVisible(), *change.visible) << group.name;
+            }
         }
         EXPECT_FALSE(pm.FindControl("deng_same_mode")->IsOwnVisible());  // one device only
     }

@@ -101,7 +101,9 @@ TEST(MouseSelection, ReloadsOnlyForACompleteSelectionAndAReadableProfile) {
         EXPECT_EQ(device.loads, c.reloads ? 1 : 0);
         EXPECT_EQ(device.refreshes, device.loads);
         EXPECT_EQ(device.writes, device.loads);
-        if (c.reloads) EXPECT_EQ(device.screenWidth, 1920);
+        if (c.reloads) {
+            EXPECT_EQ(device.screenWidth, 1920);
+        }
     }
 }
 

@@ -252,7 +252,7 @@ TEST_F(DownloaderTest, PassesMoveMarkedRowsThroughTheirStatuses) {
     RunDownloadPass(rows, downloader, {}, record);
     EXPECT_EQ(rows[0].status, RowStatus::UpdateFailed);
     EXPECT_TRUE(RowSelectable(rows[0].status));
-    EXPECT_EQ(RunRevealPass(rows, launcher, record), 0);
+    EXPECT_TRUE(RunRevealPass(rows, launcher).empty());
 
     heard.clear();
     client_.download = {200, {"abc", "def"}, 6, HttpFailure::None, false};
@@ -267,8 +267,10 @@ TEST_F(DownloaderTest, PassesMoveMarkedRowsThroughTheirStatuses) {
     // Nothing is downloaded twice or shown twice.
     RunDownloadPass(rows, downloader, {}, record);
     EXPECT_EQ(client_.Downloads().size(), 2u);
-    EXPECT_EQ(RunRevealPass(rows, launcher, record), 1);
-    EXPECT_EQ(RunRevealPass(rows, launcher, record), 0);
+    const std::vector<RevealResult> shown = RunRevealPass(rows, launcher);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].shown);
+    EXPECT_TRUE(RunRevealPass(rows, launcher).empty());
     EXPECT_EQ(launcher.shown, std::vector<fs::path>{folder_ / "QB42M16D.bin"});
     EXPECT_EQ(ModeOf(rows[0].file) & 0111, 0u);
 }

@@ -63,6 +63,10 @@ class COptionUI : public CButtonUI {
     bool IsSelected() const { return selected_; }
     const std::string& GetSelectedImage() const { return selectedImage_; }
     void SetSelectedImage(const std::string& image) { SetImage(selectedImage_, image); }
+    void SetSelectedTextColor(uint32_t argb) {
+        selectedTextColor_ = argb;
+        Invalidate();
+    }
     // Changes the selection; in a group, selecting one option deselects the
     // others. "selectchanged" is raised (for every option that changed)
     // only when `notify` is set.
