@@ -11,7 +11,10 @@
 #include <poll.h>
 #include <sys/stat.h>
 
+#include <gmock/gmock.h>
+
 #include <algorithm>
+#include <ctime>
 #include <fstream>
 #include <future>
 #include <iterator>
@@ -22,6 +25,7 @@
 #include "panels_e2e_fixture.h"
 #include "skin/automation/automation_protocol.h"
 #include "skin/core/resource_manager.h"
+#include "support/command_run.h"
 #include "update/test_https_server.h"
 
 namespace kelno::test {
@@ -345,6 +349,16 @@ std::vector<std::string> Entries(const fs::path& folder) {
     return names;
 }
 
+// Today's local date as the last-check file keeps it ("Y-M-D", no leading
+// zeros).
+std::string TodayText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return std::to_string(local.tm_year + 1900) + "-" + std::to_string(local.tm_mon + 1) + "-" +
+           std::to_string(local.tm_mday);
+}
+
 std::string ReadBytes(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -375,6 +389,9 @@ class UpdateEndToEnd : public PanelsEndToEnd {
         fileManager_.Stop();
         server_.Stop();
     }
+    // A check that got an answer long ago: a failed check must leave it, an
+    // answered one replaces it.
+    void PrepareData() override { std::ofstream(data_ / "updatetime.config") << kLongAgoFile; }
     std::string DemoOption() const override { return "--demo=keyboard"; }
     std::vector<std::string> ExtraArguments() const override {
         return {"--update-url", server_.ApiBase(), "--update-ca", server_.CaFile()};
@@ -424,7 +441,16 @@ class UpdateEndToEnd : public PanelsEndToEnd {
         return names;
     }
 
+    // The whole screen, the settings window and its message boxes included
+    // (the automation's screenshot is the main window's); an artefact only.
+    void ScreenshotScreen(const std::string& name) {
+        RunCommand("DISPLAY=" + display_.Name() + " import -window root '" +
+                   (artefacts_ / name).string() + "' 2>&1");
+    }
+    std::string LastCheckFile() const { return ReadFileText(data_ / "updatetime.config"); }
+
     static constexpr const char* kNewerVersionName = "V9.9.9";
+    static constexpr const char* kLongAgoFile = R"({"updatelasttime": {"value": "2020-1-2"}})";
 
     TempFolder serverFolder_;
     UpdateServerProcess server_;
@@ -438,7 +464,7 @@ TEST_F(UpdateEndToEnd, TheSettingsButtonChecksAndShowsANewerVersionMarked) {
     ASSERT_NO_FATAL_FAILURE(OpenSettings(app, emulator));
     EXPECT_EQ(WaitForWindowStatus(app, "HaveUpdateInfoText"), English("HaveUpdateInfoText"))
         << Output();
-    Screenshot(app, "update-e2e-newer-version.png");
+    ScreenshotScreen("update-e2e-newer-version.png");
 
     // The keyboard's firmware, then the program itself.
     const std::vector<std::string> rows = RowNames(app);
@@ -496,7 +522,7 @@ TEST_F(UpdateEndToEnd, AVerifiedDownloadLandsInThePrivateFolderAndIsShownNotRun)
     ASSERT_EQ(app.Ask("wait-visible MessageText 20000"), "ok") << Output();
     EXPECT_NE(TextOf(app.Ask("find MessageText")).find(file.string()), std::string::npos)
         << app.Ask("find MessageText");
-    Screenshot(app, "update-e2e-downloaded.png");
+    ScreenshotScreen("update-e2e-downloaded.png");
     ASSERT_EQ(app.Ask("click confirm_btn"), "ok");
 
     gchar* uri = g_filename_to_uri(file.c_str(), nullptr, nullptr);
@@ -576,7 +602,8 @@ TEST_P(FailingServerEndToEnd, EveryRowShowsTheFailedCheck) {
     }
     const std::string update = app.Ask("find update_fw_and_ap");
     EXPECT_FALSE(Flag(update, "visible") && Flag(update, "enabled")) << update;
-    EXPECT_FALSE(fs::exists(data_ / "updatetime.config")) << "a failed check is no last check";
+    EXPECT_NE(LastCheckFile().find("\"2020-1-2\""), std::string::npos)
+        << "a failed check is no last check: " << LastCheckFile();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -606,10 +633,14 @@ TEST_F(UpdateEndToEnd, LaterClosesTheWindowAndTheNextOpenChecksAgain) {
     EXPECT_TRUE(Flag(settings, "visible") && Flag(settings, "enabled")) << settings;
     ASSERT_EQ(app.Ask("click setbtn"), "ok");
     ASSERT_EQ(app.Ask("wait-visible device_update_list_info 10000"), "ok") << Output();
-    EXPECT_EQ(
-        WaitForWindowStatus(app, "UpdateIsLastText").substr(0, English("UpdateIsLastText").size()),
-        English("UpdateIsLastText"))
+    // Followed by the date of this check, not the one stored before.
+    const std::string before = TodayText();
+    const std::string upToDate = WaitForWindowStatus(app, "UpdateIsLastText");
+    const std::string after = TodayText();
+    EXPECT_THAT(upToDate, ::testing::AnyOf(English("UpdateIsLastText") + " " + before,
+                                           English("UpdateIsLastText") + " " + after))
         << Output();
+    ScreenshotScreen("update-e2e-up-to-date.png");
     const std::vector<std::string> rows = RowNames(app);
     ASSERT_FALSE(rows.empty()) << Output();
     for (size_t row = 0; row < rows.size(); ++row) {
@@ -618,7 +649,8 @@ TEST_F(UpdateEndToEnd, LaterClosesTheWindowAndTheNextOpenChecksAgain) {
                   English("UpdateOkText"));
         EXPECT_FALSE(Flag(app.Ask("find " + RowRef("check_name_select", row)), "selected"));
     }
-    EXPECT_TRUE(fs::exists(data_ / "updatetime.config")) << "an answered check is kept";
+    EXPECT_THAT(LastCheckFile(), ::testing::AnyOf(::testing::HasSubstr("\"" + before + "\""),
+                                                  ::testing::HasSubstr("\"" + after + "\"")));
 }
 
 }  // namespace
