@@ -349,6 +349,11 @@ std::vector<std::string> Entries(const fs::path& folder) {
     return names;
 }
 
+// The permission bits of a file, for messages in octal.
+int ModeOf(const fs::path& path) {
+    return static_cast<int>(fs::status(path).permissions() & fs::perms::mask);
+}
+
 // Today's local date as the last-check file keeps it ("Y-M-D", no leading
 // zeros).
 std::string TodayText() {
@@ -529,10 +534,8 @@ TEST_F(UpdateEndToEnd, AVerifiedDownloadLandsInThePrivateFolderAndIsShownNotRun)
     EXPECT_EQ(fileManager_.WaitForUris(), std::vector<std::string>{uri});
     g_free(uri);
     EXPECT_EQ(ReadBytes(file), kFirmware);
-    const auto mode = fs::status(file).permissions();
-    EXPECT_EQ(mode & (fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec),
-              fs::perms::none);
-    EXPECT_EQ(fs::status(DownloadFolder()).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_EQ(ModeOf(file) & 0111, 0) << std::oct << ModeOf(file);
+    EXPECT_EQ(ModeOf(DownloadFolder()), 0700) << std::oct << ModeOf(DownloadFolder());
     // No temporary file left beside it, and nothing else in the program's
     // cache folder.
     EXPECT_EQ(Entries(DownloadFolder()), std::vector<std::string>{file.filename().string()});
@@ -577,6 +580,11 @@ struct FailingAnswer {
     int status;
     const char* body;
 };
+
+// The case's name, in test listings and messages.
+void PrintTo(const FailingAnswer& answer, std::ostream* out) {
+    *out << answer.name;
+}
 
 class FailingServerEndToEnd : public UpdateEndToEnd,
                               public ::testing::WithParamInterface<FailingAnswer> {
