@@ -1,7 +1,9 @@
 #pragma once
 // "updatetime.config" in the per-user data folder: the local date of the
 // last check that got an answer, as {"updatelasttime": {"value": "Y-M-D"}}
-// (no leading zeros). The window shows it after "up to date".
+// (no leading zeros); the settings window writes the day it first opens
+// when none is stored. The window shows it after "up to date", which only
+// an answered check (that writes its own day) leads to.
 
 #include <filesystem>
 #include <optional>
