@@ -276,6 +276,21 @@ class UpdateEndToEnd : public PanelsEndToEnd {
         ASSERT_EQ(app.Ask("click setbtn"), "ok") << Output();
         ASSERT_EQ(app.Ask("wait-visible device_update_list_info 10000"), "ok") << Output();
     }
+    // Opens the window and waits for its check to end with the window status
+    // `statusId`; the target names of the rows, in order.
+    std::vector<std::string> OpenAndCheck(LineClient& app, LineClient& emulator,
+                                          const std::string& statusId) {
+        OpenSettings(app, emulator);
+        if (::testing::Test::HasFatalFailure()) return {};
+        EXPECT_EQ(WaitForWindowStatus(app, statusId), English(statusId)) << Output();
+        return RowNames(app);
+    }
+    // "Update", then "Download": the marked rows are fetched.
+    void DownloadMarkedRows(LineClient& app) {
+        ASSERT_EQ(app.Ask("click update_fw_and_ap"), "ok");
+        ASSERT_EQ(app.Ask("wait-visible update_OK_btn 10000"), "ok") << Output();
+        ASSERT_EQ(app.Ask("click update_OK_btn"), "ok");
+    }
     // The window's status text once it starts with the text of `id` (the
     // last one seen otherwise).
     std::string WaitForWindowStatus(LineClient& app, const std::string& id) {
@@ -322,13 +337,9 @@ class UpdateEndToEnd : public PanelsEndToEnd {
 TEST_F(UpdateEndToEnd, TheSettingsButtonChecksAndShowsANewerVersionMarked) {
     LineClient app;
     LineClient emulator;
-    ASSERT_NO_FATAL_FAILURE(OpenSettings(app, emulator));
-    EXPECT_EQ(WaitForWindowStatus(app, "HaveUpdateInfoText"), English("HaveUpdateInfoText"))
-        << Output();
-    ScreenshotScreen("update-e2e-newer-version.png");
-
     // The keyboard's firmware, then the program itself.
-    const std::vector<std::string> rows = RowNames(app);
+    const std::vector<std::string> rows = OpenAndCheck(app, emulator, "HaveUpdateInfoText");
+    ScreenshotScreen("update-e2e-newer-version.png");
     ASSERT_EQ(rows.size(), 2u) << Output();
     EXPECT_NE(rows[0], kApplicationRow);
     EXPECT_EQ(rows[1], kApplicationRow);
@@ -349,10 +360,7 @@ TEST_F(UpdateEndToEnd, TheSettingsButtonChecksAndShowsANewerVersionMarked) {
 TEST_F(UpdateEndToEnd, AVerifiedDownloadLandsInThePrivateFolderAndIsShownNotRun) {
     LineClient app;
     LineClient emulator;
-    ASSERT_NO_FATAL_FAILURE(OpenSettings(app, emulator));
-    ASSERT_EQ(WaitForWindowStatus(app, "HaveUpdateInfoText"), English("HaveUpdateInfoText"))
-        << Output();
-    const std::vector<std::string> rows = RowNames(app);
+    const std::vector<std::string> rows = OpenAndCheck(app, emulator, "HaveUpdateInfoText");
     ASSERT_EQ(rows.size(), 2u) << Output();
     // Only the keyboard's firmware: the program's own row is unmarked.
     ASSERT_EQ(app.Ask("click " + RowRef("check_name_select", 1)), "ok");
@@ -360,10 +368,7 @@ TEST_F(UpdateEndToEnd, AVerifiedDownloadLandsInThePrivateFolderAndIsShownNotRun)
         AskUntil(app, "find " + RowRef("check_name_select", 1),
                  [](const std::string& r) { return !Flag(r, "selected"); });
     ASSERT_FALSE(Flag(unmarked, "selected")) << unmarked;
-
-    ASSERT_EQ(app.Ask("click update_fw_and_ap"), "ok");
-    ASSERT_EQ(app.Ask("wait-visible update_OK_btn 10000"), "ok") << Output();
-    ASSERT_EQ(app.Ask("click update_OK_btn"), "ok");
+    ASSERT_NO_FATAL_FAILURE(DownloadMarkedRows(app));
 
     EXPECT_EQ(WaitForText(app, RowRef("update_status_text", 0), English("DownloadOkText")),
               English("DownloadOkText"))
@@ -411,14 +416,9 @@ class WrongHashEndToEnd : public UpdateEndToEnd {
 TEST_F(WrongHashEndToEnd, TheRowsFailAndNoFileIsLeft) {
     LineClient app;
     LineClient emulator;
-    ASSERT_NO_FATAL_FAILURE(OpenSettings(app, emulator));
-    ASSERT_EQ(WaitForWindowStatus(app, "HaveUpdateInfoText"), English("HaveUpdateInfoText"))
-        << Output();
-    const std::vector<std::string> rows = RowNames(app);
+    const std::vector<std::string> rows = OpenAndCheck(app, emulator, "HaveUpdateInfoText");
     ASSERT_FALSE(rows.empty()) << Output();
-    ASSERT_EQ(app.Ask("click update_fw_and_ap"), "ok");
-    ASSERT_EQ(app.Ask("wait-visible update_OK_btn 10000"), "ok") << Output();
-    ASSERT_EQ(app.Ask("click update_OK_btn"), "ok");
+    ASSERT_NO_FATAL_FAILURE(DownloadMarkedRows(app));
 
     for (size_t row = 0; row < rows.size(); ++row) {
         EXPECT_EQ(WaitForText(app, RowRef("update_status_text", row), English("UpdateFailText")),
@@ -453,10 +453,7 @@ class FailingServerEndToEnd : public UpdateEndToEnd,
 TEST_P(FailingServerEndToEnd, EveryRowShowsTheFailedCheck) {
     LineClient app;
     LineClient emulator;
-    ASSERT_NO_FATAL_FAILURE(OpenSettings(app, emulator));
-    EXPECT_EQ(WaitForWindowStatus(app, "NoUpdateInfoText"), English("NoUpdateInfoText"))
-        << Output();
-    const std::vector<std::string> rows = RowNames(app);
+    const std::vector<std::string> rows = OpenAndCheck(app, emulator, "NoUpdateInfoText");
     ASSERT_FALSE(rows.empty()) << Output();
     for (size_t row = 0; row < rows.size(); ++row) {
         SCOPED_TRACE(rows[row]);
