@@ -3,13 +3,13 @@
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cmath>
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <variant>
+
+#include "platform/linux/pulse_client.h"
 
 namespace kelno::audio {
 namespace {
@@ -107,131 +107,6 @@ std::vector<PulseDeviceInfo> MatchHeadsetDevices(const std::vector<PulseDeviceIn
     });
     return found;
 }
-
-// One connection to the server on its own thread. Each request is started
-// with the loop locked; the caller then waits for its answer up to the
-// timeout and cancels it when none came (a cancelled request's callback
-// never runs, so the answer may live on the caller's stack).
-class PulseAudioConfigLib::Client {
-  public:
-    struct Pending {
-        std::mutex mutex;
-        std::condition_variable answered;
-        bool done = false;
-        bool ok = false;
-        void Finish(bool success) {
-            {
-                std::lock_guard lock(mutex);
-                done = true;
-                ok = success;
-            }
-            answered.notify_all();
-        }
-    };
-
-    Client(std::string server, std::chrono::milliseconds timeout)
-        : server_(std::move(server)), timeout_(timeout) {}
-    ~Client() { Disconnect(); }
-
-    int Connect() {
-        if (Ready()) return kAudioOk;
-        Disconnect();
-        loop_ = pa_threaded_mainloop_new();
-        if (!loop_) return kAudioFailed;
-        pa_proplist* properties = pa_proplist_new();
-        pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "KELNO Driver");
-        pa_threaded_mainloop_lock(loop_);
-        context_ = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), "KELNO Driver",
-                                                properties);
-        pa_proplist_free(properties);
-        bool started = false;
-        if (context_) {
-            state_.done = false;
-            pa_context_set_state_callback(context_, &Client::OnState, this);
-            started = pa_context_connect(context_, server_.empty() ? nullptr : server_.c_str(),
-                                         PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0;
-        }
-        pa_threaded_mainloop_unlock(loop_);
-        if (!started || pa_threaded_mainloop_start(loop_) < 0) {
-            Disconnect();
-            return kAudioNoLibrary;
-        }
-        std::unique_lock lock(state_.mutex);
-        const bool answered = state_.answered.wait_for(lock, timeout_, [&] { return state_.done; });
-        const bool ready = answered && state_.ok;
-        lock.unlock();
-        if (ready) return kAudioOk;
-        Disconnect();
-        return answered ? kAudioNoLibrary : kAudioTimedOut;
-    }
-
-    bool Ready() const { return ready_.load(); }
-
-    // `start` runs with the loop locked and returns the request.
-    int Run(Pending& pending, const std::function<pa_operation*(pa_context*)>& start) {
-        if (!Ready()) return kAudioFailed;
-        pa_threaded_mainloop_lock(loop_);
-        pa_operation* operation = start(context_);
-        pa_threaded_mainloop_unlock(loop_);
-        if (!operation) return kAudioFailed;
-        std::unique_lock lock(pending.mutex);
-        pending.answered.wait_for(lock, timeout_, [&] { return pending.done; });
-        lock.unlock();
-        pa_threaded_mainloop_lock(loop_);
-        if (pa_operation_get_state(operation) == PA_OPERATION_RUNNING)
-            pa_operation_cancel(operation);
-        pa_operation_unref(operation);
-        pa_threaded_mainloop_unlock(loop_);
-        std::lock_guard again(pending.mutex);
-        if (!pending.done) return kAudioTimedOut;
-        return pending.ok ? kAudioOk : kAudioFailed;
-    }
-
-    static void OnSuccess(pa_context*, int success, void* data) {
-        static_cast<Pending*>(data)->Finish(success != 0);
-    }
-
-  private:
-    static void OnState(pa_context* context, void* data) {
-        auto* client = static_cast<Client*>(data);
-        switch (pa_context_get_state(context)) {
-            case PA_CONTEXT_READY:
-                client->ready_ = true;
-                client->state_.Finish(true);
-                break;
-            case PA_CONTEXT_FAILED:
-            case PA_CONTEXT_TERMINATED:
-                client->ready_ = false;
-                client->state_.Finish(false);
-                break;
-            default:
-                break;
-        }
-    }
-
-    void Disconnect() {
-        ready_ = false;
-        if (!loop_) return;
-        pa_threaded_mainloop_lock(loop_);
-        if (context_) {
-            pa_context_set_state_callback(context_, nullptr, nullptr);
-            pa_context_disconnect(context_);
-            pa_context_unref(context_);
-            context_ = nullptr;
-        }
-        pa_threaded_mainloop_unlock(loop_);
-        pa_threaded_mainloop_stop(loop_);
-        pa_threaded_mainloop_free(loop_);
-        loop_ = nullptr;
-    }
-
-    std::string server_;
-    std::chrono::milliseconds timeout_;
-    pa_threaded_mainloop* loop_ = nullptr;
-    pa_context* context_ = nullptr;
-    Pending state_;
-    std::atomic<bool> ready_{false};
-};
 
 namespace {
 
