@@ -1,21 +1,20 @@
 #include "platform/linux/pulse_audio_config_lib.h"
 
-#include <pulse/pulseaudio.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <functional>
 #include <mutex>
 #include <variant>
 
 #include "platform/linux/pulse_client.h"
+#include "platform/linux/pulse_requests.h"
 
 namespace kelno::audio {
+
+using namespace pulse;
+
 namespace {
 
-// In every module the backend loads: how a later start finds them.
-constexpr const char* kMarker = "kelno.driver=";
 constexpr const char* kMonitorProperties = "sink_input_properties=kelno.driver=monitor";
 // Low enough to hear oneself without an echo.
 constexpr int kMonitorLatencyMs = 20;
@@ -53,23 +52,6 @@ bool Under(std::string_view path, std::string_view parent) {
     return path.size() == parent.size() || path[parent.size()] == '/';
 }
 
-std::string Property(const pa_proplist* properties, const char* key) {
-    const char* value = properties ? pa_proplist_gets(properties, key) : nullptr;
-    return value ? value : "";
-}
-
-PulseDeviceInfo Describe(uint32_t index, const char* name, const pa_proplist* properties,
-                         bool monitor) {
-    return {index,
-            name ? name : "",
-            Property(properties, PA_PROP_DEVICE_BUS),
-            Property(properties, PA_PROP_DEVICE_VENDOR_ID),
-            Property(properties, PA_PROP_DEVICE_PRODUCT_ID),
-            Property(properties, "sysfs.path"),
-            Property(properties, "alsa.card"),
-            monitor};
-}
-
 // Shortest text that reads back as the same number.
 std::string NumberText(double value) {
     char text[32];
@@ -84,161 +66,6 @@ double Share(const pa_cvolume& volume) {
 // Rounded: 0.3 is 19660.8 of the norm and must not become 19660.
 pa_volume_t VolumeOf(double share) {
     return static_cast<pa_volume_t>(std::lround(std::clamp(share, 0.0, 1.0) * PA_VOLUME_NORM));
-}
-
-std::string Quoted(const std::string& text) {
-    return "\"" + text + "\"";
-}
-
-}  // namespace
-
-std::vector<PulseDeviceInfo> MatchHeadsetDevices(const std::vector<PulseDeviceInfo>& devices,
-                                                 const PulseHeadsetMatch& match) {
-    std::vector<PulseDeviceInfo> found;
-    if (match.vendorId == 0 && match.productId == 0) return found;
-    for (const PulseDeviceInfo& device : devices) {
-        if (device.monitor || device.bus != "usb") continue;
-        if (ParseHexId(device.vendorId) == match.vendorId &&
-            ParseHexId(device.productId) == match.productId)
-            found.push_back(device);
-    }
-    std::stable_partition(found.begin(), found.end(), [&](const PulseDeviceInfo& device) {
-        return Under(device.sysfsPath, match.usbParent);
-    });
-    return found;
-}
-
-namespace {
-
-using Pending = PulseAudioConfigLib::Client::Pending;
-
-struct DeviceList : Pending {
-    std::vector<PulseDeviceInfo> devices;
-};
-
-template <typename Info>
-bool Collect(DeviceList& list, const Info* info, int eol) {
-    if (eol != 0) {
-        list.Finish(eol > 0);
-        return false;
-    }
-    return info != nullptr;
-}
-
-void OnSink(pa_context*, const pa_sink_info* info, int eol, void* data) {
-    auto& list = *static_cast<DeviceList*>(data);
-    if (Collect(list, info, eol))
-        list.devices.push_back(Describe(info->index, info->name, info->proplist, false));
-}
-
-void OnSource(pa_context*, const pa_source_info* info, int eol, void* data) {
-    auto& list = *static_cast<DeviceList*>(data);
-    if (Collect(list, info, eol))
-        list.devices.push_back(Describe(info->index, info->name, info->proplist,
-                                        info->monitor_of_sink != PA_INVALID_INDEX));
-}
-
-struct SourceState : Pending {
-    pa_cvolume volume{};
-    bool muted = false;
-};
-
-void OnSourceState(pa_context*, const pa_source_info* info, int eol, void* data) {
-    auto& state = *static_cast<SourceState*>(data);
-    if (eol != 0) {
-        state.Finish(eol > 0 && state.volume.channels > 0);
-    } else if (info) {
-        state.volume = info->volume;
-        state.muted = info->mute != 0;
-    }
-}
-
-// The modules carrying the marker, with their arguments.
-struct ModuleList : Pending {
-    std::vector<std::pair<uint32_t, std::string>> marked;
-};
-
-void OnModule(pa_context*, const pa_module_info* info, int eol, void* data) {
-    auto& list = *static_cast<ModuleList*>(data);
-    if (eol != 0)
-        list.Finish(eol > 0);
-    else if (info && info->argument &&
-             std::string_view(info->argument).find(kMarker) != std::string_view::npos)
-        list.marked.emplace_back(info->index, info->argument);
-}
-
-// The value of `key=` in arguments the backend wrote (no spaces inside
-// values but quoted names); empty when missing.
-std::string ArgumentValue(std::string_view arguments, std::string_view key) {
-    for (size_t at = 0; at < arguments.size();) {
-        const size_t end = std::min(arguments.find(' ', at), arguments.size());
-        std::string_view word = arguments.substr(at, end - at);
-        at = end + 1;
-        if (!word.starts_with(key) || word.size() <= key.size() || word[key.size()] != '=')
-            continue;
-        word.remove_prefix(key.size() + 1);
-        if (word.size() >= 2 && word.front() == '"' && word.back() == '"')
-            word = word.substr(1, word.size() - 2);
-        return std::string(word);
-    }
-    return {};
-}
-
-struct Loaded : Pending {
-    uint32_t index = PA_INVALID_INDEX;
-};
-
-void OnLoaded(pa_context*, uint32_t index, void* data) {
-    auto& loaded = *static_cast<Loaded*>(data);
-    loaded.index = index;
-    loaded.Finish(index != PA_INVALID_INDEX);
-}
-
-// The playback streams: where each plays, which module made it (if one
-// did) and whether it is one of ours.
-struct SinkInput {
-    uint32_t index = PA_INVALID_INDEX;
-    uint32_t sink = PA_INVALID_INDEX;
-    uint32_t module = PA_INVALID_INDEX;
-    bool ours = false;
-    pa_cvolume volume{};
-};
-
-struct StreamList : Pending {
-    std::vector<SinkInput> streams;
-    const SinkInput* OfModule(uint32_t module) const {
-        for (const SinkInput& stream : streams)
-            if (stream.module == module) return &stream;
-        return nullptr;
-    }
-};
-
-void OnSinkInput(pa_context*, const pa_sink_input_info* info, int eol, void* data) {
-    auto& list = *static_cast<StreamList*>(data);
-    if (eol != 0)
-        list.Finish(eol > 0);
-    else if (info)
-        list.streams.push_back({info->index, info->sink, info->owner_module,
-                                pa_proplist_contains(info->proplist, "kelno.driver") == 1,
-                                info->volume});
-}
-
-struct SinkIndex : Pending {
-    uint32_t index = PA_INVALID_INDEX;
-};
-
-void OnSinkIndex(pa_context*, const pa_sink_info* info, int eol, void* data) {
-    auto& sink = *static_cast<SinkIndex*>(data);
-    if (eol != 0)
-        sink.Finish(eol > 0 && sink.index != PA_INVALID_INDEX);
-    else if (info)
-        sink.index = info->index;
-}
-
-int ListStreams(PulseAudioConfigLib::Client& client, StreamList& list) {
-    return client.Run(list, [&](pa_context* c) {
-        return pa_context_get_sink_input_info_list(c, OnSinkInput, &list);
-    });
 }
 
 // The band of "EQ_Slider1".."EQ_Slider10", 0 to 9.
@@ -262,6 +89,22 @@ std::optional<double> NumberOf(const PropertyValue& value) {
 }
 
 }  // namespace
+
+std::vector<PulseDeviceInfo> MatchHeadsetDevices(const std::vector<PulseDeviceInfo>& devices,
+                                                 const PulseHeadsetMatch& match) {
+    std::vector<PulseDeviceInfo> found;
+    if (match.vendorId == 0 && match.productId == 0) return found;
+    for (const PulseDeviceInfo& device : devices) {
+        if (device.monitor || device.bus != "usb") continue;
+        if (ParseHexId(device.vendorId) == match.vendorId &&
+            ParseHexId(device.productId) == match.productId)
+            found.push_back(device);
+    }
+    std::stable_partition(found.begin(), found.end(), [&](const PulseDeviceInfo& device) {
+        return Under(device.sysfsPath, match.usbParent);
+    });
+    return found;
+}
 
 PulseAudioConfigLib::PulseAudioConfigLib(PulseHeadsetMatch match, std::string server,
                                          std::chrono::milliseconds timeout,
