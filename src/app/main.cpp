@@ -193,8 +193,8 @@ int Run(const app::AppOptions& options, AppFolders folders) {
     // Updates are checked when the settings window opens; a download is
     // verified, kept in the cache folder and shown, never run.
     windowOptions.updateServer = update::ChooseUpdateServer(options.updateUrl);
-    windowOptions.updateClient =
-        std::make_shared<update::CurlHttpClient>(update::CurlClientOptions{.caFile = options.updateCa});
+    windowOptions.updateClient = std::make_shared<update::CurlHttpClient>(
+        update::CurlClientOptions{.caFile = options.updateCa});
     windowOptions.updateLauncher = std::make_shared<update::DesktopFileRevealer>();
     windowOptions.cacheFolder = folders.cache;
     windowOptions.windowKeyToScan = [](uint32_t hardwareKey,

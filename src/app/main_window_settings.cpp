@@ -2,8 +2,8 @@
 // under the title bar's right end) or by message 3093 (centred), one at a
 // time, modal over the main window.
 
-#include "app/main_window.h"
 #include "app/device_option.h"
+#include "app/main_window.h"
 #include "app/ui/language_manager.h"
 #include "core/debug_output.h"
 #include "devices/models/usb_device.h"
@@ -17,7 +17,8 @@ std::vector<int32_t> CMainWnd::TabItemVersions() const {
     for (const CDeviceOptionUI* item : tabItems_) {
         CZembravaUSBDevice* page = item->GetPage();
         const bool connected = page && item->IsItemVisible() && page->CommandChannel().IsOpen();
-        versions.push_back(connected ? page->CommandChannel().Record().attributes.versionNumber : 0);
+        versions.push_back(connected ? page->CommandChannel().Record().attributes.versionNumber
+                                     : 0);
     }
     return versions;
 }
@@ -36,9 +37,9 @@ void CMainWnd::OpenSettings(bool docked) {
     std::optional<skin::Point> at;
     if (docked && GetHost()) {
         const skin::Rect main = GetHost()->WindowRect();
-        at = skin::Point{main.right - m_PaintManager.ScaleValue(CSetWnd::kWidth) -
-                             m_PaintManager.ScaleValue(30),
-                         main.top + m_PaintManager.ScaleValue(60)};
+        at = skin::Point{
+            main.right - m_PaintManager.ScaleValue(CSetWnd::kWidth) - m_PaintManager.ScaleValue(30),
+            main.top + m_PaintManager.ScaleValue(60)};
     }
     CSetWnd window(*this, std::move(settings));
     if (!window.Open(at)) return;

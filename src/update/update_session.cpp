@@ -34,9 +34,8 @@ void UpdateSession::StartCheck() {
         }
         std::optional<LastCheckDate> lastCheck;
         if (parts_.lastCheckFile) lastCheck.emplace(*parts_.lastCheckFile, *parts_.clock);
-        const CheckPassResult check =
-            RunCheckPass(*parts_.client, parts_.server, targets_, stop, {},
-                         lastCheck ? &*lastCheck : nullptr);
+        const CheckPassResult check = RunCheckPass(*parts_.client, parts_.server, targets_, stop,
+                                                   {}, lastCheck ? &*lastCheck : nullptr);
         if (stop.stop_requested()) return;
         rows_ = RowsFromCheck(targets_, check);
         listener_.OnChecked(check.status, rows_);
@@ -48,10 +47,9 @@ void UpdateSession::Download(std::vector<bool> marks) {
         MarkForDownload(rows_, marks);
         if (!parts_.client) return;
         Downloader downloader(*parts_.client, parts_.server, parts_.downloadFolder);
-        RunDownloadPass(rows_, downloader, stop,
-                        [this](size_t index, const UpdateRow& row) {
-                            listener_.OnRowChanged(index, row);
-                        });
+        RunDownloadPass(rows_, downloader, stop, [this](size_t index, const UpdateRow& row) {
+            listener_.OnRowChanged(index, row);
+        });
         if (!stop.stop_requested()) listener_.OnDownloadPassDone();
     });
 }

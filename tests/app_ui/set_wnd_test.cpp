@@ -35,17 +35,9 @@ using update::RowStatus;
 using update::WindowStatus;
 using update::test::FakeHttpClient;
 using update::test::JsonAnswer;
+using update::test::OfferAnswer;
 
 const fs::path kDefaultData = KELNO_DEFAULT_DATA_DIR;
-// SHA-256 of "abcdef".
-const std::string kAbcdefSha = "bef57ec7f53a6d40beb640a780a639c83bc29ac8a9816f1fc6c5c6dcd93c4721";
-
-update::HttpResponse Answer(std::string_view version, std::string_view sha = kAbcdefSha) {
-    return JsonAnswer(R"({"path": "https://updates.example/files/fw.bin", "name": "T45",)"
-                      R"( "version_name": "V2.0", "version": ")" +
-                      std::string(version) + R"(", "device_id": 7, "sha256": ")" +
-                      std::string(sha) + "\"}");
-}
 
 class TestSetWnd final : public CSetWnd {
   public:
@@ -161,7 +153,7 @@ TEST(UpdateRowLook, EachStatusShowsItsPartsMarkAndColours) {
 }
 
 TEST_F(SetWndTest, ANewerVersionIsListedMarkedAndOffered) {
-    client_->answer = [](const update::HttpRequest&) { return Answer("9999"); };
+    client_->answer = [](const update::HttpRequest&) { return OfferAnswer("9999"); };
     Open();
     EXPECT_EQ(Find("Update_Status_text")->GetTextId(), "GetUpdateInfoText");
     EXPECT_TRUE(Find("update_status_ring")->IsVisible());
@@ -219,7 +211,7 @@ TEST_F(SetWndTest, AFailedCheckIsShownAsAFailureNeverAsUpToDate) {
 }
 
 TEST_F(SetWndTest, UpToDateShowsTheLastCheckDateInEachLanguageAndClearsTheMarker) {
-    client_->answer = [](const update::HttpRequest&) { return Answer("1"); };
+    client_->answer = [](const update::HttpRequest&) { return OfferAnswer("1"); };
     Open();
     ASSERT_TRUE(CheckDone());
     EXPECT_EQ(window_->Status(), WindowStatus::UpToDate);
@@ -245,7 +237,7 @@ TEST_F(SetWndTest, WithoutAServerNothingIsAskedAndTheWindowSaysSo) {
 }
 
 TEST_F(SetWndTest, TheMarkedRowIsDownloadedVerifiedAndShownNeverRun) {
-    client_->answer = [](const update::HttpRequest&) { return Answer("9999"); };
+    client_->answer = [](const update::HttpRequest&) { return OfferAnswer("9999"); };
     client_->download = {200, {"abc", "def"}, 6, update::HttpFailure::None, false};
     Open();
     ASSERT_TRUE(CheckDone());
@@ -279,7 +271,7 @@ TEST_F(SetWndTest, TheMarkedRowIsDownloadedVerifiedAndShownNeverRun) {
 }
 
 TEST_F(SetWndTest, AFileNoFileManagerCouldShowIsNotToldAsShown) {
-    client_->answer = [](const update::HttpRequest&) { return Answer("9999"); };
+    client_->answer = [](const update::HttpRequest&) { return OfferAnswer("9999"); };
     client_->download = {200, {"abc", "def"}, 6, update::HttpFailure::None, false};
     launcher_->answer = false;
     Open();
@@ -296,13 +288,14 @@ TEST_F(SetWndTest, AFileNoFileManagerCouldShowIsNotToldAsShown) {
 }
 
 TEST_F(SetWndTest, ClosingDuringATransferStopsItAndLeavesNoPartialFile) {
-    client_->answer = [](const update::HttpRequest&) { return Answer("9999"); };
+    client_->answer = [](const update::HttpRequest&) { return OfferAnswer("9999"); };
     client_->download = {200, {"abc", "def"}, 6, update::HttpFailure::None, true};
     Open();
     ASSERT_TRUE(CheckDone());
     Click(Find("update_fw_and_ap"));
     Click(Find("update_OK_btn"));
-    ASSERT_TRUE(PumpUntil([&] { return window_->Rows()[0]->GetStatus() == RowStatus::Downloading; }));
+    ASSERT_TRUE(
+        PumpUntil([&] { return window_->Rows()[0]->GetStatus() == RowStatus::Downloading; }));
     Click(Find("laterbtn"));
     system_.RunPendingTasks();
     EXPECT_FALSE(window_->IsWindow());

@@ -18,13 +18,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::FakeHttpClient;
+using test::kAbcdefSha;
 using test::RecordingLauncher;
 using test::ScriptedDownload;
 
 const UpdateServer kServer{"https://updates.example/api/"};
 const std::string kUrl = "https://updates.example/files/fw-2.bin";
-// SHA-256 of "abcdef".
-const std::string kAbcdefSha = "bef57ec7f53a6d40beb640a780a639c83bc29ac8a9816f1fc6c5c6dcd93c4721";
 
 mode_t ModeOf(const fs::path& path) {
     struct stat status {};

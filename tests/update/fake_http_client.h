@@ -7,6 +7,8 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "update/http_client.h"
@@ -83,6 +85,19 @@ class FakeHttpClient final : public IHttpClient {
 
 inline HttpResponse JsonAnswer(std::string body, long status = 200) {
     return {HttpFailure::None, status, "HTTP/1.1 200 OK\r\n", std::move(body), {}};
+}
+
+// SHA-256 of "abcdef", what the scripted downloads usually carry.
+inline const std::string kAbcdefSha =
+    "bef57ec7f53a6d40beb640a780a639c83bc29ac8a9816f1fc6c5c6dcd93c4721";
+
+// The update server's answer offering `version` of a file on its host
+// with the hash `sha256`.
+inline HttpResponse OfferAnswer(std::string_view version, std::string_view sha256 = kAbcdefSha) {
+    return JsonAnswer(R"({"path": "https://updates.example/files/fw.bin", "name": "T45",)"
+                      R"( "version_name": "V2.0", "version": ")" +
+                      std::string(version) + R"(", "device_id": 7, "sha256": ")" +
+                      std::string(sha256) + "\"}");
 }
 
 }  // namespace kelno::update::test

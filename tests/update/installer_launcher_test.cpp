@@ -38,8 +38,9 @@ TEST_F(RevealTest, AsksTheFileManagerToShowTheFile) {
     ASSERT_TRUE(fileManager_.Start(bus_.Address(), why)) << why;
     EXPECT_TRUE(DesktopFileRevealer(program_).Reveal(
         "/home/u/.cache/KELNO Driver/UpdateData/QB42M16D.bin"));
-    EXPECT_EQ(fileManager_.Uris(), std::vector<std::string>{
-                                       "file:///home/u/.cache/KELNO%20Driver/UpdateData/QB42M16D.bin"});
+    EXPECT_EQ(
+        fileManager_.Uris(),
+        std::vector<std::string>{"file:///home/u/.cache/KELNO%20Driver/UpdateData/QB42M16D.bin"});
 }
 
 }  // namespace

@@ -22,22 +22,14 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using test::FakeHttpClient;
 using test::JsonAnswer;
+using test::OfferAnswer;
 using test::RecordingLauncher;
 
 const UpdateServer kServer{"https://updates.example/api/"};
-// SHA-256 of "abcdef".
-const std::string kAbcdefSha = "bef57ec7f53a6d40beb640a780a639c83bc29ac8a9816f1fc6c5c6dcd93c4721";
 
 std::vector<UpdateTarget> KeyboardAndProgram() {
     const std::vector<int32_t> tabs{0, 0x0105, 0, 0};
     return MakeUpdateTargets(Catalogue::Shipped().firmwareList(tabs, 10), "0.1.0");
-}
-
-HttpResponse Answer(std::string_view version, std::string_view sha = kAbcdefSha) {
-    return JsonAnswer(R"({"path": "https://updates.example/files/fw.bin", "name": "T45",)"
-                      R"( "version_name": "V2.0", "version": ")" +
-                      std::string(version) + R"(", "device_id": 7, "sha256": ")" +
-                      std::string(sha) + "\"}");
 }
 
 // What the window hears, kept for the test thread.
@@ -50,7 +42,9 @@ class RecordingListener final : public IUpdateSessionListener {
         Record("row " + std::to_string(index) + " " + std::to_string(static_cast<int>(row.status)),
                [&] { rows_.at(index) = row; });
     }
-    void OnDownloadPassDone() override { Record("downloaded", [] {}); }
+    void OnDownloadPassDone() override {
+        Record("downloaded", [] {});
+    }
     void OnRevealed(std::vector<Revealed> rows) override {
         std::string event = "revealed";
         for (const Revealed& r : rows)
@@ -61,9 +55,8 @@ class RecordingListener final : public IUpdateSessionListener {
     // Waits (hang guard) until `event` has been heard `times` times.
     bool WaitFor(const std::string& event, long times = 1) {
         std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, 20s, [&] {
-            return std::count(events_.begin(), events_.end(), event) >= times;
-        });
+        return changed_.wait_for(
+            lock, 20s, [&] { return std::count(events_.begin(), events_.end(), event) >= times; });
     }
     std::vector<std::string> Events() const {
         std::lock_guard lock(mutex_);
@@ -116,7 +109,7 @@ class UpdateSessionTest : public ::testing::Test {
 };
 
 TEST_F(UpdateSessionTest, ChecksDownloadsTheMarkedRowsAndShowsTheirFiles) {
-    client_->answer = [](const HttpRequest&) { return Answer("9999"); };
+    client_->answer = [](const HttpRequest&) { return OfferAnswer("9999"); };
     client_->download = {200, {"abc", "def"}, 6, HttpFailure::None, false};
     auto session = MakeSession(client_);
     session->StartCheck();
@@ -142,7 +135,7 @@ TEST_F(UpdateSessionTest, ChecksDownloadsTheMarkedRowsAndShowsTheirFiles) {
 }
 
 TEST_F(UpdateSessionTest, StopEndsATransferAndNothingIsHeardOrLeftAfterwards) {
-    client_->answer = [](const HttpRequest&) { return Answer("9999"); };
+    client_->answer = [](const HttpRequest&) { return OfferAnswer("9999"); };
     client_->download = {200, {"abc", "def"}, 6, HttpFailure::None, true};
     auto session = MakeSession(client_);
     session->StartCheck();
@@ -158,7 +151,7 @@ TEST_F(UpdateSessionTest, StopEndsATransferAndNothingIsHeardOrLeftAfterwards) {
 }
 
 TEST_F(UpdateSessionTest, AFailedDownloadIsTriedAgainByTheNextPass) {
-    client_->answer = [](const HttpRequest&) { return Answer("9999", std::string(64, '0')); };
+    client_->answer = [](const HttpRequest&) { return OfferAnswer("9999", std::string(64, '0')); };
     client_->download = {200, {"abc", "def"}, 6, HttpFailure::None, false};
     auto session = MakeSession(client_);
     session->StartCheck();

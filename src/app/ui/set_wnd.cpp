@@ -84,9 +84,11 @@ void CSetWnd::FillLanguageList() {
 
 std::vector<CUpdateInfoListItemUI*> CSetWnd::Rows() const {
     std::vector<CUpdateInfoListItemUI*> rows;
-    auto* list = dynamic_cast<skin::CListUI*>(m_PaintManager.FindControl("device_update_list_info"));
+    auto* list =
+        dynamic_cast<skin::CListUI*>(m_PaintManager.FindControl("device_update_list_info"));
     for (int i = 0; list && i < list->GetCount(); ++i) {
-        if (auto* row = dynamic_cast<CUpdateInfoListItemUI*>(list->GetItemAt(i))) rows.push_back(row);
+        if (auto* row = dynamic_cast<CUpdateInfoListItemUI*>(list->GetItemAt(i)))
+            rows.push_back(row);
     }
     return rows;
 }
@@ -177,7 +179,8 @@ void CSetWnd::SetStatus(update::WindowStatus status) {
 }
 
 void CSetWnd::ShowRows(const std::vector<update::UpdateRow>& rows) {
-    auto* list = dynamic_cast<skin::CListUI*>(m_PaintManager.FindControl("device_update_list_info"));
+    auto* list =
+        dynamic_cast<skin::CListUI*>(m_PaintManager.FindControl("device_update_list_info"));
     if (!list) return;
     list->RemoveAll();
     rows_.clear();
@@ -242,8 +245,8 @@ void CSetWnd::RefreshUpdateButton() {
 }
 
 void CSetWnd::ShowPage(int page) {
-    if (auto* tabs = dynamic_cast<skin::CTabLayoutUI*>(
-            m_PaintManager.FindControl("get_update_tab_layout")))
+    if (auto* tabs =
+            dynamic_cast<skin::CTabLayoutUI*>(m_PaintManager.FindControl("get_update_tab_layout")))
         tabs->SelectItem(page);
 }
 
