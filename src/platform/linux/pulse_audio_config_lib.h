@@ -110,6 +110,7 @@ class PulseAudioConfigLib : public IAudioConfigLib {
     int MoveStreams(uint32_t from, uint32_t to);
     int UnloadModule(uint32_t module);
     std::optional<uint32_t> SinkByName(const std::string& name);
+    std::optional<uint32_t> SinkOfModule(uint32_t module);
     int BuildVoice(const PulseDeviceInfo& source);
     int BuildPitch(const PulseDeviceInfo& source);
     void RemoveVoice();

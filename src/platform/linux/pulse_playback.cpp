@@ -76,7 +76,10 @@ int PulseAudioConfigLib::BuildEqualiser(const PulseDeviceInfo& sink) {
                                   kEqualiserProperties;
     const auto module = LoadModule("module-ladspa-sink", arguments);
     if (!module) return kAudioFailed;
-    const auto created = SinkByName(name);
+    // By its module, not its name: the server unloads the old filter after
+    // answering, so its name may still be taken and the new sink then gets
+    // another one.
+    const auto created = SinkOfModule(*module);
     const std::optional<Equaliser> old = equaliser_;
     if (!created) {
         UnloadModule(*module);
@@ -118,6 +121,16 @@ std::optional<uint32_t> PulseAudioConfigLib::SinkByName(const std::string& name)
     SinkIndex sink;
     if (client_->Run(sink, [&](pa_context* c) {
             return pa_context_get_sink_info_by_name(c, name.c_str(), OnSinkIndex, &sink);
+        }) != kAudioOk)
+        return std::nullopt;
+    return sink.index;
+}
+
+std::optional<uint32_t> PulseAudioConfigLib::SinkOfModule(uint32_t module) {
+    SinkIndex sink;
+    sink.ownerModule = module;
+    if (client_->Run(sink, [&](pa_context* c) {
+            return pa_context_get_sink_info_list(c, OnSinkIndex, &sink);
         }) != kAudioOk)
         return std::nullopt;
     return sink.index;

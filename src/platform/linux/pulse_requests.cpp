@@ -106,7 +106,8 @@ void OnSinkIndex(pa_context*, const pa_sink_info* info, int eol, void* data) {
     auto& sink = *static_cast<SinkIndex*>(data);
     if (eol != 0)
         sink.Finish(eol > 0 && sink.index != PA_INVALID_INDEX);
-    else if (info)
+    else if (info &&
+             (sink.ownerModule == PA_INVALID_INDEX || info->owner_module == sink.ownerModule))
         sink.index = info->index;
 }
 

@@ -72,6 +72,8 @@ struct StreamList : Pending {
 void OnSinkInput(pa_context*, const pa_sink_input_info* info, int eol, void* data);
 
 struct SinkIndex : Pending {
+    // Set: only the sink this module made counts (a listing of all sinks).
+    uint32_t ownerModule = PA_INVALID_INDEX;
     uint32_t index = PA_INVALID_INDEX;
 };
 
