@@ -174,14 +174,26 @@ TEST_F(HeadsetPageTest, ANotificationOnTheOneInterfaceReadsTheLightingBlock) {
 TEST_F(HeadsetPageTest, ASteadyColourGoesOutAsTwelveLedReports) {
     Arrive();
     SetLight(3, 4, 2, Rgb{200, 100, 0});
+    // The last twelve reports once they are one whole frame of the colours
+    // shown: a look taken while the lighting thread is half-way through a
+    // frame shows the end of the one before.
     std::vector<std::vector<uint8_t>> reports;
+    auto expected = headset::BuildLedReports(page->Lighting().LedColours());
+    const auto wholeFrame = [&] {
+        expected = headset::BuildLedReports(page->Lighting().LedColours());
+        if (reports.size() < headset::kLedReportCount) return false;
+        for (size_t i = 0; i < 12; ++i) {
+            const std::vector<uint8_t>& report = reports[reports.size() - 12 + i];
+            if (!std::equal(report.begin(), report.end(), expected[i].begin(), expected[i].end()))
+                return false;
+        }
+        return true;
+    };
     ASSERT_TRUE(PumpUntil(window, [&] {
         reports = headset->LedReports();
-        return reports.size() >= headset::kLedReportCount && reports.back()[3] == 0 &&
-               reports[reports.size() - 12][3] != 0;
+        return wholeFrame();
     }));
     const std::vector<std::vector<uint8_t>> frame(reports.end() - 12, reports.end());
-    const auto expected = headset::BuildLedReports(page->Lighting().LedColours());
     for (size_t i = 0; i < 12; ++i)
         EXPECT_EQ(frame[i], std::vector<uint8_t>(expected[i].begin(), expected[i].end())) << i;
     const uint8_t level = LevelForBrightness(4);
