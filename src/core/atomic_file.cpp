@@ -26,6 +26,8 @@ std::string ErrnoText(const char* step) {
     return std::string(step) + ": " + std::strerror(errno);
 }
 
+}  // namespace
+
 bool WriteAll(int fd, std::string_view content) {
     size_t written = 0;
     while (written < content.size()) {
@@ -42,8 +44,6 @@ bool WriteAll(int fd, std::string_view content) {
     }
     return true;
 }
-
-}  // namespace
 
 WriteOutcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content) {
     const std::filesystem::path folder =

@@ -16,6 +16,10 @@ struct WriteOutcome {
 
 WriteOutcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content);
 
+// Writes all of `content` to `fd`, going on after interrupted or partial
+// writes. False (errno set) when a write fails.
+bool WriteAll(int fd, std::string_view content);
+
 // True for the names of the writer's temporary files: "." + the target's
 // name + ".tmp-" + six random letters or digits.
 bool IsAtomicWriteTempName(std::string_view fileName);

@@ -2,10 +2,10 @@
 
 #include <curl/curl.h>
 
-#include <cctype>
 #include <memory>
 #include <mutex>
 
+#include "core/ascii_case.h"
 #include "update/https_url.h"
 
 namespace kelno::update {
@@ -189,13 +189,6 @@ std::string ErrorText(CURLcode code, const char* buffer) {
     return text;
 }
 
-bool IsMethod(std::string_view method, std::string_view name) {
-    if (method.size() != name.size()) return false;
-    for (size_t i = 0; i < name.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(method[i])) != name[i]) return false;
-    return true;
-}
-
 }  // namespace
 
 const char* HttpFailureName(HttpFailure failure) {
@@ -237,8 +230,8 @@ CurlHttpClient::CurlHttpClient(CurlClientOptions options) : options_(std::move(o
 
 HttpResponse CurlHttpClient::Request(const HttpRequest& request, std::stop_token stop) {
     HttpResponse response;
-    const bool post = IsMethod(request.method, "POST");
-    if ((!post && !IsMethod(request.method, "GET")) || !ParseHttpsUrl(request.url)) {
+    const bool post = EqualsNoCase(request.method, "POST");
+    if ((!post && !EqualsNoCase(request.method, "GET")) || !ParseHttpsUrl(request.url)) {
         response.failure = HttpFailure::BadRequest;
         response.error = "only GET or POST to an https address";
         return response;

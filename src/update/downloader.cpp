@@ -10,6 +10,7 @@
 #include <memory>
 #include <random>
 
+#include "core/atomic_file.h"
 #include "core/names.h"
 #include "core/paths.h"
 #include "core/unique_fd.h"
@@ -26,16 +27,6 @@ struct ChecksumDeleter {
 
 bool IsAlnum(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
 }
 
 std::string RandomSuffix() {

@@ -2,10 +2,10 @@
 
 #include <curl/curl.h>
 
-#include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <memory>
+
+#include "core/ascii_case.h"
 
 namespace kelno::update {
 namespace {
@@ -37,16 +37,14 @@ std::optional<HttpsUrl> ParseHttpsUrl(std::string_view url) {
     if (!scheme || *scheme != "https") return {};
     // Credentials in an address from the server are never meant for us.
     if (Part(parsed.get(), CURLUPART_USER) || Part(parsed.get(), CURLUPART_PASSWORD)) return {};
-    auto host = Part(parsed.get(), CURLUPART_HOST);
+    const auto host = Part(parsed.get(), CURLUPART_HOST);
     const auto port = Part(parsed.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT);
     if (!host || host->empty() || !port) return {};
-    std::transform(host->begin(), host->end(), host->begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     HttpsUrl result;
     const auto [end, error] =
         std::from_chars(port->data(), port->data() + port->size(), result.port);
     if (error != std::errc() || end != port->data() + port->size()) return {};
-    result.host = std::move(*host);
+    result.host = ToLowerAscii(*host);
     result.path = Part(parsed.get(), CURLUPART_PATH).value_or("/");
     return result;
 }

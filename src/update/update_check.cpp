@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "core/ascii_case.h"
 #include "core/debug_output.h"
 #include "core/json_access.h"
 #include "core/names.h"
@@ -52,12 +53,6 @@ bool IsSha256Text(std::string_view text) {
     for (char c : text)
         if (DigitValue(c, true) < 0) return false;
     return true;
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
 }
 
 TargetAnswer Failed(TargetAnswer answer, CheckFailure failure, std::string detail) {
@@ -197,7 +192,7 @@ ParsedAnswer ParseUpdateAnswer(std::string_view body, bool hex) {
     if (!sha256.isNull()) {
         const auto text = json::AsString(sha256);
         if (!text || !IsSha256Text(*text)) return {CheckFailure::BadField, {}};
-        answer.sha256 = Lower(*text);
+        answer.sha256 = ToLowerAscii(*text);
     }
     const auto version = ParseVersionNumber(*versionText, hex);
     if (!version) return {CheckFailure::BadVersion, {}};
@@ -319,7 +314,8 @@ CheckPassResult RunCheckPass(IHttpClient& client, const UpdateServer& server,
         anyNewer = anyNewer || answer.status == RowStatus::NeedUpdate;
         if (!answer.Failed() && !result.anyAnswered) {
             result.anyAnswered = true;
-            if (lastCheck) lastCheck->WriteToday();
+            if (lastCheck && !lastCheck->WriteToday())
+                DebugOutput("the date of this update check could not be stored");
         }
         if (onAnswer) onAnswer(i, answer);
         result.answers.push_back(std::move(answer));

@@ -198,7 +198,6 @@ void CSetWnd::ShowRows(const std::vector<update::UpdateRow>& rows) {
         item->BindParts();
         item->SetTargetName(update::TargetName(rows[i].target));
         rows_.push_back(rows[i]);
-        rows_.back().status = update::RowStatus::NoInfo;  // so that ShowRow shows it
         ShowRow(i, rows[i]);
     }
     RefreshUpdateButton();

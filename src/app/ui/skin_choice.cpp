@@ -5,17 +5,12 @@
 
 #include "core/atomic_file.h"
 #include "core/json_file.h"
+#include "skin/core/attribute_values.h"
 
 namespace kelno {
 namespace {
 
 constexpr std::string_view kSection = "[SKINIMAGE]";
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
 
 // The keys of the SKINIMAGE section (other sections are passed over).
 std::map<std::string, std::string> SectionKeys(std::string_view text) {
@@ -23,7 +18,7 @@ std::map<std::string, std::string> SectionKeys(std::string_view text) {
     bool inSection = false;
     while (!text.empty()) {
         const size_t end = text.find('\n');
-        const std::string_view line = Trim(text.substr(0, end));
+        const std::string_view line = skin::TrimBlanks(text.substr(0, end));
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
         if (line.starts_with('[')) {
             inSection = line == kSection;
@@ -31,23 +26,16 @@ std::map<std::string, std::string> SectionKeys(std::string_view text) {
         }
         const size_t equals = line.find('=');
         if (!inSection || equals == std::string_view::npos) continue;
-        keys[std::string(Trim(line.substr(0, equals)))] = std::string(Trim(line.substr(equals + 1)));
+        keys[std::string(skin::TrimBlanks(line.substr(0, equals)))] =
+            std::string(skin::TrimBlanks(line.substr(equals + 1)));
     }
     return keys;
 }
 
+// "#AARRGGBB" only: what FormatSkinFile writes.
 std::optional<uint32_t> ParseColour(std::string_view text) {
     if (text.size() != 9 || text.front() != '#') return std::nullopt;
-    uint32_t colour = 0;
-    for (char c : text.substr(1)) {
-        int digit = -1;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        if (digit < 0) return std::nullopt;
-        colour = colour << 4 | static_cast<uint32_t>(digit);
-    }
-    return colour;
+    return skin::ParseColor(text);
 }
 
 // A skin image name stays inside the skin folder.

@@ -45,18 +45,20 @@ skin::CControlUI* CUpdateInfoListItemUI::Part(const char* name) const {
 void CUpdateInfoListItemUI::BindParts() {
     skin::CControlUI* mark = Part("check_name_select");
     mark_ = mark ? static_cast<skin::COptionUI*>(mark->GetInterface("Option")) : nullptr;
-    statusShown_ = false;
-    SetStatus(status_, checkFailed_);
+    ShowStatus();
 }
 
 void CUpdateInfoListItemUI::SetStatus(update::RowStatus status, bool checkFailed) {
-    if (statusShown_ && status == status_ && checkFailed == checkFailed_) return;
+    if (status == status_ && checkFailed == checkFailed_) return;
     status_ = status;
     checkFailed_ = checkFailed;
-    statusShown_ = true;
-    const UpdateRowLook look = LookOfRowStatus(status);
+    ShowStatus();
+}
+
+void CUpdateInfoListItemUI::ShowStatus() {
+    const UpdateRowLook look = LookOfRowStatus(status_);
     if (skin::CControlUI* text = Part("update_status_text"))
-        text->SetTextId(update::RowStatusTextKey(status, checkFailed));
+        text->SetTextId(update::RowStatusTextKey(status_, checkFailed_));
     if (skin::CControlUI* progress = Part("update_status_ing"))
         progress->SetVisible(look.progressShown);
     if (skin::CControlUI* done = Part("update_status_ok")) done->SetVisible(look.doneShown);

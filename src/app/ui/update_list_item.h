@@ -36,7 +36,8 @@ class CUpdateInfoListItemUI : public skin::CListContainerElementUI {
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
 
-    // Finds the row's own controls; call once the row is in its window.
+    // Finds the row's own controls and shows the status; call once the row
+    // is in its window.
     void BindParts();
 
     // Shows `status` (its text, parts, mark); the status the row already
@@ -62,11 +63,11 @@ class CUpdateInfoListItemUI : public skin::CListContainerElementUI {
 
   private:
     skin::CControlUI* Part(const char* name) const;
+    void ShowStatus();
     bool MarkAllowed() const { return LookOfRowStatus(status_).markEnabled && !checkFailed_; }
 
     skin::COptionUI* mark_ = nullptr;
     update::RowStatus status_ = update::RowStatus::NoInfo;
-    bool statusShown_ = false;
     bool checkFailed_ = false;
     int percent_ = 0;
 };

@@ -19,7 +19,12 @@ class AlsaSideTone : public SideToneControl {
     ~AlsaSideTone() override { snd_mixer_close(mixer_); }
 
     std::optional<bool> On() override {
-        if (!snd_mixer_selem_has_playback_switch(element_)) return Volume() > 0.0;
+        if (!snd_mixer_selem_has_playback_switch(element_)) {
+            // A level that cannot be read is not "off".
+            const std::optional<double> level = Volume();
+            if (!level) return std::nullopt;
+            return *level > 0.0;
+        }
         int on = 0;
         if (snd_mixer_selem_get_playback_switch(element_, SND_MIXER_SCHN_FRONT_LEFT, &on) < 0)
             return std::nullopt;
