@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "core/backup_record.h"
 #include "core/debug_output.h"
 
 namespace kelno {
@@ -43,11 +44,13 @@ bool KeepBackup(const fs::path& file) {
     // Flags 0: a symbolic link is linked itself, not followed.
     const bool kept = ::linkat(AT_FDCWD, file.c_str(), AT_FDCWD, backup.c_str(), 0) == 0 ||
                       CopyAsBackup(file, backup, info);
-    if (kept)
-        DebugOutputF("%s kept as %s", file.c_str(), backup.c_str());
-    else
+    if (!kept) {
         DebugOutputF("no backup of %s could be made", file.c_str());
-    return kept;
+        return false;
+    }
+    DebugOutputF("%s kept as %s", file.c_str(), backup.c_str());
+    BackupRecord::Process().Note(file, backup);
+    return true;
 }
 
 bool MayReplace(const fs::path& file, FileReadStatus status) {

@@ -17,6 +17,7 @@ namespace kelno {
 // a copy where the filesystem has none). A symbolic link is kept as the
 // link, never as a copy of what it points to. True when the backup exists
 // afterwards, or when there is nothing to keep (no file, an empty file).
+// Each backup made is noted in BackupRecord::Process(), so the user is told.
 bool KeepBackup(const std::filesystem::path& file);
 
 // Asked before a file's content is replaced, with what reading it found (a

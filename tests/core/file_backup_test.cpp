@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "core/backup_record.h"
 #include "support/temp_folder.h"
 
 namespace kelno {
@@ -44,6 +45,23 @@ TEST(KeepBackup, NothingToKeepAndNoRoomForTheBackup) {
     const fs::path file = folder.WriteFile("p.Json", "x");
     folder.WriteFile("p.Json.bak/inside", "a folder in the backup's place");
     EXPECT_FALSE(KeepBackup(file));
+}
+
+TEST(KeepBackup, NotesOnlyTheBackupsItMakes) {
+    test::TempFolder folder;
+    BackupRecord& record = BackupRecord::Process();
+    record.TakeUnshown();
+    const fs::path damaged = folder.WriteFile("damaged.Json", "{ broken");
+    folder.WriteFile("empty.Json", "");
+    const fs::path blocked = folder.WriteFile("blocked.Json", "x");
+    folder.WriteFile("blocked.Json.bak/inside", "a folder in the backup's place");
+
+    ASSERT_TRUE(KeepBackup(damaged));
+    ASSERT_TRUE(KeepBackup(folder / "missing.Json"));
+    ASSERT_TRUE(KeepBackup(folder / "empty.Json"));
+    ASSERT_FALSE(KeepBackup(blocked));
+    EXPECT_EQ(record.TakeUnshown(),
+              (std::vector<KeptBackup>{{damaged, folder / "damaged.Json.bak"}}));
 }
 
 TEST(MayReplace, BacksUpDamagedFilesAndNeverReplacesUnreadOnes) {
