@@ -54,7 +54,9 @@ bool SplitIndexedName(std::string_view name, std::string& prefix, int& number) {
 }
 
 bool IsBareName(std::string_view name) {
-    if (name.empty() || name == "." || name.find("..") != std::string_view::npos) return false;
+    if (name.empty() || name.size() > kMaxBareNameLength || name == "." ||
+        name.find("..") != std::string_view::npos)
+        return false;
     for (unsigned char c : name)
         if (c < 0x20 || c == 0x7F || c == '/' || c == '\\') return false;
     return true;

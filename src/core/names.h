@@ -34,9 +34,15 @@ bool IsNameTakenInFolder(const std::filesystem::path& folder, const std::string&
 // `number` is -1. "key_-1", "key_abc" and "key_" are not numbered names.
 bool SplitIndexedName(std::string_view name, std::string& prefix, int& number);
 
+// Longest bare name in bytes: with the endings the program adds (".Json",
+// ".bak", a temporary file's ".tmp-XXXXXX") it still fits the 255 bytes a
+// file name may have, so a file named after it can always be made.
+inline constexpr size_t kMaxBareNameLength = 200;
+
 // A name that is about to become part of a file path (profile UUID, macro
 // Guid, effect Guid, installer name) must be a bare file name: not empty, no
-// '/' or '\\', not ".", no "..", no NUL or other control character.
+// longer than kMaxBareNameLength, no '/' or '\\', not ".", no "..", no NUL
+// or other control character.
 bool IsBareName(std::string_view name);
 
 }  // namespace kelno

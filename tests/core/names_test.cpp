@@ -60,7 +60,21 @@ TEST(IsBareName, RejectsAnythingThatCouldLeaveTheFolder) {
         {"line\nbreak", false},
     };
     for (const auto& [name, bare] : cases) EXPECT_EQ(IsBareName(name), bare) << name;
+    // Too long to become a file name once an ending is added.
+    EXPECT_TRUE(IsBareName(std::string(kMaxBareNameLength, 'a')));
+    EXPECT_FALSE(IsBareName(std::string(kMaxBareNameLength + 1, 'a')));
+    EXPECT_FALSE(IsBareName(std::string(300, 'a')));
     EXPECT_FALSE(IsBareName(std::string_view("nul\0inside", 10)));
+}
+
+TEST(IsBareName, TheLongestNameStillMakesItsFiles) {
+    test::TempFolder folder;
+    const std::string name(kMaxBareNameLength, 'a');
+    // A profile's temporary file during an atomic write, and its backup.
+    for (const char* ending : {".Json.tmp-XXXXXX", ".Json.bak"}) {
+        folder.WriteFile(name + ending, "made");
+        EXPECT_EQ(folder.ReadFile(name + ending), "made") << ending;
+    }
 }
 
 TEST(MakeTimestampName, FormatsLocalTimeWithZeroPadding) {
