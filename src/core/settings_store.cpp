@@ -1,5 +1,7 @@
 #include "core/settings_store.h"
 
+#include <type_traits>
+
 #include "core/file_backup.h"
 #include "core/json_access.h"
 #include "core/json_file.h"
@@ -21,12 +23,28 @@ std::optional<std::string> SettingsStore::ReadString(std::string_view name) cons
     return json::AsString(json::Member(ReadJsonFile(file_), name));
 }
 
+namespace {
+
+template <typename T>
+bool ReadsAs(const Json::Value& value) {
+    if constexpr (std::is_same_v<T, int>)
+        return json::AsInt(value).has_value();
+    else
+        return json::AsString(value).has_value();
+}
+
+}  // namespace
+
 template <typename T>
 bool SettingsStore::Write(std::string_view name, const T& value) {
     if (!EnsureFolder(file_.parent_path())) return false;
-    // Other values live beside this one: they are kept, or the file is.
-    std::optional<Json::Value> root =
-        ReadForReplacing(file_, [](const Json::Value& value) { return value.isObject(); });
+    // Other values live beside this one: they are kept, or the file is. A
+    // value of the wrong kind under this name was not written by us, so the
+    // file counts as damaged and is kept too.
+    std::optional<Json::Value> root = ReadForReplacing(file_, [name](const Json::Value& stored) {
+        const Json::Value& old = json::Member(stored, name);
+        return stored.isObject() && (old.isNull() || ReadsAs<T>(old));
+    });
     if (!root) return false;
     (*root)[std::string(name)] = value;
     return WriteJsonFile(file_, *root) == 0;

@@ -22,7 +22,8 @@ class SettingsStore {
 
     // Both return false when the file cannot be written; the old file stays.
     // A file that cannot be read is never replaced (false), and one that is
-    // damaged or of the wrong shape is kept as "settings.json.bak" first.
+    // damaged, of the wrong shape or holds a value of the other kind under
+    // `name` is kept as "settings.json.bak" first.
     bool WriteInt(std::string_view name, int value);
     bool WriteString(std::string_view name, std::string_view value);
 

@@ -38,6 +38,36 @@ TEST(SettingsStore, WrongShapeIsKeptAsBackupBeforeItIsReplaced) {
     EXPECT_EQ(folder.ReadFile("settings.json.bak"), R"(["LANGUAGE", 3])");
 }
 
+TEST(SettingsStore, AValueOfTheOtherKindIsKeptAsBackupBeforeItIsReplaced) {
+    struct Case {
+        const char* stored;
+        bool writesInt;  // else a string
+        bool keptAside;
+    };
+    const Case cases[] = {
+        {R"({"LANGUAGE": "2052", "skin": "dark"})", true, true},
+        {R"({"LANGUAGE": 1.5})", true, true},
+        {R"({"LANGUAGE": {"id": 1}})", true, true},
+        {R"({"LANGUAGE": 4})", false, true},
+        {R"({"LANGUAGE": 2052, "skin": 7})", true, false},  // only the written value counts
+        {R"({"LANGUAGE": "dark"})", false, false},
+        {R"({"skin": "dark"})", true, false},
+    };
+    for (const Case& c : cases) {
+        test::TempFolder folder;
+        SettingsStore store(folder.WriteFile("settings.json", c.stored));
+        ASSERT_TRUE(c.writesInt ? store.WriteInt("LANGUAGE", 1)
+                                : store.WriteString("LANGUAGE", "x"))
+            << c.stored;
+        EXPECT_EQ(std::filesystem::exists(folder / "settings.json.bak"), c.keptAside) << c.stored;
+        if (c.keptAside) EXPECT_EQ(folder.ReadFile("settings.json.bak"), c.stored);
+        if (c.writesInt)
+            EXPECT_EQ(store.ReadInt("LANGUAGE"), 1) << c.stored;
+        else
+            EXPECT_EQ(store.ReadString("LANGUAGE"), "x") << c.stored;
+    }
+}
+
 TEST(SettingsStore, FileThatMayNotBeReadIsNeverReplaced) {
     test::TempFolder folder;
     std::filesystem::permissions(folder.Path(), std::filesystem::perms::all);
