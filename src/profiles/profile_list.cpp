@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "core/ascii_case.h"
@@ -63,23 +64,46 @@ std::optional<ProfileEntry> EntryFromJson(const Json::Value& element) {
 
 struct ListedEntries {
     std::vector<ProfileEntry> entries;
+    // Where the profile the stored selection named is now; nothing when
+    // the selection named no entry of the file.
+    std::optional<size_t> selected;
     bool dropped = false;  // some could not be kept: the file goes to the backup
     bool named = false;    // nameless ones were named: the file is rewritten
 };
 
 // The usable entries of a list file: bare identifiers, each once, at most
-// kMaxListedProfiles; nameless ones are named like added profiles.
-ListedEntries EntriesOfList(const Json::Value& elements) {
+// kMaxListedProfiles; nameless ones are named like added profiles. The
+// entry at `storedSelection` is kept even beyond the cap, and a repeat
+// selects the entry it repeats: the selection stays on the same profile.
+ListedEntries EntriesOfList(const Json::Value& elements, int storedSelection) {
     ListedEntries listed;
-    std::unordered_set<std::string> uuids;
+    std::unordered_map<std::string, size_t> positions;  // identifier -> entry
     const Json::ArrayIndex count = elements.isArray() ? elements.size() : 0;
+    const bool selectionListed =
+        storedSelection >= 0 && storedSelection < static_cast<int64_t>(count);
+    const auto selection = static_cast<Json::ArrayIndex>(storedSelection);
+    const auto limit = static_cast<size_t>(ProfileListStore::kMaxListedProfiles);
     for (Json::ArrayIndex i = 0; i < count; ++i) {
-        if (listed.entries.size() >= static_cast<size_t>(ProfileListStore::kMaxListedProfiles)) {
+        const bool isSelection = selectionListed && i == selection;
+        // One place stays free for a selection further down.
+        const size_t room = selectionListed && i < selection ? limit - 1 : limit;
+        if (!isSelection && listed.entries.size() >= room) {
             listed.dropped = true;
-            break;
+            if (!selectionListed || i > selection) break;
+            i = selection - 1;  // on to the selection
+            continue;
         }
         auto entry = EntryFromJson(elements[i]);
-        if (!entry || !uuids.insert(entry->uuid).second) {
+        if (!entry) {
+            listed.dropped = true;
+            // As when a profile is deleted: the one before it.
+            if (isSelection)
+                listed.selected = listed.entries.empty() ? 0 : listed.entries.size() - 1;
+            continue;
+        }
+        const auto [at, added] = positions.emplace(entry->uuid, listed.entries.size());
+        if (isSelection) listed.selected = at->second;
+        if (!added) {
             listed.dropped = true;
             continue;
         }
@@ -162,7 +186,8 @@ bool ProfileListStore::WriteState(const ProfileListState& state) {
 ProfileListState ProfileListStore::ReadState() {
     EnsureFolder(folder_);
     const JsonFileRead read = ReadJsonFileWithStatus(ListPath());
-    ListedEntries listed = EntriesOfList(json::Member(read.value, "profilelist"));
+    const int stored = json::ReadInt(read.value, "profileselect", 0);
+    ListedEntries listed = EntriesOfList(json::Member(read.value, "profilelist"), stored);
     ProfileListState state;
     state.entries = std::move(listed.entries);
     // A list that lost entries here, or had none to give, counts as damaged:
@@ -172,7 +197,9 @@ ProfileListState ProfileListStore::ReadState() {
         status = FileReadStatus::Damaged;
     state.inMemoryOnly = !MayReplace(ListPath(), status);
     bool rewrite = status != FileReadStatus::Read || listed.named;
+    int selected = listed.selected ? static_cast<int>(*listed.selected) : stored;
     if (state.entries.empty()) {
+        selected = stored;
         state.entries = ScanProfileFiles(folder_);
         if (state.entries.empty()) {
             const ProfileEntry first{"profile1", NewUuid({})};
@@ -181,8 +208,7 @@ ProfileListState ProfileListStore::ReadState() {
             state.entries.push_back(first);
         }
     }
-    const int stored = json::ReadInt(read.value, "profileselect", 0);
-    state.selected = std::clamp(stored, 0, static_cast<int>(state.entries.size()) - 1);
+    state.selected = std::clamp(selected, 0, static_cast<int>(state.entries.size()) - 1);
     if (state.selected != stored || !json::Member(read.value, "profileselect").isInt())
         rewrite = true;
     if (rewrite) WriteState(state);
@@ -194,8 +220,10 @@ ProfileListState ProfileListStore::Load() {
 }
 
 std::vector<ProfileEntry> ProfileListStore::ListedProfiles() const {
+    const Json::Value list = ReadJsonFile(ListPath());
     std::vector<ProfileEntry> entries =
-        EntriesOfList(json::Member(ReadJsonFile(ListPath()), "profilelist")).entries;
+        EntriesOfList(json::Member(list, "profilelist"), json::ReadInt(list, "profileselect", 0))
+            .entries;
     if (entries.empty()) entries = ScanProfileFiles(folder_);
     return entries;
 }

@@ -54,7 +54,9 @@ class ProfileListStore {
     // there are none). Entries whose identifier is not a bare name, repeats
     // of an identifier and entries beyond kMaxListedProfiles are dropped,
     // with the file kept as the backup; a nameless entry is named like an
-    // added one. A selection outside the list is clamped and written back.
+    // added one. The selection stays on its profile however many entries
+    // are dropped (the selected one is kept beyond kMaxListedProfiles); a
+    // selection outside the list is clamped. Either is written back.
     // A list that cannot be read, or backed up, is never written: see
     // ProfileListState::inMemoryOnly.
     ProfileListState Load();

@@ -321,7 +321,7 @@ TEST_F(ProfileListFixture, RepeatedAndNamelessEntriesAreMadeUnique) {
     const std::vector<ProfileEntry> expected = {
         {"Profile1", "u1"}, {"profile2", "u2"}, {"profile3", "u3"}};
     EXPECT_EQ(state.entries, expected);
-    EXPECT_EQ(state.selected, 2);
+    EXPECT_EQ(state.selected, 0) << "the selected repeat names u1's file";
     EXPECT_EQ(folder_.ReadFile("user/ProfileList.ini.bak"), content) << "an entry was dropped";
     EXPECT_EQ(List()["profilelist"][1]["profilename"].asString(), "profile2");
 }
@@ -341,12 +341,68 @@ TEST_F(ProfileListFixture, HugeListIsBoundedAndItsFileKept) {
 
     const ProfileListState state = store_.Load();
     ASSERT_EQ(state.entries.size(), size_t{ProfileListStore::kMaxListedProfiles});
-    EXPECT_EQ(state.entries.back().uuid,
-              "u" + std::to_string(ProfileListStore::kMaxListedProfiles - 1));
+    EXPECT_EQ(state.entries[ProfileListStore::kMaxListedProfiles - 2].uuid,
+              "u" + std::to_string(ProfileListStore::kMaxListedProfiles - 2));
+    EXPECT_EQ(state.entries.back().uuid, "u" + std::to_string(kWritten - 1))
+        << "the selected profile is kept beyond the cap";
     EXPECT_EQ(state.selected, ProfileListStore::kMaxListedProfiles - 1);
     EXPECT_EQ(ReadJsonFile(folder_ / "user/ProfileList.ini.bak")["profilelist"].size(),
               Json::ArrayIndex{kWritten});
     EXPECT_EQ(List()["profilelist"].size(), Json::ArrayIndex{ProfileListStore::kMaxListedProfiles});
+}
+
+TEST_F(ProfileListFixture, TheSelectionStaysOnItsProfileWhenEntriesAreDropped) {
+    const std::string tooLong(300, 'x');
+    const auto entry = [](const std::string& uuid) {
+        return R"({"profilename": "n", "profileUUID": ")" + uuid + R"("})";
+    };
+    struct Case {
+        const char* what;
+        std::vector<std::string> entries;
+        int stored;
+        std::string selectedUuid;
+    };
+    const Case cases[] = {
+        {"unusable entries before it",
+         {entry("../x"), entry(tooLong), entry("a"), entry("b"), entry("c")},
+         3,
+         "b"},
+        {"a repeat of an earlier entry", {entry("a"), entry("b"), entry("a")}, 2, "a"},
+        {"the selected entry itself unusable: the one before it",
+         {entry("a"), entry("b"), entry(tooLong), entry("c")},
+         2,
+         "b"},
+        {"beyond the list", {entry("a"), entry("b")}, 7, "b"},
+    };
+    for (const Case& c : cases) {
+        std::string list =
+            R"({"profileselect": )" + std::to_string(c.stored) + R"(, "profilelist": [)";
+        for (size_t i = 0; i < c.entries.size(); ++i) list += (i ? "," : "") + c.entries[i];
+        folder_.WriteFile("user/ProfileList.ini", list + "]}");
+        const ProfileListState state = store_.Load();
+        ASSERT_LT(static_cast<size_t>(state.selected), state.entries.size()) << c.what;
+        EXPECT_EQ(state.entries[static_cast<size_t>(state.selected)].uuid, c.selectedUuid)
+            << c.what;
+        EXPECT_EQ(List()["profileselect"].asInt(), state.selected) << c.what << ": written back";
+        EXPECT_EQ(store_.Load().selected, state.selected) << c.what << ": and stays";
+    }
+}
+
+TEST_F(ProfileListFixture, AnOverLongIdentifierIsSkippedAndTheListStaysWritable) {
+    // An identifier too long for a file name: its profile could never be
+    // read or written, so it must not hold the whole list back.
+    const std::string content = R"({"profileselect": 1, "profilelist": [
+        {"profilename": "kept", "profileUUID": "a"},
+        {"profilename": "too long", "profileUUID": ")" +
+                                std::string(300, 'x') + R"("}]})";
+    folder_.WriteFile("user/ProfileList.ini", content);
+    const ProfileListState state = store_.Load();
+    EXPECT_FALSE(state.inMemoryOnly);
+    EXPECT_EQ(state.entries, (std::vector<ProfileEntry>{{"kept", "a"}}));
+    EXPECT_EQ(state.selected, 0);
+    EXPECT_EQ(folder_.ReadFile("user/ProfileList.ini.bak"), content);
+    EXPECT_EQ(List()["profilelist"].size(), 1u);
+    EXPECT_EQ(store_.Add(), 1) << "changes to the list are saved";
 }
 
 TEST_F(ProfileListFixture, HandEditedListsAreMadeSafe) {
