@@ -1,6 +1,7 @@
 // The shared local-socket server: owner-only socket, symbolic links refused,
 // and clients that never read, say nothing or come over the cap, none of
-// which may hold up the others.
+// which may hold up the others; at the cap a quiet client makes room for a
+// newcomer, a busy one never does.
 
 #include "platform/ipc/line_socket_server.h"
 
@@ -8,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <optional>
 #include <thread>
 
 #include "support/line_socket_client.h"
@@ -27,6 +31,38 @@ std::string Answer(std::string_view line, std::stop_token) {
     return "echo " + std::string(line);
 }
 
+// "hold" requests are answered "held" only when the test releases them, so
+// a client can be kept busy with a request for as long as a test needs.
+class HeldRequests {
+  public:
+    std::string Hold(std::stop_token stop) {
+        std::unique_lock lock(mutex_);
+        const int release = releases_;
+        ++holding_;
+        changed_.notify_all();
+        const bool released = changed_.wait(lock, stop, [&] { return releases_ != release; });
+        --holding_;
+        return released ? "held" : "stopped";
+    }
+    // False when fewer than `count` are held after the hang guard.
+    bool WaitUntilHolding(int count) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, 30s, [&] { return holding_ >= count; });
+    }
+    // Answers every request held now.
+    void Release() {
+        std::lock_guard lock(mutex_);
+        ++releases_;
+        changed_.notify_all();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable_any changed_;
+    int holding_ = 0;
+    int releases_ = 0;
+};
+
 // True once the server has shut the connection (a send fails), within a
 // hang guard. Sends no line feed, so it asks for nothing.
 bool ServerHasDropped(LineSocketClient& client) {
@@ -41,17 +77,26 @@ class LineSocketServerTest : public ::testing::Test {
   protected:
     // Short limits, so the tests see them act (the waits on them are bounded
     // by the clients' hang guard); the idle limit only where it is tested.
-    static constexpr LineServerLimits kShort{
-        .maxLineLength = 64, .maxClients = 4, .idleLimit = 1min, .sendLimit = 300ms};
+    static constexpr LineServerLimits kShort{.maxLineLength = 64,
+                                             .maxClients = 4,
+                                             .idleLimit = 1min,
+                                             .yieldAfter = 1min,
+                                             .sendLimit = 300ms};
 
     void StartServer(LineServerLimits limits = kShort) {
-        server_ = std::make_unique<LineSocketServer>("test server", Answer, limits);
+        server_.reset();
+        const auto answer = [this](std::string_view line, std::stop_token stop) {
+            return line == "hold" ? held_.Hold(stop) : Answer(line, stop);
+        };
+        server_ = std::make_unique<LineSocketServer>("test server", answer, limits);
         std::string error;
         ASSERT_TRUE(server_->Start(path_, &error)) << error;
     }
 
     test::TempFolder folder_;
     fs::path path_ = folder_ / "line.sock";
+    // Before the server, which is stopped first.
+    HeldRequests held_;
     std::unique_ptr<LineSocketServer> server_;
 };
 
@@ -164,6 +209,78 @@ TEST_F(LineSocketServerTest, AClientOverTheCapIsToldSoAndAPlaceFreesWhenOneLeave
         if (reply != "echo 4") std::this_thread::sleep_for(50ms);
     }
     EXPECT_EQ(reply, "echo 4");
+}
+
+TEST_F(LineSocketServerTest, AtTheCapAQuietClientGivesItsPlaceToANewcomer) {
+    LineServerLimits limits = kShort;
+    limits.maxClients = 2;
+    limits.yieldAfter = 100ms;
+    StartServer(limits);
+    LineSocketClient busy(path_);
+    ASSERT_TRUE(busy.Send("hold\n"));
+    ASSERT_TRUE(held_.WaitUntilHolding(1));
+    LineSocketClient quiet(path_);
+    ASSERT_EQ(quiet.Ask("hi"), "echo hi");
+
+    // Refused until the quiet one has been quiet for yieldAfter (a bounded wait).
+    std::optional<LineSocketClient> newcomer;
+    std::string reply;
+    for (int attempt = 0; attempt < 400 && reply != "echo new"; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(20ms);
+        newcomer.emplace(path_);
+        reply = newcomer->Ask("new");
+    }
+    EXPECT_EQ(reply, "echo new");
+    EXPECT_EQ(quiet.ReadLine(), "err closed for a new client");
+    EXPECT_TRUE(quiet.DrainUntilClosed());
+
+    // The busy client kept its place and gets its answer.
+    held_.Release();
+    EXPECT_EQ(busy.ReadLine(), "held");
+    EXPECT_EQ(busy.Ask("after"), "echo after");
+    EXPECT_EQ(newcomer->Ask("again"), "echo again");
+}
+
+TEST_F(LineSocketServerTest, AtTheCapANewcomerIsStillRefusedWhileEveryClientIsBusy) {
+    struct Case {
+        const char* what;
+        std::chrono::milliseconds yieldAfter;
+        bool holding;  // a request of each is being answered
+    };
+    const Case cases[] = {
+        {"each answered a moment ago", 1min, false},
+        // Even a client quiet for no time at all would make room here.
+        {"each with a request being answered", 0ms, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LineServerLimits limits = kShort;
+        limits.maxClients = 2;
+        limits.yieldAfter = c.yieldAfter;
+        StartServer(limits);
+        LineSocketClient first(path_);
+        LineSocketClient second(path_);
+        if (c.holding) {
+            ASSERT_TRUE(first.Send("hold\n"));
+            ASSERT_TRUE(second.Send("hold\n"));
+            ASSERT_TRUE(held_.WaitUntilHolding(2));
+        } else {
+            ASSERT_EQ(first.Ask("1"), "echo 1");
+            ASSERT_EQ(second.Ask("2"), "echo 2");
+        }
+
+        LineSocketClient newcomer(path_);
+        EXPECT_EQ(newcomer.ReadLine(), "err too many clients");
+        EXPECT_TRUE(newcomer.DrainUntilClosed());
+
+        if (c.holding) {
+            held_.Release();
+            EXPECT_EQ(first.ReadLine(), "held");
+            EXPECT_EQ(second.ReadLine(), "held");
+        }
+        EXPECT_EQ(first.Ask("still"), "echo still");
+        EXPECT_EQ(second.Ask("still"), "echo still");
+    }
 }
 
 }  // namespace

@@ -7,12 +7,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <list>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 #include "core/debug_output.h"
@@ -54,10 +56,41 @@ struct PendingLine {
     bool discarding = false;  // inside a line that was too long
 };
 
+int64_t NowTicks() {
+    return std::chrono::steady_clock::now().time_since_epoch().count();
+}
+
 struct Session {
     explicit Session(UniqueFd client, const std::string& name)
         : fd(std::move(client)), worker(name) {}
+
+    // The client's thread, before it reads: false once the client's place
+    // has gone to a newcomer.
+    bool StartAnswering() {
+        int64_t since = quietSince.load();
+        // Only the acceptor changes it meanwhile, and only to kYielded.
+        return since != kYielded && quietSince.compare_exchange_strong(since, kAnswering);
+    }
+    void DoneAnswering() { quietSince.store(NowTicks()); }
+
+    // When the client fell quiet; nothing while it is being answered or
+    // once it has yielded.
+    std::optional<int64_t> QuietSince() const {
+        const int64_t since = quietSince.load();
+        if (since == kAnswering || since == kYielded) return {};
+        return since;
+    }
+    // The acceptor: takes the place of a client still quiet since `since`.
+    bool Yield(int64_t since) { return quietSince.compare_exchange_strong(since, kYielded); }
+    bool Yielded() const { return quietSince.load() == kYielded; }
+
+    static constexpr int64_t kAnswering = std::numeric_limits<int64_t>::max();
+    static constexpr int64_t kYielded = std::numeric_limits<int64_t>::min();
+
     UniqueFd fd;
+    // The steady-clock time (in ticks) the client was last heard from or
+    // answered, or one of the two marks above.
+    std::atomic<int64_t> quietSince{NowTicks()};
     // Declared after the descriptor, so the thread is joined before it closes.
     WorkerThread worker;
 };
@@ -94,7 +127,9 @@ struct LineSocketServer::State {
         std::lock_guard lock(sessionsMutex);
         // Sessions whose client has gone are joined (at once: they ended).
         std::erase_if(sessions, [](const auto& s) { return !s->worker.IsRunning(); });
-        if (sessions.size() >= limits.maxClients) {
+        const auto placesTaken = std::count_if(sessions.begin(), sessions.end(),
+                                               [](const auto& s) { return !s->Yielded(); });
+        if (static_cast<size_t>(placesTaken) >= limits.maxClients && !FreeAQuietPlace()) {
             constexpr std::string_view kBusy = "err too many clients\n";
             [[maybe_unused]] const ssize_t n =
                 ::send(client.Get(), kBusy.data(), kBusy.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -106,27 +141,68 @@ struct LineSocketServer::State {
         ::setsockopt(client.Get(), SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
         Session& session =
             *sessions.emplace_back(std::make_unique<Session>(std::move(client), name));
-        session.worker.Start(
-            [this, fd = session.fd.Get()](std::stop_token stop) { Serve(fd, stop); });
+        session.worker.Start([this, &session](std::stop_token stop) { Serve(session, stop); });
     }
 
-    void Serve(int fd, std::stop_token stop) {
+    // Closes the client quiet longest, when one has been quiet for
+    // yieldAfter; its thread sees the end and leaves. Called with
+    // sessionsMutex held, so the descriptor stays open meanwhile.
+    bool FreeAQuietPlace() {
+        // A client that is heard from meanwhile is busy again: look again
+        // (each client at most about once).
+        for (size_t attempt = 0; attempt <= sessions.size(); ++attempt) {
+            const int64_t latest =
+                NowTicks() -
+                std::chrono::duration_cast<std::chrono::steady_clock::duration>(limits.yieldAfter)
+                    .count();
+            Session* quietest = nullptr;
+            int64_t quietestSince = latest;
+            for (const auto& session : sessions) {
+                const auto since = session->QuietSince();
+                if (since && *since <= quietestSince) {
+                    quietest = session.get();
+                    quietestSince = *since;
+                }
+            }
+            if (quietest == nullptr) return false;
+            if (!quietest->Yield(quietestSince)) continue;
+            DebugOutputF("%s: a quiet client gives its place to a new one", name.c_str());
+            constexpr std::string_view kYielded = "err closed for a new client\n";
+            const int fd = quietest->fd.Get();
+            [[maybe_unused]] const ssize_t n =
+                ::send(fd, kYielded.data(), kYielded.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            ::shutdown(fd, SHUT_RDWR);
+            return true;
+        }
+        return false;
+    }
+
+    void Serve(Session& session, std::stop_token stop) {
+        const int fd = session.fd.Get();
         PendingLine line;
-        char buffer[4096];
         const int idleMs = static_cast<int>(
             std::min<int64_t>(limits.idleLimit.count(), std::numeric_limits<int>::max()));
         while (!stop.stop_requested()) {
             const Wake wake = WaitReadable(fd, stopFd.Get(), idleMs);
             if (wake == Wake::Idle) DebugOutputF("%s: closing an idle client", name.c_str());
-            if (wake != Wake::Readable) break;
-            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            if (!Answer(fd, {buffer, static_cast<size_t>(n)}, line, stop)) break;
+            if (wake != Wake::Readable || !session.StartAnswering()) break;
+            const bool goOn = ReceiveAndAnswer(fd, line, stop);
+            session.DoneAnswering();
+            if (!goOn) break;
         }
         // The client sees the end now; the descriptor closes when the
         // session is cleared away.
         ::shutdown(fd, SHUT_RDWR);
+    }
+
+    // Reads what has arrived and answers the lines it completes; false when
+    // the client has gone or a reply could not be sent.
+    bool ReceiveAndAnswer(int fd, PendingLine& line, std::stop_token stop) {
+        char buffer[4096];
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n < 0 && errno == EINTR) return true;
+        if (n <= 0) return false;
+        return Answer(fd, {buffer, static_cast<size_t>(n)}, line, stop);
     }
 
     // Answers every line completed by `received`; false when a reply could

@@ -4,7 +4,9 @@
 // up to a cap, so a client that is slow, silent or never reads its replies
 // costs only its own thread: a reply that cannot be sent within a bound drops
 // that client, a client silent for the idle limit is closed, and a client
-// over the cap is told so and closed. Stopping wakes every thread at once.
+// over the cap takes the place of one that has been quiet for a while
+// (that one is told so and closed) or, when every client is busy, is told
+// so and closed itself. Stopping wakes every thread at once.
 
 #include <chrono>
 #include <cstddef>
@@ -22,6 +24,10 @@ struct LineServerLimits {
     size_t maxLineLength = 1024;
     size_t maxClients = 8;
     std::chrono::milliseconds idleLimit = std::chrono::minutes(10);
+    // At the cap, a client that has neither sent anything nor been answered
+    // for this long gives its place to a newcomer, so a few silent clients
+    // cannot lock everyone else out until the idle limit.
+    std::chrono::milliseconds yieldAfter = std::chrono::seconds(5);
     std::chrono::milliseconds sendLimit = std::chrono::seconds(2);
 };
 
