@@ -76,9 +76,7 @@ void CMainWnd::OnWindowInit() {
         const skin::Rect screen = host->WorkArea();
         screen_ = {screen.Width(), screen.Height()};
     }
-    // The background the user chose last time.
-    if (const std::optional<SkinChoice> stored = LoadSkinChoice(options_.userData))
-        ApplySkin(*stored);
+    ApplyStoredSkin();
     BuildDevicePages();
     // One thread animates the devices held for same-mode synchronisation.
     synchroniser_ = std::make_unique<LightSynchroniser>(AllDevices());

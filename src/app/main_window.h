@@ -156,9 +156,15 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     const std::shared_ptr<audio::IAudioConfigLib>& AudioLibrary() const {
         return options_.audioLibrary;
     }
-    // Shows the background of `choice` on the window's root; false (and
-    // nothing changed) when its picture cannot be loaded.
-    bool ApplySkin(const SkinChoice& choice);
+    // Why a background could not be shown: the text id the user is told
+    // (empty, and true, when it is shown).
+    struct SkinApplied {
+        std::string failureText;
+        explicit operator bool() const { return failureText.empty(); }
+    };
+    // Shows the background of `choice` on the window's root; nothing
+    // changes when its picture cannot be loaded.
+    SkinApplied ApplySkin(const SkinChoice& choice);
     // The settings window while it is open, else null.
     CSetWnd* SettingsWindow() const { return settingsWindow_; }
     const std::vector<skin::CControlUI*>& PowerIndicators() const { return powerIndicators_; }
@@ -266,6 +272,9 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     // kept in main.ini for the next start.
     void OpenSkinPicker();
     void OnSkinPicked(const CSkinFrame::Pick& pick);
+    // The background the user chose last time; one that cannot be shown
+    // leaves the default and is told once the window is up.
+    void ApplyStoredSkin();
     // The settings window (main_window_settings.cpp): one at a time, docked
     // under the title bar's right end or centred, run modally.
     void OpenSettings(bool docked);

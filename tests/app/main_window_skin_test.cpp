@@ -6,6 +6,8 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "app/app_messages.h"
@@ -40,6 +42,46 @@ TEST_F(StoredSkinTest, TheStoredColourIsShownAtStart) {
     EXPECT_EQ(Find("root")->GetBkImage(), "");
 }
 
+// A stored picture that cannot be shown: the window starts with the skin's
+// own background and says why once it is up.
+class StoredPictureTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        const std::filesystem::path fifo = folder_ / "fifo.png";
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        ASSERT_TRUE(SaveSkinChoice(folder_ / "user", CustomSkinChoice(Picture().string())));
+        MainWindowTest::SetUp();
+    }
+    virtual std::filesystem::path Picture() { return folder_ / "fifo.png"; }
+    void ExpectDefaultBackgroundAndNotice(const std::string& notice) {
+        EXPECT_FALSE(Find("root")->GetBkImage().starts_with("custom_background_"));
+        EXPECT_TRUE(window_->asked.empty()) << "not before the window is up";
+        Advance(5000);
+        EXPECT_EQ(window_->asked, std::vector<std::string>{notice});
+    }
+};
+
+TEST_F(StoredPictureTest, AFifoInThePicturesPlaceDoesNotHoldTheStart) {
+    ExpectDefaultBackgroundAndNotice("skin_start_image_failed_text");
+}
+
+class StoredHugePictureTest : public StoredPictureTest {
+  protected:
+    std::filesystem::path Picture() override {
+        // Only the header matters: the size is refused before decoding.
+        const std::filesystem::path path = folder_ / "huge.png";
+        const unsigned char header[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13,
+                                        'I', 'H', 'D', 'R', 0, 0, 0x2E, 0xE0, 0, 0, 0x2E, 0xE0};
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(header), sizeof header);
+        return path;
+    }
+};
+
+TEST_F(StoredHugePictureTest, AHugePictureIsRefusedWithItsReason) {
+    ExpectDefaultBackgroundAndNotice("skin_start_image_too_large_text");
+}
+
 TEST_F(MainWindowTest, TheUsersPictureIsShownAndABrokenOneChangesNothing) {
     const std::filesystem::path picture = folder_ / "wall=paper 'one'.png";
     WritePicture(picture);
@@ -53,6 +95,8 @@ TEST_F(MainWindowTest, TheUsersPictureIsShownAndABrokenOneChangesNothing) {
     const std::filesystem::path broken = folder_ / "broken.png";
     std::ofstream(broken) << "not a picture";
     EXPECT_FALSE(window_->ApplySkin(CustomSkinChoice(broken.string())));
+    EXPECT_EQ(window_->ApplySkin(CustomSkinChoice(broken.string())).failureText,
+              "skin_image_failed_text");
     EXPECT_FALSE(window_->ApplySkin(BuiltInSkinChoice("common/background/none.png")));
     EXPECT_EQ(root->GetBkImage(), shown) << "the background stays";
 }

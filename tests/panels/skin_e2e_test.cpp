@@ -3,6 +3,7 @@
 // the window's background from the start.
 
 #include <cairo.h>
+#include <sys/stat.h>
 
 #include "app/ui/skin_choice.h"
 #include "panels_e2e_fixture.h"
@@ -61,6 +62,29 @@ TEST_F(StoredSkinEndToEnd, TheKeptColourIsTheBackgroundFromTheStart) {
     Screenshot(app, "skin-kept-colour.png");
     // Below the profile list, where the window's own background shows.
     EXPECT_EQ(PixelOf(artefacts_ / "skin-kept-colour.png", 40, -30), 0xFF2A1620u);
+}
+
+// A FIFO kept as the user's picture: opening it for reading would wait for
+// a writer for ever. The window starts, with the skin's background, and says
+// the picture could not be shown.
+class FifoPictureEndToEnd : public SkinEndToEnd {
+  protected:
+    void PrepareData() override {
+        const fs::path fifo = folder_ / "picture.png";
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        ASSERT_TRUE(SaveSkinChoice(data_, CustomSkinChoice(fifo.string())));
+    }
+};
+
+TEST_F(FifoPictureEndToEnd, TheWindowStartsWithTheDefaultBackgroundAndSaysWhy) {
+    LineClient app;
+    Connect(app);
+    ASSERT_EQ(app.Ask("wait-visible MessageText 10000"), "ok") << Output();
+    EXPECT_NE(app.Ask("find MessageText").find("default background"), std::string::npos)
+        << app.Ask("find MessageText");
+    ASSERT_EQ(app.Ask("click confirm_btn"), "ok");
+    EXPECT_EQ(LoadSkinChoice(data_), CustomSkinChoice((folder_ / "picture.png").string()))
+        << "the choice stays for the user to change";
 }
 
 }  // namespace

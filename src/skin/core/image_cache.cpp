@@ -3,6 +3,8 @@
 #include <map>
 #include <utility>
 
+#include "skin/core/png_file.h"
+
 namespace kelno::skin {
 
 ImageData::ImageData(cairo_surface_t* s) : surface(s) {
@@ -15,34 +17,7 @@ ImageData::~ImageData() {
 }
 
 std::shared_ptr<ImageData> LoadPngImage(const std::string& path, uint32_t mask) {
-    cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
-    if (cairo_surface_status(png) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(png);
-        return nullptr;
-    }
-    int w = cairo_image_surface_get_width(png);
-    int h = cairo_image_surface_get_height(png);
-    // Always keep ARGB32 so masks and drawing see one pixel format.
-    cairo_surface_t* argb = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    cairo_t* cr = cairo_create(argb);
-    cairo_set_source_surface(cr, png, 0, 0);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    cairo_surface_destroy(png);
-    if (mask != 0) {
-        cairo_surface_flush(argb);
-        unsigned char* data = cairo_image_surface_get_data(argb);
-        int stride = cairo_image_surface_get_stride(argb);
-        for (int y = 0; y < h; ++y) {
-            auto* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
-            for (int x = 0; x < w; ++x) {
-                if ((row[x] >> 24) == 0xFF && (row[x] & 0xFFFFFF) == (mask & 0xFFFFFF)) row[x] = 0;
-            }
-        }
-        cairo_surface_mark_dirty(argb);
-    }
-    return std::make_shared<ImageData>(argb);
+    return ReadPngFile(path, mask).image;
 }
 
 struct ImageCache::Impl {

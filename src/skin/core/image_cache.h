@@ -20,8 +20,9 @@ struct ImageData {
     int height = 0;
 };
 
-// Reads a PNG file; pixels whose colour equals `mask` (RGB, when mask is
-// not 0) become transparent. nullptr when the file is missing or not a PNG.
+// Reads a PNG file (png_file.h); pixels whose colour equals `mask` (RGB,
+// when mask is not 0) become transparent. nullptr when the file is missing,
+// not a regular file, not a PNG or too large.
 std::shared_ptr<ImageData> LoadPngImage(const std::string& path, uint32_t mask = 0);
 
 // The cache key of a picture: its name, and the mask when there is one.
