@@ -9,6 +9,23 @@ size_t SourceSlot(RecordedSource source) {
     return source == RecordedSource::Keyboard ? 0 : 1;
 }
 
+// Keys and buttons are pressed and released; a pointer move's "down" is
+// its direction.
+bool IsPressOrRelease(const MacroEvent& event) {
+    switch (static_cast<MacroEventType>(event.type)) {
+        case MacroEventType::MouseButton:
+        case MacroEventType::ModifierKey:
+        case MacroEventType::Key:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool SameKeyOrButton(const MacroEvent& a, const MacroEvent& b) {
+    return a.type == b.type && a.button == b.button;
+}
+
 }  // namespace
 
 RecordedInput RecordedInput::Key(uint16_t scanCode, bool extended, const MacroEvent& event,
@@ -40,6 +57,7 @@ DelayText MacroRecorder::Start(MacroTimingMode mode, MacroCaptureKind kind,
     // gives each kind a memory of its own; a key held over from an earlier
     // recording must not swallow the first press of this one.
     lastAccepted_ = {};
+    held_.clear();
     if (mode == MacroTimingMode::FixedDelay) return ReadFixedDelay(fixedDelayText);
     return {fixedDelay_, false, std::to_string(fixedDelay_)};
 }
@@ -75,20 +93,58 @@ uint16_t MacroRecorder::NextDelay(std::chrono::steady_clock::time_point now) {
     return 0;
 }
 
+std::vector<MacroEvent>::const_iterator MacroRecorder::FindHeld(const MacroEvent& event) const {
+    return std::find_if(held_.begin(), held_.end(),
+                        [&](const MacroEvent& h) { return SameKeyOrButton(h, event); });
+}
+
+bool MacroRecorder::Fits(const MacroEvent& event, const MacroActionList& list) const {
+    size_t heldAfter = held_.size();
+    if (IsPressOrRelease(event)) {
+        if (event.down)
+            ++heldAfter;
+        else if (FindHeld(event) != held_.end())
+            --heldAfter;
+    }
+    return static_cast<size_t>(list.Size()) + 1 + heldAfter <=
+           static_cast<size_t>(MacroLimits::kEventsPerMacro);
+}
+
+void MacroRecorder::TrackHeld(const MacroEvent& event) {
+    if (!IsPressOrRelease(event)) return;
+    if (event.down) {
+        held_.push_back(event);
+    } else if (const auto held = FindHeld(event); held != held_.end()) {
+        held_.erase(held);
+    }
+}
+
 RecordedStep MacroRecorder::InsertStep(const RecordedInput& input, const MacroActionList& list) {
-    if (IsRepeat(input) || input.onStopButton || list.IsFull()) return {};
+    if (IsRepeat(input) || input.onStopButton) return {};
+    if (kind_ != MacroCaptureKind::Append && list.Selected() == MacroActionList::kNoSelection)
+        return {};
+    if (!Fits(input.event, list)) {
+        RecordedStep full;
+        full.limitReached = true;
+        return full;
+    }
+    TrackHeld(input.event);
+    return PlaceStep(input.event, input.time, list);
+}
+
+RecordedStep MacroRecorder::PlaceStep(const MacroEvent& event,
+                                      std::chrono::steady_clock::time_point time,
+                                      const MacroActionList& list) {
     const int selected = list.Selected();
     int position = list.Size();
-    if (kind_ != MacroCaptureKind::Append) {
-        if (selected == MacroActionList::kNoSelection) return {};
+    if (kind_ != MacroCaptureKind::Append)
         position = kind_ == MacroCaptureKind::InsertBefore ? selected : selected + 1;
-    }
-    const uint16_t delay = NextDelay(input.time);
+    const uint16_t delay = NextDelay(time);
 
     RecordedStep step;
     step.kind = RecordedStep::Kind::Insert;
     step.position = position;
-    step.event = input.event;
+    step.event = event;
     // The delay of an event is the wait after it, known only when the next
     // one arrives: the newest event waits nothing (or the fixed delay) and
     // the one before it receives the time just measured.
@@ -125,6 +181,23 @@ RecordedStep MacroRecorder::OnInput(const RecordedInput& input, const MacroActio
     if (!recording_) return {};
     if (kind_ == MacroCaptureKind::Replace) return ReplaceStep(input, list);
     return InsertStep(input, list);
+}
+
+std::vector<RecordedStep> MacroRecorder::Finish(MacroActionList& list,
+                                                std::chrono::steady_clock::time_point now) {
+    recording_ = false;
+    std::vector<RecordedStep> steps;
+    const bool placeable =
+        kind_ == MacroCaptureKind::Append || list.Selected() != MacroActionList::kNoSelection;
+    while (!held_.empty()) {
+        MacroEvent release = held_.back();
+        held_.pop_back();
+        release.down = false;
+        if (!placeable || list.IsFull()) continue;
+        steps.push_back(PlaceStep(release, now, list));
+        ApplyRecordedStep(steps.back(), list);
+    }
+    return steps;
 }
 
 RecordedStep MacroRecorder::Record(const RecordedInput& input, MacroActionList& list) {

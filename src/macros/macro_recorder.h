@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "macros/delay_text.h"
 #include "macros/macro_action_list.h"
@@ -64,6 +65,9 @@ struct RecordedStep {
     // Insert: the new delay of the action before `position`, if it changes.
     std::optional<uint16_t> previousDelay;
     int selection = MacroActionList::kNoSelection;  // afterwards
+    // The macro is full: this input was not recorded, and the recording is
+    // to end here (Finish gives the releases of what is still held).
+    bool limitReached = false;
 
     bool operator==(const RecordedStep&) const = default;
 };
@@ -79,6 +83,13 @@ class MacroRecorder {
                     std::chrono::steady_clock::time_point now);
     void Stop() { recording_ = false; }
     bool IsRecording() const { return recording_; }
+    // Ends the recording: every key or button pressed in it and not yet
+    // released gets its release (the last pressed first), so a macro never
+    // ends with a key held down. The steps are applied to `list` and
+    // returned, in order, for the view. The room for them was kept free
+    // while recording.
+    std::vector<RecordedStep> Finish(MacroActionList& list,
+                                     std::chrono::steady_clock::time_point now);
 
     MacroTimingMode Mode() const { return mode_; }
     MacroCaptureKind Kind() const { return kind_; }
@@ -96,6 +107,14 @@ class MacroRecorder {
     bool IsRepeat(const RecordedInput& input);
     uint16_t NextDelay(std::chrono::steady_clock::time_point now);
     RecordedStep InsertStep(const RecordedInput& input, const MacroActionList& list);
+    // Where `event` goes and the delays it sets (the input was accepted).
+    RecordedStep PlaceStep(const MacroEvent& event, std::chrono::steady_clock::time_point time,
+                           const MacroActionList& list);
+    // Whether the list keeps room for `event` and then for the releases of
+    // every press still held.
+    bool Fits(const MacroEvent& event, const MacroActionList& list) const;
+    void TrackHeld(const MacroEvent& event);
+    std::vector<MacroEvent>::const_iterator FindHeld(const MacroEvent& event) const;
     RecordedStep ReplaceStep(const RecordedInput& input, const MacroActionList& list);
 
     MacroTimingMode mode_ = MacroTimingMode::RealTime;
@@ -108,6 +127,9 @@ class MacroRecorder {
     std::chrono::steady_clock::time_point lastEventTime_{};
     // The last accepted press per source; a key's release forgets it.
     std::array<std::optional<uint32_t>, 2> lastAccepted_{};
+    // Keys and buttons this recording pressed and has not released, in the
+    // order pressed.
+    std::vector<MacroEvent> held_;
 };
 
 // Applies a step to the list the panel mirrors.

@@ -10,6 +10,7 @@
 #include "macros/macro_editor_commands.h"
 #include "macros/mouse_event_lookup.h"
 #include "panels/macro_control.h"
+#include "panels/message_texts.h"
 #include "panels/panel_host.h"
 #include "panels/widgets/redio_macro_button.h"
 #include "skin/controls/list.h"
@@ -101,7 +102,9 @@ void CMacroControlUI::EndRecording() {
 }
 
 void CMacroControlUI::FinishRecording() {
-    recorder_.Stop();
+    // Keys still held get their release: a saved macro never ends with a
+    // key down.
+    if (!recorder_.Finish(actions_, now_()).empty()) ShowActions();
     EnableEditing(true);
     ShowRecordingOnButton(Find("macro_btn_starredio"), false);
     if (host_) host_->EnableControls(true);
@@ -113,6 +116,11 @@ void CMacroControlUI::OnCapturedInput(int32_t mode, const input::CapturedInput& 
     const std::optional<RecordedInput> recorded = ResolveInput(input);
     if (!recorded) return;
     const RecordedStep step = recorder_.Record(*recorded, actions_);
+    if (step.limitReached) {
+        StopRecording();
+        if (host_) host_->ShowNoticeLater(texts::kMacroRecordingFull);
+        return;
+    }
     if (step.kind == RecordedStep::Kind::Nothing) return;
     ShowRecordedStep(step);
     StartEnsureVisibleTimer();

@@ -55,6 +55,8 @@ inline constexpr const char* kMacroTooManyActions = "message_text_macro_too_many
 inline constexpr const char* kMacroProfilesNotUpdated = "message_text_macro_profiles_not_updated";
 
 inline constexpr std::array kAll = {kNameTaken,
+// A recording reached the action limit and stopped there.
+inline constexpr const char* kMacroRecordingFull = "message_text_macro_recording_full";
                                     kLastLeftButton,
                                     kMacroMemoryMissing,
                                     kMacroTooLarge,
@@ -82,5 +84,6 @@ inline constexpr std::array kAll = {kNameTaken,
                                     kRecoilDefaultMissing,
                                     kRecoilNotSaved,
                                     kEqCurveNotSaved};
+                                    kMacroRecordingFull,
 
 }  // namespace kelno::texts

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "macros/macro_recorder.h"
 
 namespace kelno {
@@ -180,12 +182,81 @@ TEST(MacroRecorder, ALaterRecordingGivesTheWaitSinceItsStartToTheEventBefore) {
     EXPECT_EQ(f.Delays(), (std::vector<Json::Value>{Text("100"), Text("400"), Text("0")}));
 }
 
-TEST(MacroRecorder, FullListDropsInputsSilently) {
+TEST(MacroRecorder, AFullListTakesNoInputAndSaysTheLimitIsReached) {
     RecordingFixture f(MacroTimingMode::RealTime);
     std::vector<MacroEvent> full(MacroLimits::kEventsPerMacro, MacroEvent{10, 4, true, 7});
     f.list.Load(full);
-    EXPECT_EQ(f.Key(kB, true, 10).kind, RecordedStep::Kind::Nothing);
+    const RecordedStep step = f.Key(kB, true, 10);
+    EXPECT_EQ(step.kind, RecordedStep::Kind::Nothing);
+    EXPECT_TRUE(step.limitReached);
     EXPECT_EQ(f.list.Events(), full);
+}
+
+// Presses minus releases per key or button over the whole list, as a
+// device playing it would leave them held.
+std::map<std::pair<uint8_t, uint8_t>, int> HeldAtTheEnd(const std::vector<MacroEvent>& events) {
+    std::map<std::pair<uint8_t, uint8_t>, int> held;
+    for (const MacroEvent& e : events) held[{e.type, e.button}] += e.down ? 1 : -1;
+    std::erase_if(held, [](const auto& entry) { return entry.second == 0; });
+    return held;
+}
+
+TEST(MacroRecorder, ARecordingCutAtTheLimitLeavesNoKeyHeld) {
+    constexpr uint16_t kLeftDown = 0x0201;
+    const struct {
+        const char* name;
+        MacroCaptureKind kind;
+        int alreadyThere;  // events in the macro before the recording
+    } cases[] = {
+        {"empty, appended", MacroCaptureKind::Append, 0},
+        {"odd room, appended", MacroCaptureKind::Append, 1},
+        {"almost full, appended", MacroCaptureKind::Append, MacroLimits::kEventsPerMacro - 7},
+        {"inserted after", MacroCaptureKind::InsertAfter, 10},
+        {"inserted before", MacroCaptureKind::InsertBefore, 11},
+    };
+    for (const auto& c : cases) {
+        RecordingFixture f(MacroTimingMode::NoDelay, c.kind);
+        // Whole pairs of another key, so the earlier content is balanced.
+        std::vector<MacroEvent> before;
+        for (int i = 0; i < c.alreadyThere; ++i) before.push_back({10, 0x07, i % 2 == 0, 5});
+        if (c.alreadyThere % 2 == 1) before.back() = {10, 0x07, false, 5};
+        f.list.Load(before);
+        if (c.kind != MacroCaptureKind::Append) f.list.Select(c.alreadyThere / 2);
+        const auto heldBefore = HeldAtTheEnd(f.list.Events());
+
+        // The mouse button and then B are held while A is tapped on.
+        f.Mouse(kLeftDown, 0x01, true, 0);
+        f.Key(kB, true, 1);
+        bool full = false;
+        for (int t = 2; t < 5000 && !full; t += 2) {
+            full = f.Key(kA, true, t).limitReached || f.Key(kA, false, t + 1).limitReached;
+        }
+        ASSERT_TRUE(full) << c.name;
+        f.recorder.Stop();
+        const std::vector<RecordedStep> releases = f.recorder.Finish(f.list, f.At(6000));
+        // Full, but for a press that had no room for its release.
+        EXPECT_LE(f.list.Size(), MacroLimits::kEventsPerMacro) << c.name;
+        EXPECT_GE(f.list.Size(), MacroLimits::kEventsPerMacro - 1) << c.name;
+        EXPECT_EQ(HeldAtTheEnd(f.list.Events()), heldBefore) << c.name;
+        ASSERT_EQ(releases.size(), 2u) << c.name;
+        EXPECT_EQ(releases[0].event, (MacroEvent{10, kB.usage, false, 0})) << "last pressed first";
+        EXPECT_EQ(releases[1].event, (MacroEvent{1, 0x01, false, 0}));
+    }
+}
+
+TEST(MacroRecorder, FinishReleasesWhatIsHeldAfterTheTimeItWasHeld) {
+    RecordingFixture f(MacroTimingMode::RealTime);
+    f.Key(kA, true, 0);
+    f.Key(kB, true, 100);
+    f.Key(kB, false, 150);
+    f.recorder.Stop();
+    const std::vector<RecordedStep> releases = f.recorder.Finish(f.list, f.At(900));
+    ASSERT_EQ(releases.size(), 1u);
+    EXPECT_EQ(f.list.Events().back(), (MacroEvent{10, kA.usage, false, 0}));
+    EXPECT_EQ(f.Delays(),
+              (std::vector<Json::Value>{Text("100"), Text("50"), Text("750"), Text("0")}));
+    EXPECT_TRUE(f.recorder.Finish(f.list, f.At(1000)).empty()) << "nothing held any more";
+    EXPECT_EQ(f.list.Size(), 4);
 }
 
 TEST(MacroRecorder, InsertBeforeKeepsTheSelectedActionSelected) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -347,9 +348,18 @@ TEST_F(MacroPanelTest, WhatTheLibraryRefusesIsToldAndChangesNothing) {
     panelHost.messages.clear();
     temp.WriteFile("user/keyboard/macro.config", "{\"MacroInfo\": [");
     Click("macro_btn_name_add");
-    EXPECT_EQ(MessageIds(), (std::vector<std::string>{"message_text_macro_index_unreadable"}));
+    EXPECT_EQ(MessageIds(), (std::vector<std::string>{"message_text_macro_index_damaged"}));
     EXPECT_EQ(temp.ReadFile("user/keyboard/macro.config"), "{\"MacroInfo\": [");
     EXPECT_TRUE(std::filesystem::exists(UserFolder() / "macro.config.bak"));
+
+    // One that cannot be read has no backup, and the message says none.
+    panelHost.messages.clear();
+    std::filesystem::remove(UserFolder() / "macro.config");
+    std::filesystem::remove(UserFolder() / "macro.config.bak");
+    std::filesystem::create_directories(UserFolder() / "macro.config" / "inside");
+    Click("macro_btn_name_add");
+    EXPECT_EQ(MessageIds(), (std::vector<std::string>{"message_text_macro_index_unreadable"}));
+    EXPECT_FALSE(std::filesystem::exists(UserFolder() / "macro.config.bak"));
 }
 
 // --- actions ----------------------------------------------------------------------------
@@ -534,9 +544,11 @@ TEST_F(MacroPanelTest, RealTimeRecordingPutsEachWaitOnTheEventBeforeIt) {
     EXPECT_EQ(panelHost.captureStops, 1);
     EXPECT_EQ(panelHost.enableCalls, (std::vector<bool>{false, true}));
     EXPECT_TRUE(Find<skin::CControlUI>("macro_btn_starredio")->IsVisible());
+    // B was still held at the stop: its release ends the macro.
     EXPECT_EQ(SavedEvents(0), (std::vector<EventSeen>{{10, kUsageA, "down", "120"},
                                                       {10, kUsageA, "up", "180"},
-                                                      {10, kUsageB, "down", "0"}}));
+                                                      {10, kUsageB, "down", "0"},
+                                                      {10, kUsageB, "up", "0"}}));
 }
 
 TEST_F(MacroPanelTest, FixedDelayRecordingTakesMouseClicksButNotTheStopButton) {
@@ -570,11 +582,15 @@ TEST_F(MacroPanelTest, FixedDelayRecordingTakesMouseClicksButNotTheStopButton) {
         const MacroEvent event = *MouseButtonEvent(message, extra);
         return EventSeen{event.type, event.button, event.down ? "down" : "up", "65535"};
     };
+    // Shift and the forward button were still held: their releases end the
+    // macro, the last pressed first.
     EXPECT_EQ(SavedEvents(0), (std::vector<EventSeen>{
                                   mouse(mouse_message::kLeftDown, ExtraMouseButton::Back),
                                   mouse(mouse_message::kLeftUp, ExtraMouseButton::Back),
                                   {9, 0x02, "down", "65535"},
-                                  mouse(mouse_message::kExtraDown, ExtraMouseButton::Forward)}));
+                                  mouse(mouse_message::kExtraDown, ExtraMouseButton::Forward),
+                                  mouse(mouse_message::kExtraUp, ExtraMouseButton::Forward),
+                                  {9, 0x02, "up", "65535"}}));
     EXPECT_FALSE(Macros().IsRecording());
     EXPECT_EQ(panelHost.captureStops, 0);  // the host had ended the capture
     EXPECT_EQ(panelHost.enableCalls, (std::vector<bool>{false, true}));
@@ -598,17 +614,20 @@ TEST_F(MacroPanelTest, MenuRecordingsInsertBeforeOrReplaceTheSelectedAction) {
     EXPECT_EQ(ActionList()->GetCurSel(), 6);
     Click("macro_btn_stopredio");
     const std::vector<EventSeen> saved = SavedEvents(0);
-    ASSERT_EQ(saved.size(), 8u);
+    // A was still held at the stop: its release goes in front of the
+    // selected action too.
+    ASSERT_EQ(saved.size(), 9u);
     EXPECT_EQ(saved[3], (EventSeen{10, kUsageA, "down", "0"}));
     EXPECT_EQ(saved[5], (EventSeen{10, kUsageA, "down", "0"}));
-    EXPECT_EQ(saved[6], (EventSeen{10, kUsageB, "up", "9"}));
+    EXPECT_EQ(saved[6], (EventSeen{10, kUsageA, "up", "0"}));
+    EXPECT_EQ(saved[7], (EventSeen{10, kUsageB, "up", "9"}));
 
-    PickAction(6);
+    PickAction(7);
     ASSERT_TRUE(Macros().OnMenuCommand("macro_action_edit"));
     EXPECT_EQ(panelHost.captureModes.back(), hook::kModeReplace);
     Key(hook::kModeReplace, kScanLeftShift, true, t0 + 100ms);
     Click("macro_btn_stopredio");
-    EXPECT_EQ(SavedEvents(0)[6], (EventSeen{9, 0x02, "up", "9"}));  // its state and delay stay
+    EXPECT_EQ(SavedEvents(0)[7], (EventSeen{9, 0x02, "up", "9"}));  // its state and delay stay
 }
 
 TEST_F(MacroPanelTest, ARefusedCaptureLeavesNothingRecording) {
@@ -629,7 +648,7 @@ TEST_F(MacroPanelTest, ARefusedCaptureLeavesNothingRecording) {
     EXPECT_EQ(panelHost.captureModes.size(), 2u);
 }
 
-TEST_F(MacroPanelTest, AFullMacroRecordsNothingAndSaysNothing) {
+TEST_F(MacroPanelTest, AFullMacroRecordsNothingAndSaysTheRecordingStopped) {
     PrepareMacros({{"m", std::vector<MacroEvent>(MacroLimits::kEventsPerMacro,
                                                  MacroEvent{10, kUsageA, true, 1})}});
     BuildPage();
@@ -637,9 +656,43 @@ TEST_F(MacroPanelTest, AFullMacroRecordsNothingAndSaysNothing) {
     Click("macro_btn_starredio");
     Key(hook::kModeRecord, kScanB, true, Clock::now());
     EXPECT_EQ(Macros().Actions().Size(), MacroLimits::kEventsPerMacro);
-    Click("macro_btn_stopredio");
+    EXPECT_FALSE(Macros().IsRecording());
+    EXPECT_EQ(panelHost.captureStops, 1);
+    EXPECT_FALSE(Find<skin::CControlUI>("macro_btn_stopredio")->IsVisible());
     EXPECT_EQ(SavedEvents(0).size(), static_cast<size_t>(MacroLimits::kEventsPerMacro));
-    EXPECT_TRUE(panelHost.messages.empty());
+    EXPECT_EQ(MessageIds(), std::vector<std::string>{texts::kMacroRecordingFull});
+}
+
+// Typing on past the action limit: the recording stops where a press would
+// have no room for its release, what is held is released, and the user is
+// told once.
+TEST_F(MacroPanelTest, ARecordingBeyondTheLimitKeepsWholePressReleasePairsAndSaysSo) {
+    PrepareMacros({{"m", {}}});
+    BuildPage();
+    PickMacro(0);
+    const Clock::time_point t0 = Clock::now();
+    StartRecordingAt(t0);
+    Click("macro_btn_starredio");
+    const int32_t mode = hook::kModeRecord;
+    Key(mode, kScanLeftShift, true, t0);
+    for (int i = 0; i < MacroLimits::kEventsPerMacro; ++i) {
+        Key(mode, kScanA, true, t0 + std::chrono::milliseconds(2 * i + 1));
+        Key(mode, kScanA, false, t0 + std::chrono::milliseconds(2 * i + 2));
+    }
+    EXPECT_FALSE(Macros().IsRecording());
+    EXPECT_EQ(panelHost.captureStops, 1);
+    EXPECT_EQ(MessageIds(), std::vector<std::string>{texts::kMacroRecordingFull});
+    EXPECT_TRUE(Find<skin::CControlUI>("macro_btn_starredio")->IsVisible());
+
+    const std::vector<EventSeen> saved = SavedEvents(0);
+    ASSERT_LE(saved.size(), static_cast<size_t>(MacroLimits::kEventsPerMacro));
+    ASSERT_GE(saved.size(), static_cast<size_t>(MacroLimits::kEventsPerMacro - 1));
+    std::map<std::pair<int, int>, int> held;
+    for (const EventSeen& e : saved) held[{e.type, e.button}] += e.action == "down" ? 1 : -1;
+    for (const auto& [key, count] : held)
+        EXPECT_EQ(count, 0) << "type " << key.first << " button " << key.second;
+    EXPECT_EQ(saved.back(), (EventSeen{9, 0x02, "up", "0"})) << "Shift let go at the end";
+    EXPECT_EQ(ActionList()->GetCount(), static_cast<int>(saved.size()));
 }
 
 }  // namespace
