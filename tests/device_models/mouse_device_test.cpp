@@ -379,6 +379,20 @@ TEST_F(MousePageTest, AWiredMouseGetsEighteenByteFramesOfItsEffect) {
     EXPECT_TRUE(std::any_of(frame.begin(), frame.end(), [](uint8_t b) { return b != 0; }));
 }
 
+TEST_F(MousePageTest, AStillModeEndsOnItsFrameThoughTheChannelWasBusy) {
+    Open();
+    page->InitialSync();
+    Settle();
+    using M = CZembravaMouseDevice;
+    const StillModeCase cases[] = {
+        {"breathing, then steady", M::kBreathe, M::kStatic, IsSteadyRed},
+        {"wave, then off", M::kWave, M::kOff, IsDark},
+        {"colour cycle, then steady", M::kColourCycle, M::kStatic, IsSteadyRed},
+    };
+    for (const StillModeCase& c : cases)
+        ExpectTheStillFrameDespiteABusyChannel(*page, *mouse, window, c);
+}
+
 TEST_F(MousePageTest, AWirelessMouseWithItsLinkDownIsSentNothingAndSaysSo) {
     Open(/*wireless=*/true);
     page->InitialSync();

@@ -158,6 +158,19 @@ TEST_F(MousePadPageTest, ReadBackIsFollowedWithoutChangingTheProfile) {
     EXPECT_EQ(Written(9), block);
 }
 
+TEST_F(MousePadPageTest, AStillModeEndsOnItsFrameThoughTheChannelWasBusy) {
+    ASSERT_TRUE(page->OpenCommandChannel(vendorPath));
+    page->InitialSync();
+    Settle();
+    using P = CZembravaMousePadDevice;
+    const StillModeCase cases[] = {
+        {"ring chase, then steady", P::kRingChase, P::kStatic, IsSteadyRed},
+        {"breathing, then off", P::kBreathe, P::kOff, IsDark},
+    };
+    for (const StillModeCase& c : cases)
+        ExpectTheStillFrameDespiteABusyChannel(*page, *pad, window, c);
+}
+
 TEST_F(MousePadPageTest, TheChasesSendFramesOfFifteenLeds) {
     ASSERT_TRUE(page->OpenCommandChannel(vendorPath));
     page->InitialSync();

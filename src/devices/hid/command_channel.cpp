@@ -177,11 +177,12 @@ int CHidCommandChannel::ChunkedTransfer(uint8_t code, size_t total, uint32_t bas
         int result;
         if (lane == Lane::Light) {
             std::lock_guard lock(lightLock_);
+            // A frame cut short is no frame: the caller sends it again.
             if (busy_) {
                 DebugOutput("放弃灯光数据");
-                continue;
+                return kChannelBusy;
             }
-            if (wireless_) continue;
+            if (wireless_) return kChannelNoAnswer;
             const Outcome outcome = Exchange(request, answer, Lane::Light);
             result = outcome.result == kChannelOk ? StatusResult(answer[kCommandStatusOffset])
                                                   : outcome.result;

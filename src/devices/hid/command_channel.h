@@ -99,8 +99,8 @@ class CHidCommandChannel {
     int WriteKeyMap(std::span<const uint8_t> data, int page);
     // One report of at most 56 bytes at `position`; longer is refused (0).
     int WriteKeyLights(std::span<const uint8_t> bytes, uint16_t position);
-    // Chunks are dropped (and count as sent) while a full transaction runs
-    // or when the device is wireless.
+    // Given up while a full transaction runs (kChannelBusy: send it again)
+    // and never sent to a wireless device (kChannelNoAnswer).
     int SendLightFrame(std::span<const uint8_t> frame);
     int WriteMacros(std::span<const uint8_t> image);
     // out.size() bytes (at most 56, else refused) from `address`.

@@ -43,6 +43,9 @@ inline constexpr uint8_t kStatusRejected = 0xFE;
 inline constexpr int kChannelOk = 1;
 inline constexpr int kChannelNoAnswer = 0;  // not open, refused, or no (fitting) answer
 inline constexpr int kChannelWriteFailed = -1;
+// A light frame given up because a command transaction held the interface
+// (the frame is to be sent again, whole).
+inline constexpr int kChannelBusy = -2;
 inline constexpr int kChannelStatusError = -102;     // status 0xFF
 inline constexpr int kChannelStatusRejected = -103;  // status 0xFE
 inline constexpr int kChannelBadPage = -201;
