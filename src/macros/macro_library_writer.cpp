@@ -1,6 +1,7 @@
 #include "macros/macro_library_writer.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/ascii_case.h"
 #include "core/atomic_file.h"
@@ -35,13 +36,17 @@ class IndexForChange {
         if (read.status == FileReadStatus::Read &&
             (!read.value.isObject() || !(list.isNull() || list.isArray())))
             read.status = FileReadStatus::Damaged;
-        if (read.status == FileReadStatus::Damaged) KeepBackup(path);
-        usable_ = read.status == FileReadStatus::Read || read.status == FileReadStatus::Missing;
+        if (read.status == FileReadStatus::Damaged)
+            refusal_ = KeepBackup(path) ? MacroLibraryStatus::DamagedIndex
+                                        : MacroLibraryStatus::UnreadableIndex;
+        else if (read.status == FileReadStatus::Unreadable)
+            refusal_ = MacroLibraryStatus::UnreadableIndex;
         root_ = read.value.isObject() ? std::move(read.value) : Json::Value(Json::objectValue);
         if (!root_[kMacroList].isArray()) root_[kMacroList] = Json::Value(Json::arrayValue);
     }
 
-    bool Usable() const { return usable_; }
+    // Why the index must not be changed, if it must not.
+    std::optional<MacroLibraryStatus> Refusal() const { return refusal_; }
     Json::Value& List() { return root_[kMacroList]; }
     int Size() const { return static_cast<int>(root_[kMacroList].size()); }
     bool IsFull() const { return Size() >= MacroLimits::kMacrosPerDevice; }
@@ -77,7 +82,7 @@ class IndexForChange {
   private:
     fs::path path_;
     Json::Value root_;
-    bool usable_ = false;
+    std::optional<MacroLibraryStatus> refusal_;
 };
 
 bool GuidListed(const std::vector<MacroIndexEntry>& entries, const std::string& guid) {
@@ -114,7 +119,7 @@ std::string MacroLibraryWriter::NewGuid(const std::vector<MacroIndexEntry>& entr
 
 MacroLibraryResult MacroLibraryWriter::Create() {
     IndexForChange index(library_.IndexPath());
-    if (!index.Usable()) return Refused(MacroLibraryStatus::UnreadableIndex);
+    if (index.Refusal()) return Refused(*index.Refusal());
     if (index.IsFull()) return Refused(MacroLibraryStatus::Full);
     const std::string name = FirstFreeMacroName(index.Names());
     const std::string guid = NewGuid(index.Entries());
@@ -127,7 +132,7 @@ MacroLibraryResult MacroLibraryWriter::Create() {
 MacroLibraryResult MacroLibraryWriter::Rename(int position, const std::string& name) {
     if (name.empty()) return Refused(MacroLibraryStatus::EmptyName);
     IndexForChange index(library_.IndexPath());
-    if (!index.Usable()) return Refused(MacroLibraryStatus::UnreadableIndex);
+    if (index.Refusal()) return Refused(*index.Refusal());
     if (!index.IsValidIndex(position)) return Refused(MacroLibraryStatus::NoSuchMacro);
     if (IsMacroNameTaken(index.Names(), name)) return Refused(MacroLibraryStatus::NameTaken);
     Json::Value& entry =
@@ -139,7 +144,7 @@ MacroLibraryResult MacroLibraryWriter::Rename(int position, const std::string& n
 
 MacroLibraryResult MacroLibraryWriter::Remove(int position) {
     IndexForChange index(library_.IndexPath());
-    if (!index.Usable()) return Refused(MacroLibraryStatus::UnreadableIndex);
+    if (index.Refusal()) return Refused(*index.Refusal());
     if (!index.IsValidIndex(position)) return Refused(MacroLibraryStatus::NoSuchMacro);
     Json::Value removed;
     index.List().removeIndex(static_cast<Json::ArrayIndex>(position), &removed);
@@ -162,7 +167,7 @@ MacroLibraryResult MacroLibraryWriter::Import(const fs::path& source) {
         return Refused(MacroLibraryStatus::InvalidFile);
 
     IndexForChange index(library_.IndexPath());
-    if (!index.Usable()) return Refused(MacroLibraryStatus::UnreadableIndex);
+    if (index.Refusal()) return Refused(*index.Refusal());
     if (index.IsFull()) return Refused(MacroLibraryStatus::Full);
     const std::string name = FirstFreeMacroName(index.Names());
     const std::string guid = NewGuid(index.Entries());

@@ -22,7 +22,9 @@ enum class MacroLibraryStatus {
     NameTaken,  // another macro (or this one) already has the name
     EmptyName,
     NoSuchMacro,      // the index has no entry at that position
-    UnreadableIndex,  // the index could not be read or is damaged (then kept as ".bak")
+    UnreadableIndex,  // the index could not be read, or is damaged and could not be
+                      // backed up: left as it is
+    DamagedIndex,     // the index is damaged: kept as ".bak", and left as it is
     WriteFailed,      // a file could not be written; the library is as before
     CopyFailed,       // import or export could not copy the macro file
     InvalidFile,      // an import source that is not a macro file

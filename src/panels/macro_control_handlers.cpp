@@ -221,6 +221,9 @@ void CMacroControlUI::Report(const MacroLibraryResult& result, const char* write
         case MacroLibraryStatus::UnreadableIndex:
             text = texts::kMacroIndexUnreadable;
             break;
+        case MacroLibraryStatus::DamagedIndex:
+            text = texts::kMacroIndexDamaged;
+            break;
         case MacroLibraryStatus::WriteFailed:
             text = writeFailedText;
             break;

@@ -41,11 +41,13 @@ inline constexpr const char* kKeptInMemoryOnly = "message_text_in_memory_only";
 // The chosen language is in use but could not be stored for the next start.
 inline constexpr const char* kLanguageNotSaved = "message_text_language_not_saved";
 
-// The macro editor: the library index is damaged (kept beside it as .bak),
-// a macro's actions or the index could not be written, a file could not be
-// copied, an import source is no macro, a macro without a saved file, the
-// action limit, and profiles a delete could not update.
+// The macro editor: the library index could not be read (left alone) or
+// is damaged (kept beside it as .bak), a macro's actions or the index could
+// not be written, a file could not be copied, an import source is no macro,
+// a macro without a saved file, the action limit, and profiles a delete
+// could not update.
 inline constexpr const char* kMacroIndexUnreadable = "message_text_macro_index_unreadable";
+inline constexpr const char* kMacroIndexDamaged = "message_text_macro_index_damaged";
 inline constexpr const char* kMacroSaveFailed = "message_text_macro_save_failed";
 inline constexpr const char* kMacroListSaveFailed = "message_text_macro_list_save_failed";
 inline constexpr const char* kMacroCopyFailed = "message_text_macro_copy_failed";
@@ -74,6 +76,7 @@ inline constexpr const char* kMacroRecordingFull = "message_text_macro_recording
                                     kMacroInUseQuestion,
                                     kMacroDeleteQuestion,
                                     kMacroIndexUnreadable,
+                                    kMacroIndexDamaged,
                                     kMacroSaveFailed,
                                     kMacroListSaveFailed,
                                     kMacroCopyFailed,

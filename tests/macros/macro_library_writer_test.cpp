@@ -109,14 +109,25 @@ TEST(MacroLibraryWriter, DamagedIndexIsKeptAsBackupAndNotReplaced) {
     for (const char* content : {"{broken", "[1, 2]", R"({"MacroInfo": 5})"}) {
         MacroFolder f;
         f.folder.WriteFile("macro.config", content);
-        EXPECT_EQ(f.writer.Create().status, MacroLibraryStatus::UnreadableIndex) << content;
-        EXPECT_EQ(f.writer.Rename(0, "x").status, MacroLibraryStatus::UnreadableIndex) << content;
+        EXPECT_EQ(f.writer.Create().status, MacroLibraryStatus::DamagedIndex) << content;
+        EXPECT_EQ(f.writer.Rename(0, "x").status, MacroLibraryStatus::DamagedIndex) << content;
         EXPECT_EQ(f.IndexText(), content);
         EXPECT_EQ(f.folder.ReadFile("macro.config.bak"), content);
     }
+}
+
+// Without a backup the result must not claim one: the message names it.
+TEST(MacroLibraryWriter, IndexWithoutABackupIsUnreadableNotKept) {
     MacroFolder unreadable;
     fs::create_directory(unreadable.folder / "macro.config");
     EXPECT_EQ(unreadable.writer.Create().status, MacroLibraryStatus::UnreadableIndex);
+    EXPECT_FALSE(unreadable.Exists("macro.config.bak"));
+
+    MacroFolder noRoom;
+    noRoom.folder.WriteFile("macro.config", "{broken");
+    noRoom.folder.WriteFile("macro.config.bak/inside", "a folder in the backup's place");
+    EXPECT_EQ(noRoom.writer.Create().status, MacroLibraryStatus::UnreadableIndex);
+    EXPECT_EQ(noRoom.IndexText(), "{broken");
 }
 
 TEST(MacroLibraryWriter, FailedIndexWriteIsReported) {
