@@ -18,7 +18,8 @@ using EqGains = std::array<int, kEqBandCount>;
 
 // Results of saving a custom equaliser curve.
 enum class SaveCurveResult {
-    Nothing,    // an empty name with no curve selected, or the list is full
+    Nothing,    // an empty name with no curve selected
+    Full,       // a new name, but the list holds kMaxCustomCurves curves already
     Duplicate,  // the name exists already (case is ignored)
     Saved,
     Failed,     // the profile could not be saved

@@ -179,7 +179,7 @@ SaveCurveResult CZembravaHS6533Device::SaveCustomCurve(const std::string& name,
             return SaveCurveResult::Nothing;
     } else {
         if (curveNames_.size() >= static_cast<size_t>(CHs6533Profiledata::kMaxCustomCurves))
-            return SaveCurveResult::Nothing;
+            return SaveCurveResult::Full;
         const bool taken = std::any_of(curveNames_.begin(), curveNames_.end(),
                                        [&](const std::string& n) { return EqualsNoCase(n, name); });
         if (taken) return SaveCurveResult::Duplicate;

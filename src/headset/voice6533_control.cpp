@@ -251,6 +251,9 @@ void CVoice6533ControlUI::SaveCurve(IHeadsetAudioActions& actions) {
     switch (actions.SaveCustomCurve(GetCustomNameText(), ShownBands())) {
         case SaveCurveResult::Nothing:
             return;
+        case SaveCurveResult::Full:
+            if (host_) host_->ShowMessage(texts::kEqCurvesFull, IPanelHost::Buttons::Ok);
+            return;
         case SaveCurveResult::Duplicate:
             if (host_) host_->ShowMessage(texts::kNameTaken, IPanelHost::Buttons::Ok);
             return;

@@ -33,6 +33,8 @@ inline constexpr const char* kRecoilDefaultMissing = "message_text_recoil_defaul
 inline constexpr const char* kRecoilNotSaved = "message_text_recoil_not_saved";
 // A custom equaliser curve could not be saved; the panel shows what is stored.
 inline constexpr const char* kEqCurveNotSaved = "message_text_eq_curve_not_saved";
+// A new custom curve has no place: the list holds 20 already.
+inline constexpr const char* kEqCurvesFull = "message_text_eq_curves_full";
 // The keyboard refused the macros.
 inline constexpr const char* kMacroWriteFailed = "message_text_macro_write_failed";
 // A file could not be read and is left alone: the program works on, but
@@ -55,10 +57,10 @@ inline constexpr const char* kMacroImportInvalid = "message_text_macro_import_in
 inline constexpr const char* kMacroNothingToExport = "message_text_macro_nothing_to_export";
 inline constexpr const char* kMacroTooManyActions = "message_text_macro_too_many_actions";
 inline constexpr const char* kMacroProfilesNotUpdated = "message_text_macro_profiles_not_updated";
-
-inline constexpr std::array kAll = {kNameTaken,
 // A recording reached the action limit and stopped there.
 inline constexpr const char* kMacroRecordingFull = "message_text_macro_recording_full";
+
+inline constexpr std::array kAll = {kNameTaken,
                                     kLastLeftButton,
                                     kMacroMemoryMissing,
                                     kMacroTooLarge,
@@ -84,9 +86,10 @@ inline constexpr const char* kMacroRecordingFull = "message_text_macro_recording
                                     kMacroNothingToExport,
                                     kMacroTooManyActions,
                                     kMacroProfilesNotUpdated,
+                                    kMacroRecordingFull,
                                     kRecoilDefaultMissing,
                                     kRecoilNotSaved,
-                                    kEqCurveNotSaved};
-                                    kMacroRecordingFull,
+                                    kEqCurveNotSaved,
+                                    kEqCurvesFull};
 
 }  // namespace kelno::texts

@@ -193,8 +193,10 @@ bool CBasicProfiledata::Save() {
 
 bool CBasicProfiledata::SaveNode(const Json::Value& node, const fs::path& path) {
     if (path.empty()) return false;
-    std::optional<Json::Value> root = ReadForReplacing(
-        path, [this](const Json::Value& tree) { return FitsDeviceNode(tree, deviceIndex_); });
+    std::optional<Json::Value> root = ReadForReplacing(path, [this](const Json::Value& tree) {
+        return FitsDeviceNode(tree, deviceIndex_) &&
+               StoredNodeFits(ProfileDeviceNode(tree, deviceIndex_));
+    });
     if (!root) return false;
     json::MutableElement(json::MutableMember(*root, "Device"), deviceIndex_) = node;
     return WriteRoot(*root, path);

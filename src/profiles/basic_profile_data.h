@@ -67,6 +67,11 @@ class CBasicProfiledata {
   protected:
     // The device node for writing; made an object when it is not one.
     Json::Value& MutableNode();
+    // Whether the node stored in the file can be replaced by this one
+    // without losing what a kind cannot read (its own lists of the wrong
+    // shape); a node that does not fit makes the file count as damaged, so
+    // it is kept as the backup before the save.
+    virtual bool StoredNodeFits(const Json::Value& /*node*/) const { return true; }
 
   private:
     std::filesystem::path profilePath_;

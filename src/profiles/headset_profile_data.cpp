@@ -1,5 +1,7 @@
 #include "profiles/headset_profile_data.h"
 
+#include <algorithm>
+
 #include "core/json_access.h"
 #include "core/text_codec.h"
 
@@ -12,8 +14,56 @@ constexpr const char* kSystemKeys[8] = {"MagicEnable", "MagicType",  "EqType",
 
 constexpr const char* kPresetCurves = "EQHzValueInfo";
 constexpr const char* kCustomCurves = "CustomEQHzValueInfo";
+constexpr const char* kCustomNames = "CustomEQNameInfo";
+
+bool AllOf(const Json::Value& array, bool (*fits)(const Json::Value&)) {
+    return std::all_of(array.begin(), array.end(), fits);
+}
+
+bool IsNullOr(const Json::Value& value, bool (*fits)(const Json::Value&)) {
+    return value.isNull() || fits(value);
+}
+
+bool IsNameList(const Json::Value& names) {
+    return names.isArray() &&
+           names.size() <= static_cast<Json::ArrayIndex>(CHs6533Profiledata::kMaxCustomCurves) &&
+           AllOf(names, [](const Json::Value& entry) { return entry.isObject(); });
+}
+
+bool IsCurve(const Json::Value& curve) {
+    return curve.isArray() &&
+           AllOf(curve, [](const Json::Value& band) { return band.isNull() || band.isObject(); });
+}
+
+bool IsCurveList(const Json::Value& curves) {
+    return curves.isArray() &&
+           AllOf(curves, [](const Json::Value& curve) { return IsNullOr(curve, IsCurve); });
+}
 
 }  // namespace
+
+bool CHs6533Profiledata::StoredNodeFits(const Json::Value& node) const {
+    return IsNullOr(json::Member(node, kCustomNames), IsNameList) &&
+           IsNullOr(json::Member(node, kCustomCurves), IsCurveList);
+}
+
+void CHs6533Profiledata::DropUnusableCustomNames() {
+    const Json::Value& names = json::Member(DeviceNode(), kCustomNames);
+    if (IsNullOr(names, IsNameList)) return;
+    const Json::Value& curves = json::Member(DeviceNode(), kCustomCurves);
+    Json::Value keptNames(Json::arrayValue);
+    Json::Value keptCurves(Json::arrayValue);
+    const Json::ArrayIndex count = names.isArray() ? names.size() : 0;
+    const auto limit = static_cast<Json::ArrayIndex>(kMaxCustomCurves);
+    for (Json::ArrayIndex i = 0; i < count && keptNames.size() < limit; ++i) {
+        if (!names[i].isObject()) continue;
+        keptNames.append(names[i]);
+        keptCurves.append(json::Element(curves, i));
+    }
+    Json::Value& node = MutableNode();
+    node[kCustomNames] = std::move(keptNames);
+    node[kCustomCurves] = std::move(keptCurves);
+}
 
 int CHs6533Profiledata::PresetSlot(int eqType) {
     if (eqType == kCustomEqType) return -1;
@@ -73,9 +123,10 @@ void CHs6533Profiledata::SetEqValues(int eqType, const std::vector<int>& values)
 }
 
 std::vector<std::string> CHs6533Profiledata::GetCustomEqNames() {
+    DropUnusableCustomNames();
     std::vector<std::string> names;
-    const Json::Value& list = json::Member(DeviceNode(), "CustomEQNameInfo");
-    const int count = json::ReadArraySize(DeviceNode(), "CustomEQNameInfo", kMaxCustomCurves);
+    const Json::Value& list = json::Member(DeviceNode(), kCustomNames);
+    const int count = json::ReadArraySize(DeviceNode(), kCustomNames, kMaxCustomCurves);
     for (int i = 0; i < count; ++i)
         names.push_back(ToWideText(json::ReadString(json::Element(list, i), "Name")));
     return names;
@@ -88,7 +139,7 @@ void CHs6533Profiledata::SetCustomEqNames(const std::vector<std::string>& names)
         entry["Name"] = ToNarrowText(names[i]);
         list.append(entry);
     }
-    MutableNode()["CustomEQNameInfo"] = list;
+    MutableNode()[kCustomNames] = list;
 }
 
 std::vector<int> CHs6533Profiledata::GetCustomEqValues(int index) {
@@ -102,10 +153,10 @@ void CHs6533Profiledata::SetCustomEqValues(int index, const std::vector<int>& va
 }
 
 bool CHs6533Profiledata::RemoveCustomEq(int index) {
-    const int count = json::ReadArraySize(DeviceNode(), "CustomEQNameInfo", kMaxCustomCurves);
+    const int count = json::ReadArraySize(DeviceNode(), kCustomNames, kMaxCustomCurves);
     if (index < 0 || index >= count) return false;
     Json::Value removed;
-    json::MutableMember(MutableNode(), "CustomEQNameInfo")
+    json::MutableMember(MutableNode(), kCustomNames)
         .removeIndex(static_cast<Json::ArrayIndex>(index), &removed);
     Json::Value& curves = json::MutableMember(MutableNode(), kCustomCurves);
     if (curves.isArray() && static_cast<Json::ArrayIndex>(index) < curves.size())

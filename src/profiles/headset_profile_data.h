@@ -46,6 +46,11 @@ public:
     std::vector<int> GetEqValues(int eqType);
     void SetEqValues(int eqType, const std::vector<int>& values);
 
+    // The names of the custom curves. A list that is not an array, entries
+    // that are not objects and entries beyond kMaxCustomCurves are dropped
+    // from the node with their curves first, so junk takes no place and
+    // each name keeps its own curve; the next save keeps the file as its
+    // backup (see StoredNodeFits).
     std::vector<std::string> GetCustomEqNames();
     void SetCustomEqNames(const std::vector<std::string>& names);
     // Custom curve `index` (0 to 19); empty / ignored outside that range.
@@ -55,7 +60,14 @@ public:
     // names keep their own curves. False outside the names.
     bool RemoveCustomEq(int index);
 
+protected:
+    // The custom curve lists as this class writes them: names an array of
+    // at most kMaxCustomCurves objects, curves an array of arrays of band
+    // objects (missing ones allowed). Anything else would be lost unseen.
+    bool StoredNodeFits(const Json::Value& node) const override;
+
 private:
+    void DropUnusableCustomNames();
     std::vector<int> ReadCurve(const char* key, int slot);
     void WriteCurve(const char* key, int slot, const std::vector<int>& values);
 

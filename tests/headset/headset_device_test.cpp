@@ -295,7 +295,31 @@ TEST_F(HeadsetPageTest, CustomCurvesSaveOverwriteAndDeleteTogether) {
     // Full at 20 names.
     for (int i = 1; i < CHs6533Profiledata::kMaxCustomCurves; ++i)
         ASSERT_EQ(page->SaveCustomCurve("Curve " + std::to_string(i), bass), SaveCurveResult::Saved);
-    EXPECT_EQ(page->SaveCustomCurve("One more", bass), SaveCurveResult::Nothing);
+    EXPECT_EQ(page->SaveCustomCurve("One more", bass), SaveCurveResult::Full);
+}
+
+// Junk entries in the stored name list once filled the 20 places with blank
+// names, and a new curve was refused without a word.
+TEST_F(HeadsetPageTest, JunkInTheCurveListMakesNoPlaceAndIsKeptAside) {
+    Arrive();
+    Json::Value root = ReadJsonFile(page->GetProfileName());
+    Json::Value& node = root["Device"][0];
+    node["CustomEQNameInfo"] = Json::Value(Json::arrayValue);
+    for (int i = 0; i < 25; ++i) node["CustomEQNameInfo"].append(i);
+    node["CustomEQNameInfo"][3] = Json::Value(Json::objectValue);
+    node["CustomEQNameInfo"][3]["Name"] = "Kept";
+    ASSERT_EQ(WriteJsonFile(page->GetProfileName(), root), 0);
+    const std::string stored = ProfileText();
+    page->LoadProfile();
+    EXPECT_EQ(page->CustomCurveNames(), std::vector<std::string>{"Kept"});
+
+    const EqGains bass{9, 8, 7, 0, 0, 0, 0, 0, 0, 0};
+    ASSERT_EQ(page->SaveCustomCurve("Bass", bass), SaveCurveResult::Saved);
+    EXPECT_EQ(ReadFileText(page->GetProfileName() + ".bak"), stored);
+    page->LoadProfile();
+    EXPECT_EQ(page->CustomCurveNames(), (std::vector<std::string>{"Kept", "Bass"}));
+    ASSERT_TRUE(page->ApplyCustomCurve(1));
+    EXPECT_EQ(page->BandsInUse(), bass);
 }
 
 TEST_F(HeadsetPageTest, AProfileSwitchPutsItsAudioSettingsOnTheHeadset) {

@@ -80,6 +80,8 @@ SaveCurveResult FakeAudioActions::SaveCustomCurve(const std::string& name, const
         curves[static_cast<size_t>(selected)] = gains;
         return SaveCurveResult::Saved;
     }
+    if (names.size() >= static_cast<size_t>(CHs6533Profiledata::kMaxCustomCurves))
+        return SaveCurveResult::Full;
     for (const std::string& existing : names)
         if (skin::EqualsNoCase(existing, name)) return SaveCurveResult::Duplicate;
     names.push_back(name);

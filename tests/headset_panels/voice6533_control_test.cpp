@@ -234,6 +234,19 @@ TEST_F(EqualiserPanel, SavingACurve) {
     }
 }
 
+TEST_F(EqualiserPanel, ANewCurveBeyondTheTwentiethIsRefusedAloud) {
+    std::vector<std::string> twenty;
+    for (int i = 0; i < CHs6533Profiledata::kMaxCustomCurves; ++i)
+        twenty.push_back("c" + std::to_string(i));
+    Actions().UseCustomCurves(twenty, 0);
+    Show();
+    panelHost.messages.clear();
+    TypeName("Night");
+    Click("hs_EQ_btn_save");
+    EXPECT_EQ(MessageIds(), std::vector<std::string>{texts::kEqCurvesFull});
+    EXPECT_EQ(ListedNames(), twenty);
+}
+
 TEST_F(EqualiserPanel, ASavedCurveKeepsTheShownGainsAndClearsTheName) {
     MoveSlider(Band(0), 4);
     MoveSlider(Band(9), -2);

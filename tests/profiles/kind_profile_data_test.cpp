@@ -150,6 +150,81 @@ TEST(HeadsetProfile, CustomCurvesAndNames) {
     EXPECT_EQ(profile.GetCustomEqNames(), (std::vector<std::string>{"Bass", "Voice"}));
 }
 
+// Junk in the name list must take no place among the 20 curves and must
+// not shift a name off its own curve.
+TEST(HeadsetProfile, UnusableNameEntriesGoWithTheirCurves) {
+    std::string twentyTwo;  // 22 names and a number between each
+    std::vector<std::string> firstTwenty;
+    for (int i = 0; i < 22; ++i) {
+        twentyTwo += R"({"Name": "n)" + std::to_string(i) + R"("}, 0, )";
+        if (i < 20) firstTwenty.push_back("n" + std::to_string(i));
+    }
+    struct Case {
+        const char* what;
+        std::string names;
+        std::string curves;
+        std::vector<std::string> expected;
+        std::vector<int> lastCurve;  // the curve of the last name kept
+    };
+    const Case cases[] = {
+        {"entries that are not objects",
+         R"([{"Name": "A"}, 5, "x", {"Name": "B"}])",
+         R"([[{"value": 1}], [{"value": 2}], [{"value": 3}], [{"value": 4}]])",
+         {"A", "B"},
+         {4, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {"a list that is no array", R"("junk")", "[]", {}, {}},
+        {"more than twenty", "[" + twentyTwo + "0]", "[]", firstTwenty, std::vector<int>(10, 0)},
+    };
+    for (const Case& c : cases) {
+        test::TempFolder folder;
+        CHs6533Profiledata profile;
+        LoadNode(profile, folder,
+                 R"({"Device": [{"CustomEQNameInfo": )" + c.names + R"(, "CustomEQHzValueInfo": )" +
+                     c.curves + "}]}");
+        const std::vector<std::string> names = profile.GetCustomEqNames();
+        EXPECT_EQ(names, c.expected) << c.what;
+        if (!names.empty()) {
+            EXPECT_EQ(profile.GetCustomEqValues(static_cast<int>(names.size()) - 1), c.lastCurve)
+                << c.what;
+        }
+    }
+}
+
+TEST(HeadsetProfile, ASaveOverJunkCurveListsKeepsTheFileAsBackup) {
+    struct Case {
+        const char* node;
+        bool keptAside;
+    };
+    const Case cases[] = {
+        {R"({"CustomEQNameInfo": [{"Name": "A"}, 7]})", true},
+        {R"({"CustomEQNameInfo": {"Name": "A"}})", true},
+        {R"({"CustomEQHzValueInfo": "junk"})", true},
+        {R"({"CustomEQHzValueInfo": [[{"value": 1}, 2]]})", true},
+        {R"({"CustomEQNameInfo": [{"Name": "A"}], "CustomEQHzValueInfo": [null, [{"value": 1}]]})",
+         false},
+        {"{}", false},
+    };
+    for (const Case& c : cases) {
+        test::TempFolder folder;
+        CHs6533Profiledata profile;
+        const std::string stored = std::string(R"({"Device": [)") + c.node + "]}";
+        LoadNode(profile, folder, stored);
+        profile.GetCustomEqNames();
+        profile.SetCustomEqNames({"A", "B"});
+        profile.SetCustomEqValues(1, std::vector<int>(10, 5));
+        ASSERT_TRUE(profile.Save()) << c.node;
+        EXPECT_EQ(std::filesystem::exists(folder / "p.Json.bak"), c.keptAside) << c.node;
+        if (c.keptAside) {
+            EXPECT_EQ(folder.ReadFile("p.Json.bak"), stored) << c.node;
+        }
+
+        CHs6533Profiledata reloaded;
+        LoadNode(reloaded, folder, folder.ReadFile("p.Json"));
+        EXPECT_EQ(reloaded.GetCustomEqNames(), (std::vector<std::string>{"A", "B"})) << c.node;
+        EXPECT_EQ(reloaded.GetCustomEqValues(1), std::vector<int>(10, 5)) << c.node;
+    }
+}
+
 TEST(HeadsetProfile, RemovingACurveTakesItsGainsWithItsName) {
     test::TempFolder folder;
     CHs6533Profiledata profile;
