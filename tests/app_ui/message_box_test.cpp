@@ -99,6 +99,25 @@ TEST_F(MessageBoxTest, ShowsTheLanguageTextAndTheButtonsOfItsMode) {
     });
 }
 
+TEST_F(MessageBoxTest, ADetailIsShownUnderTheTextAndTheBoxGrowsForIt) {
+    const std::string notice = skin::CResourceManager::GetInstance().GetText("message_text_22");
+    MessageBoxRequest request;
+    request.text = "message_text_22";
+    request.buttons = kMessageBoxConfirm;
+    int plainHeight = 0;
+    ShowAndThen(request, [&](CPaintManagerUI& box) {
+        plainHeight = box.GetHost()->WindowRect().Height();
+        ClickOn(box, "confirm_btn");
+    });
+
+    request.detail = "keyboard/ProfileList.ini -> ProfileList.ini.bak\nsettings.json";
+    ShowAndThen(request, [&](CPaintManagerUI& box) {
+        EXPECT_EQ(box.FindControl("MessageText")->GetText(), notice + "\n\n" + request.detail);
+        EXPECT_GT(box.GetHost()->WindowRect().Height(), plainHeight);
+        ClickOn(box, "confirm_btn");  // still on the grown box
+    });
+}
+
 TEST(MessageBoxTextTest, FillsTheNumberWithoutFormattingTheText) {
     skin::CResourceManager::GetInstance().LoadLanguageText(
         "<Language><Text id=\"too_long\" value=\"remove %d events (%s, 100%)\"/></Language>");
@@ -106,6 +125,10 @@ TEST(MessageBoxTextTest, FillsTheNumberWithoutFormattingTheText) {
     request.text = "too_long";
     request.number = 12;
     EXPECT_EQ(MessageBoxText(request), "remove 12 events (%s, 100%)");
+    request.detail = "a.Json %d";
+    EXPECT_EQ(MessageBoxText(request), "remove 12 events (%s, 100%)\n\na.Json %d")
+        << "the detail is plain text under it";
+    request.detail.clear();
     request.number.reset();
     EXPECT_EQ(MessageBoxText(request), "remove %d events (%s, 100%)");
     request.text = "no_such_id";

@@ -1,10 +1,18 @@
 #include "app/ui/message_box.h"
 
+#include <algorithm>
+
 #include "core/debug_output.h"
 #include "skin/core/control.h"
 #include "skin/core/resource_manager.h"
 
 namespace kelno::app {
+namespace {
+
+// Logical height the box grows by per line of detail (the text's font is 14).
+constexpr int kDetailLineHeight = 20;
+
+}  // namespace
 
 std::string MessageBoxText(const MessageBoxRequest& request) {
     std::string text = request.textIsResourceId
@@ -14,6 +22,7 @@ std::string MessageBoxText(const MessageBoxRequest& request) {
         const size_t at = text.find("%d");
         if (at != std::string::npos) text.replace(at, 2, std::to_string(*request.number));
     }
+    if (!request.detail.empty()) text += "\n\n" + request.detail;
     return text;
 }
 
@@ -24,10 +33,19 @@ void CMsgWnd::InitWindow() {
     }
     if (skin::CControlUI* text = m_PaintManager.FindControl("MessageText");
         text && !request_.text.empty()) {
-        // A plain id follows the language; a filled-in number needs the text itself.
-        const bool byId = request_.textIsResourceId && !request_.number;
+        // A plain id follows the language; a filled-in number or a detail
+        // needs the text itself.
+        const bool byId = request_.textIsResourceId && !request_.number && request_.detail.empty();
         text->SetResourceText(byId);
         text->SetText(byId ? request_.text : MessageBoxText(request_));
+    }
+    if (!request_.detail.empty()) {
+        // The detail and the blank line above it.
+        const auto lines =
+            static_cast<int>(std::count(request_.detail.begin(), request_.detail.end(), '\n')) + 2;
+        const skin::Size size = m_PaintManager.GetInitSize();
+        ResizeClient(m_PaintManager.ScaleValue(size.cx),
+                     m_PaintManager.ScaleValue(size.cy + lines * kDetailLineHeight));
     }
     skin::CControlUI* confirm = m_PaintManager.FindControl("confirm_btn");
     skin::CControlUI* cancel = m_PaintManager.FindControl("cancel_btn");

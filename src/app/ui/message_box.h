@@ -25,6 +25,9 @@ struct MessageBoxRequest {
     bool textIsResourceId = true;
     // Fills the first "%d" of the text (e.g. "message_text_16").
     std::optional<int> number;
+    // Lines of plain text under the text (file names and the like), never
+    // translated; the box grows to hold them.
+    std::string detail;
 };
 
 class CMsgWnd final : public skin::WindowImplBase {
@@ -42,8 +45,8 @@ class CMsgWnd final : public skin::WindowImplBase {
 };
 
 // The text as shown: a text id resolved through the current language, the
-// first "%d" replaced by `number`. The language text is never used as a
-// format string.
+// first "%d" replaced by `number`, the detail below it. The language text is
+// never used as a format string.
 std::string MessageBoxText(const MessageBoxRequest& request);
 
 // Shows the message box modally over `owner` (centred) and returns
