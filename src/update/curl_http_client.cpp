@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 
@@ -27,6 +28,7 @@ using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
 // What the callbacks of one transfer share.
 struct TransferState {
     CURL* easy = nullptr;
+    HttpsUrl asked;  // the server of the first address, the only one redirects may lead to
     std::stop_token stop;
     // Takes the body bytes; false ends the transfer with `abortReason` set.
     std::function<bool(std::string_view)> onBody;
@@ -45,6 +47,28 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     return bytes;
 }
 
+long ResponseCode(CURL* easy) {
+    long status = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    return status;
+}
+
+// False for the Location line of a redirect answer that leads anywhere
+// RedirectAllowed does not allow. Seen before libcurl follows it.
+bool LocationAllowed(const TransferState& state, std::string_view line) {
+    constexpr std::string_view kLocation = "location:";
+    if (!EqualsNoCase(line.substr(0, kLocation.size()), kLocation)) return true;
+    const long status = ResponseCode(state.easy);
+    if (status < 300 || status > 399) return true;
+    std::string_view target = line.substr(kLocation.size());
+    constexpr std::string_view kBlanks = " \t\r\n";
+    target.remove_prefix(std::min(target.size(), target.find_first_not_of(kBlanks)));
+    target.remove_suffix(target.size() - (target.find_last_not_of(kBlanks) + 1));
+    char* current = nullptr;
+    curl_easy_getinfo(state.easy, CURLINFO_EFFECTIVE_URL, &current);
+    return current != nullptr && RedirectAllowed(state.asked, current, target);
+}
+
 // Keeps the header lines of the last answer only (a followed redirect's
 // lines are dropped when the next status line comes).
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
@@ -53,6 +77,10 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     if (line.starts_with("HTTP/")) state->headers.clear();
     if (state->headers.size() + line.size() > kMaxHeaderBytes) {
         state->abortReason = HttpFailure::TooLarge;
+        return CURL_WRITEFUNC_ERROR;
+    }
+    if (!LocationAllowed(*state, line)) {
+        state->abortReason = HttpFailure::Redirect;
         return CURL_WRITEFUNC_ERROR;
     }
     state->headers.append(line);
@@ -76,6 +104,10 @@ bool SetupEasy(CURL* easy, const CurlClientOptions& options, const std::string& 
     };
     set(CURLOPT_URL, url.c_str());
     set(CURLOPT_PROTOCOLS_STR, "https");
+    // Every transfer follows redirects the same way; LocationAllowed refuses
+    // those that leave the server asked.
+    set(CURLOPT_FOLLOWLOCATION, 1L);
+    set(CURLOPT_MAXREDIRS, options.maxRedirects);
     set(CURLOPT_REDIR_PROTOCOLS_STR, "https");
     set(CURLOPT_SSL_VERIFYPEER, 1L);
     set(CURLOPT_SSL_VERIFYHOST, 2L);
@@ -139,12 +171,6 @@ CURLcode Perform(CURL* easy, const std::stop_token& stop) {
     curl_multi_remove_handle(multi, easy);
     curl_multi_cleanup(multi);
     return result;
-}
-
-long ResponseCode(CURL* easy) {
-    long status = 0;
-    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-    return status;
 }
 
 HttpFailure Classify(CURLcode code, const TransferState& state, bool answered) {
@@ -231,7 +257,8 @@ CurlHttpClient::CurlHttpClient(CurlClientOptions options) : options_(std::move(o
 HttpResponse CurlHttpClient::Request(const HttpRequest& request, std::stop_token stop) {
     HttpResponse response;
     const bool post = EqualsNoCase(request.method, "POST");
-    if ((!post && !EqualsNoCase(request.method, "GET")) || !ParseHttpsUrl(request.url)) {
+    const auto asked = ParseHttpsUrl(request.url);
+    if ((!post && !EqualsNoCase(request.method, "GET")) || !asked) {
         response.failure = HttpFailure::BadRequest;
         response.error = "only GET or POST to an https address";
         return response;
@@ -241,6 +268,7 @@ HttpResponse CurlHttpClient::Request(const HttpRequest& request, std::stop_token
 
     TransferState state;
     state.easy = easy.get();
+    state.asked = *asked;
     state.stop = stop;
     state.onBody = [&](std::string_view bytes) {
         if (response.body.size() + bytes.size() > request.maxBodyBytes) {
@@ -259,8 +287,6 @@ HttpResponse CurlHttpClient::Request(const HttpRequest& request, std::stop_token
     bool ok = headers && SetupEasy(easy.get(), options_, request.url, state);
     ok = ok && curl_easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, errorBuffer) == CURLE_OK &&
          curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get()) == CURLE_OK &&
-         curl_easy_setopt(easy.get(), CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK &&
-         curl_easy_setopt(easy.get(), CURLOPT_MAXREDIRS, options_.maxRedirects) == CURLE_OK &&
          curl_easy_setopt(easy.get(), CURLOPT_MAXFILESIZE_LARGE,
                           static_cast<curl_off_t>(request.maxBodyBytes)) == CURLE_OK;
     if (ok && post) {
@@ -285,7 +311,8 @@ HttpResponse CurlHttpClient::Request(const HttpRequest& request, std::stop_token
 DownloadResult CurlHttpClient::Download(const DownloadRequest& request, const DownloadSink& sink,
                                         const DownloadProgress& progress, std::stop_token stop) {
     DownloadResult result;
-    if (!ParseHttpsUrl(request.url)) {
+    const auto asked = ParseHttpsUrl(request.url);
+    if (!asked) {
         result.failure = HttpFailure::BadRequest;
         result.error = "not an https address";
         return result;
@@ -295,6 +322,7 @@ DownloadResult CurlHttpClient::Download(const DownloadRequest& request, const Do
 
     TransferState state;
     state.easy = easy.get();
+    state.asked = *asked;
     state.stop = stop;
     state.onBody = [&](std::string_view bytes) {
         if (request.maxBytes != 0 && result.received + bytes.size() > request.maxBytes) {
@@ -313,8 +341,7 @@ DownloadResult CurlHttpClient::Download(const DownloadRequest& request, const Do
     };
     char errorBuffer[CURL_ERROR_SIZE] = {};
     bool ok = SetupEasy(easy.get(), options_, request.url, state) &&
-              curl_easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, errorBuffer) == CURLE_OK &&
-              curl_easy_setopt(easy.get(), CURLOPT_FOLLOWLOCATION, 0L) == CURLE_OK;
+              curl_easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, errorBuffer) == CURLE_OK;
     if (ok && request.maxBytes != 0) {
         ok = curl_easy_setopt(easy.get(), CURLOPT_MAXFILESIZE_LARGE,
                               static_cast<curl_off_t>(request.maxBytes)) == CURLE_OK;

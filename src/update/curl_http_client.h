@@ -1,9 +1,10 @@
 #pragma once
 // IHttpClient on libcurl. Every transfer verifies the server's certificate
-// and host name, speaks https only (redirects included), takes its proxy
-// from the environment (https_proxy, no_proxy), and runs in a multi handle
-// that the stop token wakes, so a stop ends it within one poll round instead
-// of after a time-out.
+// and host name, speaks https only, follows redirects only as
+// RedirectAllowed allows (https_url.h) and at most maxRedirects of them,
+// takes its proxy from the environment (https_proxy, no_proxy), and runs in
+// a multi handle that the stop token wakes, so a stop ends it within one
+// poll round instead of after a time-out.
 
 #include <chrono>
 #include <string>

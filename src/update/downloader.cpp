@@ -153,9 +153,12 @@ DownloadOutcome Downloader::Fetch(const DownloadJob& job, const DownloadProgress
         outcome = Failure(DownloadFailure::File, std::strerror(errno));
     } else if (result.failure == HttpFailure::Cancelled) {
         outcome = Failure(DownloadFailure::Cancelled, {});
-    } else if (result.status != 0 && result.status != 200) {
+    } else if (result.status != 0 && result.status != 200 &&
+               (result.failure == HttpFailure::None || result.failure == HttpFailure::Refused)) {
+        // A whole answer other than 200 (its bytes refused by the sink).
         outcome = Failure(DownloadFailure::HttpStatus, "HTTP " + std::to_string(result.status));
     } else if (result.failure != HttpFailure::None) {
+        // Whatever the status of its last answer: a refused redirect, say.
         outcome = Failure(DownloadFailure::Transfer,
                           std::string(HttpFailureName(result.failure)) + ": " + result.error);
     } else if (result.received == 0 || (result.lengthKnown && result.received != result.length)) {

@@ -2,7 +2,8 @@
 // The seam between the update logic and the network. The logic is tested on
 // a scripted client; the program uses CurlHttpClient. Every call blocks the
 // calling (worker) thread and ends promptly once its stop token is asked to
-// stop.
+// stop. Both calls follow redirects by one rule (RedirectAllowed in
+// https_url.h: https on the server first asked), a bounded number of times.
 
 #include <cstdint>
 #include <functional>
@@ -17,7 +18,7 @@ enum class HttpFailure {
     BadRequest,   // not GET/POST, or not an https address
     Unreachable,  // no connection: name lookup, connect, proxy
     Tls,          // certificate or host name not verified, handshake failed
-    Redirect,     // a redirect to something other than https, or too many
+    Redirect,     // a redirect RedirectAllowed refuses (https_url.h), or too many
     TooLarge,     // the answer is above the caller's bound
     Stalled,      // nothing arrived for the low-speed time
     Truncated,    // the connection closed before the announced length
@@ -68,11 +69,8 @@ struct DownloadResult {
 class IHttpClient {
   public:
     virtual ~IHttpClient() = default;
-    // One request; redirects are followed to https addresses only.
     virtual HttpResponse Request(const HttpRequest& request, std::stop_token stop) = 0;
-    // One GET, streamed to the sink. Redirects are not followed: the caller
-    // checked the address it asks for, so a redirect answer is an answer
-    // like any other non-200 one.
+    // One GET, streamed to the sink (a followed redirect's own body is not).
     virtual DownloadResult Download(const DownloadRequest& request, const DownloadSink& sink,
                                     const DownloadProgress& progress, std::stop_token stop) = 0;
 };

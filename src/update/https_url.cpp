@@ -53,4 +53,20 @@ bool SameServer(const HttpsUrl& a, const HttpsUrl& b) {
     return a.host == b.host && a.port == b.port;
 }
 
+bool RedirectAllowed(const HttpsUrl& asked, std::string_view current, std::string_view location) {
+    if (location.find('\0') != location.npos) return false;
+    std::unique_ptr<CURLU, UrlDeleter> target(curl_url());
+    const std::string from(current);
+    const std::string to(location);
+    // Resolved as the transfer resolves it, so the host checked is the one
+    // it would go to.
+    if (!target || curl_url_set(target.get(), CURLUPART_URL, from.c_str(), 0) != CURLUE_OK ||
+        curl_url_set(target.get(), CURLUPART_URL, to.c_str(),
+                     CURLU_URLENCODE | CURLU_ALLOW_SPACE) != CURLUE_OK)
+        return false;
+    const auto resolved = Part(target.get(), CURLUPART_URL);
+    const auto address = resolved ? ParseHttpsUrl(*resolved) : std::nullopt;
+    return address && SameServer(*address, asked);
+}
+
 }  // namespace kelno::update

@@ -20,4 +20,11 @@ std::optional<HttpsUrl> ParseHttpsUrl(std::string_view url);
 // Same host and port.
 bool SameServer(const HttpsUrl& a, const HttpsUrl& b);
 
+// The redirect rule of every update transfer, the check's and the
+// download's alike: a redirect is followed only to an https address on the
+// server first asked (same host and port), which is the update server.
+// `location` is the redirect's target as sent, which may be relative to
+// `current`, the address that answered.
+bool RedirectAllowed(const HttpsUrl& asked, std::string_view current, std::string_view location);
+
 }  // namespace kelno::update

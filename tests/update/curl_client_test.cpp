@@ -7,8 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
-
+#include <functional>
 #include <thread>
 
 #include "core/worker_thread.h"
@@ -23,6 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::kFirmware;
+using test::LoggedRequest;
 using test::TestCertificates;
 using test::TestHttpsServer;
 
@@ -236,7 +238,7 @@ TEST_F(CurlClientTest, DownloadsOnlyAVerifiedWholeFile) {
          DownloadFailure::Transfer},
         {"not found", "/files/missing.bin", "127.0.0.1", std::nullopt, DownloadFailure::HttpStatus},
         {"redirect to another host", "/files/other-host.bin", "127.0.0.1", std::nullopt,
-         DownloadFailure::HttpStatus},
+         DownloadFailure::Transfer},
         {"another host", "/files/fw.bin", "localhost", std::nullopt, DownloadFailure::BadAddress},
     };
     CurlHttpClient client(TrustingTestCa());
@@ -266,6 +268,76 @@ TEST_F(CurlClientTest, DownloadsOnlyAVerifiedWholeFile) {
         ASSERT_EQ(::stat(outcome.file.c_str(), &status), 0);
         EXPECT_EQ(status.st_mode & 0777, 0600u);
     }
+}
+
+// One redirect rule for the check and the download alike: a bounded number,
+// each to https on the server asked. A refused target is never asked.
+TEST_F(CurlClientTest, RedirectsAreFollowedOnlyToHttpsOnTheServerAsked) {
+    TestHttpsServer otherPort(certificates_->leaf, certificates_->key);
+    ASSERT_TRUE(otherPort.Listening());
+    const std::string answer = R"({"name": "T45"})";
+    otherPort.SetAnswer(200, answer);
+    server_->SetAnswer(200, answer);
+    const std::string plainHttp = "http://127.0.0.1:" + std::to_string(server_->Port());
+    using Location = std::function<std::string(const std::string& target)>;
+    struct Case {
+        const char* name;
+        Location location;  // where the redirect to `target` leads
+        bool followed;
+    };
+    const Case cases[] = {
+        {"https on the same server", [&](const auto& target) { return server_->Url(target); },
+         true},
+        {"a relative address", [](const auto& target) { return target; }, true},
+        {"http on the same host and port", [&](const auto& target) { return plainHttp + target; },
+         false},
+        {"another host name", [&](const auto& target) { return server_->Url(target, "localhost"); },
+         false},
+        {"another port", [&](const auto& target) { return otherPort.Url(target); }, false},
+        {"more than the bound", [&](const auto&) { return server_->Url("/redirect-loop"); }, false},
+    };
+    const auto via = [&](const std::string& location) {
+        return server_->Url("/redirect?to=" + FormEncode(location));
+    };
+    const size_t bound = CurlClientOptions{}.maxRedirects;
+    CurlHttpClient client(TrustingTestCa());
+    Downloader downloader(client, Server(), downloads_);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const size_t askedBefore = server_->Requests().size();
+        const HttpResponse check =
+            client.Request({"POST", via(c.location("/api/updates")), "a=1"}, {});
+        EXPECT_EQ(check.failure, c.followed ? HttpFailure::None : HttpFailure::Redirect)
+            << check.error;
+        EXPECT_EQ(check.body, c.followed ? answer : "");
+
+        fs::remove_all(downloads_);
+        const DownloadOutcome download =
+            downloader.Fetch({via(c.location("/files/fw.bin")), "QB42M16D", {}}, {}, {});
+        if (c.followed) {
+            EXPECT_EQ(download.failure, DownloadFailure::None) << download.detail;
+            const std::string file =
+                temp_.ReadFile(fs::relative(download.file, temp_.Path()).string());
+            EXPECT_TRUE(file == kFirmware) << file.size() << " bytes";
+        } else {
+            EXPECT_EQ(download.failure, DownloadFailure::Transfer);
+            EXPECT_NE(download.detail.find(HttpFailureName(HttpFailure::Redirect)),
+                      std::string::npos)
+                << download.detail;
+            EXPECT_TRUE(fs::is_empty(downloads_));
+        }
+
+        const auto requests = server_->Requests();
+        const auto asked =
+            std::vector<LoggedRequest>(requests.begin() + askedBefore, requests.end());
+        EXPECT_EQ(std::count_if(asked.begin(), asked.end(),
+                                [](const LoggedRequest& r) {
+                                    return r.path == "/api/updates" || r.path == "/files/fw.bin";
+                                }),
+                  c.followed ? 2 : 0);
+        EXPECT_LE(asked.size(), 2 * (1 + bound)) << "each transfer stops at the bound";
+    }
+    EXPECT_TRUE(otherPort.Requests().empty());
 }
 
 TEST_F(CurlClientTest, CheckOverHttpsTellsFailuresFromAnswers) {

@@ -130,6 +130,18 @@ TestHttpsServer::TestHttpsServer(const std::filesystem::path& cert,
                    log(request);
                    response.set_redirect(Url("/files/fw.bin", "localhost"));
                });
+    const auto redirect = [log](const httplib::Request& request, httplib::Response& response) {
+        log(request);
+        response.set_redirect(request.get_param_value("to"), 307);
+    };
+    server.Get("/redirect", redirect);
+    server.Post("/redirect", redirect);
+    const auto loop = [this, log](const httplib::Request& request, httplib::Response& response) {
+        log(request);
+        response.set_redirect(Url("/redirect-loop"), 307);
+    };
+    server.Get("/redirect-loop", loop);
+    server.Post("/redirect-loop", loop);
 
     port_ = server.bind_to_any_port("127.0.0.1");
     if (port_ <= 0) return;

@@ -13,6 +13,8 @@
 //   GET  /files/stall.bin        as /api/stall
 //   GET  /files/missing.bin      404 with an error page
 //   GET  /files/other-host.bin   302 to /files/fw.bin on "localhost"
+//   GET or POST /redirect?to=<address>   307 to <address>, as given
+//   GET or POST /redirect-loop           307 to itself
 // A stalled answer is held until the server goes.
 
 #include <atomic>
