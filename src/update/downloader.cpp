@@ -37,14 +37,36 @@ std::string RandomSuffix() {
     return suffix;
 }
 
-// The folder opened without following a link, checked to be ours and 0700.
-UniqueFd OpenPrivateFolder(const std::filesystem::path& folder) {
-    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!fd.Valid()) return UniqueFd();
+// Why `folder` cannot be opened as a folder of ours, from what stands at
+// its path now.
+DownloadFailure WhyFolderUnusable(const std::filesystem::path& folder) {
     struct stat status {};
-    if (::fstat(fd.Get(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid())
+    if (::lstat(folder.c_str(), &status) != 0) return DownloadFailure::FolderNotMade;
+    if (S_ISLNK(status.st_mode)) return DownloadFailure::FolderIsLink;
+    if (!S_ISDIR(status.st_mode)) return DownloadFailure::FolderNotFolder;
+    if (status.st_uid != ::geteuid()) return DownloadFailure::FolderNotOwned;
+    return DownloadFailure::FolderNotMade;
+}
+
+// Creates `folder` (parents as usual, the folder itself 0700) and opens it
+// without following a link, once it is sure to be a folder of ours with
+// mode 0700. Otherwise an invalid descriptor, and `why` says what is wrong.
+UniqueFd OpenPrivateFolder(const std::filesystem::path& folder, DownloadFailure& why) {
+    why = DownloadFailure::FolderNotMade;
+    if (!EnsureFolder(folder.parent_path())) return UniqueFd();
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return UniqueFd();
+    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat status {};
+    if (!fd.Valid() || ::fstat(fd.Get(), &status) != 0) {
+        why = WhyFolderUnusable(folder);
         return UniqueFd();
+    }
+    if (status.st_uid != ::geteuid()) {
+        why = DownloadFailure::FolderNotOwned;
+        return UniqueFd();
+    }
     if ((status.st_mode & 07777) != 0700 && ::fchmod(fd.Get(), 0700) != 0) return UniqueFd();
+    why = DownloadFailure::None;
     return fd;
 }
 
@@ -73,8 +95,14 @@ const char* DownloadFailureName(DownloadFailure failure) {
             return "address not on the update server";
         case DownloadFailure::BadName:
             return "not a bare file name";
-        case DownloadFailure::Folder:
-            return "download folder not usable";
+        case DownloadFailure::FolderNotMade:
+            return "download folder not made";
+        case DownloadFailure::FolderIsLink:
+            return "download folder is a link";
+        case DownloadFailure::FolderNotFolder:
+            return "download folder is not a folder";
+        case DownloadFailure::FolderNotOwned:
+            return "download folder belongs to another user";
         case DownloadFailure::File:
             return "file not written";
         case DownloadFailure::Transfer:
@@ -89,6 +117,21 @@ const char* DownloadFailureName(DownloadFailure failure) {
             return "cancelled";
     }
     return "failed";
+}
+
+const char* FolderFailureTextKey(DownloadFailure failure) {
+    switch (failure) {
+        case DownloadFailure::FolderNotMade:
+            return "update_folder_not_made_text";
+        case DownloadFailure::FolderIsLink:
+            return "update_folder_link_text";
+        case DownloadFailure::FolderNotFolder:
+            return "update_folder_not_folder_text";
+        case DownloadFailure::FolderNotOwned:
+            return "update_folder_not_owned_text";
+        default:
+            return nullptr;
+    }
 }
 
 int ProgressPercent(uint64_t total, uint64_t received) {
@@ -111,12 +154,6 @@ std::optional<std::string> LocalFileName(std::string_view localName, std::string
     return name + "." + std::string(extension);
 }
 
-bool EnsurePrivateFolder(const std::filesystem::path& folder) {
-    if (!EnsureFolder(folder.parent_path())) return false;
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    return OpenPrivateFolder(folder).Valid();
-}
-
 DownloadOutcome Downloader::Fetch(const DownloadJob& job, const DownloadProgress& progress,
                                   std::stop_token stop) {
     const auto address = ParseHttpsUrl(job.url);
@@ -126,9 +163,9 @@ DownloadOutcome Downloader::Fetch(const DownloadJob& job, const DownloadProgress
     const auto finalName = LocalFileName(job.localName, address->path);
     if (!finalName) return Failure(DownloadFailure::BadName, job.localName);
 
-    if (!EnsurePrivateFolder(folder_)) return Failure(DownloadFailure::Folder, folder_.string());
-    const UniqueFd folderFd = OpenPrivateFolder(folder_);
-    if (!folderFd.Valid()) return Failure(DownloadFailure::Folder, folder_.string());
+    DownloadFailure folderFailure = DownloadFailure::None;
+    const UniqueFd folderFd = OpenPrivateFolder(folder_, folderFailure);
+    if (!folderFd.Valid()) return Failure(folderFailure, folder_.string());
     std::string tempName;
     UniqueFd file = CreateTempFile(folderFd.Get(), *finalName, tempName);
     if (!file.Valid()) return Failure(DownloadFailure::File, std::strerror(errno));

@@ -27,18 +27,25 @@ struct DownloadJob {
 
 enum class DownloadFailure {
     None,
-    BadAddress,    // not https on the update server's host
-    BadName,       // the local name is not a bare name
-    Folder,        // the private folder could not be made or is not ours
-    File,          // the file could not be created or written
-    Transfer,      // no complete answer (see detail)
-    HttpStatus,    // an answer other than 200
-    SizeMismatch,  // fewer or more bytes than announced, or none
+    BadAddress,  // not https on the update server's host
+    BadName,     // the local name is not a bare name
+    // The private folder cannot be used (each told to the user as it is):
+    FolderNotMade,    // it could not be made, or made private (0700)
+    FolderIsLink,     // a symbolic link stands in its place
+    FolderNotFolder,  // a file, or anything else but a folder, stands there
+    FolderNotOwned,   // it belongs to another user
+    File,             // the file could not be created or written
+    Transfer,         // no complete answer (see detail)
+    HttpStatus,       // an answer other than 200
+    SizeMismatch,     // fewer or more bytes than announced, or none
     HashMismatch,
     Cancelled,
 };
 
 const char* DownloadFailureName(DownloadFailure failure);
+// The text id that tells the user why the private folder was refused;
+// nullptr for a failure that is not the folder's.
+const char* FolderFailureTextKey(DownloadFailure failure);
 
 struct DownloadOutcome {
     DownloadFailure failure = DownloadFailure::None;
@@ -61,10 +68,6 @@ int ProgressPercent(uint64_t total, uint64_t received);
 // to 8 letters or digits), e.g. "QB42M16D" and "/f/fw-2.exe" give
 // "QB42M16D.exe". Nothing when the local name is not a bare name.
 std::optional<std::string> LocalFileName(std::string_view localName, std::string_view urlPath);
-
-// Creates `folder` (parents as usual, the folder itself 0700) and makes
-// sure it is a folder of ours with mode 0700, not a link. False otherwise.
-bool EnsurePrivateFolder(const std::filesystem::path& folder);
 
 class Downloader {
   public:

@@ -39,6 +39,7 @@ void RunDownloadPass(std::vector<UpdateRow>& rows, Downloader& downloader, std::
             continue;
         row.status = RowStatus::Downloading;
         row.percent = 0;
+        row.downloadFailure = DownloadFailure::None;
         changed(i);
         const DownloadJob job{row.answer.server.path, row.target.image, row.answer.server.sha256};
         const DownloadOutcome outcome = downloader.Fetch(
@@ -50,6 +51,7 @@ void RunDownloadPass(std::vector<UpdateRow>& rows, Downloader& downloader, std::
                 changed(i);
             },
             stop);
+        row.downloadFailure = outcome.failure;
         if (outcome.Ok()) {
             row.status = RowStatus::Downloaded;
             row.percent = 100;

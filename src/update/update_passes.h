@@ -23,6 +23,8 @@ struct UpdateRow {
     bool marked = false;
     int percent = 0;
     std::filesystem::path file;  // the verified download
+    // Why its last download failed; None after one that did not.
+    DownloadFailure downloadFailure = DownloadFailure::None;
     bool revealed = false;
 };
 
@@ -33,8 +35,9 @@ std::vector<UpdateRow> RowsFromCheck(std::span<const UpdateTarget> targets,
                                      const CheckPassResult& check);
 
 // Every marked row in DownloadWaiting or UpdateFailed: Downloading, then
-// Downloaded or UpdateFailed. A stop ends the pass; the row being fetched
-// goes back to DownloadWaiting (its partial file is gone).
+// Downloaded or UpdateFailed (downloadFailure says why). A stop ends the
+// pass; the row being fetched goes back to DownloadWaiting (its partial
+// file is gone).
 void RunDownloadPass(std::vector<UpdateRow>& rows, Downloader& downloader, std::stop_token stop,
                      const RowChanged& onChange);
 

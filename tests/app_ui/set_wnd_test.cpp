@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <thread>
 
@@ -285,6 +288,62 @@ TEST_F(SetWndTest, AFileNoFileManagerCouldShowIsNotToldAsShown) {
     for (const char* file : {"QB42M16D.bin", "ALL.bin"})
         EXPECT_NE(told.find((temp_ / "cache" / "UpdateData" / file).string()), std::string::npos)
             << told;
+}
+
+// The rows say the download failed; the window says why, once for the pass,
+// and where the folder is.
+TEST_F(SetWndTest, ARefusedDownloadFolderIsToldWithItsReason) {
+    struct Case {
+        const char* what;
+        std::function<bool(const fs::path& folder)> plant;  // false: cannot be set up here
+        const char* told;
+    };
+    const Case cases[] = {
+        {"a link",
+         [&](const fs::path& folder) {
+             fs::create_directory_symlink(temp_.Path(), folder);
+             return true;
+         },
+         "a symbolic link stands where the download folder belongs"},
+        {"a file",
+         [&](const fs::path& folder) {
+             temp_.WriteFile(fs::relative(folder, temp_.Path()).string(), "keep");
+             return true;
+         },
+         "a file stands where the download folder belongs"},
+        // Only root may give a folder away.
+        {"another user's folder",
+         [&](const fs::path& folder) {
+             fs::create_directory(folder);
+             return ::chown(folder.c_str(), 65534, 65534) == 0;
+         },
+         "the download folder belongs to another user"},
+    };
+    client_->answer = [](const update::HttpRequest&) { return OfferAnswer("9999"); };
+    client_->download = {200, {"abc", "def"}, 6, update::HttpFailure::None, false};
+    const fs::path folder = update::DownloadFolder(temp_ / "cache");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(temp_ / "cache");
+        fs::create_directories(folder.parent_path());
+        if (!c.plant(folder)) {
+            std::printf("skipped (needs root): %s\n", c.what);
+            continue;
+        }
+        Open();
+        ASSERT_TRUE(CheckDone());
+        Click(Find("update_fw_and_ap"));
+        Click(Find("update_OK_btn"));
+        ASSERT_TRUE(PumpUntil([&] { return !window_->told.empty(); }));
+        ASSERT_EQ(window_->told.size(), 1u) << "one message for the pass";
+        const std::string& told = window_->told[0];
+        EXPECT_NE(told.find(c.told), std::string::npos) << told;
+        EXPECT_NE(told.find(folder.string()), std::string::npos) << told;
+        for (size_t row = 0; row < window_->Rows().size(); ++row)
+            EXPECT_EQ(RowPart(row, "update_status_text")->GetTextId(), "UpdateFailText");
+        EXPECT_TRUE(client_->Downloads().empty());
+        EXPECT_TRUE(launcher_->shown.empty());
+    }
 }
 
 TEST_F(SetWndTest, ClosingDuringATransferStopsItAndLeavesNoPartialFile) {

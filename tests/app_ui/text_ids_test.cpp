@@ -13,6 +13,7 @@
 #include "panels/message_texts.h"
 #include "skin/core/attribute_values.h"
 #include "skin/core/xml_document.h"
+#include "update/downloader.h"
 #include "update/update_check.h"
 
 namespace kelno::app::test {
@@ -89,6 +90,13 @@ std::set<std::string> UsedIds() {
     }
     for (int status = 0; status <= static_cast<int>(update::WindowStatus::NotConfigured); ++status)
         ids.insert(update::WindowStatusTextKey(static_cast<update::WindowStatus>(status)));
+    // Why a download folder was refused.
+    for (int failure = 0; failure <= static_cast<int>(update::DownloadFailure::Cancelled);
+         ++failure) {
+        const auto key =
+            update::FolderFailureTextKey(static_cast<update::DownloadFailure>(failure));
+        if (key) ids.insert(key);
+    }
     for (const keyboard::KeyNameRow& row : keyboard::KeyboardDefaultNameTable())
         ids.insert(std::string(keyboard::kKeyTextPrefix) + row.name);
     return ids;

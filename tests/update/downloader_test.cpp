@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <functional>
 #include <thread>
 
 #include "core/worker_thread.h"
@@ -142,7 +145,7 @@ TEST_F(DownloaderTest, NeverWritesThroughALink) {
     fs::create_directories(elsewhere);
     fs::create_directories(folder_.parent_path());
     fs::create_directory_symlink(elsewhere, folder_);
-    EXPECT_EQ(Fetch({kUrl, "QB42M16D", {}}).failure, DownloadFailure::Folder);
+    EXPECT_EQ(Fetch({kUrl, "QB42M16D", {}}).failure, DownloadFailure::FolderIsLink);
     EXPECT_TRUE(fs::is_empty(elsewhere));
 
     // A link planted at the file's name is replaced, not followed.
@@ -155,6 +158,71 @@ TEST_F(DownloaderTest, NeverWritesThroughALink) {
     EXPECT_EQ(temp_.ReadFile("victim"), "keep");
     EXPECT_FALSE(fs::is_symlink(folder_ / "QB42M16D.bin"));
     EXPECT_EQ(ModeOf(folder_), 0700u);
+}
+
+// What stands in the folder's place is the reason the user is told; nothing
+// is asked of the server and what stands there is left as it was.
+TEST_F(DownloaderTest, AFolderThatIsNotOursIsRefusedWithItsReason) {
+    struct Case {
+        const char* what;
+        std::function<bool()> plant;  // false: cannot be set up here
+        DownloadFailure failure;
+    };
+    const fs::path elsewhere = temp_ / "elsewhere";
+    const Case cases[] = {
+        {"a link to a folder",
+         [&] {
+             fs::create_directories(elsewhere);
+             fs::create_directory_symlink(elsewhere, folder_);
+             return true;
+         },
+         DownloadFailure::FolderIsLink},
+        {"a dangling link",
+         [&] {
+             fs::create_directory_symlink(temp_ / "nothing-here", folder_);
+             return true;
+         },
+         DownloadFailure::FolderIsLink},
+        {"a file",
+         [&] {
+             temp_.WriteFile(fs::relative(folder_, temp_.Path()).string(), "keep");
+             return true;
+         },
+         DownloadFailure::FolderNotFolder},
+        // Only root may give a folder away.
+        {"another user's folder",
+         [&] {
+             fs::create_directory(folder_);
+             return ::chown(folder_.c_str(), 65534, 65534) == 0;
+         },
+         DownloadFailure::FolderNotOwned},
+        {"a file in the place of its parent",
+         [&] {
+             fs::remove(folder_.parent_path());
+             temp_.WriteFile(fs::relative(folder_.parent_path(), temp_.Path()).string(), "keep");
+             return true;
+         },
+         DownloadFailure::FolderNotMade},
+    };
+    client_.download = {200, {"abcdef"}, 6, HttpFailure::None, false};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(temp_ / "cache");
+        fs::remove_all(elsewhere);
+        fs::create_directories(folder_.parent_path());
+        if (!c.plant()) {
+            std::printf("skipped (needs root): %s\n", c.what);
+            continue;
+        }
+        const fs::file_status before = fs::symlink_status(folder_);
+        const DownloadOutcome outcome = Fetch({kUrl, "QB42M16D", {}});
+        EXPECT_EQ(outcome.failure, c.failure) << outcome.detail;
+        EXPECT_NE(FolderFailureTextKey(outcome.failure), nullptr);
+        EXPECT_EQ(fs::symlink_status(folder_).type(), before.type());
+        EXPECT_EQ(fs::symlink_status(folder_).permissions(), before.permissions());
+        EXPECT_TRUE(!fs::exists(elsewhere) || fs::is_empty(elsewhere));
+    }
+    EXPECT_TRUE(client_.Downloads().empty());
 }
 
 TEST_F(DownloaderTest, StopFromAnotherThreadRemovesThePartialFile) {

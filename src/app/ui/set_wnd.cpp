@@ -134,6 +134,7 @@ int64_t CSetWnd::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
             // Rows left out of the pass may be chosen again.
             for (CUpdateInfoListItemUI* row : Rows()) row->RestoreMark();
             RefreshUpdateButton();
+            TellFolderRefused();
             if (session_) session_->Reveal();
             return 1;
         case kMsgUpdateRevealed:
@@ -222,6 +223,16 @@ void CSetWnd::ShowRevealed(const std::vector<Revealed>& rows) {
         text += DownloadMessage(r.shown ? kRevealedText : kRevealFailedText, r.row);
     }
     if (!text.empty()) Tell(text);
+}
+
+void CSetWnd::TellFolderRefused() {
+    for (const update::UpdateRow& row : rows_) {
+        const char* key = update::FolderFailureTextKey(row.downloadFailure);
+        if (row.marked && key) {
+            Tell(LanguageText(key) + "\n" + options_.update.downloadFolder.string());
+            return;
+        }
+    }
 }
 
 void CSetWnd::Tell(const std::string& text) {

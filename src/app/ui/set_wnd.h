@@ -94,6 +94,9 @@ class CSetWnd : public skin::WindowImplBase, public update::IUpdateSessionListen
     void ShowRow(size_t index, const update::UpdateRow& row);
     // One message for the files of a pass: what they are and where.
     void ShowRevealed(const std::vector<Revealed>& rows);
+    // Why the pass's download folder was refused, and where it is; nothing
+    // when it was not (the folder is the same for every row).
+    void TellFolderRefused();
     // "update_fw_and_ap" is offered while a row is marked.
     void RefreshUpdateButton();
     void StartDownload();
