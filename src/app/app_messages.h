@@ -31,6 +31,9 @@ inline constexpr uint32_t kMsgPowerBroadcast = 0xC003;
 inline constexpr uint32_t kMsgInputSettingOutcome = 0xC004;
 // The skin picker closed with a pick: wParam the CSkinFrame::Pick.
 inline constexpr uint32_t kMsgSkinPicked = 0xC005;
+// A damaged file was kept as a backup (any thread posts it): the window
+// names the files it has not named yet.
+inline constexpr uint32_t kMsgFilesKeptAside = 0xC006;
 
 // Window timers of the main window.
 inline constexpr uint32_t kTimerSizeNormalise = 1011;

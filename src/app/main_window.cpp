@@ -36,6 +36,7 @@ CMainWnd::CMainWnd(MainWindowOptions options)
           std::make_unique<SettingsStore>(SettingsStore::ForConfigFolder(options_.configFolder))) {
     CreateInputHook();
     CreateInputSettingsWorker();
+    ListenForFilesKeptAside();
 }
 
 CMainWnd::~CMainWnd() {
@@ -138,6 +139,9 @@ int64_t CMainWnd::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
             return 1;
         case kMsgSkinPicked:
             if (const auto* pick = std::any_cast<CSkinFrame::Pick>(&wParam)) OnSkinPicked(*pick);
+            return 1;
+        case kMsgFilesKeptAside:
+            ShowFilesKeptAside();
             return 1;
         case kMsgInputSettingOutcome:
             if (w >= 0 && w < input_settings::kSettingCount)
@@ -408,6 +412,7 @@ void CMainWnd::Exit() {
 void CMainWnd::Shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
+    StopListeningForFilesKeptAside();
     DebugOutput("退出测试");
     CloseSettings();
     EndCapture();  // a recording is kept; the keyboard is given back first

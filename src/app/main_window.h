@@ -200,6 +200,8 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
                                std::optional<int> number);
     // Timer 1055 fired for `device`: the profile panel switches profiles.
     virtual void SwitchToSelectedProfile(CZembravaUSBDevice& device);
+    // A notice with lines of plain text (file names) under the language text.
+    virtual void ShowNoticeWithDetail(const std::string& textId, const std::string& detail);
 
   private:
     // Window initialisation ("windowinit").
@@ -279,6 +281,12 @@ class CMainWnd : public skin::WindowImplBase, public IDeviceListObserver, public
     // under the title bar's right end or centred, run modally.
     void OpenSettings(bool docked);
     void CloseSettings();
+    // Damaged files kept as backups (main_window_files.cpp): the backup
+    // record tells the window from any thread; the files are named once
+    // each, while the window shows.
+    void ListenForFilesKeptAside();
+    void StopListeningForFilesKeptAside();
+    void ShowFilesKeptAside();
     // Each tab's connected device's release number, 0 for the others.
     std::vector<int32_t> TabItemVersions() const;
     void RouteToRecoilPanel(const Route& route, skin::TNotifyUI& msg);

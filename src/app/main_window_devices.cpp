@@ -355,6 +355,8 @@ void CMainWnd::OnShownChanged(bool shown) {
     // button: the keyboard is given back.
     if (!shown) EndCapture();
     for (CDeviceOptionUI* item : tabItems_) item->SetWindowShown(shown);
+    // Files kept aside while the window was hidden are named now.
+    if (shown) PostMessage(kMsgFilesKeptAside);
 }
 
 CZembravaUSBDevice* CMainWnd::ActiveDevice() const {

@@ -42,6 +42,10 @@ inline constexpr const char* kMacroWriteFailed = "message_text_macro_write_faile
 inline constexpr const char* kKeptInMemoryOnly = "message_text_in_memory_only";
 // The chosen language is in use but could not be stored for the next start.
 inline constexpr const char* kLanguageNotSaved = "message_text_language_not_saved";
+// Damaged files kept beside themselves as backups (the window lists them),
+// and the line that counts those beyond the list.
+inline constexpr const char* kFilesKeptAside = "message_text_files_kept_aside";
+inline constexpr const char* kFilesKeptAsideMore = "message_text_files_kept_aside_more";
 
 // The macro editor: the library index could not be read (left alone) or
 // is damaged (kept beside it as .bak), a macro's actions or the index could
@@ -73,6 +77,8 @@ inline constexpr std::array kAll = {kNameTaken,
                                     kMacroWriteFailed,
                                     kKeptInMemoryOnly,
                                     kLanguageNotSaved,
+                                    kFilesKeptAside,
+                                    kFilesKeptAsideMore,
                                     kKeyMapWriteFailed,
                                     kMacrosBeyondLimits,
                                     kMacroInUseQuestion,

@@ -14,6 +14,7 @@
 
 #include "app/device_option.h"
 #include "app/main_window.h"
+#include "core/backup_record.h"
 #include "core/json_file.h"
 #include "devices/detect/emulator_catalogue.h"
 #include "devices/models/keyboard_device.h"
@@ -37,6 +38,7 @@ class TestMainWnd final : public CMainWnd {
 
     Choice answer = Choice::Ok;
     std::vector<std::string> asked;
+    std::vector<std::string> details;  // of the notices with a detail, as asked
     std::function<void()> whileAsking;
     std::vector<CZembravaUSBDevice*> switched;
 
@@ -49,6 +51,10 @@ class TestMainWnd final : public CMainWnd {
     void SwitchToSelectedProfile(CZembravaUSBDevice& device) override {
         switched.push_back(&device);
     }
+    void ShowNoticeWithDetail(const std::string& textId, const std::string& detail) override {
+        asked.push_back(textId);
+        details.push_back(detail);
+    }
 };
 
 class MainWindowTest : public ::testing::Test {
@@ -56,6 +62,8 @@ class MainWindowTest : public ::testing::Test {
     void SetUp() override {
         skin::SetWindowSystem(&system_);
         system_.EnableTray(true);
+        // A test of its own: no file an earlier one damaged waits to be named.
+        BackupRecord::Process().TakeUnshown();
         skin::CPaintManagerUI::SetResourcePath(std::string(KELNO_APP_TEST_SKIN) + "/");
         ASSERT_TRUE(skin::CResourceManager::GetInstance().LoadResource("res.xml"));
         MainWindowOptions options;
