@@ -60,11 +60,14 @@ TEST(SettingsStore, AValueOfTheOtherKindIsKeptAsBackupBeforeItIsReplaced) {
                                 : store.WriteString("LANGUAGE", "x"))
             << c.stored;
         EXPECT_EQ(std::filesystem::exists(folder / "settings.json.bak"), c.keptAside) << c.stored;
-        if (c.keptAside) EXPECT_EQ(folder.ReadFile("settings.json.bak"), c.stored);
-        if (c.writesInt)
+        if (c.keptAside) {
+            EXPECT_EQ(folder.ReadFile("settings.json.bak"), c.stored);
+        }
+        if (c.writesInt) {
             EXPECT_EQ(store.ReadInt("LANGUAGE"), 1) << c.stored;
-        else
+        } else {
             EXPECT_EQ(store.ReadString("LANGUAGE"), "x") << c.stored;
+        }
     }
 }
 
