@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -377,6 +378,32 @@ TEST_F(MousePageTest, AWiredMouseGetsEighteenByteFramesOfItsEffect) {
     const std::vector<uint8_t> frame = mouse->LightFrame();
     EXPECT_EQ(frame.size(), 18u);
     EXPECT_TRUE(std::any_of(frame.begin(), frame.end(), [](uint8_t b) { return b != 0; }));
+}
+
+// What a profile switch stores (its keys and macros) marks the page like
+// any other write when it does not reach the mouse, though the macros had
+// nothing to send.
+TEST_F(MousePageTest, AProfilesKeysThatDoNotReachTheMouseAreMarked) {
+    Open(/*wireless=*/true);
+    page->InitialSync();
+    Settle();
+    ASSERT_FALSE(page->HasFailedWrite(DeviceWriteKind::KeyMap));
+    const std::vector<uint8_t> mapBefore = mouse->KeyMap();
+    mouse->SetLinkUp(false);
+    std::optional<IKeyAssignmentDevice::KeyStoreResult> stored;
+    page->StoreKeysOnDevice([&](IKeyAssignmentDevice::KeyStoreResult r) { stored = r; });
+    Settle();
+    ASSERT_TRUE(stored);
+    EXPECT_NE(stored->keyMap, kChannelOk);
+    EXPECT_TRUE(page->HasFailedWrite(DeviceWriteKind::KeyMap));
+    ASSERT_FALSE(writeResults.empty());
+    EXPECT_NE(writeResults.back(), kChannelOk) << "the window hears of it";
+    EXPECT_EQ(mouse->KeyMap(), mapBefore);
+
+    mouse->SetLinkUp(true);
+    page->StoreKeysOnDevice(nullptr);
+    Settle();
+    EXPECT_FALSE(page->HasFailedWrite(DeviceWriteKind::KeyMap));
 }
 
 TEST_F(MousePageTest, AStillModeEndsOnItsFrameThoughTheChannelWasBusy) {

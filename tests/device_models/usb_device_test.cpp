@@ -3,9 +3,11 @@
 // UI thread.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <thread>
 
+#include "device_page_harness.h"
 #include "devices/hid/command_report.h"
 #include "devices/models/usb_device.h"
 #include "panels/widgets/device_key_button.h"
@@ -338,6 +340,27 @@ TEST_F(UsbDeviceTest, PowerPollTellsTheDisplayAndTheMainWindow) {
     window.host.RunPendingTasks();
     EXPECT_EQ(messages.size(), 2u);
     EXPECT_EQ(display.shown[4], 2);
+}
+
+// A device that answers slowly (a receiver whose mouse sleeps times out
+// after seconds) takes longer per reading than the poll's period: the
+// readings must not queue up ahead of the writes the user makes.
+TEST_F(UsbDeviceTest, PowerReadingsDoNotQueueUpBehindASlowDevice) {
+    ASSERT_TRUE(page->OpenCommandChannel(devices.Backend()->Paths("keyboard")[3], true));
+    keyboard->ClearExchanges();
+    keyboard->SetLatency(std::chrono::milliseconds(100));
+    for (int tick = 0; tick < 5; ++tick) page->OnPowerPollTimer();
+    ASSERT_TRUE(page->WaitForDeviceWork(std::chrono::seconds(20)));
+    keyboard->SetLatency(std::chrono::microseconds(0));
+    window.host.RunPendingTasks();
+    const std::vector<uint8_t> codes = CommandCodesOf(*keyboard);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), CMD_READ_STATUS), 1);
+
+    // Once that reading is over, the next tick reads again.
+    page->OnPowerPollTimer();
+    ASSERT_TRUE(page->WaitForDeviceWork(std::chrono::seconds(20)));
+    const std::vector<uint8_t> after = CommandCodesOf(*keyboard);
+    EXPECT_EQ(std::count(after.begin(), after.end(), CMD_READ_STATUS), 2);
 }
 
 TEST_F(UsbDeviceTest, CatalogueEntryGivesKindAndRole) {

@@ -213,6 +213,48 @@ TEST_F(WirelessMouseEndToEnd, ASleepingMouseGetsOnlyProbesAndTheWindowSaysSo) {
               std::string::npos);
 }
 
+// The receiver stops answering (its link probe times out) and the user
+// switches to another profile: the window shows the new profile and says
+// it did not reach the mouse.
+TEST_F(WirelessMouseEndToEnd, AProfileSwitchThatTimesOutSaysItDidNotReachTheMouse) {
+    LineClient app, emulator;
+    OpenMousePage(app, emulator);
+    const std::string menu = ShownRef(app, "profile_fun_spread_btn");
+    ASSERT_EQ(app.Ask("click " + menu), "ok");
+    ASSERT_EQ(app.Ask("click " + ShownRef(app, "device_add_btn")), "ok");
+    const std::string profiles = ShownRef(app, "device_profile_combo");
+    ASSERT_FALSE(profiles.empty()) << Output();
+    ASSERT_EQ(AskUntil(emulator, "group wmouse", [](const std::string& r) { return r == "ok 0"; }),
+              "ok 0");
+    EXPECT_NE(AskUntil(app, "find device_write_notice",
+                       [](const std::string& r) {
+                           return r.find(" visible=0 ") != std::string::npos;
+                       })
+                  .find(" visible=0 "),
+              std::string::npos);
+    const std::string before = Memory(emulator);
+
+    // The other profile than the one shown.
+    const std::string other =
+        app.Ask("find " + profiles).find("cursel=0") != std::string::npos ? "1" : "0";
+    ASSERT_EQ(emulator.Ask("fault wmouse timeout 1000"), "ok");
+    ASSERT_EQ(app.Ask("select " + profiles + " " + other), "ok") << app.Ask("find " + profiles);
+    // Each unanswered probe costs the receiver's time-out twice over (10 s),
+    // and a power reading may be running ahead of the switch: a longer
+    // hang guard than AskUntil's.
+    std::string notice;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (notice.find(" visible=1 ") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(100ms);
+        notice = app.Ask("find device_write_notice");
+    }
+    EXPECT_NE(notice.find(" visible=1 "), std::string::npos) << notice << "\n" << Output();
+    EXPECT_NE(app.Ask("find " + profiles).find("cursel=" + other), std::string::npos);
+    ASSERT_EQ(emulator.Ask("fault wmouse none"), "ok");
+    EXPECT_EQ(Memory(emulator), before) << "nothing was written";
+}
+
 TEST_F(WirelessMouseEndToEnd, APowerAnswerShowsItsPercentage) {
     LineClient app, emulator;
     OpenMousePage(app, emulator);

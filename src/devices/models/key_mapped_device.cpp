@@ -202,15 +202,20 @@ void CZembravaKeyMappedDevice::StoreKeysOnDevice(std::function<void(KeyStoreResu
         MacroWrite macros;
         int keyMap = 0;
     };
+    const std::optional<std::vector<uint8_t>> keyMap = KeyMapToWrite(keyAssignments_);
     auto io = [this, library = MacroLibrary(UserFolder()).ReadContents(), info = deviceInfo_,
-               keyMap = KeyMapToWrite(keyAssignments_)] {
+               keyMap] {
         Outcome outcome;
         outcome.macros = WriteMacroTransactions(library, info);
         if (keyMap) outcome.keyMap = WriteKeyMapTransactions(*keyMap, 0);
         return outcome;
     };
-    auto apply = [this, done = std::move(done)](const Outcome& outcome) {
+    auto apply = [this, writesKeyMap = keyMap.has_value(),
+                  done = std::move(done)](const Outcome& outcome) {
         if (outcome.macros.infoRead) deviceInfo_ = outcome.macros.info;
+        // A key map that did not reach the device is marked like any other
+        // write, so the window says so.
+        if (writesKeyMap) ReportWriteResult(DeviceWriteKind::KeyMap, outcome.keyMap);
         if (done) done(KeyStoreResult{outcome.macros.result, outcome.keyMap});
     };
     if (commandChannel_->IsOpen() && RunOnDevice(io, apply)) return;

@@ -453,9 +453,15 @@ int CZembravaUSBDevice::PollPowerStatus() {
 }
 
 void CZembravaUSBDevice::OnPowerPollTimer() {
-    if (!commandChannel_->IsOpen()) return;
-    RunOnDevice([this] { return ReadPowerStatus(); },
-                [this](PowerReading reading) { ShowPowerReading(reading); });
+    if (!commandChannel_->IsOpen() || powerReadQueued_.exchange(true)) return;
+    const bool queued = RunOnDevice(
+        [this] {
+            const PowerReading reading = ReadPowerStatus();
+            powerReadQueued_ = false;
+            return reading;
+        },
+        [this](PowerReading reading) { ShowPowerReading(reading); });
+    if (!queued) powerReadQueued_ = false;
 }
 
 // --- key maps -------------------------------------------------------------------------

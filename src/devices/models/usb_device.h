@@ -384,6 +384,9 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     // queued (the write's own result comes by the message) or the result of
     // the write made at once.
     int QueueDeviceWrite(DeviceWriteKind kind, std::function<int()> write);
+    // Marks (or clears) a kind of write the device did not take and tells
+    // the main window (UI thread).
+    void ReportWriteResult(DeviceWriteKind kind, int result);
 
     // The map lock guards keyToDeviceIndex and keyToLed, which the
     // notification thread reads.
@@ -465,6 +468,10 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     std::atomic<bool> previewShown_{false};
     std::vector<LedColour> lastSteppedLeds_;  // the lighting thread's own
     std::atomic<bool> mirrorPending_{false};
+    // A power reading is queued or running on the device worker: a device
+    // that times out takes longer per reading than the poll's period, and
+    // queued readings would hold every write the user makes behind them.
+    std::atomic<bool> powerReadQueued_{false};
     std::function<void()> previewListener_;
     std::atomic<uint64_t> framesSent_{0};
     WorkerThread lightingThread_{"device-lighting"};
@@ -480,7 +487,6 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     void ShowPowerReading(PowerReading reading);
     UiTaskPoster CurrentUiPoster();
     void DropStaleDeviceResult();
-    void ReportWriteResult(DeviceWriteKind kind, int result);
     uint8_t failedWrites_ = 0;  // DeviceWriteKind bits; UI thread
 };
 
