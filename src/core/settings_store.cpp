@@ -26,11 +26,16 @@ std::optional<std::string> SettingsStore::ReadString(std::string_view name) cons
 namespace {
 
 template <typename T>
-bool ReadsAs(const Json::Value& value) {
+std::optional<T> ReadAs(const Json::Value& value) {
     if constexpr (std::is_same_v<T, int>)
-        return json::AsInt(value).has_value();
+        return json::AsInt(value);
     else
-        return json::AsString(value).has_value();
+        return json::AsString(value);
+}
+
+template <typename T>
+bool ReadsAs(const Json::Value& value) {
+    return ReadAs<T>(value).has_value();
 }
 
 }  // namespace
@@ -46,6 +51,9 @@ bool SettingsStore::Write(std::string_view name, const T& value) {
         return stored.isObject() && (old.isNull() || ReadsAs<T>(old));
     });
     if (!root) return false;
+    // Stored already (the language at every start): no write, no fsync on
+    // the caller's thread.
+    if (ReadAs<T>(json::Member(*root, name)) == value) return true;
     (*root)[std::string(name)] = value;
     return WriteJsonFile(file_, *root) == 0;
 }

@@ -22,6 +22,29 @@ TEST(SettingsStore, MissingStoreHasNoValuesAndIsCreatedOnFirstWrite) {
     EXPECT_EQ(store.ReadString("LANGUAGE"), std::nullopt) << "wrong type reads as missing";
 }
 
+// The window stores its language at every start: a value stored already
+// is not written again (each write is a rename and an fsync).
+TEST(SettingsStore, AValueStoredAlreadyIsNotWrittenAgain) {
+    test::TempFolder folder;
+    SettingsStore store = SettingsStore::ForConfigFolder(folder.Path());
+    const auto inode = [&] {
+        struct stat info {};
+        EXPECT_EQ(::stat(store.File().c_str(), &info), 0);
+        return info.st_ino;
+    };
+    ASSERT_TRUE(store.WriteInt("LANGUAGE", 2052));
+    ASSERT_TRUE(store.WriteString("skin", "dark"));
+    const ino_t written = inode();
+    EXPECT_TRUE(store.WriteInt("LANGUAGE", 2052));
+    EXPECT_TRUE(store.WriteString("skin", "dark"));
+    EXPECT_EQ(inode(), written) << "left as it was";
+
+    EXPECT_TRUE(store.WriteInt("LANGUAGE", 1033));
+    EXPECT_NE(inode(), written) << "a new value is written";
+    EXPECT_EQ(store.ReadInt("LANGUAGE"), 1033);
+    EXPECT_EQ(store.ReadString("skin"), "dark");
+}
+
 TEST(SettingsStore, DamagedFileReadsAsEmptyAndIsReplacedOnWrite) {
     test::TempFolder folder;
     SettingsStore store(folder.WriteFile("settings.json", "[1, 2"));
