@@ -30,6 +30,7 @@
 #include "platform/linux/x11_input_capture.h"
 #include "platform/session/light_control_bus.h"
 #include "platform/session/private_fonts.h"
+#include "platform/session/session_bus_address.h"
 #include "platform/session/single_instance.h"
 #include "platform/sim/sim_control_server.h"
 #include "platform/sim/sim_device_set.h"
@@ -264,6 +265,11 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    // The window is drawn with cairo alone: GDK need not load the GL
+    // drivers to choose its visuals, which took most of the start-up time.
+    // A user's own setting stands.
+    g_setenv("GDK_GL", "disable", FALSE);
+    AvoidSessionBusAutolaunch();
     if (!skin::GtkWindowSystem::InitializeGtk(&argc, &argv)) {
         std::cerr << "kelno-driver: cannot open a display\n";
         return 1;
