@@ -1,12 +1,10 @@
 #include "update/curl_http_client.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <memory>
-#include <mutex>
 
 #include "core/ascii_case.h"
+#include "update/curl_library.h"
 #include "update/https_url.h"
 
 namespace kelno::update {
@@ -16,12 +14,12 @@ constexpr size_t kMaxHeaderBytes = 64 * 1024;
 constexpr int kPollMilliseconds = 1000;
 
 struct EasyDeleter {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+    void operator()(CURL* easy) const { Curl()->easy_cleanup(easy); }
 };
 using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
 
 struct ListDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    void operator()(curl_slist* list) const { Curl()->slist_free_all(list); }
 };
 using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
 
@@ -49,7 +47,7 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
 
 long ResponseCode(CURL* easy) {
     long status = 0;
-    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    Curl()->easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
     return status;
 }
 
@@ -65,7 +63,7 @@ bool LocationAllowed(const TransferState& state, std::string_view line) {
     target.remove_prefix(std::min(target.size(), target.find_first_not_of(kBlanks)));
     target.remove_suffix(target.size() - (target.find_last_not_of(kBlanks) + 1));
     char* current = nullptr;
-    curl_easy_getinfo(state.easy, CURLINFO_EFFECTIVE_URL, &current);
+    Curl()->easy_getinfo(state.easy, CURLINFO_EFFECTIVE_URL, &current);
     return current != nullptr && RedirectAllowed(state.asked, current, target);
 }
 
@@ -100,7 +98,7 @@ bool SetupEasy(CURL* easy, const CurlClientOptions& options, const std::string& 
                TransferState& state) {
     bool ok = true;
     const auto set = [&](CURLoption option, auto value) {
-        ok = ok && curl_easy_setopt(easy, option, value) == CURLE_OK;
+        ok = ok && Curl()->easy_setopt(easy, option, value) == CURLE_OK;
     };
     set(CURLOPT_URL, url.c_str());
     set(CURLOPT_PROTOCOLS_STR, "https");
@@ -134,24 +132,24 @@ bool SetupEasy(CURL* easy, const CurlClientOptions& options, const std::string& 
 
 // Runs the transfer in a multi handle whose poll the stop token wakes.
 CURLcode Perform(CURL* easy, const std::stop_token& stop) {
-    CURLM* multi = curl_multi_init();
+    CURLM* multi = Curl()->multi_init();
     if (!multi) return CURLE_OUT_OF_MEMORY;
     CURLcode result = CURLE_OK;
-    if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
-        curl_multi_cleanup(multi);
+    if (Curl()->multi_add_handle(multi, easy) != CURLM_OK) {
+        Curl()->multi_cleanup(multi);
         return CURLE_FAILED_INIT;
     }
     {
-        std::stop_callback wake(stop, [multi] { curl_multi_wakeup(multi); });
+        std::stop_callback wake(stop, [multi] { Curl()->multi_wakeup(multi); });
         int running = 1;
         bool done = false;
         while (!done) {
-            if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            if (Curl()->multi_perform(multi, &running) != CURLM_OK) {
                 result = CURLE_FAILED_INIT;
                 break;
             }
             int left = 0;
-            while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+            while (CURLMsg* message = Curl()->multi_info_read(multi, &left)) {
                 if (message->msg == CURLMSG_DONE) {
                     result = message->data.result;
                     done = true;
@@ -162,14 +160,14 @@ CURLcode Perform(CURL* easy, const std::stop_token& stop) {
                 result = CURLE_ABORTED_BY_CALLBACK;
                 break;
             }
-            if (curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr) != CURLM_OK) {
+            if (Curl()->multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr) != CURLM_OK) {
                 result = CURLE_FAILED_INIT;
                 break;
             }
         }
     }
-    curl_multi_remove_handle(multi, easy);
-    curl_multi_cleanup(multi);
+    Curl()->multi_remove_handle(multi, easy);
+    Curl()->multi_cleanup(multi);
     return result;
 }
 
@@ -210,7 +208,7 @@ HttpFailure Classify(CURLcode code, const TransferState& state, bool answered) {
 }
 
 std::string ErrorText(CURLcode code, const char* buffer) {
-    std::string text = curl_easy_strerror(code);
+    std::string text = Curl()->easy_strerror(code);
     if (buffer[0] != '\0') text += std::string(": ") + buffer;
     return text;
 }
@@ -245,17 +243,13 @@ const char* HttpFailureName(HttpFailure failure) {
     return "transfer failed";
 }
 
-void InitCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
+constexpr const char* kNoLibrary = "libcurl cannot be loaded";
 
-CurlHttpClient::CurlHttpClient(CurlClientOptions options) : options_(std::move(options)) {
-    InitCurlOnce();
-}
+CurlHttpClient::CurlHttpClient(CurlClientOptions options) : options_(std::move(options)) {}
 
 HttpResponse CurlHttpClient::Request(const HttpRequest& request, std::stop_token stop) {
     HttpResponse response;
+    if (!Curl()) return {HttpFailure::Other, 0, {}, {}, kNoLibrary};
     const bool post = EqualsNoCase(request.method, "POST");
     const auto asked = ParseHttpsUrl(request.url);
     if ((!post && !EqualsNoCase(request.method, "GET")) || !asked) {
@@ -263,7 +257,7 @@ HttpResponse CurlHttpClient::Request(const HttpRequest& request, std::stop_token
         response.error = "only GET or POST to an https address";
         return response;
     }
-    EasyHandle easy(curl_easy_init());
+    EasyHandle easy(Curl()->easy_init());
     if (!easy) return {HttpFailure::Other, 0, {}, {}, "curl_easy_init failed"};
 
     TransferState state;
@@ -279,21 +273,21 @@ HttpResponse CurlHttpClient::Request(const HttpRequest& request, std::stop_token
         return true;
     };
     char errorBuffer[CURL_ERROR_SIZE] = {};
-    HeaderList headers(curl_slist_append(nullptr, "Accept: application/prs.Tovra.v1+json"));
+    HeaderList headers(Curl()->slist_append(nullptr, "Accept: application/prs.Tovra.v1+json"));
     // Appending to a list returns its same head, or nullptr (list unchanged).
     if (headers && post &&
-        !curl_slist_append(headers.get(), "Content-Type: application/x-www-form-urlencoded"))
+        !Curl()->slist_append(headers.get(), "Content-Type: application/x-www-form-urlencoded"))
         headers.reset();
     bool ok = headers && SetupEasy(easy.get(), options_, request.url, state);
-    ok = ok && curl_easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, errorBuffer) == CURLE_OK &&
-         curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get()) == CURLE_OK &&
-         curl_easy_setopt(easy.get(), CURLOPT_MAXFILESIZE_LARGE,
+    ok = ok && Curl()->easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, errorBuffer) == CURLE_OK &&
+         Curl()->easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get()) == CURLE_OK &&
+         Curl()->easy_setopt(easy.get(), CURLOPT_MAXFILESIZE_LARGE,
                           static_cast<curl_off_t>(request.maxBodyBytes)) == CURLE_OK;
     if (ok && post) {
-        ok = curl_easy_setopt(easy.get(), CURLOPT_POST, 1L) == CURLE_OK &&
-             curl_easy_setopt(easy.get(), CURLOPT_POSTFIELDSIZE_LARGE,
+        ok = Curl()->easy_setopt(easy.get(), CURLOPT_POST, 1L) == CURLE_OK &&
+             Curl()->easy_setopt(easy.get(), CURLOPT_POSTFIELDSIZE_LARGE,
                               static_cast<curl_off_t>(request.body.size())) == CURLE_OK &&
-             curl_easy_setopt(easy.get(), CURLOPT_POSTFIELDS, request.body.data()) == CURLE_OK;
+             Curl()->easy_setopt(easy.get(), CURLOPT_POSTFIELDS, request.body.data()) == CURLE_OK;
     }
     if (!ok) return {HttpFailure::Other, 0, {}, {}, "could not set up the transfer"};
 
@@ -311,13 +305,14 @@ HttpResponse CurlHttpClient::Request(const HttpRequest& request, std::stop_token
 DownloadResult CurlHttpClient::Download(const DownloadRequest& request, const DownloadSink& sink,
                                         const DownloadProgress& progress, std::stop_token stop) {
     DownloadResult result;
+    if (!Curl()) return {HttpFailure::Other, 0, false, 0, 0, kNoLibrary};
     const auto asked = ParseHttpsUrl(request.url);
     if (!asked) {
         result.failure = HttpFailure::BadRequest;
         result.error = "not an https address";
         return result;
     }
-    EasyHandle easy(curl_easy_init());
+    EasyHandle easy(Curl()->easy_init());
     if (!easy) return {HttpFailure::Other, 0, false, 0, 0, "curl_easy_init failed"};
 
     TransferState state;
@@ -335,15 +330,15 @@ DownloadResult CurlHttpClient::Download(const DownloadRequest& request, const Do
         }
         result.received += bytes.size();
         curl_off_t total = -1;
-        curl_easy_getinfo(state.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
+        Curl()->easy_getinfo(state.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
         if (progress) progress(total > 0 ? static_cast<uint64_t>(total) : 0, result.received);
         return true;
     };
     char errorBuffer[CURL_ERROR_SIZE] = {};
     bool ok = SetupEasy(easy.get(), options_, request.url, state) &&
-              curl_easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, errorBuffer) == CURLE_OK;
+              Curl()->easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, errorBuffer) == CURLE_OK;
     if (ok && request.maxBytes != 0) {
-        ok = curl_easy_setopt(easy.get(), CURLOPT_MAXFILESIZE_LARGE,
+        ok = Curl()->easy_setopt(easy.get(), CURLOPT_MAXFILESIZE_LARGE,
                               static_cast<curl_off_t>(request.maxBytes)) == CURLE_OK;
     }
     if (!ok) return {HttpFailure::Other, 0, false, 0, 0, "could not set up the transfer"};
@@ -351,7 +346,7 @@ DownloadResult CurlHttpClient::Download(const DownloadRequest& request, const Do
     const CURLcode code = Perform(easy.get(), stop);
     result.status = ResponseCode(easy.get());
     curl_off_t length = -1;
-    curl_easy_getinfo(easy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    Curl()->easy_getinfo(easy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
     result.lengthKnown = length >= 0;
     result.length = length >= 0 ? static_cast<uint64_t>(length) : 0;
     result.failure = Classify(code, state, result.status != 0);

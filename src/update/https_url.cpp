@@ -1,37 +1,37 @@
 #include "update/https_url.h"
 
-#include <curl/curl.h>
 
 #include <charconv>
 #include <memory>
 
 #include "core/ascii_case.h"
+#include "update/curl_library.h"
 
 namespace kelno::update {
 namespace {
 
 struct UrlDeleter {
-    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+    void operator()(CURLU* url) const { Curl()->url_cleanup(url); }
 };
 
 struct PartText {
     char* text = nullptr;
-    ~PartText() { curl_free(text); }
+    ~PartText() { Curl()->free(text); }
 };
 
 std::optional<std::string> Part(CURLU* url, CURLUPart part, unsigned flags = 0) {
     PartText value;
-    if (curl_url_get(url, part, &value.text, flags) != CURLUE_OK || !value.text) return {};
+    if (Curl()->url_get(url, part, &value.text, flags) != CURLUE_OK || !value.text) return {};
     return std::string(value.text);
 }
 
 }  // namespace
 
 std::optional<HttpsUrl> ParseHttpsUrl(std::string_view url) {
-    if (url.empty() || url.find('\0') != url.npos) return {};
-    std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
+    if (url.empty() || url.find('\0') != url.npos || !Curl()) return {};
+    std::unique_ptr<CURLU, UrlDeleter> parsed(Curl()->url());
     const std::string text(url);
-    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK)
+    if (!parsed || Curl()->url_set(parsed.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK)
         return {};
     const auto scheme = Part(parsed.get(), CURLUPART_SCHEME);
     if (!scheme || *scheme != "https") return {};
@@ -54,14 +54,14 @@ bool SameServer(const HttpsUrl& a, const HttpsUrl& b) {
 }
 
 bool RedirectAllowed(const HttpsUrl& asked, std::string_view current, std::string_view location) {
-    if (location.find('\0') != location.npos) return false;
-    std::unique_ptr<CURLU, UrlDeleter> target(curl_url());
+    if (location.find('\0') != location.npos || !Curl()) return false;
+    std::unique_ptr<CURLU, UrlDeleter> target(Curl()->url());
     const std::string from(current);
     const std::string to(location);
     // Resolved as the transfer resolves it, so the host checked is the one
     // it would go to.
-    if (!target || curl_url_set(target.get(), CURLUPART_URL, from.c_str(), 0) != CURLUE_OK ||
-        curl_url_set(target.get(), CURLUPART_URL, to.c_str(),
+    if (!target || Curl()->url_set(target.get(), CURLUPART_URL, from.c_str(), 0) != CURLUE_OK ||
+        Curl()->url_set(target.get(), CURLUPART_URL, to.c_str(),
                      CURLU_URLENCODE | CURLU_ALLOW_SPACE) != CURLUE_OK)
         return false;
     const auto resolved = Part(target.get(), CURLUPART_URL);
