@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "core/json_file.h"
+#include "core/program_help.h"
 #include "skin_window/automation_client.h"
 #include "skin_window/xvfb_display.h"
 
@@ -256,6 +257,14 @@ int Run(const Settings& settings) {
 }  // namespace kelno
 
 int main(int argc, char** argv) {
+    if (kelno::PrintHelpIfAsked(
+            argc, argv,
+            "usage: idle_bench [--settle S] [--window S] [--starts N]\n"
+            "Starts kelno-driver under a private Xvfb with an emulated keyboard and reports\n"
+            "the time to its first paint (median of N starts, 5 by default) and what it\n"
+            "costs at rest: the share of a core and the wake-ups a second, measured over a\n"
+            "window of S seconds (30) after a settling time of S seconds (10)."))
+        return 0;
     kelno::Settings settings;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string name = argv[i];

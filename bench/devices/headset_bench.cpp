@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "bench_clock.h"
+#include "core/program_help.h"
 #include "headset/headset_device.h"
 #include "platform/sim/sim_audio_config_lib.h"
 #include "platform/sim/sim_backend.h"
@@ -104,6 +105,11 @@ int BenchHeadset() {
 }  // namespace
 }  // namespace kelno
 
-int main() {
+int main(int argc, char** argv) {
+    if (kelno::PrintHelpIfAsked(argc, argv,
+                                "usage: headset_bench\n"
+                                "Reports a headset page's LED frames and their processor cost, and\n"
+                                "what an audio change costs the UI thread."))
+        return 0;
     return kelno::BenchHeadset();
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench_clock.h"
+#include "core/program_help.h"
 #include "devices/hid/command_report.h"
 #include "devices/models/mouse_device.h"
 #include "platform/sim/sim_backend.h"
@@ -152,7 +153,12 @@ int BenchSleepingWirelessMouse() {
 }  // namespace
 }  // namespace kelno
 
-int main() {
+int main(int argc, char** argv) {
+    if (kelno::PrintHelpIfAsked(argc, argv,
+                                "usage: mouse_bench\n"
+                                "Reports a wired mouse page's light frames and their processor\n"
+                                "cost, and a sleeping wireless mouse's writes."))
+        return 0;
     if (const int failed = kelno::BenchAnimatedMouse()) return failed;
     return kelno::BenchSleepingWirelessMouse();
 }

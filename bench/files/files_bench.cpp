@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/json_file.h"
+#include "core/program_help.h"
 #include "profiles/profile_list.h"
 
 namespace kelno {
@@ -60,6 +61,11 @@ int Run() {
 }  // namespace
 }  // namespace kelno
 
-int main() {
+int main(int argc, char** argv) {
+    if (kelno::PrintHelpIfAsked(argc, argv,
+                                "usage: files_bench\n"
+                                "Reports how long profile lists far larger than the program writes\n"
+                                "take to load, the first time and afterwards."))
+        return 0;
     return kelno::Run();
 }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/program_help.h"
 #include "skin/controls/combo.h"
 #include "skin/controls/list.h"
 #include "skin/core/dialog_builder.h"
@@ -86,7 +87,12 @@ void Report(const char* what, Stats s) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (kelno::PrintHelpIfAsked(argc, argv,
+                                "usage: skin_bench\n"
+                                "Reports how long a page of 126 key buttons takes to build, lay out\n"
+                                "and paint in the headless host, and a long combo to fill."))
+        return 0;
     auto folder = std::filesystem::temp_directory_path() / "kelno-skin-bench";
     std::filesystem::create_directories(folder);
     WriteKeyImage((folder / "key.png").string());

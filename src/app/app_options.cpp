@@ -20,6 +20,30 @@ std::vector<std::string> SplitList(std::string_view text) {
 
 }  // namespace
 
+const char* const kAppUsage =
+    "usage: kelno-driver [options]\n"
+    "Configures the KELNO keyboards, mice, mouse pads and headsets connected to this\n"
+    "computer; without options it drives the real devices.\n"
+    "\n"
+    "  --demo[=<kinds>]        devices come from the emulator; the kinds plugged at\n"
+    "                          start (comma-separated: keyboard, mouse, wmouse,\n"
+    "                          mousepad, headset), the keyboard by default\n"
+    "  --demo-if-no-device     the real devices, or the emulated keyboard when no\n"
+    "                          supported device is present at start\n"
+    "  --sim-control <path>    the emulator's line protocol on a local socket (with\n"
+    "                          either demo option)\n"
+    "  --automation <path>     the window's automation socket\n"
+    "  --data-dir <folder>     the per-user data folder\n"
+    "  --update-url <url>      the update server's API base (https), in place of the\n"
+    "                          one the program was built with\n"
+    "  --update-ca <file>      trust only the certificate authorities in this PEM\n"
+    "                          file for update transfers\n"
+    "  --audio=pulse           the headset's audio settings on the sound server even\n"
+    "                          in demo mode\n"
+    "  -h, --help              this text\n"
+    "Both \"--option value\" and \"--option=value\" are accepted. KELNO_DEBUG=1 writes\n"
+    "diagnostics to standard error.\n";
+
 ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments) {
     AppOptions options;
     for (size_t i = 0; i < arguments.size(); ++i) {

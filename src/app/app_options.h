@@ -1,23 +1,6 @@
 #pragma once
-// The program's command line:
-//   --demo[=<kinds>]          devices come from the emulator; the kinds plugged
-//                             at start (comma-separated: keyboard, mouse,
-//                             mousepad, headset), the keyboard by default
-//   --demo-if-no-device       the real devices, or the emulated keyboard when
-//                             no supported device is present at start
-//   --sim-control <path>      the emulator's line protocol on a local socket
-//                             (with either demo option)
-//   --automation <path>       the skin library's automation server
-//   --data-dir <folder>       the per-user data folder (tests)
-//   --update-url <url>        the update server's API base (https), in place
-//                             of the one the program was built with
-//   --update-ca <file>        trust only the certificate authorities in this
-//                             PEM file for update transfers (tests)
-//   --audio=pulse             the headset's audio settings on the sound
-//                             server even in demo mode (the real program
-//                             always uses it; demo mode otherwise uses the
-//                             emulator's)
-// Both "--option value" and "--option=value" are accepted.
+// The program's command line (kAppUsage says what each option does). Both
+// "--option value" and "--option=value" are accepted.
 
 #include <optional>
 #include <string>
@@ -49,5 +32,8 @@ struct ParsedOptions {
 };
 
 ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments);
+
+// What --help prints.
+extern const char* const kAppUsage;
 
 }  // namespace kelno::app

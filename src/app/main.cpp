@@ -19,6 +19,7 @@
 #include "core/atomic_file.h"
 #include "core/debug_output.h"
 #include "core/paths.h"
+#include "core/program_help.h"
 #include "devices/detect/device_presence.h"
 #include "devices/detect/emulator_catalogue.h"
 #include "platform/linux/evdev_scan_codes.h"
@@ -253,6 +254,7 @@ int Run(const app::AppOptions& options, AppFolders folders) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (PrintHelpIfAsked(argc, argv, app::kAppUsage)) return 0;
     const app::ParsedOptions parsed =
         app::ParseAppOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.options) {

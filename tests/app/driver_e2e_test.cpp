@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "automation_client.h"
+#include "support/command_run.h"
 #include "support/temp_folder.h"
 #include "xvfb_display.h"
 
@@ -150,6 +151,19 @@ class DriverDemoFallbackEndToEndTest : public DriverEndToEndTest {
   protected:
     DriverDemoFallbackEndToEndTest() { mode_ = "--demo-if-no-device"; }
 };
+
+// --help is answered before anything starts: no display, no window, no
+// device is needed, and every option the program takes is named.
+TEST(DriverHelp, AnswersWithoutADisplayAndNamesEveryOption) {
+    const test::CommandRun run =
+        test::RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY " + std::string(KELNO_DRIVER) +
+                         " --help 2>&1");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(run.output.starts_with("usage: kelno-driver")) << run.output;
+    for (const char* option : {"--demo[=", "--demo-if-no-device", "--sim-control", "--automation",
+                               "--data-dir", "--update-url", "--update-ca", "--audio=pulse"})
+        EXPECT_NE(run.output.find(option), std::string::npos) << option;
+}
 
 TEST_F(DriverEndToEndTest, DetectsUnplugsAndPlugsTheEmulatedKeyboardAndEndsCleanly) {
     AutomationClient window;

@@ -6,10 +6,16 @@
 
 #include <csignal>
 
+#include "core/program_help.h"
 #include "platform/linux/pulse_audio_config_lib.h"
 
 int main(int argc, char** argv) {
     using namespace kelno::audio;
+    if (kelno::PrintHelpIfAsked(argc, argv,
+                                "usage: killed_run <server>\n"
+                                "Turns the headset's monitor, equaliser and voice changer on at the\n"
+                                "sound server and waits to be killed (for the cleanup test)."))
+        return 0;
     if (argc != 2) return 2;
     PulseAudioConfigLib lib({0x0c45, 0x7654, {}}, argv[1]);
     if (lib.ConfLibInit() != kAudioOk) return 3;

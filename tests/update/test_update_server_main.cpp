@@ -10,10 +10,17 @@
 #include <iostream>
 #include <string>
 
+#include "core/program_help.h"
 #include "update/test_https_server.h"
 
 int main(int argc, char** argv) {
     using namespace kelno::update::test;
+    if (kelno::PrintHelpIfAsked(argc, argv,
+                                "usage: kelno-test-update-server <folder>\n"
+                                "The loopback HTTPS update server for tests: makes its certificates\n"
+                                "in <folder>, prints \"ready <api base url> <CA file>\" and reads its\n"
+                                "commands from standard input (see the source's header)."))
+        return 0;
     if (argc != 2) {
         std::cerr << "usage: kelno-test-update-server <folder>\n";
         return 2;

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/program_help.h"
 #include "gallery_window.h"
 #include "skin/automation/automation_server.h"
 #include "skin/core/paint_manager.h"
@@ -29,6 +30,12 @@ std::string OptionValue(int argc, char** argv, std::string_view flag) {
 
 int main(int argc, char** argv) {
     using namespace kelno;
+    if (PrintHelpIfAsked(argc, argv,
+                         "usage: skin-gallery [--resources <folder>] [--automation <socket path>]\n"
+                         "Shows every control of the skin library in one window and prints each\n"
+                         "notification it receives on standard output. Resources default to the\n"
+                         "skin/gallery folder beside the program."))
+        return 0;
     std::string resources = OptionValue(argc, argv, "--resources");
     std::string socketPath = skin::AutomationSocketArgument(argc, argv);
     if (!skin::GtkWindowSystem::InitializeGtk(&argc, &argv)) {
