@@ -132,6 +132,30 @@ TEST_F(MacrosEndToEnd, ARecordedMacroHasItsKeysAndDelaysAndReachesTheKeyboard) {
     EXPECT_EQ(AssignmentOf(Profile(0), 64), 0x700000u);
 }
 
+// A modifier tapped many times over while recording: every tap is one
+// press and one release, in that order.
+TEST_F(MacrosEndToEnd, TappingShiftRecordsOnePressAndOneReleasePerTap) {
+    LineClient app, emulator;
+    Open(app, emulator);
+    AddMacro(app);
+    Click(app, "macro_btn_starredio");
+    constexpr int kTaps = 300;
+    Xdotool("key --delay 2 --repeat " + std::to_string(kTaps) + " Shift_L");
+    const std::string actions = ShownRef(app, "macro_action_list");
+    const std::string expected = " items=" + std::to_string(2 * kTaps) + " ";
+    const std::string shown = AskUntil(app, "find " + actions, [&](const std::string& r) {
+        return r.find(expected) != std::string::npos;
+    });
+    Click(app, "macro_btn_stopredio");
+    const std::vector<RecordedEvent> events = Events(0);
+    ASSERT_EQ(events.size(), static_cast<size_t>(2 * kTaps)) << shown << "\n" << Output();
+    for (size_t i = 0; i < events.size(); ++i) {
+        EXPECT_EQ(events[i].type, 9) << i;  // a modifier: Shift's bit
+        EXPECT_EQ(events[i].button, 0x02) << i;
+        EXPECT_EQ(events[i].down, i % 2 == 0) << i;
+    }
+}
+
 TEST_F(MacrosEndToEnd, DeletingAMacroRemapsTheKeysOfEveryProfileAndTheKeyboard) {
     LineClient app, emulator;
     Open(app, emulator);

@@ -173,6 +173,38 @@ TEST_F(X11InputCaptureTest, InjectedKeysArriveAsScanCodes) {
     EXPECT_EQ(log.Losses(), 0);
 }
 
+// Modifiers tapped fast, as a macro recording sees them: each tap is one
+// press and one release. An XTEST tool (xdotool) releases a modifier a
+// second time after each stroke, and the server reports that release too;
+// a release of a key that is not down is no input (the recorder would keep
+// it as an action of its own).
+TEST_F(X11InputCaptureTest, TappedModifiersArriveOnceEach) {
+    InputLog log;
+    // Held before the capture begins: its release belongs to no press.
+    XTestFakeKeyEvent(injector_, kKeyC + kXKeycodeOffset, True, CurrentTime);
+    XSync(injector_, False);
+    X11InputCapture capture(Name());
+    ASSERT_EQ(capture.Start({}, log.OnInput(), log.OnLost()), CaptureStart::Started);
+    XTestFakeKeyEvent(injector_, kKeyC + kXKeycodeOffset, False, CurrentTime);
+    constexpr int kTaps = 100;
+    const int modifiers[] = {42 /* Left Shift */, 29 /* Left Ctrl */, 56 /* Left Alt */,
+                             54 /* Right Shift */};
+    for (int tap = 0; tap < kTaps; ++tap) {
+        const int key = modifiers[tap % std::size(modifiers)];
+        Type(key);
+        XTestFakeKeyEvent(injector_, key + kXKeycodeOffset, False, CurrentTime);
+    }
+    ASSERT_TRUE(log.WaitForInputs(2 * kTaps)) << log.Inputs().size();
+    std::vector<Event> expected;
+    for (int tap = 0; tap < kTaps; ++tap)
+        for (const Event& event : Stroke(modifiers[tap % std::size(modifiers)]))
+            expected.push_back(event);
+    EXPECT_EQ(EventsOf(log.Inputs()), expected);
+    // Nothing more comes after the last release.
+    capture.Stop();
+    EXPECT_EQ(log.Inputs().size(), static_cast<size_t>(2 * kTaps));
+}
+
 TEST_F(X11InputCaptureTest, CapturedKeysReachNoOtherClientUntilStop) {
     OtherClient other(Name());
     ASSERT_TRUE(other.Connected());

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <bitset>
 #include <cerrno>
 #include <condition_variable>
 #include <deque>
@@ -43,6 +44,17 @@ std::optional<MouseButton> MouseButtonOfX(int button) {
         default:
             return std::nullopt;
     }
+}
+
+// Notes a press or release of `code` in `down`; false for a release of
+// what is not down (and for codes out of range).
+template <size_t N>
+bool TakeTransition(std::bitset<N>& down, int code, bool press) {
+    if (code < 0 || static_cast<size_t>(code) >= N) return false;
+    const auto bit = static_cast<size_t>(code);
+    if (!press && !down.test(bit)) return false;
+    down.set(bit, press);
+    return true;
 }
 
 // Connections that broke under a capture. Closing one would run Xlib's
@@ -120,6 +132,12 @@ struct X11InputCapture::Shared {
         InputHandler onInput;
         CaptureLostHandler onLost;
         uint64_t generation = 0;
+        // Keys and buttons pressed since the capture began. The server
+        // reports a release of a key that is not down when a client sends
+        // one (an XTEST tool restoring the modifier state after each
+        // stroke releases Shift a second time): such a release is no input.
+        std::bitset<256> keysDown;
+        std::bitset<32> buttonsDown;
     };
     Display* display = nullptr;
     int xiOpcode = 0;
@@ -267,6 +285,8 @@ void X11InputCapture::Shared::HandleEvent(XEvent& event) {
     switch (type) {
         case XI_RawKeyPress:
         case XI_RawKeyRelease:
+            if (!capture || !TakeTransition(capture->keysDown, detail, type == XI_RawKeyPress))
+                break;
             if (const std::optional<ScanCode> scan = ScanCodeOfXKeycode(detail)) {
                 Deliver(KeyInput{type == XI_RawKeyPress, scan->code, scan->extended}, time);
             }
@@ -274,7 +294,9 @@ void X11InputCapture::Shared::HandleEvent(XEvent& event) {
         case XI_RawButtonPress:
         case XI_RawButtonRelease: {
             const std::optional<MouseButton> button = MouseButtonOfX(detail);
-            if (!button || !capture || !capture->request.mouseButtons) break;
+            if (!button || !capture || !capture->request.mouseButtons ||
+                !TakeTransition(capture->buttonsDown, detail, type == XI_RawButtonPress))
+                break;
             // Raw events carry no position: the pointer's, read now, stands
             // in for it (a press rarely comes while the pointer moves).
             Window root = 0, child = 0;
