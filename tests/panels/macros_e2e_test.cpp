@@ -8,6 +8,8 @@
 #include <sstream>
 #include <vector>
 
+#include <map>
+
 #include "panels_e2e_fixture.h"
 #include "support/command_run.h"
 #include "support/x_other_client.h"
@@ -154,6 +156,33 @@ TEST_F(MacrosEndToEnd, TappingShiftRecordsOnePressAndOneReleasePerTap) {
         EXPECT_EQ(events[i].button, 0x02) << i;
         EXPECT_EQ(events[i].down, i % 2 == 0) << i;
     }
+}
+
+// Typing on past the 2000 actions a macro holds, with Shift held: the
+// recording stops by itself, says so, and the saved macro lets go of every
+// key it pressed.
+TEST_F(MacrosEndToEnd, ARecordingPastTheLimitStopsAndLeavesNoKeyHeld) {
+    LineClient app, emulator;
+    Open(app, emulator);
+    AddMacro(app);
+    Click(app, "macro_btn_starredio");
+    Xdotool("keydown Shift_L key --delay 1 --repeat 1001 a");
+    ASSERT_EQ(app.Ask("wait-visible MessageText 20000"), "ok") << Output();
+    EXPECT_NE(app.Ask("find MessageText").find("macro is full"), std::string::npos)
+        << app.Ask("find MessageText");
+    ASSERT_EQ(app.Ask("click confirm_btn"), "ok");
+    Xdotool("keyup Shift_L");
+    EXPECT_FALSE(ShownRef(app, "macro_btn_starredio").empty()) << "the recording ended";
+
+    const std::vector<RecordedEvent> events = Events(0);
+    ASSERT_GE(events.size(), 1999u) << Output();
+    ASSERT_LE(events.size(), 2000u);
+    std::map<std::pair<int, int>, int> held;
+    for (const RecordedEvent& e : events) held[{e.type, e.button}] += e.down ? 1 : -1;
+    for (const auto& [key, count] : held)
+        EXPECT_EQ(count, 0) << "type " << key.first << " button " << key.second;
+    EXPECT_EQ(events.front().type, 9) << "Shift first";
+    EXPECT_FALSE(events.back().down);
 }
 
 TEST_F(MacrosEndToEnd, DeletingAMacroRemapsTheKeysOfEveryProfileAndTheKeyboard) {
