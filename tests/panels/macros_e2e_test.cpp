@@ -5,10 +5,9 @@
 // keyboard; and unplugging the keyboard during a recording gives the
 // keyboard back and keeps what was recorded.
 
+#include <map>
 #include <sstream>
 #include <vector>
-
-#include <map>
 
 #include "panels_e2e_fixture.h"
 #include "support/command_run.h"
