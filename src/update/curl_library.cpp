@@ -28,27 +28,27 @@ std::optional<CurlLibrary> Load() {
     }
     CurlLibrary curl{};
     decltype(&curl_global_init) globalInit = nullptr;
-    const bool bound =
-        Bind(library, "curl_global_init", globalInit) &&
-        Bind(library, "curl_easy_init", curl.easy_init) &&
-        Bind(library, "curl_easy_setopt", curl.easy_setopt) &&
-        Bind(library, "curl_easy_getinfo", curl.easy_getinfo) &&
-        Bind(library, "curl_easy_strerror", curl.easy_strerror) &&
-        Bind(library, "curl_easy_cleanup", curl.easy_cleanup) &&
-        Bind(library, "curl_multi_init", curl.multi_init) &&
-        Bind(library, "curl_multi_add_handle", curl.multi_add_handle) &&
-        Bind(library, "curl_multi_remove_handle", curl.multi_remove_handle) &&
-        Bind(library, "curl_multi_perform", curl.multi_perform) &&
-        Bind(library, "curl_multi_poll", curl.multi_poll) &&
-        Bind(library, "curl_multi_wakeup", curl.multi_wakeup) &&
-        Bind(library, "curl_multi_info_read", curl.multi_info_read) &&
-        Bind(library, "curl_multi_cleanup", curl.multi_cleanup) &&
-        Bind(library, "curl_slist_append", curl.slist_append) &&
-        Bind(library, "curl_slist_free_all", curl.slist_free_all) &&
-        Bind(library, "curl_url", curl.url) && Bind(library, "curl_url_set", curl.url_set) &&
-        Bind(library, "curl_url_get", curl.url_get) &&
-        Bind(library, "curl_url_cleanup", curl.url_cleanup) &&
-        Bind(library, "curl_free", curl.free);
+    const bool bound = Bind(library, "curl_global_init", globalInit) &&
+                       Bind(library, "curl_easy_init", curl.easy_init) &&
+                       Bind(library, "curl_easy_setopt", curl.easy_setopt) &&
+                       Bind(library, "curl_easy_getinfo", curl.easy_getinfo) &&
+                       Bind(library, "curl_easy_strerror", curl.easy_strerror) &&
+                       Bind(library, "curl_easy_cleanup", curl.easy_cleanup) &&
+                       Bind(library, "curl_multi_init", curl.multi_init) &&
+                       Bind(library, "curl_multi_add_handle", curl.multi_add_handle) &&
+                       Bind(library, "curl_multi_remove_handle", curl.multi_remove_handle) &&
+                       Bind(library, "curl_multi_perform", curl.multi_perform) &&
+                       Bind(library, "curl_multi_poll", curl.multi_poll) &&
+                       Bind(library, "curl_multi_wakeup", curl.multi_wakeup) &&
+                       Bind(library, "curl_multi_info_read", curl.multi_info_read) &&
+                       Bind(library, "curl_multi_cleanup", curl.multi_cleanup) &&
+                       Bind(library, "curl_slist_append", curl.slist_append) &&
+                       Bind(library, "curl_slist_free_all", curl.slist_free_all) &&
+                       Bind(library, "curl_url", curl.url) &&
+                       Bind(library, "curl_url_set", curl.url_set) &&
+                       Bind(library, "curl_url_get", curl.url_get) &&
+                       Bind(library, "curl_url_cleanup", curl.url_cleanup) &&
+                       Bind(library, "curl_free", curl.free);
     if (!bound) return std::nullopt;
     if (globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
         DebugOutput("libcurl could not be initialised");

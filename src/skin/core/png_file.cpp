@@ -67,8 +67,7 @@ PngReadError CheckHeader(int fd) {
     const uint32_t width = BigEndian32(header.data() + 16);
     const uint32_t height = BigEndian32(header.data() + 20);
     if (width == 0 || height == 0) return PngReadError::NotPng;
-    if (width > kMaxPngSide || height > kMaxPngSide ||
-        uint64_t{width} * height > kMaxPngPixels)
+    if (width > kMaxPngSide || height > kMaxPngSide || uint64_t{width} * height > kMaxPngPixels)
         return PngReadError::TooLarge;
     return PngReadError::None;
 }
