@@ -9,6 +9,9 @@
 #include <sstream>
 #include <vector>
 
+#include "core/json_file.h"
+#include "macros/macro_event.h"
+#include "macros/macro_library_writer.h"
 #include "panels_e2e_fixture.h"
 #include "support/command_run.h"
 #include "support/x_other_client.h"
@@ -157,15 +160,37 @@ TEST_F(MacrosEndToEnd, TappingShiftRecordsOnePressAndOneReleasePerTap) {
     }
 }
 
-// Typing on past the 2000 actions a macro holds, with Shift held: the
-// recording stops by itself, says so, and the saved macro lets go of every
-// key it pressed.
-TEST_F(MacrosEndToEnd, ARecordingPastTheLimitStopsAndLeavesNoKeyHeld) {
+// A macro 20 actions short of the 2000 it may hold, kept before the start.
+class FullMacroEndToEnd : public MacrosEndToEnd {
+  protected:
+    static constexpr int kStored = 1980;
+    void PrepareData() override {
+        fs::create_directories(Folder());
+        Json::Value macro;
+        macro["MacroName"] = "long";
+        macro["Guid"] = "g0";
+        macro["Version"] = kMacroFileVersion;
+        macro["Events"] = Json::Value(Json::arrayValue);
+        for (int i = 0; i < kStored; ++i)
+            macro["Events"].append(MacroEvent{10, 0x07, i % 2 == 0, 5}.ToJson());
+        ASSERT_EQ(WriteJsonFile(Folder() / "g0.mac", macro), 0);
+        Json::Value index;
+        index["MacroInfo"][0]["MacroName"] = "long";
+        index["MacroInfo"][0]["Guid"] = "g0";
+        ASSERT_EQ(WriteJsonFile(Folder() / "macro.config", index), 0);
+    }
+};
+
+// Typing on past the actions a macro holds, with Shift held: the recording
+// stops by itself, says so, and the saved macro lets go of every key it
+// pressed.
+TEST_F(FullMacroEndToEnd, ARecordingPastTheLimitStopsAndLeavesNoKeyHeld) {
     LineClient app, emulator;
     Open(app, emulator);
-    AddMacro(app);
+    Click(app, "macro_Op_tab");
+    Select(app, "macro_name_list", 0);
     Click(app, "macro_btn_starredio");
-    Xdotool("keydown Shift_L key --delay 1 --repeat 1001 a");
+    Xdotool("keydown Shift_L key --delay 1 --repeat 30 a");
     ASSERT_EQ(app.Ask("wait-visible MessageText 20000"), "ok") << Output();
     EXPECT_NE(app.Ask("find MessageText").find("macro is full"), std::string::npos)
         << app.Ask("find MessageText");
@@ -180,7 +205,7 @@ TEST_F(MacrosEndToEnd, ARecordingPastTheLimitStopsAndLeavesNoKeyHeld) {
     for (const RecordedEvent& e : events) held[{e.type, e.button}] += e.down ? 1 : -1;
     for (const auto& [key, count] : held)
         EXPECT_EQ(count, 0) << "type " << key.first << " button " << key.second;
-    EXPECT_EQ(events.front().type, 9) << "Shift first";
+    EXPECT_EQ(events[kStored].type, 9) << "Shift first";
     EXPECT_FALSE(events.back().down);
 }
 
