@@ -21,6 +21,7 @@
 
 #include "automation_client.h"
 #include "support/command_run.h"
+#include "support/eventually.h"
 #include "support/temp_folder.h"
 #include "xvfb_display.h"
 
@@ -91,13 +92,12 @@ class DriverEndToEndTest : public ::testing::Test {
     }
     // Waits (hang guard only) until the main window is shown or hidden.
     bool WaitForWindow(bool viewable) const {
-        const auto deadline = std::chrono::steady_clock::now() + 20s;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (skin::test::IsTopLevelWindowViewable(display_.Name(), "KELNO Driver") == viewable)
-                return true;
-            std::this_thread::sleep_for(50ms);
-        }
-        return false;
+        return kelno::test::Eventually(
+            [&] {
+                return skin::test::IsTopLevelWindowViewable(display_.Name(), "KELNO Driver") ==
+                       viewable;
+            },
+            {}, kelno::test::kHangGuard, 50ms);
     }
 
     pid_t Start(const std::vector<std::string>& arguments) {
@@ -125,14 +125,10 @@ class DriverEndToEndTest : public ::testing::Test {
 
     // The exit status of `pid` once it ends (bounded: a hang guard), or -1.
     static int WaitForExit(pid_t pid, std::chrono::milliseconds limit) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
         int status = 0;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (waitpid(pid, &status, WNOHANG) == pid)
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            std::this_thread::sleep_for(20ms);
-        }
-        return -1;
+        const bool ended = kelno::test::Eventually(
+            [&] { return waitpid(pid, &status, WNOHANG) == pid; }, {}, limit, 20ms);
+        return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     skin::test::XvfbDisplay display_;

@@ -26,6 +26,7 @@
 #include "skin/core/paint_manager.h"
 #include "skin/core/resource_manager.h"
 #include "skin/window/headless_window_system.h"
+#include "support/eventually.h"
 #include "support/temp_folder.h"
 
 namespace kelno::app::test {
@@ -123,13 +124,7 @@ class MainWindowTest : public ::testing::Test {
 
     // Pumps the UI thread's tasks until `done` (bounded: a hang guard).
     bool PumpUntil(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < deadline) {
-            system_.RunPendingTasks();
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
+        return kelno::test::Eventually(done, [this] { system_.RunPendingTasks(); });
     }
 
     bool threaded_ = false;

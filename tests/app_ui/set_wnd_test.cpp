@@ -24,6 +24,7 @@
 #include "skin/layout/layouts.h"
 #include "skin/window/headless_window_system.h"
 #include "skin_fixture.h"
+#include "support/eventually.h"
 #include "support/temp_folder.h"
 #include "update/fake_http_client.h"
 #include "update/recording_launcher.h"
@@ -78,13 +79,7 @@ class SetWndTest : public test::OwnedWindowTest {
     }
     // Runs the window's messages until `done` holds (hang guard).
     bool PumpUntil(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + 20s;
-        while (std::chrono::steady_clock::now() < deadline) {
-            system_.RunPendingTasks();
-            if (done()) return true;
-            std::this_thread::sleep_for(2ms);
-        }
-        return false;
+        return kelno::test::Eventually(done, [this] { system_.RunPendingTasks(); });
     }
     bool CheckDone() {
         return PumpUntil([&] { return !window_->Rows().empty(); });

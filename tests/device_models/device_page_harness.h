@@ -22,6 +22,7 @@
 #include "panels/widgets/widget_factory.h"
 #include "platform/sim/sim_command_device.h"
 #include "skin_core/skin_fixture.h"
+#include "support/eventually.h"
 
 namespace kelno::test {
 
@@ -54,13 +55,7 @@ inline std::vector<uint8_t> CommandCodesOf(const sim::SimCommandDevice& device) 
 // Runs the window's posted tasks until `done` holds (or a generous hang
 // guard ends).
 inline bool PumpUntil(skin::test::SkinWindow& window, const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < deadline) {
-        window.host.RunPendingTasks();
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return false;
+    return Eventually(done, [&window] { window.host.RunPendingTasks(); });
 }
 
 // The writes the page queued have reached the device, and what they post

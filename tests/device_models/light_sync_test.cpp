@@ -10,6 +10,7 @@
 #include "devices/models/light_sync.h"
 #include "devices/models/usb_device.h"
 #include "platform/sim/sim_device_set.h"
+#include "support/eventually.h"
 
 namespace kelno {
 namespace {
@@ -102,9 +103,7 @@ TEST(LightSync, TheThreadPaintsHeldDevicesAndSleepsWhenNoneIs) {
     EXPECT_EQ(synchroniser.Steps(), 0u) << "nothing begun: no steps";
 
     synchroniser.Begin(lightsync::kSteady, Setting(3, 24, 5));
-    const auto deadline = std::chrono::steady_clock::now() + 10s;  // hang guard
-    while (held.GetLedColour(5) == 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(1ms);
+    test::Eventually([&] { return held.GetLedColour(5) != 0; });
     EXPECT_EQ(held.GetLedColour(5), PackLedEntry(LedColour{200, 100, 50, 255}));
     EXPECT_EQ(free.GetLedColour(5), 0u) << "a device not held keeps its own lights";
     const uint64_t painted = synchroniser.Steps();

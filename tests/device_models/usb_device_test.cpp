@@ -21,12 +21,7 @@ namespace {
 
 // Waits for another thread's work, with a generous bound as a hang guard.
 bool WaitUntilTrue(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    return Eventually(done);
 }
 
 // Exposes the lighting thread and a fixed effect to the tests.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "panels_e2e_fixture.h"
+#include "support/eventually.h"
 #include "support/pulse_daemon.h"
 
 namespace kelno::test {
@@ -15,12 +16,13 @@ namespace {
 
 // Polls `read` until it says `want` (bounded); the last answer.
 std::string ReadUntil(const std::function<std::string()>& read, const std::string& want) {
-    const auto deadline = std::chrono::steady_clock::now() + 30s;  // hang guard (a loaded machine)
-    std::string value = read();
-    while (value != want && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(50ms);
-        value = read();
-    }
+    std::string value;
+    Eventually(
+        [&] {
+            value = read();
+            return value == want;
+        },
+        {}, 30s, 50ms);  // a loaded machine: a longer guard
     return value;
 }
 

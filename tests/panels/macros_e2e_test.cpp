@@ -14,6 +14,7 @@
 #include "macros/macro_library_writer.h"
 #include "panels_e2e_fixture.h"
 #include "support/command_run.h"
+#include "support/eventually.h"
 #include "support/x_other_client.h"
 
 namespace kelno::test {
@@ -54,16 +55,6 @@ class MacrosEndToEnd : public PanelsEndToEnd {
         Click(app, "macro_btn_name_add");
     }
     fs::path Folder() const { return data_ / "keyboard"; }
-    // Files change after a message box closes, on the program's own time:
-    // asked until `done` holds (bounded: a hang guard).
-    static bool Eventually(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + 20s;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(50ms);
-        }
-        return true;
-    }
     Json::Value Index() const { return ReadJsonFile(Folder() / "macro.config"); }
     std::vector<RecordedEvent> Events(int macro) const {
         const std::string guid = Index()["MacroInfo"][macro]["Guid"].asString();

@@ -10,6 +10,7 @@
 
 #include "panels_e2e_fixture.h"
 #include "support/command_run.h"
+#include "support/eventually.h"
 
 namespace kelno::test {
 namespace {
@@ -120,9 +121,7 @@ TEST_F(MouseEndToEnd, AChangeMadeOnTheMouseComesBackIntoTheProfileAndItsFrames) 
     };
     EXPECT_TRUE(steadyBlue(AskUntil(emulator, "frame mouse", steadyBlue))) << Output();
     const auto light = [&] { return MouseProfile()["Device"][0]["LightInfo"]; };
-    const auto deadline = std::chrono::steady_clock::now() + 20s;  // hang guard
-    while (light()["SelectItem"].asInt() != 3 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(50ms);
+    Eventually([&] { return light()["SelectItem"].asInt() == 3; });
     EXPECT_EQ(light()["SelectItem"].asInt(), 3);
     EXPECT_EQ(light()["Blue"].asInt(), 255);
 }
@@ -133,13 +132,11 @@ TEST_F(MouseEndToEnd, ThePointerSpeedReachesTheXServer) {
     ASSERT_EQ(app.Ask("click " + ShownRef(app, "cursor_Op_tab")), "ok") << Output();
     ASSERT_EQ(app.Ask("set-value " + ShownRef(app, "pointer_speed_slider") + " 6"), "ok");
     // Slider 6 is speed 14; with precision on the pointer accelerates 14/10.
-    const auto deadline = std::chrono::steady_clock::now() + 20s;  // hang guard
     CommandRun run;
-    do {
+    Eventually([&] {
         run = RunCommand("DISPLAY=" + display_.Name() + " xset q 2>&1");
-        if (run.output.find("acceleration:  14/10") != std::string::npos) break;
-        std::this_thread::sleep_for(100ms);
-    } while (std::chrono::steady_clock::now() < deadline);
+        return run.output.find("acceleration:  14/10") != std::string::npos;
+    });
     EXPECT_NE(run.output.find("acceleration:  14/10"), std::string::npos) << run.output;
     EXPECT_EQ(MouseProfile()["Device"][0]["SystemStages"]["MouseSpeed"].asInt(), 6);
 
@@ -243,12 +240,12 @@ TEST_F(WirelessMouseEndToEnd, AProfileSwitchThatTimesOutSaysItDidNotReachTheMous
     // and a power reading may be running ahead of the switch: a longer
     // hang guard than AskUntil's.
     std::string notice;
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (notice.find(" visible=1 ") == std::string::npos &&
-           std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(100ms);
-        notice = app.Ask("find device_write_notice");
-    }
+    Eventually(
+        [&] {
+            notice = app.Ask("find device_write_notice");
+            return notice.find(" visible=1 ") != std::string::npos;
+        },
+        {}, 60s, 100ms);
     EXPECT_NE(notice.find(" visible=1 "), std::string::npos) << notice << "\n" << Output();
     EXPECT_NE(app.Ask("find " + profiles).find("cursel=" + other), std::string::npos);
     ASSERT_EQ(emulator.Ask("fault wmouse none"), "ok");

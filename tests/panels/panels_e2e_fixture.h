@@ -22,6 +22,7 @@
 
 #include "automation_client.h"
 #include "core/json_file.h"
+#include "support/eventually.h"
 #include "support/temp_folder.h"
 #include "xvfb_display.h"
 
@@ -34,12 +35,13 @@ using LineClient = skin::test::AutomationClient;
 // Asks until `done` holds for the reply (bounded); the last reply.
 inline std::string AskUntil(LineClient& client, const std::string& line,
                             const std::function<bool(const std::string&)>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + 20s;  // hang guard
-    std::string reply = client.Ask(line);
-    while (!done(reply) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(50ms);
-        reply = client.Ask(line);
-    }
+    std::string reply;
+    Eventually(
+        [&] {
+            reply = client.Ask(line);
+            return done(reply);
+        },
+        {}, kHangGuard, 50ms);
     return reply;
 }
 
@@ -67,17 +69,21 @@ inline int MemoryByte(const std::string& reply, size_t index) {
 // the visible occurrence of each name ("name#k"), found within a bounded
 // wait. Empty when none shows.
 inline std::string ShownRef(LineClient& app, const std::string& name) {
-    const auto deadline = std::chrono::steady_clock::now() + 30s;  // hang guard
-    while (std::chrono::steady_clock::now() < deadline) {
+    std::string shown;
+    const auto findShown = [&] {
         for (int k = 0; k < 8; ++k) {
             const std::string ref = name + "#" + std::to_string(k);
             const std::string reply = app.Ask("find " + ref);
             if (reply.starts_with("err")) break;
-            if (reply.find(" visible=1 ") != std::string::npos) return ref;
+            if (reply.find(" visible=1 ") != std::string::npos) {
+                shown = ref;
+                return true;
+            }
         }
-        std::this_thread::sleep_for(100ms);
-    }
-    return {};
+        return false;
+    };
+    Eventually(findShown, {}, 30s, 100ms);
+    return shown;
 }
 
 class PanelsEndToEnd : public ::testing::Test {

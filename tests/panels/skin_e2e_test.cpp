@@ -7,6 +7,7 @@
 
 #include "app/ui/skin_choice.h"
 #include "panels_e2e_fixture.h"
+#include "support/eventually.h"
 
 namespace kelno::test {
 namespace {
@@ -45,9 +46,7 @@ TEST_F(SkinEndToEnd, APickedColourIsKeptForTheNextStart) {
     ASSERT_EQ(app.Ask("click skin_color"), "ok");
     ASSERT_EQ(app.Ask("wait-visible skin_color_btn 5000"), "ok");
     ASSERT_EQ(app.Ask("click skin_color_btn#1"), "ok");  // the second colour
-    const auto deadline = std::chrono::steady_clock::now() + 20s;  // hang guard
-    while (!LoadSkinChoice(data_) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(50ms);
+    Eventually([&] { return LoadSkinChoice(data_).has_value(); });
     EXPECT_EQ(LoadSkinChoice(data_), ColourSkinChoice(0xFF1B2233)) << Output();
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/session/light_control_bus.h"
+#include "support/eventually.h"
 
 namespace kelno {
 namespace {
@@ -31,13 +32,9 @@ protected:
     // Runs the default main context until `done` or a generous hang guard.
     template <typename Predicate>
     bool Pump(Predicate done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            g_main_context_iteration(nullptr, FALSE);
-            g_usleep(1000);
-        }
-        return true;
+        return kelno::test::Eventually(
+            done, [] { g_main_context_iteration(nullptr, FALSE); }, std::chrono::seconds(30),
+            std::chrono::milliseconds(1));
     }
 
     // A round trip to the bus: match rules sent before it are in force after.

@@ -11,6 +11,8 @@
 #include <string>
 #include <thread>
 
+#include "support/eventually.h"
+
 namespace kelno::skin::test {
 
 class AutomationClient {
@@ -23,8 +25,7 @@ class AutomationClient {
     }
 
     bool Connect(const std::string& path, std::chrono::milliseconds limit) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < deadline) {
+        const auto connected = [&] {
             fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
             sockaddr_un address{};
             address.sun_family = AF_UNIX;
@@ -36,9 +37,9 @@ class AutomationClient {
             }
             close(fd_);
             fd_ = -1;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));  // still starting
-        }
-        return false;
+            return false;  // still starting
+        };
+        return kelno::test::Eventually(connected, {}, limit, std::chrono::milliseconds(50));
     }
 
     // One request line, its reply line (without the line feed).

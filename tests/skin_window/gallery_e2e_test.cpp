@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "automation_client.h"
+#include "support/eventually.h"
 #include "support/temp_folder.h"
 #include "xvfb_display.h"
 
@@ -67,16 +68,12 @@ class GalleryEndToEndTest : public ::testing::Test {
 
     // Waits (bounded) for the program to end; its exit status or -1.
     int WaitForExit(std::chrono::milliseconds limit) {
-        auto deadline = std::chrono::steady_clock::now() + limit;
         int status = 0;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                exited_ = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            std::this_thread::sleep_for(20ms);
-        }
-        return -1;
+        const bool ended = kelno::test::Eventually(
+            [&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, {}, limit, 20ms);
+        if (!ended) return -1;
+        exited_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     test::XvfbDisplay display_;

@@ -1,3 +1,4 @@
+#include "support/eventually.h"
 #include "support/pulse_daemon.h"
 
 #include <signal.h>
@@ -71,18 +72,17 @@ PulseDaemon::PulseDaemon() {
         _exit(127);
     }
     if (pid_ < 0) return;
-    const auto deadline = std::chrono::steady_clock::now() + 15s;  // hang guard
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-            pid_ = -1;
-            return;
-        }
-        if (Pactl("info").status == 0) {
-            running_ = true;
-            return;
-        }
-        std::this_thread::sleep_for(100ms);
-    }
+    // Until the daemon answers or has ended.
+    Eventually(
+        [this] {
+            if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+                pid_ = -1;
+                return true;
+            }
+            running_ = Pactl("info").status == 0;
+            return running_;
+        },
+        {}, 15s, 100ms);
 }
 
 PulseDaemon::~PulseDaemon() {

@@ -1,3 +1,4 @@
+#include "support/eventually.h"
 #include "update/stand_in_file_manager.h"
 
 #include <chrono>
@@ -63,9 +64,8 @@ std::vector<std::string> StandInFileManager::Uris() const {
 }
 
 std::vector<std::string> StandInFileManager::WaitForUris() const {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (Uris().empty() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    kelno::test::Eventually([this] { return !Uris().empty(); }, {}, kelno::test::kHangGuard,
+                            std::chrono::milliseconds(50));
     return Uris();
 }
 
