@@ -86,13 +86,14 @@ inline void ExpectTheStillFrameDespiteABusyChannel(CZembravaUSBDevice& page,
     light[LightSetting::kMode] = static_cast<uint8_t>(c.animatedMode);
     light[LightSetting::kBrightness] = 4;
     light[LightSetting::kSpeed] = 5;
-    light[LightSetting::kMultiColor] = 0;
+    // Many colours, so every effect changes its frames as it runs.
+    light[LightSetting::kMultiColor] = 1;
     light[LightSetting::kRed] = 0xFF;
     light[LightSetting::kGreen] = 0;
     light[LightSetting::kBlue] = 0;
-    page.SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
     const uint64_t before = page.LightFramesSent();
-    ASSERT_TRUE(PumpUntil(window, [&] { return page.LightFramesSent() >= before + 3; })) << c.name;
+    page.SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
+    ASSERT_TRUE(PumpUntil(window, [&] { return page.LightFramesSent() >= before + 2; })) << c.name;
 
     device.SetLatency(std::chrono::milliseconds(300));
     auto command = std::async(std::launch::async, [&page] {
@@ -101,6 +102,7 @@ inline void ExpectTheStillFrameDespiteABusyChannel(CZembravaUSBDevice& page,
     });
     ASSERT_TRUE(PumpUntil(window, [&] { return page.CommandChannel().IsBusy(); })) << c.name;
     light[LightSetting::kMode] = static_cast<uint8_t>(c.stillMode);
+    light[LightSetting::kMultiColor] = 0;
     page.SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
     EXPECT_EQ(command.get(), kChannelOk) << c.name;
     device.SetLatency(std::chrono::microseconds(0));

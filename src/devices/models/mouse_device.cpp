@@ -126,18 +126,20 @@ void CZembravaMouseDevice::InitDeviceLayout() {
 
 void CZembravaMouseDevice::TakeLightSetting(const LightSetting& setting) {
     const uint8_t previousMode = lightShadow_[LightSetting::kMode];
-    StoreLightSettings(setting);
     // Byte 3 too: the settings block carries the direction from here.
     for (int byte : {LightSetting::kMode, LightSetting::kBrightness, LightSetting::kSpeed,
                      LightSetting::kDirection, LightSetting::kMultiColor, LightSetting::kRed,
                      LightSetting::kGreen, LightSetting::kBlue}) {
         lightShadow_[byte] = setting[byte];
     }
+    // The mode before the lighting thread is woken (StoreLightSettings): a
+    // thread that woke to the old, still mode would go back to sleep and
+    // never run the new effect.
     lightMode_ = setting[LightSetting::kMode];
-    if (previousMode != setting[LightSetting::kMode]) {
-        lighting_.RestartRing();
-        NotifyPreviewState();
-    }
+    const bool modeChanged = previousMode != setting[LightSetting::kMode];
+    if (modeChanged) lighting_.RestartRing();
+    StoreLightSettings(setting);
+    if (modeChanged) NotifyPreviewState();
 }
 
 int CZembravaMouseDevice::RefreshUi() {
