@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/routing/notify_routes.h"
+#include "panels/notify_routes.h"
 #include "app/ui/set_wnd.h"
 #include "app/ui/skin_frame.h"
 #include "core/settings_store.h"

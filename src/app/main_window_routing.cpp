@@ -1,5 +1,5 @@
 // The main window's element factory and the dispatch of control
-// notifications (the table is app/routing/notify_routes.h) to the classes
+// notifications (the table is panels/notify_routes.h) to the classes
 // that own the controls.
 
 #include <algorithm>

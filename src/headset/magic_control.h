@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/routing/notify_routes.h"
+#include "panels/notify_routes.h"
 #include "headset/audio_panel.h"
 
 namespace kelno {

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/routing/notify_routes.h"
+#include "panels/notify_routes.h"
 #include "devices/models/usb_device.h"
 #include "panels/child_lookup.h"
 #include "profiles/profile_list.h"

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/routing/notify_routes.h"
+#include "panels/notify_routes.h"
 #include "devices/models/usb_device.h"
 #include "keys/key_assignment_codec.h"
 #include "panels/capture_panels.h"

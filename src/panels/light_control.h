@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/routing/notify_routes.h"
+#include "panels/notify_routes.h"
 #include "devices/models/usb_device.h"
 #include "panels/child_lookup.h"
 #include "panels/update_scope.h"

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/routing/notify_routes.h"
+#include "panels/notify_routes.h"
 #include "devices/models/usb_device.h"
 #include "macros/macro_action_list.h"
 #include "macros/macro_library.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/routing/notify_routes.h"
+#include "panels/notify_routes.h"
 #include "devices/models/usb_device.h"
 #include "macros/recoil_data.h"
 #include "panels/child_lookup.h"

@@ -1,4 +1,4 @@
-#include "app/routing/notify_routes.h"
+#include "panels/notify_routes.h"
 
 #include <gtest/gtest.h>
 

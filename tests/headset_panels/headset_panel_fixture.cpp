@@ -1,6 +1,6 @@
 #include "headset_panel_fixture.h"
 
-#include "app/routing/notify_routes.h"
+#include "panels/notify_routes.h"
 #include "headset/headset_panel_factory.h"
 #include "skin/controls/combo.h"
 #include "skin/controls/progress.h"

@@ -1,6 +1,6 @@
 #include "panel_fixture.h"
 
-#include "app/routing/notify_routes.h"
+#include "panels/notify_routes.h"
 #include "core/json_access.h"
 #include "core/json_file.h"
 #include "panels/key_set_control.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/routing/notify_routes.h"
+#include "panels/notify_routes.h"
 #include "core/json_file.h"
 #include "panel_fixture.h"
 #include "panels/panel_factory.h"
