@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <vector>
 
 #include "devices/models/key_map_wire.h"
@@ -11,53 +13,88 @@
 namespace kelno::mouse {
 namespace {
 
-DpiStage Stage(uint16_t dpi, uint8_t red) {
-    return DpiStage{1, 0, dpi, dpi, red, 0, 0};
+using Head = std::array<uint8_t, 14>;  // profile, light, report rate, stage
+using StageBytes = std::array<uint8_t, 9>;
+using Tail = std::array<uint8_t, 7>;  // flag, screen size, correction
+static_assert(sizeof(Head) + 5 * sizeof(StageBytes) + sizeof(Tail) == kSettingsWriteSize);
+
+// A whole expected block laid out by hand rather than from the module's own
+// offsets, so a moved field shows: the head, five stage records (zero when
+// absent) and the tail.
+std::array<uint8_t, kSettingsWriteSize> Block(const Head& head,
+                                              const std::vector<StageBytes>& stages,
+                                              const Tail& tail) {
+    std::vector<uint8_t> bytes(head.begin(), head.end());
+    for (size_t i = 0; i < 5; ++i) {
+        const StageBytes record = i < stages.size() ? stages[i] : StageBytes{};
+        bytes.insert(bytes.end(), record.begin(), record.end());
+    }
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
+    std::array<uint8_t, kSettingsWriteSize> block{};
+    std::copy(bytes.begin(), bytes.end(), block.begin());
+    return block;
 }
 
 TEST(MouseSettingsBlock, CarriesLightStagesAndScreen) {
     MouseSettings s;
-    s.mode = 9;  // beyond the mouse's modes: written as 0
-    s.brightness = 24;
-    s.speed = 2;
+    s.mode = 7;
+    s.brightness = 3;
+    s.speed = 2;  // written as 5 - 2
     s.effectOption = 1;
     s.multiColour = 1;
-    s.red = 1, s.green = 2, s.blue = 3;
+    s.red = 0x21, s.green = 0x22, s.blue = 0x23;
     s.reportRate = 3;
     s.currentStage = 2;
-    s.stages = {Stage(8, 0xAA), Stage(0x1234, 0xBB), Stage(32, 0xCC)};
+    // X and Y differ and every colour byte is its own, so a swap shows.
+    s.stages = {DpiStage{1, 1, 0x0108, 0x0209, 0xA1, 0xA2, 0xA3},
+                DpiStage{1, 0, 0x1234, 0x5678, 0xB1, 0xB2, 0xB3},
+                DpiStage{0, 2, 32, 33, 0xC1, 0xC2, 0xC3}};
     s.flag = 1;
     s.screenWidth = 1920;
     s.screenHeight = 1080;
     s.minimumSquare = 7;
     s.pixelThreshold = 9;
-    const auto block = BuildSettingsBlock(0, s);
+    const auto expected =
+        Block({5, 7, 3, 3, 1, 1, 0x21, 0x22, 0x23, 0, 0, 3, 2, 0},
+              {{1, 1, 0x08, 0x01, 0x09, 0x02, 0xA1, 0xA2, 0xA3},
+               {1, 0, 0x34, 0x12, 0x78, 0x56, 0xB1, 0xB2, 0xB3},
+               {0, 2, 32, 0, 33, 0, 0xC1, 0xC2, 0xC3}},
+              {1, 0x80, 0x07, 0x38, 0x04, 7, 9});
+    EXPECT_EQ(BuildSettingsBlock(5, s), expected);
+}
 
-    EXPECT_EQ(block[1], 0);
-    EXPECT_EQ(block[2], kMaxBrightness) << "brightness within the mouse's maximum";
-    EXPECT_EQ(block[3], 3) << "speed 2 is written as 3";
-    EXPECT_EQ(block[4], 1);
-    EXPECT_EQ(block[11], 3);
-    EXPECT_EQ(block[12], 2);
-    const std::vector<uint8_t> stage1(block.begin() + 23, block.begin() + 32);
-    EXPECT_EQ(stage1, (std::vector<uint8_t>{1, 0, 0x34, 0x12, 0x34, 0x12, 0xBB, 0, 0}));
-    for (size_t i = 41; i <= 58; ++i) EXPECT_EQ(block[i], 0) << "absent stage byte " << i;
-    EXPECT_EQ(block[59], 1);
-    EXPECT_EQ(std::vector<uint8_t>(block.begin() + 60, block.begin() + 64),
-              (std::vector<uint8_t>{0x80, 0x07, 0x38, 0x04}));
-    EXPECT_EQ(block[64], 7);
-    EXPECT_EQ(block[65], 9);
+TEST(MouseSettingsBlock, ModeBrightnessAndSpeedAreClamped) {
+    struct Case {
+        uint8_t mode, brightness, speed;
+        uint8_t wireMode, wireBrightness, wireSpeed;
+    } cases[] = {
+        {0, 0, 0, 0, 0, 5},  // the slowest speed is written as 5
+        {8, 4, 5, 8, 4, 0},  // the last mode, brightness and speed
+        {9, 5, 6, 0, 4, 0},  // one beyond each: mode 0, the others at their maximum
+        {9, 24, 2, 0, 4, 3},
+        {255, 255, 255, 0, 4, 0},
+    };
+    for (const Case& c : cases) {
+        MouseSettings s;
+        s.mode = c.mode;
+        s.brightness = c.brightness;
+        s.speed = c.speed;
+        const auto expected =
+            Block({0, c.wireMode, c.wireBrightness, c.wireSpeed, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+                  {}, {});
+        EXPECT_EQ(BuildSettingsBlock(0, s), expected)
+            << int{c.mode} << " " << int{c.brightness} << " " << int{c.speed};
+    }
 }
 
 TEST(MouseSettingsBlock, MoreThanFiveStagesNeverReachTheScreenSize) {
     MouseSettings s;
-    for (int i = 0; i < 16; ++i) s.stages.push_back(Stage(0xFFFF, 0xFF));
+    for (uint8_t i = 1; i <= 16; ++i) s.stages.push_back(DpiStage{i, i, 0xFFFF, 0xFFFF, i, i, i});
     s.screenWidth = 0x0102;
-    const auto block = BuildSettingsBlock(0, s);
-    EXPECT_EQ(block[56], 0xFF);  // the fifth stage's red
-    EXPECT_EQ(block[59], 0);
-    EXPECT_EQ(block[60], 0x02);
-    EXPECT_EQ(block[61], 0x01);
+    std::vector<StageBytes> five;
+    for (uint8_t i = 1; i <= 5; ++i) five.push_back({i, i, 0xFF, 0xFF, 0xFF, 0xFF, i, i, i});
+    const Head head = {0, 0, 0, 5};  // speed 0 is written as 5
+    EXPECT_EQ(BuildSettingsBlock(0, s), Block(head, five, {0, 0x02, 0x01, 0, 0, 0, 0}));
 }
 
 TEST(MouseSettingsBlock, ReadBackIsClamped) {
