@@ -156,7 +156,7 @@ int CZembravaHS6533Device::SendLightFrame() {
     int result = kChannelOk;
     for (const headset::LedReport& report : headset::BuildLedReports(lighting_.LedColours())) {
         // A report that fails is counted; the others still go.
-        const int sent = commandChannel_->SendOutputReport(report);
+        const int sent = link_.Command().SendOutputReport(report);
         if (sent != kChannelOk) {
             ++failedLedReports_;
             result = sent;

@@ -39,17 +39,17 @@ void CZembravaKeyMappedDevice::TakeKeyList() {
 // --- key map ---------------------------------------------------------------------------
 
 int CZembravaKeyMappedDevice::ReadKeyMapFromDevice() {
-    if (!commandChannel_->IsOpen()) return 0;
+    if (!link_.Command().IsOpen()) return 0;
     return TakeKeyMap(ReadKeyMapTransactions());
 }
 
 int CZembravaKeyMappedDevice::AbandonGroup() {
-    commandChannel_->SendFinish();
+    link_.Command().SendFinish();
     return 0;
 }
 
 CZembravaKeyMappedDevice::KeyMapReading CZembravaKeyMappedDevice::ReadKeyMapTransactions() {
-    CHidCommandChannel& channel = *commandChannel_;
+    CHidCommandChannel& channel = link_.Command();
     KeyMapReading reading;
     const auto group = channel.LockGroup();
     if (!LinkUp()) return reading;
@@ -121,7 +121,7 @@ std::optional<std::vector<uint8_t>> CZembravaKeyMappedDevice::KeyMapToWrite(
 
 int CZembravaKeyMappedDevice::WriteKeyMapTransactions(const std::vector<uint8_t>& keyMap,
                                                       int profileIndex) {
-    CHidCommandChannel& channel = *commandChannel_;
+    CHidCommandChannel& channel = link_.Command();
     if (!channel.IsOpen()) return 0;
     const auto group = channel.LockGroup();
     if (!LinkUp()) return 0;
@@ -136,7 +136,7 @@ int CZembravaKeyMappedDevice::WriteKeyMapTransactions(const std::vector<uint8_t>
 int CZembravaKeyMappedDevice::WriteKeyMap(int profileIndex,
                                           const std::vector<KeyAssignmentPair>& assignments) {
     const auto keyMap = KeyMapToWrite(assignments);
-    if (!keyMap || !commandChannel_->IsOpen()) return 0;
+    if (!keyMap || !link_.Command().IsOpen()) return 0;
     return WriteKeyMapTransactions(*keyMap, profileIndex);
 }
 
@@ -154,7 +154,7 @@ int CZembravaKeyMappedDevice::WriteStoredKeyMap(int profileIndex) {
 
 CZembravaKeyMappedDevice::MacroWrite CZembravaKeyMappedDevice::WriteMacroTransactions(
     const MacroLibraryContents& library, std::array<uint8_t, kDeviceInfoSize> info) {
-    CHidCommandChannel& channel = *commandChannel_;
+    CHidCommandChannel& channel = link_.Command();
     MacroWrite write;
     const auto group = channel.LockGroup();
     const bool linked = !channel.IsOpen() || LinkUp();
@@ -218,7 +218,7 @@ void CZembravaKeyMappedDevice::StoreKeysOnDevice(std::function<void(KeyStoreResu
         if (writesKeyMap) ReportWriteResult(DeviceWriteKind::KeyMap, outcome.keyMap);
         if (done) done(KeyStoreResult{outcome.macros.result, outcome.keyMap});
     };
-    if (commandChannel_->IsOpen() && RunOnDevice(io, apply)) return;
+    if (link_.Command().IsOpen() && RunOnDevice(io, apply)) return;
     // Nothing to come back to (a tool) or nothing open: at once.
     apply(io());
 }
@@ -252,7 +252,7 @@ int CZembravaKeyMappedDevice::InitialSync() {
 
 void CZembravaKeyMappedDevice::OnInitialSyncTimer() {
     const bool queued =
-        commandChannel_->IsOpen() && RunOnDevice([this] { return ReadKeyMapTransactions(); },
+        link_.Command().IsOpen() && RunOnDevice([this] { return ReadKeyMapTransactions(); },
                                                  [this](const KeyMapReading& reading) {
                                                      TakeKeyMap(reading);
                                                      FinishInitialSync();
@@ -261,26 +261,26 @@ void CZembravaKeyMappedDevice::OnInitialSyncTimer() {
 }
 
 void CZembravaKeyMappedDevice::BeginSyncRequest() {
-    commandChannel_->SetLightingHold(false);
+    link_.Command().SetLightingHold(false);
     previousShadow_[0] = activeProfile_;
     std::copy(lightShadow_.bytes.begin(), lightShadow_.bytes.end(), previousShadow_.begin() + 1);
 }
 
 int CZembravaKeyMappedDevice::OnSyncRequest() {
     BeginSyncRequest();
-    if (!commandChannel_->IsOpen()) return 0;
+    if (!link_.Command().IsOpen()) return 0;
     return TakeSettingsReading(ReadSettingsTransactions());
 }
 
 void CZembravaKeyMappedDevice::OnSyncRequestTimer() {
     BeginSyncRequest();
-    if (!commandChannel_->IsOpen()) return;
+    if (!link_.Command().IsOpen()) return;
     RunOnDevice([this] { return ReadSettingsTransactions(); },
                 [this](const SettingsReading& reading) { TakeSettingsReading(reading); });
 }
 
 CZembravaKeyMappedDevice::SettingsReading CZembravaKeyMappedDevice::ReadSettingsTransactions() {
-    CHidCommandChannel& channel = *commandChannel_;
+    CHidCommandChannel& channel = link_.Command();
     SettingsReading reading;
     const auto group = channel.LockGroup();
     if (!LinkUp()) return reading;

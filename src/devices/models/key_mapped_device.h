@@ -110,10 +110,9 @@ class CZembravaKeyMappedDevice : public CZembravaProfiledDevice, public IKeyAssi
     // The text ids that name a code on a key button (joined with "+");
     // empty keeps the layout's caption. The keyboard's names by default.
     virtual std::vector<std::string> CodeTextIds(const KeyAssignment& assignment) const;
-    // Whether the device answers: a wireless device's receiver is asked
-    // before each command, since a sleeping device takes every command
-    // without acting on it. Transactions only.
-    virtual bool LinkUp() { return true; }
+    // Whether the device answers (DeviceLink::LinkUp), asked before each
+    // command. Transactions only.
+    bool LinkUp() { return link_.LinkUp(); }
 
     // Binds the page's panels (profile, lighting, key assignment, macros and
     // `extraPanels` by name); the key assignment panel starts hidden.

@@ -192,7 +192,7 @@ int CZembravaKeyboardDevice::WriteSettings(int profileIndex, int activeProfile, 
 
 int CZembravaKeyboardDevice::WriteSettingsBlock(
     const std::array<uint8_t, keyboard::kSettingsBlockSize>& block, int profileIndex) {
-    CHidCommandChannel& channel = *commandChannel_;
+    CHidCommandChannel& channel = link_.Command();
     const auto group = channel.LockGroup();
     channel.SendStart();
     const int result = channel.WriteMemory(
@@ -268,7 +268,7 @@ int CZembravaKeyboardDevice::SendKeyBitmap() {
 
 int CZembravaKeyboardDevice::WriteWholeBitmap() {
     return QueueDeviceWrite(DeviceWriteKind::KeyLights, [this, bitmap = bitmap_] {
-        return commandChannel_->WriteKeyLights(bitmap, 0);
+        return link_.Command().WriteKeyLights(bitmap, 0);
     });
 }
 
@@ -309,7 +309,7 @@ int CZembravaKeyboardDevice::ToggleKeyLight(int key, int customSet) {
     if (HasFailedWrite(DeviceWriteKind::KeyLights)) return WriteWholeBitmap();
     return QueueDeviceWrite(DeviceWriteKind::KeyLights,
                             [this, value = byte, at = static_cast<uint16_t>(position->byte)] {
-                                return commandChannel_->WriteKeyLights(std::span(&value, 1), at);
+                                return link_.Command().WriteKeyLights(std::span(&value, 1), at);
                             });
 }
 
@@ -346,10 +346,10 @@ int CZembravaKeyboardDevice::SetLedStatus(bool on) {
     RefreshPanels();
     return QueueDeviceWrite(DeviceWriteKind::LedStatus, [this, on] {
         const std::array<uint8_t, 1> value{static_cast<uint8_t>(on ? 1 : 0)};
-        const auto group = commandChannel_->LockGroup();
-        commandChannel_->SendStart();
-        const int result = commandChannel_->WriteMemory(value, 15);
-        commandChannel_->SendFinish();
+        const auto group = link_.Command().LockGroup();
+        link_.Command().SendStart();
+        const int result = link_.Command().WriteMemory(value, 15);
+        link_.Command().SendFinish();
         return result;
     });
 }

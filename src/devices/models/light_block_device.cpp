@@ -131,7 +131,7 @@ int CZembravaLightBlockDevice::WriteSettings(int profileIndex, int /*activeProfi
     if (profileIndex < 0) return 0;
     const auto block = lightblock::BlockFromShadow(shadow_);
     return QueueDeviceWrite(DeviceWriteKind::Settings, [this, block, profileIndex] {
-        CHidCommandChannel& channel = *commandChannel_;
+        CHidCommandChannel& channel = link_.Command();
         const auto group = channel.LockGroup();
         channel.SendStart();
         const int result =
@@ -142,7 +142,7 @@ int CZembravaLightBlockDevice::WriteSettings(int profileIndex, int /*activeProfi
 }
 
 int CZembravaLightBlockDevice::ReadInfoTransactions() {
-    CHidCommandChannel& channel = *commandChannel_;
+    CHidCommandChannel& channel = link_.Command();
     const auto group = channel.LockGroup();
     std::array<uint8_t, kDeviceInfoSize> info{};
     channel.SendStart();
@@ -158,25 +158,25 @@ void CZembravaLightBlockDevice::FinishInitialSync() {
 }
 
 int CZembravaLightBlockDevice::InitialSync() {
-    const int read = commandChannel_->IsOpen() && ReadsInfoAtSync() ? ReadInfoTransactions() : 0;
+    const int read = link_.Command().IsOpen() && ReadsInfoAtSync() ? ReadInfoTransactions() : 0;
     FinishInitialSync();
     return read;
 }
 
 void CZembravaLightBlockDevice::OnInitialSyncTimer() {
-    const bool queued = commandChannel_->IsOpen() && ReadsInfoAtSync() &&
+    const bool queued = link_.Command().IsOpen() && ReadsInfoAtSync() &&
                         RunOnDevice([this] { return ReadInfoTransactions(); },
                                     [this](int) { FinishInitialSync(); });
     if (!queued) FinishInitialSync();
 }
 
 void CZembravaLightBlockDevice::BeginSyncRequest() {
-    commandChannel_->SetLightingHold(false);
+    link_.Command().SetLightingHold(false);
     previousShadow_ = shadow_;
 }
 
 CZembravaLightBlockDevice::SettingsReading CZembravaLightBlockDevice::ReadSettingsTransactions() {
-    CHidCommandChannel& channel = *commandChannel_;
+    CHidCommandChannel& channel = link_.Command();
     SettingsReading reading;
     const auto group = channel.LockGroup();
     std::array<uint8_t, 1> active{};
@@ -203,13 +203,13 @@ int CZembravaLightBlockDevice::TakeSettingsReading(const SettingsReading& readin
 
 int CZembravaLightBlockDevice::OnSyncRequest() {
     BeginSyncRequest();
-    if (!commandChannel_->IsOpen()) return 0;
+    if (!link_.Command().IsOpen()) return 0;
     return TakeSettingsReading(ReadSettingsTransactions());
 }
 
 void CZembravaLightBlockDevice::OnSyncRequestTimer() {
     BeginSyncRequest();
-    if (!commandChannel_->IsOpen()) return;
+    if (!link_.Command().IsOpen()) return;
     RunOnDevice([this] { return ReadSettingsTransactions(); },
                 [this](const SettingsReading& reading) { TakeSettingsReading(reading); });
 }

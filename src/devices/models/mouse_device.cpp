@@ -205,12 +205,6 @@ void CZembravaMouseDevice::SetScreenSize(int width, int height) {
     screenHeight_ = std::clamp(height, 0, 0xFFFF);
 }
 
-// --- the link --------------------------------------------------------------------------
-
-bool CZembravaMouseDevice::LinkUp() {
-    return !commandChannel_->IsWireless() || commandChannel_->ProbeLink();
-}
-
 // --- settings block -----------------------------------------------------------------------
 
 mouse::MouseSettings CZembravaMouseDevice::SettingsFromProfile() const {
@@ -249,7 +243,7 @@ int CZembravaMouseDevice::WriteSettings(int profileIndex, int activeProfile, int
 
 int CZembravaMouseDevice::WriteSettingsBlock(
     const std::array<uint8_t, mouse::kSettingsWriteSize>& block, int profileIndex) {
-    CHidCommandChannel& channel = *commandChannel_;
+    CHidCommandChannel& channel = link_.Command();
     const auto group = channel.LockGroup();
     if (!LinkUp()) return 0;
     channel.SendStart();

@@ -95,7 +95,6 @@ class CZembravaMouseDevice : public CZembravaKeyMappedDevice {
     }
 
   protected:
-    bool LinkUp() override;
     std::chrono::milliseconds StepInterval() const override;
     void PreviewStep() override;
     CBasicProfiledata& BasicProfile() override { return profile_; }

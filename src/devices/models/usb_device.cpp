@@ -16,24 +16,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr size_t kNotifyReportMax = 64;
 // The system tick moves about every 2 ms at the resolution the effects
 // were tuned for; a preview step runs every (6 - speed) of those.
 constexpr std::chrono::milliseconds kStepUnit{2};
-constexpr auto kClosedChannelWait = 100ms;  // the notification reader's pause
-constexpr auto kFailedReadPause = 50ms;
 
 ILightButton* AsLightButton(skin::CControlUI* control) {
     return control ? static_cast<ILightButton*>(control->GetInterface(kLightButtonInterface))
                    : nullptr;
-}
-
-// The first usage of the first data entry of a notification report.
-uint16_t FirstUsage(const std::vector<HidDataEntry>& entries) {
-    if (entries.empty()) return 0;
-    const HidDataEntry& entry = entries.front();
-    if (entry.isButtonData) return entry.usages.empty() ? 0 : entry.usages.front();
-    return static_cast<uint16_t>(entry.value);
 }
 
 }  // namespace
@@ -53,18 +42,14 @@ uint32_t ButtonColour(uint8_t red, uint8_t green, uint8_t blue) {
 }
 
 CZembravaUSBDevice::CZembravaUSBDevice(std::shared_ptr<hid::HidBackend> backend)
-    : commandChannel_(std::make_unique<CHidCommandChannel>(backend)),
-      notifyChannel_(std::make_unique<CHidCommandChannel>(backend)),
-      alive_(std::make_shared<CZembravaUSBDevice*>(this)) {
+    : link_(std::move(backend)) {
     // The hold's end hands the LEDs back to the device's own effect.
-    commandChannel_->SetLightingHoldListener([this] { WakeLightingThread(); });
+    link_.Command().SetLightingHoldListener([this] { WakeLightingThread(); });
 }
 
 CZembravaUSBDevice::~CZembravaUSBDevice() {
-    alive_.reset();
-    StopThreads();
-    notifyChannel_->CloseInterface();
-    commandChannel_->CloseInterface();
+    link_.Shutdown();
+    StopLightingThread();
 }
 
 std::string CZembravaUSBDevice::GetClass() const {
@@ -116,7 +101,7 @@ void CZembravaUSBDevice::AttachCatalogueEntry(const SupportedDeviceEntry& entry)
 }
 
 void CZembravaUSBDevice::SetUiTaskPoster(UiTaskPoster poster) {
-    uiPoster_ = std::move(poster);
+    link_.SetPoster(std::move(poster));
 }
 
 void CZembravaUSBDevice::SetDataFolders(std::filesystem::path userDataRoot,
@@ -148,7 +133,7 @@ std::filesystem::path CZembravaUSBDevice::DefaultProfilePath() const {
 // --- channels -------------------------------------------------------------
 
 bool CZembravaUSBDevice::OpenCommandChannel(const std::string& path, bool wireless) {
-    const bool opened = commandChannel_->OpenInterface(path, wireless);
+    const bool opened = link_.OpenCommand(path, wireless);
     if (opened) {
         // The first synchronisation gives the new connection everything.
         failedWrites_ = 0;
@@ -161,36 +146,23 @@ bool CZembravaUSBDevice::OpenCommandChannel(const std::string& path, bool wirele
 }
 
 void CZembravaUSBDevice::CloseCommandChannel() {
-    commandChannel_->CloseInterface();
+    link_.CloseCommand();
 }
 
 bool CZembravaUSBDevice::AttachNotifyPath(const std::string& path) {
-    DetachNotifyPath();
-    if (!notifyChannel_->OpenInterface(path)) return false;
-    notifyAttached_ = true;
-    if (!uiPoster_) uiPoster_ = CurrentUiPoster();
-    notifyThread_.Start([this](std::stop_token token) { NotificationLoop(token); });
-    return true;
+    AdoptHostPoster();
+    // The link's thread calls this page's handler until the link stops it.
+    return link_.AttachNotifyPath(path, [this](uint16_t usage) { HandleNotification(usage); });
 }
 
 void CZembravaUSBDevice::DetachNotifyPath() {
-    notifyThread_.RequestStop();
-    HidCancelRead(notifyChannel_->Record());
-    if (!notifyThread_.StopAndJoin(kStopBound)) {
-        DebugOutput("notification thread did not stop in time");
-    }
-    notifyChannel_->CloseInterface();
-    notifyAttached_ = false;
+    link_.DetachNotifyPath();
 }
 
 bool CZembravaUSBDevice::StopThreads() {
-    const bool workerEnded = deviceWorker_.Stop(kStopBound);
-    if (!workerEnded) DebugOutput("device worker did not stop in time");
+    const bool linkEnded = link_.StopWorkerAndNotify();
     const bool lightingEnded = StopLightingThread();
-    notifyThread_.RequestStop();
-    HidCancelRead(notifyChannel_->Record());
-    const bool notifyEnded = notifyThread_.StopAndJoin(kStopBound);
-    return workerEnded && lightingEnded && notifyEnded;
+    return linkEnded && lightingEnded;
 }
 
 // --- layout binding ---------------------------------------------------------
@@ -338,7 +310,7 @@ void CZembravaUSBDevice::PlayCustomEffect() {
 void CZembravaUSBDevice::SetLedColour(int index, uint32_t packed) {
     lighting_.SetLedColour(index, UnpackLedEntry(packed));
     // A held device sleeps until its LEDs are set from outside.
-    if (commandChannel_->LightingHold()) WakeLightingThread();
+    if (link_.Command().LightingHold()) WakeLightingThread();
 }
 
 uint32_t CZembravaUSBDevice::GetLedColour(int index) const {
@@ -432,36 +404,22 @@ void CZembravaUSBDevice::SetFunctionPage(int page) {
 
 // --- power -----------------------------------------------------------------------------
 
-CZembravaUSBDevice::PowerReading CZembravaUSBDevice::ReadPowerStatus() {
-    PowerReading reading;
-    reading.result = commandChannel_->ReadStatus(reading.status, 0);
-    reading.status[3] = commandChannel_->IsWireless() ? 1 : 0;
-    return reading;
-}
-
-void CZembravaUSBDevice::ShowPowerReading(PowerReading reading) {
+void CZembravaUSBDevice::ShowPowerReading(const DeviceLink::PowerReading& reading) {
     if (reading.result != kChannelOk) return;
     if (powerDisplay_) powerDisplay_->ShowPowerStatus(reading.status);
     if (mainWindow_) mainWindow_(UWM_DEVICE_POWER_MSG, reading.status[4], 0);
 }
 
 int CZembravaUSBDevice::PollPowerStatus() {
-    if (!commandChannel_->IsOpen()) return 0;
-    const PowerReading reading = ReadPowerStatus();
+    if (!link_.Command().IsOpen()) return 0;
+    const DeviceLink::PowerReading reading = link_.ReadPower();
     ShowPowerReading(reading);
     return reading.result;
 }
 
 void CZembravaUSBDevice::OnPowerPollTimer() {
-    if (!commandChannel_->IsOpen() || powerReadQueued_.exchange(true)) return;
-    const bool queued = RunOnDevice(
-        [this] {
-            const PowerReading reading = ReadPowerStatus();
-            powerReadQueued_ = false;
-            return reading;
-        },
-        [this](PowerReading reading) { ShowPowerReading(reading); });
-    if (!queued) powerReadQueued_ = false;
+    AdoptHostPoster();
+    link_.PollPower([this](const DeviceLink::PowerReading& reading) { ShowPowerReading(reading); });
 }
 
 // --- key maps -------------------------------------------------------------------------
@@ -498,27 +456,14 @@ int CZembravaUSBDevice::LedOfPageKey(int pageKey) const {
 
 // --- posting to the UI thread ---------------------------------------------------------------
 
-void CZembravaUSBDevice::DropStaleDeviceResult() {
-    DebugOutput("a device result came after its device went away; dropped");
-}
-
-UiTaskPoster CZembravaUSBDevice::CurrentUiPoster() {
-    if (uiPoster_) return uiPoster_;
-    if (!GetManager() || !GetManager()->GetHost()) return {};
+void CZembravaUSBDevice::AdoptHostPoster() {
+    if (link_.HasPoster() || !GetManager() || !GetManager()->GetHost()) return;
     skin::IWindowHost* host = GetManager()->GetHost();
-    return [host](std::function<void()> task) { return host->PostTask(std::move(task)); };
-}
-
-bool CZembravaUSBDevice::PostToUi(std::function<void()> task) {
-    if (!uiPoster_) return false;
-    std::weak_ptr<CZembravaUSBDevice*> alive = alive_;
-    return uiPoster_([alive, task = std::move(task)] {
-        if (alive.lock()) task();
-    });
+    link_.SetPoster([host](std::function<void()> task) { return host->PostTask(std::move(task)); });
 }
 
 int CZembravaUSBDevice::QueueDeviceWrite(DeviceWriteKind kind, std::function<int()> write) {
-    if (!commandChannel_->IsOpen()) return kChannelNoAnswer;
+    if (!link_.Command().IsOpen()) return kChannelNoAnswer;
     if (RunOnDevice([write] { return write(); },
                     [this, kind](int result) { ReportWriteResult(kind, result); }))
         return kChannelOk;
@@ -554,32 +499,6 @@ void CZembravaUSBDevice::HandleNotification(uint16_t usage) {
     }
 }
 
-void CZembravaUSBDevice::NotificationLoop(const std::stop_token& token) {
-    HidDeviceRecord& record = notifyChannel_->Record();
-    std::array<uint8_t, kNotifyReportMax> report{};
-    while (!token.stop_requested()) {
-        if (!notifyChannel_->IsOpen()) {
-            WaitFor(token, kClosedChannelWait);
-            continue;
-        }
-        size_t length = 0;
-        const size_t want = std::min<size_t>(
-            std::max<size_t>(record.caps.MaxLength(hid::ReportType::Input), 1), report.size());
-        if (!HidReadReport(record, want, report.data(), kHidWaitForever, &length)) {
-            // Cancelled, closed or unplugged: stop or try again a little later.
-            WaitFor(token, kFailedReadPause);
-            continue;
-        }
-        if (token.stop_requested()) break;
-        if (!HidUnpackReport(std::span(report.data(), length), hid::ReportType::Input,
-                             record.inputData, record.fields, record.caps.usesReportIds)) {
-            continue;
-        }
-        HandleNotification(FirstUsage(record.inputData));
-    }
-    DebugOutput("notification thread ends");
-}
-
 // --- the lighting thread -----------------------------------------------------------------
 
 std::chrono::milliseconds CZembravaUSBDevice::StepInterval() const {
@@ -613,7 +532,7 @@ void CZembravaUSBDevice::ApplyLightList() {
 void CZembravaUSBDevice::StartLightingThread() {
     StopLightingThread();
     // Taken here, on the UI thread: the lighting thread has mirrors posted.
-    if (!uiPoster_) uiPoster_ = CurrentUiPoster();
+    AdoptHostPoster();
     lastSteppedLeds_.clear();
     lightingThread_.Start([this](std::stop_token token) { LightingLoop(token); });
 }
@@ -626,7 +545,7 @@ bool CZembravaUSBDevice::StopLightingThread() {
 
 bool CZembravaUSBDevice::LightingStepsWanted() const {
     if (!LightingAnimates()) return false;
-    const bool framesWanted = SendsLightFrames() && !commandChannel_->IsWireless();
+    const bool framesWanted = SendsLightFrames() && !link_.Command().IsWireless();
     return framesWanted || previewShown_;
 }
 
@@ -654,11 +573,11 @@ void CZembravaUSBDevice::PostMirror() {
 }
 
 int CZembravaUSBDevice::SendLightFrame() {
-    return commandChannel_->SendLightFrame(lighting_.Frame());
+    return link_.Command().SendLightFrame(lighting_.Frame());
 }
 
 bool CZembravaUSBDevice::SendFrameIfWanted() {
-    if (!SendsLightFrames() || commandChannel_->IsWireless() || !frameWanted_.exchange(false))
+    if (!SendsLightFrames() || link_.Command().IsWireless() || !frameWanted_.exchange(false))
         return true;
     const int result = SendLightFrame();
     ++framesSent_;
@@ -685,11 +604,11 @@ void CZembravaUSBDevice::LightingLoop(const std::stop_token& token) {
         }
         if (token.stop_requested()) break;
         nextStep = kNothingDue;
-        if (!commandChannel_->IsOpen()) continue;  // opening the channel wakes the thread
+        if (!link_.Command().IsOpen()) continue;  // opening the channel wakes the thread
         const auto now = Clock::now();
         // While synchronisation holds the device it sets the LEDs itself:
         // the device's own effect pauses, but its frames keep flowing.
-        const bool held = commandChannel_->LightingHold();
+        const bool held = link_.Command().LightingHold();
         if (held ? TakeLedChanges() : RunLightingStep()) {
             frameWanted_ = true;
             // A ticking preview mirrors by itself; a still one needs this one.

@@ -34,6 +34,7 @@
 #include "core/worker_thread.h"
 #include "devices/detect/catalogue.h"
 #include "devices/hid/command_channel.h"
+#include "devices/model/device_link.h"
 #include "devices/models/custom_effect_player.h"
 #include "devices/models/light_list_overlay.h"
 #include "devices/models/software_lighting.h"
@@ -66,17 +67,9 @@ inline constexpr uint32_t kTimer1003 = 1003;
 inline constexpr uint32_t kTimer1004 = 1004;
 inline constexpr uint32_t kTimerPowerPoll = 1005;  // every 5000 ms when powerPolling
 
-// Notification usages of the consumer-control interface.
-inline constexpr uint16_t kNotifySyncRequest = 0x401;
-inline constexpr uint16_t kNotifyCounter = 0x404;
-
 // The owner window's message entry (the main window binds its PostMessage).
 // Called on the UI thread only.
 using DeviceMessageSink = std::function<void(uint32_t message, uintptr_t wParam, intptr_t lParam)>;
-
-// Runs a task on the UI thread later; false when it could not be queued
-// (the window is going away). Any thread may call it.
-using UiTaskPoster = std::function<bool(std::function<void()>)>;
 
 // What the wireless power indicator offers its device.
 class IPowerStatusView {
@@ -112,9 +105,9 @@ uint32_t ButtonColour(uint8_t red, uint8_t green, uint8_t blue);
 class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
   public:
     static constexpr uint8_t kNoIndex = 255;
-    static constexpr std::chrono::milliseconds kStopBound{1000};
+    static constexpr std::chrono::milliseconds kStopBound = DeviceLink::kStopBound;
     static constexpr std::chrono::milliseconds kFailedFramePause{200};
-    static constexpr size_t kPowerStatusSize = 6;
+    static constexpr size_t kPowerStatusSize = DeviceLink::kPowerStatusSize;
 
     // `backend` is the HID backend both channels open on (null: none; the
     // channels then fail to open).
@@ -167,8 +160,9 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     int GetInterfaceRole() const { return interfaceRole_; }
 
     // --- Run time: the channels --------------------------------------------
-    CHidCommandChannel& CommandChannel() { return *commandChannel_; }
-    CHidCommandChannel& NotifyChannel() { return *notifyChannel_; }
+    CHidCommandChannel& CommandChannel() { return link_.Command(); }
+    CHidCommandChannel& NotifyChannel() { return link_.Notify(); }
+    DeviceLink& Link() { return link_; }
     // Open / close the vendor interface (under its transfer lock).
     bool OpenCommandChannel(const std::string& path, bool wireless = false);
     virtual void CloseCommandChannel();
@@ -178,8 +172,8 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     // It disappeared: stop the thread (cancel its read, bounded join) and
     // close the record.
     virtual void DetachNotifyPath();
-    bool HasNotifyPath() const { return notifyAttached_; }
-    bool IsNotifyThreadRunning() const { return notifyThread_.IsRunning(); }
+    bool HasNotifyPath() const { return link_.HasNotifyPath(); }
+    bool IsNotifyThreadRunning() const { return link_.IsNotifyThreadRunning(); }
     bool IsLightingThreadRunning() const { return lightingThread_.IsRunning(); }
     // Stops the device worker and both threads (bounded joins). True when
     // all ended. A transaction under way ends at its time-out; closing the
@@ -187,10 +181,8 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     bool StopThreads();
     // Waits up to `bound` until the device worker has run every queued
     // transaction; what follows them is then posted to the UI thread.
-    bool WaitForDeviceWork(std::chrono::milliseconds bound) {
-        return deviceWorker_.WaitIdle(bound);
-    }
-    bool IsDeviceWorkDone() const { return deviceWorker_.IsIdle(); }
+    bool WaitForDeviceWork(std::chrono::milliseconds bound) { return link_.WaitForWork(bound); }
+    bool IsDeviceWorkDone() const { return link_.IsWorkDone(); }
     // The last write of some kind failed and none of that kind followed it
     // (cleared when the device is opened again). UI thread.
     bool HasFailedWrites() const { return failedWrites_ != 0; }
@@ -364,15 +356,15 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     // Delay of the sync request timer after 0x401 (500 ms; 100 on the keyboard).
     virtual uint32_t SyncRequestDelayMs() const { return 500; }
     // Runs `task` on the UI thread while this page lives.
-    bool PostToUi(std::function<void()> task);
-    // Runs `io` on the device worker, in order with every other call, then
-    // `apply(result)` on the UI thread while this page lives and its command
-    // channel is still the one opened when the call was made (a result of a
-    // device that went away meanwhile is dropped). `io` may touch the
-    // channels and its own data only. Called on the UI thread; false when
-    // nothing was queued (no UI to come back to, or stopping).
+    bool PostToUi(std::function<void()> task) { return link_.PostToOwner(std::move(task)); }
+    // DeviceLink::RunOnDevice with the page's window as the owner's thread.
+    // Called on the UI thread; false when nothing was queued (no UI to come
+    // back to, or stopping).
     template <typename Io, typename Apply>
-    bool RunOnDevice(Io io, Apply apply);
+    bool RunOnDevice(Io io, Apply apply) {
+        AdoptHostPoster();
+        return link_.RunOnDevice(std::move(io), std::move(apply));
+    }
     // Sets timer `id` on the tab item (on the page itself without one).
     void ArmTimer(uint32_t id, uint32_t elapseMs);
     // A write the user started: `write` (transactions and the data it
@@ -394,8 +386,7 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     int PageKeyOfDeviceKey(int deviceKey) const;  // -1 when none
     int LedOfPageKey(int pageKey) const;          // kNoIndex when none
 
-    std::unique_ptr<CHidCommandChannel> commandChannel_;
-    std::unique_ptr<CHidCommandChannel> notifyChannel_;
+    DeviceLink link_;
     std::array<uint8_t, kDeviceInfoSize> deviceInfo_{};
     skin::CControlUI* lightPanel_ = nullptr;
     skin::CControlUI* profilePanel_ = nullptr;
@@ -431,7 +422,6 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     std::atomic<bool> lightListAnimates_{false};
 
   private:
-    void NotificationLoop(const std::stop_token& token);
     void LightingLoop(const std::stop_token& token);
     // Whether the lighting thread has steps to run without being woken.
     bool LightingStepsWanted() const;
@@ -454,12 +444,7 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     std::filesystem::path defaultDataFolder_;
     bool foldersSet_ = false;
 
-    UiTaskPoster uiPoster_;
-    // Posted tasks hold a weak reference and do nothing once the page is gone.
-    std::shared_ptr<CZembravaUSBDevice*> alive_;
-    bool notifyAttached_ = false;
     std::atomic<uint32_t> notifyCounter_{0};
-    WorkerThread notifyThread_{"device-notify"};
 
     std::mutex wakeMutex_;
     std::condition_variable_any wake_;
@@ -468,46 +453,14 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     std::atomic<bool> previewShown_{false};
     std::vector<LedColour> lastSteppedLeds_;  // the lighting thread's own
     std::atomic<bool> mirrorPending_{false};
-    // A power reading is queued or running on the device worker: a device
-    // that times out takes longer per reading than the poll's period, and
-    // queued readings would hold every write the user makes behind them.
-    std::atomic<bool> powerReadQueued_{false};
     std::function<void()> previewListener_;
     std::atomic<uint64_t> framesSent_{0};
     WorkerThread lightingThread_{"device-lighting"};
 
-    SerialWorker deviceWorker_{"device-commands"};
-
-    // The power status and what a poll read.
-    struct PowerReading {
-        int result = 0;
-        std::array<uint8_t, kPowerStatusSize> status{};
-    };
-    PowerReading ReadPowerStatus();
-    void ShowPowerReading(PowerReading reading);
-    UiTaskPoster CurrentUiPoster();
-    void DropStaleDeviceResult();
+    void ShowPowerReading(const DeviceLink::PowerReading& reading);
+    // The window host's poster, taken when the link has none yet.
+    void AdoptHostPoster();
     uint8_t failedWrites_ = 0;  // DeviceWriteKind bits; UI thread
 };
-
-template <typename Io, typename Apply>
-bool CZembravaUSBDevice::RunOnDevice(Io io, Apply apply) {
-    UiTaskPoster poster = CurrentUiPoster();
-    if (!poster) return false;
-    std::weak_ptr<CZembravaUSBDevice*> alive = alive_;
-    const uint64_t opening = commandChannel_->Openings();
-    return deviceWorker_.Post([this, io = std::move(io), apply = std::move(apply),
-                               poster = std::move(poster), alive,
-                               opening](const std::stop_token&) mutable {
-        auto result = io();
-        poster([this, alive, opening, apply, result = std::move(result)]() mutable {
-            if (!alive.lock()) return;
-            if (commandChannel_->IsOpen() && commandChannel_->Openings() == opening)
-                apply(std::move(result));
-            else
-                DropStaleDeviceResult();
-        });
-    });
-}
 
 }  // namespace kelno
