@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "skin/core/font_table.h"
+#include "skin/core/font_info.h"
 #include "skin/core/paint_manager.h"
 
 namespace kelno::app {

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "skin/core/control.h"
-#include "skin/core/font_table.h"
+#include "skin/core/font_info.h"
 #include "skin/core/ui_defs.h"
 #include "skin/host/window_host.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "skin/core/font_table.h"
+#include "skin/core/font_info.h"
 #include "skin/core/geometry.h"
 #include "skin/core/image_attribute.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "skin/core/font_table.h"
+#include "skin/core/font_info.h"
 
 namespace kelno::skin {
 

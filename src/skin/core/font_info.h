@@ -1,5 +1,5 @@
 #pragma once
-// A font of the paint manager's font table, by id.
+// One font of the paint manager's font table: face, pixel size and style.
 
 #include <string>
 
