@@ -3,14 +3,16 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
+#include <vector>
 
+#include "core/debug_output.h"
 #include "core/text_codec.h"
+#include "special_files.h"
 #include "support/temp_folder.h"
 
 namespace kelno {
@@ -102,18 +104,8 @@ TEST(ReadJsonFileWithStatus, TellsMissingDamagedAndUnreadableApart) {
     folder.WriteFile("good.json", "{\"a\": 1}");
     folder.WriteFile("bad.json", "{\"a\": ");
     folder.WriteFile("empty.json", "");
-    ASSERT_EQ(::mkfifo((folder / "fifo.json").c_str(), 0600), 0);
-    std::filesystem::create_symlink("/dev/null", folder / "device.json");
     std::filesystem::create_symlink("good.json", folder / "link.json");
-    std::filesystem::create_symlink("loop.json", folder / "loop.json");
-    std::filesystem::create_directory(folder / "folder.json");
-    const int socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string socketPath = (folder / "socket.json").string();
-    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-    socketPath.copy(address.sun_path, socketPath.size());
-    ASSERT_EQ(::bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const test::SpecialFiles special(folder.Path(), ".json");
 
     const std::pair<const char*, FileReadStatus> cases[] = {
         {"good.json", FileReadStatus::Read},       {"link.json", FileReadStatus::Read},
@@ -131,7 +123,37 @@ TEST(ReadJsonFileWithStatus, TellsMissingDamagedAndUnreadableApart) {
     EXPECT_EQ(ReadFileTextWithStatus(folder / "fifo.json").status, FileReadStatus::Damaged);
     EXPECT_EQ(ReadFileTextWithStatus(folder / "empty.json").status, FileReadStatus::Read)
         << "an empty text file is read; only JSON needs content";
-    ::close(socketFd);
+}
+
+// The diagnostic lines a developer follows a read by: the open's system
+// error when the file was opened, and a line for anything turned away as
+// not a regular file.
+TEST(ReadFileTextWithStatus, DiagnosticLinesSayWhatWasMet) {
+    test::TempFolder folder;
+    folder.WriteFile("good.json", "{}");
+    const test::SpecialFiles special(folder.Path(), ".json");
+    const auto notAFile = [&](const char* name) {
+        return "readjsonFile: " + (folder / name).string() + " is not a regular file";
+    };
+    const auto opened = [](int error) { return "readjsonFile 错误吗：：" + std::to_string(error); };
+    const struct {
+        const char* name;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"good.json", {opened(0)}},
+        {"missing.json", {opened(ENOENT)}},
+        {"good.json/under.json", {opened(ENOTDIR)}},
+        {"loop.json", {opened(ELOOP)}},
+        {"fifo.json", {notAFile("fifo.json")}},  // turned away unopened
+        {"device.json", {notAFile("device.json")}},
+        {"socket.json", {notAFile("socket.json")}},
+        {"folder.json", {opened(0), notAFile("folder.json")}},
+    };
+    for (const auto& c : cases) {
+        ScopedDebugCapture capture;
+        ReadFileTextWithStatus(folder / c.name);
+        EXPECT_EQ(capture.Lines(), c.lines) << c.name;
+    }
 }
 
 TEST(ReadFileText, ReturnsWholeContentWithoutBom) {
