@@ -3,8 +3,6 @@
 #include <json/reader.h>
 #include <json/writer.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,8 +10,8 @@
 
 #include "core/atomic_file.h"
 #include "core/debug_output.h"
+#include "core/regular_file.h"
 #include "core/text_codec.h"
-#include "core/unique_fd.h"
 
 namespace kelno {
 namespace {
@@ -58,20 +56,6 @@ void DecodeLegacyText(Json::Value& value) {
     }
 }
 
-// What a failed open means for the caller.
-FileReadStatus StatusOfOpenError(int error) {
-    switch (error) {
-        case ENOENT:
-        case ENOTDIR:
-            return FileReadStatus::Missing;
-        case ENXIO:  // a socket
-        case ELOOP:  // a symbolic link that goes round in circles
-            return FileReadStatus::Damaged;
-        default:
-            return FileReadStatus::Unreadable;
-    }
-}
-
 // Reads until end of file, one byte past the size limit at most.
 FileReadStatus ReadToEnd(int fd, std::string& text) {
     char buffer[64 * 1024];
@@ -88,32 +72,30 @@ FileReadStatus ReadToEnd(int fd, std::string& text) {
 }  // namespace
 
 TextFileRead ReadFileTextWithStatus(const std::filesystem::path& path) {
-    // Anything but a regular file is not ours; a look before the open keeps
-    // device nodes from being opened at all.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
-        DebugOutputF("readjsonFile: %s is not a regular file", path.c_str());
-        return {FileReadStatus::Damaged, {}};
-    }
-    // O_NONBLOCK: should a FIFO be swapped in after the look, the open still
-    // returns at once and fstat below turns it away.
-    errno = 0;
-    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    const int openError = fd.Valid() ? 0 : errno;
+    const RegularFile file = OpenRegularFile(path);
     // The same diagnostic line older versions wrote, with the system error.
-    DebugOutputF("readjsonFile 错误吗：：%d", openError);
-    if (!fd.Valid()) return {StatusOfOpenError(openError), {}};
-    if (::fstat(fd.Get(), &info) != 0) return {FileReadStatus::Unreadable, {}};
-    if (!S_ISREG(info.st_mode)) {
-        DebugOutputF("readjsonFile: %s is not a regular file", path.c_str());
-        return {S_ISDIR(info.st_mode) ? FileReadStatus::Unreadable : FileReadStatus::Damaged, {}};
+    if (file.openResult) DebugOutputF("readjsonFile 错误吗：：%d", *file.openResult);
+    switch (file.error) {
+        case RegularFileError::None:
+            break;
+        case RegularFileError::Missing:
+            return {FileReadStatus::Missing, {}};
+        case RegularFileError::Unreadable:
+            return {FileReadStatus::Unreadable, {}};
+        case RegularFileError::NotAFile:
+            // A failed open has already said why.
+            if (file.openResult.value_or(0) == 0)
+                DebugOutputF("readjsonFile: %s is not a regular file", path.c_str());
+            // A folder is where a file is expected but cannot be read;
+            // anything else in its place is not ours.
+            return {file.folder ? FileReadStatus::Unreadable : FileReadStatus::Damaged, {}};
     }
-    if (static_cast<std::uintmax_t>(info.st_size) > kMaxJsonFileSize) {
+    if (file.size > kMaxJsonFileSize) {
         DebugOutputF("readjsonFile: %s is too large", path.c_str());
         return {FileReadStatus::Damaged, {}};
     }
     std::string text;
-    const FileReadStatus status = ReadToEnd(fd.Get(), text);
+    const FileReadStatus status = ReadToEnd(file.fd.Get(), text);
     if (status != FileReadStatus::Read) {
         DebugOutputF("readjsonFile: cannot read %s whole", path.c_str());
         return {status, {}};

@@ -15,7 +15,7 @@
 namespace kelno::test {
 
 class SpecialFiles {
-public:
+  public:
     SpecialFiles(const std::filesystem::path& folder, const std::string& extension) {
         namespace fs = std::filesystem;
         EXPECT_EQ(::mkfifo((folder / ("fifo" + extension)).c_str(), 0600), 0);
@@ -38,7 +38,7 @@ public:
     SpecialFiles(const SpecialFiles&) = delete;
     SpecialFiles& operator=(const SpecialFiles&) = delete;
 
-private:
+  private:
     int socket_ = -1;
 };
 

@@ -1,15 +1,13 @@
 #include "skin/core/png_file.h"
 
 #include <cairo.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <cstring>
 
-#include "core/unique_fd.h"
+#include "core/regular_file.h"
 #include "skin/core/image_cache.h"
 
 namespace kelno::skin {
@@ -22,19 +20,6 @@ constexpr std::array<uint8_t, 8> kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 
 uint32_t BigEndian32(const uint8_t* bytes) {
     return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 |
            uint32_t{bytes[3]};
-}
-
-PngReadError ErrorOfOpen(int error) {
-    switch (error) {
-        case ENOENT:
-        case ENOTDIR:
-            return PngReadError::Missing;
-        case ENXIO:  // a socket
-        case ELOOP:
-            return PngReadError::NotAFile;
-        default:
-            return PngReadError::Unreadable;
-    }
 }
 
 // Reads exactly `size` bytes unless the file ends first; -1 on an error.
@@ -105,15 +90,21 @@ void ClearMaskedPixels(cairo_surface_t* argb, uint32_t mask) {
 }  // namespace
 
 PngRead ReadPngFile(const std::string& path, uint32_t mask) {
-    UniqueFd file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (!file.Valid()) return {nullptr, ErrorOfOpen(errno)};
-    struct stat info {};
-    if (::fstat(file.Get(), &info) != 0) return {nullptr, PngReadError::Unreadable};
-    if (!S_ISREG(info.st_mode)) return {nullptr, PngReadError::NotAFile};
-    if (const PngReadError header = CheckHeader(file.Get()); header != PngReadError::None)
+    const RegularFile file = OpenRegularFile(path);
+    switch (file.error) {
+        case RegularFileError::None:
+            break;
+        case RegularFileError::Missing:
+            return {nullptr, PngReadError::Missing};
+        case RegularFileError::NotAFile:
+            return {nullptr, PngReadError::NotAFile};
+        case RegularFileError::Unreadable:
+            return {nullptr, PngReadError::Unreadable};
+    }
+    if (const PngReadError header = CheckHeader(file.fd.Get()); header != PngReadError::None)
         return {nullptr, header};
-    if (::lseek(file.Get(), 0, SEEK_SET) != 0) return {nullptr, PngReadError::Unreadable};
-    int fd = file.Get();
+    if (::lseek(file.fd.Get(), 0, SEEK_SET) != 0) return {nullptr, PngReadError::Unreadable};
+    int fd = file.fd.Get();
     cairo_surface_t* png = cairo_image_surface_create_from_png_stream(&ReadFromFd, &fd);
     // The size was checked: cairo's "no memory" here is a damaged file too.
     if (cairo_surface_status(png) != CAIRO_STATUS_SUCCESS) {
