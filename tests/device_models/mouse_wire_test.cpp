@@ -54,12 +54,11 @@ TEST(MouseSettingsBlock, CarriesLightStagesAndScreen) {
     s.screenHeight = 1080;
     s.minimumSquare = 7;
     s.pixelThreshold = 9;
-    const auto expected =
-        Block({5, 7, 3, 3, 1, 1, 0x21, 0x22, 0x23, 0, 0, 3, 2, 0},
-              {{1, 1, 0x08, 0x01, 0x09, 0x02, 0xA1, 0xA2, 0xA3},
-               {1, 0, 0x34, 0x12, 0x78, 0x56, 0xB1, 0xB2, 0xB3},
-               {0, 2, 32, 0, 33, 0, 0xC1, 0xC2, 0xC3}},
-              {1, 0x80, 0x07, 0x38, 0x04, 7, 9});
+    const auto expected = Block({5, 7, 3, 3, 1, 1, 0x21, 0x22, 0x23, 0, 0, 3, 2, 0},
+                                {{1, 1, 0x08, 0x01, 0x09, 0x02, 0xA1, 0xA2, 0xA3},
+                                 {1, 0, 0x34, 0x12, 0x78, 0x56, 0xB1, 0xB2, 0xB3},
+                                 {0, 2, 32, 0, 33, 0, 0xC1, 0xC2, 0xC3}},
+                                {1, 0x80, 0x07, 0x38, 0x04, 7, 9});
     EXPECT_EQ(BuildSettingsBlock(5, s), expected);
 }
 
@@ -68,10 +67,10 @@ TEST(MouseSettingsBlock, ModeBrightnessAndSpeedAreClamped) {
         uint8_t mode, brightness, speed;
         uint8_t wireMode, wireBrightness, wireSpeed;
     } cases[] = {
-        {0, 0, 0, 0, 0, 5},  // the slowest speed is written as 5
-        {8, 4, 5, 8, 4, 0},  // the last mode, brightness and speed
-        {9, 5, 6, 0, 4, 0},  // one beyond each: mode 0, the others at their maximum
-        {9, 24, 2, 0, 4, 3},
+        {0, 0, 0, 0, 0, 5},   // the slowest speed is written as 5
+        {8, 4, 5, 8, 4, 0},   // the last mode, brightness and speed
+        {9, 5, 6, 0, 4, 0},   // one beyond each: mode 0, the others at their maximum
+        {9, 24, 2, 0, 4, 3},  // far beyond the brightness
         {255, 255, 255, 0, 4, 0},
     };
     for (const Case& c : cases) {
@@ -79,9 +78,8 @@ TEST(MouseSettingsBlock, ModeBrightnessAndSpeedAreClamped) {
         s.mode = c.mode;
         s.brightness = c.brightness;
         s.speed = c.speed;
-        const auto expected =
-            Block({0, c.wireMode, c.wireBrightness, c.wireSpeed, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-                  {}, {});
+        const auto expected = Block(
+            {0, c.wireMode, c.wireBrightness, c.wireSpeed, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {}, {});
         EXPECT_EQ(BuildSettingsBlock(0, s), expected)
             << int{c.mode} << " " << int{c.brightness} << " " << int{c.speed};
     }
