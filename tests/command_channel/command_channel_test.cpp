@@ -8,6 +8,7 @@
 
 #include "core/debug_output.h"
 #include "fake_command_device.h"
+#include "support/stepped_time.h"
 
 namespace kelno {
 namespace {
@@ -313,6 +314,60 @@ TEST_F(ChannelTest, NoAnswerIsReadTwiceThenZero) {
     EXPECT_EQ(device->ReadCount(), 2u);
     EXPECT_EQ(channel.WriteMemory(kData57, 0), kChannelNoAnswer);
     EXPECT_EQ(device->Written().size(), 2u) << "the transfer ends at the first silent chunk";
+}
+
+// The time-out each request spends, read off a stepped clock: the fake's
+// reads never wait, so the channel moves its clock on for each read that
+// timed out.
+TEST(ChannelTimeOuts, EachReadThatTimesOutSpendsItsLanesTimeOut) {
+    using std::chrono::milliseconds;
+    const auto silent = [](FakeCommandDevice& d) {
+        d.SetResponder([](const CommandReport&) { return std::vector<CommandReport>{}; });
+    };
+    struct Case {
+        const char* name;
+        bool wireless;
+        std::function<void(FakeCommandDevice&)> setUp;
+        std::function<int(CHidCommandChannel&)> run;
+        int result;
+        milliseconds spent;
+    };
+    const auto start = [](CHidCommandChannel& ch) { return ch.SendStart(); };
+    const auto light = [](CHidCommandChannel& ch) {
+        std::array<uint8_t, 64> answer{};
+        return ch.TransactLight(BuildCommandReport(CMD_LIGHT_FRAME, 0, 0), answer);
+    };
+    const Case cases[] = {
+        {"answered", false, [](FakeCommandDevice&) {}, start, kChannelOk, milliseconds(0)},
+        {"silent", false, silent, start, kChannelNoAnswer, milliseconds(2 * 1000)},
+        {"silent over the air", true, silent, start, kChannelNoAnswer, milliseconds(2 * 5000)},
+        {"light lane over the air", true, silent, light, kChannelNoAnswer, milliseconds(2 * 1000)},
+        {"a mismatched answer, then silence", false,
+         [](FakeCommandDevice& d) {
+             d.SetResponder([](const CommandReport& request) {
+                 CommandReport a = FakeCommandDevice::EchoAnswer(request);
+                 a[3] = CMD_FINISH;
+                 return std::vector<CommandReport>{a};
+             });
+         },
+         [](CHidCommandChannel& ch) {
+             std::array<uint8_t, kDeviceInfoSize> info{};
+             return ch.ReadInfo(info);
+         },
+         kChannelNoAnswer, milliseconds(1000)},
+        {"write failed", true, [](FakeCommandDevice& d) { d.FailWrites(true); }, start,
+         kChannelWriteFailed, milliseconds(0)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::SteppedTime time;
+        auto device = std::make_shared<FakeCommandDevice>();
+        CHidCommandChannel channel(device->Backend(), time);
+        ASSERT_TRUE(channel.OpenInterface("/fake#vid_0c45&pid_7650&mi_01&col04", c.wireless));
+        c.setUp(*device);
+        EXPECT_EQ(c.run(channel), c.result);
+        EXPECT_EQ(time.Elapsed(), c.spent);
+    }
 }
 
 TEST_F(ChannelTest, WriteFailureReturnsMinusOneBeforeAnyRead) {

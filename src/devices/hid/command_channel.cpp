@@ -39,8 +39,8 @@ bool FitsAddressSpace(uint32_t start, size_t length) {
 
 }  // namespace
 
-CHidCommandChannel::CHidCommandChannel(std::shared_ptr<hid::HidBackend> backend)
-    : record_(std::move(backend)) {}
+CHidCommandChannel::CHidCommandChannel(std::shared_ptr<hid::HidBackend> backend, SteadyTime& time)
+    : record_(std::move(backend)), time_(time) {}
 
 CHidCommandChannel::~CHidCommandChannel() {
     CloseInterface();
@@ -101,8 +101,13 @@ CHidCommandChannel::Outcome CHidCommandChannel::Exchange(const CommandReport& re
     for (int attempt = 0; attempt < 2;) {
         answer.fill(0);
         size_t received = 0;
+        hid::TransferStatus status = hid::TransferStatus::Ok;
+        const auto deadline = time_.Now() + std::chrono::milliseconds(timeout);
         const bool got =
-            HidReadReport(record_, answer.size(), answer.data(), timeout, &received) > 0;
+            HidReadReport(record_, answer.size(), answer.data(), timeout, &received, &status) > 0;
+        // A backend on another clock (or one whose reads never wait) has not
+        // spent the time-out on ours.
+        if (status == hid::TransferStatus::TimedOut) time_.SkipTo(deadline);
         if (got && received > 0 && answer[0] != request[0] &&
             ++foreignReports <= kMaxForeignReports)
             continue;

@@ -10,6 +10,12 @@
 // another writer of the interface (a light frame, another thread's command)
 // can never take this request's answer, and across opening and closing the
 // interface, so a transaction never runs on a record being reopened.
+//
+// Time: read time-outs are spent on the channel's SteadyTime (the system
+// clock unless one is given). A time-out the backend reports moves a stepped
+// clock on to the read's deadline, so a test reads the time-out's length off
+// the clock; it does so under transferLock, so no lock that a wait on that
+// clock uses may be held around a call into the channel.
 
 #include <array>
 #include <atomic>
@@ -20,6 +26,7 @@
 #include <span>
 #include <string>
 
+#include "core/steady_time.h"
 #include "devices/hid/command_report.h"
 #include "devices/hid/hid_device_record.h"
 
@@ -30,7 +37,9 @@ inline constexpr uint16_t kMaxDataSize = 512;
 
 class CHidCommandChannel {
   public:
-    explicit CHidCommandChannel(std::shared_ptr<hid::HidBackend> backend = nullptr);
+    // `time` must outlive the channel.
+    explicit CHidCommandChannel(std::shared_ptr<hid::HidBackend> backend = nullptr,
+                                SteadyTime& time = SystemSteadyTime());
     ~CHidCommandChannel();
     CHidCommandChannel(const CHidCommandChannel&) = delete;
     CHidCommandChannel& operator=(const CHidCommandChannel&) = delete;
@@ -60,6 +69,7 @@ class CHidCommandChannel {
     }
     bool LightingHold() const { return lightingHold_; }
     bool IsBusy() const { return busy_; }
+    SteadyTime& Time() const { return time_; }
     HidDeviceRecord& Record() { return record_; }
     std::mutex& TransferLock() { return transferLock_; }
     // Held across a SendStart ... SendFinish group (and the data size it
@@ -139,6 +149,7 @@ class CHidCommandChannel {
     uint32_t TimeoutMs(Lane lane) const;
 
     HidDeviceRecord record_;
+    SteadyTime& time_;
     std::atomic<uint16_t> dataSize_{kMaxDataSize};
     std::atomic<bool> busy_{false};
     std::atomic<bool> open_{false};

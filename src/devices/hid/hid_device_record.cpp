@@ -111,17 +111,19 @@ void HidClose(HidDeviceRecord& record) {
 }
 
 int HidReadReport(HidDeviceRecord& record, size_t length, uint8_t* buffer, uint32_t timeoutMs,
-                  size_t* transferred) {
+                  size_t* transferred, hid::TransferStatus* status) {
     if (transferred) *transferred = 0;
+    if (status) *status = hid::TransferStatus::Cancelled;
     const auto connection = record.Connection();
     if (!connection || buffer == nullptr) return 0;
     record.readPending = true;
     size_t received = 0;
-    const hid::TransferStatus status =
+    const hid::TransferStatus result =
         connection->ReadReport(std::span<uint8_t>(buffer, length), received, ToTimeout(timeoutMs));
     record.readPending = false;
     if (transferred) *transferred = received;
-    return status == hid::TransferStatus::Ok ? 1 : 0;
+    if (status) *status = result;
+    return result == hid::TransferStatus::Ok ? 1 : 0;
 }
 
 int HidWriteReport(HidDeviceRecord& record, size_t length, const uint8_t* buffer,

@@ -90,9 +90,10 @@ void HidClose(HidDeviceRecord& record);
 
 // One report in or out. Time-out in ms, kHidWaitForever for none. Nonzero on
 // success; 0 on failure, time-out, cancel or a closed record. `transferred`
-// (optional) receives the byte count.
+// (optional) receives the byte count; `status` (optional) tells a read's
+// time-out from its other failures (Cancelled on a closed record).
 int HidReadReport(HidDeviceRecord& record, size_t length, uint8_t* buffer, uint32_t timeoutMs,
-                  size_t* transferred = nullptr);
+                  size_t* transferred = nullptr, hid::TransferStatus* status = nullptr);
 int HidWriteReport(HidDeviceRecord& record, size_t length, const uint8_t* buffer,
                    uint32_t timeoutMs, size_t* transferred = nullptr);
 
