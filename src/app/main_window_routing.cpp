@@ -186,10 +186,11 @@ void CMainWnd::StartSameModeSynchronisation() {
                 lightsync::TargetSetting(source, EffectiveKind(device->GetDeviceKind()), *code);
             if (CLightControlUI* panel = CLightControlUI::Of(*device))
                 panel->ShowSetting(target.Word(0), target.Word(1), target.Word(2));
-            device->SetLightSettings(target.Word(0), target.Word(1), target.Word(2));
-            device->SaveProfile();
-            device->RefreshUi();
-            device->WriteSettings(0, 0, 1, screen_.width, screen_.height);
+            device->CommitLightSetting(target, false, [device](CommitResult result) {
+                if (result == CommitResult::Stored) return;
+                if (CLightControlUI* panel = CLightControlUI::Of(*device))
+                    panel->RefreshFromDevice();
+            });
         }
     }
     synchroniser_->Begin(*code, source);

@@ -124,25 +124,15 @@ bool CLightControlUI::OnRoutedNotify(const app::Route& route, const skin::TNotif
 
 bool CLightControlUI::WriteBack(CZembravaUSBDevice& device, bool clearHold,
                                 const std::function<void(LightSetting&)>& patch) {
-    const LightSetting stored = device.GetLightSettings();
-    LightSetting setting = stored;
+    LightSetting setting = device.GetLightSettings();
     patch(setting);
-    device.SetLightSettings(setting.Word(0), setting.Word(1), setting.Word(2));
-    // A page without a profile file has nothing to save.
-    const bool saved = device.GetProfileName().empty() || device.SaveProfile() != 0;
-    if (!saved) {
-        // The file keeps the old setting: so do the device and the panel.
-        device.SetLightSettings(stored.Word(0), stored.Word(1), stored.Word(2));
-        device.RefreshUi();
-        ShowSetting(stored.Word(0), stored.Word(1), stored.Word(2));
-        if (host_) host_->ShowMessage(texts::kSaveFailed, IPanelHost::Buttons::Ok);
-        return false;
-    }
-    if (clearHold) device.CommandChannel().SetLightingHold(false);
-    device.RefreshUi();
-    const ScreenSize screen = host_ ? host_->GetScreenSize() : ScreenSize{};
-    device.WriteSettings(0, 0, 1, screen.width, screen.height);
-    return true;
+    return device.CommitLightSetting(setting, clearHold, [this](CommitResult result) {
+        if (result == CommitResult::Stored) return;
+        // What is stored stays: the panel shows it again.
+        RefreshFromDevice();
+        if (result == CommitResult::NotSaved && host_)
+            host_->ShowMessage(texts::kSaveFailed, IPanelHost::Buttons::Ok);
+    });
 }
 
 void CLightControlUI::OnModeChanged(CZembravaUSBDevice& device) {

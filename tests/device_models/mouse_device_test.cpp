@@ -335,6 +335,7 @@ TEST_F(MousePageTest, PointerControlsAreStoredInSliderUnits) {
     EXPECT_FALSE(Option("scrolls_page_check")->IsSelected());
     Slider("double_click_slider")->SetValue(2);
     Notify("double_click_slider");
+    Settle();  // stored once the mouse took it
     const Json::Value system = ReadJsonFile(page->GetProfileName())["Device"][0]["SystemStages"];
     EXPECT_EQ(system["DoubleClickTime"].asInt(), 2);
     EXPECT_EQ(system["WheelScorlllinse"].asInt(), 7);
@@ -430,9 +431,16 @@ TEST_F(MousePageTest, AWirelessMouseWithItsLinkDownIsSentNothingAndSaysSo) {
     mouse->SetLinkUp(false);
     mouse->ClearExchanges();
 
+    const std::filesystem::path profile = page->GetProfileName();
+    const std::string fileBefore = ReadFileText(profile);
+    const int storedSteps = page->GetDpiStages()[0].dpiX;
+    ASSERT_NE(storedSteps, 50);
     Slider("DPI_slider_0")->SetValue(50);
     Notify("DPI_slider_0");
     Settle();
+    EXPECT_EQ(ReadFileText(profile), fileBefore) << "what the mouse did not take is not stored";
+    EXPECT_EQ(page->GetDpiStages()[0].dpiX, storedSteps);
+    EXPECT_EQ(Slider("DPI_slider_0")->GetValue(), storedSteps) << "the page shows what is stored";
     EXPECT_EQ(page->QueueStoredKeyMapWrite(0), kChannelOk);  // queued
     Settle();
     EXPECT_EQ(page->WriteMacros(), 0) << "no macros: nothing to send";
@@ -449,10 +457,13 @@ TEST_F(MousePageTest, AWirelessMouseWithItsLinkDownIsSentNothingAndSaysSo) {
 
     // The link comes back: the next change goes through and clears the mark.
     mouse->SetLinkUp(true);
+    Slider("DPI_slider_0")->SetValue(50);
     Notify("DPI_slider_0");
     Settle();
     EXPECT_FALSE(page->HasFailedWrite(DeviceWriteKind::Settings));
     EXPECT_EQ(WrittenBlock()[mouse::kStageOffset + 2], 50);
+    EXPECT_EQ(ReadJsonFile(profile)["Device"][0]["DPIStages"]["StageDPIs"][0]["StageDPIX"].asInt(),
+              50);
 }
 
 }  // namespace

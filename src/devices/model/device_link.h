@@ -35,6 +35,13 @@ using UiTaskPoster = std::function<bool(std::function<void()>)>;
 inline constexpr uint16_t kNotifySyncRequest = 0x401;
 inline constexpr uint16_t kNotifyCounter = 0x404;
 
+// What becomes of a result whose device went away (or was opened anew)
+// while the transactions ran.
+enum class StaleResult {
+    Drop,    // nothing: the owner no longer wants it
+    Deliver  // as it is: the owner settles what it waited for
+};
+
 class DeviceLink {
   public:
     static constexpr std::chrono::milliseconds kStopBound{1000};
@@ -82,11 +89,11 @@ class DeviceLink {
     // Runs `io` on the device worker, in order with every other call, then
     // `apply(result)` on the owner's thread while the link lives and its
     // command interface is still the one opened when the call was made (a
-    // result of a device that went away meanwhile is dropped). `io` may
-    // touch the interfaces and its own data only. False when nothing was
-    // queued (no poster, or stopping).
+    // result of a device that went away meanwhile is dropped, unless
+    // `stale` says to deliver it). `io` may touch the interfaces and its own
+    // data only. False when nothing was queued (no poster, or stopping).
     template <typename Io, typename Apply>
-    bool RunOnDevice(Io io, Apply apply);
+    bool RunOnDevice(Io io, Apply apply, StaleResult stale = StaleResult::Drop);
     // Runs `task` on the owner's thread while the link lives.
     bool PostToOwner(std::function<void()> task);
     bool WaitForWork(std::chrono::milliseconds bound) { return worker_.WaitIdle(bound); }
@@ -127,16 +134,17 @@ class DeviceLink {
 };
 
 template <typename Io, typename Apply>
-bool DeviceLink::RunOnDevice(Io io, Apply apply) {
+bool DeviceLink::RunOnDevice(Io io, Apply apply, StaleResult stale) {
     if (!poster_) return false;
     std::weak_ptr<DeviceLink*> alive = alive_;
     const uint64_t opening = command_->Openings();
     return worker_.Post([this, io = std::move(io), apply = std::move(apply), poster = poster_,
-                         alive, opening](const std::stop_token&) mutable {
+                         alive, opening, stale](const std::stop_token&) mutable {
         auto result = io();
-        poster([this, alive, opening, apply, result = std::move(result)]() mutable {
+        poster([this, alive, opening, stale, apply, result = std::move(result)]() mutable {
             if (!alive.lock()) return;
-            if (command_->IsOpen() && command_->Openings() == opening)
+            const bool current = command_->IsOpen() && command_->Openings() == opening;
+            if (current || stale == StaleResult::Deliver)
                 apply(std::move(result));
             else
                 DropStaleResult();

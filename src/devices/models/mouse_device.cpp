@@ -33,13 +33,6 @@ std::string Numbered(const char* prefix, int number) {
     return prefix + std::to_string(number);
 }
 
-uint16_t Low(uint32_t word) {
-    return static_cast<uint16_t>(word & 0xFFFF);
-}
-uint16_t High(uint32_t word) {
-    return static_cast<uint16_t>(word >> 16);
-}
-
 }  // namespace
 
 CZembravaMouseDevice::CZembravaMouseDevice(std::shared_ptr<hid::HidBackend> backend)
@@ -50,6 +43,9 @@ CZembravaMouseDevice::CZembravaMouseDevice(std::shared_ptr<hid::HidBackend> back
     SetLedCount(kLedCount);
     keyAssignments_.resize(kPageKeyCount);
     lighting_.RestartRing();
+    model_.SetStateListener([this](const MouseState& state) { ShowModelState(state); });
+    model_.SetWriteListener(
+        [this](int result) { ReportWriteResult(DeviceWriteKind::Settings, result); });
 }
 
 CZembravaMouseDevice::~CZembravaMouseDevice() {
@@ -143,115 +139,70 @@ void CZembravaMouseDevice::TakeLightSetting(const LightSetting& setting) {
 }
 
 int CZembravaMouseDevice::RefreshUi() {
-    TakeLightSetting(profile_.GetLightSetting());
-    ReplaceLightList(profile_.GetLightList());
-    SetCustomEffect(profile_.GetCustomEffect());
+    TakeLightSetting(model_.Shown().light);
+    ReplaceLightList(Profile().GetLightList());
+    SetCustomEffect(Profile().GetCustomEffect());
     return 1;
 }
 
 void CZembravaMouseDevice::SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2) {
     TakeLightSetting(LightSetting::FromWords(word0, word1, word2));
-    profile_.SetLightSetting(word0, word1, word2);
+}
+
+void CZembravaMouseDevice::ShowModelState(const MouseState& state) {
+    TakeLightSetting(state.light);
+    RefreshMouseControls();
 }
 
 void CZembravaMouseDevice::TakeProfileState() {
     TakeKeyList();
+    model_.TakeProfile();
     RefreshUi();
-    stages_ = profile_.GetDpiStages();
-    activeStage_ = profile_.GetActiveStage();
-    const MouseSystemSettings system = profile_.GetSystemStages();
-    for (size_t i = 0; i < systemSettings_.size(); ++i) {
-        const uint32_t word = system.words[i / 2];
-        systemSettings_[i] = i % 2 == 0 ? Low(word) : High(word);
-    }
-}
-
-void CZembravaMouseDevice::StoreDpiStages() {
-    profile_.SetDpiStages(stages_);
-    profile_.SetActiveStage(activeStage_);
-}
-
-void CZembravaMouseDevice::StoreSystemSettings() {
-    MouseSystemSettings system;
-    for (size_t i = 0; i < 3; ++i) {
-        system.words[i] =
-            uint32_t{systemSettings_[2 * i]} | uint32_t{systemSettings_[2 * i + 1]} << 16;
-    }
-    profile_.SetSystemStages(system);
 }
 
 int CZembravaMouseDevice::LoadProfile() {
     BindProfilePaths();
-    if (profile_.GetProfilePath().empty()) return 0;
-    profile_.Load(profile_.GetProfilePath());
+    if (Profile().GetProfilePath().empty()) return 0;
+    Profile().Load(Profile().GetProfilePath());
     TakeProfileState();
     return 1;
 }
 
 int CZembravaMouseDevice::RestoreDefaults() {
     BindProfilePaths();
-    profile_.Load(DefaultProfilePath());
+    Profile().Load(DefaultProfilePath());
     TakeProfileState();
     const int saved = SaveProfile();
     RefreshPanels();
     // The mouse follows the file: its settings and key map go back too.
-    WriteSettings(0, 0, 1, screenWidth_, screenHeight_);
+    model_.SendStored();
     QueueStoredKeyMapWrite(0);
     return saved;
 }
 
 void CZembravaMouseDevice::SetScreenSize(int width, int height) {
-    screenWidth_ = std::clamp(width, 0, 0xFFFF);
-    screenHeight_ = std::clamp(height, 0, 0xFFFF);
+    model_.SetScreenSize(width, height);
 }
 
 // --- settings block -----------------------------------------------------------------------
 
-mouse::MouseSettings CZembravaMouseDevice::SettingsFromProfile() const {
-    const LightSetting light = GetLightSettings();
-    mouse::MouseSettings s;
-    s.mode = light[LightSetting::kMode];
-    s.brightness = light[LightSetting::kBrightness];
-    s.speed = light[LightSetting::kSpeed];
-    s.effectOption = lightShadow_[LightSetting::kDirection];
-    s.multiColour = light[LightSetting::kMultiColor];
-    s.red = light[LightSetting::kRed];
-    s.green = light[LightSetting::kGreen];
-    s.blue = light[LightSetting::kBlue];
-    s.reportRate = static_cast<uint8_t>(systemSettings_[kReportRate]);
-    s.currentStage = static_cast<uint8_t>(std::clamp(activeStage_, 0, 255));
-    s.stages = stages_;
-    return s;
-}
-
-int CZembravaMouseDevice::WriteSettings(int profileIndex, int activeProfile, int flag,
+int CZembravaMouseDevice::WriteSettings(int profileIndex, int /*activeProfile*/, int /*flag*/,
                                         int screenWidth, int screenHeight) {
     if (profileIndex < 0) return 0;
-    mouse::MouseSettings settings = SettingsFromProfile();
-    settings.flag = static_cast<uint8_t>(flag);
-    settings.screenWidth = static_cast<uint16_t>(std::clamp(screenWidth, 0, 0xFFFF));
-    settings.screenHeight = static_cast<uint16_t>(std::clamp(screenHeight, 0, 0xFFFF));
-    const std::vector<CorrectInfoEntry> corrections = profile_.GetCorrectInfo();
-    std::tie(settings.minimumSquare, settings.pixelThreshold) =
-        mouse::SelectedCorrection(corrections);
-    const auto block =
-        mouse::BuildSettingsBlock(static_cast<uint8_t>(activeProfile), settings);
-    return QueueDeviceWrite(DeviceWriteKind::Settings, [this, block, profileIndex] {
-        return WriteSettingsBlock(block, profileIndex);
-    });
+    model_.SetScreenSize(screenWidth, screenHeight);
+    return model_.SendStored();
 }
 
-int CZembravaMouseDevice::WriteSettingsBlock(
-    const std::array<uint8_t, mouse::kSettingsWriteSize>& block, int profileIndex) {
-    CHidCommandChannel& channel = link_.Command();
-    const auto group = channel.LockGroup();
-    if (!LinkUp()) return 0;
-    channel.SendStart();
-    if (!LinkUp()) return AbandonGroup();
-    const int result =
-        channel.WriteMemory(block, static_cast<uint32_t>(profileIndex) * mouse::kBlockStride);
-    channel.SendFinish();
-    return result;
+bool CZembravaMouseDevice::CommitLightSetting(const LightSetting& setting, bool clearHold,
+                                              CommitDone done) {
+    if (clearHold) link_.Command().SetLightingHold(false);
+    ApplyMouseChange([&setting](MouseState& state) { state.light = setting; }, std::move(done));
+    return true;
+}
+
+void CZembravaMouseDevice::ApplyMouseChange(const MouseModel::Edit& edit, CommitDone done) {
+    model_.SetDpiRange(GetDpiRange());
+    model_.Apply(edit, std::move(done));
 }
 
 // --- read-back ------------------------------------------------------------------------------
@@ -260,14 +211,19 @@ int CZembravaMouseDevice::TakeSettingsBlock(uint8_t /*activeProfile*/,
                                             std::span<const uint8_t> read) {
     std::copy_n(read.begin(), settingsBlock_.size(), settingsBlock_.begin());
     settingsBlock_[9] = 0;
-    const mouse::MouseReadBack light = mouse::ReadSettingsBlock(settingsBlock_, stages_.size());
-    TakeReadLight(light.mode, light.brightness, light.speed, light.multiColour,
-                  Rgb{light.red, light.green, light.blue});
-    if (light.currentStage) {
-        activeStage_ = *light.currentStage;
-        StoreDpiStages();
-    }
-    SaveProfile();
+    const mouse::MouseReadBack reported =
+        mouse::ReadSettingsBlock(settingsBlock_, model_.Stored().stages.size());
+    model_.TakeFromDevice([&reported](MouseState& state) {
+        LightSetting& light = state.light;
+        light[LightSetting::kMode] = reported.mode;
+        light[LightSetting::kBrightness] = reported.brightness;
+        light[LightSetting::kSpeed] = reported.speed;
+        light[LightSetting::kMultiColor] = reported.multiColour;
+        light[LightSetting::kRed] = reported.red;
+        light[LightSetting::kGreen] = reported.green;
+        light[LightSetting::kBlue] = reported.blue;
+        if (reported.currentStage) state.activeStage = *reported.currentStage;
+    });
     RefreshPanels();
     return kChannelOk;
 }
@@ -292,8 +248,9 @@ int CZembravaMouseDevice::RefreshPanels() {
 
 void CZembravaMouseDevice::RefreshDpiStage(int stage) {
     const mouse::DpiRange range = GetDpiRange();
-    const bool present = stage < static_cast<int>(stages_.size());
-    const DpiStage value = present ? stages_[static_cast<size_t>(stage)] : DpiStage{};
+    const MouseState& shown = model_.Shown();
+    const bool present = stage < static_cast<int>(shown.stages.size());
+    const DpiStage value = present ? shown.stages[static_cast<size_t>(stage)] : DpiStage{};
     const bool enabled = present && value.enabled != 0;
     SetOptionSelected(Find(Numbered("DPI_enable_check_", stage).c_str()), enabled);
     if (skin::CControlUI* check = Find(Numbered("DPI_enable_check_", stage).c_str()))
@@ -305,7 +262,7 @@ void CZembravaMouseDevice::RefreshDpiStage(int stage) {
         slider->SetValue(value.dpiX);
         slider->SetEnabled(enabled);
         slider->SetAttribute("forecolor",
-                             stage == activeStage_ ? kCurrentStageColour : kStageColour);
+                             stage == shown.activeStage ? kCurrentStageColour : kStageColour);
     }
     if (skin::CControlUI* edit = Find(Numbered("DPI_edit_", stage).c_str())) {
         edit->SetText(std::to_string(int{value.dpiX} * range.step));
@@ -314,40 +271,34 @@ void CZembravaMouseDevice::RefreshDpiStage(int stage) {
 }
 
 void CZembravaMouseDevice::RefreshMouseControls() {
+    const std::vector<DpiStage>& stages = model_.Shown().stages;
+    const std::array<uint16_t, 6>& system = model_.Shown().system;
     for (int stage = 0; stage < kDpiControls; ++stage) RefreshDpiStage(stage);
     // One stage always stays on: the last checked stage cannot be cleared.
     const int enabledStages = static_cast<int>(std::count_if(
-        stages_.begin(), stages_.begin() + std::min<ptrdiff_t>(stages_.size(), kDpiControls),
+        stages.begin(), stages.begin() + std::min<ptrdiff_t>(stages.size(), kDpiControls),
         [](const DpiStage& s) { return s.enabled != 0; }));
     if (enabledStages <= 1) {
-        for (int stage = 0; stage < kDpiControls && stage < static_cast<int>(stages_.size());
+        for (int stage = 0; stage < kDpiControls && stage < static_cast<int>(stages.size());
              ++stage) {
-            if (stages_[static_cast<size_t>(stage)].enabled != 0)
+            if (stages[static_cast<size_t>(stage)].enabled != 0)
                 if (skin::CControlUI* check = Find(Numbered("DPI_enable_check_", stage).c_str()))
                     check->SetEnabled(false);
         }
     }
-    const int rate = systemSettings_[kReportRate] < mouse::kReportRates
-                         ? systemSettings_[kReportRate]
+    const int rate = system[kReportRate] < mouse::kReportRates
+                         ? system[kReportRate]
                          : 0;
     for (int i = 0; i < mouse::kReportRates; ++i)
         SetOptionSelected(Find(Numbered("polling_rate_option_", i).c_str()), i == rate);
     if (auto* slider = FindAs<skin::CSliderUI>("pointer_speed_slider", "Slider"))
-        slider->SetValue(systemSettings_[kPointerSpeed]);
+        slider->SetValue(system[kPointerSpeed]);
     if (auto* slider = FindAs<skin::CSliderUI>("scroll_speed_slider", "Slider"))
-        slider->SetValue(systemSettings_[kWheelLines]);
+        slider->SetValue(system[kWheelLines]);
     if (auto* slider = FindAs<skin::CSliderUI>("double_click_slider", "Slider"))
-        slider->SetValue(systemSettings_[kDoubleClick]);
-    SetOptionSelected(Find("pointer_precision_check"), systemSettings_[kPointerPrecision] != 0);
-    SetOptionSelected(Find("scrolls_page_check"), systemSettings_[kWheelPage] != 0);
-}
-
-void CZembravaMouseDevice::CommitMouseChange() {
-    StoreDpiStages();
-    StoreSystemSettings();
-    SaveProfile();
-    RefreshMouseControls();
-    WriteSettings(0, 0, 1, screenWidth_, screenHeight_);
+        slider->SetValue(system[kDoubleClick]);
+    SetOptionSelected(Find("pointer_precision_check"), system[kPointerPrecision] != 0);
+    SetOptionSelected(Find("scrolls_page_check"), system[kWheelPage] != 0);
 }
 
 bool CZembravaMouseDevice::HandleDpiNotify(const std::string& prefix, int number,
@@ -355,33 +306,38 @@ bool CZembravaMouseDevice::HandleDpiNotify(const std::string& prefix, int number
     if (number >= kDpiControls) return false;
     const auto index = static_cast<size_t>(number);
     const mouse::DpiRange range = GetDpiRange();
+    const size_t stageCount = model_.Shown().stages.size();
+    const auto setSteps = [this, index](int steps) {
+        ApplyMouseChange([index, steps](MouseState& state) {
+            state.stages[index].dpiX = static_cast<uint16_t>(steps);
+            state.stages[index].dpiY = static_cast<uint16_t>(steps);
+        });
+    };
     if (skin::EqualsNoCase(prefix, "DPI_enable_check_")) {
-        if (index >= stages_.size()) return true;
-        stages_[index].enabled = IsOptionSelected(msg.pSender) ? 1 : 0;
+        if (index >= stageCount) return true;
+        const uint8_t enabled = IsOptionSelected(msg.pSender) ? 1 : 0;
         // Enabling any stage gives every check back.
-        if (stages_[index].enabled != 0)
+        if (enabled != 0)
             for (int stage = 0; stage < kDpiControls; ++stage)
                 if (skin::CControlUI* check = Find(Numbered("DPI_enable_check_", stage).c_str()))
                     check->SetEnabled(true);
-        CommitMouseChange();
+        ApplyMouseChange([index, enabled](MouseState& state) { state.stages[index].enabled = enabled; });
         return true;
     }
     if (skin::EqualsNoCase(prefix, "DPI_slider_")) {
         auto* slider = static_cast<skin::CSliderUI*>(msg.pSender->GetInterface("Slider"));
-        if (!slider || index >= stages_.size()) return true;
+        if (!slider || index >= stageCount) return true;
         const int steps = std::clamp(slider->GetValue(), 0, std::max(range.steps, 0));
         if (skin::EqualsNoCase(msg.sType, "movevaluechanged")) {
             if (skin::CControlUI* edit = Find(Numbered("DPI_edit_", number).c_str()))
                 edit->SetText(std::to_string(steps * range.step));
             return true;
         }
-        stages_[index].dpiX = static_cast<uint16_t>(steps);
-        stages_[index].dpiY = static_cast<uint16_t>(steps);
-        CommitMouseChange();
+        setSteps(steps);
         return true;
     }
     if (skin::EqualsNoCase(prefix, "DPI_edit_")) {
-        if (index >= stages_.size()) return true;
+        if (index >= stageCount) return true;
         const std::string text = msg.pSender->GetText();
         long long typed = 0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), typed);
@@ -389,10 +345,7 @@ bool CZembravaMouseDevice::HandleDpiNotify(const std::string& prefix, int number
             RefreshDpiStage(number);  // not a number: the edit shows the stored DPI again
             return true;
         }
-        const int steps = mouse::StepsOfDpi(typed, range);
-        stages_[index].dpiX = static_cast<uint16_t>(steps);
-        stages_[index].dpiY = static_cast<uint16_t>(steps);
-        CommitMouseChange();
+        setSteps(mouse::StepsOfDpi(typed, range));
         return true;
     }
     return false;
@@ -400,25 +353,27 @@ bool CZembravaMouseDevice::HandleDpiNotify(const std::string& prefix, int number
 
 bool CZembravaMouseDevice::HandleSystemNotify(const std::string& name,
                                               const skin::TNotifyUI& msg) {
-    const auto sliderValue = [&msg] {
-        auto* slider = static_cast<skin::CSliderUI*>(msg.pSender->GetInterface("Slider"));
-        return static_cast<uint16_t>(slider ? std::max(slider->GetValue(), 0) : 0);
-    };
+    auto* slider = static_cast<skin::CSliderUI*>(msg.pSender->GetInterface("Slider"));
+    const auto sliderValue = static_cast<uint16_t>(slider ? std::max(slider->GetValue(), 0) : 0);
+    const uint16_t selected = IsOptionSelected(msg.pSender) ? 1 : 0;
+    MouseModel::Edit edit;
     if (skin::EqualsNoCase(name, "pointer_speed_slider")) {
-        systemSettings_[kPointerSpeed] = sliderValue();
+        edit = [sliderValue](MouseState& s) { s.system[kPointerSpeed] = sliderValue; };
     } else if (skin::EqualsNoCase(name, "double_click_slider")) {
-        systemSettings_[kDoubleClick] = sliderValue();
+        edit = [sliderValue](MouseState& s) { s.system[kDoubleClick] = sliderValue; };
     } else if (skin::EqualsNoCase(name, "scroll_speed_slider")) {
-        systemSettings_[kWheelLines] = sliderValue();
-        systemSettings_[kWheelPage] = 0;  // choosing lines ends "one page per notch"
+        edit = [sliderValue](MouseState& s) {
+            s.system[kWheelLines] = sliderValue;
+            s.system[kWheelPage] = 0;  // choosing lines ends "one page per notch"
+        };
     } else if (skin::EqualsNoCase(name, "pointer_precision_check")) {
-        systemSettings_[kPointerPrecision] = IsOptionSelected(msg.pSender) ? 1 : 0;
+        edit = [selected](MouseState& s) { s.system[kPointerPrecision] = selected; };
     } else if (skin::EqualsNoCase(name, "scrolls_page_check")) {
-        systemSettings_[kWheelPage] = IsOptionSelected(msg.pSender) ? 1 : 0;
+        edit = [selected](MouseState& s) { s.system[kWheelPage] = selected; };
     } else {
         return false;
     }
-    CommitMouseChange();
+    ApplyMouseChange(edit);
     return true;
 }
 
@@ -432,8 +387,8 @@ bool CZembravaMouseDevice::HandleMouseNotify(const skin::TNotifyUI& msg) {
         if (skin::EqualsNoCase(prefix, "polling_rate_option_") && number < mouse::kReportRates) {
             // Option groups also tell the option that lost the selection.
             if (!IsOptionSelected(msg.pSender)) return true;
-            systemSettings_[kReportRate] = static_cast<uint16_t>(number);
-            CommitMouseChange();
+            const auto rate = static_cast<uint16_t>(number);
+            ApplyMouseChange([rate](MouseState& s) { s.system[kReportRate] = rate; });
             return true;
         }
         if (skin::EqualsNoCase(prefix, "mouse_device_seting_option_")) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "devices/model/mouse_model.h"
 #include "devices/models/key_mapped_device.h"
 #include "devices/models/mouse_wire.h"
 #include "devices/models/ring_effects.h"
@@ -41,16 +42,8 @@ class CZembravaMouseDevice : public CZembravaKeyMappedDevice {
         kBlinkFourColours = 7,
         kOff = 8,
     };
-    // Indexes of systemSettings (the page's own units: slider positions and
-    // flags).
-    enum SystemSetting : int {
-        kDoubleClick = 0,
-        kPointerSpeed = 1,
-        kPointerPrecision = 2,
-        kWheelPage = 3,
-        kWheelLines = 4,
-        kReportRate = 5,
-    };
+    // Indexes of GetSystemSettings().
+    using enum mouse::SystemSetting;
 
     explicit CZembravaMouseDevice(std::shared_ptr<hid::HidBackend> backend = nullptr);
     ~CZembravaMouseDevice() override;
@@ -64,11 +57,16 @@ class CZembravaMouseDevice : public CZembravaKeyMappedDevice {
     int LoadProfile() override;
     int RefreshPanels() override;
     int RestoreDefaults() override;
-    // The settings block (66 bytes at profileIndex x 128), built now and
-    // written on the device worker (QueueDeviceWrite gives the result).
+    // The stored settings sent whole through the model (the mouse takes
+    // profile 0, flag 1 only); the screen size is the model's from now on.
     int WriteSettings(int profileIndex, int activeProfile, int flag, int screenWidth,
                       int screenHeight) override;
+    // Through the model: the lighting changes when the mouse took it.
+    bool CommitLightSetting(const LightSetting& setting, bool clearHold,
+                            CommitDone done) override;
     void SetFunctionPage(int page) override;
+    // The lighting shows the setting (nothing is stored or written: the
+    // model's commit path does that).
     void SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2) override;
     bool LightingAnimates() const override;
 
@@ -78,17 +76,20 @@ class CZembravaMouseDevice : public CZembravaKeyMappedDevice {
     // n, "DPI_edit_" n, "polling_rate_option_" n, "mouse_device_seting_option_"
     // n, "pointer_speed_slider", "pointer_precision_check",
     // "scrolls_page_check", "scroll_speed_slider", "double_click_slider"):
-    // stored, saved and written to the mouse. True when the control is one
-    // of them. A slider still being dragged only updates its edit.
+    // applied through the model (written, and stored only when the mouse took
+    // it). True when the control is one of them. A slider still being
+    // dragged only updates its edit.
     bool HandleMouseNotify(const skin::TNotifyUI& msg);
     // The screen size the settings block carries.
     void SetScreenSize(int width, int height);
 
     // --- State for panels, the main window and tests ------------------------------
-    CMouseProfiledata& Profile() { return profile_; }
-    const std::array<uint16_t, 6>& GetSystemSettings() const { return systemSettings_; }
-    const std::vector<DpiStage>& GetDpiStages() const { return stages_; }
-    int GetActiveStage() const { return activeStage_; }
+    MouseModel& Model() { return model_; }
+    CMouseProfiledata& Profile() { return model_.Profile(); }
+    // What the page shows: the stored settings, or the change on its way.
+    const std::array<uint16_t, 6>& GetSystemSettings() const { return model_.Shown().system; }
+    const std::vector<DpiStage>& GetDpiStages() const { return model_.Shown().stages; }
+    int GetActiveStage() const { return model_.Shown().activeStage; }
     mouse::DpiRange GetDpiRange() const { return mouse::DpiRangeOf(deviceInfo_); }
     const std::array<uint8_t, mouse::kSettingsReadSize>& GetSettingsBlock() const {
         return settingsBlock_;
@@ -97,8 +98,8 @@ class CZembravaMouseDevice : public CZembravaKeyMappedDevice {
   protected:
     std::chrono::milliseconds StepInterval() const override;
     void PreviewStep() override;
-    CBasicProfiledata& BasicProfile() override { return profile_; }
-    const CBasicProfiledata& BasicProfile() const override { return profile_; }
+    CBasicProfiledata& BasicProfile() override { return model_.Profile(); }
+    const CBasicProfiledata& BasicProfile() const override { return model_.Profile(); }
     std::span<const keymap::KeyCode> DefaultKeyCodes() const override {
         return mouse::kDefaultKeyCodes;
     }
@@ -115,30 +116,22 @@ class CZembravaMouseDevice : public CZembravaKeyMappedDevice {
     int TakeSettingsBlock(uint8_t activeProfile, std::span<const uint8_t> block) override;
 
   private:
-    int WriteSettingsBlock(const std::array<uint8_t, mouse::kSettingsWriteSize>& block,
-                           int profileIndex);
-    mouse::MouseSettings SettingsFromProfile() const;
     void TakeProfileState();
     void TakeLightSetting(const LightSetting& setting);
-    void StoreDpiStages();
-    void StoreSystemSettings();
-    // The stage, report rate and system controls as stored (no notifications).
+    // The model's state to show changed.
+    void ShowModelState(const MouseState& state);
+    // The stage, report rate and system controls as shown (no notifications).
     void RefreshMouseControls();
     void RefreshDpiStage(int stage);
-    // Stores, saves, writes: the end of every control change.
-    void CommitMouseChange();
+    // Every control change ends here.
+    void ApplyMouseChange(const MouseModel::Edit& edit, CommitDone done = {});
     bool HandleDpiNotify(const std::string& prefix, int number, const skin::TNotifyUI& msg);
     bool HandleSystemNotify(const std::string& name, const skin::TNotifyUI& msg);
     // The light effects of the mouse that the base does not have.
     void Ripple(const EffectParameters& parameters);
 
-    CMouseProfiledata profile_;
-    std::vector<DpiStage> stages_;
-    int activeStage_ = 0;
-    std::array<uint16_t, 6> systemSettings_{};
+    MouseModel model_{link_};
     std::array<uint8_t, mouse::kSettingsReadSize> settingsBlock_{};
-    int screenWidth_ = 0;
-    int screenHeight_ = 0;
     skin::CControlUI* hintLabel_ = nullptr;
     skin::CControlUI* logoButton_ = nullptr;
     std::vector<skin::CControlUI*> zoneButtons_;

@@ -255,6 +255,26 @@ void CZembravaUSBDevice::SetLightSettings(uint32_t word0, uint32_t word1, uint32
     StoreLightSettings(LightSetting::FromWords(word0, word1, word2));
 }
 
+bool CZembravaUSBDevice::CommitLightSetting(const LightSetting& setting, bool clearHold,
+                                            CommitDone done) {
+    const LightSetting stored = GetLightSettings();
+    SetLightSettings(setting.Word(0), setting.Word(1), setting.Word(2));
+    // A page without a profile file has nothing to save.
+    const bool saved = GetProfileName().empty() || SaveProfile() != 0;
+    if (!saved) {
+        // The file keeps the old setting: so do the device and the lighting.
+        SetLightSettings(stored.Word(0), stored.Word(1), stored.Word(2));
+        RefreshUi();
+        if (done) done(CommitResult::NotSaved);
+        return false;
+    }
+    if (clearHold) link_.Command().SetLightingHold(false);
+    RefreshUi();
+    WriteSettings(0, 0, 1, 0, 0);
+    if (done) done(CommitResult::Stored);
+    return true;
+}
+
 void CZembravaUSBDevice::LightBreathe() {
     lighting_.Breathe();
 }

@@ -34,6 +34,7 @@
 #include "core/worker_thread.h"
 #include "devices/detect/catalogue.h"
 #include "devices/hid/command_channel.h"
+#include "devices/model/commit_result.h"
 #include "devices/model/device_link.h"
 #include "devices/models/custom_effect_player.h"
 #include "devices/models/light_list_overlay.h"
@@ -246,6 +247,13 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     virtual int GetLightListIndex() const { return lightListIndex_; }               // 39
     virtual void SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2);  // 40
     virtual void SelectKey(int index) { selectedKey_ = index; }                     // 41
+
+    // A light setting the user chose, committed: the lighting shows it, the
+    // profile stores it and the device is sent it; `done` hears how it ended
+    // (at once or when the device answered). False when it ended at once
+    // without being stored. By default the profile is saved first and the
+    // device written after; a kind with a model writes first instead.
+    virtual bool CommitLightSetting(const LightSetting& setting, bool clearHold, CommitDone done);
 
     // --- Timer entry points for the tab item --------------------------------
     // These run the same operations as the virtuals above, with their
