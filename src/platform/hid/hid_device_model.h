@@ -39,6 +39,10 @@ class HidDeviceModel {
         std::optional<std::chrono::milliseconds> timeout) = 0;
     // Wakes every NextInputReport waiting now (used when a reader closes).
     virtual void WakeReaders() = 0;
+    // Whether an input report is queued, due already or still on its way
+    // (latency). A backend on a stepped clock takes "nothing queued" for
+    // "nothing will come" unless another thread sends one.
+    virtual bool HasQueuedInput() const { return false; }
 
     virtual bool IsPlugged() const = 0;
 

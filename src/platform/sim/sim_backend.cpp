@@ -34,11 +34,16 @@ struct SimNode {
     hid::ParsedDescriptor descriptor;
     std::vector<std::string> paths;
 
+    SteadyTime* time = nullptr;  // the backend's
+
     std::mutex mutex;
     std::condition_variable changed;
     bool removed = false;
     bool pulling = false;
     const SimConnection* puller = nullptr;
+    // Readers on a stepped clock making the puller let go (see ReadReport);
+    // while there are any, no other reader starts pulling.
+    int takeovers = 0;
     std::vector<SimConnection*> connections;
 
     bool PresentLocked() const { return !removed && model->IsPlugged(); }
@@ -87,10 +92,17 @@ class SimConnection final : public hid::HidConnection {
     hid::TransferStatus ReadReport(std::span<uint8_t> buffer, size_t& received,
                                    std::optional<std::chrono::milliseconds> timeout) override {
         received = 0;
+        SimNode& node = *node_;
+        SteadyTime& time = *node.time;
         // No time-out waits until a report, a cancel or the device going.
         const bool bounded = timeout.has_value();
-        const Clock::time_point deadline = bounded ? Clock::now() + *timeout : Clock::time_point();
-        SimNode& node = *node_;
+        const Clock::time_point deadline = bounded ? time.Now() + *timeout : Clock::time_point();
+        // A stepped clock never reaches the deadline by itself, so such a
+        // read only looks: the model queues each answer the moment its
+        // request is written, and nothing queued means none will come (a
+        // request the device ignores, a wireless link that is down). The read
+        // then ends at once, the clock moved on by its time-out.
+        const bool stepped = bounded && time.IsStepped();
         bool triedPull = false;
         std::unique_lock lock(node.mutex);
         while (true) {
@@ -107,27 +119,38 @@ class SimConnection final : public hid::HidConnection {
                 return hid::TransferStatus::Ok;
             }
             if (!node.PresentLocked()) return hid::TransferStatus::Disconnected;
-            const auto now = Clock::now();
+            const auto now = time.Now();
             // Even a read that has run out of time looks at the device once,
             // so a zero time-out polls instead of never seeing a report.
             const bool expired = bounded && now >= deadline;
             if (expired && triedPull) return hid::TransferStatus::TimedOut;
-            if (!node.pulling) {
+            const auto left = [&] {
+                return expired ? std::chrono::milliseconds(0)
+                               : std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
+            };
+            if (stepped) {
+                if (node.pulling) {
+                    // Another reader (the notification reader, waiting without
+                    // a time-out) holds the device: it is made to let go, so
+                    // this read looks for itself, with no report in flight.
+                    ++node.takeovers;
+                    node.WakePullerLocked(lock, nullptr);
+                    --node.takeovers;
+                    node.changed.notify_all();
+                    continue;
+                }
+                // A report queued but not due yet (latency) is waited for.
+                const bool coming = node.model->HasQueuedInput();
+                if (triedPull && !coming) {
+                    lock.unlock();
+                    time.SkipTo(deadline);
+                    return hid::TransferStatus::TimedOut;
+                }
                 triedPull = true;
-                node.pulling = true;
-                node.puller = this;
-                std::optional<std::chrono::milliseconds> remaining;
-                if (bounded)
-                    remaining = expired
-                                    ? std::chrono::milliseconds(0)
-                                    : std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
-                lock.unlock();
-                const auto report = node.model->NextInputReport(remaining);
-                lock.lock();
-                node.pulling = false;
-                node.puller = nullptr;
-                if (report) node.RouteLocked(*report);
-                node.changed.notify_all();
+                PullLocked(lock, coming ? left() : std::chrono::milliseconds(0));
+            } else if (!node.pulling && node.takeovers == 0) {
+                triedPull = true;
+                PullLocked(lock, bounded ? std::optional(left()) : std::nullopt);
             } else if (expired) {
                 return hid::TransferStatus::TimedOut;
             } else if (bounded) {
@@ -167,6 +190,22 @@ class SimConnection final : public hid::HidConnection {
     }
 
   private:
+    // Takes the next report from the model, waiting at most `wait`, and
+    // routes it; `lock` (the node's) is let go meanwhile.
+    void PullLocked(std::unique_lock<std::mutex>& lock,
+                    std::optional<std::chrono::milliseconds> wait) {
+        SimNode& node = *node_;
+        node.pulling = true;
+        node.puller = this;
+        lock.unlock();
+        const auto report = node.model->NextInputReport(wait);
+        lock.lock();
+        node.pulling = false;
+        node.puller = nullptr;
+        if (report) node.RouteLocked(*report);
+        node.changed.notify_all();
+    }
+
     const std::shared_ptr<SimNode> node_;
     const size_t collection_;
     const hid::DeviceAttributes attributes_;
@@ -195,7 +234,7 @@ void SimNode::WakePullerLocked(std::unique_lock<std::mutex>& lock, const SimConn
     }
 }
 
-SimHidBackend::SimHidBackend() = default;
+SimHidBackend::SimHidBackend(SteadyTime& time) : time_(time) {}
 
 SimHidBackend::~SimHidBackend() {
     std::vector<std::string> names;
@@ -212,6 +251,7 @@ bool SimHidBackend::AddNode(const std::string& nodeName,
         return false;
     auto node = std::make_shared<SimNode>();
     node->name = nodeName;
+    node->time = &time_;
     node->descriptor = hid::ParseReportDescriptor(model->ReportDescriptor());
     if (!node->descriptor.ok || node->descriptor.collections.empty()) return false;
     const size_t count = node->descriptor.collections.size();

@@ -7,7 +7,10 @@
 // 1-based in descriptor order). Input reports of a node are routed by report
 // id to the collection that owns them, so the command reader and the
 // notification reader of one interface never take each other's reports.
-// A node whose model is unplugged is absent.
+// A node whose model is unplugged is absent. Read time-outs run on the
+// backend's SteadyTime: on a stepped clock a read with nothing queued ends
+// at once as a time-out, the clock moved on to its deadline (from inside
+// ReadReport, so its caller holds no lock a wait on that clock uses).
 
 #include <map>
 #include <memory>
@@ -15,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "core/steady_time.h"
 #include "platform/hid/hid_backend.h"
 #include "platform/hid/hid_device_model.h"
 
@@ -24,7 +28,8 @@ struct SimNode;
 
 class SimHidBackend final : public hid::HidBackend {
   public:
-    SimHidBackend();
+    // `time` must outlive the backend and its connections.
+    explicit SimHidBackend(SteadyTime& time = SystemSteadyTime());
     ~SimHidBackend() override;
 
     // Adds an interface under `nodeName` ("keyboard", "keyboard-2"). False
@@ -52,6 +57,7 @@ class SimHidBackend final : public hid::HidBackend {
     std::unique_ptr<hid::HotplugWatch> WatchHotplug() override;
 
   private:
+    SteadyTime& time_;
     mutable std::mutex mutex_;
     std::map<std::string, std::shared_ptr<SimNode>> nodes_;
     std::map<std::string, hid::OpenStatus> refusals_;

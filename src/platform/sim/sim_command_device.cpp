@@ -404,6 +404,11 @@ std::optional<std::vector<uint8_t>> SimCommandDevice::NextInputReport(
     }
 }
 
+bool SimCommandDevice::HasQueuedInput() const {
+    std::lock_guard lock(mutex_);
+    return plugged_ && !input_.empty();
+}
+
 void SimCommandDevice::WakeReaders() {
     std::lock_guard lock(mutex_);
     ++wakeGeneration_;

@@ -76,6 +76,7 @@ class SimCommandDevice : public hid::HidDeviceModel {
     std::optional<std::vector<uint8_t>> NextInputReport(
         std::optional<std::chrono::milliseconds> timeout) override;
     void WakeReaders() override;
+    bool HasQueuedInput() const override;
     bool IsPlugged() const override;
 
     // Plugging; a re-plugged device starts with no group open and no queued
