@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ui/update_list_item.h"
 #include "skin/window/window_impl_base.h"
 #include "update/update_session.h"
+#include "update/window/update_list_item.h"
 
 namespace kelno::app {
 

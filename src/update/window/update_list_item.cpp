@@ -1,4 +1,4 @@
-#include "app/ui/update_list_item.h"
+#include "update/window/update_list_item.h"
 
 #include <algorithm>
 
