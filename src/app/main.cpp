@@ -24,10 +24,10 @@
 #include "devices/detect/emulator_catalogue.h"
 #include "platform/linux/evdev_scan_codes.h"
 #include "platform/linux/hidraw_backend.h"
+#include "platform/linux/linux_input_settings.h"
 #ifdef KELNO_HAVE_PULSE
 #include "platform/linux/pulse_audio_config_lib.h"
 #endif
-#include "platform/input_settings/linux_input_settings.h"
 #include "platform/linux/x11_input_capture.h"
 #include "platform/session/light_control_bus.h"
 #include "platform/session/private_fonts.h"

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "core/debug_output.h"
-#include "platform/input_settings/linux_input_settings.h"
+#include "platform/linux/linux_input_settings.h"
 #include "platform/sim/recording_input_settings.h"
 #include "support/temp_folder.h"
 

@@ -1,6 +1,6 @@
 // The X11 backend on a private Xvfb (skipped without one), read back from
 // the server over a connection of the test's own.
-#include "platform/input_settings/linux_input_settings.h"
+#include "platform/linux/linux_input_settings.h"
 
 // gtest first: Xlib's macros (None, Bool) would break its headers.
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/input_settings/linux_input_settings.h"
+#include "platform/linux/linux_input_settings.h"
 
 #include <gio/gio.h>
 // clang-format off
