@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/debug_output.h"
 #include "devices/hid/command_report.h"
 
 namespace kelno {
@@ -50,8 +49,6 @@ int WriteBlockTransactions(DeviceLink& link,
 
 }  // namespace
 
-MouseModel::MouseModel(DeviceLink& link) : link_(link) {}
-
 void MouseModel::SetScreenSize(int width, int height) {
     screenWidth_ = std::clamp(width, 0, 0xFFFF);
     screenHeight_ = std::clamp(height, 0, 0xFFFF);
@@ -63,8 +60,7 @@ void MouseModel::TakeProfile() {
     state.stages = profile_.GetDpiStages();
     state.activeStage = profile_.GetActiveStage();
     state.system = UnpackSystem(profile_.GetSystemStages());
-    stored_ = state;
-    Show(state);
+    TakeState(state);
 }
 
 void MouseModel::Clamp(MouseState& state) const {
@@ -77,6 +73,12 @@ void MouseModel::Clamp(MouseState& state) const {
     state.activeStage = stageCount == 0 ? 0 : std::clamp(state.activeStage, 0, stageCount - 1);
     if (state.system[mouse::kReportRate] >= mouse::kReportRates)
         state.system[mouse::kReportRate] = 0;
+}
+
+bool MouseModel::Accepts(const MouseState& state) const {
+    return state.stages.empty() ||
+           std::any_of(state.stages.begin(), state.stages.end(),
+                       [](const DpiStage& s) { return s.enabled != 0; });
 }
 
 std::array<uint8_t, mouse::kSettingsWriteSize> MouseModel::BlockOf(const MouseState& state) {
@@ -101,92 +103,20 @@ std::array<uint8_t, mouse::kSettingsWriteSize> MouseModel::BlockOf(const MouseSt
     return mouse::BuildSettingsBlock(0, s);
 }
 
-int MouseModel::Write(const MouseState& state, std::function<void(int)> ended) {
-    if (!link_.Command().IsOpen()) {
-        ended(kChannelNoAnswer);
-        return kChannelNoAnswer;
-    }
-    const auto block = BlockOf(state);
+std::function<int()> MouseModel::WriteOf(const MouseState& state) {
     DeviceLink& link = link_;
-    // A mouse that went away while its block was on the way still ends the
-    // change: the state shown goes back to what is stored.
-    if (link_.RunOnDevice([&link, block] { return WriteBlockTransactions(link, block); },
-                          [ended](int result) { ended(result); }, StaleResult::Deliver))
-        return kChannelOk;
-    const int result = WriteBlockTransactions(link_, block);
-    ended(result);
-    return result;
+    return [&link, block = BlockOf(state)] { return WriteBlockTransactions(link, block); };
 }
 
-void MouseModel::Apply(const Edit& edit, Done done) {
-    MouseState wanted = shown_;
-    edit(wanted);
-    Clamp(wanted);
-    const bool anyStageOn = std::any_of(wanted.stages.begin(), wanted.stages.end(),
-                                        [](const DpiStage& s) { return s.enabled != 0; });
-    if (!anyStageOn && !wanted.stages.empty()) {
-        // The mouse needs a stage to be in: the change is not taken.
-        Show(shown_);
-        if (done) done(CommitResult::Refused);
-        return;
-    }
-    Show(wanted);
-    ++writesUnderWay_;
-    Write(wanted, [this, wanted, done](int result) {
-        --writesUnderWay_;
-        CommitResult outcome = CommitResult::Refused;
-        if (result == kChannelOk) {
-            const MouseState before = stored_;
-            Store(wanted);
-            if (profile_.GetProfilePath().empty() || profile_.Save()) {
-                outcome = CommitResult::Stored;
-            } else {
-                // The file keeps the old state: so does the mouse.
-                DebugOutput("mouse settings not saved: the mouse is given the stored ones back");
-                Store(before);
-                SendStored();
-                outcome = CommitResult::NotSaved;
-            }
-        }
-        WriteEnded(result);
-        if (done) done(outcome);
-    });
+bool MouseModel::Save() {
+    return profile_.GetProfilePath().empty() || profile_.Save();
 }
 
-void MouseModel::TakeFromDevice(const Edit& edit) {
-    MouseState state = stored_;
-    edit(state);
-    Clamp(state);
-    Store(state);
-    profile_.Save();
-    Show(state);
-}
-
-int MouseModel::SendStored() {
-    ++writesUnderWay_;
-    return Write(stored_, [this](int result) {
-        --writesUnderWay_;
-        WriteEnded(result);
-    });
-}
-
-void MouseModel::WriteEnded(int result) {
-    if (writeListener_) writeListener_(result);
-    // While another write is on its way it decides: each block is whole.
-    if (writesUnderWay_ == 0 && !(shown_ == stored_)) Show(stored_);
-}
-
-void MouseModel::Store(const MouseState& state) {
-    stored_ = state;
+void MouseModel::StoreInProfile(const MouseState& state) {
     profile_.SetLightSetting(state.light.Word(0), state.light.Word(1), state.light.Word(2));
     profile_.SetDpiStages(state.stages);
     profile_.SetActiveStage(state.activeStage);
     profile_.SetSystemStages(PackSystem(state.system));
-}
-
-void MouseModel::Show(const MouseState& state) {
-    shown_ = state;
-    if (stateListener_) stateListener_(shown_);
 }
 
 }  // namespace kelno
