@@ -8,8 +8,8 @@
 
 #include "core/json_file.h"
 #include "platform/hid/hex_bytes.h"
-#include "platform_linux/fake_sysfs.h"
 #include "support/command_run.h"
+#include "support/fuse_hidraw/fake_sysfs.h"
 #include "support/temp_folder.h"
 
 namespace kelno {

@@ -8,7 +8,7 @@
 
 #include "platform/hid/hex_bytes.h"
 #include "platform/linux/hidraw_paths.h"
-#include "platform_linux/fake_sysfs.h"
+#include "support/fuse_hidraw/fake_sysfs.h"
 #include "support/temp_folder.h"
 
 namespace kelno::hid {

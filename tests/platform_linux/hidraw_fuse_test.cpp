@@ -9,9 +9,9 @@
 
 #include "devices/hid/hid_device_record.h"
 #include "platform/linux/hidraw_backend.h"
-#include "platform/linux/testing/fuse_hidraw_server.h"
 #include "platform_linux/echo_model.h"
-#include "platform_linux/fake_sysfs.h"
+#include "support/fuse_hidraw/fake_sysfs.h"
+#include "support/fuse_hidraw/fuse_hidraw_server.h"
 #include "support/temp_folder.h"
 
 namespace kelno::hid {

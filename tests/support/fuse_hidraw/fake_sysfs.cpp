@@ -1,4 +1,4 @@
-#include "platform_linux/fake_sysfs.h"
+#include "support/fuse_hidraw/fake_sysfs.h"
 
 #include <cstdio>
 #include <fstream>

@@ -1,5 +1,5 @@
 #define FUSE_USE_VERSION 312
-#include "platform/linux/testing/fuse_hidraw_server.h"
+#include "support/fuse_hidraw/fuse_hidraw_server.h"
 
 #include <errno.h>
 #include <fuse3/fuse.h>
