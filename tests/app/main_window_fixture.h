@@ -157,7 +157,7 @@ class PreviewTest : public MainWindowTest {
     void UsePerKeyLighting(int blinkingLed) {
         LightSetting light = keyboard_->Profile().GetLightSetting();
         light[LightSetting::kMode] = CZembravaKeyboardDevice::kPerKeyMode;
-        keyboard_->SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
+        keyboard_->Profile().SetLightSetting(light.Word(0), light.Word(1), light.Word(2));
         ASSERT_EQ(keyboard_->SaveProfile(), 1);
         Json::Value profile = ReadJsonFile(keyboard_->GetProfileName());
         Json::Value& list = profile["Device"][0]["LightList"];

@@ -456,9 +456,8 @@ TEST_F(KeyboardPageTest, KeyPressesReachTheReactivePreview) {
     ASSERT_TRUE(page->AttachNotifyPath(notifyPath));
     LightSetting light = page->GetLightSettings();
     light[LightSetting::kMode] = 8;
-    page->SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
-    page->Profile().SetLightSetting(light.Word(0), light.Word(1), light.Word(2));
-    page->RefreshUi();
+    page->Model().Apply([light](KeyboardState& s) { s.light = light; });
+    Settle();
 
     keyboard->PressKey(static_cast<uint8_t>(DeviceKeyOf(64)));
     EXPECT_TRUE(PumpUntil([&] { return page->Lighting().KeyLevel(64) > 0; }));
@@ -485,9 +484,7 @@ TEST_F(KeyboardPageTest, RestoreDefaultsResetsTheFileAndTheKeyboard) {
     LightSetting light = page->GetLightSettings();
     light[LightSetting::kMode] = 3;
     light[LightSetting::kRed] = 1;
-    page->SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
-    page->SaveProfile();
-    page->WriteSettings(0, 0, 1, 0, 0);
+    page->Model().Apply([light](KeyboardState& s) { s.light = light; });
     Settle();
     ASSERT_EQ(keyboard->Memory()[1], 3);
 

@@ -73,6 +73,7 @@ TEST_F(FailedSave, LightingChangeThatIsNotStoredIsTakenBackEverywhere) {
     {
         TakenPlace folder(UserFolder());
         ASSERT_TRUE(Find<skin::CComboUI>("light_combo_modeSelect")->SelectItem(9, true));
+        Settle();  // the keyboard's answer comes while the folder is away
     }
     EXPECT_EQ(MessageIds(), std::vector<std::string>{texts::kSaveFailed});
     EXPECT_EQ(CurrentLightInfo(), storedInfo);

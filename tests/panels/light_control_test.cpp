@@ -29,8 +29,10 @@ class LightPanel : public KeyboardPageTest {
         KeyboardPageTest::SetUp();
         BuildPage();
     }
+    // The user picks a mode and the keyboard's answer is taken.
     void PickMode(int mode) {
         ASSERT_TRUE(Find<skin::CComboUI>("light_combo_modeSelect")->SelectItem(mode, true)) << mode;
+        Settle();
     }
     bool Selected(const std::string& name) { return Find<skin::COptionUI>(name)->IsSelected(); }
 };

@@ -213,18 +213,25 @@ Json::Value KeyboardPageTest::ListFile() const {
     return ReadJsonFile(UserFolder() / "ProfileList.ini");
 }
 
-Json::Value KeyboardPageTest::ProfileFile(const std::string& uuid) const {
+Json::Value KeyboardPageTest::ProfileFile(const std::string& uuid) {
+    Settle();
     return ReadJsonFile(UserFolder() / (uuid + ".Json"));
 }
 
-Json::Value KeyboardPageTest::CurrentLightInfo() const {
+Json::Value KeyboardPageTest::CurrentLightInfo() {
+    Settle();
     const Json::Value profile = ReadJsonFile(device->GetProfileName());
     return json::Member(json::Element(json::Member(profile, "Device"), 0), "LightInfo");
 }
 
 void KeyboardPageTest::Settle() {
-    EXPECT_TRUE(device->WaitForDeviceWork(std::chrono::seconds(10)));
-    host.RunPendingTasks();
+    // What a result posts back may queue more (a change the file did not
+    // take is sent back to the keyboard): until nothing more comes.
+    for (int round = 0; round < 10; ++round) {
+        EXPECT_TRUE(device->WaitForDeviceWork(std::chrono::seconds(10)));
+        if (host.RunPendingTasks() == 0) return;
+    }
+    ADD_FAILURE() << "the device work never settled";
 }
 
 std::vector<uint8_t> KeyboardPageTest::SettingsBlock() {

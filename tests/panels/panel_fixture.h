@@ -136,14 +136,15 @@ class KeyboardPageTest : public ::testing::Test {
     std::string Uuid(int index) const;
 
     Json::Value ListFile() const;
-    Json::Value ProfileFile(const std::string& uuid) const;
-    Json::Value CurrentLightInfo() const;  // of the device's profile file
+    // The files once the device's answers to the clicks have been taken.
+    Json::Value ProfileFile(const std::string& uuid);
+    Json::Value CurrentLightInfo();  // of the device's profile file
     // The keyboard's memory 0..24 and per-key bitmap once the writes the
     // clicks queued have reached it.
     std::vector<uint8_t> SettingsBlock();
     std::vector<uint8_t> KeyLightBitmap();
     // The device worker has run what was queued, and what it posted back
-    // has run on this (the UI) thread.
+    // (and what that queued in turn) has run on this (the UI) thread.
     void Settle();
 
     TempFolder temp;

@@ -3,32 +3,10 @@
 #include <algorithm>
 
 #include "devices/hid/command_report.h"
+#include "devices/model/half_words.h"
 
 namespace kelno {
 namespace {
-
-uint16_t Low(uint32_t word) {
-    return static_cast<uint16_t>(word & 0xFFFF);
-}
-uint16_t High(uint32_t word) {
-    return static_cast<uint16_t>(word >> 16);
-}
-
-MouseSystemSettings PackSystem(const std::array<uint16_t, 6>& values) {
-    MouseSystemSettings system;
-    for (size_t i = 0; i < system.words.size(); ++i)
-        system.words[i] = uint32_t{values[2 * i]} | uint32_t{values[2 * i + 1]} << 16;
-    return system;
-}
-
-std::array<uint16_t, 6> UnpackSystem(const MouseSystemSettings& system) {
-    std::array<uint16_t, 6> values{};
-    for (size_t i = 0; i < values.size(); ++i) {
-        const uint32_t word = system.words[i / 2];
-        values[i] = i % 2 == 0 ? Low(word) : High(word);
-    }
-    return values;
-}
 
 // One START ... FINISH group writing the block of profile 0; a wireless
 // mouse whose link is down is sent nothing but the probe.
@@ -59,7 +37,7 @@ void MouseModel::TakeProfile() {
     state.light = profile_.GetLightSetting();
     state.stages = profile_.GetDpiStages();
     state.activeStage = profile_.GetActiveStage();
-    state.system = UnpackSystem(profile_.GetSystemStages());
+    state.system = UnpackHalfWords(profile_.GetSystemStages().words);
     TakeState(state);
 }
 
@@ -116,7 +94,7 @@ void MouseModel::StoreInProfile(const MouseState& state) {
     profile_.SetLightSetting(state.light.Word(0), state.light.Word(1), state.light.Word(2));
     profile_.SetDpiStages(state.stages);
     profile_.SetActiveStage(state.activeStage);
-    profile_.SetSystemStages(PackSystem(state.system));
+    profile_.SetSystemStages(MouseSystemSettings{PackHalfWords(state.system)});
 }
 
 }  // namespace kelno

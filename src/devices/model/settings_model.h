@@ -18,7 +18,9 @@
 // window, the caller's in a tool); the link's worker runs only the write,
 // which holds its own copy of the bytes.
 
+#include <deque>
 #include <functional>
+#include <optional>
 #include <utility>
 
 #include "devices/hid/command_report.h"
@@ -30,6 +32,8 @@ namespace kelno {
 template <typename State>
 class SettingsModel {
   public:
+    // An edit is kept until its write ends and may be run again then: it
+    // holds its values by copy.
     using Edit = std::function<void(State&)>;
 
     explicit SettingsModel(DeviceLink& link) : link_(link) {}
@@ -53,27 +57,62 @@ class SettingsModel {
     const State& Shown() const { return shown_; }
 
     // The one commit path of a user's change. `done` hears how it ended.
-    void Apply(const Edit& edit, CommitDone done = {}) {
-        State wanted = shown_;
-        edit(wanted);
-        Clamp(wanted);
+    // kChannelOk once the write is queued (or the result of a write made at
+    // once); kChannelNoAnswer when the change was refused unsent.
+    int Apply(const Edit& edit, CommitDone done = {}) {
+        return ApplyWith(
+            edit, [this](const State& state) { return WriteOf(state); }, std::move(done), true);
+    }
+
+    // What the device reports it holds: stored and saved as it is.
+    void TakeFromDevice(const Edit& edit) {
+        Store(Edited(stored_, edit));
+        Save();
+        deviceState_ = stored_;
+        ShowStoredAndPending(true);
+    }
+
+    // Sends the stored state whole (a profile switch, a reset); nothing is
+    // stored. The channel's result, or kChannelOk once queued.
+    int SendStored() {
+        return Write(WriteOf(stored_), [this, state = stored_](int result) {
+            if (result == kChannelOk) deviceState_ = state;
+            WriteEnded(result);
+        });
+    }
+
+  protected:
+    using WriteBuilder = std::function<std::function<int()>(const State&)>;
+
+    // Apply with a write of the kind's own for this change: `whole` when it
+    // puts the whole state on the device, else only what the edit changed
+    // (a byte the device takes apart).
+    int ApplyWith(const Edit& edit, const WriteBuilder& writeOf, CommitDone done, bool whole) {
+        State wanted = Edited(shown_, edit);
         if (!Accepts(wanted)) {
             Show(shown_);
             if (done) done(CommitResult::Refused);
-            return;
+            return kChannelNoAnswer;
         }
+        pending_.push_back(edit);
         Show(wanted);
-        Write(wanted, [this, wanted, done](int result) {
+        return Write(writeOf(wanted), [this, edit, wanted, whole, done](int result) {
+            pending_.pop_front();
             CommitResult outcome = CommitResult::Refused;
             if (result == kChannelOk) {
+                if (whole)
+                    deviceState_ = wanted;
+                else if (deviceState_)
+                    deviceState_ = Edited(*deviceState_, edit);
+                // Onto what is stored now: a profile loaded meanwhile keeps
+                // what this change did not touch.
                 const State before = stored_;
-                Store(wanted);
+                Store(Edited(stored_, edit));
                 if (Save()) {
                     outcome = CommitResult::Stored;
                 } else {
-                    // The file keeps the old state: so does the device.
+                    // The file keeps the old state: so will the device.
                     Store(before);
-                    SendStored();
                     outcome = CommitResult::NotSaved;
                 }
             }
@@ -82,27 +121,10 @@ class SettingsModel {
         });
     }
 
-    // What the device reports it holds: stored and saved as it is.
-    void TakeFromDevice(const Edit& edit) {
-        State state = stored_;
-        edit(state);
-        Clamp(state);
-        Store(state);
-        Save();
-        Show(state);
-    }
-
-    // Sends the stored state whole (a profile switch, a reset); nothing is
-    // stored. The channel's result, or kChannelOk once queued.
-    int SendStored() {
-        return Write(stored_, [this](int result) { WriteEnded(result); });
-    }
-
-  protected:
     // The state as the profile holds it now (a load): nothing is written.
     void TakeState(const State& state) {
         stored_ = state;
-        Show(state);
+        ShowStoredAndPending(true);
     }
 
     virtual void Clamp(State& /*state*/) const {}
@@ -120,9 +142,15 @@ class SettingsModel {
     DeviceLink& link_;
 
   private:
-    // Writes `state` on the device worker; `ended(result)` on the owner's
-    // thread. Runs at once when there is no owner's thread.
-    int Write(const State& state, std::function<void(int)> ended) {
+    State Edited(State state, const Edit& edit) const {
+        edit(state);
+        Clamp(state);
+        return state;
+    }
+
+    // Runs `write` on the device worker; `ended(result)` on the owner's
+    // thread. Runs it at once when there is no owner's thread.
+    int Write(std::function<int()> write, std::function<void(int)> ended) {
         ++writesUnderWay_;
         const auto finish = [this, ended = std::move(ended)](int result) {
             --writesUnderWay_;
@@ -132,7 +160,6 @@ class SettingsModel {
             finish(kChannelNoAnswer);
             return kChannelNoAnswer;
         }
-        std::function<int()> write = WriteOf(state);
         // A device that went away while the write was on its way still ends
         // the change: what is shown goes back to what is stored.
         if (link_.RunOnDevice([write] { return write(); }, finish, StaleResult::Deliver))
@@ -147,11 +174,23 @@ class SettingsModel {
         StoreInProfile(state);
     }
 
-    // Every write's end: the owner hears its result, and with nothing else
-    // on its way the state shown is the stored one.
+    // Every write's end: the owner hears its result and is shown the stored
+    // state with the changes still on their way. When the writes are done
+    // and the device was last given something other than what is stored (a
+    // profile loaded or a save that failed while a change was on its way),
+    // the stored state follows, so the device and the file agree.
     void WriteEnded(int result) {
         if (writeListener_) writeListener_(result);
-        if (writesUnderWay_ == 0 && !(shown_ == stored_)) Show(stored_);
+        ShowStoredAndPending();
+        if (result == kChannelOk && writesUnderWay_ == 0 && deviceState_ &&
+            !(*deviceState_ == stored_))
+            SendStored();
+    }
+
+    void ShowStoredAndPending(bool always = false) {
+        State state = stored_;
+        for (const Edit& edit : pending_) state = Edited(state, edit);
+        if (always || !(state == shown_)) Show(state);
     }
 
     void Show(const State& state) {
@@ -161,6 +200,10 @@ class SettingsModel {
 
     State stored_{};
     State shown_{};
+    // The changes on their way, oldest first (their writes end in order).
+    std::deque<Edit> pending_;
+    // What the device was last given or reported, when known.
+    std::optional<State> deviceState_;
     int writesUnderWay_ = 0;
     std::function<void(const State&)> stateListener_;
     std::function<void(int)> writeListener_;

@@ -307,19 +307,6 @@ int CZembravaKeyMappedDevice::TakeSettingsReading(const SettingsReading& reading
     return TakeSettingsBlock(reading.activeProfile, reading.block);
 }
 
-void CZembravaKeyMappedDevice::TakeReadLight(uint8_t mode, uint8_t brightness, uint8_t speed,
-                                             uint8_t multiColour, Rgb colour) {
-    LightSetting light = BasicProfile().GetLightSetting();
-    light[LightSetting::kMode] = mode;
-    light[LightSetting::kBrightness] = brightness;
-    light[LightSetting::kSpeed] = speed;
-    light[LightSetting::kMultiColor] = multiColour;
-    light[LightSetting::kRed] = colour.red;
-    light[LightSetting::kGreen] = colour.green;
-    light[LightSetting::kBlue] = colour.blue;
-    SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
-}
-
 // --- panels and captions ------------------------------------------------------------------
 
 void CZembravaKeyMappedDevice::BindKeyPanels(std::initializer_list<const char*> extraPanels) {

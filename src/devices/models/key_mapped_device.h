@@ -124,10 +124,6 @@ class CZembravaKeyMappedDevice : public CZembravaProfiledDevice, public IKeyAssi
     void RefreshKeyCaptions();
 
     SettingsReading ReadSettingsTransactions();
-    // The light bytes the device reports into the light setting and the
-    // profile (the others are kept).
-    void TakeReadLight(uint8_t mode, uint8_t brightness, uint8_t speed, uint8_t multiColour,
-                       Rgb colour);
     KeyMapReading ReadKeyMapTransactions();
     // The key map to write for these records (UI thread); nothing before a
     // complete read.

@@ -17,18 +17,14 @@
 namespace kelno {
 namespace {
 
-constexpr int kPollingRates = 4;
-constexpr int kRepeatDelays = 4;
+using keyboard::kPollingRates;
+using keyboard::kRepeatDelays;
 constexpr int kRepeatDelayStepMs = 250;
 constexpr uint32_t kPerKeyButtonColour = 0x0000FF;
 
 // Reactive preview modes, which key presses drive.
 bool IsReactiveMode(int mode) {
     return (mode >= 8 && mode <= 13) || mode == 20;
-}
-
-uint16_t Flag(uint16_t value) {
-    return value != 0 ? 1 : 0;
 }
 
 }  // namespace
@@ -40,6 +36,9 @@ CZembravaKeyboardDevice::CZembravaKeyboardDevice(std::shared_ptr<hid::HidBackend
     SetKeyCount(kKeyCount);
     SetLedCount(kLedCount);
     keyAssignments_.resize(kKeyCount);
+    model_.SetStateListener([this](const KeyboardState& state) { ShowModelState(state); });
+    model_.SetWriteListener(
+        [this](int result) { ReportWriteResult(DeviceWriteKind::Settings, result); });
 }
 
 CZembravaKeyboardDevice::~CZembravaKeyboardDevice() {
@@ -78,23 +77,23 @@ void CZembravaKeyboardDevice::InitDeviceLayout() {
 
 void CZembravaKeyboardDevice::SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2) {
     TakeLightSetting(LightSetting::FromWords(word0, word1, word2));
-    profile_.SetLightSetting(word0, word1, word2);
+}
+
+void CZembravaKeyboardDevice::ShowModelState(const KeyboardState& state) {
+    TakeLightSetting(state.light);
+    RefreshSystemControls();
 }
 
 void CZembravaKeyboardDevice::TakeProfileState() {
     TakeKeyList();
+    model_.TakeProfile();
     RefreshUi();
-    const KeyboardSystemSettings stages = profile_.GetSystemStages();
-    for (size_t i = 0; i < systemSettings_.size(); ++i) {
-        const uint32_t word = stages.words[i / 2];
-        systemSettings_[i] = static_cast<uint16_t>(i % 2 == 0 ? word & 0xFFFF : word >> 16);
-    }
 }
 
 int CZembravaKeyboardDevice::LoadProfile() {
     BindProfilePaths();
-    if (profile_.GetProfilePath().empty()) return 0;
-    profile_.Load(profile_.GetProfilePath());
+    if (Profile().GetProfilePath().empty()) return 0;
+    Profile().Load(Profile().GetProfilePath());
     TakeProfileState();
     SendKeyBitmap();
     return 1;
@@ -102,13 +101,13 @@ int CZembravaKeyboardDevice::LoadProfile() {
 
 int CZembravaKeyboardDevice::RestoreDefaults() {
     BindProfilePaths();
-    profile_.Load(DefaultProfilePath());
+    Profile().Load(DefaultProfilePath());
     TakeProfileState();
     const int saved = SaveProfile();
     RefreshPanels();
     SendKeyBitmap();
     // The keyboard follows the file: its settings and key map go back too.
-    WriteSettings(0, 0, 1, 0, 0);
+    model_.SendStored();
     QueueStoredKeyMapWrite(0);
     return saved;
 }
@@ -131,11 +130,11 @@ void CZembravaKeyboardDevice::TakeLightSetting(const LightSetting& setting) {
 }
 
 int CZembravaKeyboardDevice::RefreshUi() {
-    TakeLightSetting(profile_.GetLightSetting());
-    ReplaceLightList(profile_.GetLightList());
+    TakeLightSetting(model_.Shown().light);
+    ReplaceLightList(Profile().GetLightList());
     {
         std::lock_guard lock(customEffectLock_);
-        (void)profile_.GetCustomEffect();
+        (void)Profile().GetCustomEffect();
     }
     lighting_.ClearKeyLevels();
     return 1;
@@ -161,44 +160,17 @@ std::map<int, int> CZembravaKeyboardDevice::KeyLedsOf(const std::vector<uint8_t>
 
 // --- settings block ----------------------------------------------------------------------
 
-keyboard::KeyboardSettings CZembravaKeyboardDevice::SettingsFromProfile() {
-    const LightSetting light = profile_.GetLightSetting();
-    keyboard::KeyboardSettings s;
-    s.mode = light[LightSetting::kMode];
-    s.brightness = light[LightSetting::kBrightness];
-    s.speed = light[LightSetting::kSpeed];
-    s.effectOption = light[LightSetting::kDirection];
-    s.multiColour = light[LightSetting::kMultiColor];
-    s.red = light[LightSetting::kRed];
-    s.green = light[LightSetting::kGreen];
-    s.blue = light[LightSetting::kBlue];
-    s.ledStatus = light[LightSetting::kLedState];
-    s.wFlag = static_cast<uint8_t>(systemSettings_[kWFlag]);
-    s.sixKeyFlag = static_cast<uint8_t>(systemSettings_[kSixKeyFlag]);
-    s.winLockFlag = static_cast<uint8_t>(systemSettings_[kWinLockFlag]);
-    s.pollingRateIndex = static_cast<uint8_t>(systemSettings_[kPollingRate]);
-    return s;
-}
-
-int CZembravaKeyboardDevice::WriteSettings(int profileIndex, int activeProfile, int /*flag*/,
+int CZembravaKeyboardDevice::WriteSettings(int profileIndex, int /*activeProfile*/, int /*flag*/,
                                            int /*screenWidth*/, int /*screenHeight*/) {
     if (profileIndex < 0) return 0;
-    const auto block =
-        keyboard::BuildSettingsBlock(static_cast<uint8_t>(activeProfile), SettingsFromProfile());
-    return QueueDeviceWrite(DeviceWriteKind::Settings, [this, block, profileIndex] {
-        return WriteSettingsBlock(block, profileIndex);
-    });
+    return model_.SendStored();
 }
 
-int CZembravaKeyboardDevice::WriteSettingsBlock(
-    const std::array<uint8_t, keyboard::kSettingsBlockSize>& block, int profileIndex) {
-    CHidCommandChannel& channel = link_.Command();
-    const auto group = channel.LockGroup();
-    channel.SendStart();
-    const int result = channel.WriteMemory(
-        block, static_cast<uint32_t>(profileIndex) * keyboard::kSettingsBlockSize);
-    channel.SendFinish();
-    return result;
+bool CZembravaKeyboardDevice::CommitLightSetting(const LightSetting& setting, bool clearHold,
+                                                 CommitDone done) {
+    if (clearHold) link_.Command().SetLightingHold(false);
+    model_.Apply([setting](KeyboardState& state) { state.light = setting; }, std::move(done));
+    return true;
 }
 
 int CZembravaKeyboardDevice::TakeSettingsBlock(uint8_t /*activeProfile*/,
@@ -208,26 +180,23 @@ int CZembravaKeyboardDevice::TakeSettingsBlock(uint8_t /*activeProfile*/,
     block[16] = 0;
     settingsBlock_ = block;
 
-    const keyboard::KeyboardSettings settings =
-        keyboard::ReadSettingsBlock(block, SettingsFromProfile());
-    TakeReadLight(settings.mode, settings.brightness, settings.speed, settings.multiColour,
-                  Rgb{settings.red, settings.green, settings.blue});
-    systemSettings_[kWFlag] = Flag(settings.wFlag);
-    systemSettings_[kSixKeyFlag] = Flag(settings.sixKeyFlag);
-    systemSettings_[kWinLockFlag] = Flag(settings.winLockFlag);
-    StoreSystemSettings();
-    SaveProfile();
+    const keyboard::KeyboardSettings reported =
+        keyboard::ReadSettingsBlock(block, KeyboardModel::SettingsOf(model_.Stored()));
+    model_.TakeFromDevice([&reported](KeyboardState& state) {
+        LightSetting& light = state.light;
+        light[LightSetting::kMode] = reported.mode;
+        light[LightSetting::kBrightness] = reported.brightness;
+        light[LightSetting::kSpeed] = reported.speed;
+        light[LightSetting::kMultiColor] = reported.multiColour;
+        light[LightSetting::kRed] = reported.red;
+        light[LightSetting::kGreen] = reported.green;
+        light[LightSetting::kBlue] = reported.blue;
+        state.system[kWFlag] = reported.wFlag;
+        state.system[kSixKeyFlag] = reported.sixKeyFlag;
+        state.system[kWinLockFlag] = reported.winLockFlag;
+    });
     RefreshPanels();
     return kChannelOk;
-}
-
-void CZembravaKeyboardDevice::StoreSystemSettings() {
-    KeyboardSystemSettings stages;
-    for (size_t i = 0; i < 3; ++i) {
-        stages.words[i] = uint32_t{systemSettings_[2 * i]} | uint32_t{systemSettings_[2 * i + 1]}
-                                                                 << 16;
-    }
-    profile_.SetSystemStages(stages);
 }
 
 // --- per-key lighting ----------------------------------------------------------------------
@@ -241,7 +210,7 @@ std::vector<bool> CZembravaKeyboardDevice::LitLeds() const {
 
 void CZembravaKeyboardDevice::LoadCustomColours() {
     const std::vector<KeyColour> colours =
-        profile_.GetCustomLightColours(profile_.GetCustomLightGroup(), ledCount_);
+        Profile().GetCustomLightColours(Profile().GetCustomLightGroup(), ledCount_);
     for (size_t i = 0; i < colours.size(); ++i) {
         lighting_.SetLedColour(static_cast<int>(i), LedColour{colours[i].red, colours[i].green,
                                                               colours[i].blue, colours[i].alpha});
@@ -278,7 +247,7 @@ void CZembravaKeyboardDevice::StoreCustomSet(int customSet) {
     for (const LedColour& led : lighting_.LedColours()) {
         colours.push_back(KeyColour{led.red, led.green, led.blue, led.level});
     }
-    profile_.SetCustomLightColours(colours, customSet);
+    Profile().SetCustomLightColours(colours, customSet);
     SaveProfile();
 }
 
@@ -333,25 +302,15 @@ int CZembravaKeyboardDevice::SetAllKeysLit(bool lit, int customSet) {
 
 int CZembravaKeyboardDevice::LoadCustomLightSet(int group) {
     if (group < 0 || group >= CKeyboardProfiledata::kMaxCustomLightGroups) return 0;
-    profile_.SetCustomLightGroup(group);
+    Profile().SetCustomLightGroup(group);
     SaveProfile();
     return SendKeyBitmap();
 }
 
 int CZembravaKeyboardDevice::SetLedStatus(bool on) {
-    LightSetting light = profile_.GetLightSetting();
-    light[LightSetting::kLedState] = on ? 1 : 0;
-    SetLightSettings(light.Word(0), light.Word(1), light.Word(2));
-    SaveProfile();
+    const int result = model_.SetLedStatus(on);
     RefreshPanels();
-    return QueueDeviceWrite(DeviceWriteKind::LedStatus, [this, on] {
-        const std::array<uint8_t, 1> value{static_cast<uint8_t>(on ? 1 : 0)};
-        const auto group = link_.Command().LockGroup();
-        link_.Command().SendStart();
-        const int result = link_.Command().WriteMemory(value, 15);
-        link_.Command().SendFinish();
-        return result;
-    });
+    return result;
 }
 
 // --- sync, panels, captions -------------------------------------------------------------------
@@ -361,7 +320,7 @@ int CZembravaKeyboardDevice::SetLedStatus(bool on) {
 int CZembravaKeyboardDevice::FinishInitialSync() {
     LoadProfile();
     RefreshPanels();
-    const int result = WriteSettings(0, 0, 1, 0, 0);
+    const int result = model_.SendStored();
     StartLightingThread();
     return result;
 }
@@ -374,19 +333,20 @@ int CZembravaKeyboardDevice::RefreshPanels() {
 }
 
 void CZembravaKeyboardDevice::RefreshSystemControls() {
+    const std::array<uint16_t, 6>& system = model_.Shown().system;
     const int polling =
-        systemSettings_[kPollingRate] < kPollingRates ? systemSettings_[kPollingRate] : 0;
+        system[kPollingRate] < kPollingRates ? system[kPollingRate] : 0;
     for (int i = 0; i < kPollingRates; ++i) {
         SetOptionSelected(Find(("polling_rate_option_" + std::to_string(i)).c_str()), i == polling);
     }
-    SetOptionSelected(Find("winlockflag_option"), systemSettings_[kWinLockFlag] != 0);
-    SetOptionSelected(Find("wflag_option"), systemSettings_[kWFlag] != 0);
-    SetOptionSelected(Find("6flag_option"), systemSettings_[kSixKeyFlag] != 0);
+    SetOptionSelected(Find("winlockflag_option"), system[kWinLockFlag] != 0);
+    SetOptionSelected(Find("wflag_option"), system[kWFlag] != 0);
+    SetOptionSelected(Find("6flag_option"), system[kSixKeyFlag] != 0);
     if (auto* slider = FindAs<skin::CSliderUI>("repeat_rate_slider", "Slider")) {
-        slider->SetValue(systemSettings_[kRepeatRate]);
+        slider->SetValue(system[kRepeatRate]);
     }
     const int delay =
-        systemSettings_[kRepeatDelay] < kRepeatDelays ? systemSettings_[kRepeatDelay] : 0;
+        system[kRepeatDelay] < kRepeatDelays ? system[kRepeatDelay] : 0;
     for (int i = 0; i < kRepeatDelays; ++i) {
         SetOptionSelected(Find(("repeat_delay_check_" + std::to_string(i)).c_str()), i == delay);
     }
@@ -405,30 +365,32 @@ bool CZembravaKeyboardDevice::HandleSystemSettingNotify(const skin::TNotifyUI& m
     std::string prefix;
     int number = -1;
     const bool numbered = SplitIndexedName(name, prefix, number);
+    const uint16_t selected = IsOptionSelected(msg.pSender) ? 1 : 0;
+    const auto set = [](int setting, uint16_t value) -> KeyboardModel::Edit {
+        return [setting, value](KeyboardState& state) { state.system[setting] = value; };
+    };
+    KeyboardModel::Edit edit;
     if (numbered && skin::EqualsNoCase(prefix, "polling_rate_option_") && number < kPollingRates) {
-        if (!IsOptionSelected(msg.pSender)) return true;
-        systemSettings_[kPollingRate] = static_cast<uint16_t>(number);
+        if (!selected) return true;
+        edit = set(kPollingRate, static_cast<uint16_t>(number));
     } else if (numbered && skin::EqualsNoCase(prefix, "repeat_delay_check_") &&
                number < kRepeatDelays) {
-        if (!IsOptionSelected(msg.pSender)) return true;
-        systemSettings_[kRepeatDelay] = static_cast<uint16_t>(number);
+        if (!selected) return true;
+        edit = set(kRepeatDelay, static_cast<uint16_t>(number));
     } else if (skin::EqualsNoCase(name, "winlockflag_option")) {
-        systemSettings_[kWinLockFlag] = IsOptionSelected(msg.pSender) ? 1 : 0;
+        edit = set(kWinLockFlag, selected);
     } else if (skin::EqualsNoCase(name, "wflag_option")) {
-        systemSettings_[kWFlag] = IsOptionSelected(msg.pSender) ? 1 : 0;
+        edit = set(kWFlag, selected);
     } else if (skin::EqualsNoCase(name, "6flag_option")) {
-        systemSettings_[kSixKeyFlag] = IsOptionSelected(msg.pSender) ? 1 : 0;
+        edit = set(kSixKeyFlag, selected);
     } else if (skin::EqualsNoCase(name, "repeat_rate_slider")) {
         auto* slider = static_cast<skin::CSliderUI*>(msg.pSender->GetInterface("Slider"));
         if (!slider) return false;
-        systemSettings_[kRepeatRate] = static_cast<uint16_t>(std::max(slider->GetValue(), 0));
+        edit = set(kRepeatRate, static_cast<uint16_t>(std::max(slider->GetValue(), 0)));
     } else {
         return false;
     }
-    StoreSystemSettings();
-    SaveProfile();
-    RefreshSystemControls();
-    WriteSettings(0, 0, 1, 0, 0);
+    model_.Apply(edit);
     return true;
 }
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "devices/model/keyboard_model.h"
 #include "devices/models/key_mapped_device.h"
 #include "devices/models/keyboard_wire.h"
 #include "profiles/keyboard_profile_data.h"
@@ -29,15 +30,8 @@ class CZembravaKeyboardDevice : public CZembravaKeyMappedDevice {
     static constexpr int kFunctionKey = 110;  // the page key of "FN"
     static constexpr int kPerKeyMode = 22;
 
-    // Indexes of systemSettings.
-    enum SystemSetting : int {
-        kRepeatRate = 0,
-        kRepeatDelay = 1,
-        kSixKeyFlag = 2,
-        kPollingRate = 3,
-        kWFlag = 4,
-        kWinLockFlag = 5,
-    };
+    // Indexes of GetSystemSettings().
+    using enum keyboard::SystemSetting;
 
     // The kind name is "keyboard"; the default profile is loaded from the
     // default data folder when the folders are set (SetDataFolders) or, by
@@ -56,11 +50,16 @@ class CZembravaKeyboardDevice : public CZembravaKeyMappedDevice {
     int LoadProfile() override;
     int RefreshPanels() override;
     int RestoreDefaults() override;
-    // The settings block at profileIndex x 25, built now and written on the
-    // device worker (QueueDeviceWrite gives the result).
+    // The stored settings sent whole through the model (the keyboard takes
+    // profile 0 only).
     int WriteSettings(int profileIndex, int activeProfile, int flag, int screenWidth,
                       int screenHeight) override;
+    // Through the model: the lighting changes when the keyboard took it.
+    bool CommitLightSetting(const LightSetting& setting, bool clearHold,
+                            CommitDone done) override;
     void SetFunctionPage(int page) override;
+    // The preview shows the setting (nothing is stored or written: the
+    // model's commit path does that).
     void SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2) override;
     // The page shows per-key lights only (mode 22); they move only under a
     // light list with moving entries.
@@ -72,8 +71,7 @@ class CZembravaKeyboardDevice : public CZembravaKeyMappedDevice {
     // Binds the page: "keyboard_device_key_light" and the panels.
     virtual void InitDeviceLayout();
     // The light writes below, and SetLedStatus, are built on the UI thread
-    // and written on the device worker in the order they were made
-    // (QueueDeviceWrite gives the result).
+    // and written on the device worker in the order they were made.
     // Sends the whole 21-byte per-key bitmap built from the profile's
     // custom colours.
     int SendKeyBitmap();
@@ -85,17 +83,21 @@ class CZembravaKeyboardDevice : public CZembravaKeyMappedDevice {
     int SetAllKeysLit(bool lit, int customSet);
     // Loads custom set `group` from the profile (stored as the current group).
     int LoadCustomLightSet(int group);
-    // The LED status flag: stored, saved and written to memory offset 15.
+    // The LED status flag through the model: written to memory offset 15,
+    // stored when the keyboard took it.
     int SetLedStatus(bool on);
     // A user change of a system settings control ("polling_rate_option_" n,
     // "winlockflag_option", "wflag_option", "6flag_option",
-    // "repeat_rate_slider", "repeat_delay_check_" n): stored in the profile,
-    // saved and written to the keyboard. True when the control is one of them.
+    // "repeat_rate_slider", "repeat_delay_check_" n), applied through the
+    // model (written, and stored only when the keyboard took it). True when
+    // the control is one of them.
     bool HandleSystemSettingNotify(const skin::TNotifyUI& msg);
 
     // --- State for panels and tests ------------------------------------------------
-    CKeyboardProfiledata& Profile() { return profile_; }
-    const std::array<uint16_t, 6>& GetSystemSettings() const { return systemSettings_; }
+    KeyboardModel& Model() { return model_; }
+    CKeyboardProfiledata& Profile() { return model_.Profile(); }
+    // What the page shows: the stored settings, or the change on its way.
+    const std::array<uint16_t, 6>& GetSystemSettings() const { return model_.Shown().system; }
     const std::array<uint8_t, keyboard::kBitmapSize>& GetKeyBitmap() const { return bitmap_; }
     const std::array<uint8_t, keyboard::kSettingsBlockSize>& GetSettingsBlock() const {
         return settingsBlock_;
@@ -107,8 +109,8 @@ class CZembravaKeyboardDevice : public CZembravaKeyMappedDevice {
     void PreviewStep() override;
     void HandleNotification(uint16_t usage) override;
     uint32_t SyncRequestDelayMs() const override { return 100; }
-    CBasicProfiledata& BasicProfile() override { return profile_; }
-    const CBasicProfiledata& BasicProfile() const override { return profile_; }
+    CBasicProfiledata& BasicProfile() override { return model_.Profile(); }
+    const CBasicProfiledata& BasicProfile() const override { return model_.Profile(); }
     std::span<const keymap::KeyCode> DefaultKeyCodes() const override {
         return keyboard::kDefaultKeyCodes;
     }
@@ -125,25 +127,22 @@ class CZembravaKeyboardDevice : public CZembravaKeyMappedDevice {
     int TakeSettingsBlock(uint8_t activeProfile, std::span<const uint8_t> block) override;
 
   private:
-    int WriteSettingsBlock(const std::array<uint8_t, keyboard::kSettingsBlockSize>& block,
-                           int profileIndex);
     // Queues the whole per-key bitmap as it is now.
     int WriteWholeBitmap();
-    keyboard::KeyboardSettings SettingsFromProfile();
+    // The model's state to show changed.
+    void ShowModelState(const KeyboardState& state);
     // Key assignments, light setting and system settings from the loaded profile.
     void TakeProfileState();
     void TakeLightSetting(const LightSetting& setting);
     void ResetPreview();
     void ReactiveKeyEvent(int pageKey, bool press);
     void RefreshSystemControls();
-    void StoreSystemSettings();
     void StoreCustomSet(int customSet);
     std::vector<bool> LitLeds() const;
     // The profile's per-key colours of the current custom set into the LEDs.
     void LoadCustomColours();
-    CKeyboardProfiledata profile_;
+    KeyboardModel model_{link_};
     std::array<uint8_t, keyboard::kSettingsBlockSize> settingsBlock_{};
-    std::array<uint16_t, 6> systemSettings_{};
     std::array<uint8_t, keyboard::kBitmapSize> bitmap_{};
     // Serialises preview steps with the per-key edits of the UI thread, so
     // a step of the old mode never paints over a key just toggled.

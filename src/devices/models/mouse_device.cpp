@@ -196,7 +196,7 @@ int CZembravaMouseDevice::WriteSettings(int profileIndex, int /*activeProfile*/,
 bool CZembravaMouseDevice::CommitLightSetting(const LightSetting& setting, bool clearHold,
                                               CommitDone done) {
     if (clearHold) link_.Command().SetLightingHold(false);
-    ApplyMouseChange([&setting](MouseState& state) { state.light = setting; }, std::move(done));
+    ApplyMouseChange([setting](MouseState& state) { state.light = setting; }, std::move(done));
     return true;
 }
 

@@ -56,8 +56,7 @@ inline constexpr uint32_t UWM_DEVICE_WRITE_MSG = 0x0D02;
 enum class DeviceWriteKind : uint8_t {
     Settings = 1 << 0,
     KeyLights = 1 << 1,
-    LedStatus = 1 << 2,
-    KeyMap = 1 << 3,
+    KeyMap = 1 << 2,
 };
 
 // The tab item's timers that drive a device page.
