@@ -81,23 +81,23 @@ void CKeySetControlUI::Apply(CZembravaUSBDevice& device) {
     unsaved_ = true;
 }
 
-void CKeySetControlUI::SaveToDevice(CZembravaUSBDevice& device) {
+void CKeySetControlUI::SaveToDevice(CZembravaUSBDevice& /*device*/) {
     IKeyAssignmentDevice* keys = KeyDevice();
     if (!keys) return;
-    const bool saved = device.SaveProfile() > 0;
-    if (host_ && !saved) host_->ShowMessage(texts::kSaveFailed, IPanelHost::Buttons::Ok);
     // The macros go first (a key that plays a macro made since the last
     // profile switch must find it), then the key map; both on the device
-    // worker. What failed stays marked as not saved, so the user can try
+    // worker, and the profile keeps the keys once the device took them.
+    // What was not stored stays the user's unsaved edit, so they can try
     // again.
-    keys->StoreKeysOnDevice([this, saved](IKeyAssignmentDevice::KeyStoreResult result) {
+    keys->CommitKeys([this](IKeyAssignmentDevice::KeyStoreResult result, CommitResult outcome) {
         ReportMacroWrite(host_, result.macros);
-        const bool written = result.keyMap > 0;
-        if (host_ && !written)
+        if (host_ && outcome == CommitResult::Refused)
             host_->ShowMessage(texts::kKeyMapWriteFailed, IPanelHost::Buttons::Ok);
-        const bool done = written && saved;
-        EnableSaveButtons(!done);
-        unsaved_ = !done;
+        if (host_ && outcome == CommitResult::NotSaved)
+            host_->ShowMessage(texts::kSaveFailed, IPanelHost::Buttons::Ok);
+        const bool stored = outcome == CommitResult::Stored;
+        EnableSaveButtons(!stored);
+        unsaved_ = !stored;
     });
 }
 

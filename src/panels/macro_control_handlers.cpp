@@ -193,10 +193,12 @@ void CMacroControlUI::RewriteDeviceMacrosIfPlayed(int index) {
 void CMacroControlUI::StoreRemappedKeys() {
     IKeyAssignmentDevice* keys = KeyDevice();
     if (!device_ || !keys) return;
-    const bool saved = device_->SaveProfile() > 0;
+    // The macros moved on disk: the profile follows them whether or not
+    // the device answers, or its keys would name other macros.
+    const bool saved = keys->StoreKeysInProfile();
     if (host_ && !saved) host_->ShowMessage(texts::kSaveFailed, IPanelHost::Buttons::Ok);
-    // The macros moved up on disk: the device gets them at their new
-    // places before the key map that names them.
+    // The device gets the macros at their new places before the key map
+    // that names them.
     keys->StoreKeysOnDevice([this](IKeyAssignmentDevice::KeyStoreResult result) {
         ReportMacroWrite(host_, result.macros);
         if (host_ && result.keyMap <= 0)

@@ -47,7 +47,9 @@ class KeyPanel : public KeyboardPageTest {
         FAIL() << "no category " << category;
     }
     KeyAssignment Current() const { return keyboard->GetKeyAssignments()[kKey].current; }
-    uint32_t StoredAssignment() const {
+    // In the profile file once the keyboard's answer was taken.
+    uint32_t StoredAssignment() {
+        Settle();
         const Json::Value profile = ReadJsonFile(device->GetProfileName());
         const Json::Value& keys =
             json::Member(json::Element(json::Member(profile, "Device"), 0), "KeyList");
@@ -179,6 +181,7 @@ TEST_F(KeyPanel, SavingSendsTheMacrosBeforeTheKeyMapSoANewMacroPlays) {
 }
 
 TEST_F(KeyPanel, AKeyMapTheKeyboardRefusesIsToldAndStaysUnsaved) {
+    const uint32_t stored = StoredAssignment();
     ChooseCategory(6);
     Keys().OnCapturedKey(Press(0x30));
     Settle();
@@ -189,6 +192,12 @@ TEST_F(KeyPanel, AKeyMapTheKeyboardRefusesIsToldAndStaysUnsaved) {
     EXPECT_EQ(panelHost.messages.back().textId, texts::kKeyMapWriteFailed);
     EXPECT_TRUE(SaveButtonsEnabled());
     EXPECT_TRUE(Keys().HasUnsavedEdits());
+    EXPECT_EQ(StoredAssignment(), stored) << "what the keyboard did not take is not stored";
+
+    // Saved again, the edit the user kept goes through.
+    Click("key_butt_prosave");
+    EXPECT_EQ(StoredAssignment(), 0x200005u);
+    EXPECT_FALSE(SaveButtonsEnabled());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "devices/model/commit_result.h"
 #include "profiles/profile_records.h"
 
 namespace kelno {
@@ -26,9 +27,10 @@ class IKeyAssignmentDevice {
 
     // One record per page key: current assignment, then the default.
     virtual const std::vector<KeyAssignmentPair>& GetKeyAssignments() const = 0;
-    // Replaces page key `index`'s record and refreshes its caption.
+    // Replaces page key `index`'s record and refreshes its caption. The
+    // records are the user's edits until CommitKeys stores them.
     virtual void SetKeyAssignment(int index, const KeyAssignmentPair& record) = 0;
-    // Replaces every record (stored in the profile on the next save).
+    // Replaces every record (an edit like SetKeyAssignment).
     virtual void SetKeyAssignments(const std::vector<KeyAssignmentPair>& records) = 0;
     // The folder of the device's macro library and the macros' names in order.
     virtual std::filesystem::path MacroFolder() const = 0;
@@ -45,6 +47,16 @@ class IKeyAssignmentDevice {
     // not answer never holds the window. `done` runs on the UI thread with
     // both results; it does not run when the device went away meanwhile.
     virtual void StoreKeysOnDevice(std::function<void(KeyStoreResult)> done) = 0;
+    // The user's records to the device and then the profile: written as
+    // StoreKeysOnDevice writes them, and stored in the profile only when the
+    // device took the key map. Refused, the profile keeps what it held and
+    // the records stay the user's edits; not saved, the device is given the
+    // stored key map back. `done` hears both write results and the outcome.
+    virtual void CommitKeys(std::function<void(KeyStoreResult, CommitResult)> done) = 0;
+    // The records as they are into the profile and its file at once, for a
+    // change on disk they must follow whatever the device says (macros that
+    // moved in the library). False when the file was not written.
+    virtual bool StoreKeysInProfile() = 0;
 };
 
 }  // namespace kelno

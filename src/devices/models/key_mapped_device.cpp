@@ -33,7 +33,8 @@ void* CZembravaKeyMappedDevice::GetInterface(std::string_view name) {
 void CZembravaKeyMappedDevice::TakeKeyList() {
     std::vector<KeyAssignmentPair> keys = BasicProfile().GetKeyList();
     keys.resize(DefaultKeyCodes().size());
-    keyAssignments_ = std::move(keys);
+    keyAssignments_ = keys;
+    storedKeys_ = std::move(keys);
 }
 
 // --- key map ---------------------------------------------------------------------------
@@ -141,7 +142,7 @@ int CZembravaKeyMappedDevice::WriteKeyMap(int profileIndex,
 }
 
 int CZembravaKeyMappedDevice::QueueStoredKeyMapWrite(int profileIndex) {
-    const auto keyMap = KeyMapToWrite(keyAssignments_);
+    const auto keyMap = KeyMapToWrite(storedKeys_);
     if (!keyMap) return 0;
     return QueueDeviceWrite(DeviceWriteKind::KeyMap, [this, map = *keyMap, profileIndex] {
         return WriteKeyMapTransactions(map, profileIndex);
@@ -198,11 +199,16 @@ int CZembravaKeyMappedDevice::WriteMacros() {
 }
 
 void CZembravaKeyMappedDevice::StoreKeysOnDevice(std::function<void(KeyStoreResult)> done) {
+    WriteKeys(storedKeys_, std::move(done));
+}
+
+void CZembravaKeyMappedDevice::WriteKeys(const std::vector<KeyAssignmentPair>& keys,
+                                         std::function<void(KeyStoreResult)> done) {
     struct Outcome {
         MacroWrite macros;
         int keyMap = 0;
     };
-    const std::optional<std::vector<uint8_t>> keyMap = KeyMapToWrite(keyAssignments_);
+    const std::optional<std::vector<uint8_t>> keyMap = KeyMapToWrite(keys);
     auto io = [this, library = MacroLibrary(UserFolder()).ReadContents(), info = deviceInfo_,
                keyMap] {
         Outcome outcome;
@@ -226,7 +232,6 @@ void CZembravaKeyMappedDevice::StoreKeysOnDevice(std::function<void(KeyStoreResu
 void CZembravaKeyMappedDevice::SetKeyAssignment(int index, const KeyAssignmentPair& record) {
     if (index < 0 || index >= static_cast<int>(keyAssignments_.size())) return;
     keyAssignments_[static_cast<size_t>(index)] = record;
-    BasicProfile().SetKeyList(keyAssignments_);  // stored by the next SaveProfile
     RefreshKeyCaptions();
 }
 
@@ -234,8 +239,34 @@ void CZembravaKeyMappedDevice::SetKeyAssignments(const std::vector<KeyAssignment
     // The page has one record per key; a list of another length is not ours.
     if (records.size() != keyAssignments_.size()) return;
     keyAssignments_ = records;
-    BasicProfile().SetKeyList(keyAssignments_);
     RefreshKeyCaptions();
+}
+
+bool CZembravaKeyMappedDevice::StoreKeysInProfile() {
+    storedKeys_ = keyAssignments_;
+    BasicProfile().SetKeyList(storedKeys_);
+    return SaveProfile() > 0;
+}
+
+void CZembravaKeyMappedDevice::CommitKeys(
+    std::function<void(KeyStoreResult, CommitResult)> done) {
+    WriteKeys(keyAssignments_, [this, wanted = keyAssignments_,
+                                done = std::move(done)](KeyStoreResult result) {
+        CommitResult outcome = CommitResult::Refused;
+        if (result.keyMap > 0) {
+            BasicProfile().SetKeyList(wanted);
+            if (GetProfileName().empty() || SaveProfile() > 0) {
+                storedKeys_ = wanted;
+                outcome = CommitResult::Stored;
+            } else {
+                // The file keeps the old keys: so does the device.
+                BasicProfile().SetKeyList(storedKeys_);
+                QueueStoredKeyMapWrite(0);
+                outcome = CommitResult::NotSaved;
+            }
+        }
+        if (done) done(result, outcome);
+    });
 }
 
 std::vector<std::string> CZembravaKeyMappedDevice::MacroNames() const {

@@ -35,9 +35,10 @@ class CZembravaKeyMappedDevice : public CZembravaProfiledDevice, public IKeyAssi
     // a wireless link is down, or no complete key map was read yet (nothing
     // is written then: it would zero the keys the read did not bring).
     int WriteKeyMap(int profileIndex, const std::vector<KeyAssignmentPair>& assignments) override;
+    // The records as the page holds them (edits included), written at once.
     int WriteStoredKeyMap(int profileIndex) override;
-    // The stored key records, built now and written on the device worker
-    // (QueueDeviceWrite gives the result).
+    // The key records as the profile stores them, built now and written on
+    // the device worker (QueueDeviceWrite gives the result).
     int QueueStoredKeyMapWrite(int profileIndex);
     // 0 when written or when there is nothing to send, kMacroImageUnallocated,
     // kMacroWriteFailed (the channel is closed, the link down or the image
@@ -69,6 +70,8 @@ class CZembravaKeyMappedDevice : public CZembravaProfiledDevice, public IKeyAssi
     std::filesystem::path MacroFolder() const override { return UserFolder(); }
     std::vector<std::string> MacroNames() const override;
     void StoreKeysOnDevice(std::function<void(KeyStoreResult)> done) override;
+    void CommitKeys(std::function<void(KeyStoreResult, CommitResult)> done) override;
+    bool StoreKeysInProfile() override;
 
     // The caption of a key assignment (language texts joined with "+").
     std::string KeyCaption(const KeyAssignment& assignment);
@@ -119,7 +122,8 @@ class CZembravaKeyMappedDevice : public CZembravaProfiledDevice, public IKeyAssi
     void BindKeyPanels(std::initializer_list<const char*> extraPanels = {});
     // Keeps each key button's text id of the layout.
     void BindLayoutCaptions();
-    // The profile's key list into the key records, one per page key.
+    // The profile's key list into the key records, one per page key (the
+    // stored ones and the ones shown).
     void TakeKeyList();
     void RefreshKeyCaptions();
 
@@ -144,7 +148,8 @@ class CZembravaKeyMappedDevice : public CZembravaProfiledDevice, public IKeyAssi
     // Ends a group whose link went down; the operation's result is 0.
     int AbandonGroup();
 
-    std::vector<KeyAssignmentPair> keyAssignments_;
+    std::vector<KeyAssignmentPair> keyAssignments_;  // shown: the user's edits
+    std::vector<KeyAssignmentPair> storedKeys_;      // as the profile holds them
     std::array<uint8_t, kMaxDataSize> keyMapBuffer_{};
     size_t keyMapSize_ = 0;  // 0 until a complete read
     skin::CControlUI* keySetPanel_ = nullptr;
@@ -156,6 +161,9 @@ class CZembravaKeyMappedDevice : public CZembravaProfiledDevice, public IKeyAssi
     std::array<uint8_t, 13> previousShadow_{};
 
   private:
+    // The macro library, then the key map of `keys`, on the device worker.
+    void WriteKeys(const std::vector<KeyAssignmentPair>& keys,
+                   std::function<void(KeyStoreResult)> done);
     void BeginSyncRequest();
     int TakeSettingsReading(const SettingsReading& reading);
     // Each key button's text id in the layout, bound with the page.

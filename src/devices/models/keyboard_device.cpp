@@ -36,6 +36,7 @@ CZembravaKeyboardDevice::CZembravaKeyboardDevice(std::shared_ptr<hid::HidBackend
     SetKeyCount(kKeyCount);
     SetLedCount(kLedCount);
     keyAssignments_.resize(kKeyCount);
+    storedKeys_.resize(kKeyCount);
     model_.SetStateListener([this](const KeyboardState& state) { ShowModelState(state); });
     model_.SetWriteListener(
         [this](int result) { ReportWriteResult(DeviceWriteKind::Settings, result); });

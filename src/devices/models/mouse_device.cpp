@@ -42,6 +42,7 @@ CZembravaMouseDevice::CZembravaMouseDevice(std::shared_ptr<hid::HidBackend> back
     SetKeyCount(kPageKeyCount);
     SetLedCount(kLedCount);
     keyAssignments_.resize(kPageKeyCount);
+    storedKeys_.resize(kPageKeyCount);
     lighting_.RestartRing();
     model_.SetStateListener([this](const MouseState& state) { ShowModelState(state); });
     model_.SetWriteListener(
