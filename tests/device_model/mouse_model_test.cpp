@@ -152,9 +152,8 @@ TEST_F(MouseModelTest, AChangeIsShownAtOnceAndStoredOnceTheMouseTookIt) {
     EXPECT_EQ(model.Profile().GetDpiStages()[1].dpiX, 100);
     EXPECT_EQ(StoredDpiInFile(1), 100);
     const std::vector<uint8_t> block = Block();
-    EXPECT_EQ(block, Head(std::vector<uint8_t>(model.BlockOf(model.Stored()).begin(),
-                                                model.BlockOf(model.Stored()).end()),
-                          mouse::kSettingsWriteSize));
+    const auto storedBlock = model.BlockOf(model.Stored());
+    EXPECT_EQ(block, std::vector<uint8_t>(storedBlock.begin(), storedBlock.end()));
     EXPECT_EQ(block[mouse::kStageOffset + 9 + 2], 100);
     EXPECT_EQ(writeResults, std::vector<int>{kChannelOk});
 }
@@ -306,6 +305,41 @@ TEST_F(MouseModelTest, ChangesAreClampedAndOneLeavingNoStageOnIsNotSent) {
     EXPECT_TRUE(device->CommandRequests().empty()) << "nothing is sent";
     EXPECT_TRUE(std::any_of(model.Shown().stages.begin(), model.Shown().stages.end(),
                             [](const DpiStage& s) { return s.enabled != 0; }));
+}
+
+// A profile loaded while a change is on its way: the same profile loaded
+// again keeps the change (a first synchronisation that ends after the
+// user's change); another profile is not given it, and the mouse ends on
+// the profile shown.
+TEST_F(MouseModelTest, AChangeOnItsWayFollowsItsOwnProfileOnly) {
+    Start(sim::SimKind::Mouse);
+    device->SetLatency(5ms);
+    SetStage(1, 70);
+    model.Profile().Load(profilePath);
+    model.TakeProfile();
+    model.SendStored();
+    EXPECT_EQ(model.Shown().stages[1].dpiX, 70) << "still on its way";
+    Settle();
+    Settle();
+    EXPECT_EQ(model.Stored().stages[1].dpiX, 70);
+    EXPECT_EQ(StoredDpiInFile(1), 70);
+    EXPECT_EQ(Block()[mouse::kStageOffset + 9 + 2], 70) << "the mouse and the file agree";
+
+    const fs::path other = folder / "u2.Json";
+    fs::copy_file(profilePath, other);
+    SetStage(1, 90);
+    model.Profile().SetProfilePath(other);
+    model.Profile().Load(other);
+    model.TakeProfile();
+    model.SendStored();
+    Settle();
+    Settle();
+    EXPECT_EQ(model.Stored().stages[1].dpiX, 70);
+    EXPECT_EQ(model.Shown().stages[1].dpiX, 70);
+    EXPECT_EQ(StoredDpiInFile(1), 70) << "the left profile's file is not given it either";
+    EXPECT_EQ(ReadJsonFile(other)["Device"][0]["DPIStages"]["StageDPIs"][1]["StageDPIX"].asInt(),
+              70);
+    EXPECT_EQ(Block()[mouse::kStageOffset + 9 + 2], 70) << "the mouse ends on the profile shown";
 }
 
 TEST_F(MouseModelTest, WhatTheMouseReportsIsStoredAsItIs) {

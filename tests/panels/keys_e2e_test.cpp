@@ -61,11 +61,15 @@ TEST_F(KeysEndToEnd, ACapturedCtrlCReachesTheKeyboardAndTheProfile) {
     }
     EXPECT_EQ(changed, std::vector<std::string>{"20 01 06"});
 
-    // And the profile file says so.
+    // And the profile file says so, once the keyboard's answer came back.
     const Json::Value list = List();
     const std::string uuid = list["profilelist"][0]["profileUUID"].asString();
-    const Json::Value profile = ReadJsonFile(data_ / "keyboard" / (uuid + ".Json"));
-    EXPECT_EQ(profile["Device"][0]["KeyList"][64]["Assignment"].asUInt(), 0x200106u);
+    const auto assignment = [&] {
+        const Json::Value profile = ReadJsonFile(data_ / "keyboard" / (uuid + ".Json"));
+        return profile["Device"][0]["KeyList"][64]["Assignment"].asUInt();
+    };
+    Eventually([&] { return assignment() == 0x200106u; });
+    EXPECT_EQ(assignment(), 0x200106u);
 }
 
 TEST_F(KeysEndToEnd, UnpluggingTheKeyboardDuringACaptureGivesTheKeyboardBack) {

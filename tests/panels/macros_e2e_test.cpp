@@ -124,6 +124,8 @@ TEST_F(MacrosEndToEnd, ARecordedMacroHasItsKeysAndDelaysAndReachesTheKeyboard) {
     // the down bit, usage) after its header.
     EXPECT_NE(area.find("8a 04"), std::string::npos) << area;
     EXPECT_NE(area.find("0a 05"), std::string::npos) << area;
+    // Stored once the keyboard's answer came back.
+    Eventually([&] { return AssignmentOf(Profile(0), 64) == 0x700000u; });
     EXPECT_EQ(AssignmentOf(Profile(0), 64), 0x700000u);
 }
 

@@ -83,6 +83,10 @@ TEST_F(MouseEndToEnd, DpiAndReportRateReachTheMouse) {
                                   [](const std::string& r) { return MemoryByte(r, 11) == 1; }),
                          11),
               1);
+    // Stored once the mouse's answer came back.
+    Eventually([&] {
+        return MouseProfile()["Device"][0]["ReportStages"]["StageActive"].asInt() == 1;
+    });
     EXPECT_EQ(MouseProfile()["Device"][0]["ReportStages"]["StageActive"].asInt(), 1);
     EXPECT_EQ(
         MouseProfile()["Device"][0]["DPIStages"]["StageDPIs"][1]["StageDPIX"].asInt(), steps);
@@ -138,6 +142,8 @@ TEST_F(MouseEndToEnd, ThePointerSpeedReachesTheXServer) {
         return run.output.find("acceleration:  14/10") != std::string::npos;
     });
     EXPECT_NE(run.output.find("acceleration:  14/10"), std::string::npos) << run.output;
+    Eventually(
+        [&] { return MouseProfile()["Device"][0]["SystemStages"]["MouseSpeed"].asInt() == 6; });
     EXPECT_EQ(MouseProfile()["Device"][0]["SystemStages"]["MouseSpeed"].asInt(), 6);
 
     // The desktop setting, read back from the test's own settings file:

@@ -46,6 +46,13 @@ TEST_F(PanelsEndToEnd, LightingAndProfilesReachTheKeyboardAndTheFiles) {
     ASSERT_EQ(app.Ask("type " + green + " 300"), "ok");
     EXPECT_EQ(memoryByte(7, 255), 255);
     EXPECT_NE(app.Ask("find " + green).find("text=255"), std::string::npos);
+    // Stored once the keyboard's answer came back.
+    Eventually([&] {
+        const Json::Value list = List();
+        const Json::Value profile = ReadJsonFile(
+            data_ / "keyboard" / (list["profilelist"][0]["profileUUID"].asString() + ".Json"));
+        return profile["Device"][0]["LightInfo"]["Green"].asInt() == 255;
+    });
     Screenshot(app, "panels-e2e-lighting.png");
 
     // A new profile, and a new name for the first one.

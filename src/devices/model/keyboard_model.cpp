@@ -4,6 +4,7 @@
 
 #include "devices/hid/command_report.h"
 #include "devices/model/half_words.h"
+#include "devices/model/light_fields.h"
 
 namespace kelno {
 namespace {
@@ -28,7 +29,9 @@ void KeyboardModel::TakeProfile() {
     KeyboardState state;
     state.light = profile_.GetLightSetting();
     state.system = UnpackHalfWords(profile_.GetSystemStages().words);
-    TakeState(state);
+    const bool sameProfile = profile_.GetProfilePath() == takenPath_;
+    takenPath_ = profile_.GetProfilePath();
+    TakeState(state, sameProfile);
 }
 
 void KeyboardModel::Clamp(KeyboardState& state) const {
@@ -40,17 +43,9 @@ void KeyboardModel::Clamp(KeyboardState& state) const {
 }
 
 keyboard::KeyboardSettings KeyboardModel::SettingsOf(const KeyboardState& state) {
-    const LightSetting& light = state.light;
     keyboard::KeyboardSettings s;
-    s.mode = light[LightSetting::kMode];
-    s.brightness = light[LightSetting::kBrightness];
-    s.speed = light[LightSetting::kSpeed];
-    s.effectOption = light[LightSetting::kDirection];
-    s.multiColour = light[LightSetting::kMultiColor];
-    s.red = light[LightSetting::kRed];
-    s.green = light[LightSetting::kGreen];
-    s.blue = light[LightSetting::kBlue];
-    s.ledStatus = light[LightSetting::kLedState];
+    PutLight(state.light, s);
+    s.ledStatus = state.light[LightSetting::kLedState];
     s.wFlag = static_cast<uint8_t>(state.system[keyboard::kWFlag]);
     s.sixKeyFlag = static_cast<uint8_t>(state.system[keyboard::kSixKeyFlag]);
     s.winLockFlag = static_cast<uint8_t>(state.system[keyboard::kWinLockFlag]);

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 
 #include "devices/model/settings_model.h"
 #include "devices/models/keyboard_wire.h"
@@ -42,7 +43,8 @@ class KeyboardModel final : public SettingsModel<KeyboardState> {
     CKeyboardProfiledata& Profile() { return profile_; }
     const CKeyboardProfiledata& Profile() const { return profile_; }
 
-    // The profile as loaded becomes the state (nothing is written).
+    // The profile as loaded becomes the state (nothing is written); the
+    // changes on their way carry over only when it is the same profile.
     void TakeProfile();
     // The LED status (0 lights the keyboard, 1 darkens it) through the
     // commit path, written as its one byte.
@@ -61,6 +63,7 @@ class KeyboardModel final : public SettingsModel<KeyboardState> {
     bool Save() override;
 
     CKeyboardProfiledata profile_;
+    std::filesystem::path takenPath_;  // of the profile last taken
 };
 
 }  // namespace kelno

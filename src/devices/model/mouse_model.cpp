@@ -4,6 +4,7 @@
 
 #include "devices/hid/command_report.h"
 #include "devices/model/half_words.h"
+#include "devices/model/light_fields.h"
 
 namespace kelno {
 namespace {
@@ -38,7 +39,9 @@ void MouseModel::TakeProfile() {
     state.stages = profile_.GetDpiStages();
     state.activeStage = profile_.GetActiveStage();
     state.system = UnpackHalfWords(profile_.GetSystemStages().words);
-    TakeState(state);
+    const bool sameProfile = profile_.GetProfilePath() == takenPath_;
+    takenPath_ = profile_.GetProfilePath();
+    TakeState(state, sameProfile);
 }
 
 void MouseModel::Clamp(MouseState& state) const {
@@ -60,16 +63,8 @@ bool MouseModel::Accepts(const MouseState& state) const {
 }
 
 std::array<uint8_t, mouse::kSettingsWriteSize> MouseModel::BlockOf(const MouseState& state) {
-    const LightSetting& light = state.light;
     mouse::MouseSettings s;
-    s.mode = light[LightSetting::kMode];
-    s.brightness = light[LightSetting::kBrightness];
-    s.speed = light[LightSetting::kSpeed];
-    s.effectOption = light[LightSetting::kDirection];
-    s.multiColour = light[LightSetting::kMultiColor];
-    s.red = light[LightSetting::kRed];
-    s.green = light[LightSetting::kGreen];
-    s.blue = light[LightSetting::kBlue];
+    PutLight(state.light, s);
     s.reportRate = static_cast<uint8_t>(state.system[mouse::kReportRate]);
     s.currentStage = static_cast<uint8_t>(std::clamp(state.activeStage, 0, 255));
     s.stages = state.stages;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include "devices/model/settings_model.h"
@@ -47,7 +48,8 @@ class MouseModel final : public SettingsModel<MouseState> {
     void SetScreenSize(int width, int height);
     void SetDpiRange(const mouse::DpiRange& range) { range_ = range; }
 
-    // The profile as loaded becomes the state (nothing is written).
+    // The profile as loaded becomes the state (nothing is written); the
+    // changes on their way carry over only when it is the same profile.
     void TakeProfile();
 
     // The block for a state as the mouse takes it (profile 0, flag 1).
@@ -64,6 +66,7 @@ class MouseModel final : public SettingsModel<MouseState> {
     bool Save() override;
 
     CMouseProfiledata profile_;
+    std::filesystem::path takenPath_;  // of the profile last taken
     int screenWidth_ = 0;
     int screenHeight_ = 0;
     mouse::DpiRange range_{};

@@ -18,6 +18,8 @@
 // window, the caller's in a tool); the link's worker runs only the write,
 // which holds its own copy of the bytes.
 
+#include <algorithm>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -94,18 +96,26 @@ class SettingsModel {
             if (done) done(CommitResult::Refused);
             return kChannelNoAnswer;
         }
-        pending_.push_back(edit);
+        const uint64_t id = ++lastChange_;
+        pending_.push_back({id, edit});
         Show(wanted);
-        return Write(writeOf(wanted), [this, edit, wanted, whole, done](int result) {
-            pending_.pop_front();
+        return Write(writeOf(wanted), [this, id, edit, wanted, whole, done](int result) {
+            const auto change = std::find_if(pending_.begin(), pending_.end(),
+                                             [id](const Pending& p) { return p.id == id; });
+            // A change made for a profile the user has left since is not
+            // stored in the one shown now.
+            const bool ofThisProfile = change != pending_.end();
+            if (ofThisProfile) pending_.erase(change);
             CommitResult outcome = CommitResult::Refused;
             if (result == kChannelOk) {
                 if (whole)
                     deviceState_ = wanted;
                 else if (deviceState_)
                     deviceState_ = Edited(*deviceState_, edit);
-                // Onto what is stored now: a profile loaded meanwhile keeps
-                // what this change did not touch.
+            }
+            if (result == kChannelOk && ofThisProfile) {
+                // Onto what is stored now: the same profile loaded again
+                // meanwhile keeps what this change did not touch.
                 const State before = stored_;
                 Store(Edited(stored_, edit));
                 if (Save()) {
@@ -122,7 +132,10 @@ class SettingsModel {
     }
 
     // The state as the profile holds it now (a load): nothing is written.
-    void TakeState(const State& state) {
+    // The changes on their way carry over to the same profile loaded again;
+    // another profile drops them.
+    void TakeState(const State& state, bool sameProfile) {
+        if (!sameProfile) pending_.clear();
         stored_ = state;
         ShowStoredAndPending(true);
     }
@@ -189,7 +202,7 @@ class SettingsModel {
 
     void ShowStoredAndPending(bool always = false) {
         State state = stored_;
-        for (const Edit& edit : pending_) state = Edited(state, edit);
+        for (const Pending& change : pending_) state = Edited(state, change.edit);
         if (always || !(state == shown_)) Show(state);
     }
 
@@ -200,8 +213,13 @@ class SettingsModel {
 
     State stored_{};
     State shown_{};
-    // The changes on their way, oldest first (their writes end in order).
-    std::deque<Edit> pending_;
+    // The changes on their way for the profile shown, oldest first.
+    struct Pending {
+        uint64_t id = 0;
+        Edit edit;
+    };
+    std::deque<Pending> pending_;
+    uint64_t lastChange_ = 0;
     // What the device was last given or reported, when known.
     std::optional<State> deviceState_;
     int writesUnderWay_ = 0;

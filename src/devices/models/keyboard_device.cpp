@@ -6,6 +6,7 @@
 #include "core/json_access.h"
 #include "core/json_file.h"
 #include "core/names.h"
+#include "devices/model/light_fields.h"
 #include "devices/models/light_button.h"
 #include "devices/models/page_lookup.h"
 #include "skin/controls/button.h"
@@ -184,14 +185,7 @@ int CZembravaKeyboardDevice::TakeSettingsBlock(uint8_t /*activeProfile*/,
     const keyboard::KeyboardSettings reported =
         keyboard::ReadSettingsBlock(block, KeyboardModel::SettingsOf(model_.Stored()));
     model_.TakeFromDevice([&reported](KeyboardState& state) {
-        LightSetting& light = state.light;
-        light[LightSetting::kMode] = reported.mode;
-        light[LightSetting::kBrightness] = reported.brightness;
-        light[LightSetting::kSpeed] = reported.speed;
-        light[LightSetting::kMultiColor] = reported.multiColour;
-        light[LightSetting::kRed] = reported.red;
-        light[LightSetting::kGreen] = reported.green;
-        light[LightSetting::kBlue] = reported.blue;
+        TakeReportedLight(reported, state.light);
         state.system[kWFlag] = reported.wFlag;
         state.system[kSixKeyFlag] = reported.sixKeyFlag;
         state.system[kWinLockFlag] = reported.winLockFlag;

@@ -5,6 +5,7 @@
 
 #include "core/debug_output.h"
 #include "core/names.h"
+#include "devices/model/light_fields.h"
 #include "devices/models/page_lookup.h"
 #include "skin/controls/progress.h"
 #include "skin/core/attribute_values.h"
@@ -215,14 +216,7 @@ int CZembravaMouseDevice::TakeSettingsBlock(uint8_t /*activeProfile*/,
     const mouse::MouseReadBack reported =
         mouse::ReadSettingsBlock(settingsBlock_, model_.Stored().stages.size());
     model_.TakeFromDevice([&reported](MouseState& state) {
-        LightSetting& light = state.light;
-        light[LightSetting::kMode] = reported.mode;
-        light[LightSetting::kBrightness] = reported.brightness;
-        light[LightSetting::kSpeed] = reported.speed;
-        light[LightSetting::kMultiColor] = reported.multiColour;
-        light[LightSetting::kRed] = reported.red;
-        light[LightSetting::kGreen] = reported.green;
-        light[LightSetting::kBlue] = reported.blue;
+        TakeReportedLight(reported, state.light);
         if (reported.currentStage) state.activeStage = *reported.currentStage;
     });
     RefreshPanels();
