@@ -171,12 +171,6 @@ void CDeviceOptionUI::DoEvent(skin::TEventUI& event) {
         case kTimerSyncRequest:
             page_->OnSyncRequestTimer();
             break;
-        case kTimer1003:
-            page_->OnTimer1003();
-            break;
-        case kTimer1004:
-            page_->OnTimer1004();
-            break;
         case kTimerPowerPoll:
             page_->OnPowerPollTimer();
             if (page_->GetPowerPolling() && PageConnected())

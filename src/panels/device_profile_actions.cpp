@@ -130,7 +130,6 @@ void CDeviceProfileUI::ApplyToDevice(CZembravaUSBDevice& device, bool afterReset
     if (!afterReset) {
         device.SetProfileName(currentUuid_);
         device.LoadProfile();
-        device.ApplyKeyPanel();
         device.RefreshPanels();
         device.WriteSettings(0, 0, 1, screen.width, screen.height);
         if (keys)

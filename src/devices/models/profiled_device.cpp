@@ -41,8 +41,7 @@ bool CZembravaProfiledDevice::IsProfileKeptInMemory() const {
     return BasicProfile().GetLastLoadResult() == CBasicProfiledata::LoadResult::InMemoryOnly;
 }
 
-void CZembravaProfiledDevice::SetLightListIndex(int index) {
-    CZembravaUSBDevice::SetLightListIndex(index);
+void CZembravaProfiledDevice::SetLightListIndex(int /*index*/) {
     BasicProfile().SetDeviceIndex(0);
 }
 

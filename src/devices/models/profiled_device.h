@@ -24,7 +24,8 @@ class CZembravaProfiledDevice : public CZembravaUSBDevice {
     // The last load found a profile file it could not read or back up: the
     // page works from the default profile and saves nothing over that file.
     bool IsProfileKeptInMemory() const;
-    void SetLightListIndex(int index) override;
+    // The light list of the profile's first device node (the only one).
+    void SetLightListIndex(int index);
     // Every bound panel shows the device again.
     int FillPanelLists() override;
 

@@ -369,9 +369,6 @@ void CZembravaUSBDevice::NotifyPreviewState() {
 
 // --- reactive key levels, ring, zones ----------------------------------------
 
-void CZembravaUSBDevice::SetLedZoneMap(const std::map<int, int>& zones) {
-    ledZoneMap_ = zones;
-}
 void CZembravaUSBDevice::RaiseKeyLevel(int index, bool fine) {
     lighting_.RaiseKeyLevel(index, fine);
 }

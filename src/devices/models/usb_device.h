@@ -63,8 +63,6 @@ enum class DeviceWriteKind : uint8_t {
 inline constexpr uint32_t kTimerLightTick = 1000;    // every 20 ms: LightTick
 inline constexpr uint32_t kTimerInitialSync = 1001;  // once, 500 ms after arrival
 inline constexpr uint32_t kTimerSyncRequest = 1002;  // set by the notification thread
-inline constexpr uint32_t kTimer1003 = 1003;
-inline constexpr uint32_t kTimer1004 = 1004;
 inline constexpr uint32_t kTimerPowerPoll = 1005;  // every 5000 ms when powerPolling
 
 // The owner window's message entry (the main window binds its PostMessage).
@@ -190,62 +188,56 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
         return (failedWrites_ & static_cast<uint8_t>(kind)) != 0;
     }
 
-    // --- Virtual operations, in slot order ------------------------------------
-    virtual void InitLayout();               // 1
-    virtual int RefreshUi() { return 0; }    // 2
-    virtual void LightBreathe();             // 3
-    virtual void LightBreatheFourColours();  // 4
-    virtual void LightStatic();              // 5
-    virtual void LightColourCycle();         // 6
-    virtual void LightBlink();               // 7
-    virtual void LightBlinkFourColours();    // 8
-    virtual void LightOff();                 // 9
+    // --- Operations the kinds give their own ----------------------------------
+    virtual void InitLayout();
+    virtual int RefreshUi() { return 0; }
+    virtual void LightBreathe();
+    virtual void LightBreatheFourColours();
+    virtual void LightStatic();
+    virtual void LightColourCycle();
+    virtual void LightBlink();
+    virtual void LightBlinkFourColours();
+    virtual void LightOff();
     // Mirrors the LED colours onto the light buttons (UI thread). Frames
     // are not sent from here: the lighting thread sends one after every step
     // that changed the LEDs.
-    virtual void LightTick();                               // 10
-    virtual void SetLedColour(int index, uint32_t packed);  // 11: ignored out of range
-    virtual uint32_t GetLedColour(int index) const;         // 12: 0 out of range
-    virtual int InitialSync() { return 0; }                 // 13
-    virtual int OnSyncRequest() { return 0; }               // 14
-    virtual int OnTimer1003() { return 0; }                 // 15
-    virtual int OnTimer1004() { return 0; }                 // 16
+    virtual void LightTick();
+    virtual void SetLedColour(int index, uint32_t packed);  // ignored out of range
+    virtual uint32_t GetLedColour(int index) const;  // 0 out of range
+    virtual int InitialSync() { return 0; }
+    virtual int OnSyncRequest() { return 0; }
     // When open: ReadStatus 6 bytes at 0, byte 3 := wireless, to the power
     // display and UWM_DEVICE_POWER_MSG(byte 4, 0) to the main window.
-    virtual int PollPowerStatus();               // 17
-    virtual int LoadProfile() { return 0; }      // 18
-    virtual int RefreshPanels() { return 0; }    // 19
-    virtual int ApplyKeyPanel() { return 0; }    // 20
-    virtual int RestoreDefaults() { return 0; }  // 21
+    virtual int PollPowerStatus();
+    virtual int LoadProfile() { return 0; }
+    virtual int RefreshPanels() { return 0; }
+    virtual int RestoreDefaults() { return 0; }
     virtual int WriteKeyMap(int /*profileIndex*/,
                             const std::vector<KeyAssignmentPair>& /*assignments*/) {
         return 0;
-    }                                                                  // 22
-    virtual int WriteStoredKeyMap(int /*profileIndex*/) { return 0; }  // 23
-    virtual int WriteMacros() { return 0; }                            // 24
+    }
+    virtual int WriteStoredKeyMap(int /*profileIndex*/) { return 0; }
+    virtual int WriteMacros() { return 0; }
     virtual int WriteSettings(int /*profileIndex*/, int /*activeProfile*/, int /*flag*/,
                               int /*screenWidth*/, int /*screenHeight*/) {
         return 0;
-    }                                                                               // 25
-    virtual int FillPanelLists() { return 0; }                                      // 26
-    virtual void SetLedZoneMap(const std::map<int, int>& zones);                    // 27
-    virtual void RaiseKeyLevel(int index, bool fine);                               // 28
-    virtual void LowerKeyLevel(int index, bool fine);                               // 29
-    virtual void MarkRingKeys();                                                    // 30
-    virtual void RotateRing(bool forward);                                          // 31
-    virtual void ClearKeyLevels();                                                  // 32
+    }
+    virtual int FillPanelLists() { return 0; }
+    virtual void RaiseKeyLevel(int index, bool fine);
+    virtual void LowerKeyLevel(int index, bool fine);
+    virtual void MarkRingKeys();
+    virtual void RotateRing(bool forward);
+    virtual void ClearKeyLevels();
     // Function pages of a device page (sub-pages 1 to 7).
     static constexpr int kLightingPage = 1;
     static constexpr int kKeysPage = 2;
-    virtual void SetFunctionPage(int page);                                         // 33
-    virtual int GetFunctionPage() const { return functionPage_; }                   // 34
-    virtual void BindProfilePaths() {}                                              // 35
-    virtual std::string GetProfileName() const { return {}; }                       // 36
-    virtual int SaveProfile() { return 0; }                                         // 37
-    virtual void SetLightListIndex(int index) { lightListIndex_ = index; }          // 38
-    virtual int GetLightListIndex() const { return lightListIndex_; }               // 39
-    virtual void SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2);  // 40
-    virtual void SelectKey(int index) { selectedKey_ = index; }                     // 41
+    virtual void SetFunctionPage(int page);
+    virtual int GetFunctionPage() const { return functionPage_; }
+    virtual void BindProfilePaths() {}
+    virtual std::string GetProfileName() const { return {}; }
+    virtual int SaveProfile() { return 0; }
+    virtual void SetLightSettings(uint32_t word0, uint32_t word1, uint32_t word2);
+    virtual void SelectKey(int index) { selectedKey_ = index; }
 
     // A light setting the user chose, committed: the lighting shows it, the
     // profile stores it and the device is sent it; `done` hears how it ended
@@ -293,7 +285,6 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     skin::CControlUI* KeyButton(int index) const;    // null out of range or unbound
     skin::CControlUI* LightButton(int index) const;  // null out of range or unbound
     skin::CContainerUI* GetKeyPanel() const { return keyPanel_; }
-    const std::map<int, int>& GetLedZoneMap() const { return ledZoneMap_; }
     // Page key -> device key and page key -> LED (255: none). Copies, taken
     // under the map lock.
     std::map<int, int> KeyToDeviceIndex() const;
@@ -415,13 +406,11 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     int functionPage_ = 1;
     std::vector<skin::CControlUI*> keyButtons_;
     std::vector<skin::CControlUI*> lightButtons_;
-    std::map<int, int> ledZoneMap_;
     SoftwareLighting lighting_;
     std::atomic<bool> lightingEnabled_{true};
     std::atomic<bool> previewEnabled_{true};
     SupportedDeviceEntry catalogueEntry_;
     bool powerPolling_ = false;
-    int lightListIndex_ = 0;
     std::mutex customEffectLock_;
     CustomEffectPlayer customEffect_;  // under customEffectLock_
     std::mutex lightListLock_;
