@@ -19,8 +19,10 @@
 #include "devices/hid/command_report.h"
 #include "devices/model/device_link.h"
 #include "devices/model/mouse_model.h"
+#include "platform/sim/sim_backend.h"
 #include "platform/sim/sim_device_set.h"
 #include "platform/sim/sim_devices.h"
+#include "support/stepped_time.h"
 #include "support/temp_folder.h"
 
 namespace kelno::test {
@@ -207,6 +209,48 @@ TEST_F(MouseModelTest, AChangeTheMouseDidNotTakeChangesNothing) {
             EXPECT_EQ(t.StoredDpiInFile(0), 50);
         }
     }
+}
+
+// A mouse that never answers, on a stepped clock: the change ends at once,
+// refused, after the channel's time-outs in stepped time.
+TEST(MouseModelSteppedTime, AMouseThatNeverAnswersRefusesTheChangeAfterItsTimeOuts) {
+    SteppedTime time;
+    sim::SimDeviceSet devices(std::make_shared<sim::SimHidBackend>(time));
+    std::shared_ptr<sim::SimCommandDevice> device = devices.Plug(sim::SimKind::Mouse);
+    ASSERT_NE(device, nullptr);
+    DeviceLink link(devices.Backend(), time);  // a tool's link: the write runs at once
+    MouseModel model(link);
+    TempFolder folder;
+    const fs::path profile = folder / "u1.Json";
+    fs::copy_file(fs::path(KELNO_DEFAULT_DATA_DIR) / "mouse.Json", profile);
+    model.Profile().SetProfilePath(profile);
+    model.Profile().Load(profile);
+    model.TakeProfile();
+    const std::vector<std::string> paths = devices.Backend()->Paths("mouse");
+    bool opened = false;
+    for (const std::string& path : paths) {
+        if (!link.OpenCommand(path, false)) continue;
+        std::array<uint8_t, kDeviceInfoSize> info{};
+        if (link.Command().ReadInfo(info) == kChannelOk) {
+            opened = true;
+            break;
+        }
+        link.CloseCommand();
+    }
+    ASSERT_TRUE(opened) << "the vendor collection answers";
+    const std::string fileBefore = ReadFileText(profile);
+    const MouseState stored = model.Stored();
+
+    device->InjectFault(sim::SimFault::NoAnswer, 1, CMD_WRITE_MEMORY);
+    const auto before = time.Elapsed();
+    std::optional<CommitResult> ended;
+    model.Apply([](MouseState& s) { s.stages[0].dpiX = 44; },
+                [&ended](CommitResult result) { ended = result; });
+
+    EXPECT_EQ(ended, CommitResult::Refused);
+    EXPECT_EQ(time.Elapsed() - before, 2000ms) << "two reads of 1000 ms, in stepped time";
+    EXPECT_EQ(model.Stored(), stored);
+    EXPECT_EQ(ReadFileText(profile), fileBefore);
 }
 
 TEST_F(MouseModelTest, AMouseUnpluggedDuringTheWriteEndsTheChangeUnstored) {

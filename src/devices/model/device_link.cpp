@@ -26,9 +26,9 @@ uint16_t FirstUsage(const std::vector<HidDataEntry>& entries) {
 
 }  // namespace
 
-DeviceLink::DeviceLink(std::shared_ptr<hid::HidBackend> backend)
-    : command_(std::make_unique<CHidCommandChannel>(backend)),
-      notify_(std::make_unique<CHidCommandChannel>(backend)),
+DeviceLink::DeviceLink(std::shared_ptr<hid::HidBackend> backend, SteadyTime& time)
+    : command_(std::make_unique<CHidCommandChannel>(backend, time)),
+      notify_(std::make_unique<CHidCommandChannel>(backend, time)),
       alive_(std::make_shared<DeviceLink*>(this)) {}
 
 DeviceLink::~DeviceLink() {

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "core/serial_worker.h"
+#include "core/steady_time.h"
 #include "core/worker_thread.h"
 #include "devices/hid/command_channel.h"
 
@@ -56,8 +57,9 @@ class DeviceLink {
     };
 
     // `backend` is the HID backend both interfaces open on (null: none; they
-    // then fail to open).
-    explicit DeviceLink(std::shared_ptr<hid::HidBackend> backend);
+    // then fail to open); `time` the clock their time-outs are spent on.
+    explicit DeviceLink(std::shared_ptr<hid::HidBackend> backend,
+                        SteadyTime& time = SystemSteadyTime());
     // Shuts down (see Shutdown) and closes both interfaces.
     ~DeviceLink();
     DeviceLink(const DeviceLink&) = delete;
