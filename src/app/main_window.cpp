@@ -137,6 +137,9 @@ int64_t CMainWnd::HandleMessage(uint32_t id, const skin::MessageParam& wParam,
         case UWM_DEVICE_WRITE_MSG:
             ShowDeviceWriteState();
             return 1;
+        case UWM_DEVICE_SAVE_FAILED_MSG:
+            ShowNoticeLater(texts::kSaveFailed);
+            return 1;
         case kMsgSkinPicked:
             if (const auto* pick = std::any_cast<CSkinFrame::Pick>(&wParam)) OnSkinPicked(*pick);
             return 1;

@@ -186,10 +186,11 @@ void CMainWnd::StartSameModeSynchronisation() {
                 lightsync::TargetSetting(source, EffectiveKind(device->GetDeviceKind()), *code);
             if (CLightControlUI* panel = CLightControlUI::Of(*device))
                 panel->ShowSetting(target.Word(0), target.Word(1), target.Word(2));
-            device->CommitLightSetting(target, false, [device](CommitResult result) {
+            device->CommitLightSetting(target, false, [this, device](CommitResult result) {
                 if (result == CommitResult::Stored) return;
                 if (CLightControlUI* panel = CLightControlUI::Of(*device))
                     panel->RefreshFromDevice();
+                if (result == CommitResult::NotSaved) ShowNoticeLater(texts::kSaveFailed);
             });
         }
     }

@@ -164,7 +164,7 @@ TEST(DriverHelp, AnswersWithoutADisplayAndNamesEveryOption) {
 TEST_F(DriverEndToEndTest, DetectsUnplugsAndPlugsTheEmulatedKeyboardAndEndsCleanly) {
     AutomationClient window;
     ASSERT_TRUE(window.Connect(automation_, 60s)) << ReadAll(log_);
-    EXPECT_EQ(window.Ask("wait-visible keyboard_device 30000"), "ok") << ReadAll(log_);
+    EXPECT_EQ(window.Ask("wait-visible keyboard_device 60000"), "ok") << ReadAll(log_);
     EXPECT_TRUE(WaitForWindow(true));
     EXPECT_EQ(ShownTabs(window), std::vector<std::string>{"selected"}) << "the keyboard's tab only";
     EXPECT_NE(window.Ask("find demo_device_badge").find("visible=1"), std::string::npos)
@@ -205,7 +205,7 @@ TEST_F(DriverEndToEndTest, TheChosenLanguageIsKeptAcrossARestart) {
     {
         AutomationClient window;
         ASSERT_TRUE(window.Connect(automation_, 60s)) << ReadAll(log_);
-        ASSERT_EQ(window.Ask("wait-visible keyboard_device 30000"), "ok") << ReadAll(log_);
+        ASSERT_EQ(window.Ask("wait-visible keyboard_device 60000"), "ok") << ReadAll(log_);
         EXPECT_NE(window.Ask("find title_text").find("text=KELNO Driver"), std::string::npos);
         EXPECT_EQ(window.Ask("select Language_combox 1"), "ok");  // Simplified Chinese
         EXPECT_NE(window.Ask("find title_text").find("text=KELNO 驱动"), std::string::npos);
@@ -215,7 +215,7 @@ TEST_F(DriverEndToEndTest, TheChosenLanguageIsKeptAcrossARestart) {
     StartMain();
     AutomationClient window;
     ASSERT_TRUE(window.Connect(automation_, 60s)) << ReadAll(log_);
-    ASSERT_EQ(window.Ask("wait-visible keyboard_device 30000"), "ok") << ReadAll(log_);
+    ASSERT_EQ(window.Ask("wait-visible keyboard_device 60000"), "ok") << ReadAll(log_);
     EXPECT_NE(window.Ask("find title_text").find("text=KELNO 驱动"), std::string::npos);
     EXPECT_NE(window.Ask("find Language_combox").find("cursel=1"), std::string::npos);
     const fs::path shot = artefacts_ / "kelno-driver-e2e-chinese.png";
@@ -230,7 +230,7 @@ TEST_F(DriverEndToEndTest, StartsPastAFifoSettingsFileAndSweepsLeftoverTempFiles
     {
         AutomationClient window;
         ASSERT_TRUE(window.Connect(automation_, 60s)) << ReadAll(log_);
-        ASSERT_EQ(window.Ask("wait-visible keyboard_device 30000"), "ok") << ReadAll(log_);
+        ASSERT_EQ(window.Ask("wait-visible keyboard_device 60000"), "ok") << ReadAll(log_);
     }
     ASSERT_EQ(Terminate(), 0) << ReadAll(log_);
 
@@ -249,7 +249,7 @@ TEST_F(DriverEndToEndTest, StartsPastAFifoSettingsFileAndSweepsLeftoverTempFiles
     StartMain();
     AutomationClient window;
     ASSERT_TRUE(window.Connect(automation_, 60s)) << ReadAll(log_);
-    ASSERT_EQ(window.Ask("wait-visible keyboard_device 30000"), "ok") << ReadAll(log_);
+    ASSERT_EQ(window.Ask("wait-visible keyboard_device 60000"), "ok") << ReadAll(log_);
     for (const fs::path& leftover : leftovers) EXPECT_FALSE(fs::exists(leftover)) << leftover;
     EXPECT_EQ(Terminate(), 0) << ReadAll(log_);
 }
@@ -263,7 +263,7 @@ TEST_F(DriverDemoFallbackEndToEndTest, WithoutASupportedDeviceTheDemoKeyboardIsS
         Terminate();
         GTEST_SKIP() << "a supported device is connected to this machine";
     }
-    ASSERT_EQ(window.Ask("wait-visible keyboard_device 30000"), "ok") << ReadAll(log_);
+    ASSERT_EQ(window.Ask("wait-visible keyboard_device 60000"), "ok") << ReadAll(log_);
     EXPECT_NE(window.Ask("find demo_device_badge").find("visible=1"), std::string::npos);
     EXPECT_NE(window.Ask("find demo_device_badge").find("text=Demo device"), std::string::npos);
     const fs::path shot = artefacts_ / "kelno-driver-e2e-demo-fallback.png";

@@ -42,13 +42,15 @@ class OwnerQueue {
             return true;
         };
     }
-    void RunPending() {
+    // How many ran.
+    size_t RunPending() {
         std::deque<std::function<void()>> tasks;
         {
             std::lock_guard lock(mutex_);
             tasks.swap(tasks_);
         }
         for (auto& task : tasks) task();
+        return tasks.size();
     }
 
   private:
@@ -102,10 +104,14 @@ struct MouseRig {
         return paths.empty() ? std::string() : paths.back();
     }
 
-    // The device's work is done and what it posted back has run.
+    // The device's work is done and what it posted back (and what that
+    // queued in turn: a state sent back) has run.
     void Settle() {
-        ASSERT_TRUE(link.WaitForWork(10s));
-        owner.RunPending();
+        for (int round = 0; round < 10; ++round) {
+            ASSERT_TRUE(link.WaitForWork(10s));
+            if (owner.RunPending() == 0) return;
+        }
+        ADD_FAILURE() << "the device work never settled";
     }
     std::vector<uint8_t> Block() const { return Head(device->Memory(), mouse::kSettingsWriteSize); }
     int StoredDpiInFile(size_t stage) const {
@@ -296,7 +302,6 @@ TEST_F(MouseModelTest, AChangeThatCannotBeSavedIsTakenBackFromTheMouse) {
     std::optional<CommitResult> ended;
     SetStage(1, 120, &ended);
     Settle();
-    Settle();  // the stored block going back
 
     EXPECT_EQ(ended, CommitResult::NotSaved);
     EXPECT_EQ(model.Stored(), stored);
@@ -364,7 +369,6 @@ TEST_F(MouseModelTest, AChangeOnItsWayFollowsItsOwnProfileOnly) {
     model.SendStored();
     EXPECT_EQ(model.Shown().stages[1].dpiX, 70) << "still on its way";
     Settle();
-    Settle();
     EXPECT_EQ(model.Stored().stages[1].dpiX, 70);
     EXPECT_EQ(StoredDpiInFile(1), 70);
     EXPECT_EQ(Block()[mouse::kStageOffset + 9 + 2], 70) << "the mouse and the file agree";
@@ -376,7 +380,6 @@ TEST_F(MouseModelTest, AChangeOnItsWayFollowsItsOwnProfileOnly) {
     model.Profile().Load(other);
     model.TakeProfile();
     model.SendStored();
-    Settle();
     Settle();
     EXPECT_EQ(model.Stored().stages[1].dpiX, 70);
     EXPECT_EQ(model.Shown().stages[1].dpiX, 70);
@@ -390,16 +393,40 @@ TEST_F(MouseModelTest, WhatTheMouseReportsIsStoredAsItIs) {
     Start(sim::SimKind::Mouse);
     std::vector<MouseState> heard;
     model.SetStateListener([&heard](const MouseState& s) { heard.push_back(s); });
-    model.TakeFromDevice([](MouseState& s) {
+    EXPECT_TRUE(model.TakeFromDevice([](MouseState& s) {
         s.light[LightSetting::kMode] = 3;
         s.activeStage = 2;
-    });
+    }));
     EXPECT_EQ(model.Stored().activeStage, 2);
     EXPECT_EQ(model.Stored().light[LightSetting::kMode], 3);
     ASSERT_EQ(heard.size(), 1u);
     EXPECT_EQ(heard[0], model.Stored());
     EXPECT_EQ(ReadJsonFile(profilePath)["Device"][0]["DPIStages"]["StageActive"].asInt(), 2);
     EXPECT_TRUE(device->CommandRequests().empty()) << "nothing is written back";
+}
+
+// A setting the device does not hold is stored at once, whatever the
+// mouse says (here: its link is down); a file that cannot be written keeps
+// it from the profile, and so does a read-back's.
+TEST_F(MouseModelTest, SettingsTheMouseDoesNotHoldAreStoredAtOnceUnlessTheFileFails) {
+    Start(sim::SimKind::WirelessMouse);
+    device->SetLinkUp(false);
+    EXPECT_TRUE(model.StoreAtOnce([](MouseState& s) { s.system[mouse::kPointerSpeed] = 7; }));
+    EXPECT_EQ(model.Stored().system[mouse::kPointerSpeed], 7);
+    EXPECT_EQ(model.Shown().system[mouse::kPointerSpeed], 7);
+    EXPECT_EQ(ReadJsonFile(profilePath)["Device"][0]["SystemStages"]["MouseSpeed"].asInt(), 7);
+    Settle();
+    ASSERT_EQ(writeResults.size(), 1u) << "the stored state is sent as after any change";
+    EXPECT_NE(writeResults[0], kChannelOk);
+    EXPECT_EQ(model.Stored().system[mouse::kPointerSpeed], 7) << "and stays though refused";
+
+    fs::remove(profilePath);
+    fs::create_directories(profilePath / "inside");
+    EXPECT_FALSE(model.StoreAtOnce([](MouseState& s) { s.system[mouse::kPointerSpeed] = 9; }));
+    EXPECT_EQ(model.Stored().system[mouse::kPointerSpeed], 7);
+    EXPECT_EQ(model.Shown().system[mouse::kPointerSpeed], 7);
+    EXPECT_FALSE(model.TakeFromDevice([](MouseState& s) { s.activeStage = 1; }));
+    Settle();
 }
 
 TEST_F(MouseModelTest, WithoutAnOwnerThreadTheWriteRunsAtOnce) {

@@ -59,10 +59,12 @@ inline bool PumpUntil(skin::test::SkinWindow& window, const std::function<bool()
 }
 
 // The writes the page queued have reached the device, and what they post
-// back has run.
+// back (and what that queued in turn: a state sent back) has run.
 inline void Settle(CZembravaUSBDevice& page, skin::test::SkinWindow& window) {
-    ASSERT_TRUE(page.WaitForDeviceWork(std::chrono::seconds(10)));
-    window.host.RunPendingTasks();
+    for (int round = 0; round < 10; ++round) {
+        ASSERT_TRUE(page.WaitForDeviceWork(std::chrono::seconds(10)));
+        if (window.host.RunPendingTasks() == 0) return;
+    }
 }
 
 // A still lighting mode after an animated one, chosen while a command

@@ -62,6 +62,7 @@ class MousePageTest : public testing::Test {
         page->SetLayoutFile("mouse_page.xml");
         page->SetMainWindow([this](uint32_t message, uintptr_t, intptr_t lParam) {
             if (message == UWM_DEVICE_WRITE_MSG) writeResults.push_back(static_cast<int>(lParam));
+            if (message == UWM_DEVICE_SAVE_FAILED_MSG) ++saveFailures;
         });
         page->SetKeyCount(7);
         page->SetLedCount(6);
@@ -140,6 +141,7 @@ class MousePageTest : public testing::Test {
     skin::test::SkinWindow window;
     CZembravaMouseDevice* page = nullptr;
     std::vector<int> writeResults;
+    int saveFailures = 0;
 };
 
 TEST_F(MousePageTest, InitialSyncReadsTheKeyMapAndRangesWithoutWritingSettings) {
@@ -340,6 +342,56 @@ TEST_F(MousePageTest, PointerControlsAreStoredInSliderUnits) {
     EXPECT_EQ(system["DoubleClickTime"].asInt(), 2);
     EXPECT_EQ(system["WheelScorlllinse"].asInt(), 7);
     EXPECT_EQ(system["ScorllPage"].asInt(), 0);
+}
+
+// The pointer settings are the system's: the window applies them whatever
+// the mouse says, so the profile keeps them even while the mouse cannot be
+// reached; the mouse's own settings it does not take are not kept.
+TEST_F(MousePageTest, SystemPointerSettingsAreStoredWhateverTheMouseSays) {
+    Open(/*wireless=*/true);
+    page->InitialSync();
+    Settle();
+    mouse->SetLinkUp(false);
+    const int storedRate = page->GetSystemSettings()[CZembravaMouseDevice::kReportRate];
+    Slider("pointer_speed_slider")->SetValue(8);
+    Notify("pointer_speed_slider");
+    Option("polling_rate_option_2")->Selected(true);
+    Notify("polling_rate_option_2", "selectchanged");
+    Settle();
+    const Json::Value system = ReadJsonFile(page->GetProfileName())["Device"][0]["SystemStages"];
+    EXPECT_EQ(system["MouseSpeed"].asInt(), 8);
+    EXPECT_EQ(page->GetSystemSettings()[CZembravaMouseDevice::kPointerSpeed], 8);
+    EXPECT_EQ(page->GetSystemSettings()[CZembravaMouseDevice::kReportRate], storedRate)
+        << "the report rate is the mouse's: not taken, not kept";
+    EXPECT_EQ(saveFailures, 0);
+}
+
+// A profile file that cannot be written: the window is told, the page shows
+// what the file holds and the mouse is given that back.
+TEST_F(MousePageTest, AChangeThatCannotBeSavedIsToldAndTakenBack) {
+    Open();
+    page->InitialSync();
+    Settle();
+    const std::filesystem::path profile = page->GetProfileName();
+    const int storedSteps = page->GetDpiStages()[1].dpiX;
+    ASSERT_NE(storedSteps, 100);
+    const auto storedBlock = page->Model().BlockOf(page->Model().Stored());
+    std::filesystem::remove(profile);
+    std::filesystem::create_directories(profile / "inside");
+    Slider("DPI_slider_1")->SetValue(100);
+    Notify("DPI_slider_1");
+    Settle();
+
+    EXPECT_EQ(saveFailures, 1);
+    EXPECT_EQ(page->GetDpiStages()[1].dpiX, storedSteps);
+    EXPECT_EQ(Slider("DPI_slider_1")->GetValue(), storedSteps);
+    EXPECT_EQ(WrittenBlock(), std::vector<uint8_t>(storedBlock.begin(), storedBlock.end()));
+
+    Slider("scroll_speed_slider")->SetValue(5);
+    Notify("scroll_speed_slider");
+    Settle();
+    EXPECT_EQ(saveFailures, 2) << "a system setting not saved is told too";
+    EXPECT_NE(page->GetSystemSettings()[CZembravaMouseDevice::kWheelLines], 5);
 }
 
 TEST_F(MousePageTest, ReadBackTakesOnlyCompleteBlocksAndClampsThem) {

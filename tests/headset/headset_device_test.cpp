@@ -176,11 +176,15 @@ TEST_F(HeadsetPageTest, ASteadyColourGoesOutAsTwelveLedReports) {
     SetLight(3, 4, 2, Rgb{200, 100, 0});
     // The last twelve reports once they are one whole frame of the colours
     // shown: a look taken while the lighting thread is half-way through a
-    // frame shows the end of the one before.
+    // frame shows the end of the one before. And only once the colours
+    // shown are the steady ones: before the lighting thread took the new
+    // setting, a whole frame of the old effect matches the old colours.
+    const uint8_t level = LevelForBrightness(4);
     std::vector<std::vector<uint8_t>> reports;
     auto expected = headset::BuildLedReports(page->Lighting().LedColours());
     const auto wholeFrame = [&] {
         expected = headset::BuildLedReports(page->Lighting().LedColours());
+        if (expected[0][3] != headset::ChannelValue(200, level)) return false;
         if (reports.size() < headset::kLedReportCount) return false;
         for (size_t i = 0; i < 12; ++i) {
             const std::vector<uint8_t>& report = reports[reports.size() - 12 + i];
@@ -196,7 +200,6 @@ TEST_F(HeadsetPageTest, ASteadyColourGoesOutAsTwelveLedReports) {
     const std::vector<std::vector<uint8_t>> frame(reports.end() - 12, reports.end());
     for (size_t i = 0; i < 12; ++i)
         EXPECT_EQ(frame[i], std::vector<uint8_t>(expected[i].begin(), expected[i].end())) << i;
-    const uint8_t level = LevelForBrightness(4);
     EXPECT_EQ(frame[0][3], headset::ChannelValue(200, level)) << "red at the brightness's level";
     EXPECT_EQ(frame[4][3], headset::ChannelValue(100, level)) << "green";
 }

@@ -180,6 +180,45 @@ TEST_F(KeyPanel, SavingSendsTheMacrosBeforeTheKeyMapSoANewMacroPlays) {
     EXPECT_EQ(DeviceCode(), (std::vector<uint8_t>{0x70, 0x00, 0x00}));
 }
 
+// Keys saved just before the user switches profile are not stored in the
+// profile switched to; the keyboard ends on that profile's keys.
+TEST_F(KeyPanel, KeysOnTheirWayAreNotStoredInAProfileSwitchedTo) {
+    MenuClick("device_add_btn");
+    Settle();
+    const uint32_t other = [&] {
+        const Json::Value profile = ProfileFile(Uuid(1));
+        return static_cast<uint32_t>(json::ReadInt64(
+            json::Element(json::Member(json::Element(json::Member(profile, "Device"), 0),
+                                       "KeyList"),
+                          kKey),
+            "Assignment"));
+    }();
+    if (ProfileCombo()->GetCurSel() != 0) {
+        ProfileCombo()->SelectItem(0, true);
+        FireProfileSwitch();
+        Settle();
+    }
+    device->SelectKey(kKey);
+    ChooseCategory(6);
+    Keys().OnCapturedKey(Press(0x30));  // B
+    firmware->SetLatency(std::chrono::milliseconds(5));
+    Click("key_butt_prosave");
+    ProfileCombo()->SelectItem(1, true);
+    FireProfileSwitch();
+    Settle();
+    firmware->SetLatency(std::chrono::microseconds(0));
+
+    const Json::Value switched = ProfileFile(Uuid(1));
+    EXPECT_EQ(json::ReadInt64(json::Element(json::Member(json::Element(json::Member(switched,
+                                                                                    "Device"),
+                                                                       0),
+                                                         "KeyList"),
+                                            kKey),
+                              "Assignment"),
+              other);
+    EXPECT_EQ(Current().Packed(), other) << "the page shows the profile switched to";
+}
+
 TEST_F(KeyPanel, AKeyMapTheKeyboardRefusesIsToldAndStaysUnsaved) {
     const uint32_t stored = StoredAssignment();
     ChooseCategory(6);

@@ -66,12 +66,29 @@ class SettingsModel {
             edit, [this](const State& state) { return WriteOf(state); }, std::move(done), true);
     }
 
-    // What the device reports it holds: stored and saved as it is.
-    void TakeFromDevice(const Edit& edit) {
+    // What the device reports it holds: stored and saved as it is. False
+    // when the file could not be written (the profile in memory holds it).
+    [[nodiscard]] bool TakeFromDevice(const Edit& edit) {
         Store(Edited(stored_, edit));
-        Save();
+        const bool saved = Save();
         deviceState_ = stored_;
         ShowStoredAndPending(true);
+        return saved;
+    }
+
+    // A setting the device does not hold (a system input setting the
+    // profile keeps, applied to the system whatever the device says):
+    // stored and saved at once, then the stored state is sent as after any
+    // change. False when the file could not be written; the profile then
+    // keeps what it held.
+    [[nodiscard]] bool StoreAtOnce(const Edit& edit) {
+        const State before = stored_;
+        Store(Edited(stored_, edit));
+        const bool saved = Save();
+        if (!saved) Store(before);
+        ShowStoredAndPending(true);
+        SendStored();
+        return saved;
     }
 
     // Sends the stored state whole (a profile switch, a reset); nothing is

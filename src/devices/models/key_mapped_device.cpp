@@ -250,10 +250,12 @@ bool CZembravaKeyMappedDevice::StoreKeysInProfile() {
 
 void CZembravaKeyMappedDevice::CommitKeys(
     std::function<void(KeyStoreResult, CommitResult)> done) {
-    WriteKeys(keyAssignments_, [this, wanted = keyAssignments_,
+    WriteKeys(keyAssignments_, [this, wanted = keyAssignments_, profile = GetProfileName(),
                                 done = std::move(done)](KeyStoreResult result) {
         CommitResult outcome = CommitResult::Refused;
-        if (result.keyMap > 0) {
+        // Keys made for a profile the user has left since are not stored in
+        // the one shown now (its switch sends its own key map after them).
+        if (result.keyMap > 0 && profile == GetProfileName()) {
             BasicProfile().SetKeyList(wanted);
             if (GetProfileName().empty() || SaveProfile() > 0) {
                 storedKeys_ = wanted;

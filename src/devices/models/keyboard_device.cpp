@@ -184,12 +184,13 @@ int CZembravaKeyboardDevice::TakeSettingsBlock(uint8_t /*activeProfile*/,
 
     const keyboard::KeyboardSettings reported =
         keyboard::ReadSettingsBlock(block, KeyboardModel::SettingsOf(model_.Stored()));
-    model_.TakeFromDevice([&reported](KeyboardState& state) {
+    const bool saved = model_.TakeFromDevice([&reported](KeyboardState& state) {
         TakeReportedLight(reported, state.light);
         state.system[kWFlag] = reported.wFlag;
         state.system[kSixKeyFlag] = reported.sixKeyFlag;
         state.system[kWinLockFlag] = reported.winLockFlag;
     });
+    if (!saved) ReportSaveFailed();
     RefreshPanels();
     return kChannelOk;
 }
@@ -303,7 +304,7 @@ int CZembravaKeyboardDevice::LoadCustomLightSet(int group) {
 }
 
 int CZembravaKeyboardDevice::SetLedStatus(bool on) {
-    const int result = model_.SetLedStatus(on);
+    const int result = model_.SetLedStatus(on, TellIfNotSaved());
     RefreshPanels();
     return result;
 }
@@ -365,6 +366,9 @@ bool CZembravaKeyboardDevice::HandleSystemSettingNotify(const skin::TNotifyUI& m
         return [setting, value](KeyboardState& state) { state.system[setting] = value; };
     };
     KeyboardModel::Edit edit;
+    // The repeat settings are the system's, which the window sets at once
+    // whatever the keyboard says: the profile keeps them so.
+    bool systemsOwn = false;
     if (numbered && skin::EqualsNoCase(prefix, "polling_rate_option_") && number < kPollingRates) {
         if (!selected) return true;
         edit = set(kPollingRate, static_cast<uint16_t>(number));
@@ -372,6 +376,7 @@ bool CZembravaKeyboardDevice::HandleSystemSettingNotify(const skin::TNotifyUI& m
                number < kRepeatDelays) {
         if (!selected) return true;
         edit = set(kRepeatDelay, static_cast<uint16_t>(number));
+        systemsOwn = true;
     } else if (skin::EqualsNoCase(name, "winlockflag_option")) {
         edit = set(kWinLockFlag, selected);
     } else if (skin::EqualsNoCase(name, "wflag_option")) {
@@ -382,10 +387,14 @@ bool CZembravaKeyboardDevice::HandleSystemSettingNotify(const skin::TNotifyUI& m
         auto* slider = static_cast<skin::CSliderUI*>(msg.pSender->GetInterface("Slider"));
         if (!slider) return false;
         edit = set(kRepeatRate, static_cast<uint16_t>(std::max(slider->GetValue(), 0)));
+        systemsOwn = true;
     } else {
         return false;
     }
-    model_.Apply(edit);
+    if (!systemsOwn)
+        model_.Apply(edit, TellIfNotSaved());
+    else if (!model_.StoreAtOnce(edit))
+        ReportSaveFailed();
     return true;
 }
 

@@ -204,7 +204,7 @@ bool CZembravaMouseDevice::CommitLightSetting(const LightSetting& setting, bool 
 
 void CZembravaMouseDevice::ApplyMouseChange(const MouseModel::Edit& edit, CommitDone done) {
     model_.SetDpiRange(GetDpiRange());
-    model_.Apply(edit, std::move(done));
+    model_.Apply(edit, done ? std::move(done) : TellIfNotSaved());
 }
 
 // --- read-back ------------------------------------------------------------------------------
@@ -215,10 +215,11 @@ int CZembravaMouseDevice::TakeSettingsBlock(uint8_t /*activeProfile*/,
     settingsBlock_[9] = 0;
     const mouse::MouseReadBack reported =
         mouse::ReadSettingsBlock(settingsBlock_, model_.Stored().stages.size());
-    model_.TakeFromDevice([&reported](MouseState& state) {
+    const bool saved = model_.TakeFromDevice([&reported](MouseState& state) {
         TakeReportedLight(reported, state.light);
         if (reported.currentStage) state.activeStage = *reported.currentStage;
     });
+    if (!saved) ReportSaveFailed();
     RefreshPanels();
     return kChannelOk;
 }
@@ -303,7 +304,10 @@ bool CZembravaMouseDevice::HandleDpiNotify(const std::string& prefix, int number
     const mouse::DpiRange range = GetDpiRange();
     const size_t stageCount = model_.Shown().stages.size();
     const auto setSteps = [this, index](int steps) {
+        // Run again on what is stored when the write ends, which may be a
+        // profile loaded meanwhile: the stage is looked for each time.
         ApplyMouseChange([index, steps](MouseState& state) {
+            if (index >= state.stages.size()) return;
             state.stages[index].dpiX = static_cast<uint16_t>(steps);
             state.stages[index].dpiY = static_cast<uint16_t>(steps);
         });
@@ -316,7 +320,9 @@ bool CZembravaMouseDevice::HandleDpiNotify(const std::string& prefix, int number
             for (int stage = 0; stage < kDpiControls; ++stage)
                 if (skin::CControlUI* check = Find(Numbered("DPI_enable_check_", stage).c_str()))
                     check->SetEnabled(true);
-        ApplyMouseChange([index, enabled](MouseState& state) { state.stages[index].enabled = enabled; });
+        ApplyMouseChange([index, enabled](MouseState& state) {
+            if (index < state.stages.size()) state.stages[index].enabled = enabled;
+        });
         return true;
     }
     if (skin::EqualsNoCase(prefix, "DPI_slider_")) {
@@ -368,7 +374,9 @@ bool CZembravaMouseDevice::HandleSystemNotify(const std::string& name,
     } else {
         return false;
     }
-    ApplyMouseChange(edit);
+    // The window gives these to the system at once, whatever the mouse says:
+    // the profile keeps them so.
+    if (!model_.StoreAtOnce(edit)) ReportSaveFailed();
     return true;
 }
 

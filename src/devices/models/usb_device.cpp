@@ -489,6 +489,17 @@ int CZembravaUSBDevice::QueueDeviceWrite(DeviceWriteKind kind, std::function<int
     return result;
 }
 
+void CZembravaUSBDevice::ReportSaveFailed() {
+    DebugOutput("a profile file was not written");
+    if (mainWindow_) mainWindow_(UWM_DEVICE_SAVE_FAILED_MSG, 0, 0);
+}
+
+CommitDone CZembravaUSBDevice::TellIfNotSaved() {
+    return [this](CommitResult result) {
+        if (result == CommitResult::NotSaved) ReportSaveFailed();
+    };
+}
+
 void CZembravaUSBDevice::ReportWriteResult(DeviceWriteKind kind, int result) {
     const auto bit = static_cast<uint8_t>(kind);
     if (result == kChannelOk) {

@@ -50,6 +50,9 @@ inline constexpr uint32_t UWM_DEVICE_POWER_MSG = 0x0D01;
 // (kChannelOk, or what failed). The page's HasFailedWrites() says whether
 // the device still lacks something the user changed.
 inline constexpr uint32_t UWM_DEVICE_WRITE_MSG = 0x0D02;
+// The profile file could not be written: the page shows, and the device
+// holds, what the file still holds.
+inline constexpr uint32_t UWM_DEVICE_SAVE_FAILED_MSG = 0x0D03;
 
 // What a write the user starts puts on the device: a later write of the
 // same kind replaces what a failed one did not bring.
@@ -377,6 +380,11 @@ class CZembravaUSBDevice : public skin::CHorizontalLayoutUI {
     // Marks (or clears) a kind of write the device did not take and tells
     // the main window (UI thread).
     void ReportWriteResult(DeviceWriteKind kind, int result);
+    // Tells the main window the profile file was not written (UI thread).
+    void ReportSaveFailed();
+    // A commit's end for controls of the page itself: a change not saved
+    // is told to the main window.
+    CommitDone TellIfNotSaved();
 
     // The map lock guards keyToDeviceIndex and keyToLed, which the
     // notification thread reads.
